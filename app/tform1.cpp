@@ -1,0 +1,279 @@
+#include "tform1.h"
+
+#include "datafiles.h"
+#include "errorboundary.h"
+#include "sqltext.h"
+#include "tform7.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QFrame>
+#include <QScreen>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+QIcon toolIcon(const QString& name)
+{
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/%1.svg").arg(name), QSize(), QIcon::Normal);
+    icon.addFile(QStringLiteral(":/icons/%1_disabled.svg").arg(name), QSize(), QIcon::Disabled);
+    return icon;
+}
+
+void centreOnScreen(QWidget* window)
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = window->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        window->move(frame.topLeft());
+    }
+}
+
+// Keeps the user waiting while the splash window shows, without freezing it.
+void pause(int ms)
+{
+    if (ms <= 0)
+        return;
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+} // namespace
+
+TForm1::TForm1(const StartOptions& options, QWidget* parent) : QMainWindow(parent)
+{
+    Form1 = this;
+    setObjectName(QStringLiteral("TForm1"));
+    setWindowTitle(Messages::applicationTitle());
+    QFont f(QStringLiteral("MS Sans Serif"));
+    f.setPointSize(8);
+    setFont(f);
+    resize(876, 619);
+
+    buildToolBar();
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    Panel1 = new QFrame(central);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(26);
+    ComboBox1 = new QComboBox(Panel1);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    ComboBox1->setGeometry(8, 2, 169, 21);
+    ComboBox1->setEditable(false); // pick-only: typed text naming no person is not possible
+    ComboBox2 = new QComboBox(Panel1);
+    ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
+    ComboBox2->setVisible(false);
+    Bevel1 = new QFrame(central);
+    Bevel1->setObjectName(QStringLiteral("Bevel1"));
+    Bevel1->setFrameShape(QFrame::HLine);
+    Bevel1->setFrameShadow(QFrame::Sunken);
+    layout->addWidget(Panel1);
+    layout->addWidget(Bevel1);
+    layout->addStretch(1);
+    setCentralWidget(central);
+    connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { ComboBox1Change(); });
+
+    centreOnScreen(this);
+    FormCreate(options);
+}
+
+TForm1::~TForm1()
+{
+    if (Form1 == this)
+        Form1 = nullptr;
+}
+
+void TForm1::buildToolBar()
+{
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setIconSize(QSize(16, 16));
+    ToolBar1->setContentsMargins(10, 0, 0, 0);
+    addToolBar(Qt::TopToolBarArea, ToolBar1);
+
+    ToolButton3 = addToolButton(QStringLiteral("ToolButton3"), QStringLiteral("Trainingsdaten erfassen"),
+                                QStringLiteral("record"));
+    ToolBar1->addSeparator();
+    ToolButton6 = addToolButton(QStringLiteral("ToolButton6"), QStringLiteral("Grafische Auswertungen"),
+                                QStringLiteral("charts"));
+    ToolButton7 = addToolButton(QStringLiteral("ToolButton7"), QStringLiteral("Auswertungen in Textform"),
+                                QStringLiteral("report"));
+    ToolBar1->addSeparator();
+    ToolButton2 = addToolButton(QStringLiteral("ToolButton2"), QStringLiteral("Benutzerverwaltung"),
+                                QStringLiteral("users"));
+    ToolButton1 = addToolButton(QStringLiteral("ToolButton1"), QStringLiteral("Schuhverwaltung"),
+                                QStringLiteral("shoes"));
+    ToolButton10 = addToolButton(QStringLiteral("ToolButton10"), QStringLiteral("Trainingsbereiche verwalten"),
+                                 QStringLiteral("zones"));
+    ToolBar1->addSeparator();
+    // A button without icon or hint that would open a window the program
+    // never creates: it exists, but is not shown.
+    ToolButton12 = addToolButton(QStringLiteral("ToolButton12"), QString(), QString());
+    ToolButton12->setVisible(false);
+    ToolBar1->actions().last()->setVisible(false);
+    ToolButton9 = addToolButton(QStringLiteral("ToolButton9"), QStringLiteral("Handbuch anzeigen"),
+                                QStringLiteral("manual"));
+    ToolButton8 = addToolButton(QStringLiteral("ToolButton8"), QStringLiteral("Über das Rezidedazurazedad"),
+                                QStringLiteral("info"));
+
+    connect(ToolButton1, &QToolButton::clicked, this, &TForm1::ToolButton1Click);
+    connect(ToolButton2, &QToolButton::clicked, this, &TForm1::ToolButton2Click);
+    connect(ToolButton3, &QToolButton::clicked, this, &TForm1::ToolButton3Click);
+    connect(ToolButton6, &QToolButton::clicked, this, &TForm1::ToolButton6Click);
+    connect(ToolButton7, &QToolButton::clicked, this, &TForm1::ToolButton7Click);
+    connect(ToolButton8, &QToolButton::clicked, this, &TForm1::ToolButton8Click);
+    connect(ToolButton9, &QToolButton::clicked, this, &TForm1::ToolButton9Click);
+    connect(ToolButton10, &QToolButton::clicked, this, &TForm1::ToolButton10Click);
+    connect(ToolButton12, &QToolButton::clicked, this, &TForm1::ToolButton12Click);
+}
+
+QToolButton* TForm1::addToolButton(const QString& name, const QString& hint, const QString& icon)
+{
+    auto* button = new QToolButton(ToolBar1);
+    button->setObjectName(name);
+    button->setAutoRaise(true);
+    button->setFixedSize(23, 24);
+    button->setToolTip(hint);
+    if (!icon.isEmpty())
+        button->setIcon(toolIcon(icon));
+    ToolBar1->addWidget(button);
+    return button;
+}
+
+void TForm1::FormCreate(const StartOptions& options)
+{
+    pause(options.startPauseMs);
+    guarded(this, [&] {
+        datafiles::openStorage(m_session, options.programFolder);
+        ShowUsers();
+        ComboBox1Change();
+    });
+}
+
+void TForm1::CheckDataBases()
+{
+    datafiles::CheckDataBases(m_session.ZQuery1);
+}
+
+QString TForm1::currentUser() const
+{
+    return ComboBox2->currentIndex() >= 0 ? ComboBox2->currentText() : QStringLiteral("-1");
+}
+
+void TForm1::ShowUsers()
+{
+    const QSignalBlocker block1(ComboBox1);
+    const QSignalBlocker block2(ComboBox2);
+    ComboBox1->clear();
+    ComboBox2->clear();
+    Query& q = m_session.ZQuery1;
+    q.open(QStringLiteral("SELECT ID, name, vorname FROM users ORDER BY name, vorname"));
+    if (q.recordCount() == 0) {
+        ComboBox1->addItem(QStringLiteral("-- bitte Benutzer anlegen --"));
+    } else {
+        ComboBox1->addItem(QStringLiteral("-- bitte Benutzer wählen --"));
+    }
+    ComboBox2->addItem(QStringLiteral("-1"));
+    for (q.first(); !q.eof(); q.next()) {
+        ComboBox1->addItem(q.field(2).asString() + QLatin1Char(' ') + q.field(1).asString());
+        ComboBox2->addItem(q.field(0).asString());
+    }
+    ComboBox1->setCurrentIndex(q.recordCount() == 1 ? 1 : 0);
+    ComboBox2->setCurrentIndex(ComboBox1->currentIndex());
+}
+
+void TForm1::ComboBox1Change()
+{
+    guarded(this, [&] {
+        ComboBox2->setCurrentIndex(ComboBox1->currentIndex());
+        if (ComboBox1->currentIndex() != 0) {
+            ToolButton3->setEnabled(true);
+        } else {
+            ToolButton3->setEnabled(false);
+            ToolButton6->setEnabled(false);
+            ToolButton7->setEnabled(false);
+        }
+        const bool hasEntries = UserHasEntries(currentUser().toInt());
+        ToolButton6->setEnabled(hasEntries);
+        ToolButton7->setEnabled(hasEntries);
+    });
+}
+
+bool TForm1::UserHasEntries(int userId)
+{
+    Query& q = m_session.ZQuery1;
+    q.open(QStringLiteral("SELECT Count(ID) FROM main WHERE userID = ") + quoted(userId));
+    return q.field(0).asInteger() > 0;
+}
+
+void TForm1::placeWorkingWindow(QWidget* window) const
+{
+    const QRect frame = frameGeometry();
+    window->setGeometry(frame.left() + 10, frame.top() + 86, width() - 4, height() - 60);
+}
+
+void TForm1::ToolButton1Click()
+{
+    // The shoe management window is opened here once it exists.
+}
+
+void TForm1::ToolButton2Click()
+{
+    // The user management window is opened here once it exists.
+}
+
+void TForm1::ToolButton3Click()
+{
+    // The diary-entry editor is opened here once it exists.
+}
+
+void TForm1::ToolButton6Click()
+{
+    // The graphic statistics are opened here once they exist.
+}
+
+void TForm1::ToolButton7Click()
+{
+    // The text reports are opened here once they exist.
+}
+
+void TForm1::ToolButton8Click()
+{
+    auto* info = new TForm7(this);
+    info->show();
+}
+
+void TForm1::ToolButton9Click()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString manual = m_session.programFolder + QStringLiteral("handbuch.pdf");
+    if (QFileInfo::exists(manual))
+        QDesktopServices::openUrl(QUrl::fromLocalFile(manual));
+    QApplication::restoreOverrideCursor();
+}
+
+void TForm1::ToolButton10Click()
+{
+    // The training-zone management window is opened here once it exists.
+}
+
+void TForm1::ToolButton12Click()
+{
+    // Not shown; there is no window behind it.
+}

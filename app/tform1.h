@@ -1,0 +1,77 @@
+#pragma once
+
+#include "session.h"
+
+#include <QMainWindow>
+#include <QString>
+
+class QComboBox;
+class QFrame;
+class QToolBar;
+class QToolButton;
+
+// How the main window is started: the program folder that holds the data
+// files, and the pause that keeps the splash window on screen.
+struct StartOptions
+{
+    QString programFolder;
+    int startPauseMs = 0;
+};
+
+// The main window: toolbar, current-user selector, owner of the storage.
+class TForm1 : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit TForm1(const StartOptions& options, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    Session& session() { return m_session; }
+
+    // The current user: the ID text of the selected person, "-1" for the placeholder.
+    QString currentUser() const;
+    // Places a working window over the main window's client area.
+    void placeWorkingWindow(QWidget* window) const;
+
+    void CheckDataBases();
+    void ShowUsers();
+    void ComboBox1Change();
+    bool UserHasEntries(int userId);
+
+    QToolBar* ToolBar1 = nullptr;
+    QToolButton* ToolButton1 = nullptr;
+    QToolButton* ToolButton2 = nullptr;
+    QToolButton* ToolButton3 = nullptr;
+    QToolButton* ToolButton6 = nullptr;
+    QToolButton* ToolButton7 = nullptr;
+    QToolButton* ToolButton8 = nullptr;
+    QToolButton* ToolButton9 = nullptr;
+    QToolButton* ToolButton10 = nullptr;
+    QToolButton* ToolButton12 = nullptr;
+    QFrame* Panel1 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QComboBox* ComboBox2 = nullptr;
+    QFrame* Bevel1 = nullptr;
+
+public Q_SLOTS:
+    void ToolButton1Click();
+    void ToolButton2Click();
+    void ToolButton3Click();
+    void ToolButton6Click();
+    void ToolButton7Click();
+    void ToolButton8Click();
+    void ToolButton9Click();
+    void ToolButton10Click();
+    void ToolButton12Click();
+
+private:
+    void FormCreate(const StartOptions& options);
+    void buildToolBar();
+    QToolButton* addToolButton(const QString& name, const QString& hint, const QString& icon);
+
+    Session m_session;
+};
+
+// The main window for the whole run; null before it is created.
+extern TForm1* Form1;

@@ -1,0 +1,468 @@
+#include "database.h"
+
+#include "cp1252.h"
+#include "storageerror.h"
+#include "textforms.h"
+
+#include <firebird/Interface.h>
+
+#include <QDate>
+#include <QTime>
+
+#include <cstring>
+#include <vector>
+
+using namespace Firebird;
+
+namespace {
+
+IMaster* master()
+{
+    static IMaster* m = fb_get_master_interface();
+    return m;
+}
+
+// Turns the engine's error vector into the text shown to the user.
+QString statusText(IStatus* status)
+{
+    char buffer[2048];
+    master()->getUtilInterface()->formatStatus(buffer, sizeof buffer, status);
+    return cp1252::decode(QByteArray(buffer)).trimmed();
+}
+
+[[noreturn]] void rethrow(const FbException& e)
+{
+    throw StorageError(statusText(e.getStatus()));
+}
+
+// Status wrapper of one call site; the interface's status object is
+// disposed with it.
+class Status
+{
+public:
+    Status() : m_status(master()->getStatus()), m_wrapper(m_status) {}
+    ~Status() { m_status->dispose(); }
+    ThrowStatusWrapper* operator&() { return &m_wrapper; }
+
+private:
+    IStatus* m_status;
+    ThrowStatusWrapper m_wrapper;
+};
+
+std::vector<unsigned char> parameterBlock(bool create)
+{
+    Status st;
+    IXpbBuilder* dpb = master()->getUtilInterface()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
+    dpb->insertString(&st, isc_dpb_user_name, Database::kUser);
+    dpb->insertString(&st, isc_dpb_password, Database::kPassword);
+    if (create) {
+        dpb->insertInt(&st, isc_dpb_page_size, 4096);
+        dpb->insertInt(&st, isc_dpb_sql_dialect, 3);
+    }
+    const unsigned char* buffer = dpb->getBuffer(&st);
+    std::vector<unsigned char> out(buffer, buffer + dpb->getBufferLength(&st));
+    dpb->dispose();
+    return out;
+}
+
+QString floatText(double value, int digits)
+{
+    return decimalComma(QString::number(value, 'g', digits));
+}
+
+FieldValue readField(IUtil* util, IMessageMetadata* meta, ThrowStatusWrapper* st, unsigned i,
+                     const unsigned char* buffer)
+{
+    FieldValue v;
+    if (*reinterpret_cast<const short*>(buffer + meta->getNullOffset(st, i)))
+        return v;
+    const unsigned char* p = buffer + meta->getOffset(st, i);
+    const int scale = meta->getScale(st, i);
+    auto setInteger = [&](qint64 raw) {
+        if (scale < 0) {
+            double n = static_cast<double>(raw);
+            for (int k = 0; k < -scale; ++k)
+                n /= 10.0;
+            v.kind = FieldValue::Kind::Float;
+            v.number = n;
+            v.integer = static_cast<qint64>(n);
+            v.text = decimalComma(QString::number(n, 'f', -scale));
+        } else {
+            v.kind = FieldValue::Kind::Integer;
+            v.integer = raw;
+            v.number = static_cast<double>(raw);
+            v.text = QString::number(raw);
+        }
+    };
+    switch (meta->getType(st, i) & ~1u) {
+    case SQL_TEXT: {
+        const unsigned length = meta->getLength(st, i);
+        unsigned used = length;
+        while (used > 0 && p[used - 1] == ' ')
+            --used;
+        v.kind = FieldValue::Kind::Text;
+        v.text = cp1252::decode(reinterpret_cast<const char*>(p), used);
+        break;
+    }
+    case SQL_VARYING: {
+        ISC_USHORT length = 0;
+        std::memcpy(&length, p, sizeof length);
+        v.kind = FieldValue::Kind::Text;
+        v.text = cp1252::decode(reinterpret_cast<const char*>(p + sizeof length), length);
+        break;
+    }
+    case SQL_SHORT: {
+        ISC_SHORT raw;
+        std::memcpy(&raw, p, sizeof raw);
+        setInteger(raw);
+        break;
+    }
+    case SQL_LONG: {
+        ISC_LONG raw;
+        std::memcpy(&raw, p, sizeof raw);
+        setInteger(raw);
+        break;
+    }
+    case SQL_INT64: {
+        ISC_INT64 raw;
+        std::memcpy(&raw, p, sizeof raw);
+        setInteger(raw);
+        break;
+    }
+    case SQL_FLOAT: {
+        float raw;
+        std::memcpy(&raw, p, sizeof raw);
+        v.kind = FieldValue::Kind::Float;
+        v.number = raw;
+        v.text = floatText(raw, 7);
+        break;
+    }
+    case SQL_DOUBLE:
+    case SQL_D_FLOAT: {
+        double raw;
+        std::memcpy(&raw, p, sizeof raw);
+        v.kind = FieldValue::Kind::Float;
+        v.number = raw;
+        v.text = floatText(raw, 15);
+        break;
+    }
+    case SQL_TYPE_DATE: {
+        ISC_DATE raw;
+        std::memcpy(&raw, p, sizeof raw);
+        unsigned y = 0, m = 0, d = 0;
+        util->decodeDate(raw, &y, &m, &d);
+        v.kind = FieldValue::Kind::Date;
+        v.text = dateText(QDate(int(y), int(m), int(d)));
+        break;
+    }
+    case SQL_TYPE_TIME: {
+        ISC_TIME raw;
+        std::memcpy(&raw, p, sizeof raw);
+        unsigned h = 0, m = 0, s = 0, f = 0;
+        util->decodeTime(raw, &h, &m, &s, &f);
+        v.kind = FieldValue::Kind::Time;
+        v.text = timeText(QTime(int(h), int(m), int(s)));
+        break;
+    }
+    case SQL_TIMESTAMP: {
+        ISC_TIMESTAMP raw;
+        std::memcpy(&raw, p, sizeof raw);
+        unsigned y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, f = 0;
+        util->decodeDate(raw.timestamp_date, &y, &mo, &d);
+        util->decodeTime(raw.timestamp_time, &h, &mi, &s, &f);
+        v.kind = FieldValue::Kind::Timestamp;
+        v.text = dateText(QDate(int(y), int(mo), int(d))) + QLatin1Char(' ')
+                 + timeText(QTime(int(h), int(mi), int(s)));
+        break;
+    }
+    case SQL_BOOLEAN: {
+        v.kind = FieldValue::Kind::Integer;
+        v.integer = *p ? 1 : 0;
+        v.number = double(v.integer);
+        v.text = *p ? QStringLiteral("True") : QStringLiteral("False");
+        break;
+    }
+    default:
+        v.kind = FieldValue::Kind::Text; // blobs and other kinds the schema does not use
+        break;
+    }
+    return v;
+}
+
+} // namespace
+
+qint64 FieldValue::asInteger() const
+{
+    switch (kind) {
+    case Kind::Null:
+        return 0;
+    case Kind::Integer:
+        return integer;
+    case Kind::Float:
+        return qRound64(number);
+    default: {
+        bool ok = false;
+        const qint64 value = text.trimmed().toLongLong(&ok);
+        if (!ok)
+            throw StorageError(QStringLiteral("'%1' ist kein gültiger Integerwert").arg(text));
+        return value;
+    }
+    }
+}
+
+double FieldValue::asFloat() const
+{
+    switch (kind) {
+    case Kind::Null:
+        return 0.0;
+    case Kind::Integer:
+    case Kind::Float:
+        return number;
+    default: {
+        bool ok = false;
+        const double value = parseDecimal(text, &ok);
+        if (!ok)
+            throw StorageError(QStringLiteral("'%1' ist kein gültiger Gleitkommawert").arg(text));
+        return value;
+    }
+    }
+}
+
+struct Database::Impl
+{
+    IAttachment* attachment = nullptr;
+    ITransaction* transaction = nullptr; // the active Transaction scope's
+    int depth = 0;
+
+    ITransaction* start(ThrowStatusWrapper* st, bool readOnly)
+    {
+        const unsigned char readTpb[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed,
+                                         isc_tpb_rec_version, isc_tpb_nowait};
+        const unsigned char writeTpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_concurrency,
+                                          isc_tpb_wait};
+        return readOnly ? attachment->startTransaction(st, sizeof readTpb, readTpb)
+                        : attachment->startTransaction(st, sizeof writeTpb, writeTpb);
+    }
+
+    // Runs work inside the active scope's transaction, or in a transaction
+    // of its own that is committed at once.
+    template <typename Work>
+    void run(bool readOnly, Work work)
+    {
+        if (!attachment)
+            throw StorageError(QStringLiteral("Keine Verbindung zur Datenbank"));
+        Status st;
+        if (transaction) {
+            try {
+                work(&st, transaction);
+            } catch (const FbException& e) {
+                rethrow(e);
+            }
+            return;
+        }
+        ITransaction* own = nullptr;
+        try {
+            own = start(&st, readOnly);
+            work(&st, own);
+            own->commit(&st);
+        } catch (const FbException& e) {
+            const QString text = statusText(e.getStatus());
+            if (own) {
+                try {
+                    Status rb;
+                    own->rollback(&rb);
+                } catch (const FbException&) {
+                    own->release();
+                }
+            }
+            throw StorageError(text);
+        }
+    }
+};
+
+Database::Database() : d(std::make_unique<Impl>()) {}
+
+Database::~Database()
+{
+    try {
+        disconnect();
+    } catch (const StorageError&) {
+    }
+}
+
+void Database::connect(const QString& path)
+{
+    disconnect();
+    Status st;
+    IProvider* provider = master()->getDispatcher();
+    try {
+        const auto dpb = parameterBlock(false);
+        d->attachment = provider->attachDatabase(&st, path.toLocal8Bit().constData(),
+                                                 static_cast<unsigned>(dpb.size()), dpb.data());
+    } catch (const FbException& e) {
+        provider->release();
+        rethrow(e);
+    }
+    provider->release();
+}
+
+void Database::create(const QString& path)
+{
+    disconnect();
+    Status st;
+    IProvider* provider = master()->getDispatcher();
+    try {
+        const auto dpb = parameterBlock(true);
+        d->attachment = provider->createDatabase(&st, path.toLocal8Bit().constData(),
+                                                 static_cast<unsigned>(dpb.size()), dpb.data());
+    } catch (const FbException& e) {
+        provider->release();
+        rethrow(e);
+    }
+    provider->release();
+}
+
+void Database::disconnect()
+{
+    if (!d->attachment)
+        return;
+    if (d->transaction) {
+        Status st;
+        try {
+            d->transaction->rollback(&st);
+        } catch (const FbException&) {
+            d->transaction->release();
+        }
+        d->transaction = nullptr;
+    }
+    Status st;
+    try {
+        d->attachment->detach(&st);
+    } catch (const FbException&) {
+        d->attachment->release();
+    }
+    d->attachment = nullptr;
+}
+
+bool Database::isConnected() const
+{
+    return d->attachment != nullptr;
+}
+
+void Database::execute(const QString& sql)
+{
+    const QByteArray text = cp1252::encode(sql);
+    d->run(false, [&](ThrowStatusWrapper* st, ITransaction* tra) {
+        d->attachment->execute(st, tra, 0, text.constData(), 3, nullptr, nullptr, nullptr, nullptr);
+    });
+}
+
+ResultSet Database::select(const QString& sql, int maxRows)
+{
+    const QByteArray text = cp1252::encode(sql);
+    ResultSet result;
+    d->run(true, [&](ThrowStatusWrapper* st, ITransaction* tra) {
+        IStatement* stmt = d->attachment->prepare(st, tra, 0, text.constData(), 3,
+                                                  IStatement::PREPARE_PREFETCH_METADATA);
+        IMessageMetadata* meta = nullptr;
+        IResultSet* cursor = nullptr;
+        try {
+            meta = stmt->getOutputMetadata(st);
+            const unsigned count = meta->getCount(st);
+            for (unsigned i = 0; i < count; ++i)
+                result.columns.append(cp1252::decode(QByteArray(meta->getAlias(st, i))));
+            std::vector<unsigned char> buffer(meta->getMessageLength(st));
+            cursor = stmt->openCursor(st, tra, nullptr, nullptr, meta, 0);
+            IUtil* util = master()->getUtilInterface();
+            while ((maxRows < 0 || result.rows.size() < maxRows)
+                   && cursor->fetchNext(st, buffer.data()) == IStatus::RESULT_OK) {
+                ResultRow row;
+                row.reserve(int(count));
+                for (unsigned i = 0; i < count; ++i)
+                    row.append(readField(util, meta, st, i, buffer.data()));
+                result.rows.append(std::move(row));
+            }
+            cursor->close(st);
+            cursor = nullptr;
+            meta->release();
+            meta = nullptr;
+            stmt->free(st);
+        } catch (...) {
+            if (cursor)
+                cursor->release();
+            if (meta)
+                meta->release();
+            stmt->release();
+            throw;
+        }
+    });
+    return result;
+}
+
+bool Database::inTransaction() const
+{
+    return d->depth > 0;
+}
+
+void Database::begin()
+{
+    if (!d->attachment)
+        throw StorageError(QStringLiteral("Keine Verbindung zur Datenbank"));
+    Status st;
+    try {
+        d->transaction = d->start(&st, false);
+    } catch (const FbException& e) {
+        rethrow(e);
+    }
+}
+
+void Database::commit()
+{
+    if (!d->transaction)
+        return;
+    Status st;
+    try {
+        d->transaction->commit(&st);
+        d->transaction = nullptr;
+    } catch (const FbException& e) {
+        rethrow(e);
+    }
+}
+
+void Database::rollback()
+{
+    if (!d->transaction)
+        return;
+    Status st;
+    try {
+        d->transaction->rollback(&st);
+    } catch (const FbException&) {
+        d->transaction->release();
+    }
+    d->transaction = nullptr;
+}
+
+Transaction::Transaction(Database& db) : m_db(db)
+{
+    if (db.d->depth == 0) {
+        db.begin();
+        m_owner = true;
+    }
+    ++db.d->depth;
+}
+
+Transaction::~Transaction()
+{
+    --m_db.d->depth;
+    if (m_owner && !m_done)
+        m_db.rollback();
+}
+
+void Transaction::commit()
+{
+    if (m_done)
+        return;
+    if (m_owner)
+        m_db.commit();
+    m_done = true;
+}

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <memory>
+
+// One value of a result row. The text form is the one the windows show:
+// CHAR without trailing blanks, DATE as dd.mm.yyyy, TIME as hh:mm:ss,
+// floating-point numbers with the decimal comma.
+struct FieldValue
+{
+    enum class Kind { Null, Text, Integer, Float, Date, Time, Timestamp };
+
+    Kind kind = Kind::Null;
+    QString text;
+    qint64 integer = 0;
+    double number = 0.0;
+
+    bool isNull() const { return kind == Kind::Null; }
+    QString asString() const { return text; }
+    // Throw StorageError when a text cannot be read as a number.
+    qint64 asInteger() const;
+    double asFloat() const;
+};
+
+using ResultRow = QVector<FieldValue>;
+
+struct ResultSet
+{
+    QStringList columns; // names as the database reports them (upper case)
+    QVector<ResultRow> rows;
+};
+
+// The connection to the diary database, through Firebird's object interface
+// with the engine loaded into this process. No character set is named, so
+// texts travel as the code page 1252 bytes they are stored in.
+//
+// Every statement is committed on its own, unless a Transaction is active:
+// then all statements run in it until it is committed or rolled back.
+// Failures throw StorageError with the engine's message.
+class Database
+{
+public:
+    static constexpr const char* kUser = "SYSDBA";
+    static constexpr const char* kPassword = "Vodaz";
+
+    Database();
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    void connect(const QString& path);
+    // Creates the file with a page size of 4096 in dialect 3 and stays connected.
+    void create(const QString& path);
+    void disconnect();
+    bool isConnected() const;
+
+    void execute(const QString& sql);
+    // Reads the whole result, or its first maxRows rows when maxRows >= 0.
+    ResultSet select(const QString& sql, int maxRows = -1);
+
+    bool inTransaction() const;
+
+private:
+    friend class Transaction;
+    void begin();
+    void commit();
+    void rollback();
+
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+// Binds the statements run while it lives into one transaction: commit()
+// makes them stay, leaving the scope without commit() undoes all of them.
+// A scope opened while another is active joins the outer one.
+class Transaction
+{
+public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    void commit();
+
+private:
+    Database& m_db;
+    bool m_owner = false;
+    bool m_done = false;
+};

@@ -1,0 +1,253 @@
+#include "datafiles.h"
+
+#include "cp1252.h"
+#include "session.h"
+#include "sqltext.h"
+#include "storageerror.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace datafiles {
+namespace {
+
+constexpr Qt::CaseSensitivity kFileNameCase =
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+    Qt::CaseInsensitive;
+#else
+    Qt::CaseSensitive;
+#endif
+
+QString withSeparator(const QString& folder)
+{
+    QString f = QDir::toNativeSeparators(QDir::cleanPath(folder));
+    if (!f.endsWith(QDir::separator()))
+        f += QDir::separator();
+    return f;
+}
+
+bool folderWritable(const QString& folder)
+{
+    const QFileInfo info(folder);
+    return info.isDir() && info.isWritable();
+}
+
+QStringList readLines(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QString text = cp1252::decode(file.readAll());
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+[[noreturn]] void cannotWrite(const QString& path)
+{
+    throw StorageError(QStringLiteral("Die Datei %1 kann nicht geschrieben werden")
+                           .arg(QDir::toNativeSeparators(path)));
+}
+
+struct Table
+{
+    const char* probe;
+    const char* create;
+};
+
+const Table kSchuhe{"SELECT * FROM schuhe",
+                    "CREATE TABLE schuhe (ID\t INTEGER NOT NULL PRIMARY KEY,modell CHAR(40) NOT NULL,"
+                    "MaxLeistung SMALLINT, prevLeistung SMALLINT, UserID SMALLINT NOT NULL)"};
+const Table kMain{"SELECT * FROM main",
+                  "CREATE TABLE main (ID\t INTEGER NOT NULL PRIMARY KEY,Datum DATE NOT NULL,Uhrzeit TIME, "
+                  "Wetter CHAR(40),Schuhe CHAR(40),Ruhepuls SMALLINT,Kategorie CHAR(40),Notizen CHAR(255),"
+                  "Befinden CHAR(255),UserID SMALLINT NOT NULL,Gewicht DOUBLE PRECISION,"
+                  "Dauer Char(4) DEFAULT '0:00' NOT NULL)"};
+const Table kUnits{"SELECT * FROM units",
+                   "CREATE TABLE units (ID\t INTEGER NOT NULL PRIMARY KEY,MainID INTEGER NOT NULL, "
+                   "SubID INTEGER NOT NULL, strecke DOUBLE PRECISION NOT NULL, Zeit TIME,Puls SMALLINT, "
+                   "Bereich Char(40))"};
+const Table kBereiche{"SELECT * FROM bereiche",
+                      "CREATE TABLE bereiche (ID\t INTEGER NOT NULL PRIMARY KEY,TrBereich CHAR(30) NOT NULL,"
+                      "minHF SMALLINT DEFAULT 0 NOT NULL ,maxHF SMALLINT DEFAULT 0 NOT NULL )"};
+const Table kStrecken{"SELECT * FROM strecken",
+                      "CREATE TABLE strecken (ID\t INTEGER NOT NULL PRIMARY KEY,laenge SMALLINT NOT NULL, "
+                      "beschreibung CHAR(100))"};
+const Table kUsers{"SELECT * FROM Users",
+                   "CREATE TABLE Users (ID\tINTEGER NOT NULL PRIMARY KEY,Name CHAR(40) NOT NULL,"
+                   "Vorname CHAR(40) NOT NULL,GebDatum DATE NOT NULL,Geschlecht SMALLINT NOT NULL,"
+                   "Gewicht FLOAT,Ruhepuls SMALLINT,Maxpuls SMALLINT)"};
+
+struct DefaultZone
+{
+    const char* name;
+    int minHF;
+    int maxHF;
+};
+
+const DefaultZone kDefaultZones[] = {
+    {"Einlaufen / Auslaufen", 0, 0}, {"Fahrtspiel", 0, 0},
+    {"regenerativer DL", 65, 68},    {"extensiver DL", 68, 72},
+    {"mittelintensiver DL", 72, 76}, {"intensiver DL", 76, 80},
+    {"Tempodauerlauf 1", 80, 84},    {"Tempodauerlauf 2", 84, 90},
+    {"intensiver TDL", 90, 95},      {"Wiederholungsläufe", 90, 95},
+    {"Wettkampf", 90, 100},
+};
+
+// True when the table was missing and has been created.
+bool ensureTable(Query& query, const Table& table)
+{
+    try {
+        query.openFirst(QString::fromUtf8(table.probe));
+        return false;
+    } catch (const StorageError&) {
+        // a failed probe means the table is missing
+    }
+    query.execSql(QString::fromUtf8(table.create));
+    return true;
+}
+
+void createGenerator(Query& query, const char* name)
+{
+    try {
+        query.execSql(QStringLiteral("CREATE GENERATOR ") + QString::fromUtf8(name));
+    } catch (const StorageError&) {
+        // it exists already
+    }
+}
+
+} // namespace
+
+QString programFolder(const QString& executableFolder)
+{
+    if (folderWritable(executableFolder))
+        return withSeparator(executableFolder);
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(data);
+    return withSeparator(data);
+}
+
+QString settingsPath(const QString& programFolder)
+{
+    return programFolder + QStringLiteral("config.ini");
+}
+
+QString aliasFilePath(const QString& programFolder)
+{
+    return programFolder + QStringLiteral("aliases.conf");
+}
+
+QString databasePath(const QString& programFolder)
+{
+    return programFolder + QStringLiteral("Database") + QDir::separator() + QStringLiteral("data.fdb");
+}
+
+void ensureSettingsFile(const QString& path)
+{
+    if (QFileInfo::exists(path))
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)
+        || file.write("[Sportarten]\r\nItems=Laufen%Radfahren%Schwimmen%\r\n") < 0)
+        cannotWrite(path);
+}
+
+QString ensureAlias(const QString& folder)
+{
+    const QString path = aliasFilePath(folder);
+    const QString aliasLine = QLatin1String(kAlias) + QLatin1Char('=') + databasePath(folder);
+    if (!QFileInfo::exists(path)) {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            cannotWrite(path);
+    }
+    for (const QString& line : readLines(path)) {
+        if (line.compare(aliasLine, kFileNameCase) == 0)
+            return aliasLine;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::Append))
+        cannotWrite(path);
+    // a file whose last line lacks its line end gets one first
+    QByteArray block;
+    if (file.size() > 0) {
+        QFile reader(path);
+        if (reader.open(QIODevice::ReadOnly) && reader.seek(reader.size() - 1) && reader.read(1) != "\n")
+            block += "\r\n";
+    }
+    block += cp1252::encode(QStringLiteral("# Datenbankalias\r\n# Datei darf nicht verändert werden\r\n")
+                            + aliasLine + QStringLiteral("\r\n"));
+    if (file.write(block) < 0)
+        cannotWrite(path);
+    return aliasLine;
+}
+
+QString resolveAlias(const QString& folder, const QString& alias)
+{
+    const QString own = databasePath(folder);
+    QString last;
+    for (const QString& line : readLines(aliasFilePath(folder))) {
+        if (line.trimmed().startsWith(QLatin1Char('#')))
+            continue;
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq < 0 || line.left(eq).trimmed().compare(alias, Qt::CaseInsensitive) != 0)
+            continue;
+        const QString target = line.mid(eq + 1).trimmed();
+        if (target.compare(own, kFileNameCase) == 0)
+            return target;
+        last = target;
+    }
+    return last;
+}
+
+void openStorage(Session& session, const QString& folder)
+{
+    session.programFolder = folder;
+    session.settingsPath = settingsPath(folder);
+    ensureSettingsFile(session.settingsPath);
+    ensureAlias(folder);
+    QDir().mkdir(folder + QStringLiteral("Database")); // a failure shows when the database is created
+
+    const QString target = resolveAlias(folder, QLatin1String(kAlias));
+    bool connected = false;
+    if (!target.isEmpty()) {
+        try {
+            session.ZDatabase1.connect(target);
+            connected = true;
+        } catch (const StorageError&) {
+            // the database is created below
+        }
+    }
+    if (!connected)
+        session.ZDatabase1.create(databasePath(folder));
+    CheckDataBases(session.ZQuery1);
+}
+
+void CheckDataBases(Query& query)
+{
+    ensureTable(query, kSchuhe);
+    createGenerator(query, "Gen_Schuhe");
+    ensureTable(query, kMain);
+    createGenerator(query, "Gen_Main");
+    ensureTable(query, kUnits);
+    createGenerator(query, "Gen_Units");
+    createGenerator(query, "Gen_Bereich");
+    if (ensureTable(query, kBereiche)) {
+        for (const DefaultZone& zone : kDefaultZones) {
+            query.execSql(QStringLiteral("INSERT INTO bereiche (ID, TrBereich, minHF, maxHF) VALUES "
+                                         "(gen_id(Gen_Bereich,1),")
+                          + quoted(QString::fromUtf8(zone.name)) + QLatin1Char(',') + quoted(zone.minHF)
+                          + QLatin1Char(',') + quoted(zone.maxHF) + QLatin1Char(')'));
+        }
+    }
+    ensureTable(query, kStrecken);
+    createGenerator(query, "Gen_Strecken");
+    ensureTable(query, kUsers);
+    createGenerator(query, "Gen_Users");
+}
+
+} // namespace datafiles

@@ -1,0 +1,93 @@
+#include "query.h"
+
+#include "storageerror.h"
+
+namespace {
+
+std::function<void(bool)>& busyHandler()
+{
+    static std::function<void(bool)> handler;
+    return handler;
+}
+
+struct BusyScope
+{
+    BusyScope()
+    {
+        if (busyHandler())
+            busyHandler()(true);
+    }
+    ~BusyScope()
+    {
+        if (busyHandler())
+            busyHandler()(false);
+    }
+};
+
+} // namespace
+
+Query::Query(Database& db) : m_db(db) {}
+
+void Query::open(const QString& sql)
+{
+    run(sql, -1);
+}
+
+void Query::openFirst(const QString& sql)
+{
+    run(sql, 1);
+}
+
+void Query::run(const QString& sql, int maxRows)
+{
+    close();
+    m_sql = sql;
+    BusyScope busy;
+    m_result = m_db.select(sql, maxRows);
+    m_row = 0;
+    m_open = true;
+}
+
+void Query::execSql(const QString& sql)
+{
+    close();
+    m_sql = sql;
+    BusyScope busy;
+    m_db.execute(sql);
+}
+
+void Query::close()
+{
+    m_open = false;
+    m_result = ResultSet();
+    m_row = 0;
+}
+
+void Query::next()
+{
+    if (m_row < recordCount())
+        ++m_row;
+}
+
+const FieldValue& Query::field(int index) const
+{
+    if (eof())
+        throw StorageError(QStringLiteral("Kein Datensatz vorhanden"));
+    if (index < 0 || index >= fieldCount())
+        throw StorageError(QStringLiteral("Feldindex %1 außerhalb des gültigen Bereichs").arg(index));
+    return m_result.rows[m_row][index];
+}
+
+const FieldValue& Query::field(const QString& name) const
+{
+    for (int i = 0; i < fieldCount(); ++i) {
+        if (m_result.columns[i].compare(name, Qt::CaseInsensitive) == 0)
+            return field(i);
+    }
+    throw StorageError(QStringLiteral("Feld '%1' nicht gefunden").arg(name));
+}
+
+void Query::setBusyHandler(std::function<void(bool)> handler)
+{
+    busyHandler() = std::move(handler);
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "database.h"
+
+#include <functional>
+
+// A shared query: holds the statement it last ran and, for a select, the
+// whole result, so its row count is known as soon as it is open. Fields are
+// read by position (from 0) or by column name, as text, integer or float.
+class Query
+{
+public:
+    explicit Query(Database& db);
+
+    // Select: closes the query, runs the statement and goes to the first row.
+    void open(const QString& sql);
+    // As open, but reads no more than the first row: enough to learn
+    // whether the statement runs and whether it has a row.
+    void openFirst(const QString& sql);
+    // Command: runs the statement; committed at once unless a Transaction is active.
+    void execSql(const QString& sql);
+    void close();
+
+    bool isOpen() const { return m_open; }
+    const QString& sql() const { return m_sql; }
+    int recordCount() const { return int(m_result.rows.size()); }
+    int recNo() const { return m_row; }
+    bool eof() const { return !m_open || m_row >= recordCount(); }
+    void first() { m_row = 0; }
+    void next();
+
+    // Throw StorageError when there is no current row or no such field.
+    const FieldValue& field(int index) const;
+    const FieldValue& field(const QString& name) const;
+    int fieldCount() const { return int(m_result.columns.size()); }
+
+    // Called around every statement, so that the windows can show the busy cursor.
+    static void setBusyHandler(std::function<void(bool busy)> handler);
+
+private:
+    void run(const QString& sql, int maxRows);
+
+    Database& m_db;
+    QString m_sql;
+    ResultSet m_result;
+    int m_row = 0;
+    bool m_open = false;
+};

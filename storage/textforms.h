@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QTime>
+
+// The text forms of dates, times and decimal numbers, fixed to the German
+// ones whatever the machine's locale: dd.mm.yyyy, hh:mm:ss, decimal comma.
+// The same forms go into composed statements and come back from the database.
+
+QString dateText(const QDate& date);          // 07.12.2026
+QDate parseDateText(const QString& text);     // invalid when the text is no date
+QString timeText(const QTime& time);          // 08:05:00
+QTime parseTimeText(const QString& text);     // hh:mm:ss or hh:mm; invalid otherwise
+
+// Replaces the decimal point by the comma, and the other way round.
+QString decimalComma(QString text);
+QString decimalPoint(QString text);
+
+// A number with a fixed count of decimals and the decimal comma ("%1.1f").
+QString fixedText(double value, int decimals);
+// Reads a number written with a comma or a point.
+double parseDecimal(const QString& text, bool* ok = nullptr);

@@ -1,0 +1,267 @@
+#include "messages.h"
+#include "errorboundary.h"
+#include "sqltext.h"
+#include "testsupport.h"
+#include "tform1.h"
+#include "tform7.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+#include <QUrl>
+
+#include <memory>
+
+// Receives what the program hands to the desktop to open.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public Q_SLOTS:
+    void open(const QUrl& url) { urls << url; }
+};
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void emptyDiaryAsksForAPerson();
+    void onlyPersonIsSelected();
+    void severalPersonsShowThePlaceholder();
+    void evaluationsNeedEntries();
+    void startupErrorIsShownAndWindowOpens();
+    void rejectedStatementShowsErrorBox();
+    void workingWindowsArePlacedOverTheMainWindow();
+    void infoDialogShowsVersion();
+    void manualOpensWhenPresent();
+
+private:
+    std::unique_ptr<TForm1> start();
+    void addUser(const QString& name, const QString& vorname);
+    void addEntry(int userId);
+
+    std::unique_ptr<TestFolder> m_dir;
+    std::unique_ptr<TForm1> m_form;
+};
+
+void TestMainWindow::init()
+{
+    initTestEnvironment();
+    m_dir = std::make_unique<TestFolder>();
+}
+
+void TestMainWindow::cleanup()
+{
+    m_form.reset();
+    m_dir.reset();
+}
+
+std::unique_ptr<TForm1> TestMainWindow::start()
+{
+    m_form.reset();
+    return std::make_unique<TForm1>(StartOptions{m_dir->path(), 0});
+}
+
+void TestMainWindow::addUser(const QString& name, const QString& vorname)
+{
+    Form1->session().ZQuery1.execSql("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) VALUES "
+                                     "(gen_id(Gen_Users,1), " + quoted(name) + ", " + quoted(vorname)
+                                     + ", '01.01.1980', '0')");
+}
+
+void TestMainWindow::addEntry(int userId)
+{
+    Form1->session().ZQuery1.execSql("INSERT INTO main (ID, Datum, UserID) VALUES (gen_id(Gen_Main,1), "
+                                     "'01.06.2025', " + quoted(userId) + ")");
+}
+
+void TestMainWindow::emptyDiaryAsksForAPerson()
+{
+    m_form = start();
+    TForm1* w = m_form.get();
+    QCOMPARE(w->objectName(), QString("TForm1"));
+    QCOMPARE(w->windowTitle(), QString("Das Tramora-Rezidedazurazedad"));
+    QCOMPARE(w->size(), QSize(876, 619));
+    auto* combo1 = w->findChild<QComboBox*>("ComboBox1");
+    auto* combo2 = w->findChild<QComboBox*>("ComboBox2");
+    QVERIFY(combo1 && combo2);
+    QCOMPARE(combo1->count(), 1);
+    QCOMPARE(combo1->currentText(), QString("-- bitte Benutzer anlegen --"));
+    QCOMPARE(combo2->currentText(), QString("-1"));
+    QVERIFY(!combo1->isEditable());
+    QVERIFY(combo2->isHidden());
+    QCOMPARE(w->currentUser(), QString("-1"));
+
+    const QList<QPair<QString, QString>> hints = {
+        {"ToolButton3", "Trainingsdaten erfassen"}, {"ToolButton6", "Grafische Auswertungen"},
+        {"ToolButton7", "Auswertungen in Textform"}, {"ToolButton2", "Benutzerverwaltung"},
+        {"ToolButton1", "Schuhverwaltung"},          {"ToolButton10", "Trainingsbereiche verwalten"},
+        {"ToolButton9", "Handbuch anzeigen"},        {"ToolButton8", QString::fromUtf8("Über das Rezidedazurazedad")}};
+    for (const auto& [name, hint] : hints) {
+        auto* button = w->findChild<QToolButton*>(name);
+        QVERIFY2(button, qPrintable(name));
+        QCOMPARE(button->toolTip(), hint);
+        QVERIFY(!button->icon().isNull());
+    }
+    QVERIFY(!w->ToolButton3->isEnabled());
+    QVERIFY(!w->ToolButton6->isEnabled());
+    QVERIFY(!w->ToolButton7->isEnabled());
+    for (QToolButton* b : {w->ToolButton1, w->ToolButton2, w->ToolButton8, w->ToolButton9, w->ToolButton10})
+        QVERIFY(b->isEnabled());
+    QVERIFY(w->findChild<QToolButton*>("ToolButton12"));
+    QVERIFY(w->ToolButton12->isHidden());
+    QVERIFY(Messages::shown().isEmpty());
+}
+
+void TestMainWindow::onlyPersonIsSelected()
+{
+    m_form = start();
+    addUser("Muster", "Erika");
+    m_form = start();
+    QCOMPARE(m_form->ComboBox1->count(), 2);
+    QCOMPARE(m_form->ComboBox1->itemText(0), QString::fromUtf8("-- bitte Benutzer wählen --"));
+    QCOMPARE(m_form->ComboBox1->currentIndex(), 1);
+    QCOMPARE(m_form->ComboBox1->currentText(), QString("Erika Muster"));
+    QCOMPARE(m_form->currentUser(), QString("1"));
+    QVERIFY(m_form->ToolButton3->isEnabled());
+    QVERIFY(!m_form->ToolButton6->isEnabled());
+    QVERIFY(!m_form->ToolButton7->isEnabled());
+}
+
+void TestMainWindow::severalPersonsShowThePlaceholder()
+{
+    m_form = start();
+    addUser("Zander", "Anna");
+    addUser("Adler", "Bernd");
+    addUser("Adler", "Anton");
+    m_form->ShowUsers();
+    m_form->ComboBox1Change();
+    QCOMPARE(m_form->ComboBox1->currentIndex(), 0);
+    QStringList shown;
+    for (int i = 1; i < m_form->ComboBox1->count(); ++i)
+        shown << m_form->ComboBox1->itemText(i) + "=" + m_form->ComboBox2->itemText(i);
+    QCOMPARE(shown, QStringList({"Anton Adler=3", "Bernd Adler=2", "Anna Zander=1"}));
+    QVERIFY(!m_form->ToolButton3->isEnabled());
+
+    m_form->ComboBox1->setCurrentIndex(3); // as the user picks a person
+    QCOMPARE(m_form->ComboBox2->currentIndex(), 3);
+    QCOMPARE(m_form->currentUser(), QString("1"));
+    QVERIFY(m_form->ToolButton3->isEnabled());
+    m_form->ComboBox1->setCurrentIndex(0);
+    QVERIFY(!m_form->ToolButton3->isEnabled());
+
+    // rebuilding does not keep the previous selection
+    m_form->ComboBox1->setCurrentIndex(2);
+    m_form->ShowUsers();
+    QCOMPARE(m_form->ComboBox1->currentIndex(), 0);
+}
+
+void TestMainWindow::evaluationsNeedEntries()
+{
+    m_form = start();
+    addUser("Adler", "Anton");
+    addUser("Berg", "Britta");
+    addEntry(2);
+    m_form->ShowUsers();
+    m_form->ComboBox1Change();
+    m_form->ComboBox1->setCurrentIndex(1);
+    QVERIFY(m_form->ToolButton3->isEnabled());
+    QVERIFY(!m_form->ToolButton6->isEnabled());
+    m_form->ComboBox1->setCurrentIndex(2);
+    QVERIFY(m_form->ToolButton6->isEnabled());
+    QVERIFY(m_form->ToolButton7->isEnabled());
+    QVERIFY(!m_form->UserHasEntries(99));
+    QVERIFY(!m_form->UserHasEntries(-1));
+}
+
+void TestMainWindow::startupErrorIsShownAndWindowOpens()
+{
+    QVERIFY(QDir().mkdir(m_dir->file("aliases.conf")));
+    Messages::setNextAnswer(QMessageBox::Ok);
+    m_form = start();
+    QCOMPARE(Messages::shown().size(), 1);
+    QCOMPARE(Messages::shown()[0].title, QString("Das Tramora-Rezidedazurazedad"));
+    QCOMPARE(Messages::shown()[0].icon, QMessageBox::Critical);
+    QVERIFY(Messages::shown()[0].text.endsWith('.'));
+    QCOMPARE(m_form->ComboBox1->count(), 0);
+    QVERIFY(m_form->ToolButton3->isEnabled());
+    QVERIFY(m_form->ToolButton6->isEnabled());
+}
+
+void TestMainWindow::rejectedStatementShowsErrorBox()
+{
+    m_form = start();
+    addUser("Muster", "Max");
+    Messages::setNextAnswer(QMessageBox::Ok);
+    const bool ran = guarded(m_form.get(), [] {
+        Form1->session().ZQuery1.execSql("INSERT INTO main (ID, Datum, UserID, Dauer) VALUES "
+                                         "(gen_id(Gen_Main,1), '05.01.2026', '1', '10:00')");
+    });
+    QVERIFY(!ran);
+    QCOMPARE(Messages::shown().size(), 1);
+    QVERIFY2(Messages::shown()[0].text.contains("truncation"), qPrintable(Messages::shown()[0].text));
+    QVERIFY(Messages::shown()[0].text.endsWith('.'));
+    QCOMPARE(scalar(Form1->session(), "SELECT COUNT(*) FROM main"), QString("0"));
+}
+
+void TestMainWindow::workingWindowsArePlacedOverTheMainWindow()
+{
+    m_form = start();
+    m_form->move(100, 50);
+    QWidget window;
+    m_form->placeWorkingWindow(&window);
+    const QRect frame = m_form->frameGeometry();
+    QCOMPARE(window.geometry(), QRect(frame.left() + 10, frame.top() + 86, m_form->width() - 4,
+                                      m_form->height() - 60));
+}
+
+void TestMainWindow::infoDialogShowsVersion()
+{
+    m_form = start();
+    m_form->ToolButton8->click();
+    m_form->ToolButton8->click();
+    QList<TForm7*> dialogs;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* d = qobject_cast<TForm7*>(w); d && d->isVisible())
+            dialogs << d;
+    QCOMPARE(dialogs.size(), 2);
+    TForm7* info = dialogs.first();
+    QCOMPARE(info->objectName(), QString("TForm7"));
+    QCOMPARE(info->windowTitle(), QString("Info"));
+    QCOMPARE(info->findChild<QLabel*>("Label1")->text(), QString("Das Tramora-Rezidedazurazedad"));
+    QCOMPARE(info->findChild<QLabel*>("Label2")->text(), QString("Version 1.0.0.6"));
+    QPointer<TForm7> guard(info);
+    info->findChild<QPushButton*>("Button1")->click();
+    QTRY_VERIFY(guard.isNull()); // released on closing
+}
+
+void TestMainWindow::manualOpensWhenPresent()
+{
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler("file", &catcher, "open");
+    m_form = start();
+    m_form->ToolButton9->click();
+    QVERIFY(catcher.urls.isEmpty()); // missing manual: nothing happens, no message
+    QVERIFY(Messages::shown().isEmpty());
+    QFile manual(m_dir->file("handbuch.pdf"));
+    QVERIFY(manual.open(QIODevice::WriteOnly));
+    manual.close();
+    m_form->ToolButton9->click();
+    QCOMPARE(catcher.urls, QList<QUrl>({QUrl::fromLocalFile(m_dir->file("handbuch.pdf"))}));
+    QVERIFY(!QApplication::overrideCursor());
+    QDesktopServices::unsetUrlHandler("file");
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,179 @@
+#include "datafiles.h"
+#include "session.h"
+#include "sqltext.h"
+#include "storageerror.h"
+#include "testsupport.h"
+
+#include <QTest>
+
+#include <memory>
+
+class TestDatabase : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void valuesReadBackInTheirTextForms();
+    void fieldsByPositionAndName();
+    void quotedTextStandsForItself();
+    void rejectedStatementRaisesEngineText();
+    void statementsCommitOneByOne();
+    void transactionKeepsAllOrNothing();
+    void nestedScopeJoinsOuter();
+
+private:
+    QString insertUser(const QString& name, const QString& vorname);
+
+    std::unique_ptr<TestFolder> m_dir;
+    std::unique_ptr<Session> m_session;
+};
+
+void TestDatabase::init()
+{
+    m_dir = std::make_unique<TestFolder>();
+    m_session = std::make_unique<Session>();
+    datafiles::openStorage(*m_session, m_dir->path());
+}
+
+void TestDatabase::cleanup()
+{
+    m_session.reset();
+    m_dir.reset();
+}
+
+QString TestDatabase::insertUser(const QString& name, const QString& vorname)
+{
+    m_session->ZQuery1.execSql("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht, Gewicht, Ruhepuls, Maxpuls) "
+                               "VALUES (gen_id(Gen_Users,1), " + quoted(name) + ", " + quoted(vorname)
+                               + ", '07.03.1975', '0', '72.5', '48', '190')");
+    return scalar(*m_session, "SELECT MAX(ID) FROM users");
+}
+
+void TestDatabase::valuesReadBackInTheirTextForms()
+{
+    Query& q = m_session->ZQuery1;
+    insertUser("Muster", "Max");
+    q.execSql("INSERT INTO main (ID, Datum, Uhrzeit, Wetter, UserID, Gewicht, Ruhepuls) VALUES "
+              "(gen_id(Gen_Main,1), '05.01.2026', '07:05:09', 'sonnig', '1', '71.25', NULL)");
+    q.open("SELECT Datum, Uhrzeit, Wetter, Gewicht, Ruhepuls, Dauer, Schuhe FROM main");
+    QCOMPARE(q.recordCount(), 1);
+    QCOMPARE(q.field(0).asString(), QString("05.01.2026"));
+    QCOMPARE(q.field(1).asString(), QString("07:05:09"));
+    QCOMPARE(q.field(2).asString(), QString("sonnig")); // CHAR(40) without its blanks
+    QCOMPARE(q.field(3).asString(), QString("71,25"));
+    QCOMPARE(q.field(3).asFloat(), 71.25);
+    QVERIFY(q.field(4).isNull());
+    QCOMPARE(q.field(4).asString(), QString());
+    QCOMPARE(q.field(4).asInteger(), 0);
+    QCOMPARE(q.field(5).asString(), QString("0:00")); // the column default
+    QCOMPARE(q.field(6).asString(), QString());
+
+    q.open("SELECT Gewicht, Maxpuls, GebDatum FROM users");
+    QCOMPARE(q.field(0).asString(), QString("72,5")); // single precision
+    QCOMPARE(q.field(1).asInteger(), 190);
+    QCOMPARE(q.field(2).asString(), QString("07.03.1975"));
+}
+
+void TestDatabase::fieldsByPositionAndName()
+{
+    Query& q = m_session->ZQuery1;
+    insertUser("Berg", "Anna");
+    insertUser("Adler", "Ben");
+    q.open("SELECT ID, name, vorname FROM users ORDER BY name, vorname");
+    QCOMPARE(q.recordCount(), 2);
+    QCOMPARE(q.field("NAME").asString(), QString("Adler"));
+    QCOMPARE(q.field("Vorname").asString(), QString("Ben"));
+    QCOMPARE(q.field("id").asInteger(), 2);
+    q.next();
+    QCOMPARE(q.field(1).asString(), QString("Berg"));
+    q.next();
+    QVERIFY(q.eof());
+    QVERIFY_THROWS_EXCEPTION(StorageError, q.field(0));
+    q.first();
+    QVERIFY_THROWS_EXCEPTION(StorageError, q.field("Nachname"));
+    QVERIFY_THROWS_EXCEPTION(StorageError, q.field("vorname").asInteger());
+
+    q.open("SELECT * FROM users WHERE ID = '99'");
+    QCOMPARE(q.recordCount(), 0);
+    QVERIFY(q.eof());
+}
+
+void TestDatabase::quotedTextStandsForItself()
+{
+    QCOMPARE(quoted("O'Brien"), QString("'O''Brien'"));
+    QCOMPARE(quoted(42), QString("'42'"));
+    const QString id = insertUser("O'Brien", "x' OR '1'='1");
+    QCOMPARE(scalar(*m_session, "SELECT Name FROM users WHERE ID = " + quoted(id)), QString("O'Brien"));
+    QCOMPARE(scalar(*m_session, "SELECT Vorname FROM users WHERE Name = " + quoted("O'Brien")),
+             QString("x' OR '1'='1"));
+    m_session->ZQuery1.execSql("DELETE FROM users WHERE Name = " + quoted("x' OR '1'='1"));
+    QCOMPARE(scalar(*m_session, "SELECT COUNT(*) FROM users"), QString("1"));
+}
+
+void TestDatabase::rejectedStatementRaisesEngineText()
+{
+    insertUser("Muster", "Max");
+    try {
+        m_session->ZQuery1.execSql("INSERT INTO main (ID, Datum, UserID, Dauer) VALUES "
+                                   "(gen_id(Gen_Main,1), '05.01.2026', '1', '10:00')");
+        QFAIL("a duration of five characters must not fit");
+    } catch (const StorageError& e) {
+        QVERIFY2(e.message().contains("truncation"), qPrintable(e.message()));
+    }
+    QCOMPARE(scalar(*m_session, "SELECT COUNT(*) FROM main"), QString("0"));
+    QVERIFY_THROWS_EXCEPTION(StorageError, m_session->ZQuery1.open("SELECT * FROM nirgends"));
+}
+
+void TestDatabase::statementsCommitOneByOne()
+{
+    Query& q = m_session->ZQuery1;
+    insertUser("Erster", "A");
+    QVERIFY_THROWS_EXCEPTION(StorageError, q.execSql("INSERT INTO users (ID) VALUES ('x')"));
+    insertUser("Zweiter", "B");
+    // a second connection sees what was committed
+    Session other;
+    datafiles::openStorage(other, m_dir->path());
+    QCOMPARE(scalar(other, "SELECT COUNT(*) FROM users"), QString("2"));
+}
+
+void TestDatabase::transactionKeepsAllOrNothing()
+{
+    Query& q = m_session->ZQuery1;
+    {
+        Transaction t(m_session->ZDatabase1);
+        insertUser("Eins", "A");
+        insertUser("Zwei", "B");
+        QCOMPARE(scalar(*m_session, "SELECT COUNT(*) FROM users"), QString("2")); // seen inside
+        QVERIFY_THROWS_EXCEPTION(StorageError, q.execSql("INSERT INTO users (ID) VALUES ('x')"));
+        // left without commit: everything is undone
+    }
+    QVERIFY(!m_session->ZDatabase1.inTransaction());
+    QCOMPARE(scalar(*m_session, "SELECT COUNT(*) FROM users"), QString("0"));
+    {
+        Transaction t(m_session->ZDatabase1);
+        insertUser("Eins", "A");
+        insertUser("Zwei", "B");
+        t.commit();
+    }
+    QCOMPARE(scalar(*m_session, "SELECT COUNT(*) FROM users"), QString("2"));
+}
+
+void TestDatabase::nestedScopeJoinsOuter()
+{
+    {
+        Transaction outer(m_session->ZDatabase1);
+        {
+            Transaction inner(m_session->ZDatabase1);
+            insertUser("Innen", "A");
+            inner.commit(); // joins the outer scope: nothing is final yet
+        }
+        QVERIFY(m_session->ZDatabase1.inTransaction());
+    }
+    QCOMPARE(scalar(*m_session, "SELECT COUNT(*) FROM users"), QString("0"));
+}
+
+QTEST_GUILESS_MAIN(TestDatabase)
+#include "tst_database.moc"

@@ -1,0 +1,216 @@
+#include "datafiles.h"
+#include "session.h"
+#include "storageerror.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTest>
+
+namespace {
+
+const QByteArray kDefaultConfig = "[Sportarten]\r\nItems=Laufen%Radfahren%Schwimmen%\r\n";
+
+QByteArray aliasBlock(const QString& folder)
+{
+    return QByteArray("# Datenbankalias\r\n# Datei darf nicht ver\xE4ndert werden\r\nworkout=")
+           + QFile::encodeName(folder + "Database/data.fdb") + "\r\n";
+}
+
+QStringList column(Session& s, const QString& sql)
+{
+    QStringList out;
+    s.ZQuery1.open(sql);
+    for (s.ZQuery1.first(); !s.ZQuery1.eof(); s.ZQuery1.next())
+        out << s.ZQuery1.field(0).asString();
+    return out;
+}
+
+QStringList userTables(Session& s)
+{
+    return column(s, "SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS WHERE RDB$SYSTEM_FLAG = 0 "
+                     "ORDER BY RDB$RELATION_NAME");
+}
+
+QStringList generators(Session& s)
+{
+    return column(s, "SELECT TRIM(RDB$GENERATOR_NAME) FROM RDB$GENERATORS WHERE RDB$SYSTEM_FLAG = 0 "
+                     "ORDER BY RDB$GENERATOR_NAME");
+}
+
+void open(Session& s, const QString& folder)
+{
+    datafiles::openStorage(s, folder);
+}
+
+} // namespace
+
+class TestDataFiles : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void firstStartInEmptyFolder();
+    void secondStartWritesNothing();
+    void missingTableIsCreatedAlone();
+    void deletedZonesStayDeleted();
+    void deletedSettingsFileIsRecreated();
+    void movedFolderAppendsSecondAlias();
+    void umlautsAreStoredAsCodePage1252();
+    void unwritableAliasFileStopsOpening();
+};
+
+void TestDataFiles::firstStartInEmptyFolder()
+{
+    TestFolder dir;
+    Session s;
+    open(s, dir.path());
+
+    QCOMPARE(s.programFolder, dir.path());
+    QCOMPARE(s.settingsPath, dir.file("config.ini"));
+    QCOMPARE(readBytes(dir.file("config.ini")), kDefaultConfig);
+    QCOMPARE(readBytes(dir.file("aliases.conf")), aliasBlock(dir.path()));
+    QVERIFY(QFileInfo(dir.file("Database/data.fdb")).isFile());
+
+    QCOMPARE(userTables(s), QStringList({"BEREICHE", "MAIN", "SCHUHE", "STRECKEN", "UNITS", "USERS"}));
+    QCOMPARE(generators(s), QStringList({"GEN_BEREICH", "GEN_MAIN", "GEN_SCHUHE", "GEN_STRECKEN",
+                                         "GEN_UNITS", "GEN_USERS"}));
+    QCOMPARE(scalar(s, "SELECT MON$PAGE_SIZE FROM MON$DATABASE"), QString("4096"));
+    QCOMPARE(scalar(s, "SELECT MON$SQL_DIALECT FROM MON$DATABASE"), QString("3"));
+
+    s.ZQuery1.open("SELECT ID, TrBereich, minHF, maxHF FROM bereiche ORDER BY ID");
+    const QStringList expected = {
+        "1;Einlaufen / Auslaufen;0;0", "2;Fahrtspiel;0;0",       "3;regenerativer DL;65;68",
+        "4;extensiver DL;68;72",       "5;mittelintensiver DL;72;76", "6;intensiver DL;76;80",
+        "7;Tempodauerlauf 1;80;84",    "8;Tempodauerlauf 2;84;90", "9;intensiver TDL;90;95",
+        QString::fromUtf8("10;Wiederholungsläufe;90;95"), "11;Wettkampf;90;100"};
+    QStringList zones;
+    for (Query& q = s.ZQuery1; !q.eof(); q.next())
+        zones << QStringList{q.field(0).asString(), q.field(1).asString(), q.field(2).asString(),
+                             q.field(3).asString()}.join(';');
+    QCOMPARE(zones, expected);
+    QCOMPARE(scalar(s, "SELECT COUNT(*) FROM users"), QString("0"));
+}
+
+void TestDataFiles::secondStartWritesNothing()
+{
+    TestFolder dir;
+    {
+        Session s;
+        open(s, dir.path());
+    }
+    const QByteArray config = readBytes(dir.file("config.ini"));
+    const QByteArray aliases = readBytes(dir.file("aliases.conf"));
+    const QDateTime configTime = QFileInfo(dir.file("config.ini")).lastModified();
+
+    Session s;
+    open(s, dir.path());
+    QCOMPARE(readBytes(dir.file("config.ini")), config);
+    QCOMPARE(readBytes(dir.file("aliases.conf")), aliases);
+    QCOMPARE(QFileInfo(dir.file("config.ini")).lastModified(), configTime);
+    QCOMPARE(scalar(s, "SELECT COUNT(*) FROM bereiche"), QString("11"));
+    QCOMPARE(generators(s).size(), 6);
+    // the generators went on from where they were
+    QCOMPARE(scalar(s, "SELECT GEN_ID(Gen_Bereich, 0) FROM RDB$DATABASE"), QString("11"));
+}
+
+void TestDataFiles::missingTableIsCreatedAlone()
+{
+    TestFolder dir;
+    {
+        Session s;
+        open(s, dir.path());
+        s.ZQuery1.execSql("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) "
+                          "VALUES (gen_id(Gen_Users,1), 'Muster', 'Erika', '01.02.1980', '1')");
+        s.ZQuery1.execSql("DELETE FROM bereiche WHERE ID = '2'");
+        s.ZQuery1.execSql("DROP TABLE strecken");
+    }
+    Session s;
+    open(s, dir.path());
+    QVERIFY(userTables(s).contains("STRECKEN"));
+    QCOMPARE(scalar(s, "SELECT Name FROM users"), QString("Muster"));
+    QCOMPARE(scalar(s, "SELECT COUNT(*) FROM bereiche"), QString("10"));
+}
+
+void TestDataFiles::deletedZonesStayDeleted()
+{
+    TestFolder dir;
+    {
+        Session s;
+        open(s, dir.path());
+        s.ZQuery1.execSql("DELETE FROM bereiche");
+    }
+    Session s;
+    open(s, dir.path());
+    QCOMPARE(scalar(s, "SELECT COUNT(*) FROM bereiche"), QString("0"));
+}
+
+void TestDataFiles::deletedSettingsFileIsRecreated()
+{
+    TestFolder dir;
+    {
+        Session s;
+        open(s, dir.path());
+        s.settings().writeBool("Statistik", "3D", true);
+        s.ZQuery1.execSql("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) "
+                          "VALUES (gen_id(Gen_Users,1), 'Muster', 'Max', '01.02.1980', '0')");
+    }
+    QVERIFY(QFile::remove(dir.file("config.ini")));
+    Session s;
+    open(s, dir.path());
+    QCOMPARE(readBytes(dir.file("config.ini")), kDefaultConfig);
+    QCOMPARE(s.settings().readBool("Statistik", "3D", false), false);
+    QCOMPARE(scalar(s, "SELECT Vorname FROM users"), QString("Max"));
+}
+
+void TestDataFiles::movedFolderAppendsSecondAlias()
+{
+    TestFolder first;
+    {
+        Session s;
+        open(s, first.path());
+        s.ZQuery1.execSql("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) "
+                          "VALUES (gen_id(Gen_Users,1), 'Muster', 'Max', '01.02.1980', '0')");
+    }
+    TestFolder target;
+    const QString moved = target.path() + "Diary Moved/";
+    QVERIFY(QDir().mkpath(moved + "Database"));
+    for (const QString& name : {QString("config.ini"), QString("aliases.conf"), QString("Database/data.fdb")})
+        QVERIFY(QFile::copy(first.file(name), moved + name));
+    QVERIFY(QFile::remove(first.file("Database/data.fdb"))); // the old place is gone
+
+    Session s;
+    open(s, moved);
+    QCOMPARE(readBytes(moved + "aliases.conf"), aliasBlock(first.path()) + aliasBlock(moved));
+    QCOMPARE(scalar(s, "SELECT Vorname FROM users"), QString("Max"));
+}
+
+void TestDataFiles::umlautsAreStoredAsCodePage1252()
+{
+    TestFolder dir;
+    Session s;
+    open(s, dir.path());
+    QCOMPARE(scalar(s, "SELECT ASCII_VAL(SUBSTRING(TrBereich FROM 15 FOR 1)) FROM bereiche WHERE ID = '10'"),
+             QString("228"));
+    QCOMPARE(scalar(s, "SELECT CHAR_LENGTH(TRIM(TrBereich)) FROM bereiche WHERE ID = '10'"), QString("18"));
+    s.ZQuery1.execSql(QString::fromUtf8("UPDATE bereiche SET TrBereich = 'Läufe 5 €' WHERE ID = '1'"));
+    QCOMPARE(scalar(s, "SELECT ASCII_VAL(SUBSTRING(TrBereich FROM 9 FOR 1)) FROM bereiche WHERE ID = '1'"),
+             QString("128"));
+    QCOMPARE(scalar(s, "SELECT TrBereich FROM bereiche WHERE ID = '1'"), QString::fromUtf8("Läufe 5 €"));
+}
+
+void TestDataFiles::unwritableAliasFileStopsOpening()
+{
+    TestFolder dir;
+    QVERIFY(QDir().mkdir(dir.file("aliases.conf"))); // a folder where the file should be
+    Session s;
+    QVERIFY_THROWS_EXCEPTION(StorageError, open(s, dir.path()));
+    QVERIFY(!s.ZDatabase1.isConnected());
+    QVERIFY(!QFileInfo::exists(dir.file("Database/data.fdb")));
+    QCOMPARE(readBytes(dir.file("config.ini")), kDefaultConfig);
+}
+
+QTEST_GUILESS_MAIN(TestDataFiles)
+#include "tst_datafiles.moc"

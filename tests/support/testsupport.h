@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+class Session;
+
+// A program folder of its own for one test: removed with the fixture.
+class TestFolder
+{
+public:
+    TestFolder();
+    // With a trailing separator, as the program folder is written.
+    QString path() const;
+    QString file(const QString& name) const { return path() + name; }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// German standard buttons, no queued answers, no recorded boxes.
+void initTestEnvironment();
+
+// Reads a whole file as bytes.
+QByteArray readBytes(const QString& path);
+
+// Runs a select on the session's first query and returns field 0 of the first row as text.
+QString scalar(Session& session, const QString& sql);

@@ -1,0 +1,110 @@
+#include "messages.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QQueue>
+
+namespace Messages {
+namespace {
+
+struct State
+{
+    QQueue<QMessageBox::StandardButton> answers;
+    QList<Record> shown;
+    int beeps = 0;
+};
+
+State& state()
+{
+    static State s;
+    return s;
+}
+
+} // namespace
+
+QString applicationTitle()
+{
+    return QStringLiteral("Das Tramora-Rezidedazurazedad");
+}
+
+QMessageBox::StandardButton show(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                                 const QString& text, QMessageBox::StandardButtons buttons,
+                                 QMessageBox::StandardButton defaultButton, const QStringList& customButtons)
+{
+    Record record{title, text, icon, buttons, customButtons, QMessageBox::NoButton};
+    if (!state().answers.isEmpty()) {
+        record.answer = state().answers.dequeue();
+        state().shown.append(record);
+        return record.answer;
+    }
+
+    QMessageBox box(icon, title, text, buttons, parent);
+    box.setObjectName(QStringLiteral("MessageBox"));
+    QList<QPushButton*> extra;
+    for (const QString& caption : customButtons)
+        extra.append(box.addButton(caption, QMessageBox::ActionRole));
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
+    const int result = box.exec();
+    record.answer = static_cast<QMessageBox::StandardButton>(result);
+    for (int i = 0; i < extra.size(); ++i) {
+        if (box.clickedButton() == extra[i])
+            record.answer = customAnswer(i);
+    }
+    state().shown.append(record);
+    return record.answer;
+}
+
+void error(QWidget* parent, const QString& text)
+{
+    QString message = text;
+    if (!message.endsWith(QLatin1Char('.')))
+        message += QLatin1Char('.');
+    show(parent, QMessageBox::Critical, applicationTitle(), message, QMessageBox::Ok);
+}
+
+bool confirm(QWidget* parent, const QString& title, const QString& text)
+{
+    return show(parent, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
+                QMessageBox::Yes)
+           == QMessageBox::Yes;
+}
+
+void beep()
+{
+    ++state().beeps;
+    QApplication::beep();
+}
+
+void setNextAnswer(QMessageBox::StandardButton answer)
+{
+    state().answers.enqueue(answer);
+}
+
+bool hasQueuedAnswers()
+{
+    return !state().answers.isEmpty();
+}
+
+void clearQueuedAnswers()
+{
+    state().answers.clear();
+}
+
+const QList<Record>& shown()
+{
+    return state().shown;
+}
+
+void clearShown()
+{
+    state().shown.clear();
+    state().beeps = 0;
+}
+
+int beepCount()
+{
+    return state().beeps;
+}
+
+} // namespace Messages
