@@ -1,4 +1,5 @@
 #include "datafiles.h"
+#include "quitsignals.h"
 #include "singleinstance.h"
 #include "tform1.h"
 #include "translations.h"
@@ -9,12 +10,15 @@
 
 int main(int argc, char* argv[])
 {
+    QuitSignals::blockInAllThreads();
+
     // A second copy ends at once, silently.
     SingleInstance instance(QFileInfo(QString::fromLocal8Bit(argv[0])).completeBaseName());
     if (!instance.acquire())
         return 0;
 
     QApplication app(argc, argv);
+    QuitSignals quitSignals;
     QApplication::setApplicationName(QStringLiteral("Tramora"));
     QApplication::setApplicationVersion(QStringLiteral(TRAMORA_VERSION));
     installGermanTranslations(app);

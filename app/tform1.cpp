@@ -2,6 +2,7 @@
 
 #include "datafiles.h"
 #include "errorboundary.h"
+#include "quitsignals.h"
 #include "sqltext.h"
 #include "tform7.h"
 
@@ -263,8 +264,10 @@ void TForm1::ToolButton9Click()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const QString manual = m_session.programFolder + QStringLiteral("handbuch.pdf");
-    if (QFileInfo::exists(manual))
+    if (QFileInfo::exists(manual)) {
+        const QuitSignals::ChildScope viewer;
         QDesktopServices::openUrl(QUrl::fromLocalFile(manual));
+    }
     QApplication::restoreOverrideCursor();
 }
 

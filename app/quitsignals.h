@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QObject>
+
+#include <csignal>
+
+// Ends the program in an orderly way (windows closed, database detached)
+// when the desktop session asks it to stop with SIGTERM, SIGINT or SIGHUP.
+// The signals are blocked in every thread before any is started, the
+// database engine's included, and read from a descriptor by the event loop,
+// so no handler ever interrupts the engine.
+class QuitSignals : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Call first thing in main, before any thread exists.
+    static void blockInAllThreads();
+
+    // Lifts the block in the calling thread while it lives, so that a
+    // program started meanwhile (the document viewer) does not inherit it.
+    class ChildScope
+    {
+    public:
+        ChildScope();
+        ~ChildScope();
+
+    private:
+        sigset_t m_previous;
+    };
+
+    explicit QuitSignals(QObject* parent = nullptr);
+    ~QuitSignals() override;
+
+private:
+    int m_fd = -1;
+};
