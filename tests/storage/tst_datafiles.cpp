@@ -6,7 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 
 namespace {
@@ -60,6 +60,7 @@ private Q_SLOTS:
     void movedFolderAppendsSecondAlias();
     void umlautsAreStoredAsCodePage1252();
     void unwritableAliasFileStopsOpening();
+    void unwritableProgramFolderFallsBackToUserData();
 };
 
 void TestDataFiles::firstStartInEmptyFolder()
@@ -210,6 +211,17 @@ void TestDataFiles::unwritableAliasFileStopsOpening()
     QVERIFY(!s.ZDatabase1.isConnected());
     QVERIFY(!QFileInfo::exists(dir.file("Database/data.fdb")));
     QCOMPARE(readBytes(dir.file("config.ini")), kDefaultConfig);
+}
+
+void TestDataFiles::unwritableProgramFolderFallsBackToUserData()
+{
+    TestFolder dir;
+    QCOMPARE(datafiles::programFolder(dir.path()), dir.path());
+    QStandardPaths::setTestModeEnabled(true);
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QCOMPARE(datafiles::programFolder(dir.file("not-there")), QDir::toNativeSeparators(data) + QDir::separator());
+    QVERIFY(QFileInfo(data).isDir());
+    QStandardPaths::setTestModeEnabled(false);
 }
 
 QTEST_GUILESS_MAIN(TestDataFiles)
