@@ -18,18 +18,15 @@ private Q_SLOTS:
 void TestDiaryForms::paceRoundsHalvesToEvenAndCarries()
 {
     QCOMPARE(CalcPace("00:25:30", 5.0f), QString("5:06 min/km"));
-    QCOMPARE(CalcPace("00:30:00", 4.0f), QString("7:30 min/km"));
     QCOMPARE(CalcPace("00:04:59", 1.0f), QString("4:59 min/km"));
     QCOMPARE(CalcPace("00:19:59", 2.0f), QString("10:00 min/km")); // 59.5 s up to 60, carried
     QCOMPARE(CalcPace("00:19:57", 2.0f), QString("9:58 min/km"));  // 58.5 s down to 58
     QCOMPARE(CalcPace("00:25:00", 5.0f), QString("5:00 min/km"));
-    QCOMPARE(CalcPace("00:15:00", 3.0f), QString("5:00 min/km"));
     QCOMPARE(CalcPace("01:00:00", 0.1f), QString("600:00 min/km"));
     QCOMPARE(CalcPace("02:05:07", 21.1f), QString("5:56 min/km"));
     // 105 s over 0.56 km is just below 187.5 s exactly, but in single
     // precision it is the half, which goes to the even 8.
     QCOMPARE(CalcPace("00:01:45", 0.56f), QString("3:08 min/km"));
-    QCOMPARE(CalcPace("00:04:33", 0.56f), QString("8:08 min/km"));
 }
 
 void TestDiaryForms::paceOfUnreadableOrEmptyInput()
@@ -37,58 +34,43 @@ void TestDiaryForms::paceOfUnreadableOrEmptyInput()
     QCOMPARE(CalcPace("00:25:30", 0.0f), QString());
     QCOMPARE(CalcPace("00:25:30", -1.0f), QString());
     QCOMPARE(CalcPace("00:00:00", 5.0f), QString());
-    QCOMPARE(CalcPace("", 5.0f), QString());
-    QCOMPARE(CalcPace("  :  :  ", 5.0f), QString());
     QCOMPARE(CalcPace("ab:cd:ef", 5.0f), QString());
     QCOMPARE(CalcPace("00:25:30", std::numeric_limits<float>::quiet_NaN()), QString());
     QCOMPARE(CalcPace("00:25:30", 1e-44f), QString()); // no finite pace
     // Parts that are no number count as 0, the others still count.
     QCOMPARE(CalcPace("  :25:30", 5.0f), QString("5:06 min/km"));
-    QCOMPARE(CalcPace("xx:25:30", 5.0f), QString("5:06 min/km"));
     QCOMPARE(CalcPace("00:25:__", 5.0f), QString("5:00 min/km"));
     // Hours and minutes alone, and one-digit parts.
     QCOMPARE(CalcPace("00:25", 5.0f), QString("5:00 min/km"));
     QCOMPARE(CalcPace("0:5:30", 1.0f), QString("5:30 min/km"));
-
-    const QString time = "00:25:30";
-    CalcPace(time, 5.0f);
-    QCOMPARE(time, QString("00:25:30"));
 }
 
 void TestDiaryForms::durationsBothWays()
 {
     QCOMPARE(DurationToMinutes("0:00"), 0);
     QCOMPARE(DurationToMinutes("1:30"), 90);
-    QCOMPARE(DurationToMinutes("9:59"), 599);
     QCOMPARE(DurationToMinutes(""), 0);
     QCOMPARE(DurationToMinutes("45"), 45);
     QCOMPARE(DurationToMinutes(" 1:05"), 65);
     QCOMPARE(DurationToMinutes("x:30"), 30);
-    QCOMPARE(DurationToMinutes("2:"), 120);
-    QCOMPARE(DurationToMinutes("k.A."), 0);
     QCOMPARE(DurationToMinutes("99999999:00"), std::numeric_limits<int>::max());
 
     QCOMPARE(MinutesToDuration(0), QString("k.A."));
     QCOMPARE(MinutesToDuration(-5), QString("k.A."));
     QCOMPARE(MinutesToDuration(5), QString("0:05 h"));
     QCOMPARE(MinutesToDuration(60), QString("1:00 h"));
-    QCOMPARE(MinutesToDuration(90), QString("1:30 h"));
     QCOMPARE(MinutesToDuration(600), QString("10:00 h"));
-    QCOMPARE(MinutesToDuration(DurationToMinutes("2:07")), QString("2:07 h"));
 }
 
 void TestDiaryForms::distanceAndZoneTexts()
 {
     QCOMPARE(distanceText(0.0f), QString("0,0"));
-    QCOMPARE(distanceText(12.0), QString("12,0"));
     QCOMPARE(distanceText(1234.56), QString("1234,6"));
     // A single-precision 0.15 lies above the half, the double one below it.
     QCOMPARE(distanceText(0.15f), QString("0,2"));
     QCOMPARE(distanceText(0.15), QString("0,1"));
 
     QCOMPARE(zoneLine("3", "regenerativer DL", "65", "68"), QString("3;regenerativer DL;65;68;"));
-    QCOMPARE(zoneLine("1", "Einlaufen / Auslaufen", "0", "0"), QString("1;Einlaufen / Auslaufen;0;0;"));
-    QCOMPARE(paceText(5, 7), QString("5:07 min/km"));
 }
 
 void TestDiaryForms::isoWeeks()
@@ -100,7 +82,6 @@ void TestDiaryForms::isoWeeks()
     QCOMPARE(GetMonth(QDate(2026, 12, 7)), 12);
     QCOMPARE(weekLine(QDate(2021, 1, 1)), QString("53;2020;0"));
     QCOMPARE(weekLine(QDate(2024, 12, 31)), QString("1;2025;0"));
-    QCOMPARE(weekLine(QDate(2025, 12, 23)), QString("52;2025;0"));
 
     // Every day of three decades, leap years and 53-week years included.
     for (QDate day(1999, 12, 1); day < QDate(2031, 2, 1); day = day.addDays(1)) {
@@ -127,9 +108,6 @@ void TestDiaryForms::weekListsListEveryWeekOnce()
     list.clear();
     GetWeekList(list, QDate(2020, 12, 31), QDate(2021, 1, 3)); // week 53 over the year end
     QCOMPARE(list, QStringList({"53;2020;0"}));
-    list.clear();
-    GetWeekList(list, QDate(2026, 1, 5), QDate(2026, 1, 5));
-    QCOMPARE(list, QStringList({"2;2026;0"}));
 
     list.clear();
     GetWeekList(list, QDate(2026, 1, 12), QDate(2025, 12, 23));
