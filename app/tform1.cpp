@@ -1,9 +1,9 @@
 #include "tform1.h"
 
 #include "datafiles.h"
+#include "diaryqueries.h"
 #include "errorboundary.h"
 #include "quitsignals.h"
-#include "sqltext.h"
 #include "tform7.h"
 
 #include <QApplication>
@@ -214,13 +214,6 @@ void TForm1::ComboBox1Change()
         ToolButton6->setEnabled(hasEntries);
         ToolButton7->setEnabled(hasEntries);
     });
-}
-
-bool TForm1::UserHasEntries(int userId)
-{
-    Query& q = m_session.ZQuery1;
-    q.open(QStringLiteral("SELECT Count(ID) FROM main WHERE userID = ") + quoted(userId));
-    return q.field(0).asInteger() > 0;
 }
 
 void TForm1::placeWorkingWindow(QWidget* window) const

@@ -37,7 +37,6 @@ public:
     void CheckDataBases();
     void ShowUsers();
     void ComboBox1Change();
-    bool UserHasEntries(int userId);
 
     QToolBar* ToolBar1 = nullptr;
     QToolButton* ToolButton1 = nullptr;

@@ -1,4 +1,5 @@
 #include "messages.h"
+#include "diaryqueries.h"
 #include "errorboundary.h"
 #include "sqltext.h"
 #include "testsupport.h"
@@ -181,8 +182,8 @@ void TestMainWindow::evaluationsNeedEntries()
     m_form->ComboBox1->setCurrentIndex(2);
     QVERIFY(m_form->ToolButton6->isEnabled());
     QVERIFY(m_form->ToolButton7->isEnabled());
-    QVERIFY(!m_form->UserHasEntries(99));
-    QVERIFY(!m_form->UserHasEntries(-1));
+    QVERIFY(!UserHasEntries(99));
+    QVERIFY(!UserHasEntries(-1));
 }
 
 void TestMainWindow::startupErrorIsShownAndWindowOpens()

@@ -1,0 +1,97 @@
+#include "diaryforms.h"
+
+#include "textforms.h"
+
+#include <QStringList>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// A part of a typed or stored time; blanks around it are the mask's fill.
+qint64 numberOrZero(const QString& text)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    return ok ? value : 0;
+}
+
+int clampToInt(qint64 value)
+{
+    if (value > std::numeric_limits<int>::max())
+        return std::numeric_limits<int>::max();
+    if (value < std::numeric_limits<int>::min())
+        return std::numeric_limits<int>::min();
+    return int(value);
+}
+
+QString twoDigits(qint64 value)
+{
+    return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+}
+
+// Paces beyond this many seconds per km are no pace any longer, and their
+// minutes would not fit an integer.
+constexpr float kMaxPaceSeconds = 1e15f;
+
+} // namespace
+
+int DurationToMinutes(const QString& text)
+{
+    const qsizetype colon = text.indexOf(QLatin1Char(':'));
+    const qint64 hours = colon < 0 ? 0 : numberOrZero(text.left(colon));
+    const qint64 minutes = numberOrZero(text.mid(colon + 1));
+    return clampToInt(hours * 60 + minutes);
+}
+
+QString MinutesToDuration(int minutes)
+{
+    if (minutes <= 0)
+        return QStringLiteral("k.A.");
+    return QString::number(minutes / 60) + QLatin1Char(':') + twoDigits(minutes % 60) + QStringLiteral(" h");
+}
+
+QString paceText(qint64 minutes, int seconds)
+{
+    return QString::number(minutes) + QLatin1Char(':') + twoDigits(seconds) + QStringLiteral(" min/km");
+}
+
+QString CalcPace(const QString& time, float distanceKm)
+{
+    // hh:mm:ss; a missing part counts as 0 like an unreadable one.
+    const QStringList parts = time.split(QLatin1Char(':'));
+    const auto part = [&](int i) { return i < parts.size() ? numberOrZero(parts[i]) : 0; };
+    const qint64 total = part(0) * 3600 + part(1) * 60 + part(2);
+    if (!(distanceKm > 0.0f) || total <= 0)
+        return QString();
+
+    // Single precision throughout, so that every window shows the same
+    // seconds for the same unit: a rest of 58.5 s gives 58, 59.5 s gives 60.
+    const float pace = float(total) / distanceKm;
+    if (!std::isfinite(pace) || pace >= kMaxPaceSeconds)
+        return QString();
+    qint64 minutes = qint64(pace * (1.0f / 60.0f));
+    const float rest = pace - float(minutes) * 60.0f;
+    int seconds = int(std::nearbyint(rest)); // default mode: halves to even
+    if (seconds >= 60) {
+        ++minutes;
+        seconds -= 60;
+    } else if (seconds < 0) {
+        // Only for huge paces, where pace / 60 rounds up to the next minute.
+        --minutes;
+        seconds += 60;
+    }
+    return paceText(minutes, seconds);
+}
+
+QString distanceText(double km)
+{
+    return fixedText(km, 1);
+}
+
+QString zoneLine(const QString& id, const QString& name, const QString& minHF, const QString& maxHF)
+{
+    const QChar sep = QLatin1Char(';');
+    return id + sep + name + sep + minHF + sep + maxHF + sep;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+// The text forms of durations, paces, distances and zone lines, built on the
+// date and decimal forms of textforms.h.
+
+// Duration text of a diary entry ("h:mm", as stored in main.Dauer) to whole
+// minutes. A text without a colon is read whole as minutes; a part that is
+// no number counts as 0.
+int DurationToMinutes(const QString& text);
+
+// Whole minutes as shown: "1:05 h"; "k.A." for 0 or fewer minutes.
+QString MinutesToDuration(int minutes);
+
+// Pace of a unit: time "hh:mm:ss" over the distance in km, as "5:07 min/km".
+// Parts of the time that are no number count as 0. Empty when the distance
+// or the time is not above 0.
+QString CalcPace(const QString& time, float distanceKm);
+
+// "5:07 min/km": minutes without leading zero, seconds with two digits.
+QString paceText(qint64 minutes, int seconds);
+
+// Kilometres with one decimal and the decimal comma ("%1.1f"), without " km".
+QString distanceText(double km);
+
+// One training zone as "ID;TrBereich;minHF;maxHF;".
+QString zoneLine(const QString& id, const QString& name, const QString& minHF, const QString& maxHF);
