@@ -361,7 +361,10 @@ ResultSet Database::select(const QString& sql, int maxRows)
 {
     const QByteArray text = cp1252::encode(sql);
     ResultSet result;
-    d->run(true, [&](ThrowStatusWrapper* st, ITransaction* tra) {
+    // A statement that changes data and returns values (INSERT ... RETURNING)
+    // runs like a select, in a transaction that may write.
+    const bool readOnly = sql.trimmed().startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive);
+    d->run(readOnly, [&](ThrowStatusWrapper* st, ITransaction* tra) {
         IStatement* stmt = d->attachment->prepare(st, tra, 0, text.constData(), 3,
                                                   IStatement::PREPARE_PREFETCH_METADATA);
         IMessageMetadata* meta = nullptr;
@@ -372,8 +375,23 @@ ResultSet Database::select(const QString& sql, int maxRows)
             for (unsigned i = 0; i < count; ++i)
                 result.columns.append(cp1252::decode(QByteArray(meta->getAlias(st, i))));
             std::vector<unsigned char> buffer(meta->getMessageLength(st));
-            cursor = stmt->openCursor(st, tra, nullptr, nullptr, meta, 0);
             IUtil* util = master()->getUtilInterface();
+            if (stmt->getType(st) != isc_info_sql_stmt_select
+                && stmt->getType(st) != isc_info_sql_stmt_select_for_upd) {
+                // a singleton result: one row at most
+                stmt->execute(st, tra, nullptr, nullptr, meta, buffer.data());
+                if (count > 0 && maxRows != 0) {
+                    ResultRow row;
+                    for (unsigned i = 0; i < count; ++i)
+                        row.append(readField(util, meta, st, i, buffer.data()));
+                    result.rows.append(std::move(row));
+                }
+                meta->release();
+                meta = nullptr;
+                stmt->free(st);
+                return;
+            }
+            cursor = stmt->openCursor(st, tra, nullptr, nullptr, meta, 0);
             while ((maxRows < 0 || result.rows.size() < maxRows)
                    && cursor->fetchNext(st, buffer.data()) == IStatus::RESULT_OK) {
                 ResultRow row;

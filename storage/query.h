@@ -13,6 +13,8 @@ public:
     explicit Query(Database& db);
 
     // Select: closes the query, runs the statement and goes to the first row.
+    // Also takes a statement that changes data and returns values
+    // (INSERT ... RETURNING ID), whose one row is read like a select's.
     void open(const QString& sql);
     // As open, but reads no more than the first row: enough to learn
     // whether the statement runs and whether it has a row.

@@ -23,6 +23,7 @@ private Q_SLOTS:
     void statementsCommitOneByOne();
     void transactionKeepsAllOrNothing();
     void nestedScopeJoinsOuter();
+    void insertReturnsTheIdItDrew();
 
 private:
     QString insertUser(const QString& name, const QString& vorname);
@@ -173,6 +174,25 @@ void TestDatabase::nestedScopeJoinsOuter()
         QVERIFY(m_session->ZDatabase1.inTransaction());
     }
     QCOMPARE(scalar(*m_session, "SELECT COUNT(*) FROM users"), QString("0"));
+}
+
+void TestDatabase::insertReturnsTheIdItDrew()
+{
+    Query& q = m_session->ZQuery1;
+    insertUser("Erster", "A");
+    q.execSql("SET GENERATOR Gen_Main TO 40");
+    q.execSql("INSERT INTO main (ID, Datum, UserID) VALUES ('90', '01.01.2020', '1')"); // a larger ID of another kind
+    {
+        Transaction t(m_session->ZDatabase1);
+        q.open("INSERT INTO main (ID, Datum, UserID) VALUES (gen_id(Gen_Main,1), '02.01.2020', '1') RETURNING ID");
+        QCOMPARE(q.recordCount(), 1);
+        QCOMPARE(q.field("ID").asInteger(), 41);
+    }
+    // rolled back with its scope
+    QCOMPARE(scalar(*m_session, "SELECT COUNT(*) FROM main"), QString("1"));
+    q.open("INSERT INTO main (ID, Datum, UserID) VALUES (gen_id(Gen_Main,1), '02.01.2020', '1') RETURNING ID");
+    QCOMPARE(q.field(0).asInteger(), 42);
+    QCOMPARE(scalar(*m_session, "SELECT COUNT(*) FROM main"), QString("2"));
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)
