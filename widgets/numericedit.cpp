@@ -134,9 +134,15 @@ void NumericEdit::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu* menu = createStandardContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    if (QAction* paste = menu->findChild<QAction*>(QStringLiteral("edit-paste"))) {
-        if (!accepts(QApplication::clipboard()->text()))
-            paste->setEnabled(false);
+    if (!accepts(QApplication::clipboard()->text())) {
+        // The standard menu names its paste entry only by its text, which
+        // ends with the paste shortcut whatever the language.
+        const QString pasteKey =
+            QLatin1Char('\t') + QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
+        for (QAction* action : menu->actions()) {
+            if (action->objectName() == QLatin1String("edit-paste") || action->text().endsWith(pasteKey))
+                action->setEnabled(false);
+        }
     }
     menu->popup(event->globalPos());
 }

@@ -29,6 +29,7 @@ public:
     static bool digitKey(QChar key);
     static bool decimalKey(QChar key);
 
+    // An empty filter lets every character through.
     void setKeyFilter(KeyFilter filter);
     // Whether the filter lets every character of the text through.
     bool accepts(const QString& text) const;
