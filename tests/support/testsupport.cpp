@@ -4,9 +4,12 @@
 #include "session.h"
 #include "translations.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QTest>
+#include <QWidget>
 
 TestFolder::TestFolder() = default;
 
@@ -38,4 +41,11 @@ QString scalar(Session& session, const QString& sql)
 {
     session.ZQuery1.open(sql);
     return session.ZQuery1.eof() ? QString() : session.ZQuery1.field(0).asString();
+}
+
+bool showActive(QWidget& window)
+{
+    window.show();
+    QApplication::setActiveWindow(&window);
+    return QTest::qWaitForWindowActive(&window);
 }

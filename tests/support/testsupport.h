@@ -3,6 +3,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
+class QWidget;
 class Session;
 
 // A program folder of its own for one test: removed with the fixture.
@@ -26,3 +27,7 @@ QByteArray readBytes(const QString& path);
 
 // Runs a select on the session's first query and returns field 0 of the first row as text.
 QString scalar(Session& session, const QString& sql);
+
+// Shows a top-level window and makes it the active one, so that focus
+// changes and typed keys reach its fields; false when it does not become active.
+bool showActive(QWidget& window);
