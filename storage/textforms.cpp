@@ -11,6 +11,8 @@ QDate parseDateText(const QString& text)
     QDate date = QDate::fromString(t, QStringLiteral("dd.MM.yyyy"));
     if (!date.isValid())
         date = QDate::fromString(t, QStringLiteral("d.M.yyyy"));
+    if (date.isValid() && date.year() < 1)
+        return {}; // "yyyy" also reads a year with a minus sign
     return date;
 }
 
