@@ -292,29 +292,25 @@ Database::~Database()
 
 void Database::connect(const QString& path)
 {
-    disconnect();
-    Status st;
-    IProvider* provider = master()->getDispatcher();
-    try {
-        const auto dpb = parameterBlock(false);
-        d->attachment = provider->attachDatabase(&st, path.toLocal8Bit().constData(),
-                                                 static_cast<unsigned>(dpb.size()), dpb.data());
-    } catch (const FbException& e) {
-        provider->release();
-        rethrow(e);
-    }
-    provider->release();
+    open(path, false);
 }
 
 void Database::create(const QString& path)
+{
+    open(path, true);
+}
+
+void Database::open(const QString& path, bool create)
 {
     disconnect();
     Status st;
     IProvider* provider = master()->getDispatcher();
     try {
-        const auto dpb = parameterBlock(true);
-        d->attachment = provider->createDatabase(&st, path.toLocal8Bit().constData(),
-                                                 static_cast<unsigned>(dpb.size()), dpb.data());
+        const auto dpb = parameterBlock(create);
+        const QByteArray file = path.toLocal8Bit();
+        const auto length = static_cast<unsigned>(dpb.size());
+        d->attachment = create ? provider->createDatabase(&st, file.constData(), length, dpb.data())
+                               : provider->attachDatabase(&st, file.constData(), length, dpb.data());
     } catch (const FbException& e) {
         provider->release();
         rethrow(e);

@@ -65,6 +65,7 @@ public:
 
 private:
     friend class Transaction;
+    void open(const QString& path, bool create);
     void begin();
     void commit();
     void rollback();
