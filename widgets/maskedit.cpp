@@ -88,6 +88,23 @@ void MaskEdit::init()
     // Every change goes through the mask: no drops, no input method.
     setAcceptDrops(false);
     setDragEnabled(false);
+    // The widget's own updates run with its signals blocked and announce the
+    // text form themselves; any other textChanged comes from outside.
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& shown) {
+        if (!m_emitting && isMasked())
+            takeForeignText(shown);
+    });
+}
+
+void MaskEdit::takeForeignText(const QString& shown)
+{
+    QString value = shown;
+    if (m_blank != QLatin1Char(' '))
+        value.replace(m_blank, QLatin1Char(' '));
+    fill(value);
+    m_before = m_values;
+    m_changed = false;
+    refresh(0, false);
 }
 
 QString MaskEdit::invalidInputMessage()
@@ -311,9 +328,11 @@ void MaskEdit::refresh(int cursor, bool userEdit)
     const QString now = text();
     if (now != m_lastText) {
         m_lastText = now;
+        m_emitting = true;
         Q_EMIT textChanged(now);
         if (userEdit)
             Q_EMIT textEdited(now);
+        m_emitting = false;
     }
 }
 

@@ -25,7 +25,9 @@
 // of "900,0;1;_" is "   , " and of "!90:00;1;_" is "  :  ". While the field
 // has the focus, the widget shows the blank character instead (that is
 // QLineEdit::displayText(); QLineEdit::text() through a QLineEdit pointer
-// then holds it too, so read the field through MaskEdit).
+// then holds it too, so read the field through MaskEdit). A text set
+// through a QLineEdit pointer (setText, clear, the "text" property) is
+// taken as MaskEdit::setText would take it.
 //
 // Typing overwrites position by position and skips literals; a key the mask
 // does not allow at the cursor is refused with Messages::beep(). Typing the
@@ -108,7 +110,8 @@ private:
     // Brings the shown text in line with the values; emits the text signals
     // when the field's text changed.
     void refresh(int cursor, bool userEdit);
-    void beginChange();
+    // A text put in past the mask (through QLineEdit): taken as setText.
+    void takeForeignText(const QString& shown);
 
     QString m_editMask;
     QVector<Position> m_positions;
@@ -120,5 +123,6 @@ private:
     bool m_changed = false;
     bool m_showBlankChar = false;
     bool m_checking = false;
+    bool m_emitting = false;
     QString m_lastText;
 };

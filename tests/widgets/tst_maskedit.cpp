@@ -59,6 +59,7 @@ private Q_SLOTS:
     void storedValuesFillTheMask_data();
     void storedValuesFillTheMask();
     void literalsLeftOutWhenNotSaved();
+    void textSetAsPlainLineEditGoesThroughTheMask();
     void blankCharacterShowsOnlyWhileFocused();
 
     // typing
@@ -78,6 +79,7 @@ private Q_SLOTS:
     void clickElsewhereIsRefusedToo();
     void completeOrUnchangedFieldMayBeLeft();
     void emptiedFieldIsIncompleteToo();
+    void leadingBlanksAreMadeOnLeaving();
     void escAfterRefusalRestoresAndLets();
 
     void withoutMaskItIsAPlainLineEdit();
@@ -167,6 +169,24 @@ void TestMaskEdit::literalsLeftOutWhenNotSaved()
     QCOMPARE(edit.displayText(), QString("01.02.1970"));
     edit.setText("03.04.1980");
     QCOMPARE(edit.text(), QString("03041980"));
+}
+
+void TestMaskEdit::textSetAsPlainLineEditGoesThroughTheMask()
+{
+    MaskEdit edit("900,0;1;_");
+    QLineEdit* plain = &edit;
+    plain->setText("075,5");
+    QCOMPARE(edit.text(), QString("075,5"));
+    QVERIFY(edit.isComplete());
+    plain->setText("7x");
+    QCOMPARE(edit.text(), QString("7  , "));
+    QCOMPARE(plain->text(), QString("7  , "));
+    plain->clear();
+    QCOMPARE(edit.text(), QString("   , "));
+    QVERIFY(edit.isEmpty());
+    plain->setProperty("text", "099,0");
+    QCOMPARE(edit.text(), QString("099,0"));
+    QVERIFY(!edit.isChanged());
 }
 
 void TestMaskEdit::blankCharacterShowsOnlyWhileFocused()
@@ -438,6 +458,32 @@ void TestMaskEdit::emptiedFieldIsIncompleteToo()
     QTest::keyClick(w.edit, Qt::Key_Tab);
     QVERIFY(w.edit->hasFocus());
     QCOMPARE(Messages::shown().size(), 1);
+}
+
+void TestMaskEdit::leadingBlanksAreMadeOnLeaving()
+{
+    FocusWindow w("!90:00;1;_");
+    QVERIFY(w.activate());
+    QTest::keyClicks(w.edit, "8");
+    w.edit->setCursorPosition(3); // on to the minutes with the mouse, say
+    QTest::keyClicks(w.edit, "30");
+    QCOMPARE(w.edit->text(), QString("8 :30"));
+    QTest::keyClick(w.edit, Qt::Key_Tab);
+    QVERIFY(w.other->hasFocus());
+    QCOMPARE(w.edit->text(), QString(" 8:30"));
+    QVERIFY(Messages::shown().isEmpty());
+
+    // a required position is no leading blank: the field keeps the focus
+    FocusWindow d("!00/00/0000;1;_");
+    QVERIFY(d.activate());
+    QTest::keyClicks(d.edit, "1");
+    d.edit->setCursorPosition(3);
+    QTest::keyClicks(d.edit, "021970");
+    Messages::setNextAnswer(QMessageBox::Ok);
+    QTest::keyClick(d.edit, Qt::Key_Tab);
+    QVERIFY(d.edit->hasFocus());
+    QCOMPARE(d.edit->text(), QString("1 .02.1970"));
+    QCOMPARE(d.edit->cursorPosition(), 1);
 }
 
 void TestMaskEdit::escAfterRefusalRestoresAndLets()
