@@ -4,6 +4,7 @@
 #include "diaryqueries.h"
 #include "errorboundary.h"
 #include "quitsignals.h"
+#include "tform2.h"
 #include "tform7.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QFrame>
+#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <QToolBar>
@@ -229,7 +231,14 @@ void TForm1::ToolButton1Click()
 
 void TForm1::ToolButton2Click()
 {
-    // The user management window is opened here once it exists.
+    // A new user management for each opening; it always ends with the result 1.
+    QPointer<TForm2> form = new TForm2(this);
+    const int result = form->exec();
+    delete form;
+    if (result == 1) {
+        guarded(this, [&] { ShowUsers(); });
+        ComboBox1Change();
+    }
 }
 
 void TForm1::ToolButton3Click()

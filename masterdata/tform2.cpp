@@ -1,0 +1,462 @@
+#include "tform2.h"
+
+#include "errorboundary.h"
+#include "fieldcolours.h"
+#include "maskedit.h"
+#include "messages.h"
+#include "radiogroup.h"
+#include "session.h"
+#include "sqltext.h"
+#include "storageerror.h"
+#include "stringgrid.h"
+#include "textforms.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDate>
+#include <QFrame>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+
+namespace {
+
+const QString kLineEnd = QStringLiteral("\n\r");
+
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, int x, int y)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(x, y, 90, 21);
+    return label;
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, int x, int y)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setGeometry(x, y, 75, 25);
+    button->setAutoDefault(false); // Enter presses no button: the window has no default action
+    button->setDefault(false);
+    return button;
+}
+
+MaskEdit* makeMaskEdit(QWidget* parent, const QString& name, const QString& mask, int x, int y, int width,
+                       bool rightAligned)
+{
+    auto* edit = new MaskEdit(mask, parent);
+    edit->setObjectName(name);
+    edit->setGeometry(x, y, width, 21);
+    if (rightAligned)
+        edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return edit;
+}
+
+} // namespace
+
+TForm2::TForm2(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("TForm2"));
+    setWindowTitle(QStringLiteral("Benutzerverwaltung"));
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setModal(true);
+    QFont f(QStringLiteral("MS Sans Serif"));
+    f.setPointSize(8);
+    setFont(f);
+    resize(645, 275);
+
+    // Left: the person list and its three buttons.
+    StringAlignGrid1 = new StringGrid(this);
+    StringAlignGrid1->setObjectName(QStringLiteral("StringAlignGrid1"));
+    StringAlignGrid1->setGeometry(8, 8, 305, 226);
+    StringAlignGrid1->setColumns({QStringLiteral(" ID"), QStringLiteral(" Name"), QStringLiteral(" Vorname"),
+                                  QStringLiteral("Geburtstag")},
+                                 {0, 97, 103, 85});
+    StringAlignGrid1->setDefaultRowHeight(19);
+
+    BitBtn4 = makeButton(this, QStringLiteral("BitBtn4"), QStringLiteral("&Neu"), 8, 242);
+    BitBtn3 = makeButton(this, QStringLiteral("BitBtn3"), QStringLiteral("&Ändern"), 88, 242);
+    BitBtn2 = makeButton(this, QStringLiteral("BitBtn2"), QStringLiteral("&Löschen"), 168, 242);
+    BitBtn2->setEnabled(false);
+    BitBtn3->setEnabled(false);
+
+    Bevel1 = new QFrame(this);
+    Bevel1->setObjectName(QStringLiteral("Bevel1"));
+    Bevel1->setFrameShape(QFrame::VLine);
+    Bevel1->setFrameShadow(QFrame::Sunken);
+    Bevel1->setGeometry(320, 8, 4, 259);
+
+    // Right: the data fields and the save button.
+    GroupBox1 = new QGroupBox(QStringLiteral(" Daten "), this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    GroupBox1->setGeometry(332, 4, 305, 230);
+
+    Label1 = makeLabel(GroupBox1, QStringLiteral("Label1"), QStringLiteral("Name"), 12, 22);
+    Edit1 = new QLineEdit(GroupBox1);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setGeometry(104, 22, 160, 21);
+    Edit1->setMaxLength(40); // Name CHAR(40)
+    Label2 = makeLabel(GroupBox1, QStringLiteral("Label2"), QStringLiteral("Vorname"), 12, 48);
+    Edit2 = new QLineEdit(GroupBox1);
+    Edit2->setObjectName(QStringLiteral("Edit2"));
+    Edit2->setGeometry(104, 48, 160, 21);
+    Edit2->setMaxLength(40); // Vorname CHAR(40)
+
+    RadioGroup1 = new RadioGroup(QStringLiteral(" Geschlecht "),
+                                 {QStringLiteral("&männl."), QStringLiteral("&weibl.")}, 2, GroupBox1);
+    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
+    RadioGroup1->setGeometry(104, 72, 160, 48);
+
+    Label3 = makeLabel(GroupBox1, QStringLiteral("Label3"), QStringLiteral("Geburtstag"), 12, 126);
+    maskeditL1 = makeMaskEdit(GroupBox1, QStringLiteral("maskeditL1"), QStringLiteral("!00/00/0000;1;_"), 104,
+                              126, 80, false);
+    Label4 = makeLabel(GroupBox1, QStringLiteral("Label4"), QStringLiteral("Ruhepuls"), 12, 151);
+    maskeditL2 = makeMaskEdit(GroupBox1, QStringLiteral("maskeditL2"), QStringLiteral("00"), 104, 151, 30, true);
+    Label5 = makeLabel(GroupBox1, QStringLiteral("Label5"), QStringLiteral("Max.-puls"), 12, 176);
+    maskeditL3 = makeMaskEdit(GroupBox1, QStringLiteral("maskeditL3"), QStringLiteral("000"), 104, 176, 36, true);
+    Label6 = makeLabel(GroupBox1, QStringLiteral("Label6"), QStringLiteral("Gewicht"), 12, 201);
+    maskeditL4 = makeMaskEdit(GroupBox1, QStringLiteral("maskeditL4"), QStringLiteral("900,0;1;_"), 104, 201,
+                              50, true);
+    Label7 = makeLabel(GroupBox1, QStringLiteral("Label7"), QStringLiteral("kg"), 160, 201);
+    Label7->setFixedWidth(30);
+    Label8 = makeLabel(GroupBox1, QStringLiteral("Label8"), QStringLiteral("ID"), 270, 22);
+    Label8->setFixedWidth(30);
+    Label8->setVisible(false);
+
+    BitBtn1 = makeButton(this, QStringLiteral("BitBtn1"), QStringLiteral("&Speichern"), 562, 242);
+    setSaveMode(kInsert);
+
+    setTabOrder(StringAlignGrid1, BitBtn4);
+    setTabOrder(BitBtn4, BitBtn3);
+    setTabOrder(BitBtn3, BitBtn2);
+    setTabOrder(BitBtn2, Edit1);
+    setTabOrder(Edit1, Edit2);
+    setTabOrder(Edit2, RadioGroup1->button(0));
+    setTabOrder(RadioGroup1->button(0), RadioGroup1->button(1));
+    setTabOrder(RadioGroup1->button(1), maskeditL1);
+    setTabOrder(maskeditL1, maskeditL2);
+    setTabOrder(maskeditL2, maskeditL3);
+    setTabOrder(maskeditL3, maskeditL4);
+    setTabOrder(maskeditL4, BitBtn1);
+
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm2::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TForm2::BitBtn2Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &TForm2::BitBtn3Click);
+    connect(BitBtn4, &QPushButton::clicked, this, &TForm2::BitBtn4Click);
+    connect(StringAlignGrid1, &StringGrid::selectCell, this, &TForm2::StringAlignGrid1SelectCell);
+    connect(StringAlignGrid1, &StringGrid::dblClick, this, &TForm2::StringAlignGrid1DblClick);
+    connect(RadioGroup1, &RadioGroup::entered, this, &TForm2::RadioGroup1Enter);
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    FormCreate();
+}
+
+Query& TForm2::query() const
+{
+    return Session::current().ZQuery1;
+}
+
+int TForm2::saveMode() const
+{
+    return BitBtn1->property("Tag").toInt();
+}
+
+void TForm2::setSaveMode(int mode)
+{
+    BitBtn1->setProperty("Tag", mode);
+}
+
+void TForm2::FormCreate()
+{
+    guarded(this, [&] { ReadUsers(); });
+    DisableControls();
+}
+
+void TForm2::StringGridLeeren()
+{
+    StringAlignGrid1->clearRows();
+}
+
+void TForm2::ReadUsers()
+{
+    StringGridLeeren();
+    Query& q = query();
+    q.open(QStringLiteral("SELECT ID, name, vorname, GebDatum FROM users ORDER BY name, vorname"));
+    if (q.recordCount() == 0)
+        return;
+    int i = 1;
+    for (q.first(); !q.eof(); q.next(), ++i) {
+        StringAlignGrid1->setCells(0, i, q.field(0).asString());
+        StringAlignGrid1->setCells(1, i, QStringLiteral(" ") + q.field(1).asString());
+        StringAlignGrid1->setCells(2, i, QStringLiteral(" ") + q.field(2).asString());
+        StringAlignGrid1->setCells(3, i, q.field(3).asString());
+        StringAlignGrid1->addRow();
+    }
+}
+
+void TForm2::setFieldsLocked(bool locked)
+{
+    // Emptied first, so that no field with unfinished input objects to losing the focus.
+    Edit1->clear();
+    Edit2->clear();
+    for (MaskEdit* edit : {maskeditL1, maskeditL2, maskeditL3, maskeditL4})
+        edit->clear();
+    RadioGroup1->setItemIndex(-1);
+    for (QWidget* field : std::initializer_list<QWidget*>{Edit1, Edit2, maskeditL1, maskeditL2, maskeditL3,
+                                                          maskeditL4})
+        FieldColours::setLocked(field, locked);
+    BitBtn1->setEnabled(!locked);
+}
+
+void TForm2::DisableControls()
+{
+    setFieldsLocked(true);
+}
+
+void TForm2::EnableControls()
+{
+    setFieldsLocked(false);
+}
+
+void TForm2::StringAlignGrid1SelectCell(int column, int row, bool* canSelect)
+{
+    Q_UNUSED(column);
+    const bool hasPerson = !StringAlignGrid1->cells(0, row).isEmpty();
+    BitBtn2->setEnabled(hasPerson);
+    BitBtn3->setEnabled(hasPerson);
+    DisableControls();
+    if (canSelect)
+        *canSelect = true;
+}
+
+void TForm2::StringAlignGrid1DblClick()
+{
+    const int row = StringAlignGrid1->currentGridRow();
+    if (row >= 1 && !StringAlignGrid1->cells(0, row).isEmpty())
+        BitBtn3Click();
+}
+
+void TForm2::RadioGroup1Enter()
+{
+    if (RadioGroup1->itemIndex() < 0)
+        RadioGroup1->setItemIndex(0);
+}
+
+QString TForm2::selectedId() const
+{
+    const int row = StringAlignGrid1->currentGridRow();
+    const QString cell = row >= 1 ? StringAlignGrid1->cells(0, row) : QString();
+    bool ok = false;
+    const qint64 id = cell.trimmed().toLongLong(&ok);
+    if (!ok)
+        throw StorageError(QStringLiteral("'%1' ist kein gültiger Integerwert").arg(cell));
+    return QString::number(id);
+}
+
+bool TForm2::CheckData()
+{
+    QString faults;
+    auto fault = [&](const char* line) { faults += QString::fromUtf8(line) + kLineEnd; };
+
+    if (Edit1->text().isEmpty())
+        fault("- Nachname nicht angegeben");
+    if (Edit2->text().isEmpty())
+        fault("- Vorname nicht angegeben");
+    const QDate birthday = parseDateText(maskeditL1->text());
+    if (!birthday.isValid())
+        fault("- Geburtsdatum nicht oder nicht korrekt angegeben");
+    else if (birthday > QDate::currentDate())
+        fault("- Geburtsdatum liegt in der Zukunft");
+    if (RadioGroup1->itemIndex() < 0)
+        fault("- kein Geschlecht angegeben");
+    bool restOk = false;
+    const int rest = maskeditL2->text().trimmed().toInt(&restOk);
+    if (!restOk)
+        fault("- Ruhepuls nicht oder nicht korrekt angegeben");
+    bool maxOk = false;
+    const int max = maskeditL3->text().trimmed().toInt(&maxOk);
+    if (!maxOk)
+        fault("- Maximalpuls nicht oder nicht korrekt angegeben");
+    if (restOk && maxOk) {
+        if (rest >= max)
+            fault("- der Maximalpuls muss größer als der Minimalpuls sein");
+        else if (max < 2 * rest || rest <= 30 || max >= 220)
+            fault("- Ihre angegebenen Pulswerte erscheinen unrealistisch");
+    }
+    bool weightOk = false;
+    const double weight = parseDecimal(maskeditL4->text(), &weightOk);
+    if (!weightOk || weight < 20)
+        fault("- Gewicht nicht oder nicht korrekt angegeben");
+
+    if (faults.isEmpty())
+        return false;
+    const QString text = QStringLiteral("Es sind folgende Eingabefehler aufgetreten:") + kLineEnd + kLineEnd
+                         + faults + kLineEnd + QStringLiteral("Ihre Eingaben können deshalb nicht gespeichert werden");
+    Messages::show(this, QMessageBox::NoIcon, QStringLiteral("Fehler"), text, QMessageBox::Ok);
+    return true;
+}
+
+namespace {
+
+// The weight as it enters a statement: single precision, "%3.1f", decimal point (75.5).
+QString weightStatementText(const MaskEdit* edit)
+{
+    bool ok = false;
+    float weight = float(parseDecimal(edit->text(), &ok));
+    if (!ok)
+        weight = 0.0f;
+    return decimalPoint(QString::asprintf("%3.1f", double(weight)));
+}
+
+} // namespace
+
+QString TForm2::insertStatement() const
+{
+    return QStringLiteral("INSERT INTO USERS (ID, name, vorname, GebDatum, Gewicht, Geschlecht, Ruhepuls, "
+                          "MaxPuls) VALUES (gen_id(Gen_Users,1), ")
+           + quoted(Edit1->text()) + QStringLiteral(",") + quoted(Edit2->text()) + QStringLiteral(",")
+           + quoted(maskeditL1->text()) + QStringLiteral(",") + quoted(weightStatementText(maskeditL4))
+           + QStringLiteral(",") + quoted(QString::number(RadioGroup1->itemIndex())) + QStringLiteral(",")
+           + quoted(maskeditL2->text()) + QStringLiteral(",") + quoted(maskeditL3->text()) + QStringLiteral(")");
+}
+
+QString TForm2::updateStatement() const
+{
+    const QString id = Label8->text();
+    return QStringLiteral("UPDATE users SET ID = ") + id + QStringLiteral(",") + QStringLiteral(" name = ")
+           + quoted(Edit1->text()) + QStringLiteral(",") + QStringLiteral(" vorname = ") + quoted(Edit2->text())
+           + QStringLiteral(",") + QStringLiteral(" gebdatum = ") + quoted(maskeditL1->text())
+           + QStringLiteral(",") + QStringLiteral(" geschlecht = ")
+           + quoted(QString::number(RadioGroup1->itemIndex())) + QStringLiteral(",")
+           + QStringLiteral(" gewicht = ") + quoted(weightStatementText(maskeditL4)) + QStringLiteral(",")
+           + QStringLiteral(" ruhepuls = ") + quoted(maskeditL2->text()) + QStringLiteral(",")
+           + QStringLiteral(" maxpuls = ") + quoted(maskeditL3->text()) + QStringLiteral(" WHERE ID = ")
+           + quoted(id);
+}
+
+void TForm2::BitBtn1Click()
+{
+    if (CheckData())
+        return;
+    const QString sql = saveMode() == kUpdate ? updateStatement() : insertStatement();
+    // A rejected statement is shown and the input stays in the fields.
+    if (!guarded(this, [&] { query().execSql(sql); }))
+        return;
+    DisableControls();
+    rebuildList();
+}
+
+void TForm2::BitBtn2Click()
+{
+    const QString question = QStringLiteral("Möchten Sie den ausgewählten Benutzer tatsächlich löschen?") + kLineEnd
+                             + QStringLiteral("Es werden auch alle zugehörigen Rezidedazurazedadeinträge gelöscht.");
+    if (Messages::show(this, QMessageBox::NoIcon, QStringLiteral("Frage"), question,
+                       QMessageBox::Ok | QMessageBox::Cancel)
+        != QMessageBox::Ok)
+        return;
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    guarded(this, [&] {
+        const QString id = selectedId();
+        Session& session = Session::current();
+        Query& q = session.ZQuery1;
+        // The person, the diary entries and their units go together or not at all.
+        Transaction transaction(session.ZDatabase1);
+        q.execSql(QStringLiteral("DELETE FROM users WHERE ID = ") + quoted(id));
+        q.open(QStringLiteral("SELECT ID FROM main WHERE UserID = ") + quoted(id));
+        QStringList entries;
+        for (q.first(); !q.eof(); q.next())
+            entries << q.field(0).asString();
+        for (const QString& entry : std::as_const(entries)) {
+            q.execSql(QStringLiteral("DELETE FROM units WHERE MainID = ") + quoted(entry));
+            q.execSql(QStringLiteral("DELETE FROM main WHERE ID = ") + quoted(entry));
+        }
+        transaction.commit();
+    });
+    QApplication::restoreOverrideCursor();
+    rebuildList();
+}
+
+void TForm2::BitBtn3Click()
+{
+    guarded(this, [&] {
+        const QString id = selectedId();
+        Query& q = query();
+        q.open(QStringLiteral("SELECT * FROM users WHERE ID = ") + quoted(id));
+        if (!q.eof()) {
+            EnableControls();
+            const double weight = q.field(5).asFloat();
+            QString weightText = decimalComma(QString::asprintf("%3.1f", weight));
+            // Below 100 kg a leading zero fills the weight mask (075,5).
+            if (weight < 100)
+                weightText = weightText.rightJustified(5, QLatin1Char('0'));
+            Label8->setText(q.field(0).asString());
+            Edit1->setText(q.field(1).asString());
+            Edit2->setText(q.field(2).asString());
+            maskeditL1->setText(q.field(3).asString());
+            RadioGroup1->setItemIndex(int(q.field(4).asInteger()));
+            maskeditL4->setText(weightText);
+            maskeditL2->setText(q.field(6).asString());
+            maskeditL3->setText(q.field(7).asString());
+        }
+        setSaveMode(kUpdate);
+    });
+}
+
+void TForm2::BitBtn4Click()
+{
+    EnableControls();
+    Edit1->setFocus();
+    setSaveMode(kInsert);
+}
+
+void TForm2::rebuildList()
+{
+    const int row = StringAlignGrid1->currentGridRow();
+    guarded(this, [&] { ReadUsers(); });
+    if (row >= 1) {
+        const int selected = qMin(row, StringAlignGrid1->gridRowCount() - 1);
+        StringAlignGrid1->setCurrentGridRow(selected, false);
+        StringAlignGrid1SelectCell(StringAlignGrid1->currentColumn(), selected, nullptr);
+    } else {
+        StringAlignGrid1->setCurrentItem(nullptr);
+        StringAlignGrid1->clearSelection();
+        BitBtn2->setEnabled(false);
+        BitBtn3->setEnabled(false);
+    }
+}
+
+void TForm2::FormClose()
+{
+    done(1);
+}
+
+void TForm2::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    event->accept();
+}
+
+void TForm2::reject()
+{
+    // Every way out of the window ends with the result 1.
+    FormClose();
+}
+
+void TForm2::keyPressEvent(QKeyEvent* event)
+{
+    // Esc does not close the window: it has no cancel button.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

@@ -1,0 +1,252 @@
+#include "stringgrid.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QMouseEvent>
+
+// Asks the grid before the current row changes; a refused row is neither
+// made current nor selected.
+class StringGridSelectionModel : public QItemSelectionModel
+{
+public:
+    StringGridSelectionModel(QAbstractItemModel* model, StringGrid* grid)
+        : QItemSelectionModel(model, grid), m_grid(grid)
+    {
+    }
+
+    using QItemSelectionModel::select;
+
+    void setCurrentIndex(const QModelIndex& index, QItemSelectionModel::SelectionFlags command) override
+    {
+        if (index.isValid() && (!currentIndex().isValid() || index.row() != currentIndex().row())) {
+            if (!m_grid->askSelect(index.column(), index.row())) {
+                m_refusedRow = index.row();
+                return;
+            }
+        }
+        m_refusedRow = -1;
+        QItemSelectionModel::setCurrentIndex(index, command);
+    }
+
+    void select(const QItemSelection& selection, QItemSelectionModel::SelectionFlags command) override
+    {
+        if (m_refusedRow >= 0) {
+            const QModelIndexList indexes = selection.indexes();
+            for (const QModelIndex& index : indexes) {
+                if (index.row() == m_refusedRow)
+                    return;
+            }
+        }
+        QItemSelectionModel::select(selection, command);
+    }
+
+private:
+    StringGrid* m_grid;
+    int m_refusedRow = -1;
+};
+
+StringGrid::StringGrid(QWidget* parent) : QTableWidget(parent)
+{
+    QItemSelectionModel* previous = selectionModel();
+    setSelectionModel(new StringGridSelectionModel(model(), this));
+    delete previous;
+
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
+    setShowGrid(true);
+    setCornerButtonEnabled(false);
+    verticalHeader()->hide();
+    QHeaderView* header = horizontalHeader();
+    header->setSectionsClickable(false);
+    header->setHighlightSections(false);
+    header->setSectionsMovable(false);
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    header->setMinimumSectionSize(0);
+    header->setStretchLastSection(true);
+    setDefaultRowHeight(m_rowHeight);
+    setRowCount(1);
+}
+
+void StringGrid::setColumns(const QStringList& headings, const QList<int>& widths)
+{
+    setColumnCount(int(headings.size()));
+    setHorizontalHeaderLabels(headings);
+    setColumnWidths(widths);
+}
+
+void StringGrid::setColumnWidths(const QList<int>& widths)
+{
+    for (int c = 0; c < widths.size() && c < columnCount(); ++c) {
+        setColumnHidden(c, widths[c] <= 0);
+        if (widths[c] > 0)
+            setColumnWidth(c, widths[c]);
+    }
+}
+
+int StringGrid::gridColumnWidth(int column) const
+{
+    return isColumnHidden(column) ? 0 : columnWidth(column);
+}
+
+void StringGrid::setDefaultRowHeight(int height)
+{
+    m_rowHeight = height;
+    QHeaderView* rows = verticalHeader();
+    rows->setMinimumSectionSize(0);
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(height);
+    for (int r = 0; r < rowCount(); ++r)
+        setRowHeight(r, height);
+    horizontalHeader()->setFixedHeight(height);
+}
+
+void StringGrid::setHeadingVisible(bool visible)
+{
+    m_heading = visible;
+    horizontalHeader()->setVisible(visible);
+}
+
+int StringGrid::gridRowCount() const
+{
+    return rowCount() + firstDataRow();
+}
+
+void StringGrid::setGridRowCount(int rows)
+{
+    ++m_silent;
+    setRowCount(qMax(1, rows - firstDataRow()));
+    --m_silent;
+}
+
+void StringGrid::addRow()
+{
+    setGridRowCount(gridRowCount() + 1);
+}
+
+void StringGrid::clearRows()
+{
+    ++m_silent;
+    for (int r = rowCount() - 1; r >= 1; --r)
+        removeRow(r);
+    if (rowCount() == 0)
+        setRowCount(1);
+    for (int c = 0; c < columnCount(); ++c)
+        delete takeItem(0, c);
+    --m_silent;
+}
+
+QString StringGrid::cells(int column, int row) const
+{
+    if (m_heading && row == 0) {
+        const QTableWidgetItem* item = horizontalHeaderItem(column);
+        return item ? item->text() : QString();
+    }
+    const QTableWidgetItem* cell = item(tableRow(row), column);
+    return cell ? cell->text() : QString();
+}
+
+void StringGrid::setCells(int column, int row, const QString& text)
+{
+    if (m_heading && row == 0) {
+        QTableWidgetItem* header = horizontalHeaderItem(column);
+        if (!header) {
+            header = new QTableWidgetItem;
+            setHorizontalHeaderItem(column, header);
+        }
+        header->setText(text);
+        return;
+    }
+    const int r = tableRow(row);
+    if (r < 0 || r >= rowCount() || column < 0 || column >= columnCount())
+        return;
+    QTableWidgetItem* cell = item(r, column);
+    if (!cell) {
+        cell = new QTableWidgetItem;
+        cell->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+        setItem(r, column, cell);
+    }
+    cell->setText(text);
+}
+
+bool StringGrid::isRowEmpty(int row) const
+{
+    for (int c = 0; c < columnCount(); ++c) {
+        if (!cells(c, row).isEmpty())
+            return false;
+    }
+    return true;
+}
+
+int StringGrid::currentGridRow() const
+{
+    const QModelIndex index = currentIndex();
+    return index.isValid() ? index.row() + firstDataRow() : -1;
+}
+
+int StringGrid::visibleColumn() const
+{
+    for (int c = 0; c < columnCount(); ++c) {
+        if (!isColumnHidden(c))
+            return c;
+    }
+    return 0;
+}
+
+void StringGrid::setCurrentGridRow(int row, bool notify)
+{
+    const int r = tableRow(row);
+    if (r < 0 || r >= rowCount())
+        return;
+    if (!notify)
+        ++m_silent;
+    setCurrentCell(r, visibleColumn(), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (!notify)
+        --m_silent;
+}
+
+bool StringGrid::askSelect(int column, int tableRow)
+{
+    if (m_silent > 0)
+        return true;
+    bool canSelect = true;
+    Q_EMIT selectCell(column, tableRow + firstDataRow(), &canSelect);
+    return canSelect;
+}
+
+void StringGrid::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTableWidget::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        Q_EMIT dblClick();
+}
+
+void StringGrid::focusInEvent(QFocusEvent* event)
+{
+    const Qt::FocusReason reason = event->reason();
+    const bool byKeyboard = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason
+                            || reason == Qt::ShortcutFocusReason;
+    if (!byKeyboard && !currentIndex().isValid()) {
+        // Opening the window or clicking: no row becomes current by itself
+        // (the item view would make the first one current without a selection).
+        QAbstractScrollArea::focusInEvent(event);
+        viewport()->update();
+        return;
+    }
+    QTableWidget::focusInEvent(event);
+    // Tabbing into the grid makes the first row current: show it selected.
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && !selectionModel()->isRowSelected(current.row(), current.parent()))
+        selectionModel()->select(current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void StringGrid::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end)
+{
+    // The view moves the current row off removed rows itself: no selectCell for that.
+    ++m_silent;
+    QTableWidget::rowsAboutToBeRemoved(parent, start, end);
+    --m_silent;
+}
