@@ -202,6 +202,8 @@ private:
     void setPanel(int index, const QString& text);
     // Shows the total distance of the user in panel 1.
     void showTotalDistance();
+    // Shows the entry at a position kept inside the entry list.
+    void showEntryAt(int position);
     Query& query() const;
 
     QList<QLabel*> m_panels;

@@ -1,6 +1,7 @@
 #include "messages.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QPushButton>
 #include <QQueue>
 
@@ -10,6 +11,7 @@ namespace {
 struct State
 {
     QQueue<QMessageBox::StandardButton> answers;
+    QQueue<bool> checkBoxStates;
     QList<Record> shown;
     int beeps = 0;
 };
@@ -31,7 +33,7 @@ QMessageBox::StandardButton show(QWidget* parent, QMessageBox::Icon icon, const 
                                  const QString& text, QMessageBox::StandardButtons buttons,
                                  QMessageBox::StandardButton defaultButton, const QStringList& customButtons)
 {
-    Record record{title, text, icon, buttons, customButtons, QMessageBox::NoButton};
+    Record record{title, text, icon, buttons, customButtons, QMessageBox::NoButton, QString(), false};
     if (!state().answers.isEmpty()) {
         record.answer = state().answers.dequeue();
         state().shown.append(record);
@@ -51,6 +53,46 @@ QMessageBox::StandardButton show(QWidget* parent, QMessageBox::Icon icon, const 
         if (box.clickedButton() == extra[i])
             record.answer = customAnswer(i);
     }
+    state().shown.append(record);
+    return record.answer;
+}
+
+QMessageBox::StandardButton showWithCheckBox(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                                             const QString& text, QMessageBox::StandardButtons buttons,
+                                             const QStringList& customButtons, const QString& checkBoxText,
+                                             bool* checked, int customButtonWidth)
+{
+    Record record{title, text, icon, buttons, customButtons, QMessageBox::NoButton, checkBoxText, *checked};
+    if (!state().answers.isEmpty()) {
+        record.answer = state().answers.dequeue();
+        if (!state().checkBoxStates.isEmpty())
+            record.checked = state().checkBoxStates.dequeue();
+        *checked = record.checked;
+        state().shown.append(record);
+        return record.answer;
+    }
+
+    QMessageBox box(icon, title, text, buttons, parent);
+    box.setObjectName(QStringLiteral("MessageBox"));
+    auto* tick = new QCheckBox(checkBoxText, &box);
+    tick->setObjectName(QStringLiteral("MessageBoxCheckBox"));
+    tick->setChecked(*checked);
+    box.setCheckBox(tick);
+    QList<QPushButton*> extra;
+    for (const QString& caption : customButtons) {
+        QPushButton* button = box.addButton(caption, QMessageBox::ActionRole);
+        if (customButtonWidth > 0)
+            button->setMinimumWidth(customButtonWidth);
+        extra.append(button);
+    }
+    const int result = box.exec();
+    record.answer = static_cast<QMessageBox::StandardButton>(result);
+    for (int i = 0; i < extra.size(); ++i) {
+        if (box.clickedButton() == extra[i])
+            record.answer = customAnswer(i);
+    }
+    record.checked = tick->isChecked();
+    *checked = record.checked;
     state().shown.append(record);
     return record.answer;
 }
@@ -86,9 +128,15 @@ bool hasQueuedAnswers()
     return !state().answers.isEmpty();
 }
 
+void setNextCheckBoxState(bool checked)
+{
+    state().checkBoxStates.enqueue(checked);
+}
+
 void clearQueuedAnswers()
 {
     state().answers.clear();
+    state().checkBoxStates.clear();
 }
 
 const QList<Record>& shown()
