@@ -8,6 +8,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QSignalBlocker>
 
 #include <cmath>
 
@@ -15,8 +16,14 @@ void TForm4::ShowShoes()
 {
     Query& q = query();
     q.open(QStringLiteral("SELECT modell FROM schuhe WHERE UserID = ") + quoted(m_userId));
+    QStringList models;
     for (q.first(); !q.eof(); q.next())
-        ComboBox2->addItem(q.field(0).asString());
+        models << q.field(0).asString();
+    // The first item put into the empty list becomes the field's text, whose
+    // change would look up the mileage on the very query read here; the
+    // mileage is shown once the list is complete.
+    const QSignalBlocker blocker(ComboBox2);
+    ComboBox2->addItems(models);
 }
 
 void TForm4::GetDistShoe()
