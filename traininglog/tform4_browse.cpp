@@ -23,8 +23,11 @@ namespace {
 class CoverClientArea : public QObject
 {
 public:
+    static constexpr const char* kName = "CoverClientArea";
+
     CoverClientArea(QWidget* area, QWidget* cover) : QObject(cover), m_cover(cover)
     {
+        setObjectName(QLatin1String(kName));
         area->installEventFilter(this);
     }
 
@@ -187,7 +190,7 @@ void TForm4::ToolButton8Click()
         askToSaveChanges();
     m_listReady = false;
     QWidget* area = centralWidget();
-    if (!StringAlignGrid2->findChild<CoverClientArea*>())
+    if (!StringAlignGrid2->findChild<QObject*>(QLatin1String(CoverClientArea::kName), Qt::FindDirectChildrenOnly))
         new CoverClientArea(area, StringAlignGrid2);
     StringAlignGrid2->setGeometry(area->rect());
     StringAlignGrid2->raise();

@@ -16,6 +16,7 @@ private Q_SLOTS:
     void entriesOfOneDateByTime();
     void deletingKeepsThePositionInsideAndNoUnits();
     void listViewShowsEveryEntry();
+    void failedDeleteKeepsTheUnits();
 };
 
 namespace {
@@ -172,6 +173,9 @@ void TestEditorBrowse::listViewShowsEveryEntry()
     button(w, "ToolButton8")->click();
     QVERIFY(list->isVisible());
     QCOMPARE(list->geometry(), w->centralWidget()->rect());
+    w->resize(w->width() + 40, w->height() + 30);
+    QTRY_COMPARE(list->geometry(), w->centralWidget()->rect());
+    QCOMPARE(w->centralWidget()->findChildren<QObject*>("CoverClientArea").size(), 1);
     QVERIFY(button(w, "ToolButton8")->isChecked());
     QVERIFY(!button(w, "ToolButton12")->isChecked());
     QCOMPARE(enabledButtons(w), QString("3 4"));
@@ -194,6 +198,10 @@ void TestEditorBrowse::listViewShowsEveryEntry()
     QCOMPARE(list->item(1, 10)->toolTip(), QString("Intervalle am Berg"));
     QVERIFY(list->isRowEmpty(4));
     QCOMPARE(list->currentGridRow(), 3);
+    // Choosing the list view again fills it anew.
+    button(w, "ToolButton8")->click();
+    QCOMPARE(list->gridRowCount(), 5);
+    QCOMPARE(w->centralWidget()->findChildren<QObject*>("CoverClientArea").size(), 1);
 
     // Paging moves the list's selection; picking a line shows its entry.
     button(w, "ToolButton3")->click();
@@ -214,6 +222,26 @@ void TestEditorBrowse::listViewShowsEveryEntry()
     QVERIFY(!button(w, "ToolButton8")->isChecked());
     QCOMPARE(enabledButtons(w), QString("5 6 13 2 1"));
     QVERIFY(Messages::shown().isEmpty());
+}
+
+void TestEditorBrowse::failedDeleteKeepsTheUnits()
+{
+    EditorFixture f;
+    const int user = f.addUser();
+    const int entry = f.addEntry(user, "01.03.2025");
+    f.addUnit(entry, 1, "5");
+    f.addUnit(entry, 2, "3");
+    // The entry itself cannot be deleted; its units could.
+    f.exec("CREATE EXCEPTION entry_locked 'Eintrag gesperrt'");
+    f.exec("CREATE TRIGGER main_locked FOR main BEFORE DELETE AS BEGIN EXCEPTION entry_locked; END");
+    TForm4* w = f.openEditor(user);
+    Messages::setNextAnswer(QMessageBox::Yes);
+    Messages::setNextAnswer(QMessageBox::Ok);
+    button(w, "ToolButton2")->click();
+    QCOMPARE(Messages::shown().size(), 2);
+    QCOMPARE(Messages::shown().last().title, Messages::applicationTitle());
+    QCOMPARE(f.value("SELECT COUNT(*) FROM units"), QString("2"));
+    QCOMPARE(shownId(w), QString::number(entry));
 }
 
 QTEST_MAIN(TestEditorBrowse)
