@@ -240,8 +240,8 @@ void TForm4::ToolButton8Click()
     });
     StringAlignGrid2->show();
     m_listReady = true;
-    // Selecting the entry shows it; the first one is only marked, as the
-    // form shows it already.
+    // The list marks the current entry; picking it shows it in the form
+    // behind, except for the first entry, which is only marked.
     if (m_position >= 0)
         StringAlignGrid2->setCurrentGridRow(m_position + 1, m_position > 0);
 }
