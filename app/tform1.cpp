@@ -5,6 +5,7 @@
 #include "errorboundary.h"
 #include "quitsignals.h"
 #include "tform2.h"
+#include "tform4.h"
 #include "tform7.h"
 
 #include <QApplication>
@@ -243,7 +244,20 @@ void TForm1::ToolButton2Click()
 
 void TForm1::ToolButton3Click()
 {
-    // The diary-entry editor is opened here once it exists.
+    ComboBox1->setEnabled(false);
+    ToolButton3->setEnabled(false);
+    auto* editor = new TForm4(currentUser().toInt(), this);
+    connect(editor, &TForm4::closed, this, [this](bool hasEntries) {
+        if (hasEntries) {
+            ToolButton6->setEnabled(true);
+            ToolButton7->setEnabled(true);
+        }
+        ComboBox1->setEnabled(true);
+        ToolButton3->setEnabled(true);
+    });
+    editor->setWindowTitle(QStringLiteral("Trainingseinheiten ") + ComboBox1->currentText());
+    placeWorkingWindow(editor);
+    editor->show();
 }
 
 void TForm1::ToolButton6Click()

@@ -90,6 +90,11 @@ QString distanceText(double km)
     return fixedText(km, 1);
 }
 
+QString entryDistanceText(double km)
+{
+    return fixedText(km, km - std::trunc(km) > 0 ? 1 : 0);
+}
+
 QString zoneLine(const QString& id, const QString& name, const QString& minHF, const QString& maxHF)
 {
     const QChar sep = QLatin1Char(';');

@@ -24,5 +24,9 @@ QString paceText(qint64 minutes, int seconds);
 // Kilometres with one decimal and the decimal comma ("%1.1f"), without " km".
 QString distanceText(double km);
 
+// The editor's distance text: "%1.1f" when the value has a fraction,
+// "%1.0f" otherwise ("12,5" and "12"), without " km".
+QString entryDistanceText(double km);
+
 // One training zone as "ID;TrBereich;minHF;maxHF;".
 QString zoneLine(const QString& id, const QString& name, const QString& minHF, const QString& maxHF);

@@ -1,6 +1,7 @@
 #include "messages.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QPushButton>
 #include <QQueue>
 
@@ -10,6 +11,7 @@ namespace {
 struct State
 {
     QQueue<QMessageBox::StandardButton> answers;
+    QQueue<bool> checkBoxStates;
     QList<Record> shown;
     int beeps = 0;
 };
@@ -27,22 +29,37 @@ QString applicationTitle()
     return QStringLiteral("Das Tramora-Rezidedazurazedad");
 }
 
-QMessageBox::StandardButton show(QWidget* parent, QMessageBox::Icon icon, const QString& title,
-                                 const QString& text, QMessageBox::StandardButtons buttons,
-                                 QMessageBox::StandardButton defaultButton, const QStringList& customButtons)
+namespace {
+
+// Records the box and answers it: from the queue when an answer is queued,
+// else by showing it modally. With a tick box the record holds its state.
+QMessageBox::StandardButton ask(QWidget* parent, Record record, QMessageBox::StandardButton defaultButton,
+                                bool withCheckBox, int customButtonWidth)
 {
-    Record record{title, text, icon, buttons, customButtons, QMessageBox::NoButton};
     if (!state().answers.isEmpty()) {
         record.answer = state().answers.dequeue();
+        if (withCheckBox && !state().checkBoxStates.isEmpty())
+            record.checked = state().checkBoxStates.dequeue();
         state().shown.append(record);
         return record.answer;
     }
 
-    QMessageBox box(icon, title, text, buttons, parent);
+    QMessageBox box(record.icon, record.title, record.text, record.buttons, parent);
     box.setObjectName(QStringLiteral("MessageBox"));
+    QCheckBox* tick = nullptr;
+    if (withCheckBox) {
+        tick = new QCheckBox(record.checkBoxText, &box);
+        tick->setObjectName(QStringLiteral("MessageBoxCheckBox"));
+        tick->setChecked(record.checked);
+        box.setCheckBox(tick);
+    }
     QList<QPushButton*> extra;
-    for (const QString& caption : customButtons)
-        extra.append(box.addButton(caption, QMessageBox::ActionRole));
+    for (const QString& caption : record.customButtons) {
+        QPushButton* button = box.addButton(caption, QMessageBox::ActionRole);
+        if (customButtonWidth > 0)
+            button->setMinimumWidth(customButtonWidth);
+        extra.append(button);
+    }
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
     const int result = box.exec();
@@ -51,8 +68,32 @@ QMessageBox::StandardButton show(QWidget* parent, QMessageBox::Icon icon, const 
         if (box.clickedButton() == extra[i])
             record.answer = customAnswer(i);
     }
+    if (tick)
+        record.checked = tick->isChecked();
     state().shown.append(record);
     return record.answer;
+}
+
+} // namespace
+
+QMessageBox::StandardButton show(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                                 const QString& text, QMessageBox::StandardButtons buttons,
+                                 QMessageBox::StandardButton defaultButton, const QStringList& customButtons)
+{
+    return ask(parent, Record{title, text, icon, buttons, customButtons, QMessageBox::NoButton, QString(), false},
+               defaultButton, false, 0);
+}
+
+QMessageBox::StandardButton showWithCheckBox(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                                             const QString& text, QMessageBox::StandardButtons buttons,
+                                             const QStringList& customButtons, const QString& checkBoxText,
+                                             bool* checked, int customButtonWidth)
+{
+    const QMessageBox::StandardButton answer =
+        ask(parent, Record{title, text, icon, buttons, customButtons, QMessageBox::NoButton, checkBoxText, *checked},
+            QMessageBox::NoButton, true, customButtonWidth);
+    *checked = state().shown.last().checked;
+    return answer;
 }
 
 void error(QWidget* parent, const QString& text)
@@ -86,9 +127,15 @@ bool hasQueuedAnswers()
     return !state().answers.isEmpty();
 }
 
+void setNextCheckBoxState(bool checked)
+{
+    state().checkBoxStates.enqueue(checked);
+}
+
 void clearQueuedAnswers()
 {
     state().answers.clear();
+    state().checkBoxStates.clear();
 }
 
 const QList<Record>& shown()

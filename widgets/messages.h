@@ -23,6 +23,8 @@ struct Record
     QMessageBox::StandardButtons buttons;
     QStringList customButtons; // texts of buttons besides the standard ones
     QMessageBox::StandardButton answer = QMessageBox::NoButton;
+    QString checkBoxText; // the tick box below the text, when the box has one
+    bool checked = false; // its state when the box was closed
 };
 
 // The general box. customButtons are added with the ActionRole; pressing
@@ -36,6 +38,14 @@ constexpr QMessageBox::StandardButton customAnswer(int n)
     return static_cast<QMessageBox::StandardButton>(int(QMessageBox::LastButton) * 2 + n);
 }
 
+// The general box with a tick box below the text (such as "do not show
+// again"). *checked gives the tick box's first state and receives its state
+// when the box is closed. Custom buttons get at least customButtonWidth.
+QMessageBox::StandardButton showWithCheckBox(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                                             const QString& text, QMessageBox::StandardButtons buttons,
+                                             const QStringList& customButtons, const QString& checkBoxText,
+                                             bool* checked, int customButtonWidth = 0);
+
 // The application's error box: title, error icon, OK; the text ends with a full stop.
 void error(QWidget* parent, const QString& text);
 
@@ -47,8 +57,11 @@ void beep();
 
 // --- test override -------------------------------------------------------
 void setNextAnswer(QMessageBox::StandardButton answer);
+// The state in which the next box with a tick box leaves it; without one
+// queued the tick box keeps its first state.
+void setNextCheckBoxState(bool checked);
 bool hasQueuedAnswers();
-void clearQueuedAnswers();
+void clearQueuedAnswers(); // also the queued tick box states
 // Records of the boxes asked since the last clearShown(), real ones included.
 const QList<Record>& shown();
 void clearShown();

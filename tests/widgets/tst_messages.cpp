@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -20,6 +21,7 @@ private Q_SLOTS:
     void queuedAnswersAreRecorded();
     void errorBoxEndsWithFullStop();
     void boundaryTurnsErrorsIntoTheErrorBox();
+    void boxWithCheckBox();
 };
 
 void TestMessages::realModalBoxIsAnswered()
@@ -86,6 +88,41 @@ void TestMessages::boundaryTurnsErrorsIntoTheErrorBox()
     QCOMPARE(Messages::shown()[0].text, QString("Die Anweisung wurde abgelehnt."));
     QVERIFY(guarded(nullptr, [] {}));
     QCOMPARE(Messages::shown().size(), 1);
+}
+
+void TestMessages::boxWithCheckBox()
+{
+    // Real box: the tick box and the custom button are there and answer.
+    bool ticked = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        QVERIFY(box->checkBox());
+        QCOMPARE(box->checkBox()->text(), QString("Nicht mehr zeigen"));
+        box->checkBox()->setChecked(true);
+        for (QAbstractButton* b : box->buttons())
+            if (b->text() == "Zeigen")
+                b->click();
+    });
+    QCOMPARE(Messages::showWithCheckBox(nullptr, QMessageBox::Warning, "Hinweis", "Text", QMessageBox::Ok,
+                                        {"Zeigen"}, "Nicht mehr zeigen", &ticked),
+             Messages::customAnswer(0));
+    QVERIFY(ticked);
+    QVERIFY(Messages::shown().last().checked);
+
+    // Queued: the state comes from the queue, or stays as it was given.
+    Messages::setNextAnswer(QMessageBox::Ok);
+    Messages::setNextCheckBoxState(false);
+    Messages::setNextAnswer(QMessageBox::Ok);
+    QCOMPARE(Messages::showWithCheckBox(nullptr, QMessageBox::Warning, "Hinweis", "Text", QMessageBox::Ok, {},
+                                        "Nicht mehr zeigen", &ticked),
+             QMessageBox::Ok);
+    QVERIFY(!ticked);
+    ticked = true;
+    Messages::showWithCheckBox(nullptr, QMessageBox::Warning, "Hinweis", "Text", QMessageBox::Ok, {},
+                               "Nicht mehr zeigen", &ticked);
+    QVERIFY(ticked);
+    QCOMPARE(Messages::shown().last().checkBoxText, QString("Nicht mehr zeigen"));
 }
 
 QTEST_MAIN(TestMessages)

@@ -1,0 +1,200 @@
+#include "editorfixture.h"
+
+#include "numericedit.h"
+#include "stringgrid.h"
+
+#include <QFrame>
+#include <QLabel>
+
+class TestEditorZones : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void percentageAndCandidates();
+    void warningOnlyForZonesOutsideTheAdvice();
+    void showingAndTakingTheZones();
+    void tickedBoxSilencesTheWarningForGood();
+};
+
+namespace {
+
+const QString kWarning = QString::fromUtf8("Der von Ihnen ausgewählte Trainingsbereich entspricht nicht\n\r"
+                                           "der Belastungstufe gemäß der angegebenen Herzfrequenz.");
+
+// Types a pulse into the unit pulse field and leaves it.
+void enterPulse(TForm4* w, const QString& pulse)
+{
+    w->findChild<NumericEdit*>("EnhancedEdit4")->setText(pulse);
+    w->EnhancedEdit4Exit();
+}
+
+void chooseZone(TForm4* w, const QString& zone)
+{
+    auto* zones = w->findChild<QComboBox*>("ComboBox4");
+    const int index = zones->findText(zone);
+    QVERIFY(index > 0);
+    zones->setCurrentIndex(index);
+}
+
+QStringList candidates(TForm4* w)
+{
+    auto* grid = w->findChild<StringGrid*>("StringAlignGrid3");
+    QStringList lines;
+    for (int row = 0; row < grid->gridRowCount(); ++row)
+        lines << grid->cells(0, row) + ' ' + grid->cells(1, row);
+    return lines;
+}
+
+QString hfDialogSetting(EditorFixture& f)
+{
+    return f.session().settings().readString("DontShowDialogs", "HFDialog", "none");
+}
+
+} // namespace
+
+void TestEditorZones::percentageAndCandidates()
+{
+    EditorFixture f;
+    const int user = f.addUser();
+    const int noMaximum = f.addUser("Ohne", "Max", "70", 50, 0);
+    TForm4* w = f.openEditor(user);
+    auto* percentage = w->findChild<QLabel*>("Label20");
+    auto* advice = w->findChild<QToolButton*>("SpeedButton6");
+    QVERIFY(!advice->isEnabled());
+
+    enterPulse(w, "150");
+    QCOMPARE(percentage->text(), QString("78 % max. HF"));
+    QCOMPARE(candidates(w), QStringList({"intensiver DL (76-80%)", " "}));
+    QVERIFY(advice->isEnabled());
+
+    // Both bounds belong to the band.
+    enterPulse(w, "130");
+    QCOMPARE(percentage->text(), QString("68 % max. HF"));
+    QStringList both = candidates(w);
+    QCOMPARE(both.size(), 3);
+    QCOMPARE(both.last(), QString(" "));
+    both.removeLast();
+    both.sort();
+    QCOMPARE(both, QStringList({"extensiver DL (68-72%)", "regenerativer DL (65-68%)"}));
+
+    w->EnhancedEdit4Enter();
+    QCOMPARE(percentage->text(), QString());
+    enterPulse(w, "");
+    QCOMPARE(percentage->text(), QString());
+    QVERIFY(!advice->isEnabled());
+
+    f.closeEditor();
+    w = f.openEditor(noMaximum);
+    enterPulse(w, "150");
+    QCOMPARE(w->findChild<QLabel*>("Label20")->text(), QString());
+    QVERIFY(!w->findChild<QToolButton*>("SpeedButton6")->isEnabled());
+    // Without a percentage there is nothing to warn about.
+    Messages::setNextAnswer(QMessageBox::Ok);
+    chooseZone(w, "Wettkampf");
+    QVERIFY(Messages::hasQueuedAnswers());
+    Messages::clearQueuedAnswers();
+}
+
+void TestEditorZones::warningOnlyForZonesOutsideTheAdvice()
+{
+    EditorFixture f;
+    const int user = f.addUser();
+    TForm4* w = f.openEditor(user);
+    enterPulse(w, "150");
+
+    Messages::setNextAnswer(QMessageBox::Ok);
+    chooseZone(w, "intensiver DL");
+    QVERIFY(Messages::hasQueuedAnswers());
+    QVERIFY(Messages::shown().isEmpty());
+
+    chooseZone(w, "Wettkampf");
+    QCOMPARE(Messages::shown().size(), 1);
+    const Messages::Record box = Messages::shown().first();
+    QCOMPARE(box.title, QString("Hinweis"));
+    QCOMPARE(box.text, kWarning);
+    QCOMPARE(box.icon, QMessageBox::Warning);
+    QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(box.customButtons, QStringList({"Bereiche zeigen"}));
+    QCOMPARE(box.checkBoxText, QString("Diese Meldung nicht mehr anzeigen"));
+    QVERIFY(!w->findChild<QFrame*>("Panel2")->isVisible());
+    QCOMPARE(hfDialogSetting(f), QString("0"));
+    QVERIFY(w->hasUnsavedChanges());
+
+    // A typed name is no choice until it is taken from the list.
+    auto* zones = w->findChild<QComboBox*>("ComboBox4");
+    Messages::setNextAnswer(QMessageBox::Ok);
+    zones->setEditText("Wettk");
+    zones->setEditText("Fahrtspiel");
+    QCOMPARE(Messages::shown().size(), 1);
+    Messages::clearQueuedAnswers();
+}
+
+void TestEditorZones::showingAndTakingTheZones()
+{
+    EditorFixture f;
+    const int user = f.addUser();
+    TForm4* w = f.openEditor(user);
+    auto* panel = w->findChild<QFrame*>("Panel2");
+    auto* grid = w->findChild<StringGrid*>("StringAlignGrid3");
+    auto* zones = w->findChild<QComboBox*>("ComboBox4");
+    enterPulse(w, "150");
+
+    Messages::setNextAnswer(Messages::customAnswer(0));
+    chooseZone(w, "Wettkampf");
+    QVERIFY(panel->isVisible());
+    QCOMPARE(panel->pos(), QPoint(268, 160));
+    // The corners lie outside the panel's shape.
+    QVERIFY(!panel->mask().isEmpty());
+    QVERIFY(!panel->mask().contains(QPoint(0, 0)));
+    QVERIFY(panel->mask().contains(QPoint(panel->width() / 2, panel->height() / 2)));
+
+    // Taking the advised zone asks nothing more.
+    grid->setCurrentGridRow(0);
+    w->findChild<QToolButton*>("SpeedButton8")->click();
+    QCOMPARE(zones->currentText(), QString("intensiver DL"));
+    QVERIFY(!panel->isVisible());
+    QCOMPARE(Messages::shown().size(), 1);
+
+    // From the button: the other place; the empty line takes nothing.
+    w->findChild<QToolButton*>("SpeedButton6")->click();
+    QVERIFY(panel->isVisible());
+    QCOMPARE(panel->pos(), QPoint(348, 328));
+    grid->setCurrentGridRow(1);
+    w->StringAlignGrid3DblClick();
+    QCOMPARE(zones->currentText(), QString("intensiver DL"));
+    QVERIFY(!panel->isVisible());
+    w->findChild<QToolButton*>("SpeedButton6")->click();
+    w->findChild<QToolButton*>("SpeedButton7")->click();
+    QVERIFY(!panel->isVisible());
+    QCOMPARE(Messages::shown().size(), 1);
+}
+
+void TestEditorZones::tickedBoxSilencesTheWarningForGood()
+{
+    EditorFixture f;
+    const int user = f.addUser();
+    TForm4* w = f.openEditor(user);
+    enterPulse(w, "150");
+    Messages::setNextAnswer(QMessageBox::Ok);
+    Messages::setNextCheckBoxState(true);
+    chooseZone(w, "Wettkampf");
+    QCOMPARE(Messages::shown().size(), 1);
+    QCOMPARE(hfDialogSetting(f), QString("1"));
+    QVERIFY(w->hfDialogSuppressed());
+
+    Messages::setNextAnswer(QMessageBox::Ok);
+    chooseZone(w, "Fahrtspiel");
+    QCOMPARE(Messages::shown().size(), 1);
+
+    f.closeEditor();
+    w = f.openEditor(user);
+    QVERIFY(w->hfDialogSuppressed());
+    enterPulse(w, "150");
+    chooseZone(w, "Wettkampf");
+    QCOMPARE(Messages::shown().size(), 1);
+    Messages::clearQueuedAnswers();
+}
+
+QTEST_MAIN(TestEditorZones)
+#include "tst_editorzones.moc"

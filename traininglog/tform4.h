@@ -1,0 +1,221 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QStringList>
+
+class DateEdit;
+class MaskEdit;
+class NumericEdit;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QStatusBar;
+class QToolBar;
+class QToolButton;
+class Query;
+class StringGrid;
+
+// The diary-entry editor "Trainingseinheiten": one diary entry of the
+// current user at a time, with its training units. The window is split by
+// concern over several files:
+//   tform4.cpp          building the window, opening and closing
+//   tform4_entry.cpp    new / change / check / save of the basic data
+//   tform4_units.cpp    the unit grid and its editors
+//   tform4_browse.cpp   showing an entry, paging, deleting, the list view
+//   tform4_zones.cpp    heart-rate zone advice
+//   tform4_shoes.cpp    shoe list and shoe mileage
+class TForm4 : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // Opens for the user whose ID the main window holds as current user.
+    explicit TForm4(int userId, QWidget* parent = nullptr);
+    ~TForm4() override;
+
+    static QString placeholderItem() { return QStringLiteral("-- bitte eintragen oder auswählen --"); }
+
+    // --- basic data ------------------------------------------------------
+    void FormCreate();
+    void CheckMain(bool moveToLast);
+    bool CheckData();
+    void EnableMainControls();
+    void DisableMainControls();
+    float SumStrecke() const;
+    void ReplaceTimeSigns(QPlainTextEdit* memo);
+    // The unsaved-changes question; Yes saves. Runs before paging, "Neuer
+    // Eintrag" and closing.
+    void askToSaveChanges();
+
+    // --- units -----------------------------------------------------------
+    void SetSubID();
+    void DisableControls();
+    void StringGridLeeren();
+
+    // --- browsing --------------------------------------------------------
+    void Blaettern();
+
+    // --- zone advice -----------------------------------------------------
+    bool DontShowDialogAgain(const QString& message);
+    void ShowRoundPanel();
+
+    // --- shoes -----------------------------------------------------------
+    void ShowShoes();
+    void GetDistShoe();
+    void CheckMaxDistShoe(float mileage, float limit);
+
+    // State the tests and the other files read.
+    int userId() const { return m_userId; }
+    const QStringList& entries() const { return m_entries; }
+    int position() const { return m_position; }
+    bool hasUnsavedChanges() const { return m_dirty; }
+    int maxHeartRate() const { return m_maxHeartRate; }
+    bool hfDialogSuppressed() const { return m_hfDialog; }
+
+    // Toolbar
+    QToolBar* ToolBar1 = nullptr;
+    QToolButton* ToolButton1 = nullptr;  // Neuer Eintrag
+    QToolButton* ToolButton13 = nullptr; // Eintrag ändern
+    QToolButton* ToolButton2 = nullptr;  // Eintrag löschen
+    QToolButton* ToolButton10 = nullptr; // Eingaben speichern
+    QToolButton* ToolButton3 = nullptr;  // Erster Eintrag
+    QToolButton* ToolButton4 = nullptr;  // Vorheriger Eintrag
+    QToolButton* ToolButton5 = nullptr;  // Nächster Eintrag
+    QToolButton* ToolButton6 = nullptr;  // Letzter Eintrag
+    QToolButton* ToolButton8 = nullptr;  // Listenansicht
+    QToolButton* ToolButton12 = nullptr; // Formularansicht
+
+    // Basic data
+    QGroupBox* GroupBox2 = nullptr;
+    DateEdit* DateEdit1 = nullptr;
+    MaskEdit* maskeditL1 = nullptr;
+    QComboBox* ComboBox3 = nullptr;
+    NumericEdit* EnhancedEdit1 = nullptr;
+    NumericEdit* EnhancedEdit2 = nullptr;
+    MaskEdit* maskeditL3 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QComboBox* ComboBox2 = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QPlainTextEdit* Memo2 = nullptr;
+    QLabel* Label16 = nullptr;
+    QLabel* Label26 = nullptr;
+    QLabel* Label24 = nullptr;
+    QLabel* Label25 = nullptr;
+
+    // Units
+    QGroupBox* GroupBox1 = nullptr;
+    NumericEdit* EnhancedEdit3 = nullptr;
+    MaskEdit* maskeditL2 = nullptr;
+    QLabel* Label19 = nullptr;
+    NumericEdit* EnhancedEdit4 = nullptr;
+    QLabel* Label20 = nullptr;
+    QComboBox* ComboBox4 = nullptr;
+    QToolButton* SpeedButton6 = nullptr;
+    QCheckBox* BitCheckBox1 = nullptr;
+    NumericEdit* EnhancedEdit5 = nullptr;
+    QLabel* Label15 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QToolButton* SpeedButton5 = nullptr;
+    QToolButton* SpeedButton1 = nullptr;
+    QToolButton* SpeedButton2 = nullptr;
+    QToolButton* SpeedButton4 = nullptr;
+    QToolButton* SpeedButton3 = nullptr;
+    StringGrid* StringAlignGrid1 = nullptr;
+    QLabel* Label18 = nullptr;
+
+    // List view
+    StringGrid* StringAlignGrid2 = nullptr;
+
+    // Zone panel
+    QFrame* Panel2 = nullptr;
+    QLabel* Label27 = nullptr;
+    StringGrid* StringAlignGrid3 = nullptr;
+    QToolButton* SpeedButton7 = nullptr;
+    QToolButton* SpeedButton8 = nullptr;
+
+    QStatusBar* StatusBar1 = nullptr;
+    // The five panels of the status bar.
+    QLabel* statusPanel(int index) const { return m_panels.value(index); }
+
+Q_SIGNALS:
+    // The window closes; hasEntries tells whether the user has diary entries,
+    // so that the main window can enable the evaluations.
+    void closed(bool hasEntries);
+
+public Q_SLOTS:
+    void ToolButton1Click();
+    void ToolButton13Click();
+    void ToolButton2Click();
+    void ToolButton10Click();
+    void ToolButton3Click();
+    void ToolButton4Click();
+    void ToolButton5Click();
+    void ToolButton6Click();
+    void ToolButton8Click();
+    void ToolButton12Click();
+
+    void SpeedButton5Click();
+    void Button1Click();
+    void SpeedButton4Click();
+    void SpeedButton3Click();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void StringAlignGrid1SelectCell(int column, int row, bool* canSelect);
+    void StringAlignGrid1DblClick();
+    void EnhancedEdit5Change();
+    void EnhancedEdit3Exit();
+    void maskeditL2Exit();
+
+    void StringAlignGrid2SelectCell(int column, int row, bool* canSelect);
+    void StringAlignGrid2DblClick();
+
+    void EnhancedEdit4Enter();
+    void EnhancedEdit4Exit();
+    void ComboBox4Change();
+    void SpeedButton6Click();
+    void SpeedButton7Click();
+    void SpeedButton8Click();
+    void StringAlignGrid3DblClick();
+
+    void ComboBox2Change();
+    void ComboBox1Exit();
+    void ComboBox3Exit();
+    void Memo1Exit();
+    void Memo2Exit();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildWindow();
+    void buildBasicData(QWidget* area);
+    void buildUnits(QWidget* area);
+    void buildZonePanel(QWidget* area);
+    void connectHandlers();
+    void FormClose();
+    void setDirty() { m_dirty = true; }
+    void setPanel(int index, const QString& text);
+    // Shows the total distance of the user in panel 1.
+    void showTotalDistance();
+    // Shows the entry at a position kept inside the entry list.
+    void showEntryAt(int position);
+    Query& query() const;
+
+    QList<QLabel*> m_panels;
+    int m_userId = -1;
+    QStringList m_entries;
+    int m_position = -1;
+    int m_unitChanging = -1;
+    bool m_dirty = false;
+    int m_defaultRestPulse = 0;
+    QString m_defaultWeight;
+    int m_maxHeartRate = 0;
+    bool m_listReady = false;
+    bool m_hfDialog = false;
+    bool m_closing = false;
+};

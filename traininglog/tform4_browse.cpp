@@ -1,0 +1,273 @@
+#include "tform4.h"
+
+#include "dateedit.h"
+#include "diarycalc.h"
+#include "errorboundary.h"
+#include "fieldcolours.h"
+#include "maskedit.h"
+#include "messages.h"
+#include "numericedit.h"
+#include "session.h"
+#include "sqltext.h"
+#include "stringgrid.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QToolButton>
+
+namespace {
+
+// Keeps the list grid over the whole client area while the window is resized.
+class CoverClientArea : public QObject
+{
+public:
+    static constexpr const char* kName = "CoverClientArea";
+
+    CoverClientArea(QWidget* area, QWidget* cover) : QObject(cover), m_cover(cover)
+    {
+        setObjectName(QLatin1String(kName));
+        area->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Resize)
+            m_cover->setGeometry(static_cast<QWidget*>(watched)->rect());
+        return false;
+    }
+
+private:
+    QWidget* m_cover;
+};
+
+} // namespace
+
+void TForm4::Blaettern()
+{
+    const bool any = !m_entries.isEmpty();
+    const bool formView = ToolButton12->isChecked();
+    // Paging makes sense only over a non-empty list; changing only in the
+    // form view, where the entry can be seen.
+    for (QToolButton* b : {ToolButton3, ToolButton4, ToolButton5, ToolButton6})
+        b->setEnabled(any);
+    ToolButton13->setEnabled(any && formView);
+    if (m_position == 0) {
+        ToolButton3->setEnabled(false);
+        ToolButton4->setEnabled(false);
+    }
+    if (m_entries.size() == m_position + 1) {
+        ToolButton5->setEnabled(false);
+        ToolButton6->setEnabled(false);
+    }
+
+    Memo1->clear();
+    Memo2->clear();
+    StringGridLeeren();
+    DisableControls();
+    FieldColours::setLocked(StringAlignGrid1, true);
+    DisableMainControls();
+
+    if (!any || m_position < 0 || m_position >= m_entries.size()) {
+        Label16->setText(QStringLiteral("-1"));
+        setPanel(3, QStringLiteral("  ID:"));
+    } else {
+        const QString id = m_entries.at(m_position);
+        Label16->setText(id);
+        setPanel(3, QStringLiteral("  ID: ") + id);
+        Query& q = query();
+        q.open(QStringLiteral("SELECT * FROM main WHERE ID = ") + quoted(id));
+        if (!q.eof()) {
+            // Read the whole row first: setting the shoe field reads the
+            // shoe's mileage on the same shared query.
+            QStringList f;
+            for (int i = 0; i < q.fieldCount(); ++i)
+                f << q.field(i).asString();
+            const bool noRestPulse = q.field(5).asInteger() < 1;
+            DateEdit1->setText(f[1]);
+            maskeditL1->setText(f[2].left(5));
+            ComboBox1->setEditText(f[3]);
+            ComboBox2->setEditText(f[4]);
+            EnhancedEdit1->setText(noRestPulse ? QString() : f[5]);
+            ComboBox3->setEditText(f[6]);
+            Memo2->setPlainText(f[7]);
+            Memo1->setPlainText(f[8]);
+            EnhancedEdit2->setText(f[10] == QLatin1String("-1") ? QString() : f[10]);
+            maskeditL3->setText(f[11]);
+        }
+        q.open(QStringLiteral("SELECT * FROM units WHERE MainID = ") + quoted(id) + QStringLiteral(" ORDER BY subid"));
+        int row = 1;
+        for (q.first(); !q.eof(); q.next(), ++row) {
+            StringAlignGrid1->setCells(0, row, q.field(QStringLiteral("SubID")).asString() + QStringLiteral(". "));
+            StringAlignGrid1->setCells(1, row, entryDistanceText(q.field(QStringLiteral("strecke")).asFloat())
+                                                   + QStringLiteral(" km "));
+            const QString time = q.field(QStringLiteral("Zeit")).asString();
+            StringAlignGrid1->setCells(2, row, time == QLatin1String("00:00:00") ? QString() : time);
+            const QString pulse = q.field(QStringLiteral("Puls")).asString();
+            StringAlignGrid1->setCells(3, row, pulse == QLatin1String("-1") ? QString() : pulse);
+            StringAlignGrid1->setCells(4, row, q.field(QStringLiteral("Bereich")).asString());
+            StringAlignGrid1->addRow();
+        }
+    }
+    Label18->setText(entryDistanceText(SumStrecke()) + QStringLiteral(" km"));
+    setPanel(2, QStringLiteral("  Eintrag ") + QString::number(m_position + 1) + QLatin1Char('/')
+                    + QString::number(m_entries.size()));
+    ToolButton2->setEnabled(Label16->text() != QLatin1String("-1") && formView);
+    GetDistShoe();
+    m_dirty = false;
+}
+
+// Shows the entry at the given position, kept inside the entry list; in the
+// list view the list's selection follows.
+void TForm4::showEntryAt(int position)
+{
+    m_position = m_entries.isEmpty() ? -1 : qBound(0, position, int(m_entries.size()) - 1);
+    if (ToolButton8->isChecked() && m_position >= 0)
+        StringAlignGrid2->setCurrentGridRow(m_position + 1, false);
+    Blaettern();
+}
+
+void TForm4::ToolButton3Click()
+{
+    if (m_dirty)
+        askToSaveChanges();
+    guarded(this, [&] { showEntryAt(0); });
+}
+
+void TForm4::ToolButton4Click()
+{
+    if (m_dirty)
+        askToSaveChanges();
+    guarded(this, [&] { showEntryAt(m_position - 1); });
+}
+
+void TForm4::ToolButton5Click()
+{
+    if (m_dirty)
+        askToSaveChanges();
+    guarded(this, [&] { showEntryAt(m_position + 1); });
+}
+
+void TForm4::ToolButton6Click()
+{
+    if (m_dirty)
+        askToSaveChanges();
+    guarded(this, [&] { showEntryAt(int(m_entries.size()) - 1); });
+}
+
+void TForm4::ToolButton2Click()
+{
+    const QString id = Label16->text();
+    if (id == QLatin1String("-1"))
+        return;
+    if (!Messages::confirm(this, QStringLiteral("Bestätigen"),
+                           QStringLiteral("Möchten Sie den ausgewählten Eintrag aus Ihrem Rezidedazurazedad löschen?")))
+        return;
+    guarded(this, [&] {
+        {
+            // Units and entry go together: a failure leaves both in place.
+            Transaction transaction(Session::current().ZDatabase1);
+            query().execSql(QStringLiteral("DELETE FROM units WHERE MainID = ") + quoted(id));
+            query().execSql(QStringLiteral("DELETE FROM main WHERE ID = ") + quoted(id));
+            transaction.commit();
+        }
+        // The entry before the deleted one; the first stays first.
+        if (m_position > 0)
+            --m_position;
+        CheckMain(false);
+        if (m_position >= m_entries.size())
+            m_position = int(m_entries.size()) - 1;
+        Blaettern();
+        showTotalDistance();
+    });
+}
+
+void TForm4::ToolButton8Click()
+{
+    if (m_dirty)
+        askToSaveChanges();
+    m_listReady = false;
+    QWidget* area = centralWidget();
+    if (!StringAlignGrid2->findChild<QObject*>(QLatin1String(CoverClientArea::kName), Qt::FindDirectChildrenOnly))
+        new CoverClientArea(area, StringAlignGrid2);
+    StringAlignGrid2->setGeometry(area->rect());
+    StringAlignGrid2->raise();
+
+    for (QToolButton* b : {ToolButton1, ToolButton2, ToolButton10, ToolButton13})
+        b->setEnabled(false);
+    ToolButton12->setChecked(false);
+    ToolButton8->setChecked(true);
+    repaint();
+
+    StringAlignGrid2->clearRows();
+    guarded(this, [&] {
+        Session& session = Session::current();
+        // The entries are walked on one query while the sums run on another.
+        Query& entries = session.ZQuery3;
+        Query& sums = session.ZQuery2;
+        entries.open(QStringLiteral("SELECT  * FROM main WHERE UserID = ") + quoted(m_userId)
+                     + QStringLiteral(" ORDER BY Datum, Uhrzeit"));
+        int row = 1;
+        for (entries.first(); !entries.eof(); entries.next(), ++row) {
+            const QString id = entries.field(QStringLiteral("ID")).asString();
+            sums.open(QStringLiteral("SELECT SUM (strecke) FROM units WHERE MainID = ") + quoted(id));
+            const double km = sums.field(0).asFloat();
+            const FieldValue& restPulse = entries.field(QStringLiteral("Ruhepuls"));
+            const FieldValue& weight = entries.field(QStringLiteral("Gewicht"));
+            const QStringList cells{
+                id,
+                entries.field(QStringLiteral("Datum")).asString(),
+                entries.field(QStringLiteral("Uhrzeit")).asString(),
+                entries.field(QStringLiteral("Kategorie")).asString(),
+                entryDistanceText(km) + QStringLiteral(" km "),
+                restPulse.asInteger() <= 0 ? QString() : restPulse.asString(),
+                weight.asInteger() <= 0 ? QString() : weight.asString() + QStringLiteral(" kg "),
+                entries.field(QStringLiteral("Schuhe")).asString(),
+                entries.field(QStringLiteral("Wetter")).asString(),
+                entries.field(QStringLiteral("Befinden")).asString(),
+                entries.field(QStringLiteral("Notizen")).asString(),
+            };
+            for (int column = 0; column < cells.size(); ++column)
+                StringAlignGrid2->setCells(column, row, cells[column]);
+            // Weather, feeling and notes are often longer than their column.
+            for (int column = 8; column <= 10; ++column)
+                if (QTableWidgetItem* cell = StringAlignGrid2->item(row - StringAlignGrid2->firstDataRow(), column))
+                    cell->setToolTip(cells[column]);
+            StringAlignGrid2->addRow();
+        }
+    });
+    StringAlignGrid2->show();
+    m_listReady = true;
+    // The list marks the current entry; picking it shows it in the form
+    // behind, except for the first entry, which is only marked.
+    if (m_position >= 0)
+        StringAlignGrid2->setCurrentGridRow(m_position + 1, m_position > 0);
+}
+
+void TForm4::StringAlignGrid2SelectCell(int, int row, bool*)
+{
+    if (!m_listReady)
+        return;
+    guarded(this, [&] {
+        m_position = qMin(row - 1, int(m_entries.size()) - 1);
+        Blaettern();
+    });
+}
+
+void TForm4::StringAlignGrid2DblClick()
+{
+    ToolButton12Click();
+}
+
+void TForm4::ToolButton12Click()
+{
+    StringAlignGrid2->hide();
+    ToolButton12->setChecked(true);
+    ToolButton8->setChecked(false);
+    ToolButton1->setEnabled(true);
+    const bool any = !m_entries.isEmpty();
+    ToolButton2->setEnabled(any && Label16->text() != QLatin1String("-1"));
+    ToolButton13->setEnabled(any && Label16->text() != QLatin1String("-1"));
+}

@@ -1,0 +1,70 @@
+#include "tform4.h"
+
+#include "diarycalc.h"
+#include "errorboundary.h"
+#include "session.h"
+#include "sqltext.h"
+#include "textforms.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QSignalBlocker>
+
+#include <cmath>
+
+void TForm4::ShowShoes()
+{
+    Query& q = query();
+    q.open(QStringLiteral("SELECT modell FROM schuhe WHERE UserID = ") + quoted(m_userId));
+    QStringList models;
+    for (q.first(); !q.eof(); q.next())
+        models << q.field(0).asString();
+    // The first item put into the empty list becomes the field's text, whose
+    // change would look up the mileage on the very query read here; the
+    // mileage is shown once the list is complete.
+    const QSignalBlocker blocker(ComboBox2);
+    ComboBox2->addItems(models);
+}
+
+void TForm4::GetDistShoe()
+{
+    Label24->clear();
+    Label25->clear();
+    const QString shoe = ComboBox2->currentText();
+    if (shoe.isEmpty())
+        return;
+    QStringList entries;
+    GetEntriesOfShoe(entries, m_userId, shoe);
+    const float distance = SumEntryDistances(entries);
+    Query& q = query();
+    q.open(QStringLiteral("SELECT prevleistung,maxleistung FROM schuhe WHERE UserID = ") + quoted(m_userId)
+           + QStringLiteral(" AND modell = ") + quoted(shoe));
+    float mileage = distance;
+    float limit = 0.0f;
+    if (!q.eof()) {
+        mileage = float(q.field(0).asInteger()) + distance;
+        limit = float(q.field(1).asInteger());
+    }
+    Label24->setText(distanceText(mileage) + QStringLiteral(" km"));
+    CheckMaxDistShoe(mileage, limit);
+}
+
+void TForm4::CheckMaxDistShoe(float mileage, float limit)
+{
+    QPalette p = Label24->palette();
+    if (mileage > limit && limit > 0.0f) {
+        p.setColor(QPalette::WindowText, Qt::red);
+        Label25->setText(QStringLiteral("Achtung! Die festgelegte maximale Laufleistung von ")
+                         + fixedText(limit, 0) + QStringLiteral(" km wurde überschritten."));
+    } else {
+        p.setColor(QPalette::WindowText, Qt::black);
+        Label25->clear();
+    }
+    Label24->setPalette(p);
+}
+
+void TForm4::ComboBox2Change()
+{
+    setDirty();
+    guarded(this, [&] { GetDistShoe(); });
+}

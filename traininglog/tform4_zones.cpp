@@ -1,0 +1,181 @@
+#include "tform4.h"
+
+#include "errorboundary.h"
+#include "messages.h"
+#include "numericedit.h"
+#include "session.h"
+#include "sqltext.h"
+#include "stringgrid.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QSignalBlocker>
+#include <QToolButton>
+
+namespace {
+
+const QColor kPanelColour(0xFF, 0xFF, 0xBF);    // $BFFFFF
+const QColor kPanelBorder(102, 67, 85);         // 5587814
+const QColor kSelectedZone(165, 185, 231);      // 15186341
+constexpr int kCornerEllipse = 20;
+
+QRegion roundedRegion(int width, int height)
+{
+    QPainterPath path;
+    path.addRoundedRect(QRectF(0, 0, width, height), kCornerEllipse / 2.0, kCornerEllipse / 2.0);
+    return QRegion(path.toFillPolygon().toPolygon());
+}
+
+} // namespace
+
+void TForm4::EnhancedEdit4Enter()
+{
+    Label20->clear();
+}
+
+void TForm4::EnhancedEdit4Exit()
+{
+    Label20->clear();
+    const int pulse = EnhancedEdit4->intValue();
+    if (m_maxHeartRate < 1 || pulse < 1) {
+        SpeedButton6->setEnabled(false);
+        return;
+    }
+    guarded(this, [&] {
+        StringAlignGrid3->clearRows();
+        const int percentage = pulse * 100 / m_maxHeartRate;
+        Label20->setText(QString::number(percentage) + QStringLiteral(" % max. HF"));
+        Query& q = query();
+        q.open(QStringLiteral("SELECT TRBereich, minHF, maxHF FROM bereiche WHERE minHF <= ") + quoted(percentage)
+               + QStringLiteral(" AND maxHF >= ") + quoted(percentage));
+        int row = StringAlignGrid3->firstDataRow();
+        for (q.first(); !q.eof(); q.next(), ++row) {
+            StringAlignGrid3->setCells(0, row, q.field(0).asString());
+            StringAlignGrid3->setCells(1, row, QLatin1Char('(') + q.field(1).asString() + QLatin1Char('-')
+                                                   + q.field(2).asString() + QStringLiteral("%)"));
+            StringAlignGrid3->addRow();
+        }
+        SpeedButton6->setEnabled(true);
+    });
+}
+
+void TForm4::ComboBox4Change()
+{
+    setDirty();
+    // Only a zone taken from the list counts as chosen: while a name is being
+    // typed the list still points at the zone chosen before.
+    const int index = ComboBox4->currentIndex();
+    if (Label20->text().isEmpty() || index <= 0 || ComboBox4->currentText() != ComboBox4->itemText(index))
+        return;
+    const QString zone = ComboBox4->currentText();
+    for (int row = StringAlignGrid3->firstDataRow(); row < StringAlignGrid3->gridRowCount(); ++row)
+        if (StringAlignGrid3->cells(0, row) == zone)
+            return;
+    if (!m_hfDialog)
+        DontShowDialogAgain(QStringLiteral("Der von Ihnen ausgewählte Trainingsbereich entspricht nicht\n\r"
+                                           "der Belastungstufe gemäß der angegebenen Herzfrequenz."));
+}
+
+bool TForm4::DontShowDialogAgain(const QString& message)
+{
+    bool dontShow = false;
+    const QMessageBox::StandardButton answer = Messages::showWithCheckBox(
+        this, QMessageBox::Warning, QStringLiteral("Hinweis"), message, QMessageBox::Ok,
+        {QStringLiteral("Bereiche zeigen")}, QStringLiteral("Diese Meldung nicht mehr anzeigen"), &dontShow, 120);
+    const bool showZones = answer == Messages::customAnswer(0);
+    if (showZones) {
+        ShowRoundPanel();
+        Panel2->move(268, 160);
+        Panel2->show();
+        Panel2->raise();
+        StringAlignGrid3->setFocus();
+    }
+    guarded(this, [&] {
+        Session::current().settings().writeBool(QStringLiteral("DontShowDialogs"), QStringLiteral("HFDialog"),
+                                                dontShow);
+    });
+    m_hfDialog = dontShow;
+    return showZones;
+}
+
+void TForm4::ShowRoundPanel()
+{
+    const int width = Panel2->width();
+    const int height = Panel2->height();
+
+    // One picture behind the panel's controls draws the background and the
+    // rounded border; it is made again for the panel's current size.
+    auto* picture = Panel2->findChild<QLabel*>(QStringLiteral("Panel2Picture"), Qt::FindDirectChildrenOnly);
+    if (!picture) {
+        picture = new QLabel(Panel2);
+        picture->setObjectName(QStringLiteral("Panel2Picture"));
+    }
+    QPixmap pixmap(width, height);
+    pixmap.fill(kPanelColour);
+    {
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(kPanelBorder);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(0.5, 0.5, width - 1, height - 1), kCornerEllipse / 2.0,
+                                kCornerEllipse / 2.0);
+    }
+    picture->setPixmap(pixmap);
+    picture->setGeometry(0, 0, width, height);
+    picture->lower();
+    picture->show();
+
+    QPalette panelPalette = Panel2->palette();
+    panelPalette.setColor(QPalette::Window, kPanelColour);
+    Panel2->setPalette(panelPalette);
+    // The corners outside the rounded shape are neither drawn nor clickable.
+    Panel2->setMask(roundedRegion(width, height));
+
+    QPalette gridPalette = StringAlignGrid3->palette();
+    gridPalette.setColor(QPalette::Base, Qt::white);
+    gridPalette.setColor(QPalette::Highlight, kSelectedZone);
+    gridPalette.setColor(QPalette::Inactive, QPalette::Highlight, kSelectedZone);
+    gridPalette.setColor(QPalette::HighlightedText, Qt::black);
+    gridPalette.setColor(QPalette::Inactive, QPalette::HighlightedText, Qt::black);
+    StringAlignGrid3->setPalette(gridPalette);
+    StringAlignGrid3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    for (QWidget* w : std::initializer_list<QWidget*>{Label27, SpeedButton7, SpeedButton8})
+        w->raise();
+}
+
+void TForm4::SpeedButton6Click()
+{
+    ShowRoundPanel();
+    Panel2->move(348, 328);
+    Panel2->show();
+    Panel2->raise();
+    StringAlignGrid3->setFocus();
+}
+
+void TForm4::SpeedButton7Click()
+{
+    Panel2->hide();
+}
+
+void TForm4::SpeedButton8Click()
+{
+    const int row = StringAlignGrid3->currentGridRow();
+    const QString name = row < 0 ? QString() : StringAlignGrid3->cells(0, row);
+    const int index = name.isEmpty() ? -1 : ComboBox4->findText(name);
+    if (index >= 0) {
+        // Taking an advised zone is no choice against the advice and no
+        // change of the entry by itself.
+        const QSignalBlocker blocker(ComboBox4);
+        ComboBox4->setCurrentIndex(index);
+    }
+    Panel2->hide();
+}
+
+void TForm4::StringAlignGrid3DblClick()
+{
+    SpeedButton8Click();
+}
