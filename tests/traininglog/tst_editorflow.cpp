@@ -158,6 +158,10 @@ void TestEditorFlow::typedSportIsKeptInTheSettings()
     QCOMPARE(sports->currentText(), QString("Rudern"));
     leave(sports); // known now: not added twice
     QCOMPARE(sports->count(), 5);
+    sports->setEditText("Segeln");
+    QFocusEvent popup(QEvent::FocusOut, Qt::PopupFocusReason); // its own drop-down list opens
+    QCoreApplication::sendEvent(sports, &popup);
+    QCOMPARE(sports->count(), 5);
     sports->setEditText("laufen"); // letter case counts
     leave(sports);
     QCOMPARE(sports->count(), 6);

@@ -11,7 +11,6 @@ private Q_SLOTS:
     void init() { initTestEnvironment(); }
 
     void seriesAddsIdenticalUnits();
-    void repetitionsTickTheSeries();
     void repetitionsThatAreNoNumberAddNothing();
     void movingUpAndDownAtTheEdges();
     void deletingRenumbersAndSavesInGridOrder();
@@ -79,25 +78,6 @@ void TestEditorUnits::seriesAddsIdenticalUnits()
     QVERIFY(!control<QPushButton>(w, "Button1")->isEnabled());
     QVERIFY(!control<QCheckBox>(w, "BitCheckBox1")->isChecked());
     QVERIFY(control<NumericEdit>(w, "EnhancedEdit3")->text().isEmpty());
-}
-
-void TestEditorUnits::repetitionsTickTheSeries()
-{
-    EditorFixture f;
-    TForm4* w = f.openEditor(f.addUser());
-    newEntry(w);
-    tool(w, "SpeedButton5")->click();
-    auto* repetitions = control<NumericEdit>(w, "EnhancedEdit5");
-    auto* series = control<QCheckBox>(w, "BitCheckBox1");
-    repetitions->setText("3");
-    QVERIFY(series->isChecked());
-    repetitions->setText("1");
-    QVERIFY(!series->isChecked());
-    repetitions->setText("12");
-    QVERIFY(series->isChecked());
-    repetitions->clear();
-    QVERIFY(!series->isChecked());
-    QVERIFY(w->hasUnsavedChanges());
 }
 
 void TestEditorUnits::repetitionsThatAreNoNumberAddNothing()
