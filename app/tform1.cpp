@@ -240,6 +240,11 @@ void TForm1::ToolButton2Click()
         guarded(this, [&] { ShowUsers(); });
         ComboBox1Change();
     }
+    // The open diary-entry editor keeps its person chosen.
+    if (TForm4::findOpen()) {
+        ComboBox1->setEnabled(false);
+        ToolButton3->setEnabled(false);
+    }
 }
 
 void TForm1::ToolButton3Click()

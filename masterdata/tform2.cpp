@@ -10,6 +10,7 @@
 #include "storageerror.h"
 #include "stringgrid.h"
 #include "textforms.h"
+#include "tform4.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -356,6 +357,17 @@ void TForm2::BitBtn1Click()
 
 void TForm2::BitBtn2Click()
 {
+    // The diary-entry editor of a person holds that person's entries and
+    // saves them on closing: the person stays while it is open.
+    bool idOk = false;
+    const int openId = StringAlignGrid1->cells(0, StringAlignGrid1->currentGridRow()).trimmed().toInt(&idOk);
+    if (idOk && TForm4::findOpen(openId)) {
+        Messages::show(this, QMessageBox::NoIcon, QStringLiteral("Hinweis"),
+                       QStringLiteral("Der Benutzer kann nicht gelöscht werden, solange seine Trainingsdaten zur "
+                                      "Bearbeitung geöffnet sind."),
+                       QMessageBox::Ok);
+        return;
+    }
     const QString question = QStringLiteral("Möchten Sie den ausgewählten Benutzer tatsächlich löschen?") + kLineEnd
                              + QStringLiteral("Es werden auch alle zugehörigen Rezidedazurazedadeinträge gelöscht.");
     if (Messages::show(this, QMessageBox::NoIcon, QStringLiteral("Frage"), question,

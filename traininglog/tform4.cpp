@@ -378,7 +378,9 @@ void TForm4::connectHandlers()
 
 bool TForm4::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusOut) {
+    // Opening a field's own drop-down list or context menu does not leave it.
+    if (event->type() == QEvent::FocusOut
+        && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
         if (watched == ComboBox1)
             ComboBox1Exit();
         else if (watched == ComboBox3)

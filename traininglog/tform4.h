@@ -76,6 +76,10 @@ public:
     int maxHeartRate() const { return m_maxHeartRate; }
     bool hfDialogSuppressed() const { return m_hfDialog; }
 
+    // The editor that is open for the user (any user for -1), or null. Whoever
+    // changes persons asks here, since an open editor holds the person's data.
+    static TForm4* findOpen(int userId = -1);
+
     // Toolbar
     QToolBar* ToolBar1 = nullptr;
     QToolButton* ToolButton1 = nullptr;  // Neuer Eintrag
@@ -205,6 +209,14 @@ private:
     // Shows the entry at a position kept inside the entry list.
     void showEntryAt(int position);
     Query& query() const;
+    // The time of day as it is checked and stored.
+    QString entryTime() const;
+    // Writes the units of the grid as the units of the entry.
+    void insertUnits(const QString& entryId);
+    // The unit time for the grid: empty while the field is.
+    QString unitTimeText() const;
+    // The sum of the units under the grid.
+    void showUnitTotal();
 
     QList<QLabel*> m_panels;
     int m_userId = -1;

@@ -1,20 +1,26 @@
 #include "tform4.h"
 
 #include "dateedit.h"
+#include "database.h"
 #include "diarycalc.h"
 #include "errorboundary.h"
 #include "fieldcolours.h"
 #include "maskedit.h"
+#include "messages.h"
 #include "numericedit.h"
 #include "session.h"
 #include "sqltext.h"
 #include "stringgrid.h"
 #include "textforms.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLocale>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 #include <QToolButton>
 
 namespace {
@@ -87,4 +93,319 @@ float TForm4::SumStrecke() const
             sum += float(value);
     }
     return sum;
+}
+
+// --- new, change, check, save --------------------------------------------------
+
+namespace {
+
+const QString kLineEnd = QStringLiteral("\n\r");
+const QString kConfirmTitle = QStringLiteral("Bestätigen");
+
+// Shows the hourglass for as long as it lives, also when a statement throws.
+class BusyCursor
+{
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+// A decimal as typed, for the statement: the first comma becomes the point.
+QString statementDecimal(QString text)
+{
+    const qsizetype comma = text.indexOf(QLatin1Char(','));
+    if (comma >= 0)
+        text[comma] = QLatin1Char('.');
+    return text;
+}
+
+// The distance of a unit row as it goes into the statement.
+QString unitDistance(const QString& cell)
+{
+    const qsizetype km = cell.indexOf(QLatin1String(" km"));
+    return statementDecimal(km < 0 ? cell : cell.left(km));
+}
+
+bool isStatementNumber(const QString& text)
+{
+    bool ok = false;
+    QLocale::c().toDouble(text.trimmed(), &ok);
+    return ok && !text.trimmed().isEmpty();
+}
+
+} // namespace
+
+TForm4* TForm4::findOpen(int userId)
+{
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* editor = qobject_cast<TForm4*>(w);
+        if (editor && !editor->m_closing && !editor->isHidden() && (userId < 0 || editor->userId() == userId))
+            return editor;
+    }
+    return nullptr;
+}
+
+QString TForm4::entryTime() const
+{
+    // While the field still has the focus, an hour typed as one digit stands
+    // before its blank ("8 :30"); the blanks carry no meaning.
+    return maskeditL1->text().remove(QLatin1Char(' '));
+}
+
+void TForm4::askToSaveChanges()
+{
+    if (!m_dirty)
+        return;
+    if (Messages::confirm(this, kConfirmTitle,
+                          QStringLiteral("Sie haben Ihre Eintragungen noch nicht abgespeichert. Möchten Sie die "
+                                         "Änderungen jetzt speichern?")))
+        ToolButton10Click();
+}
+
+void TForm4::ToolButton1Click()
+{
+    askToSaveChanges();
+    EnableMainControls();
+    DateEdit1->clear();
+    DateEdit1->setFocus();
+    Label16->setText(QStringLiteral("-1"));
+    setPanel(3, QStringLiteral("  Neuer Eintrag"));
+    maskeditL1->clear();
+    maskeditL2->clear();
+    maskeditL3->clear();
+    // The person's usual values, unless the entry shown before left its own.
+    if (EnhancedEdit1->text().isEmpty())
+        EnhancedEdit1->setText(QString::number(m_defaultRestPulse));
+    if (EnhancedEdit2->text().isEmpty())
+        EnhancedEdit2->setText(m_defaultWeight);
+    EnhancedEdit3->clear();
+    EnhancedEdit4->clear();
+    EnhancedEdit5->clear();
+    ComboBox1->setEditText(QString());
+    ComboBox2->setEditText(QString());
+    ComboBox3->setCurrentIndex(0);
+    ComboBox4->setCurrentIndex(0);
+    BitCheckBox1->setChecked(false);
+    Memo1->clear();
+    Memo2->clear();
+    StringGridLeeren();
+    Label18->clear();
+    Label19->clear();
+    Label20->clear();
+    Label24->clear();
+    ToolButton2->setEnabled(false);
+    ToolButton13->setEnabled(false);
+    m_dirty = false;
+}
+
+void TForm4::ToolButton13Click()
+{
+    EnableMainControls();
+    FieldColours::setLocked(StringAlignGrid1, false);
+}
+
+bool TForm4::CheckData()
+{
+    QString faults;
+    auto fault = [&](const QString& line) { faults += line + kLineEnd; };
+
+    const QString sport = ComboBox3->currentText();
+    if (sport == placeholderItem() || sport.isEmpty())
+        fault(QStringLiteral("- keine Sportart ausgewählt"));
+
+    const QDate date = parseDateText(DateEdit1->text());
+    if (!date.isValid())
+        fault(QStringLiteral("- kein gültiges Datum eingetragen"));
+    else if (date > QDate::currentDate())
+        fault(QStringLiteral("- das gewählte Trainingsdatum liegt in der Zukunft"));
+
+    if (maskeditL1->isEmpty() || !parseTimeText(entryTime()).isValid())
+        fault(QStringLiteral("- keine gültige Uhrzeit eingetragen"));
+
+    if (maskeditL3->isEmpty())
+        maskeditL3->setText(QStringLiteral("0:00"));
+    else if (!parseTimeText(maskeditL3->text()).isValid())
+        fault(QStringLiteral("- ungültige Zeitangabe bei Trainingsdauer"));
+
+    if (StringAlignGrid1->cells(1, 1).isEmpty()
+        && !Messages::confirm(this, kConfirmTitle,
+                              QStringLiteral("Sie haben noch keine Trainingsinhalte erfasst. Möchten Sie die "
+                                             "Trainingseinheit trotzdem speichern?")))
+        fault(QStringLiteral("- keine Trainingsinhalte erfasst"));
+
+    // A unit the database would refuse is named here, so that a save never
+    // stops halfway through a statement.
+    for (int row = 1; row < StringAlignGrid1->gridRowCount(); ++row) {
+        if (StringAlignGrid1->cells(1, row).isEmpty())
+            continue;
+        const QString number = StringAlignGrid1->cells(0, row).section(QLatin1Char('.'), 0, 0);
+        if (!isStatementNumber(unitDistance(StringAlignGrid1->cells(1, row))))
+            fault(QStringLiteral("- ungültige Strecke in Trainingsinhalt ") + number);
+        const QString time = StringAlignGrid1->cells(2, row);
+        if (!time.isEmpty() && !parseTimeText(time).isValid())
+            fault(QStringLiteral("- ungültige Zeit in Trainingsinhalt ") + number);
+    }
+
+    if (faults.isEmpty())
+        return false;
+    Messages::beep();
+    Messages::show(this, QMessageBox::Warning, QStringLiteral("Fehler"),
+                   QStringLiteral("Es sind folgende Eingabefehler aufgetreten:") + kLineEnd + faults,
+                   QMessageBox::Ok);
+    return true;
+}
+
+void TForm4::insertUnits(const QString& entryId)
+{
+    Query& q = query();
+    for (int row = 1; row < StringAlignGrid1->gridRowCount(); ++row) {
+        const QString distanceCell = StringAlignGrid1->cells(1, row);
+        if (distanceCell.isEmpty())
+            continue;
+        const QString subId = StringAlignGrid1->cells(0, row).section(QLatin1Char('.'), 0, 0).trimmed();
+        const QString time = StringAlignGrid1->cells(2, row);
+        const QString pulse = StringAlignGrid1->cells(3, row);
+        q.execSql(QStringLiteral("INSERT INTO units (ID, MainID, SubID, Strecke, Zeit, Puls, Bereich) VALUES "
+                                 "(gen_id(Gen_Units,1), ")
+                  + quoted(entryId) + QLatin1Char(',') + quoted(subId) + QLatin1Char(',')
+                  + quoted(unitDistance(distanceCell)) + QLatin1Char(',')
+                  + quoted(time.isEmpty() ? QStringLiteral("0:00:00") : time) + QLatin1Char(',')
+                  + quoted(pulse.isEmpty() ? QStringLiteral("-1") : pulse) + QLatin1Char(',')
+                  + quoted(StringAlignGrid1->cells(4, row)) + QLatin1Char(')'));
+    }
+}
+
+void TForm4::ToolButton10Click()
+{
+    BusyCursor busy;
+    guarded(this, [&] {
+        if (CheckData())
+            return;
+
+        const QString time = entryTime();
+        const QString restPulse = EnhancedEdit1->text().isEmpty() ? QStringLiteral("-1") : EnhancedEdit1->text();
+        const QString weight =
+            EnhancedEdit2->text().isEmpty() ? QStringLiteral("-1") : statementDecimal(EnhancedEdit2->text());
+        const QString duration = maskeditL3->text();
+        // CheckData has made sure the text is a date; written in the one form.
+        const QString date = dateText(parseDateText(DateEdit1->text()));
+        const QString weather = ComboBox1->currentText();
+        const QString shoe = ComboBox2->currentText();
+        const QString category = ComboBox3->currentText();
+        const QString notes = Memo2->toPlainText();
+        const QString feeling = Memo1->toPlainText();
+        bool idOk = false;
+        int id = Label16->text().toInt(&idOk);
+        if (!idOk)
+            id = -1;
+
+        Session& session = Session::current();
+        Query& q = query();
+        if (id > 0) {
+            {
+                // The entry and all its units change together or not at all.
+                Transaction transaction(session.ZDatabase1);
+                q.execSql(QStringLiteral("UPDATE main SET datum = ") + quoted(date) + QStringLiteral(",uhrzeit = ")
+                          + quoted(time) + QStringLiteral(",wetter = ") + quoted(weather)
+                          + QStringLiteral(",schuhe = ") + quoted(shoe) + QStringLiteral(",ruhepuls = ")
+                          + quoted(restPulse) + QStringLiteral(",kategorie = ") + quoted(category)
+                          + QStringLiteral(",notizen = ") + quoted(notes) + QStringLiteral(",befinden = ")
+                          + quoted(feeling) + QStringLiteral(",userid = ") + quoted(m_userId)
+                          + QStringLiteral(",gewicht = ") + quoted(weight) + QStringLiteral(",dauer = ")
+                          + quoted(duration) + QStringLiteral(" WHERE ID = ") + quoted(id));
+                q.execSql(QStringLiteral("DELETE FROM units WHERE MainID = ") + quoted(id));
+                insertUnits(QString::number(id));
+                transaction.commit();
+            }
+            CheckMain(false);
+        } else {
+            QString newId;
+            {
+                Transaction transaction(session.ZDatabase1);
+                // The new entry's ID is the one its INSERT drew, whoever else
+                // writes entries meanwhile.
+                q.open(QStringLiteral("INSERT INTO main (ID, Datum, Uhrzeit, Wetter, Schuhe, Ruhepuls, Kategorie, "
+                                      "Notizen, Befinden, UserID, Gewicht, Dauer) VALUES (gen_id(Gen_Main,1), ")
+                       + quoted(date) + QLatin1Char(',') + quoted(time) + QLatin1Char(',') + quoted(weather)
+                       + QLatin1Char(',') + quoted(shoe) + QLatin1Char(',') + quoted(restPulse) + QLatin1Char(',')
+                       + quoted(category) + QLatin1Char(',') + quoted(notes) + QLatin1Char(',') + quoted(feeling)
+                       + QLatin1Char(',') + quoted(m_userId) + QLatin1Char(',') + quoted(weight) + QLatin1Char(',')
+                       + quoted(duration) + QStringLiteral(") RETURNING ID"));
+                newId = q.field(0).asString();
+                insertUnits(newId);
+                transaction.commit();
+            }
+            Label16->setText(newId);
+            setPanel(3, QStringLiteral("  ID: ") + newId);
+
+            q.open(QStringLiteral("SELECT ID, Datum, Uhrzeit FROM main WHERE UserID = ") + quoted(m_userId)
+                   + QStringLiteral(" ORDER BY Datum, Uhrzeit"));
+            int count = 1;
+            for (q.first(); !q.eof(); q.next(), ++count) {
+                if (q.field(0).asString() == newId) {
+                    setPanel(2, QStringLiteral("  Eintrag ") + QString::number(count) + QLatin1Char('/')
+                                    + QString::number(q.recordCount()));
+                    break;
+                }
+            }
+            CheckMain(true);
+        }
+        GetDistShoe();
+        m_dirty = false;
+    });
+    guarded(this, [&] { showTotalDistance(); });
+}
+
+void TForm4::ReplaceTimeSigns(QPlainTextEdit* memo)
+{
+    // The replacements hold no sign of their own, so one pass of each
+    // replaces every occurrence, first the seconds, then the minutes.
+    QString text = memo->toPlainText();
+    const QString before = text;
+    text.replace(QLatin1String("''"), QLatin1String(" sec"));
+    text.replace(QLatin1Char('"'), QLatin1String(" sec"));
+    text.replace(QLatin1Char('\''), QLatin1String(" min"));
+    if (text != before)
+        memo->setPlainText(text);
+}
+
+void TForm4::Memo1Exit()
+{
+    ReplaceTimeSigns(Memo1);
+}
+
+void TForm4::Memo2Exit()
+{
+    ReplaceTimeSigns(Memo2);
+}
+
+namespace {
+
+// A text typed into a list field is offered from then on.
+void keepTypedItem(QComboBox* combo)
+{
+    const QString text = combo->currentText();
+    for (int i = 0; i < combo->count(); ++i)
+        if (combo->itemText(i) == text)
+            return;
+    // Adding to a list changes neither the field's text nor its choice.
+    const QSignalBlocker blocker(combo);
+    const int index = combo->currentIndex();
+    combo->addItem(text);
+    combo->setCurrentIndex(index);
+    combo->setEditText(text);
+}
+
+} // namespace
+
+void TForm4::ComboBox1Exit()
+{
+    keepTypedItem(ComboBox1);
+}
+
+void TForm4::ComboBox3Exit()
+{
+    keepTypedItem(ComboBox3);
 }

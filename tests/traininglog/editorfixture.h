@@ -98,6 +98,14 @@ public:
         QTRY_VERIFY(editor.isNull());
     }
 
+    // Closes the editor and lets unsaved input go.
+    void discardEditor()
+    {
+        if (m_editor && m_editor->hasUnsavedChanges())
+            Messages::setNextAnswer(QMessageBox::No);
+        closeEditor();
+    }
+
 private:
     std::unique_ptr<TestFolder> m_dir;
     std::unique_ptr<TForm1> m_main;

@@ -1,0 +1,234 @@
+#include "editorfixture.h"
+#include "editorinput.h"
+
+#include "inifile.h"
+#include "tform2.h"
+
+#include <QTimer>
+
+using namespace editorinput;
+
+namespace {
+
+const QString kUnsaved = QString::fromUtf8("Sie haben Ihre Eintragungen noch nicht abgespeichert. Möchten Sie die "
+                                           "Änderungen jetzt speichern?");
+
+} // namespace
+
+class TestEditorFlow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { initTestEnvironment(); }
+
+    void unsavedChangesOnNewEntry();
+    void unsavedChangesOnClosing();
+    void everyEditMarksTheEntry();
+    void timeSignsInTheMemos();
+    void typedSportIsKeptInTheSettings();
+    void personOfAnOpenEditorStays();
+};
+
+void TestEditorFlow::unsavedChangesOnNewEntry()
+{
+    EditorFixture f;
+    const int user = f.addUser();
+    const int entry = f.addEntry(user, "02.03.2025");
+    f.addUnit(entry, 1, "5");
+    TForm4* w = f.openEditor(user);
+    tool(w, "ToolButton13")->click();
+    auto* notes = control<QPlainTextEdit>(w, "Memo2");
+    notes->setPlainText("locker");
+    QVERIFY(w->hasUnsavedChanges());
+
+    // No drops the change.
+    Messages::clearShown();
+    answering({QMessageBox::No}, [w] { tool(w, "ToolButton1")->click(); });
+    QCOMPARE(Messages::shown().size(), 1);
+    QCOMPARE(Messages::shown().first().text, kUnsaved);
+    QCOMPARE(Messages::shown().first().title, QString::fromUtf8("Bestätigen"));
+    QCOMPARE(Messages::shown().first().buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(f.value("SELECT Notizen FROM main"), QString());
+    QCOMPARE(control<QLabel>(w, "Label16")->text(), QString("-1"));
+    QCOMPARE(w->statusPanel(3)->text(), QString("  Neuer Eintrag"));
+    QVERIFY(notes->toPlainText().isEmpty());
+    QVERIFY(!w->hasUnsavedChanges());
+    QVERIFY(!tool(w, "ToolButton2")->isEnabled());
+    QVERIFY(!tool(w, "ToolButton13")->isEnabled());
+    QVERIFY(tool(w, "ToolButton10")->isEnabled());
+    QCOMPARE(units(w)->gridRowCount(), 2);
+    // The person's usual values fill the empty fields.
+    QCOMPARE(control<NumericEdit>(w, "EnhancedEdit2")->text(), QString("72,5"));
+
+    // Yes saves before the new entry starts.
+    f.closeEditor();
+    w = f.openEditor(user);
+    tool(w, "ToolButton13")->click();
+    control<QPlainTextEdit>(w, "Memo2")->setPlainText("locker");
+    answering({QMessageBox::Yes}, [w] { tool(w, "ToolButton1")->click(); });
+    QCOMPARE(f.value("SELECT Notizen FROM main"), QString("locker"));
+    QCOMPARE(f.value("SELECT COUNT(*) FROM units"), QString("1"));
+    QCOMPARE(control<QLabel>(w, "Label16")->text(), QString("-1"));
+}
+
+void TestEditorFlow::unsavedChangesOnClosing()
+{
+    EditorFixture f;
+    const int user = f.addUser();
+    TForm4* w = f.openEditor(user);
+    newEntry(w);
+    enterUnit(w, "5");
+    Messages::clearShown();
+    answering({QMessageBox::No}, [&f] { f.closeEditor(); });
+    QCOMPARE(Messages::shown().size(), 1);
+    QCOMPARE(Messages::shown().first().text, kUnsaved);
+    QCOMPARE(f.value("SELECT COUNT(*) FROM main"), QString("0"));
+    QVERIFY(!f.main().ToolButton6->isEnabled());
+
+    w = f.openEditor(user);
+    newEntry(w);
+    enterUnit(w, "5");
+    answering({QMessageBox::Yes}, [&f] { f.closeEditor(); });
+    QCOMPARE(f.value("SELECT COUNT(*) FROM main"), QString("1"));
+    QCOMPARE(f.value("SELECT COUNT(*) FROM units"), QString("1"));
+    QVERIFY(f.main().ToolButton6->isEnabled());
+
+    // Nothing changed: no question.
+    w = f.openEditor(user);
+    Messages::clearShown();
+    answering({}, [&f] { f.closeEditor(); });
+    QVERIFY(Messages::shown().isEmpty());
+}
+
+void TestEditorFlow::everyEditMarksTheEntry()
+{
+    EditorFixture f;
+    const int user = f.addUser();
+    f.addUnit(f.addEntry(user, "02.03.2025"), 1, "5");
+    TForm4* w = f.openEditor(user);
+    tool(w, "ToolButton13")->click();
+    QVERIFY(!w->hasUnsavedChanges());
+    const QList<std::function<void()>> edits = {
+        [w] { control<DateEdit>(w, "DateEdit1")->setText("01.03.2025"); },
+        [w] { control<MaskEdit>(w, "maskeditL1")->setText("09:00"); },
+        [w] { control<MaskEdit>(w, "maskeditL3")->setText("1:30"); },
+        [w] { control<QComboBox>(w, "ComboBox3")->setCurrentIndex(2); },
+        [w] { control<QComboBox>(w, "ComboBox1")->setEditText("kalt"); },
+        [w] { control<QComboBox>(w, "ComboBox2")->setEditText("Renner"); },
+        [w] { control<NumericEdit>(w, "EnhancedEdit1")->setText("44"); },
+        [w] { control<NumericEdit>(w, "EnhancedEdit2")->setText("70"); },
+        [w] { control<QPlainTextEdit>(w, "Memo1")->setPlainText("gut"); },
+        [w] { control<QPlainTextEdit>(w, "Memo2")->setPlainText("kurz"); },
+    };
+    for (int i = 0; i < edits.size(); ++i) {
+        save(w);
+        QVERIFY(!w->hasUnsavedChanges());
+        edits[i]();
+        QVERIFY2(w->hasUnsavedChanges(), qPrintable(QString::number(i)));
+    }
+}
+
+void TestEditorFlow::timeSignsInTheMemos()
+{
+    EditorFixture f;
+    TForm4* w = f.openEditor(f.addUser());
+    newEntry(w);
+    auto* feeling = control<QPlainTextEdit>(w, "Memo1");
+    auto* notes = control<QPlainTextEdit>(w, "Memo2");
+    feeling->setPlainText("1000 m in 3'45''\nPause 2'");
+    leave(feeling);
+    QCOMPARE(feeling->toPlainText(), QString("1000 m in 3 min45 sec\nPause 2 min"));
+    notes->setPlainText("Steigung 50\" und 3'30'' und '''");
+    leave(notes);
+    QCOMPARE(notes->toPlainText(), QString("Steigung 50 sec und 3 min30 sec und  sec min"));
+    QVERIFY(w->hasUnsavedChanges());
+}
+
+void TestEditorFlow::typedSportIsKeptInTheSettings()
+{
+    EditorFixture f;
+    const int user = f.addUser();
+    TForm4* w = f.openEditor(user);
+    newEntry(w, "01.03.2025", "08:30", "Rudern");
+    auto* sports = control<QComboBox>(w, "ComboBox3");
+    leave(sports);
+    QCOMPARE(sports->count(), 5);
+    QCOMPARE(sports->itemText(4), QString("Rudern"));
+    QCOMPARE(sports->currentText(), QString("Rudern"));
+    leave(sports); // known now: not added twice
+    QCOMPARE(sports->count(), 5);
+    sports->setEditText("Segeln");
+    QFocusEvent popup(QEvent::FocusOut, Qt::PopupFocusReason); // its own drop-down list opens
+    QCoreApplication::sendEvent(sports, &popup);
+    QCOMPARE(sports->count(), 5);
+    sports->setEditText("laufen"); // letter case counts
+    leave(sports);
+    QCOMPARE(sports->count(), 6);
+    auto* weather = control<QComboBox>(w, "ComboBox1");
+    weather->setEditText("windig");
+    leave(weather);
+    answering({QMessageBox::No}, [&f] { f.closeEditor(); });
+
+    const IniFile ini(f.folder().file("config.ini"));
+    QCOMPARE(ini.readString("Sportarten", "Items", QString()), QString("Laufen%Radfahren%Schwimmen%Rudern%laufen%"));
+    QCOMPARE(ini.readString("Wetter", "Items", QString()), QString("windig%"));
+
+    w = f.openEditor(user);
+    sports = control<QComboBox>(w, "ComboBox3");
+    QCOMPARE(sports->itemText(0), TForm4::placeholderItem());
+    QCOMPARE(sports->findText("Rudern"), 4);
+    QCOMPARE(control<QComboBox>(w, "ComboBox1")->findText("windig"), 0);
+}
+
+void TestEditorFlow::personOfAnOpenEditorStays()
+{
+    EditorFixture f;
+    const int user = f.addUser("Adler", "Anton");
+    const int other = f.addUser("Berg", "Britta");
+    f.addUnit(f.addEntry(user, "02.03.2025"), 1, "5");
+    f.openEditor(user);
+
+    auto form = std::make_unique<TForm2>(&f.main());
+    auto* grid = form->findChild<StringGrid*>("StringAlignGrid1");
+    QCOMPARE(grid->cells(0, 1).trimmed(), QString::number(user));
+    grid->setCurrentGridRow(1);
+    Messages::clearShown();
+    answering({QMessageBox::Ok}, [&form] { form->findChild<QPushButton*>("BitBtn2")->click(); });
+    QCOMPARE(Messages::shown().size(), 1);
+    QCOMPARE(Messages::shown().first().title, QString("Hinweis"));
+    QCOMPARE(Messages::shown().first().text,
+             QString::fromUtf8("Der Benutzer kann nicht gelöscht werden, solange seine Trainingsdaten zur "
+                               "Bearbeitung geöffnet sind."));
+    QCOMPARE(f.value("SELECT COUNT(*) FROM users"), QString("2"));
+    QCOMPARE(f.value("SELECT COUNT(*) FROM main"), QString("1"));
+    QCOMPARE(f.value("SELECT COUNT(*) FROM units"), QString("1"));
+
+    // Another person can go.
+    grid->setCurrentGridRow(2);
+    QCOMPARE(grid->cells(0, 2).trimmed(), QString::number(other));
+    Messages::clearShown();
+    answering({QMessageBox::Ok}, [&form] { form->findChild<QPushButton*>("BitBtn2")->click(); });
+    QCOMPARE(Messages::shown().size(), 1);
+    QCOMPARE(Messages::shown().first().title, QString("Frage"));
+    QCOMPARE(f.value("SELECT COUNT(*) FROM users"), QString("1"));
+    form.reset();
+
+    // Leaving the user management keeps the selector of the open editor locked.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (QWidget* modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+    closer.start(20);
+    f.main().ToolButton2->click();
+    closer.stop();
+    QVERIFY(!f.main().ComboBox1->isEnabled());
+    QVERIFY(!f.main().ToolButton3->isEnabled());
+    f.closeEditor();
+    QVERIFY(f.main().ComboBox1->isEnabled());
+    QVERIFY(f.main().ToolButton3->isEnabled());
+}
+
+QTEST_MAIN(TestEditorFlow)
+#include "tst_editorflow.moc"
