@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -274,19 +275,19 @@ void TForm4::buildUnits(QWidget* area)
     EnhancedEdit5->setGeometry(112, 134, 30, 22);
     Label15 = named(label(g, QStringLiteral("Wiederholungen eintragen"), 148, 138), "Label15");
     Button1 = named(new QPushButton(QStringLiteral("&Eintragen   >>>"), g), "Button1");
-    Button1->setGeometry(300, 134, 120, 25);
+    Button1->setGeometry(300, 160, 120, 25);
 
-    SpeedButton5 = speedButton(g, "SpeedButton5", QStringLiteral("neuer Eintrag"), QStyle::SP_FileIcon, 8, 170);
+    SpeedButton5 = speedButton(g, "SpeedButton5", QStringLiteral("neuer Eintrag"), QStyle::SP_FileIcon, 8, 194);
     SpeedButton1 = speedButton(g, "SpeedButton1", QStringLiteral("Eintrag nach oben verschieben"),
-                               QStyle::SP_ArrowUp, 8, 196);
+                               QStyle::SP_ArrowUp, 8, 220);
     SpeedButton2 = speedButton(g, "SpeedButton2", QStringLiteral("Eintrag nach unten verschieben"),
-                               QStyle::SP_ArrowDown, 8, 222);
+                               QStyle::SP_ArrowDown, 8, 246);
     SpeedButton4 = speedButton(g, "SpeedButton4", QStringLiteral("Eintrag ändern"),
-                               QStyle::SP_FileDialogDetailedView, 8, 248);
-    SpeedButton3 = speedButton(g, "SpeedButton3", QStringLiteral("Eintrag löschen"), QStyle::SP_TrashIcon, 8, 274);
+                               QStyle::SP_FileDialogDetailedView, 8, 272);
+    SpeedButton3 = speedButton(g, "SpeedButton3", QStringLiteral("Eintrag löschen"), QStyle::SP_TrashIcon, 8, 298);
 
     StringAlignGrid1 = named(new StringGrid(g), "StringAlignGrid1");
-    StringAlignGrid1->setGeometry(36, 170, 384, 236);
+    StringAlignGrid1->setGeometry(36, 194, 384, 212);
     StringAlignGrid1->setColumns({QStringLiteral("Nr. "), QStringLiteral("Strecke"), QStringLiteral("Zeit"),
                                   QStringLiteral("Puls"), QStringLiteral("Trainingsart")},
                                  {25, 64, 64, 56, 170});
@@ -308,11 +309,20 @@ void TForm4::buildZonePanel(QWidget* area)
     Panel2->setPalette(p);
     Label27 = named(new QLabel(QStringLiteral("mögliche Trainingsbereiche gemäß angegebener HF"), Panel2), "Label27");
     Label27->move(8, 9);
+    {
+        // The panel is narrow: the heading takes a font that fits it.
+        QFont f = Label27->font();
+        while (f.pointSize() > 6 && QFontMetrics(f).horizontalAdvance(Label27->text()) > 249)
+            f.setPointSize(f.pointSize() - 1);
+        Label27->setFont(f);
+    }
     Label27->adjustSize();
     StringAlignGrid3 = named(new StringGrid(Panel2), "StringAlignGrid3");
     StringAlignGrid3->setHeadingVisible(false);
     StringAlignGrid3->setColumns({QString(), QString()}, {150, 95});
     StringAlignGrid3->setGeometry(8, 30, 247, 59);
+    StringAlignGrid3->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    StringAlignGrid3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     StringAlignGrid3->setGridRowCount(3);
     SpeedButton7 = named(new QToolButton(Panel2), "SpeedButton7");
     SpeedButton7->setText(QStringLiteral("Schließen"));
@@ -358,6 +368,13 @@ void TForm4::connectHandlers()
     connect(StringAlignGrid3, &StringGrid::dblClick, this, &TForm4::StringAlignGrid3DblClick);
 
     connect(ComboBox2, &QComboBox::currentTextChanged, this, &TForm4::ComboBox2Change);
+
+    // A list field that is not being typed in shows its text from the start.
+    for (QComboBox* combo : {ComboBox1, ComboBox2, ComboBox3, ComboBox4})
+        connect(combo, &QComboBox::currentTextChanged, combo, [combo] {
+            if (!combo->hasFocus())
+                combo->lineEdit()->setCursorPosition(0);
+        });
 
     // Edits that only mark the entry as changed.
     connect(DateEdit1, &DateEdit::changed, this, &TForm4::setDirty);

@@ -56,6 +56,7 @@ StringGrid::StringGrid(QWidget* parent) : QTableWidget(parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setTabKeyNavigation(false);
     setWordWrap(false);
+    setTextElideMode(Qt::ElideNone); // a narrow column clips its text
     setShowGrid(true);
     setCornerButtonEnabled(false);
     verticalHeader()->hide();
