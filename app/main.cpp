@@ -1,4 +1,5 @@
 #include "datafiles.h"
+#include "messages.h"
 #include "quitsignals.h"
 #include "singleinstance.h"
 #include "tform1.h"
@@ -29,6 +30,7 @@ int main(int argc, char* argv[])
     splash.repaint();
     QApplication::processEvents();
 
+    QGuiApplication::setApplicationDisplayName(Messages::applicationTitle());
     TForm1 form({datafiles::programFolder(exeFolder), 2000});
     splash.close();
     form.show();

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QFrame>
@@ -90,6 +91,14 @@ TForm1::TForm1(const StartOptions& options, QWidget* parent) : QMainWindow(paren
     layout->addStretch(1);
     setCentralWidget(central);
     connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { ComboBox1Change(); });
+
+    // The shared queries show the hourglass while they run.
+    Query::setBusyHandler([](bool busy) {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    });
 
     centreOnScreen(this);
     FormCreate(options);
@@ -222,7 +231,8 @@ void TForm1::ComboBox1Change()
 void TForm1::placeWorkingWindow(QWidget* window) const
 {
     const QRect frame = frameGeometry();
-    window->setGeometry(frame.left() + 10, frame.top() + 86, width() - 4, height() - 60);
+    window->resize(width() - 4, height() - 60);
+    window->move(frame.left() + 10, frame.top() + 86); // the window's outer edge
 }
 
 void TForm1::ToolButton1Click()
@@ -284,8 +294,12 @@ void TForm1::ToolButton8Click()
 void TForm1::ToolButton9Click()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString manual = m_session.programFolder + QStringLiteral("handbuch.pdf");
-    if (QFileInfo::exists(manual)) {
+    // The manual beside the program; else where the program was started.
+    // Whether the desktop can open it is not examined.
+    QString manual = m_session.programFolder + QStringLiteral("handbuch.pdf");
+    if (!QFileInfo::exists(manual))
+        manual = QDir::current().absoluteFilePath(QStringLiteral("handbuch.pdf"));
+    {
         const QuitSignals::ChildScope viewer;
         QDesktopServices::openUrl(QUrl::fromLocalFile(manual));
     }

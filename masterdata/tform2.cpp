@@ -408,8 +408,8 @@ void TForm2::BitBtn3Click()
             const double weight = q.field(5).asFloat();
             QString weightText = decimalComma(QString::asprintf("%3.1f", weight));
             // Below 100 kg a leading zero fills the weight mask (075,5).
-            if (weight < 100)
-                weightText = weightText.rightJustified(5, QLatin1Char('0'));
+            if (parseDecimal(weightText) < 100)
+                weightText.prepend(QLatin1Char('0'));
             Label8->setText(q.field(0).asString());
             Edit1->setText(q.field(1).asString());
             Edit2->setText(q.field(2).asString());

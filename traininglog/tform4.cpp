@@ -395,9 +395,12 @@ void TForm4::connectHandlers()
 
 bool TForm4::eventFilter(QObject* watched, QEvent* event)
 {
-    // Opening a field's own drop-down list or context menu does not leave it.
-    if (event->type() == QEvent::FocusOut
-        && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+    // Opening a field's own drop-down list or context menu does not leave
+    // it, nor does a box or another window taking the activation.
+    const auto reason = event->type() == QEvent::FocusOut ? static_cast<QFocusEvent*>(event)->reason()
+                                                          : Qt::OtherFocusReason;
+    if (event->type() == QEvent::FocusOut && reason != Qt::PopupFocusReason
+        && reason != Qt::ActiveWindowFocusReason) {
         if (watched == ComboBox1)
             ComboBox1Exit();
         else if (watched == ComboBox3)

@@ -268,6 +268,6 @@ void TForm4::ToolButton12Click()
     ToolButton8->setChecked(false);
     ToolButton1->setEnabled(true);
     const bool any = !m_entries.isEmpty();
-    ToolButton2->setEnabled(any && Label16->text() != QLatin1String("-1"));
-    ToolButton13->setEnabled(any && Label16->text() != QLatin1String("-1"));
+    ToolButton2->setEnabled(any);
+    ToolButton13->setEnabled(any);
 }

@@ -251,7 +251,7 @@ bool TForm4::CheckData()
     if (faults.isEmpty())
         return false;
     Messages::beep();
-    Messages::show(this, QMessageBox::Warning, QStringLiteral("Fehler"),
+    Messages::show(this, QMessageBox::Critical, QStringLiteral("Fehler"),
                    QStringLiteral("Es sind folgende Eingabefehler aufgetreten:") + kLineEnd + faults,
                    QMessageBox::Ok);
     return true;

@@ -82,10 +82,15 @@ void TForm4::ComboBox4Change()
 bool TForm4::DontShowDialogAgain(const QString& message)
 {
     bool dontShow = false;
+    Messages::CheckBoxLayout layout;
+    layout.height = 169;
+    layout.tickBoxGeometry = QRect(20, 110, 300, 17);
+    layout.captionWidth = 120;
     const QMessageBox::StandardButton answer = Messages::showWithCheckBox(
-        this, QMessageBox::Warning, QStringLiteral("Hinweis"), message, QMessageBox::Ok,
-        {QStringLiteral("Bereiche zeigen")}, QStringLiteral("Diese Meldung nicht mehr anzeigen"), &dontShow, 120);
-    const bool showZones = answer == Messages::customAnswer(0);
+        this, QMessageBox::Warning, QStringLiteral("Hinweis"), message, QMessageBox::Ok | QMessageBox::Ignore,
+        {{QMessageBox::Ignore, QStringLiteral("Bereiche zeigen")}}, QStringLiteral("Diese Meldung nicht mehr anzeigen"),
+        &dontShow, layout);
+    const bool showZones = answer == QMessageBox::Ignore;
     if (showZones) {
         ShowRoundPanel();
         Panel2->move(268, 160);

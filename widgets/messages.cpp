@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QPushButton>
+#include <QTimer>
+#include <QLayout>
 #include <QQueue>
 
 namespace Messages {
@@ -34,7 +36,9 @@ namespace {
 // Records the box and answers it: from the queue when an answer is queued,
 // else by showing it modally. With a tick box the record holds its state.
 QMessageBox::StandardButton ask(QWidget* parent, Record record, QMessageBox::StandardButton defaultButton,
-                                bool withCheckBox, int customButtonWidth)
+                                bool withCheckBox, const QStringList& extraButtons,
+                                const QList<QPair<QMessageBox::StandardButton, QString>>& captions = {},
+                                const CheckBoxLayout& layout = {})
 {
     if (!state().answers.isEmpty()) {
         record.answer = state().answers.dequeue();
@@ -53,13 +57,28 @@ QMessageBox::StandardButton ask(QWidget* parent, Record record, QMessageBox::Sta
         tick->setChecked(record.checked);
         box.setCheckBox(tick);
     }
-    QList<QPushButton*> extra;
-    for (const QString& caption : record.customButtons) {
-        QPushButton* button = box.addButton(caption, QMessageBox::ActionRole);
-        if (customButtonWidth > 0)
-            button->setMinimumWidth(customButtonWidth);
-        extra.append(button);
+    for (const auto& [standard, caption] : captions) {
+        if (QAbstractButton* button = box.button(standard)) {
+            button->setText(caption);
+            if (layout.captionWidth > 0)
+                button->setMinimumWidth(layout.captionWidth);
+        }
     }
+    if (layout.height > 0 || layout.tickBoxGeometry.isValid()) {
+        // Once the box has laid itself out, give it the asked height and
+        // the tick box its place.
+        QTimer::singleShot(0, &box, [&box, tick, layout] {
+            if (layout.height > 0)
+                box.setFixedHeight(layout.height);
+            if (tick && layout.tickBoxGeometry.isValid()) {
+                box.layout()->removeWidget(tick);
+                tick->setGeometry(layout.tickBoxGeometry);
+            }
+        });
+    }
+    QList<QPushButton*> extra;
+    for (const QString& caption : extraButtons)
+        extra.append(box.addButton(caption, QMessageBox::ActionRole));
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
     const int result = box.exec();
@@ -81,17 +100,20 @@ QMessageBox::StandardButton show(QWidget* parent, QMessageBox::Icon icon, const 
                                  QMessageBox::StandardButton defaultButton, const QStringList& customButtons)
 {
     return ask(parent, Record{title, text, icon, buttons, customButtons, QMessageBox::NoButton, QString(), false},
-               defaultButton, false, 0);
+               defaultButton, false, customButtons);
 }
 
 QMessageBox::StandardButton showWithCheckBox(QWidget* parent, QMessageBox::Icon icon, const QString& title,
                                              const QString& text, QMessageBox::StandardButtons buttons,
-                                             const QStringList& customButtons, const QString& checkBoxText,
-                                             bool* checked, int customButtonWidth)
+                                             const QList<QPair<QMessageBox::StandardButton, QString>>& captions,
+                                             const QString& checkBoxText, bool* checked, const CheckBoxLayout& layout)
 {
+    QStringList captionTexts;
+    for (const auto& caption : captions)
+        captionTexts << caption.second;
     const QMessageBox::StandardButton answer =
-        ask(parent, Record{title, text, icon, buttons, customButtons, QMessageBox::NoButton, checkBoxText, *checked},
-            QMessageBox::NoButton, true, customButtonWidth);
+        ask(parent, Record{title, text, icon, buttons, captionTexts, QMessageBox::NoButton, checkBoxText, *checked},
+            QMessageBox::NoButton, true, {}, captions, layout);
     *checked = state().shown.last().checked;
     return answer;
 }

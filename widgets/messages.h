@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QList>
+#include <QPair>
+#include <QRect>
 #include <QMessageBox>
 #include <QString>
 
@@ -21,7 +23,7 @@ struct Record
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
-    QStringList customButtons; // texts of buttons besides the standard ones
+    QStringList customButtons; // texts of extra buttons, or of renamed standard ones
     QMessageBox::StandardButton answer = QMessageBox::NoButton;
     QString checkBoxText; // the tick box below the text, when the box has one
     bool checked = false; // its state when the box was closed
@@ -41,10 +43,22 @@ constexpr QMessageBox::StandardButton customAnswer(int n)
 // The general box with a tick box below the text (such as "do not show
 // again"). *checked gives the tick box's first state and receives its state
 // when the box is closed. Custom buttons get at least customButtonWidth.
+// A box with a tick box below the text. captions give standard buttons
+// another caption (the Ignore button of the zone hint reads "Bereiche
+// zeigen"), of at least captionWidth pixels; height and tickBoxGeometry,
+// when given, fix the box's height and the tick box's place in it.
+// *checked holds the tick box's state before and after.
+struct CheckBoxLayout
+{
+    int height = 0;
+    QRect tickBoxGeometry;
+    int captionWidth = 0;
+};
 QMessageBox::StandardButton showWithCheckBox(QWidget* parent, QMessageBox::Icon icon, const QString& title,
                                              const QString& text, QMessageBox::StandardButtons buttons,
-                                             const QStringList& customButtons, const QString& checkBoxText,
-                                             bool* checked, int customButtonWidth = 0);
+                                             const QList<QPair<QMessageBox::StandardButton, QString>>& captions,
+                                             const QString& checkBoxText, bool* checked,
+                                             const CheckBoxLayout& layout = {});
 
 // The application's error box: title, error icon, OK; the text ends with a full stop.
 void error(QWidget* parent, const QString& text);

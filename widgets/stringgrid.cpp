@@ -218,6 +218,18 @@ bool StringGrid::askSelect(int column, int tableRow)
     return canSelect;
 }
 
+void StringGrid::mousePressEvent(QMouseEvent* event)
+{
+    // A click on the row that is selected already selects it anew, and the
+    // window hears of it as of any other selection.
+    const QModelIndex index = indexAt(event->position().toPoint());
+    const bool again = event->button() == Qt::LeftButton && index.isValid() && currentIndex().isValid()
+                       && index.row() == currentIndex().row();
+    QTableWidget::mousePressEvent(event);
+    if (again)
+        askSelect(index.column(), index.row());
+}
+
 void StringGrid::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QTableWidget::mouseDoubleClickEvent(event);

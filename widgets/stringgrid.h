@@ -66,6 +66,7 @@ Q_SIGNALS:
     void dblClick();
 
 protected:
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;

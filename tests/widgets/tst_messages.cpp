@@ -92,7 +92,7 @@ void TestMessages::boundaryTurnsErrorsIntoTheErrorBox()
 
 void TestMessages::boxWithCheckBox()
 {
-    // Real box: the tick box and the custom button are there and answer.
+    // Real box: the tick box and the renamed button are there and answer.
     bool ticked = false;
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -104,9 +104,10 @@ void TestMessages::boxWithCheckBox()
             if (b->text() == "Zeigen")
                 b->click();
     });
-    QCOMPARE(Messages::showWithCheckBox(nullptr, QMessageBox::Warning, "Hinweis", "Text", QMessageBox::Ok,
-                                        {"Zeigen"}, "Nicht mehr zeigen", &ticked),
-             Messages::customAnswer(0));
+    QCOMPARE(Messages::showWithCheckBox(nullptr, QMessageBox::Warning, "Hinweis", "Text",
+                                        QMessageBox::Ok | QMessageBox::Ignore, {{QMessageBox::Ignore, "Zeigen"}},
+                                        "Nicht mehr zeigen", &ticked),
+             QMessageBox::Ignore);
     QVERIFY(ticked);
     QVERIFY(Messages::shown().last().checked);
 
