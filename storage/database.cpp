@@ -70,8 +70,30 @@ QString floatText(double value, int digits)
     return decimalComma(QString::number(value, 'g', digits));
 }
 
+// The whole content of a blob, as text in code page 1252.
+QString readBlob(IAttachment* attachment, ITransaction* transaction, ThrowStatusWrapper* st, ISC_QUAD id)
+{
+    IBlob* blob = attachment->openBlob(st, transaction, &id, 0, nullptr);
+    QByteArray bytes;
+    try {
+        char segment[8192];
+        for (;;) {
+            unsigned length = 0;
+            const int result = blob->getSegment(st, sizeof segment, segment, &length);
+            if (result != IStatus::RESULT_OK && result != IStatus::RESULT_SEGMENT)
+                break;
+            bytes.append(segment, length);
+        }
+        blob->close(st);
+    } catch (...) {
+        blob->release();
+        throw;
+    }
+    return cp1252::decode(bytes);
+}
+
 FieldValue readField(IUtil* util, IMessageMetadata* meta, ThrowStatusWrapper* st, unsigned i,
-                     const unsigned char* buffer)
+                     const unsigned char* buffer, IAttachment* attachment, ITransaction* transaction)
 {
     FieldValue v;
     if (*reinterpret_cast<const short*>(buffer + meta->getNullOffset(st, i)))
@@ -182,8 +204,15 @@ FieldValue readField(IUtil* util, IMessageMetadata* meta, ThrowStatusWrapper* st
         v.text = *p ? QStringLiteral("True") : QStringLiteral("False");
         break;
     }
+    case SQL_BLOB: {
+        ISC_QUAD id;
+        std::memcpy(&id, p, sizeof id);
+        v.kind = FieldValue::Kind::Text;
+        v.text = readBlob(attachment, transaction, st, id);
+        break;
+    }
     default:
-        v.kind = FieldValue::Kind::Text; // blobs and other kinds the schema does not use
+        v.kind = FieldValue::Kind::Text; // kinds the schema does not use
         break;
     }
     return v;
@@ -379,7 +408,7 @@ ResultSet Database::select(const QString& sql, int maxRows)
                 if (count > 0 && maxRows != 0) {
                     ResultRow row;
                     for (unsigned i = 0; i < count; ++i)
-                        row.append(readField(util, meta, st, i, buffer.data()));
+                        row.append(readField(util, meta, st, i, buffer.data(), d->attachment, tra));
                     result.rows.append(std::move(row));
                 }
                 meta->release();
@@ -393,7 +422,7 @@ ResultSet Database::select(const QString& sql, int maxRows)
                 ResultRow row;
                 row.reserve(int(count));
                 for (unsigned i = 0; i < count; ++i)
-                    row.append(readField(util, meta, st, i, buffer.data()));
+                    row.append(readField(util, meta, st, i, buffer.data(), d->attachment, tra));
                 result.rows.append(std::move(row));
             }
             cursor->close(st);

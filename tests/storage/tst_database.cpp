@@ -72,6 +72,10 @@ void TestDatabase::valuesReadBackInTheirTextForms()
     QCOMPARE(q.field(5).asString(), QString("0:00")); // the column default
     QCOMPARE(q.field(6).asString(), QString());
 
+    // a text blob, as LIST() gives it
+    q.open("SELECT LIST(TRIM(TrBereich), '|') FROM (SELECT TrBereich FROM bereiche WHERE ID IN ('9', '10') ORDER BY ID)");
+    QCOMPARE(q.field(0).asString(), QString::fromUtf8("intensiver TDL|Wiederholungsläufe"));
+
     q.open("SELECT Gewicht, Maxpuls, GebDatum FROM users");
     QCOMPARE(q.field(0).asString(), QString("72,5")); // single precision
     QCOMPARE(q.field(1).asInteger(), 190);
