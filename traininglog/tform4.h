@@ -196,6 +196,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void setMainControlsLocked(bool locked);
     void buildWindow();
     void buildBasicData(QWidget* area);
     void buildUnits(QWidget* area);

@@ -61,24 +61,28 @@ void TForm4::CheckMain(bool moveToLast)
 
 void TForm4::DisableMainControls()
 {
-    GroupBox2->setEnabled(false);
-    for (QWidget* w : GroupBox2->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (!qobject_cast<QLabel*>(w))
-            paintBasicField(w, true);
-    for (QToolButton* b : {SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4, SpeedButton5, SpeedButton6})
-        b->setEnabled(false);
-    ToolButton10->setEnabled(false);
+    setMainControlsLocked(true);
 }
 
 void TForm4::EnableMainControls()
 {
-    GroupBox2->setEnabled(true);
+    setMainControlsLocked(false);
+}
+
+// Locked: the basic data grey and disabled, the unit buttons and saving
+// disabled. Open: all of it enabled, except the zone advice, which only a
+// usable pulse enables.
+void TForm4::setMainControlsLocked(bool locked)
+{
+    GroupBox2->setEnabled(!locked);
     for (QWidget* w : GroupBox2->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         if (!qobject_cast<QLabel*>(w))
-            paintBasicField(w, false);
+            paintBasicField(w, locked);
     for (QToolButton* b : {SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4, SpeedButton5})
-        b->setEnabled(true);
-    ToolButton10->setEnabled(true);
+        b->setEnabled(!locked);
+    if (locked)
+        SpeedButton6->setEnabled(false);
+    ToolButton10->setEnabled(!locked);
 }
 
 float TForm4::SumStrecke() const

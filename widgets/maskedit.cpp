@@ -571,13 +571,18 @@ void MaskEdit::keyPressEvent(QKeyEvent* event)
         event->ignore(); // shortcuts and other keys belong to the window
         return;
     }
+    typeText(typed);
+    event->accept();
+}
+
+void MaskEdit::typeText(const QString& typed)
+{
     for (QChar c : typed) {
         if (!typeChar(c)) {
             Messages::beep();
             break;
         }
     }
-    event->accept();
 }
 
 void MaskEdit::inputMethodEvent(QInputMethodEvent* event)
@@ -586,12 +591,7 @@ void MaskEdit::inputMethodEvent(QInputMethodEvent* event)
         QLineEdit::inputMethodEvent(event);
         return;
     }
-    for (QChar c : event->commitString()) {
-        if (!typeChar(c)) {
-            Messages::beep();
-            break;
-        }
-    }
+    typeText(event->commitString());
     event->accept();
 }
 

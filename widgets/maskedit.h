@@ -93,6 +93,8 @@ private:
     bool accepts(int pos, QChar c) const;
     // Places one typed character at the cursor; false when the mask refuses it.
     bool typeChar(QChar c);
+    // Places typed characters; the first refused one beeps and ends it.
+    void typeText(const QString& typed);
     void clearRange(int from, int to);
     void backspace();
     void deleteForward();
