@@ -486,7 +486,7 @@ void TForm4::FormCreate()
             m_position = int(m_entries.size()) - 1;
             Blaettern();
         }
-        GetDistShoe();
+        // Showing the entry has refreshed the shoe mileage already.
         showTotalDistance();
     });
     m_dirty = false;

@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QToolButton>
 
@@ -89,7 +90,12 @@ void TForm4::Blaettern()
             DateEdit1->setText(f[1]);
             maskeditL1->setText(f[2].left(5));
             ComboBox1->setEditText(f[3]);
-            ComboBox2->setEditText(f[4]);
+            {
+                // The mileage is shown once, at the end.
+                const QSignalBlocker quiet(ComboBox2);
+                ComboBox2->setEditText(f[4]);
+                ComboBox2->lineEdit()->setCursorPosition(0);
+            }
             EnhancedEdit1->setText(noRestPulse ? QString() : f[5]);
             ComboBox3->setEditText(f[6]);
             Memo2->setPlainText(f[7]);
