@@ -431,28 +431,17 @@ void MaskEdit::alignAllSections()
 
 void MaskEdit::backspace()
 {
-    const QVector<QChar> before = m_values;
-    int cursor = cursorPosition();
-    if (hasSelectedText()) {
-        cursor = selectionStart();
-        clearRange(cursor, cursor + selectionLength());
-    } else {
-        int p = cursor - 1;
-        while (p >= 0 && !m_positions[p].editable())
-            --p;
-        if (p < 0)
-            return;
-        m_values[p] = QChar();
-        cursor = p;
-    }
-    if (m_values != before && !m_changed) {
-        m_before = before;
-        m_changed = true;
-    }
-    refresh(cursor, true);
+    erase(false);
 }
 
 void MaskEdit::deleteForward()
+{
+    erase(true);
+}
+
+// Empties the selection, or the next editable position before (Backspace)
+// or at and after (Delete) the cursor.
+void MaskEdit::erase(bool forward)
 {
     const QVector<QChar> before = m_values;
     int cursor = cursorPosition();
@@ -460,12 +449,15 @@ void MaskEdit::deleteForward()
         cursor = selectionStart();
         clearRange(cursor, cursor + selectionLength());
     } else {
-        int p = cursor;
-        while (p < m_positions.size() && !m_positions[p].editable())
-            ++p;
-        if (p >= m_positions.size())
+        const int step = forward ? 1 : -1;
+        int p = forward ? cursor : cursor - 1;
+        while (p >= 0 && p < m_positions.size() && !m_positions[p].editable())
+            p += step;
+        if (p < 0 || p >= m_positions.size())
             return;
         m_values[p] = QChar();
+        if (!forward)
+            cursor = p;
     }
     if (m_values != before && !m_changed) {
         m_before = before;

@@ -98,6 +98,7 @@ private:
     void clearRange(int from, int to);
     void backspace();
     void deleteForward();
+    void erase(bool forward);
     void cut();
     void paste();
     void restore();
