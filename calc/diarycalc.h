@@ -4,4 +4,5 @@
 // statements on the shared queries.
 #include "diaryforms.h"
 #include "diaryqueries.h"
+#include "diarysums.h"
 #include "diaryweeks.h"

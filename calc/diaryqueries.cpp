@@ -1,6 +1,8 @@
 #include "diaryqueries.h"
 
 #include "diaryforms.h"
+#include "diarystatements.h"
+#include "diarysums.h"
 #include "session.h"
 #include "sqltext.h"
 #include "textforms.h"
@@ -17,11 +19,7 @@ Query& query2()
     return Session::current().ZQuery2;
 }
 
-QString period(const QDate& start, const QDate& end)
-{
-    return QStringLiteral(" AND Datum BETWEEN ") + quoted(dateText(start)) + QStringLiteral(" AND ")
-        + quoted(dateText(end));
-}
+using diarystatements::period;
 
 // Appends field 0 of every row of the open query as text.
 void appendFirstField(QStringList& list, Query& q)
@@ -34,19 +32,7 @@ void appendFirstField(QStringList& list, Query& q)
 
 QString GetTotalDistance(const QDate& start, const QDate& end, int userId)
 {
-    Query& entries = query1();
-    entries.open(QStringLiteral("SELECT ID, Datum, uhrzeit FROM main WHERE UserID = ") + quoted(userId)
-                 + period(start, end) + QStringLiteral(" ORDER BY Datum, Uhrzeit ASC"));
-    Query& units = query2();
-    // The running sum is single precision and becomes text only at the end:
-    // the totals every window shows are formed this way.
-    float sum = 0.0f;
-    for (entries.first(); !entries.eof(); entries.next()) {
-        units.open(QStringLiteral("SELECT SUM (strecke) FROM UNITS WHERE MainID = ")
-                   + quoted(entries.field(0).asInteger()));
-        sum = float(sum + units.field(0).asFloat());
-    }
-    return distanceText(sum);
+    return distanceText(TotalDistance(Session::current().ZDatabase1, start, end, userId));
 }
 
 int GetTotalDuration(const QDate& start, const QDate& end, int userId)
@@ -81,30 +67,20 @@ void GetEntriesOfCategory(QStringList& list, int userId, const QString& category
 void GetEntriesOfShoe(QStringList& list, int userId, const QString& shoe)
 {
     Query& q = query1();
-    q.open(QStringLiteral("SELECT ID, Datum, Uhrzeit FROM main WHERE Schuhe = ") + quoted(shoe)
-           + QStringLiteral(" AND UserID = ") + quoted(userId) + QStringLiteral(" ORDER BY Datum"));
+    q.open(diarystatements::entriesOfShoe(userId, shoe));
     appendFirstField(list, q);
 }
 
 float GetEntryDistance(int entryId, const QString& zone, bool byZone)
 {
-    QString sql = QStringLiteral("SELECT SUM(strecke) FROM units WHERE MainID = ") + quoted(entryId);
-    if (byZone)
-        sql += QStringLiteral(" And Bereich = ") + quoted(zone);
     Query& q = query2();
-    q.open(sql);
+    q.open(diarystatements::entryDistance(QString::number(entryId), zone, byZone));
     return float(q.field(0).asFloat());
 }
 
 float SumEntryDistances(const QStringList& entryIds)
 {
-    Query& q = query1();
-    float sum = 0.0f;
-    for (const QString& id : entryIds) {
-        q.open(QStringLiteral("SELECT SUM(Strecke) FROM units WHERE MainID = ") + quoted(id));
-        sum = float(sum + q.field(0).asFloat());
-    }
-    return sum;
+    return SumEntryDistances(Session::current().ZDatabase1, entryIds);
 }
 
 void GetZoneList(QStringList& list)

@@ -7,8 +7,10 @@
 // The diary's reading operations. Each runs its statement on a shared query
 // of Session::current() and leaves that query open on its result, so a
 // caller must not be walking the same query across a call:
-//  - GetEntryDistance, and the per-entry sums of GetTotalDistance, use ZQuery2,
-//    so they may be called while ZQuery1 is being walked;
+//  - GetEntryDistance uses ZQuery2, so it may be called while ZQuery1 is
+//    being walked;
+//  - GetTotalDistance and SumEntryDistances read through the sums of
+//    diarysums.h and leave the shared queries alone;
 //  - all others use ZQuery1.
 // Lists are appended to, never cleared. Periods include both end dates.
 // Database errors (StorageError) are not caught here.
@@ -29,7 +31,7 @@ void GetEntriesOfShoe(QStringList& list, int userId, const QString& shoe);
 // Kilometres of one entry's units; with byZone only the units of that zone.
 float GetEntryDistance(int entryId, const QString& zone, bool byZone);
 
-// Kilometres of the entries whose IDs the list holds (runs on ZQuery1).
+// Kilometres of the entries whose IDs the list holds, added in list order.
 float SumEntryDistances(const QStringList& entryIds);
 
 // Zone lines (zoneLine) of all training zones, by upper heart-rate bound.

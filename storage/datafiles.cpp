@@ -111,6 +111,33 @@ bool ensureTable(Query& query, const Table& table)
     return true;
 }
 
+// Indexes that the file format allows as additions: the units of an entry
+// and the entries of a person by date are read at every step through the
+// diary, and without them each such read scans the whole table.
+struct Index
+{
+    const char* name;
+    const char* create;
+};
+
+const Index kIndexes[] = {
+    {"IX_UNITS_MAINID", "CREATE INDEX IX_UNITS_MAINID ON units (MainID)"},
+    {"IX_MAIN_USERID_DATUM", "CREATE INDEX IX_MAIN_USERID_DATUM ON main (UserID, Datum)"},
+};
+
+// Creates each index that the catalogue does not list yet, also in a
+// database made by an earlier version; an existing one is left alone.
+void ensureIndexes(Query& query)
+{
+    for (const Index& index : kIndexes) {
+        query.open(QStringLiteral("SELECT COUNT(*) FROM RDB$INDICES WHERE RDB$INDEX_NAME = ")
+                   + quoted(QString::fromLatin1(index.name)));
+        if (query.field(0).asInteger() == 0)
+            query.execSql(QString::fromLatin1(index.create));
+    }
+    query.close();
+}
+
 void createGenerator(Query& query, const char* name)
 {
     try {
@@ -248,6 +275,7 @@ void CheckDataBases(Query& query)
     createGenerator(query, "Gen_Strecken");
     ensureTable(query, kUsers);
     createGenerator(query, "Gen_Users");
+    ensureIndexes(query);
 }
 
 } // namespace datafiles

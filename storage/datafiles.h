@@ -35,7 +35,7 @@ QString resolveAlias(const QString& programFolder, const QString& alias);
 // Throws StorageError at the first step that fails.
 void openStorage(Session& session, const QString& programFolder);
 
-// Makes sure every table and generator exists; a new zone table receives
+// Makes sure every table, generator and index exists; a new zone table receives
 // the eleven default training zones. Runs on the given query.
 void CheckDataBases(Query& query);
 

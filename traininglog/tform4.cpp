@@ -495,8 +495,13 @@ void TForm4::FormCreate()
 
 void TForm4::showTotalDistance()
 {
+    // The total over the whole diary changes only when the diary does.
+    checkDiaryStamp();
+    if (m_totalShown)
+        return;
     setPanel(1, QStringLiteral("  Gesamt: ") + GetTotalDistance(QDate(1980, 1, 1), QDate::currentDate(), m_userId)
                     + QStringLiteral(" km"));
+    m_totalShown = true;
 }
 
 void TForm4::FormClose()

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "diarysums.h"
+
+#include <QHash>
 #include <QMainWindow>
 #include <QStringList>
 
@@ -207,6 +210,8 @@ private:
     void setPanel(int index, const QString& text);
     // Shows the total distance of the user in panel 1.
     void showTotalDistance();
+    // Forgets the sums read before when the diary has changed since.
+    void checkDiaryStamp();
     // Shows the entry at a position kept inside the entry list.
     void showEntryAt(int position);
     Query& query() const;
@@ -222,6 +227,9 @@ private:
     QList<QLabel*> m_panels;
     int m_userId = -1;
     QStringList m_entries;
+    QHash<QString, float> m_shoeKm; // kilometres of each shoe shown since the diary last changed
+    bool m_totalShown = false;      // panel 1 holds the total of the diary as it is
+    DiaryStamp m_sumsStamp;         // the diary's state when the sums above were read
     int m_position = -1;
     int m_unitChanging = -1;
     bool m_dirty = false;

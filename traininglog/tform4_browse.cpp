@@ -210,16 +210,15 @@ void TForm4::ToolButton8Click()
     StringAlignGrid2->clearRows();
     guarded(this, [&] {
         Session& session = Session::current();
-        // The entries are walked on one query while the sums run on another.
         Query& entries = session.ZQuery3;
-        Query& sums = session.ZQuery2;
+        // The kilometres of all entries come with one statement.
+        const EntryKm sums = EntryDistances(session.ZDatabase1, m_userId);
         entries.open(QStringLiteral("SELECT  * FROM main WHERE UserID = ") + quoted(m_userId)
                      + QStringLiteral(" ORDER BY Datum, Uhrzeit"));
         int row = 1;
         for (entries.first(); !entries.eof(); entries.next(), ++row) {
             const QString id = entries.field(QStringLiteral("ID")).asString();
-            sums.open(QStringLiteral("SELECT SUM (strecke) FROM units WHERE MainID = ") + quoted(id));
-            const double km = sums.field(0).asFloat();
+            const double km = sums.value(entries.field(QStringLiteral("ID")).asInteger());
             const FieldValue& restPulse = entries.field(QStringLiteral("Ruhepuls"));
             const FieldValue& weight = entries.field(QStringLiteral("Gewicht"));
             const QStringList cells{

@@ -343,18 +343,12 @@ void TForm4::ToolButton10Click()
             }
             Label16->setText(newId);
             setPanel(3, QStringLiteral("  ID: ") + newId);
-
-            q.open(QStringLiteral("SELECT ID, Datum, Uhrzeit FROM main WHERE UserID = ") + quoted(m_userId)
-                   + QStringLiteral(" ORDER BY Datum, Uhrzeit"));
-            int count = 1;
-            for (q.first(); !q.eof(); q.next(), ++count) {
-                if (q.field(0).asString() == newId) {
-                    setPanel(2, QStringLiteral("  Eintrag ") + QString::number(count) + QLatin1Char('/')
-                                    + QString::number(q.recordCount()));
-                    break;
-                }
-            }
             CheckMain(true);
+            // The new entry's place among all entries by date and time.
+            const qsizetype place = m_entries.indexOf(newId);
+            if (place >= 0)
+                setPanel(2, QStringLiteral("  Eintrag ") + QString::number(place + 1) + QLatin1Char('/')
+                                + QString::number(m_entries.size()));
         }
         GetDistShoe();
         m_dirty = false;

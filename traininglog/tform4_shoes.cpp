@@ -33,9 +33,13 @@ void TForm4::GetDistShoe()
     const QString shoe = ComboBox2->currentText();
     if (shoe.isEmpty())
         return;
-    QStringList entries;
-    GetEntriesOfShoe(entries, m_userId, shoe);
-    const float distance = SumEntryDistances(entries);
+    // Paging shows one entry after another, often in the same shoe: its
+    // kilometres are read once until the diary changes.
+    checkDiaryStamp();
+    auto known = m_shoeKm.constFind(shoe);
+    if (known == m_shoeKm.constEnd())
+        known = m_shoeKm.insert(shoe, ShoeDistance(Session::current().ZDatabase1, m_userId, shoe));
+    const float distance = known.value();
     Query& q = query();
     q.open(QStringLiteral("SELECT prevleistung,maxleistung FROM schuhe WHERE UserID = ") + quoted(m_userId)
            + QStringLiteral(" AND modell = ") + quoted(shoe));
@@ -47,6 +51,16 @@ void TForm4::GetDistShoe()
     }
     Label24->setText(distanceText(mileage) + QStringLiteral(" km"));
     CheckMaxDistShoe(mileage, limit);
+}
+
+void TForm4::checkDiaryStamp()
+{
+    const DiaryStamp stamp = GetDiaryStamp(Session::current().ZDatabase1, m_userId);
+    if (stamp == m_sumsStamp)
+        return;
+    m_shoeKm.clear();
+    m_totalShown = false;
+    m_sumsStamp = stamp;
 }
 
 void TForm4::CheckMaxDistShoe(float mileage, float limit)

@@ -40,6 +40,12 @@ QStringList generators(Session& s)
                      "ORDER BY RDB$GENERATOR_NAME");
 }
 
+QStringList ownIndexes(Session& s)
+{
+    return column(s, "SELECT TRIM(RDB$INDEX_NAME) || ':' || TRIM(RDB$RELATION_NAME) FROM RDB$INDICES "
+                     "WHERE RDB$INDEX_NAME STARTING WITH 'IX_' ORDER BY RDB$INDEX_NAME");
+}
+
 void open(Session& s, const QString& folder)
 {
     datafiles::openStorage(s, folder);
@@ -55,6 +61,7 @@ private Q_SLOTS:
     void firstStartInEmptyFolder();
     void secondStartWritesNothing();
     void missingTableIsCreatedAlone();
+    void indexesAreAddedToEarlierDatabases();
     void deletedZonesStayDeleted();
     void deletedSettingsFileIsRecreated();
     void movedFolderAppendsSecondAlias();
@@ -113,6 +120,7 @@ void TestDataFiles::secondStartWritesNothing()
     QCOMPARE(QFileInfo(dir.file("config.ini")).lastModified(), configTime);
     QCOMPARE(scalar(s, "SELECT COUNT(*) FROM bereiche"), QString("11"));
     QCOMPARE(generators(s).size(), 6);
+    QCOMPARE(ownIndexes(s), QStringList({"IX_MAIN_USERID_DATUM:MAIN", "IX_UNITS_MAINID:UNITS"}));
     // the generators went on from where they were
     QCOMPARE(scalar(s, "SELECT GEN_ID(Gen_Bereich, 0) FROM RDB$DATABASE"), QString("11"));
 }
@@ -133,6 +141,26 @@ void TestDataFiles::missingTableIsCreatedAlone()
     QVERIFY(userTables(s).contains("STRECKEN"));
     QCOMPARE(scalar(s, "SELECT Name FROM users"), QString("Muster"));
     QCOMPARE(scalar(s, "SELECT COUNT(*) FROM bereiche"), QString("10"));
+}
+
+void TestDataFiles::indexesAreAddedToEarlierDatabases()
+{
+    TestFolder dir;
+    {
+        Session s;
+        open(s, dir.path());
+        s.ZQuery1.execSql("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) "
+                          "VALUES (gen_id(Gen_Users,1), 'Muster', 'Erika', '01.02.1980', '1')");
+        s.ZQuery1.execSql("DROP INDEX IX_UNITS_MAINID");
+        s.ZQuery1.execSql("DROP INDEX IX_MAIN_USERID_DATUM");
+        QCOMPARE(ownIndexes(s), QStringList());
+    }
+    for (int start = 0; start < 2; ++start) {
+        Session s;
+        open(s, dir.path());
+        QCOMPARE(ownIndexes(s), QStringList({"IX_MAIN_USERID_DATUM:MAIN", "IX_UNITS_MAINID:UNITS"}));
+        QCOMPARE(scalar(s, "SELECT Name FROM users"), QString("Muster"));
+    }
 }
 
 void TestDataFiles::deletedZonesStayDeleted()

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+// Statements that the diary operations share, so that an entry list read
+// for a sum is the very list its operation reads.
+namespace diarystatements {
+
+// " AND Datum BETWEEN '<start>' AND '<end>'", with the column as given.
+QString period(const QDate& start, const QDate& end, const QString& column = QStringLiteral("Datum"));
+
+// The user's entries of the period, by date and time (GetTotalDistance).
+QString entriesForTotal(int userId, const QDate& start, const QDate& end);
+
+// The user's entries that name the shoe, by date (GetEntriesOfShoe).
+QString entriesOfShoe(int userId, const QString& shoe);
+
+// The kilometres of one entry, optionally of one zone only (GetEntryDistance).
+QString entryDistance(const QString& entryId, const QString& zone, bool byZone);
+
+} // namespace diarystatements

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QDate>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+class Database;
+
+// Distance sums over many diary entries, for diaries of any length.
+//
+// An entry's kilometres are the engine's SUM(strecke) over its units, the
+// value GetEntryDistance reads. A sum over entries is single precision and
+// adds the entries in the order of their entry list, so that every window
+// shows the same total for the same entries.
+//
+// The functions take the database explicitly and run their own statements
+// (never the shared queries), so they may be called while a shared query is
+// being walked. They read all entries of a selection with one GROUP BY
+// statement. The per-entry way, one SUM statement for every entry, gives the
+// same numbers; it is kept for comparing and measuring the two
+// (setSumStrategy).
+//
+// Database errors (StorageError) are not caught here.
+
+enum class SumStrategy
+{
+    Aggregate, // one statement for all entries of a selection
+    PerEntry,  // one statement per entry
+};
+
+// The strategy of every function below, for the whole process.
+void setSumStrategy(SumStrategy strategy);
+SumStrategy sumStrategy();
+
+// Kilometres of each entry, by entry ID; an entry without units is missing
+// and counts 0.
+using EntryKm = QHash<qint64, double>;
+
+// Kilometres of each of the user's entries.
+EntryKm EntryDistances(Database& db, int userId);
+// ... of the period (both end dates included).
+EntryKm EntryDistances(Database& db, int userId, const QDate& start, const QDate& end);
+// ... counting only the units of the zone (an empty zone: the units without one).
+EntryKm EntryDistancesOfZone(Database& db, int userId, const QDate& start, const QDate& end,
+                             const QString& zone);
+
+// The kilometres of the listed entries (IDs as decimal text), added in list order.
+float SumInOrder(const QStringList& entryIds, const EntryKm& km);
+
+// Kilometres of the user's entries in the period, in the order of date and
+// time: the number behind GetTotalDistance.
+float TotalDistance(Database& db, const QDate& start, const QDate& end, int userId);
+
+// Kilometres of the user's entries that name the shoe, in the order of
+// GetEntriesOfShoe: the number of SumEntryDistances(GetEntriesOfShoe(...)).
+float ShoeDistance(Database& db, int userId, const QString& shoe);
+
+// Kilometres of the entries whose IDs the list holds, added in list order.
+float SumEntryDistances(Database& db, const QStringList& entryIds);
+
+// A mark of the state of a person's diary, read cheaply: it changes
+// whenever this program adds, changes or deletes an entry of anyone's diary
+// (every save draws new entry or unit IDs, every deletion lowers the
+// person's count of entries), so sums read at one mark stay valid while
+// the mark stays the same.
+struct DiaryStamp
+{
+    qint64 lastEntryId = -1;
+    qint64 lastUnitId = -1;
+    qint64 entryCount = -1;
+
+    bool operator==(const DiaryStamp&) const = default;
+};
+
+DiaryStamp GetDiaryStamp(Database& db, int userId);
