@@ -1,67 +1,222 @@
-// Times the diary operations on a diary of twenty years: one entry a day
-// with three units each. Run it by hand (build/bin/bench_diary [years]);
-// it is not part of the test suite, which never asserts on time.
+// Times the program on a generated diary of many years (20 unless given):
+// start-up, the diary-entry editor and the diary-wide sums, each the fast
+// way (one statement for all entries) and the per-entry way (one statement
+// per entry) side by side. Run it by hand:
+//   build/bin/bench_diary [years]
+// It is not part of the test suite, which never asserts on time.
+#include "dateedit.h"
 #include "datafiles.h"
 #include "diarycalc.h"
+#include "diarygenerator.h"
+#include "maskedit.h"
+#include "messages.h"
+#include "numericedit.h"
 #include "session.h"
 #include "sqltext.h"
-#include "textforms.h"
+#include "tform1.h"
+#include "tform4.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QToolButton>
 
 #include <cstdio>
+#include <functional>
+#include <memory>
 
 namespace {
 
-void fill(Session& s, int years)
-{
-    Transaction t(s.ZDatabase1);
-    Query& q = s.ZQuery1;
-    q.execSql("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) VALUES "
-              "(gen_id(Gen_Users,1), 'Muster', 'Max', '01.01.1970', '0')");
-    const QDate start(2006, 1, 1);
-    for (QDate day = start; day < start.addYears(years); day = day.addDays(1)) {
-        q.open("INSERT INTO main (ID, Datum, Uhrzeit, Schuhe, Kategorie, UserID) VALUES (gen_id(Gen_Main,1), "
-               + quoted(dateText(day)) + ", '07:00:00', 'Renner', 'Laufen', '1') RETURNING ID");
-        const QString id = q.field(0).asString();
-        for (int sub = 1; sub <= 3; ++sub)
-            q.execSql("INSERT INTO units (ID, MainID, SubID, Strecke, Zeit, Puls, Bereich) VALUES "
-                      "(gen_id(Gen_Units,1), " + quoted(id) + ", " + quoted(sub)
-                      + ", '3.5', '00:18:00', '150', 'extensiver DL')");
-    }
-    t.commit();
-}
-
-template <typename Work>
-void measure(const char* what, Work work)
+double msOf(const std::function<void()>& work)
 {
     QElapsedTimer timer;
     timer.start();
     work();
-    std::printf("%-40s %8lld ms\n", what, static_cast<long long>(timer.elapsed()));
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+// Lets the window system catch up, as it would before the user's next click.
+void settle()
+{
+    QApplication::processEvents();
+}
+
+struct Row
+{
+    const char* what;
+    double fast;
+    double perEntry;
+};
+
+// Runs the work the fast way and then the per-entry way.
+Row bothWays(const char* what, const std::function<void()>& work)
+{
+    setSumStrategy(SumStrategy::Aggregate);
+    const double fast = msOf(work);
+    setSumStrategy(SumStrategy::PerEntry);
+    const double perEntry = msOf(work);
+    setSumStrategy(SumStrategy::Aggregate);
+    return {what, fast, perEntry};
+}
+
+template <typename T>
+T* control(QWidget* w, const char* name)
+{
+    T* c = w->findChild<T*>(QString::fromLatin1(name));
+    if (!c)
+        qFatal("control %s not found", name);
+    return c;
+}
+
+TForm4* openEditor(TForm1& main, int userId)
+{
+    main.ComboBox1->setCurrentIndex(main.ComboBox2->findText(QString::number(userId)));
+    main.ToolButton3->click();
+    settle();
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* editor = qobject_cast<TForm4*>(w); editor && editor->isVisible())
+            return editor;
+    qFatal("the editor did not open");
+}
+
+void closeEditor(TForm4* editor)
+{
+    Messages::setNextAnswer(QMessageBox::No);
+    editor->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Messages::clearQueuedAnswers();
+}
+
+// Types a new entry with five units, as the user does, up to "Eingaben speichern".
+void typeEntryWithFiveUnits(TForm4* w, const QString& shoe)
+{
+    Messages::setNextAnswer(QMessageBox::No);
+    control<QToolButton>(w, "ToolButton1")->click();
+    Messages::clearQueuedAnswers();
+    control<DateEdit>(w, "DateEdit1")->setText(QStringLiteral("15.06.2016"));
+    control<MaskEdit>(w, "maskeditL1")->setText(QStringLiteral("18:30"));
+    control<QComboBox>(w, "ComboBox3")->setEditText(QStringLiteral("Laufen"));
+    control<QComboBox>(w, "ComboBox2")->setEditText(shoe);
+    for (int i = 1; i <= 5; ++i) {
+        control<QToolButton>(w, "SpeedButton5")->click();
+        control<NumericEdit>(w, "EnhancedEdit3")->setText(QStringLiteral("2,5"));
+        control<MaskEdit>(w, "maskeditL2")->setText(QStringLiteral("00:12:30"));
+        control<NumericEdit>(w, "EnhancedEdit4")->setText(QStringLiteral("150"));
+        control<QPushButton>(w, "Button1")->click();
+    }
+}
+
+QString residentMemory()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return QStringLiteral("unknown");
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return QString::fromLatin1(line.mid(6).trimmed());
+    return QStringLiteral("unknown");
+}
+
+void print(const Row& row)
+{
+    std::printf("%-44s %10.1f %12.1f %8.1f\n", row.what, row.fast, row.perEntry,
+                row.fast > 0.0 ? row.perEntry / row.fast : 0.0);
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    const int years = argc > 1 ? std::atoi(argv[1]) : 20;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    DiarySpec spec;
+    spec.years = argc > 1 ? std::atoi(argv[1]) : 20;
+
     QTemporaryDir dir;
-    Session s;
-    datafiles::openStorage(s, dir.path() + '/');
-    measure("fill", [&] { fill(s, years); });
-    measure("entry list of the user", [&] {
-        s.ZQuery1.open("SELECT  ID, Datum, Uhrzeit FROM main WHERE UserID = '1' ORDER BY Datum, Uhrzeit");
-    });
-    measure("GetTotalDistance (all years)", [&] { GetTotalDistance(QDate(1980, 1, 1), QDate::currentDate(), 1); });
-    QStringList shoe;
-    measure("GetEntriesOfShoe + SumEntryDistances", [&] {
-        GetEntriesOfShoe(shoe, 1, "Renner");
-        SumEntryDistances(shoe);
-    });
-    measure("GetTotalDuration (all years)", [&] { GetTotalDuration(QDate(1980, 1, 1), QDate::currentDate(), 1); });
+    const QString folder = dir.path() + QLatin1Char('/');
+    GeneratedDiary diary;
+    double generating = 0.0;
+    {
+        Session s;
+        datafiles::openStorage(s, folder);
+        generating = msOf([&] { diary = generateDiary(s.ZDatabase1, spec); });
+    }
+    std::printf("Diary of %d years: %lld persons, %d entries, %d units, %d shoes (generated in %.1f s)\n\n",
+                spec.years, static_cast<long long>(diary.userIds.size()), diary.entries, diary.units, diary.shoes,
+                generating / 1000.0);
+    std::printf("%-44s %10s %12s %8s\n", "operation", "fast ms", "per-entry ms", "ratio");
+
+    std::unique_ptr<TForm1> main;
+    // Start-up: storage, start-up check, person list; the splash pause is left out.
+    print(bothWays("start-up to a usable main window", [&] {
+        main.reset();
+        main = std::make_unique<TForm1>(StartOptions{folder, 0});
+        main->show();
+        settle();
+    }));
+
+    Session& s = main->session();
+    const int user = diary.busiestUser;
+    s.ZQuery1.open(QStringLiteral("SELECT FIRST 1 Schuhe, COUNT(*) FROM main WHERE UserID = ") + quoted(user)
+                   + QStringLiteral(" AND Schuhe <> '' GROUP BY Schuhe ORDER BY 2 DESC"));
+    const QString shoe = s.ZQuery1.field(0).asString();
+
+    print(bothWays("GetTotalDistance, all years", [&] {
+        GetTotalDistance(QDate(1980, 1, 1), QDate::currentDate(), user);
+    }));
+    print(bothWays("shoe mileage (entries of a shoe, their sum)", [&] {
+        ShoeDistance(s.ZDatabase1, user, shoe);
+    }));
+    print(bothWays("GetEntriesOfShoe + SumEntryDistances", [&] {
+        QStringList entries;
+        GetEntriesOfShoe(entries, user, shoe);
+        SumEntryDistances(entries);
+    }));
+    print(bothWays("kilometres of every entry (list view)", [&] { EntryDistances(s.ZDatabase1, user); }));
+
+    // The editor for the person with the most entries, each step both ways.
+    closeEditor(openEditor(*main, user)); // the engine's caches are warm for both ways alike
+    QList<Row> editorRows = {{"editor: open", 0, 0},       {"editor: fill the list view", 0, 0},
+                             {"editor: page to the first entry", 0, 0}, {"editor: page to the last entry", 0, 0},
+                             {"editor: save an entry with 5 units", 0, 0}};
+    for (const SumStrategy strategy : {SumStrategy::Aggregate, SumStrategy::PerEntry}) {
+        setSumStrategy(strategy);
+        TForm4* editor = nullptr;
+        QList<double> ms;
+        ms << msOf([&] { editor = openEditor(*main, user); });
+        ms << msOf([&] {
+            control<QToolButton>(editor, "ToolButton8")->click();
+            settle();
+        });
+        control<QToolButton>(editor, "ToolButton12")->click();
+        ms << msOf([&] {
+            control<QToolButton>(editor, "ToolButton3")->click();
+            settle();
+        });
+        ms << msOf([&] {
+            control<QToolButton>(editor, "ToolButton6")->click();
+            settle();
+        });
+        typeEntryWithFiveUnits(editor, shoe);
+        ms << msOf([&] {
+            control<QToolButton>(editor, "ToolButton10")->click();
+            settle();
+        });
+        if (!Messages::shown().isEmpty())
+            qFatal("a message box came up while saving");
+        closeEditor(editor);
+        for (int i = 0; i < editorRows.size(); ++i)
+            (strategy == SumStrategy::Aggregate ? editorRows[i].fast : editorRows[i].perEntry) = ms[i];
+    }
+    setSumStrategy(SumStrategy::Aggregate);
+    for (const Row& row : editorRows)
+        print(row);
+
+    std::printf("\npeak resident memory: %s\n", qPrintable(residentMemory()));
+    main.reset();
     return 0;
 }

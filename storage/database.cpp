@@ -92,14 +92,37 @@ QString readBlob(IAttachment* attachment, ITransaction* transaction, ThrowStatus
     return cp1252::decode(bytes);
 }
 
-FieldValue readField(IUtil* util, IMessageMetadata* meta, ThrowStatusWrapper* st, unsigned i,
-                     const unsigned char* buffer, IAttachment* attachment, ITransaction* transaction)
+// Where and how one column lies in the row buffer; read once per statement.
+struct Column
+{
+    unsigned type = 0;
+    unsigned nullOffset = 0;
+    unsigned offset = 0;
+    unsigned length = 0;
+    int scale = 0;
+};
+
+std::vector<Column> columnsOf(IMessageMetadata* meta, ThrowStatusWrapper* st)
+{
+    std::vector<Column> columns(meta->getCount(st));
+    for (unsigned i = 0; i < columns.size(); ++i) {
+        columns[i].type = meta->getType(st, i) & ~1u;
+        columns[i].nullOffset = meta->getNullOffset(st, i);
+        columns[i].offset = meta->getOffset(st, i);
+        columns[i].length = meta->getLength(st, i);
+        columns[i].scale = meta->getScale(st, i);
+    }
+    return columns;
+}
+
+FieldValue readField(IUtil* util, const Column& column, ThrowStatusWrapper* st, const unsigned char* buffer,
+                     IAttachment* attachment, ITransaction* transaction)
 {
     FieldValue v;
-    if (*reinterpret_cast<const short*>(buffer + meta->getNullOffset(st, i)))
+    if (*reinterpret_cast<const short*>(buffer + column.nullOffset))
         return v;
-    const unsigned char* p = buffer + meta->getOffset(st, i);
-    const int scale = meta->getScale(st, i);
+    const unsigned char* p = buffer + column.offset;
+    const int scale = column.scale;
     auto setInteger = [&](qint64 raw) {
         if (scale < 0) {
             double n = static_cast<double>(raw);
@@ -108,17 +131,16 @@ FieldValue readField(IUtil* util, IMessageMetadata* meta, ThrowStatusWrapper* st
             v.kind = FieldValue::Kind::Float;
             v.number = n;
             v.integer = static_cast<qint64>(n);
-            v.text = decimalComma(QString::number(n, 'f', -scale));
+            v.format = scale;
         } else {
             v.kind = FieldValue::Kind::Integer;
             v.integer = raw;
             v.number = static_cast<double>(raw);
-            v.text = QString::number(raw);
         }
     };
-    switch (meta->getType(st, i) & ~1u) {
+    switch (column.type) {
     case SQL_TEXT: {
-        const unsigned length = meta->getLength(st, i);
+        const unsigned length = column.length;
         unsigned used = length;
         while (used > 0 && p[used - 1] == ' ')
             --used;
@@ -156,7 +178,7 @@ FieldValue readField(IUtil* util, IMessageMetadata* meta, ThrowStatusWrapper* st
         std::memcpy(&raw, p, sizeof raw);
         v.kind = FieldValue::Kind::Float;
         v.number = raw;
-        v.text = floatText(raw, 7);
+        v.format = 7;
         break;
     }
     case SQL_DOUBLE:
@@ -165,7 +187,7 @@ FieldValue readField(IUtil* util, IMessageMetadata* meta, ThrowStatusWrapper* st
         std::memcpy(&raw, p, sizeof raw);
         v.kind = FieldValue::Kind::Float;
         v.number = raw;
-        v.text = floatText(raw, 15);
+        v.format = 15;
         break;
     }
     case SQL_TYPE_DATE: {
@@ -174,7 +196,7 @@ FieldValue readField(IUtil* util, IMessageMetadata* meta, ThrowStatusWrapper* st
         unsigned y = 0, m = 0, d = 0;
         util->decodeDate(raw, &y, &m, &d);
         v.kind = FieldValue::Kind::Date;
-        v.text = dateText(QDate(int(y), int(m), int(d)));
+        v.integer = QDate(int(y), int(m), int(d)).toJulianDay();
         break;
     }
     case SQL_TYPE_TIME: {
@@ -183,7 +205,7 @@ FieldValue readField(IUtil* util, IMessageMetadata* meta, ThrowStatusWrapper* st
         unsigned h = 0, m = 0, s = 0, f = 0;
         util->decodeTime(raw, &h, &m, &s, &f);
         v.kind = FieldValue::Kind::Time;
-        v.text = timeText(QTime(int(h), int(m), int(s)));
+        v.number = QTime(int(h), int(m), int(s)).msecsSinceStartOfDay();
         break;
     }
     case SQL_TIMESTAMP: {
@@ -193,8 +215,8 @@ FieldValue readField(IUtil* util, IMessageMetadata* meta, ThrowStatusWrapper* st
         util->decodeDate(raw.timestamp_date, &y, &mo, &d);
         util->decodeTime(raw.timestamp_time, &h, &mi, &s, &f);
         v.kind = FieldValue::Kind::Timestamp;
-        v.text = dateText(QDate(int(y), int(mo), int(d))) + QLatin1Char(' ')
-                 + timeText(QTime(int(h), int(mi), int(s)));
+        v.integer = QDate(int(y), int(mo), int(d)).toJulianDay();
+        v.number = QTime(int(h), int(mi), int(s)).msecsSinceStartOfDay();
         break;
     }
     case SQL_BOOLEAN: {
@@ -220,6 +242,27 @@ FieldValue readField(IUtil* util, IMessageMetadata* meta, ThrowStatusWrapper* st
 
 } // namespace
 
+QString FieldValue::asString() const
+{
+    if (!text.isNull())
+        return text;
+    switch (kind) {
+    case Kind::Integer:
+        return QString::number(integer);
+    case Kind::Float:
+        return format < 0 ? decimalComma(QString::number(number, 'f', -format)) : floatText(number, format);
+    case Kind::Date:
+        return dateText(QDate::fromJulianDay(integer));
+    case Kind::Time:
+        return timeText(QTime::fromMSecsSinceStartOfDay(int(number)));
+    case Kind::Timestamp:
+        return dateText(QDate::fromJulianDay(integer)) + QLatin1Char(' ')
+               + timeText(QTime::fromMSecsSinceStartOfDay(int(number)));
+    default:
+        return text;
+    }
+}
+
 qint64 FieldValue::asInteger() const
 {
     switch (kind) {
@@ -231,9 +274,10 @@ qint64 FieldValue::asInteger() const
         return qRound64(number);
     default: {
         bool ok = false;
-        const qint64 value = text.trimmed().toLongLong(&ok);
+        const QString t = asString();
+        const qint64 value = t.trimmed().toLongLong(&ok);
         if (!ok)
-            throw StorageError(QStringLiteral("'%1' ist kein gültiger Integerwert").arg(text));
+            throw StorageError(QStringLiteral("'%1' ist kein gültiger Integerwert").arg(t));
         return value;
     }
     }
@@ -249,9 +293,10 @@ double FieldValue::asFloat() const
         return number;
     default: {
         bool ok = false;
-        const double value = parseDecimal(text, &ok);
+        const QString t = asString();
+        const double value = parseDecimal(t, &ok);
         if (!ok)
-            throw StorageError(QStringLiteral("'%1' ist kein gültiger Gleitkommawert").arg(text));
+            throw StorageError(QStringLiteral("'%1' ist kein gültiger Gleitkommawert").arg(t));
         return value;
     }
     }
@@ -400,6 +445,7 @@ ResultSet Database::select(const QString& sql, int maxRows)
             for (unsigned i = 0; i < count; ++i)
                 result.columns.append(cp1252::decode(QByteArray(meta->getAlias(st, i))));
             std::vector<unsigned char> buffer(meta->getMessageLength(st));
+            const std::vector<Column> columns = columnsOf(meta, st);
             IUtil* util = master()->getUtilInterface();
             if (stmt->getType(st) != isc_info_sql_stmt_select
                 && stmt->getType(st) != isc_info_sql_stmt_select_for_upd) {
@@ -408,7 +454,7 @@ ResultSet Database::select(const QString& sql, int maxRows)
                 if (count > 0 && maxRows != 0) {
                     ResultRow row;
                     for (unsigned i = 0; i < count; ++i)
-                        row.append(readField(util, meta, st, i, buffer.data(), d->attachment, tra));
+                        row.append(readField(util, columns[i], st, buffer.data(), d->attachment, tra));
                     result.rows.append(std::move(row));
                 }
                 meta->release();
@@ -422,7 +468,7 @@ ResultSet Database::select(const QString& sql, int maxRows)
                 ResultRow row;
                 row.reserve(int(count));
                 for (unsigned i = 0; i < count; ++i)
-                    row.append(readField(util, meta, st, i, buffer.data(), d->attachment, tra));
+                    row.append(readField(util, columns[i], st, buffer.data(), d->attachment, tra));
                 result.rows.append(std::move(row));
             }
             cursor->close(st);

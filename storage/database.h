@@ -14,12 +14,15 @@ struct FieldValue
     enum class Kind { Null, Text, Integer, Float, Date, Time, Timestamp };
 
     Kind kind = Kind::Null;
-    QString text;
-    qint64 integer = 0;
-    double number = 0.0;
+    // Numbers, dates and times keep their raw value and are turned into
+    // text only when asked for it: most rows are read as numbers.
+    QString text;       // Text, and any value whose text is fixed already
+    qint64 integer = 0; // Integer; Date and Timestamp: the Julian day
+    double number = 0.0; // Integer and Float; Time and Timestamp: milliseconds of the day
+    int format = 0;     // Float: significant digits, or decimals when negative
 
     bool isNull() const { return kind == Kind::Null; }
-    QString asString() const { return text; }
+    QString asString() const;
     // Throw StorageError when a text cannot be read as a number.
     qint64 asInteger() const;
     double asFloat() const;

@@ -1,8 +1,30 @@
 #include "textforms.h"
 
+namespace {
+
+// Writes value with the given number of digits, leading zeros included.
+QChar* putDigits(QChar* out, int value, int digits)
+{
+    for (int i = digits - 1; i >= 0; --i, value /= 10)
+        out[i] = QChar(u'0' + value % 10);
+    return out + digits;
+}
+
+} // namespace
+
+// Built by hand: every row the database returns passes through these.
 QString dateText(const QDate& date)
 {
-    return date.toString(QStringLiteral("dd.MM.yyyy"));
+    if (!date.isValid() || date.year() < 1 || date.year() > 9999)
+        return date.toString(QStringLiteral("dd.MM.yyyy"));
+    QString text(10, Qt::Uninitialized);
+    QChar* p = text.data();
+    p = putDigits(p, date.day(), 2);
+    *p++ = u'.';
+    p = putDigits(p, date.month(), 2);
+    *p++ = u'.';
+    putDigits(p, date.year(), 4);
+    return text;
 }
 
 QDate parseDateText(const QString& text)
@@ -18,7 +40,16 @@ QDate parseDateText(const QString& text)
 
 QString timeText(const QTime& time)
 {
-    return time.toString(QStringLiteral("hh:mm:ss"));
+    if (!time.isValid())
+        return QString();
+    QString text(8, Qt::Uninitialized);
+    QChar* p = text.data();
+    p = putDigits(p, time.hour(), 2);
+    *p++ = u':';
+    p = putDigits(p, time.minute(), 2);
+    *p++ = u':';
+    putDigits(p, time.second(), 2);
+    return text;
 }
 
 QTime parseTimeText(const QString& text)
