@@ -216,6 +216,19 @@ int main(int argc, char** argv)
     for (const Row& row : editorRows)
         print(row);
 
+    // Before the indexes existed, each per-entry sum read the whole units
+    // table; one year of the busiest person shows what that cost.
+    const QDate yearStart(spec.firstDay.year() + spec.years - 1, 1, 1);
+    const QDate yearEnd(yearStart.year(), 12, 31);
+    const double fastYear = msOf([&] { GetTotalDistance(yearStart, yearEnd, user); });
+    s.ZQuery1.execSql(QStringLiteral("DROP INDEX IX_UNITS_MAINID"));
+    s.ZQuery1.execSql(QStringLiteral("DROP INDEX IX_MAIN_USERID_DATUM"));
+    setSumStrategy(SumStrategy::PerEntry);
+    const double unindexedYear = msOf([&] { GetTotalDistance(yearStart, yearEnd, user); });
+    setSumStrategy(SumStrategy::Aggregate);
+    std::printf("\nwithout the indexes, as before (per-entry column):\n");
+    print({"GetTotalDistance, last year", fastYear, unindexedYear});
+
     std::printf("\npeak resident memory: %s\n", qPrintable(residentMemory()));
     main.reset();
     return 0;

@@ -128,11 +128,14 @@ public:
             for (int i = 0; i < m_result.userIds.size(); ++i) {
                 if (!m_dice.chance(kPersons[i].trainingChance))
                     continue;
-                addTraining(i, day);
-                ++counts[i];
-                // Now and then a second training on the same day.
+                // Now and then a second training on the same day: one in
+                // the morning, one in the evening.
                 if (m_dice.chance(0.04)) {
-                    addTraining(i, day);
+                    addTraining(i, day, 6, 12);
+                    addTraining(i, day, 15, 20);
+                    counts[i] += 2;
+                } else {
+                    addTraining(i, day, 6, 20);
                     ++counts[i];
                 }
             }
@@ -167,7 +170,7 @@ private:
         return rack.current;
     }
 
-    void addTraining(int person, const QDate& day)
+    void addTraining(int person, const QDate& day, int firstHour, int lastHour)
     {
         const Person& p = kPersons[person];
         const double sport = m_dice.unit();
@@ -218,7 +221,7 @@ private:
         const double weight = p.weight + 2.5 * std::sin(years * 1.3 + person) + m_dice.range(-0.8, 0.8);
         const QString time = m_dice.chance(0.03)
                                  ? QStringLiteral("NULL")
-                                 : quoted(timeText(QTime(m_dice.between(6, 20), m_dice.between(0, 3) * 15)));
+                                 : quoted(timeText(QTime(m_dice.between(firstHour, lastHour), m_dice.between(0, 3) * 15)));
 
         const int entryId = insertReturningId(
             QStringLiteral("INSERT INTO main (ID, Datum, Uhrzeit, Wetter, Schuhe, Ruhepuls, Kategorie, Notizen, "

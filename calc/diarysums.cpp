@@ -29,28 +29,35 @@ EntryKm sumEachEntry(Database& db, const ResultSet& entries, const QString& zone
     return km;
 }
 
-// Reads "MainID, SUM(strecke)" rows into the map.
-void addSums(EntryKm& km, const ResultSet& sums)
+// The kilometres of the entry m, as the single-entry statement reads them;
+// only those of the units the condition on u selects.
+QString entryKm(const QString& unitCondition = QString())
 {
-    km.reserve(km.size() + sums.rows.size());
-    for (const ResultRow& row : sums.rows)
-        km.insert(row[0].asInteger(), row[1].asFloat());
+    return QStringLiteral("(SELECT SUM(u.strecke) FROM units u WHERE u.MainID = m.ID") + unitCondition
+        + QLatin1Char(')');
 }
 
-// Sums of the units of the user's entries that the condition on main (m)
-// and units (u) selects, grouped by entry.
-EntryKm groupedSums(Database& db, int userId, const QString& condition)
+// The kilometres of every entry that the condition on main (m) selects,
+// with one statement. Each entry's units are summed by the engine exactly
+// as the single-entry statement sums them (through the index on MainID, in
+// the same order), so the doubles are the same to the last bit; a GROUP BY
+// over a join sorts the units and may add them in another order.
+EntryKm sumsOfEntries(Database& db, const QString& condition, const QString& unitCondition = QString())
 {
-    // The person's entries through their index, then each entry's units
-    // through theirs; left to itself the engine walks all units in entry
-    // order and looks up the entry of each, several times slower.
     EntryKm km;
-    addSums(km, db.select(QStringLiteral("SELECT u.MainID, SUM(u.strecke) FROM units u JOIN main m ON m.ID = u.MainID "
-                                         "WHERE m.UserID = ")
-                          + quoted(userId) + condition
-                          + QStringLiteral(" GROUP BY u.MainID "
-                                           "PLAN SORT (JOIN (M INDEX (IX_MAIN_USERID_DATUM), U INDEX (IX_UNITS_MAINID)))")));
+    const ResultSet sums =
+        db.select(QStringLiteral("SELECT m.ID, ") + entryKm(unitCondition) + QStringLiteral(" FROM main m WHERE ")
+                  + condition);
+    km.reserve(sums.rows.size());
+    for (const ResultRow& row : sums.rows)
+        if (!row[1].isNull())
+            km.insert(row[0].asInteger(), row[1].asFloat());
     return km;
+}
+
+QString ofUser(int userId)
+{
+    return QStringLiteral("m.UserID = ") + quoted(userId);
 }
 
 QStringList firstColumn(const ResultSet& result)
@@ -60,6 +67,43 @@ QStringList firstColumn(const ResultSet& result)
     for (const ResultRow& row : result.rows)
         ids << row[0].asString();
     return ids;
+}
+
+bool sameValue(const FieldValue& a, const FieldValue& b)
+{
+    return a.kind == b.kind && a.integer == b.integer && a.number == b.number && a.text == b.text;
+}
+
+// The single-precision sum over entries in the order of an entry list.
+// summing lists ID, the sort keys and the entry's kilometres (last column)
+// in the order of the entry list statement. Where no two rows share their
+// keys, that order is the list's own and the kilometres are added as they
+// come. Entries that share their keys may come in any order the engine
+// chooses for the statement at hand, so then the entry list itself is read
+// for the order.
+float sumInEntryOrder(Database& db, const QString& summing, const QString& entryList)
+{
+    const ResultSet rows = db.select(summing);
+    const int kmColumn = int(rows.columns.size()) - 1;
+    bool ties = false;
+    for (qsizetype r = 1; r < rows.rows.size() && !ties; ++r) {
+        ties = true;
+        for (int c = 1; c < kmColumn && ties; ++c)
+            ties = sameValue(rows.rows[r][c], rows.rows[r - 1][c]);
+    }
+    if (!ties) {
+        // The running sum is single precision and each entry's kilometres
+        // are added as read: the totals every window shows are formed this way.
+        float sum = 0.0f;
+        for (const ResultRow& row : rows.rows)
+            sum = float(sum + row[kmColumn].asFloat());
+        return sum;
+    }
+    EntryKm km;
+    km.reserve(rows.rows.size());
+    for (const ResultRow& row : rows.rows)
+        km.insert(row[0].asInteger(), row[kmColumn].asFloat());
+    return SumInOrder(firstColumn(db.select(entryList)), km);
 }
 
 } // namespace
@@ -78,7 +122,7 @@ EntryKm EntryDistances(Database& db, int userId)
 {
     if (perEntry())
         return sumEachEntry(db, db.select(QStringLiteral("SELECT ID FROM main WHERE UserID = ") + quoted(userId)));
-    return groupedSums(db, userId, QString());
+    return sumsOfEntries(db, ofUser(userId));
 }
 
 EntryKm EntryDistances(Database& db, int userId, const QDate& start, const QDate& end)
@@ -87,7 +131,7 @@ EntryKm EntryDistances(Database& db, int userId, const QDate& start, const QDate
         return sumEachEntry(db, db.select(QStringLiteral("SELECT ID FROM main WHERE UserID = ") + quoted(userId)
                                           + diarystatements::period(start, end)));
     }
-    return groupedSums(db, userId, diarystatements::period(start, end, QStringLiteral("m.Datum")));
+    return sumsOfEntries(db, ofUser(userId) + diarystatements::period(start, end, QStringLiteral("m.Datum")));
 }
 
 EntryKm EntryDistancesOfZone(Database& db, int userId, const QDate& start, const QDate& end, const QString& zone)
@@ -98,9 +142,8 @@ EntryKm EntryDistancesOfZone(Database& db, int userId, const QDate& start, const
                                       + diarystatements::period(start, end)),
                             zone, true);
     }
-    return groupedSums(db, userId,
-                       diarystatements::period(start, end, QStringLiteral("m.Datum"))
-                           + QStringLiteral(" AND u.Bereich = ") + quoted(zone));
+    return sumsOfEntries(db, ofUser(userId) + diarystatements::period(start, end, QStringLiteral("m.Datum")),
+                         QStringLiteral(" And u.Bereich = ") + quoted(zone));
 }
 
 float SumInOrder(const QStringList& entryIds, const EntryKm& km)
@@ -115,17 +158,29 @@ float SumInOrder(const QStringList& entryIds, const EntryKm& km)
 
 float TotalDistance(Database& db, const QDate& start, const QDate& end, int userId)
 {
-    const ResultSet entries = db.select(diarystatements::entriesForTotal(userId, start, end));
-    const EntryKm km = perEntry() ? sumEachEntry(db, entries) : EntryDistances(db, userId, start, end);
-    return SumInOrder(firstColumn(entries), km);
+    if (perEntry()) {
+        const ResultSet entries = db.select(diarystatements::entriesForTotal(userId, start, end));
+        return SumInOrder(firstColumn(entries), sumEachEntry(db, entries));
+    }
+    return sumInEntryOrder(db,
+                           QStringLiteral("SELECT m.ID, m.Datum, m.Uhrzeit, ") + entryKm()
+                               + QStringLiteral(" FROM main m WHERE ") + ofUser(userId)
+                               + diarystatements::period(start, end, QStringLiteral("m.Datum"))
+                               + QStringLiteral(" ORDER BY m.Datum, m.Uhrzeit ASC"),
+                           diarystatements::entriesForTotal(userId, start, end));
 }
 
 float ShoeDistance(Database& db, int userId, const QString& shoe)
 {
-    const ResultSet entries = db.select(diarystatements::entriesOfShoe(userId, shoe));
-    const EntryKm km = perEntry() ? sumEachEntry(db, entries)
-                                  : groupedSums(db, userId, QStringLiteral(" AND m.Schuhe = ") + quoted(shoe));
-    return SumInOrder(firstColumn(entries), km);
+    if (perEntry()) {
+        const ResultSet entries = db.select(diarystatements::entriesOfShoe(userId, shoe));
+        return SumInOrder(firstColumn(entries), sumEachEntry(db, entries));
+    }
+    return sumInEntryOrder(db,
+                           QStringLiteral("SELECT m.ID, m.Datum, ") + entryKm()
+                               + QStringLiteral(" FROM main m WHERE m.Schuhe = ") + quoted(shoe)
+                               + QStringLiteral(" AND ") + ofUser(userId) + QStringLiteral(" ORDER BY m.Datum"),
+                           diarystatements::entriesOfShoe(userId, shoe));
 }
 
 float SumEntryDistances(Database& db, const QStringList& entryIds)
@@ -145,8 +200,7 @@ float SumEntryDistances(Database& db, const QStringList& entryIds)
         QString list;
         for (qsizetype i = first; i < qMin(first + kBlock, entryIds.size()); ++i)
             list += (list.isEmpty() ? QString() : QStringLiteral(",")) + quoted(entryIds[i]);
-        addSums(km, db.select(QStringLiteral("SELECT MainID, SUM(strecke) FROM units WHERE MainID IN (") + list
-                              + QStringLiteral(") GROUP BY MainID")));
+        km.insert(sumsOfEntries(db, QStringLiteral("m.ID IN (") + list + QLatin1Char(')')));
     }
     return SumInOrder(entryIds, km);
 }

@@ -1,0 +1,201 @@
+#include "datafiles.h"
+#include "diarycalc.h"
+#include "diarygenerator.h"
+#include "session.h"
+#include "sqltext.h"
+#include "testsupport.h"
+
+#include <QTest>
+
+#include <cstring>
+#include <functional>
+#include <memory>
+
+namespace {
+
+quint32 bits(float value)
+{
+    quint32 b;
+    std::memcpy(&b, &value, sizeof b);
+    return b;
+}
+
+// Runs the work the per-entry way and the fast way; returns both results.
+template <typename T>
+std::pair<T, T> bothWays(const std::function<T()>& work)
+{
+    setSumStrategy(SumStrategy::PerEntry);
+    const T perEntry = work();
+    setSumStrategy(SumStrategy::Aggregate);
+    return {perEntry, work()};
+}
+
+} // namespace
+
+// The fast sums against the per-entry way on a generated diary of a few
+// years: every text and every single-precision value the same.
+class TestDiarySums : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void totalsOfPeriodsAreTheSameBothWays();
+    void shoeMileageIsTheSameBothWays();
+    void entryDistancesAreTheSameBothWays();
+    void entriesSharingDateAndTimeAreAddedInListOrder();
+    void stampChangesWithTheDiary();
+
+private:
+    Database& db() { return m_session->ZDatabase1; }
+    QList<QPair<QDate, QDate>> periods() const;
+
+    std::unique_ptr<TestFolder> m_dir;
+    std::unique_ptr<Session> m_session;
+    GeneratedDiary m_diary;
+};
+
+void TestDiarySums::initTestCase()
+{
+    m_dir = std::make_unique<TestFolder>();
+    m_session = std::make_unique<Session>();
+    datafiles::openStorage(*m_session, m_dir->path());
+    m_diary = generateDiary(db(), DiarySpec{3, 7, QDate(2021, 1, 1)});
+    QVERIFY(m_diary.entries > 500);
+    QVERIFY(m_diary.units > 2 * m_diary.entries);
+}
+
+void TestDiarySums::cleanupTestCase()
+{
+    setSumStrategy(SumStrategy::Aggregate);
+    m_session.reset();
+    m_dir.reset();
+}
+
+QList<QPair<QDate, QDate>> TestDiarySums::periods() const
+{
+    QList<QPair<QDate, QDate>> list{{QDate(1980, 1, 1), QDate::currentDate()},
+                                    {QDate(2022, 2, 28), QDate(2022, 2, 28)},
+                                    {QDate(2030, 1, 1), QDate(2031, 1, 1)}};
+    for (QDate month(2021, 1, 1); month < QDate(2024, 1, 1); month = month.addMonths(5))
+        list.append({month, month.addMonths(3).addDays(-1)});
+    return list;
+}
+
+void TestDiarySums::totalsOfPeriodsAreTheSameBothWays()
+{
+    for (int user : m_diary.userIds) {
+        for (const auto& [start, end] : periods()) {
+            const auto [slow, fast] = bothWays<float>([&] { return TotalDistance(db(), start, end, user); });
+            QCOMPARE(bits(fast), bits(slow));
+            const auto [slowText, fastText] =
+                bothWays<QString>([&] { return GetTotalDistance(start, end, user); });
+            QCOMPARE(fastText, slowText);
+        }
+    }
+    // The whole diary of the busiest person is far from nothing.
+    QVERIFY(TotalDistance(db(), QDate(1980, 1, 1), QDate::currentDate(), m_diary.busiestUser) > 1000.0f);
+}
+
+void TestDiarySums::shoeMileageIsTheSameBothWays()
+{
+    int shoes = 0;
+    for (int user : m_diary.userIds) {
+        QStringList names;
+        GetShoeList(names, user);
+        names << QStringLiteral("kein solcher Schuh");
+        for (const QString& shoe : names) {
+            const auto [slow, fast] = bothWays<float>([&] { return ShoeDistance(db(), user, shoe); });
+            QCOMPARE(bits(fast), bits(slow));
+            QStringList entries;
+            GetEntriesOfShoe(entries, user, shoe);
+            const auto [slowList, fastList] = bothWays<float>([&] { return SumEntryDistances(entries); });
+            QCOMPARE(bits(fastList), bits(slow));
+            QCOMPARE(bits(slowList), bits(slow));
+            shoes += !shoe.isEmpty() && fast > 0.0f;
+        }
+    }
+    QVERIFY(shoes > 3);
+}
+
+void TestDiarySums::entryDistancesAreTheSameBothWays()
+{
+    const QDate start(2022, 3, 1);
+    const QDate end(2023, 6, 30);
+    for (int user : m_diary.userIds) {
+        const auto [slowAll, fastAll] = bothWays<EntryKm>([&] { return EntryDistances(db(), user); });
+        QCOMPARE(fastAll, slowAll);
+        const auto [slowPeriod, fastPeriod] =
+            bothWays<EntryKm>([&] { return EntryDistances(db(), user, start, end); });
+        QCOMPARE(fastPeriod, slowPeriod);
+        QVERIFY(fastPeriod.size() < fastAll.size());
+
+        // Each entry's kilometres as the single-entry operation reads them,
+        // of all units, of one zone and of the units without a zone.
+        QStringList entries;
+        GetEntriesOfPeriod(entries, user, start, end);
+        for (const QString& zone : {QStringLiteral("extensiver DL"), QString()}) {
+            const auto [slowZone, fastZone] =
+                bothWays<EntryKm>([&] { return EntryDistancesOfZone(db(), user, start, end, zone); });
+            QCOMPARE(fastZone, slowZone);
+            for (const QString& id : entries) {
+                QCOMPARE(float(fastZone.value(id.toLongLong())), GetEntryDistance(id.toInt(), zone, true));
+                QCOMPARE(float(fastPeriod.value(id.toLongLong())), GetEntryDistance(id.toInt(), QString(), false));
+            }
+        }
+    }
+}
+
+void TestDiarySums::entriesSharingDateAndTimeAreAddedInListOrder()
+{
+    // Distances whose single-precision sum depends on the order of adding.
+    Query& q = m_session->ZQuery1;
+    q.open("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) VALUES (gen_id(Gen_Users,1), "
+           "'Gleich', 'Zeitig', '01.01.1990', '0') RETURNING ID");
+    const int user = int(q.field(0).asInteger());
+    const char* times[] = {"'07:00:00'", "NULL"};
+    for (const char* time : times) {
+        for (const char* km : {"0.75", "16777216", "0.75", "0.75", "16777216"}) {
+            q.open("INSERT INTO main (ID, Datum, Uhrzeit, Schuhe, UserID) VALUES (gen_id(Gen_Main,1), '05.05.2024', "
+                   + QString::fromLatin1(time) + ", 'Zwilling', " + quoted(user) + ") RETURNING ID");
+            q.execSql("INSERT INTO units (ID, MainID, SubID, strecke) VALUES (gen_id(Gen_Units,1), "
+                      + quoted(q.field(0).asString()) + ", '1', " + quoted(QString::fromLatin1(km)) + ")");
+        }
+    }
+    const auto [slow, fast] =
+        bothWays<float>([&] { return TotalDistance(db(), QDate(2024, 1, 1), QDate(2024, 12, 31), user); });
+    QCOMPARE(bits(fast), bits(slow));
+    const auto [slowShoe, fastShoe] = bothWays<float>([&] { return ShoeDistance(db(), user, "Zwilling"); });
+    QCOMPARE(bits(fastShoe), bits(slowShoe));
+}
+
+void TestDiarySums::stampChangesWithTheDiary()
+{
+    const int user = m_diary.userIds.first();
+    const int other = m_diary.userIds.last();
+    const DiaryStamp before = GetDiaryStamp(db(), user);
+    QCOMPARE(GetDiaryStamp(db(), user), before);
+
+    // A new entry of another person changes every person's stamp: its units could be anyone's.
+    Query& q = m_session->ZQuery1;
+    q.open("INSERT INTO main (ID, Datum, UserID) VALUES (gen_id(Gen_Main,1), '01.01.2024', " + quoted(other)
+           + ") RETURNING ID");
+    const QString entry = q.field(0).asString();
+    QVERIFY(GetDiaryStamp(db(), user) != before);
+    const DiaryStamp added = GetDiaryStamp(db(), other);
+
+    // Saving an entry writes its units anew.
+    q.execSql("INSERT INTO units (ID, MainID, SubID, strecke) VALUES (gen_id(Gen_Units,1), " + quoted(entry)
+              + ", '1', '5.5')");
+    const DiaryStamp withUnit = GetDiaryStamp(db(), other);
+    QVERIFY(withUnit != added);
+
+    // Deleting an entry lowers its person's count.
+    q.execSql("DELETE FROM units WHERE MainID = " + quoted(entry));
+    q.execSql("DELETE FROM main WHERE ID = " + quoted(entry));
+    QVERIFY(GetDiaryStamp(db(), other) != withUnit);
+}
+
+QTEST_GUILESS_MAIN(TestDiarySums)
+#include "tst_diarysums.moc"
