@@ -48,8 +48,10 @@ public:
     float SumStrecke() const;
     void ReplaceTimeSigns(QPlainTextEdit* memo);
     // The unsaved-changes question; Yes saves. Runs before paging, "Neuer
-    // Eintrag" and closing.
-    void askToSaveChanges();
+    // Eintrag", the list view and closing. False when the action must stop:
+    // Yes was answered and the save was refused or failed, so the input stays
+    // for the user to correct.
+    bool askToSaveChanges();
 
     // --- units -----------------------------------------------------------
     void SetSubID();
