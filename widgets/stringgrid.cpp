@@ -100,15 +100,26 @@ void StringGrid::widenToFit(const QList<QStringList>& samples)
     const int margins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 1;
     const QFontMetrics metrics(font());
     QHeaderView* header = horizontalHeader();
-    for (int c = 0; c < columnCount(); ++c) {
-        if (isColumnHidden(c))
-            continue;
+    const int last = columnCount() - 1;
+    auto neededWidth = [&](int c) {
         int needed = m_heading ? header->sectionSizeHint(c) : 0;
         for (const QString& text : samples.value(c))
             needed = qMax(needed, metrics.horizontalAdvance(text) + margins);
-        if (needed > columnWidth(c))
-            setColumnWidth(c, needed);
+        return needed;
+    };
+    int gained = 0;
+    for (int c = 0; c < columnCount(); ++c) {
+        const int needed = neededWidth(c);
+        if (isColumnHidden(c) || needed <= columnWidth(c))
+            continue;
+        if (c < last)
+            gained += needed - columnWidth(c);
+        setColumnWidth(c, needed);
     }
+    // The last column fills the rest: it gives up what the others gained, as
+    // far as its own texts allow, so that the grid keeps its width.
+    if (gained > 0 && last >= 0 && header->stretchLastSection() && !isColumnHidden(last))
+        setColumnWidth(last, qMax(neededWidth(last), columnWidth(last) - gained));
 }
 
 void StringGrid::setDefaultRowHeight(int height)
