@@ -78,8 +78,9 @@ public:
     int maxHeartRate() const { return m_maxHeartRate; }
     bool hfDialogSuppressed() const { return m_hfDialog; }
 
-    // The editor that is open for the user (any user for -1), or null. Whoever
-    // changes persons asks here, since an open editor holds the person's data.
+    // The editor that is open for the user (any user for -1), or null. The
+    // main window asks here for the windows that change persons, since an
+    // open editor holds the person's data.
     static TForm4* findOpen(int userId = -1);
 
     // Toolbar
