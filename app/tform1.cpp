@@ -230,9 +230,26 @@ void TForm1::ComboBox1Change()
 
 void TForm1::placeWorkingWindow(QWidget* window) const
 {
+    // The frame a working window gets is the one the main window has; its
+    // inner area is what remains of the outer size.
     const QRect frame = frameGeometry();
-    window->resize(width() - 4, height() - 60);
+    const QRect inner = geometry();
+    const int frameWidth = frame.width() - inner.width();
+    const int frameHeight = frame.height() - inner.height();
+    window->resize(width() - 4 - frameWidth, height() - 60 - frameHeight);
     window->move(frame.left() + 10, frame.top() + 86); // the window's outer edge
+}
+
+bool TForm1::editorOpenFor(int userId) const
+{
+    return TForm4::findOpen(userId) != nullptr;
+}
+
+TForm2* TForm1::createUserManagement()
+{
+    auto* form = new TForm2(this);
+    form->setPersonInUse([this](int userId) { return editorOpenFor(userId); });
+    return form;
 }
 
 void TForm1::ToolButton1Click()
@@ -243,15 +260,23 @@ void TForm1::ToolButton1Click()
 void TForm1::ToolButton2Click()
 {
     // A new user management for each opening; it always ends with the result 1.
-    QPointer<TForm2> form = new TForm2(this);
+    QPointer<TForm2> form = createUserManagement();
     const int result = form->exec();
     delete form;
+    const TForm4* editor = TForm4::findOpen();
     if (result == 1) {
         guarded(this, [&] { ShowUsers(); });
+        // An open diary-entry editor keeps its person chosen.
+        if (editor) {
+            const int index = ComboBox2->findText(QString::number(editor->userId()));
+            if (index >= 0) {
+                const QSignalBlocker block(ComboBox1);
+                ComboBox1->setCurrentIndex(index);
+            }
+        }
         ComboBox1Change();
     }
-    // The open diary-entry editor keeps its person chosen.
-    if (TForm4::findOpen()) {
+    if (editor) {
         ComboBox1->setEnabled(false);
         ToolButton3->setEnabled(false);
     }
@@ -259,16 +284,21 @@ void TForm1::ToolButton2Click()
 
 void TForm1::ToolButton3Click()
 {
+    // Recording is for a chosen person only.
+    if (ComboBox1->currentIndex() <= 0 || currentUser().toInt() < 0)
+        return;
     ComboBox1->setEnabled(false);
     ToolButton3->setEnabled(false);
     auto* editor = new TForm4(currentUser().toInt(), this);
     connect(editor, &TForm4::closed, this, [this](bool hasEntries) {
-        if (hasEntries) {
+        ComboBox1->setEnabled(true);
+        // Nothing is enabled for the placeholder.
+        const bool person = ComboBox1->currentIndex() > 0 && currentUser().toInt() >= 0;
+        ToolButton3->setEnabled(person);
+        if (person && hasEntries) {
             ToolButton6->setEnabled(true);
             ToolButton7->setEnabled(true);
         }
-        ComboBox1->setEnabled(true);
-        ToolButton3->setEnabled(true);
     });
     editor->setWindowTitle(QStringLiteral("Trainingseinheiten ") + ComboBox1->currentText());
     placeWorkingWindow(editor);

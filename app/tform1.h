@@ -6,6 +6,7 @@
 #include <QString>
 
 class QComboBox;
+class TForm2;
 class QFrame;
 class QToolBar;
 class QToolButton;
@@ -31,8 +32,14 @@ public:
 
     // The current user: the ID text of the selected person, "-1" for the placeholder.
     QString currentUser() const;
-    // Places a working window over the main window's client area.
+    // Places a working window over the main window's client area; the sizes
+    // are those of its frame.
     void placeWorkingWindow(QWidget* window) const;
+    // Whether a diary-entry editor is open for the person (any person for -1).
+    bool editorOpenFor(int userId = -1) const;
+    // The user management as the toolbar opens it: owned by the main window,
+    // which answers whether a person is in use.
+    TForm2* createUserManagement();
 
     void CheckDataBases();
     void ShowUsers();

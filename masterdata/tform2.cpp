@@ -10,7 +10,6 @@
 #include "storageerror.h"
 #include "stringgrid.h"
 #include "textforms.h"
-#include "tform4.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -361,7 +360,7 @@ void TForm2::BitBtn2Click()
     // saves them on closing: the person stays while it is open.
     bool idOk = false;
     const int openId = StringAlignGrid1->cells(0, StringAlignGrid1->currentGridRow()).trimmed().toInt(&idOk);
-    if (idOk && TForm4::findOpen(openId)) {
+    if (idOk && m_personInUse && m_personInUse(openId)) {
         Messages::show(this, QMessageBox::NoIcon, QStringLiteral("Hinweis"),
                        QStringLiteral("Der Benutzer kann nicht gelöscht werden, solange seine Trainingsdaten zur "
                                       "Bearbeitung geöffnet sind."),

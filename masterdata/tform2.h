@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class MaskEdit;
 class QFrame;
 class QGroupBox;
@@ -34,6 +36,11 @@ public:
     static constexpr int kUpdate = 2;
 
     explicit TForm2(QWidget* parent = nullptr);
+
+    // Answers whether a person's data are open for editing elsewhere; such a
+    // person is not deleted. The opener tells; without an answer none is.
+    using PersonInUse = std::function<bool(int userId)>;
+    void setPersonInUse(PersonInUse inUse) { m_personInUse = std::move(inUse); }
 
     void FormCreate();
     void ReadUsers();
@@ -98,4 +105,6 @@ private:
     // After a save or a delete: the list anew, and the row at the selected
     // position selected again, with the buttons following it.
     void rebuildList();
+
+    PersonInUse m_personInUse;
 };

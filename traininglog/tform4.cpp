@@ -60,7 +60,9 @@ QToolButton* speedButton(QWidget* parent, const char* name, const QString& hint,
 
 } // namespace
 
-TForm4::TForm4(int userId, QWidget* parent) : QMainWindow(parent, Qt::Window | Qt::WindowStaysOnTopHint)
+// A window of its own, kept above its owner (the main window) by the desktop,
+// but not above other programs nor above the program's boxes and dialogs.
+TForm4::TForm4(int userId, QWidget* parent) : QMainWindow(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("TForm4"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -123,6 +125,10 @@ void TForm4::buildWindow()
                                   QStringLiteral("Gewicht"), QStringLiteral("Schuhe"), QStringLiteral("Wetter"),
                                   QStringLiteral("Befinden"), QStringLiteral("Notizen")},
                                  {0, 65, 54, 90, 64, 56, 50, 94, 106, 106, 142});
+    // Dates, times, distances, pulses and weights are shown whole, whatever the font.
+    StringAlignGrid2->widenToFit({{}, {QStringLiteral("00.00.0000")}, {QStringLiteral("00:00:00")}, {},
+                                  {QStringLiteral("000,0 km ")}, {QStringLiteral("000")},
+                                  {QStringLiteral("000,0 kg ")}});
     StringAlignGrid2->setDefaultRowHeight(18);
     StringAlignGrid2->setShowGrid(true);
     StringAlignGrid2->setToolTip(QStringLiteral("Doppelklick auf Zeile für Detailansicht"));
@@ -291,6 +297,8 @@ void TForm4::buildUnits(QWidget* area)
     StringAlignGrid1->setColumns({QStringLiteral("Nr. "), QStringLiteral("Strecke"), QStringLiteral("Zeit"),
                                   QStringLiteral("Puls"), QStringLiteral("Trainingsart")},
                                  {25, 64, 64, 56, 170});
+    StringAlignGrid1->widenToFit({{QStringLiteral("00. ")}, {QStringLiteral("000,0 km ")},
+                                  {QStringLiteral("00:00:00")}, {QStringLiteral("000")}});
     StringAlignGrid1->setDefaultRowHeight(18);
 
     label(g, QStringLiteral("Gesamt:"), 36, 414, true);
@@ -429,6 +437,11 @@ void TForm4::setPanel(int index, const QString& text)
 
 void TForm4::closeEvent(QCloseEvent* event)
 {
+    // Input whose save was refused keeps the window open.
+    if (!m_closing && !askToSaveChanges()) {
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
 }
@@ -509,8 +522,6 @@ void TForm4::FormClose()
     if (m_closing)
         return;
     m_closing = true;
-    if (m_dirty)
-        askToSaveChanges();
     guarded(this, [&] {
         IniFile settings = Session::current().settings();
         QStringList sports;

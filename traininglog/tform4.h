@@ -51,8 +51,10 @@ public:
     float SumStrecke() const;
     void ReplaceTimeSigns(QPlainTextEdit* memo);
     // The unsaved-changes question; Yes saves. Runs before paging, "Neuer
-    // Eintrag" and closing.
-    void askToSaveChanges();
+    // Eintrag", the list view and closing. False when the action must stop:
+    // Yes was answered and the save was refused or failed, so the input stays
+    // for the user to correct.
+    bool askToSaveChanges();
 
     // --- units -----------------------------------------------------------
     void SetSubID();
@@ -79,8 +81,9 @@ public:
     int maxHeartRate() const { return m_maxHeartRate; }
     bool hfDialogSuppressed() const { return m_hfDialog; }
 
-    // The editor that is open for the user (any user for -1), or null. Whoever
-    // changes persons asks here, since an open editor holds the person's data.
+    // The editor that is open for the user (any user for -1), or null. The
+    // main window asks here for the windows that change persons, since an
+    // open editor holds the person's data.
     static TForm4* findOpen(int userId = -1);
 
     // Toolbar

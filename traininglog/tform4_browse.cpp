@@ -137,29 +137,29 @@ void TForm4::showEntryAt(int position)
 
 void TForm4::ToolButton3Click()
 {
-    if (m_dirty)
-        askToSaveChanges();
+    if (!askToSaveChanges())
+        return;
     guarded(this, [&] { showEntryAt(0); });
 }
 
 void TForm4::ToolButton4Click()
 {
-    if (m_dirty)
-        askToSaveChanges();
+    if (!askToSaveChanges())
+        return;
     guarded(this, [&] { showEntryAt(m_position - 1); });
 }
 
 void TForm4::ToolButton5Click()
 {
-    if (m_dirty)
-        askToSaveChanges();
+    if (!askToSaveChanges())
+        return;
     guarded(this, [&] { showEntryAt(m_position + 1); });
 }
 
 void TForm4::ToolButton6Click()
 {
-    if (m_dirty)
-        askToSaveChanges();
+    if (!askToSaveChanges())
+        return;
     guarded(this, [&] { showEntryAt(int(m_entries.size()) - 1); });
 }
 
@@ -192,8 +192,10 @@ void TForm4::ToolButton2Click()
 
 void TForm4::ToolButton8Click()
 {
-    if (m_dirty)
-        askToSaveChanges();
+    if (!askToSaveChanges()) {
+        ToolButton8->setChecked(false); // the form view stays
+        return;
+    }
     m_listReady = false;
     QWidget* area = centralWidget();
     if (!StringAlignGrid2->findChild<QObject*>(QLatin1String(CoverClientArea::kName), Qt::FindDirectChildrenOnly))

@@ -69,15 +69,18 @@ void TForm4::EnableMainControls()
     setMainControlsLocked(false);
 }
 
-// Locked: the basic data grey and disabled, the unit buttons and saving
+// Locked: the fields of the basic data grey and disabled (their labels and
+// the group's caption keep their look), the unit buttons and saving
 // disabled. Open: all of it enabled, except the zone advice, which only a
 // usable pulse enables.
 void TForm4::setMainControlsLocked(bool locked)
 {
-    GroupBox2->setEnabled(!locked);
-    for (QWidget* w : GroupBox2->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (!qobject_cast<QLabel*>(w))
-            paintBasicField(w, locked);
+    for (QWidget* w : GroupBox2->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (qobject_cast<QLabel*>(w))
+            continue;
+        paintBasicField(w, locked);
+        w->setEnabled(!locked);
+    }
     for (QToolButton* b : {SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4, SpeedButton5})
         b->setEnabled(!locked);
     if (locked)
@@ -158,19 +161,23 @@ QString TForm4::entryTime() const
     return maskeditL1->text().remove(QLatin1Char(' '));
 }
 
-void TForm4::askToSaveChanges()
+bool TForm4::askToSaveChanges()
 {
     if (!m_dirty)
-        return;
-    if (Messages::confirm(this, kConfirmTitle,
-                          QStringLiteral("Sie haben Ihre Eintragungen noch nicht abgespeichert. Möchten Sie die "
-                                         "Änderungen jetzt speichern?")))
-        ToolButton10Click();
+        return true;
+    if (!Messages::confirm(this, kConfirmTitle,
+                           QStringLiteral("Sie haben Ihre Eintragungen noch nicht abgespeichert. Möchten Sie die "
+                                          "Änderungen jetzt speichern?")))
+        return true;
+    ToolButton10Click();
+    // Only a completed save clears the flag.
+    return !m_dirty;
 }
 
 void TForm4::ToolButton1Click()
 {
-    askToSaveChanges();
+    if (!askToSaveChanges())
+        return;
     EnableMainControls();
     DateEdit1->clear();
     DateEdit1->setFocus();

@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QMouseEvent>
+#include <QStyle>
 
 // Asks the grid before the current row changes; a refused row is neither
 // made current nor selected.
@@ -91,6 +92,34 @@ void StringGrid::setColumnWidths(const QList<int>& widths)
 int StringGrid::gridColumnWidth(int column) const
 {
     return isColumnHidden(column) ? 0 : columnWidth(column);
+}
+
+void StringGrid::widenToFit(const QList<QStringList>& samples)
+{
+    // A cell's text stands between the margins the style draws on both sides.
+    const int margins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 1;
+    const QFontMetrics metrics(font());
+    QHeaderView* header = horizontalHeader();
+    const int last = columnCount() - 1;
+    auto neededWidth = [&](int c) {
+        int needed = m_heading ? header->sectionSizeHint(c) : 0;
+        for (const QString& text : samples.value(c))
+            needed = qMax(needed, metrics.horizontalAdvance(text) + margins);
+        return needed;
+    };
+    int gained = 0;
+    for (int c = 0; c < columnCount(); ++c) {
+        const int needed = neededWidth(c);
+        if (isColumnHidden(c) || needed <= columnWidth(c))
+            continue;
+        if (c < last)
+            gained += needed - columnWidth(c);
+        setColumnWidth(c, needed);
+    }
+    // The last column fills the rest: it gives up what the others gained, as
+    // far as its own texts allow, so that the grid keeps its width.
+    if (gained > 0 && last >= 0 && header->stretchLastSection() && !isColumnHidden(last))
+        setColumnWidth(last, qMax(neededWidth(last), columnWidth(last) - gained));
 }
 
 void StringGrid::setDefaultRowHeight(int height)
@@ -239,21 +268,15 @@ void StringGrid::mouseDoubleClickEvent(QMouseEvent* event)
 
 void StringGrid::focusInEvent(QFocusEvent* event)
 {
-    const Qt::FocusReason reason = event->reason();
-    const bool byKeyboard = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason
-                            || reason == Qt::ShortcutFocusReason;
-    if (!byKeyboard && !currentIndex().isValid()) {
-        // Opening the window or clicking: no row becomes current by itself
-        // (the item view would make the first one current without a selection).
+    if (!currentIndex().isValid()) {
+        // Taking the focus chooses no row, however it comes (the item view
+        // would make the first one current when tabbed into); the arrow keys
+        // or a click choose one.
         QAbstractScrollArea::focusInEvent(event);
         viewport()->update();
         return;
     }
     QTableWidget::focusInEvent(event);
-    // Tabbing into the grid makes the first row current: show it selected.
-    const QModelIndex current = currentIndex();
-    if (current.isValid() && !selectionModel()->isRowSelected(current.row(), current.parent()))
-        selectionModel()->select(current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void StringGrid::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end)

@@ -17,8 +17,8 @@
 // setCurrentGridRow) selectCell() is emitted with the new row, and a slot
 // may refuse the change by setting *canSelect to false. A double-click
 // anywhere in the grid emits dblClick(); the handler reads currentGridRow().
-// No row is current until one is chosen; tabbing into the grid chooses the
-// first (and asks selectCell() as any other choice).
+// No row is current until one is chosen: taking the focus (also by Tab)
+// chooses none; an arrow key then chooses the first.
 //
 // The list windows keep "always exactly one empty row below the last
 // record": clearRows() leaves the heading and one empty row, addRow()
@@ -34,6 +34,9 @@ public:
     void setColumns(const QStringList& headings, const QList<int>& widths);
     void setColumnWidths(const QList<int>& widths);
     int gridColumnWidth(int column) const;
+    // Widens every visible column whose heading, or one of the sample texts
+    // given for it, the font in use would cut; no column gets narrower.
+    void widenToFit(const QList<QStringList>& samples = {});
     // Height of every row, the heading included.
     void setDefaultRowHeight(int height);
     int defaultRowHeight() const { return m_rowHeight; }

@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
+#include <QWindow>
 
 #include <memory>
 
@@ -220,11 +221,18 @@ void TestMainWindow::workingWindowsArePlacedOverTheMainWindow()
 {
     m_form = start();
     m_form->move(100, 50);
-    QWidget window;
+    QVERIFY(showActive(*m_form));
+    QWidget window(m_form.get(), Qt::Window);
     m_form->placeWorkingWindow(&window);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // Place and size are those of the working window's frame.
     const QRect frame = m_form->frameGeometry();
-    QCOMPARE(window.geometry(), QRect(frame.left() + 10, frame.top() + 86, m_form->width() - 4,
-                                      m_form->height() - 60));
+    QVERIFY(frame != m_form->geometry()); // the platform draws a frame
+    QCOMPARE(window.frameGeometry(), QRect(frame.left() + 10, frame.top() + 86, m_form->width() - 4,
+                                           m_form->height() - 60));
+    // The desktop keeps it above its owner, not above every window.
+    QCOMPARE(window.windowHandle()->transientParent(), m_form->windowHandle());
 }
 
 void TestMainWindow::infoDialogShowsVersion()

@@ -265,8 +265,16 @@ void TestUserManagement::fieldStatesNewSelectionAndDoubleClick()
     QTest::keyClick(w("Edit2"), Qt::Key_Tab);
     QCOMPARE(radio->itemIndex(), 1);
 
-    // typed input is discarded by choosing a row
+    // tabbing past "&Speichern" into the list chooses no row: the input stays
     QTest::keyClicks(w("Edit1"), "Berg");
+    button(1)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(button(1), Qt::Key_Tab);
+    QVERIFY(grid()->hasFocus());
+    QCOMPARE(grid()->currentGridRow(), -1);
+    QCOMPARE(w("Edit1")->text(), QString("Berg"));
+    QVERIFY(fieldsLocked(false));
+
+    // typed input is discarded by choosing a row
     clickRow(1);
     QCOMPARE(grid()->currentGridRow(), 1);
     QVERIFY(fieldsLocked(true));

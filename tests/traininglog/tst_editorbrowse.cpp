@@ -4,6 +4,7 @@
 #include "numericedit.h"
 #include "stringgrid.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
 
@@ -197,6 +198,13 @@ void TestEditorBrowse::listViewShowsEveryEntry()
     QCOMPARE(list->item(1, 9)->toolTip(), QString("schwere Beine"));
     QCOMPARE(list->item(1, 10)->toolTip(), QString("Intervalle am Berg"));
     QVERIFY(list->isRowEmpty(4));
+    // The font cuts no heading, nor a date, time, distance, pulse or weight.
+    for (int c = 1; c < list->columnCount() - 1; ++c) {
+        int needed = list->horizontalHeader()->sectionSizeHint(c);
+        if (c <= 6)
+            needed = qMax(needed, static_cast<QAbstractItemView*>(list)->sizeHintForColumn(c));
+        QVERIFY2(needed <= list->columnWidth(c), qPrintable(list->cells(c, 0)));
+    }
     QCOMPARE(list->currentGridRow(), 3);
     // Choosing the list view again fills it anew.
     button(w, "ToolButton8")->click();

@@ -24,6 +24,7 @@ private Q_SLOTS:
 
     void unsavedChangesOnNewEntry();
     void unsavedChangesOnClosing();
+    void refusedSaveStopsTheAction();
     void everyEditMarksTheEntry();
     void timeSignsInTheMemos();
     void typedSportIsKeptInTheSettings();
@@ -99,6 +100,48 @@ void TestEditorFlow::unsavedChangesOnClosing()
     Messages::clearShown();
     answering({}, [&f] { f.closeEditor(); });
     QVERIFY(Messages::shown().isEmpty());
+}
+
+void TestEditorFlow::refusedSaveStopsTheAction()
+{
+    EditorFixture f;
+    const int user = f.addUser();
+    f.addUnit(f.addEntry(user, "01.03.2025"), 1, "5");
+    const int latest = f.addEntry(user, "02.03.2025");
+    f.addUnit(latest, 1, "5");
+    TForm4* w = f.openEditor(user);
+    const QString notes = QString("SELECT Notizen FROM main WHERE ID = %1").arg(latest);
+    const QList<QPair<QString, std::function<void()>>> actions = {
+        {"Neuer Eintrag", [w] { tool(w, "ToolButton1")->click(); }},
+        {"Erster Eintrag", [w] { tool(w, "ToolButton3")->click(); }},
+        {"Vorheriger Eintrag", [w] { tool(w, "ToolButton4")->click(); }},
+        {"Listenansicht", [w] { tool(w, "ToolButton8")->click(); }},
+        {"Schliessen", [w] { w->close(); }},
+    };
+    for (const auto& [name, action] : actions) {
+        tool(w, "ToolButton13")->click();
+        control<QPlainTextEdit>(w, "Memo2")->setPlainText("locker");
+        control<MaskEdit>(w, "maskeditL1")->clear(); // no time: the save is refused
+        Messages::clearShown();
+        answering({QMessageBox::Yes, QMessageBox::Ok}, action);
+        // Question, then the faults; the input stays where it was.
+        QCOMPARE(Messages::shown().size(), 2);
+        QVERIFY2(Messages::shown().last().text.contains("- keine gültige Uhrzeit eingetragen"), qPrintable(name));
+        QVERIFY2(w->isVisible(), qPrintable(name));
+        QCOMPARE(w->position(), 1);
+        QCOMPARE(control<QLabel>(w, "Label16")->text(), QString::number(latest));
+        QCOMPARE(control<QPlainTextEdit>(w, "Memo2")->toPlainText(), QString("locker"));
+        QVERIFY(w->hasUnsavedChanges());
+        QVERIFY(tool(w, "ToolButton10")->isEnabled());
+        QVERIFY(tool(w, "ToolButton12")->isChecked() && !tool(w, "ToolButton8")->isChecked());
+        QVERIFY(control<StringGrid>(w, "StringAlignGrid2")->isHidden());
+        QCOMPARE(f.value(notes), QString());
+    }
+    // Corrected, the input is saved and the action goes on.
+    control<MaskEdit>(w, "maskeditL1")->setText("08:00");
+    answering({QMessageBox::Yes}, [w] { tool(w, "ToolButton3")->click(); });
+    QCOMPARE(f.value(notes), QString("locker"));
+    QCOMPARE(w->position(), 0);
 }
 
 void TestEditorFlow::everyEditMarksTheEntry()
@@ -189,7 +232,7 @@ void TestEditorFlow::personOfAnOpenEditorStays()
     f.addUnit(f.addEntry(user, "02.03.2025"), 1, "5");
     f.openEditor(user);
 
-    auto form = std::make_unique<TForm2>(&f.main());
+    std::unique_ptr<TForm2> form(f.main().createUserManagement());
     auto* grid = form->findChild<StringGrid*>("StringAlignGrid1");
     QCOMPARE(grid->cells(0, 1).trimmed(), QString::number(user));
     grid->setCurrentGridRow(1);
@@ -214,7 +257,9 @@ void TestEditorFlow::personOfAnOpenEditorStays()
     QCOMPARE(f.value("SELECT COUNT(*) FROM users"), QString("1"));
     form.reset();
 
-    // Leaving the user management keeps the selector of the open editor locked.
+    // Leaving the user management keeps the selector of the open editor
+    // locked on its person, also where several persons would show the placeholder.
+    f.addUser("Christ", "Carla");
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [] {
         if (QWidget* modal = QApplication::activeModalWidget())
@@ -225,9 +270,18 @@ void TestEditorFlow::personOfAnOpenEditorStays()
     closer.stop();
     QVERIFY(!f.main().ComboBox1->isEnabled());
     QVERIFY(!f.main().ToolButton3->isEnabled());
+    QCOMPARE(f.main().currentUser(), QString::number(user));
+    QCOMPARE(f.main().ComboBox1->currentText(), QString("Anton Adler"));
     f.closeEditor();
     QVERIFY(f.main().ComboBox1->isEnabled());
     QVERIFY(f.main().ToolButton3->isEnabled());
+    QVERIFY(f.main().ToolButton6->isEnabled());
+
+    // Nothing runs for the placeholder.
+    f.main().ComboBox1->setCurrentIndex(0);
+    QVERIFY(!f.main().ToolButton3->isEnabled() && !f.main().ToolButton6->isEnabled());
+    f.main().ToolButton3Click();
+    QVERIFY(!TForm4::findOpen());
 }
 
 QTEST_MAIN(TestEditorFlow)

@@ -45,6 +45,9 @@ void TestEditorOpen::userWithoutEntries()
     QVERIFY(!w->hasUnsavedChanges());
     QVERIFY(!f.main().ComboBox1->isEnabled());
     QVERIFY(!f.main().ToolButton3->isEnabled());
+    // Kept above the main window through its owner; boxes and dialogs may come above it.
+    QCOMPARE(w->parentWidget(), &f.main());
+    QVERIFY(!(w->windowFlags() & Qt::WindowStaysOnTopHint));
 }
 
 void TestEditorOpen::userWithEntriesShowsTheLatest()
@@ -84,7 +87,11 @@ void TestEditorOpen::userWithEntriesShowsTheLatest()
     QVERIFY(!w->findChild<QToolButton*>("ToolButton5")->isEnabled());
     QVERIFY(w->findChild<QToolButton*>("ToolButton4")->isEnabled());
     QVERIFY(!w->findChild<QToolButton*>("ToolButton10")->isEnabled());
-    QVERIFY(!w->findChild<QWidget*>("GroupBox2")->isEnabled());
+    // Locked: the fields grey out, the labels and the group's caption do not.
+    auto* basic = w->findChild<QWidget*>("GroupBox2");
+    QVERIFY(basic->isEnabled());
+    for (QWidget* child : basic->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        QVERIFY2(child->isEnabled() == bool(qobject_cast<QLabel*>(child)), qPrintable(child->objectName()));
     QVERIFY(!w->hasUnsavedChanges());
 }
 

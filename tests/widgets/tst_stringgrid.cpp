@@ -34,7 +34,7 @@ private Q_SLOTS:
     void programmaticSelectionWithOrWithoutAsking();
     void removingRowsAsksNothing();
     void doubleClickIsSignalled();
-    void tabbingInChoosesTheFirstRow();
+    void focusChoosesNoRow();
 
 private:
     void fill(int records);
@@ -259,7 +259,7 @@ void TestStringGrid::doubleClickIsSignalled()
     QVERIFY(!m_grid->isPersistentEditorOpen(m_grid->model()->index(1, 1)));
 }
 
-void TestStringGrid::tabbingInChoosesTheFirstRow()
+void TestStringGrid::focusChoosesNoRow()
 {
     QWidget window;
     auto* before = new QPushButton("vorher", &window);
@@ -277,8 +277,12 @@ void TestStringGrid::tabbingInChoosesTheFirstRow()
     QVERIFY(grid->hasFocus());
     QCOMPARE(grid->currentGridRow(), -1);
     before->setFocus(Qt::OtherFocusReason);
-    QTest::keyClick(before, Qt::Key_Tab);
+    QTest::keyClick(before, Qt::Key_Tab); // tabbing in chooses nothing either
     QVERIFY(grid->hasFocus());
+    QVERIFY(asked.isEmpty());
+    QCOMPARE(grid->currentGridRow(), -1);
+    QVERIFY(!grid->selectionModel()->hasSelection());
+    QTest::keyClick(grid, Qt::Key_Down); // the arrow key chooses the first row
     QCOMPARE(asked, QList<int>{1});
     QCOMPARE(grid->currentGridRow(), 1);
     QVERIFY(grid->selectionModel()->isRowSelected(0, {}));
