@@ -1,8 +1,7 @@
 #include "datafiles.h"
-#include "messages.h"
 #include "quitsignals.h"
 #include "singleinstance.h"
-#include "tform1.h"
+#include "startup.h"
 #include "translations.h"
 #include "tsplashform.h"
 
@@ -20,8 +19,7 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     QuitSignals quitSignals;
-    QApplication::setApplicationName(QStringLiteral("Tramora"));
-    QApplication::setApplicationVersion(QStringLiteral(TRAMORA_VERSION));
+    prepareApplication();
     installGermanTranslations(app);
 
     const QString exeFolder = QCoreApplication::applicationDirPath();
@@ -30,9 +28,11 @@ int main(int argc, char* argv[])
     splash.repaint();
     QApplication::processEvents();
 
-    QGuiApplication::setApplicationDisplayName(Messages::applicationTitle());
-    TForm1 form({datafiles::programFolder(exeFolder), 2000});
+    const std::unique_ptr<TForm1> form = createMainWindow({datafiles::programFolder(exeFolder), 2000});
     splash.close();
-    form.show();
+    if (!form)
+        return QuitSignals::requested() ? 0 : 1;
+    form->show();
+    quitSignals.mainLoopStarts();
     return QApplication::exec();
 }

@@ -1,6 +1,7 @@
 #include "quitsignals.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDialog>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -9,6 +10,8 @@
 #include <unistd.h>
 
 namespace {
+
+bool s_requested = false;
 
 sigset_t quitSet()
 {
@@ -50,8 +53,26 @@ QuitSignals::QuitSignals(QObject* parent) : QObject(parent)
         signalfd_siginfo info;
         while (::read(m_fd, &info, sizeof info) == sizeof info) {
         }
-        QCoreApplication::quit();
+        stop();
     });
+}
+
+bool QuitSignals::requested()
+{
+    return s_requested;
+}
+
+void QuitSignals::stop()
+{
+    s_requested = true;
+    if (m_inMainLoop) {
+        QCoreApplication::quit();
+        return;
+    }
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<QDialog*>(window); dialog && dialog->isVisible())
+            dialog->reject();
+    }
 }
 
 QuitSignals::~QuitSignals()

@@ -32,6 +32,17 @@ public:
     explicit QuitSignals(QObject* parent = nullptr);
     ~QuitSignals() override;
 
+    // True once the desktop asked the program to stop.
+    static bool requested();
+
+    // Call right before the event loop runs. Until then a stop cannot end
+    // the loop: it closes the boxes of the start-up instead, and the
+    // start-up ends when it sees requested().
+    void mainLoopStarts() { m_inMainLoop = true; }
+
 private:
+    void stop();
+
     int m_fd = -1;
+    bool m_inMainLoop = false;
 };

@@ -5,15 +5,16 @@
 
 #include <memory>
 
-// Only one copy of the program runs at a time. The lock is a file in the
-// temporary folder named after the program file; a copy that crashed leaves
-// a lock that the next start recognises as stale.
+// Only one copy of the program runs at a time for each user. The lock is a
+// file named after the program file in the user's own runtime folder, so
+// other users of the machine neither block nor fake it; a copy that crashed
+// leaves a lock that the next start recognises as stale.
 class SingleInstance
 {
 public:
     explicit SingleInstance(const QString& programName);
 
-    // False when another running copy holds the lock.
+    // False when another running copy of this user holds the lock.
     bool acquire();
 
     static QString lockPath(const QString& programName);

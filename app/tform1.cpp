@@ -172,7 +172,9 @@ QToolButton* TForm1::addToolButton(const QString& name, const QString& hint, con
 void TForm1::FormCreate(const StartOptions& options)
 {
     pause(options.startPauseMs);
-    guarded(this, [&] {
+    if (QuitSignals::requested())
+        return; // the desktop asked the program to stop meanwhile
+    m_startedUp = guarded(this, [&] {
         datafiles::openStorage(m_session, options.programFolder);
         ShowUsers();
         ComboBox1Change();

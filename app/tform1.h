@@ -29,6 +29,9 @@ public:
     ~TForm1() override;
 
     Session& session() { return m_session; }
+    // True when every start-up step ran; after a failed one the error box
+    // has been shown.
+    bool startedUp() const { return m_startedUp; }
 
     // The current user: the ID text of the selected person, "-1" for the placeholder.
     QString currentUser() const;
@@ -77,6 +80,7 @@ private:
     QToolButton* addToolButton(const QString& name, const QString& hint, const QString& icon);
 
     Session m_session;
+    bool m_startedUp = false;
 };
 
 // The main window for the whole run; null before it is created.

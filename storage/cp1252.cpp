@@ -38,6 +38,15 @@ QByteArray encode(const QString& text)
     return out;
 }
 
+bool canHold(const QString& text)
+{
+    for (QChar ch : text) {
+        if (encodeChar(ch.unicode()) == '?' && ch != QLatin1Char('?'))
+            return false;
+    }
+    return true;
+}
+
 QString decode(const char* data, qsizetype size)
 {
     QString out;

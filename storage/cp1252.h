@@ -9,6 +9,8 @@ namespace cp1252 {
 
 // Characters without a place in the code page become '?'.
 QByteArray encode(const QString& text);
+// True when every character of the text has a place in the code page.
+bool canHold(const QString& text);
 QString decode(const QByteArray& bytes);
 QString decode(const char* data, qsizetype size);
 

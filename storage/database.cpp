@@ -7,9 +7,11 @@
 #include <firebird/Interface.h>
 
 #include <QDate>
+#include <QFile>
 #include <QTime>
 
 #include <cstring>
+#include <deque>
 #include <vector>
 
 using namespace Firebird;
@@ -22,12 +24,57 @@ IMaster* master()
     return m;
 }
 
-// Turns the engine's error vector into the text shown to the user.
+// A string argument of an error that names a file: the engine repeats the
+// name in the bytes it was given, the file system's encoding of names.
+bool isFileName(const QByteArray& argument)
+{
+    if (!argument.contains('/') && !argument.contains('\\'))
+        return false;
+    return QFile::encodeName(QFile::decodeName(argument)) == argument;
+}
+
+// Turns the engine's error vector into the text shown to the user. The
+// message is in code page 1252, the form of every text the database holds,
+// except the file names in it: each is put in as a marker while the engine
+// composes the message, and replaced by its own decoding afterwards.
 QString statusText(IStatus* status)
 {
+    std::vector<intptr_t> vector;
+    std::deque<QByteArray> strings; // the arguments in the vector point into these
+    QStringList names;
+    const intptr_t* p = status->getErrors();
+    while (p && *p != isc_arg_end) {
+        const intptr_t type = *p++;
+        QByteArray argument;
+        if (type == isc_arg_cstring) {
+            const auto length = static_cast<qsizetype>(*p++);
+            argument = QByteArray(reinterpret_cast<const char*>(*p++), length);
+        } else if (type == isc_arg_string || type == isc_arg_interpreted || type == isc_arg_sql_state) {
+            argument = QByteArray(reinterpret_cast<const char*>(*p++));
+        } else {
+            vector.push_back(type);
+            vector.push_back(*p++);
+            continue;
+        }
+        if (type != isc_arg_sql_state && isFileName(argument)) {
+            names.append(QFile::decodeName(argument));
+            argument = "\x01" + QByteArray::number(names.size() - 1) + "\x01";
+        }
+        strings.push_back(argument);
+        vector.push_back(type == isc_arg_cstring ? isc_arg_string : type);
+        vector.push_back(reinterpret_cast<intptr_t>(strings.back().constData()));
+    }
+    vector.push_back(isc_arg_end);
+
+    IStatus* composed = master()->getStatus();
+    composed->setErrors(vector.data());
     char buffer[2048];
-    master()->getUtilInterface()->formatStatus(buffer, sizeof buffer, status);
-    return cp1252::decode(QByteArray(buffer)).trimmed();
+    master()->getUtilInterface()->formatStatus(buffer, sizeof buffer, composed);
+    composed->dispose();
+    QString text = cp1252::decode(QByteArray(buffer)).trimmed();
+    for (qsizetype i = 0; i < names.size(); ++i)
+        text.replace(QLatin1Char('\x01') + QString::number(i) + QLatin1Char('\x01'), names[i]);
+    return text;
 }
 
 [[noreturn]] void rethrow(const FbException& e)
@@ -381,7 +428,7 @@ void Database::open(const QString& path, bool create)
     IProvider* provider = master()->getDispatcher();
     try {
         const auto dpb = parameterBlock(create);
-        const QByteArray file = path.toLocal8Bit();
+        const QByteArray file = QFile::encodeName(path);
         const auto length = static_cast<unsigned>(dpb.size());
         d->attachment = create ? provider->createDatabase(&st, file.constData(), length, dpb.data())
                                : provider->attachDatabase(&st, file.constData(), length, dpb.data());

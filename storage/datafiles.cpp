@@ -34,17 +34,51 @@ bool folderWritable(const QString& folder)
     return info.isDir() && info.isWritable();
 }
 
-QStringList readLines(const QString& path)
+// The lines of aliases.conf as stored, without their line ends.
+QList<QByteArray> readLines(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    QString text = cp1252::decode(file.readAll());
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    QStringList lines = text.split(QLatin1Char('\n'));
+    QList<QByteArray> lines = file.readAll().split('\n');
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
+    for (QByteArray& line : lines) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+    }
     return lines;
+}
+
+// aliases.conf is kept in code page 1252; an alias line whose path the code
+// page cannot hold is written in the file system's encoding of names, the
+// form in which the engine receives the path.
+QByteArray aliasFileBytes(const QString& text)
+{
+    return cp1252::canHold(text) ? cp1252::encode(text) : QFile::encodeName(text);
+}
+
+// The texts a stored line may stand for, the likelier first.
+QStringList readings(const QByteArray& line)
+{
+    const QString asCodePage = cp1252::decode(line);
+    const QString asFileName = QFile::decodeName(line);
+    if (asFileName == asCodePage || QFile::encodeName(asFileName) != line)
+        return {asCodePage};
+    if (!cp1252::canHold(asFileName))
+        return {asFileName, asCodePage};
+    return {asCodePage, asFileName};
+}
+
+// The file a line of aliases.conf names for the alias; empty for other lines.
+QString aliasTarget(const QString& line, const QString& alias)
+{
+    if (line.trimmed().startsWith(QLatin1Char('#')))
+        return {};
+    const qsizetype eq = line.indexOf(QLatin1Char('='));
+    if (eq < 0 || line.left(eq).trimmed().compare(alias, Qt::CaseInsensitive) != 0)
+        return {};
+    return line.mid(eq + 1).trimmed();
 }
 
 [[noreturn]] void cannotWrite(const QString& path)
@@ -55,29 +89,29 @@ QStringList readLines(const QString& path)
 
 struct Table
 {
-    const char* probe;
+    const char* name;
     const char* create;
 };
 
-const Table kSchuhe{"SELECT * FROM schuhe",
+const Table kSchuhe{"SCHUHE",
                     "CREATE TABLE schuhe (ID\t INTEGER NOT NULL PRIMARY KEY,modell CHAR(40) NOT NULL,"
                     "MaxLeistung SMALLINT, prevLeistung SMALLINT, UserID SMALLINT NOT NULL)"};
-const Table kMain{"SELECT * FROM main",
+const Table kMain{"MAIN",
                   "CREATE TABLE main (ID\t INTEGER NOT NULL PRIMARY KEY,Datum DATE NOT NULL,Uhrzeit TIME, "
                   "Wetter CHAR(40),Schuhe CHAR(40),Ruhepuls SMALLINT,Kategorie CHAR(40),Notizen CHAR(255),"
                   "Befinden CHAR(255),UserID SMALLINT NOT NULL,Gewicht DOUBLE PRECISION,"
                   "Dauer Char(4) DEFAULT '0:00' NOT NULL)"};
-const Table kUnits{"SELECT * FROM units",
+const Table kUnits{"UNITS",
                    "CREATE TABLE units (ID\t INTEGER NOT NULL PRIMARY KEY,MainID INTEGER NOT NULL, "
                    "SubID INTEGER NOT NULL, strecke DOUBLE PRECISION NOT NULL, Zeit TIME,Puls SMALLINT, "
                    "Bereich Char(40))"};
-const Table kBereiche{"SELECT * FROM bereiche",
+const Table kBereiche{"BEREICHE",
                       "CREATE TABLE bereiche (ID\t INTEGER NOT NULL PRIMARY KEY,TrBereich CHAR(30) NOT NULL,"
                       "minHF SMALLINT DEFAULT 0 NOT NULL ,maxHF SMALLINT DEFAULT 0 NOT NULL )"};
-const Table kStrecken{"SELECT * FROM strecken",
+const Table kStrecken{"STRECKEN",
                       "CREATE TABLE strecken (ID\t INTEGER NOT NULL PRIMARY KEY,laenge SMALLINT NOT NULL, "
                       "beschreibung CHAR(100))"};
-const Table kUsers{"SELECT * FROM Users",
+const Table kUsers{"USERS",
                    "CREATE TABLE Users (ID\tINTEGER NOT NULL PRIMARY KEY,Name CHAR(40) NOT NULL,"
                    "Vorname CHAR(40) NOT NULL,GebDatum DATE NOT NULL,Geschlecht SMALLINT NOT NULL,"
                    "Gewicht FLOAT,Ruhepuls SMALLINT,Maxpuls SMALLINT)"};
@@ -101,12 +135,12 @@ const DefaultZone kDefaultZones[] = {
 // True when the table was missing and has been created.
 bool ensureTable(Query& query, const Table& table)
 {
-    try {
-        query.openFirst(QString::fromUtf8(table.probe));
+    // The catalogue tells whether the table is there; a table that is there
+    // but cannot be read is no missing table.
+    query.open(QStringLiteral("SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = ")
+               + quoted(QString::fromUtf8(table.name)));
+    if (query.field(0).asInteger() > 0)
         return false;
-    } catch (const StorageError&) {
-        // a failed probe means the table is missing
-    }
     query.execSql(QString::fromUtf8(table.create));
     return true;
 }
@@ -140,11 +174,11 @@ void ensureIndexes(Query& query)
 
 void createGenerator(Query& query, const char* name)
 {
-    try {
-        query.execSql(QStringLiteral("CREATE GENERATOR ") + QString::fromUtf8(name));
-    } catch (const StorageError&) {
-        // it exists already
-    }
+    const QString generator = QString::fromUtf8(name);
+    query.open(QStringLiteral("SELECT COUNT(*) FROM RDB$GENERATORS WHERE RDB$GENERATOR_NAME = ")
+               + quoted(generator.toUpper()));
+    if (query.field(0).asInteger() == 0)
+        query.execSql(QStringLiteral("CREATE GENERATOR ") + generator);
 }
 
 } // namespace
@@ -192,9 +226,11 @@ QString ensureAlias(const QString& folder)
         if (!file.open(QIODevice::WriteOnly))
             cannotWrite(path);
     }
-    for (const QString& line : readLines(path)) {
-        if (line.compare(aliasLine, kFileNameCase) == 0)
-            return aliasLine;
+    for (const QByteArray& line : readLines(path)) {
+        for (const QString& text : readings(line)) {
+            if (text.compare(aliasLine, kFileNameCase) == 0)
+                return aliasLine;
+        }
     }
     QFile file(path);
     if (!file.open(QIODevice::Append))
@@ -206,8 +242,8 @@ QString ensureAlias(const QString& folder)
         if (reader.open(QIODevice::ReadOnly) && reader.seek(reader.size() - 1) && reader.read(1) != "\n")
             block += "\r\n";
     }
-    block += cp1252::encode(QStringLiteral("# Datenbankalias\r\n# Datei darf nicht verändert werden\r\n")
-                            + aliasLine + QStringLiteral("\r\n"));
+    block += cp1252::encode(QStringLiteral("# Datenbankalias\r\n# Datei darf nicht verändert werden\r\n"));
+    block += aliasFileBytes(aliasLine) + "\r\n";
     if (file.write(block) < 0)
         cannotWrite(path);
     return aliasLine;
@@ -217,16 +253,15 @@ QString resolveAlias(const QString& folder, const QString& alias)
 {
     const QString own = databasePath(folder);
     QString last;
-    for (const QString& line : readLines(aliasFilePath(folder))) {
-        if (line.trimmed().startsWith(QLatin1Char('#')))
-            continue;
-        const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq < 0 || line.left(eq).trimmed().compare(alias, Qt::CaseInsensitive) != 0)
-            continue;
-        const QString target = line.mid(eq + 1).trimmed();
-        if (target.compare(own, kFileNameCase) == 0)
-            return target;
-        last = target;
+    for (const QByteArray& bytes : readLines(aliasFilePath(folder))) {
+        const QStringList texts = readings(bytes);
+        for (const QString& text : texts) {
+            const QString target = aliasTarget(text, alias);
+            if (!target.isEmpty() && target.compare(own, kFileNameCase) == 0)
+                return target;
+        }
+        if (const QString target = aliasTarget(texts.first(), alias); !target.isEmpty())
+            last = target;
     }
     return last;
 }
@@ -246,7 +281,10 @@ void openStorage(Session& session, const QString& folder)
             session.ZDatabase1.connect(target);
             connected = true;
         } catch (const StorageError&) {
-            // the database is created below
+            // A database file that is there but cannot be opened is reported
+            // as it is; creating it anew would only fail on the existing file.
+            if (QFileInfo::exists(databasePath(folder)))
+                throw;
         }
     }
     if (!connected)

@@ -28,15 +28,18 @@ void ensureSettingsFile(const QString& settingsPath);
 QString ensureAlias(const QString& programFolder);
 
 // The file the alias names in aliases.conf: the line of this program folder
-// when there is one, else the last definition; empty when none.
+// when there is one, else the last definition; empty when none. Lines are
+// read in code page 1252, or as file names where the code page cannot hold
+// the path.
 QString resolveAlias(const QString& programFolder, const QString& alias);
 
 // All opening steps: files, folder, alias, connect or create, CheckDataBases.
 // Throws StorageError at the first step that fails.
 void openStorage(Session& session, const QString& programFolder);
 
-// Makes sure every table, generator and index exists; a new zone table receives
-// the eleven default training zones. Runs on the given query.
+// Makes sure every table, generator and index exists, as the catalogue shows them,
+// creating the missing ones; a new zone table receives the eleven default
+// training zones. Runs on the given query; any failure is thrown.
 void CheckDataBases(Query& query);
 
 } // namespace datafiles

@@ -2,6 +2,7 @@
 #include "diaryqueries.h"
 #include "errorboundary.h"
 #include "sqltext.h"
+#include "startup.h"
 #include "testsupport.h"
 #include "tform1.h"
 #include "tform7.h"
@@ -19,6 +20,14 @@
 #include <QWindow>
 
 #include <memory>
+
+// What the desktop's window of a widget is titled: the platform windows of
+// X11 and Wayland compose it with this (private, exported) function.
+class QPlatformWindow
+{
+public:
+    static QString formatWindowTitle(const QString& title, const QString& separator);
+};
 
 // Receives what the program hands to the desktop to open.
 class UrlCatcher : public QObject
@@ -44,6 +53,8 @@ private Q_SLOTS:
     void evaluationsNeedEntries();
     void startupErrorIsShownAndWindowOpens();
     void rejectedStatementShowsErrorBox();
+    void failedStartUpEndsTheProgram();
+    void titlesReadAsGiven();
     void workingWindowsArePlacedOverTheMainWindow();
     void infoDialogShowsVersion();
     void manualOpensWhenPresent();
@@ -215,6 +226,29 @@ void TestMainWindow::rejectedStatementShowsErrorBox()
     QVERIFY2(Messages::shown()[0].text.contains("truncation"), qPrintable(Messages::shown()[0].text));
     QVERIFY(Messages::shown()[0].text.endsWith('.'));
     QCOMPARE(scalar(Form1->session(), "SELECT COUNT(*) FROM main"), QString("0"));
+}
+
+void TestMainWindow::failedStartUpEndsTheProgram()
+{
+    std::unique_ptr<TForm1> usable = createMainWindow({m_dir->path(), 0});
+    QVERIFY(usable);
+    QVERIFY(usable->startedUp());
+    usable.reset();
+
+    TestFolder broken;
+    QVERIFY(QDir().mkdir(broken.file("aliases.conf")));
+    Messages::setNextAnswer(QMessageBox::Ok);
+    QVERIFY(!createMainWindow({broken.path(), 0}));
+    QCOMPARE(Messages::shown().size(), 1);
+    QCOMPARE(Messages::shown()[0].icon, QMessageBox::Critical);
+    QVERIFY(!Form1);
+}
+
+void TestMainWindow::titlesReadAsGiven()
+{
+    prepareApplication();
+    for (const QString& title : {QString("Benutzerverwaltung"), QString("Frage"), Messages::applicationTitle()})
+        QCOMPARE(QPlatformWindow::formatWindowTitle(title, QString::fromUtf8(" \u2014 ")), title);
 }
 
 void TestMainWindow::workingWindowsArePlacedOverTheMainWindow()

@@ -1,11 +1,15 @@
 #include "singleinstance.h"
 #include "testsupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSysInfo>
 #include <QTest>
+
+#include <unistd.h>
 
 class TestSingleInstance : public QObject
 {
@@ -15,6 +19,8 @@ private Q_SLOTS:
     void secondHolderIsRefused();
     void lockOfEndedProcessIsStale();
     void secondProgramEndsSilently();
+    void lockIsTheUsersOwn();
+    void stopEndsTheStartUpErrorBox();
 };
 
 void TestSingleInstance::secondHolderIsRefused()
@@ -62,6 +68,49 @@ void TestSingleInstance::secondProgramEndsSilently()
     QCOMPARE(second.exitCode(), 0);
     QCOMPARE(second.readAllStandardOutput(), QByteArray());
     QCOMPARE(second.readAllStandardError(), QByteArray());
+}
+
+void TestSingleInstance::lockIsTheUsersOwn()
+{
+    const QString name = "tramora-shared-" + QString::number(QCoreApplication::applicationPid());
+    // a live lock of that name in the shared temporary folder, as another
+    // user's copy or anyone else could leave it
+    QFile foreign(QDir::temp().filePath(name + ".lock"));
+    QVERIFY(foreign.open(QIODevice::WriteOnly));
+    foreign.write(QByteArray::number(QCoreApplication::applicationPid()) + "\n"
+                  + QCoreApplication::applicationName().toUtf8() + "\n"
+                  + QSysInfo::machineHostName().toUtf8() + "\n");
+    foreign.close();
+    const auto removeForeign = qScopeGuard([&] { foreign.remove(); });
+    {
+        SingleInstance mine(name);
+        QVERIFY(mine.acquire());
+    }
+    const QFileInfo folder(QFileInfo(SingleInstance::lockPath(name)).absolutePath());
+    QVERIFY(folder.isDir());
+    QCOMPARE(folder.ownerId(), uint(getuid()));
+    QVERIFY(!(folder.permissions() & (QFile::WriteGroup | QFile::WriteOther)));
+}
+
+void TestSingleInstance::stopEndsTheStartUpErrorBox()
+{
+    // A copy of the program in a folder of its own, whose start-up writes
+    // config.ini and then fails on aliases.conf with its error box.
+    TestFolder dir;
+    const QString program = dir.file("tramora-stop-" + QString::number(QCoreApplication::applicationPid()));
+    QVERIFY(QFile::copy(QStringLiteral(TRAMORA_EXECUTABLE), program));
+    QVERIFY(QDir().mkdir(dir.file("aliases.conf")));
+    QProcess copy;
+    copy.start(program, {});
+    QVERIFY(copy.waitForStarted());
+    // no event is handled between writing config.ini and the box, so the
+    // stop is taken while the box is open
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(dir.file("config.ini")), 60000);
+    copy.terminate();
+    QVERIFY(copy.waitForFinished(60000));
+    QCOMPARE(copy.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(copy.exitCode(), 0);
+    QVERIFY(!QFileInfo::exists(SingleInstance::lockPath(QFileInfo(program).completeBaseName())));
 }
 
 QTEST_GUILESS_MAIN(TestSingleInstance)

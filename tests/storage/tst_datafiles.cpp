@@ -67,6 +67,9 @@ private Q_SLOTS:
     void movedFolderAppendsSecondAlias();
     void umlautsAreStoredAsCodePage1252();
     void unwritableAliasFileStopsOpening();
+    void foldersOfAnyNameOpenAgain();
+    void unreadableTableIsNotCreatedAnew();
+    void engineErrorsShowFileNamesAsGiven();
     void unwritableProgramFolderFallsBackToUserData();
 };
 
@@ -239,6 +242,69 @@ void TestDataFiles::unwritableAliasFileStopsOpening()
     QVERIFY(!s.ZDatabase1.isConnected());
     QVERIFY(!QFileInfo::exists(dir.file("Database/data.fdb")));
     QCOMPARE(readBytes(dir.file("config.ini")), kDefaultConfig);
+}
+
+void TestDataFiles::foldersOfAnyNameOpenAgain()
+{
+    TestFolder root;
+    // "Jürgen" fits code page 1252 and is stored in it; "Łódź" does not and
+    // is stored as the file name the engine receives
+    const QList<QPair<QString, QByteArray>> folders = {
+        {QString::fromUtf8("J\u00fcrgen"), QByteArray("J\xFCrgen")},
+        {QString::fromUtf8("\u0141\u00f3d\u017a"), QString::fromUtf8("\u0141\u00f3d\u017a").toUtf8()}};
+    for (const auto& [name, stored] : folders) {
+        const QString folder = root.path() + name + "/";
+        QVERIFY(QDir().mkpath(folder));
+        {
+            Session s;
+            open(s, folder);
+            s.ZQuery1.execSql("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) "
+                              "VALUES (gen_id(Gen_Users,1), 'Muster', 'Max', '01.02.1980', '0')");
+        }
+        const QByteArray block = readBytes(folder + "aliases.conf");
+        QVERIFY2(block.endsWith("/" + stored + "/Database/data.fdb\r\n"), block.constData());
+        Session s;
+        open(s, folder);
+        QCOMPARE(readBytes(folder + "aliases.conf"), block);
+        QCOMPARE(scalar(s, "SELECT Vorname FROM users"), QString("Max"));
+    }
+}
+
+void TestDataFiles::unreadableTableIsNotCreatedAnew()
+{
+    TestFolder dir;
+    {
+        Session s;
+        open(s, dir.path());
+        s.ZQuery1.execSql("INSERT INTO schuhe (ID, modell, UserID) VALUES (gen_id(Gen_Schuhe,1), 'Racer', '1')");
+        s.ZQuery1.execSql("ALTER TABLE schuhe ADD broken COMPUTED BY (1 / 0)");
+        QVERIFY_THROWS_EXCEPTION(StorageError, s.ZQuery1.open("SELECT * FROM schuhe"));
+    }
+    Session s;
+    open(s, dir.path());
+    QCOMPARE(scalar(s, "SELECT modell FROM schuhe"), QString("Racer"));
+    QCOMPARE(scalar(s, "SELECT GEN_ID(Gen_Schuhe, 0) FROM RDB$DATABASE"), QString("1"));
+}
+
+void TestDataFiles::engineErrorsShowFileNamesAsGiven()
+{
+    TestFolder root;
+    const QString folder = root.path() + QString::fromUtf8("j\u00fcrgen \u0141\u00f3d\u017a/");
+    QVERIFY(QDir().mkpath(folder + "Database"));
+    QFile broken(folder + "Database/data.fdb");
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    broken.write(QByteArray(8192, 'x'));
+    broken.close();
+    Session s;
+    try {
+        open(s, folder);
+        QFAIL("a file that is no database was opened");
+    } catch (const StorageError& e) {
+        // the error of the file that is there, not of creating it anew
+        QVERIFY2(e.message().contains(folder + "Database/data.fdb"), qPrintable(e.message()));
+        QVERIFY2(!e.message().contains("exists"), qPrintable(e.message()));
+    }
+    QCOMPARE(readBytes(folder + "Database/data.fdb"), QByteArray(8192, 'x'));
 }
 
 void TestDataFiles::unwritableProgramFolderFallsBackToUserData()
