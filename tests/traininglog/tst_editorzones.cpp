@@ -121,13 +121,17 @@ void TestEditorZones::warningOnlyForZonesOutsideTheAdvice()
     QCOMPARE(hfDialogSetting(f), QString("0"));
     QVERIFY(w->hasUnsavedChanges());
 
-    // A typed name is no choice until it is taken from the list.
+    // A name typed in full is chosen as much as one picked; a part of one,
+    // or the advised zone typed, is not checked against the advice.
     auto* zones = w->findChild<QComboBox*>("ComboBox4");
+    zones->setCurrentIndex(0);
     Messages::setNextAnswer(QMessageBox::Ok);
     zones->setEditText("Wettk");
-    zones->setEditText("Fahrtspiel");
+    zones->setEditText("intensiver DL");
     QCOMPARE(Messages::shown().size(), 1);
-    Messages::clearQueuedAnswers();
+    zones->setEditText("Wettkampf");
+    QCOMPARE(Messages::shown().size(), 2);
+    QCOMPARE(Messages::shown().last().text, kWarning);
 }
 
 void TestEditorZones::showingAndTakingTheZones()
@@ -149,8 +153,8 @@ void TestEditorZones::showingAndTakingTheZones()
     QVERIFY(!panel->mask().contains(QPoint(0, 0)));
     QVERIFY(panel->mask().contains(QPoint(panel->width() / 2, panel->height() / 2)));
 
-    // Taking the advised zone asks nothing more.
-    grid->setCurrentGridRow(0);
+    // Taking the advised zone, the line shown as selected, asks nothing more.
+    QCOMPARE(grid->currentGridRow(), 0);
     w->findChild<QToolButton*>("SpeedButton8")->click();
     QCOMPARE(zones->currentText(), QString("intensiver DL"));
     QVERIFY(!panel->isVisible());
@@ -164,6 +168,7 @@ void TestEditorZones::showingAndTakingTheZones()
     w->StringAlignGrid3DblClick();
     QCOMPARE(zones->currentText(), QString("intensiver DL"));
     QVERIFY(!panel->isVisible());
+    QCOMPARE(Messages::beepCount(), 1); // nothing taken, and said so
     w->findChild<QToolButton*>("SpeedButton6")->click();
     w->findChild<QToolButton*>("SpeedButton7")->click();
     QVERIFY(!panel->isVisible());
