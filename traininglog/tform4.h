@@ -218,6 +218,9 @@ private:
     QString unitTimeText() const;
     // The sum of the units under the grid.
     void showUnitTotal();
+    // Clears the unit editors without running their input handlers, and
+    // locks or opens them; no unit is open for change afterwards.
+    void resetUnitEditors(bool locked);
     // A unit distance as loaded from the database: shown as the distance
     // text, the stored value kept with the cell.
     void setStoredDistance(int row, double km);

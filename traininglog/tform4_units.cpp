@@ -31,25 +31,31 @@ std::vector<QSignalBlocker> quiet(std::initializer_list<QObject*> fields)
 
 } // namespace
 
-void TForm4::DisableControls()
+void TForm4::resetUnitEditors(bool locked)
 {
-    // Nothing is being changed any more: a later "Eintragen" needs a unit
-    // opened anew.
     m_unitChanging = -1;
     const auto blockers = quiet({EnhancedEdit3, maskeditL2, EnhancedEdit4, EnhancedEdit5, ComboBox4});
     for (NumericEdit* edit : {EnhancedEdit3, EnhancedEdit4, EnhancedEdit5}) {
         edit->clear();
-        FieldColours::setLocked(edit, true);
+        FieldColours::setLocked(edit, locked);
     }
     maskeditL2->clear();
-    FieldColours::setLocked(maskeditL2, true);
+    FieldColours::setLocked(maskeditL2, locked);
     ComboBox4->setCurrentIndex(0);
     ComboBox4->lineEdit()->setCursorPosition(0);
-    FieldColours::setLocked(ComboBox4, true);
+    FieldColours::setLocked(ComboBox4, locked);
+    // No repetitions, no series.
     BitCheckBox1->setChecked(false);
-    BitCheckBox1->setEnabled(false);
-    Label15->setEnabled(false);
-    Button1->setEnabled(false);
+    BitCheckBox1->setEnabled(!locked);
+    Label15->setEnabled(!locked);
+    Button1->setEnabled(!locked);
+}
+
+void TForm4::DisableControls()
+{
+    // Nothing is being changed any more: a later "Eintragen" needs a unit
+    // opened anew.
+    resetUnitEditors(true);
     Label19->clear();
     Label20->clear();
 }
@@ -137,22 +143,7 @@ void TForm4::showUnitTotal()
 
 void TForm4::SpeedButton5Click()
 {
-    m_unitChanging = -1;
-    {
-        const auto blockers = quiet({EnhancedEdit3, maskeditL2, EnhancedEdit4, EnhancedEdit5, ComboBox4});
-        for (NumericEdit* edit : {EnhancedEdit3, EnhancedEdit4, EnhancedEdit5}) {
-            edit->clear();
-            FieldColours::setLocked(edit, false);
-        }
-        maskeditL2->clear();
-        FieldColours::setLocked(maskeditL2, false);
-        ComboBox4->setCurrentIndex(0);
-        ComboBox4->lineEdit()->setCursorPosition(0);
-        FieldColours::setLocked(ComboBox4, false);
-    }
-    BitCheckBox1->setEnabled(true);
-    Label15->setEnabled(true);
-    Button1->setEnabled(true);
+    resetUnitEditors(false);
     maskeditL2Exit();
     EnhancedEdit4Exit();
     EnhancedEdit3->setFocus();
@@ -178,13 +169,14 @@ void TForm4::SpeedButton4Click()
         maskeditL2->setText(StringAlignGrid1->cells(2, row));
         EnhancedEdit4->setText(StringAlignGrid1->cells(3, row));
         const QString zone = StringAlignGrid1->cells(4, row);
-        const int zoneIndex = ComboBox4->findText(zone, Qt::MatchExactly | Qt::MatchCaseSensitive);
-        if (zoneIndex >= 0)
-            ComboBox4->setCurrentIndex(zoneIndex);
+        const int item = ComboBox4->findText(zone, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (item >= 0)
+            ComboBox4->setCurrentIndex(item);
         else
             ComboBox4->setEditText(zone);
         ComboBox4->lineEdit()->setCursorPosition(0);
         EnhancedEdit5->clear();
+        BitCheckBox1->setChecked(false);
     }
 
     for (QWidget* field : std::initializer_list<QWidget*>{EnhancedEdit3, maskeditL2, EnhancedEdit4, ComboBox4})
