@@ -1,10 +1,13 @@
 #include "editorfixture.h"
+#include "editorinput.h"
 
 #include "numericedit.h"
 #include "stringgrid.h"
 
 #include <QFrame>
 #include <QLabel>
+
+using editorinput::answering;
 
 class TestEditorZones : public QObject
 {
@@ -121,16 +124,25 @@ void TestEditorZones::warningOnlyForZonesOutsideTheAdvice()
     QCOMPARE(hfDialogSetting(f), QString("0"));
     QVERIFY(w->hasUnsavedChanges());
 
-    // A name typed in full is chosen as much as one picked; a part of one,
-    // or the advised zone typed, is not checked against the advice.
+    // Typed: a name typed in full is chosen as much as one picked; the field
+    // proposes names below it, not in it, so that a part of a name or the
+    // advised zone typed brings nothing.
+    answering({QMessageBox::No}, [w] { w->findChild<QToolButton*>("ToolButton1")->click(); });
+    w->findChild<QToolButton*>("SpeedButton5")->click();
+    enterPulse(w, "150");
+    QVERIFY(showActive(*w));
     auto* zones = w->findChild<QComboBox*>("ComboBox4");
-    zones->setCurrentIndex(0);
-    Messages::setNextAnswer(QMessageBox::Ok);
-    zones->setEditText("Wettk");
-    zones->setEditText("intensiver DL");
+    const auto typeZone = [zones](const QString& name) {
+        zones->setFocus();
+        zones->lineEdit()->selectAll();
+        answering({}, [&] { QTest::keyClicks(zones, name); });
+    };
+    Messages::clearShown();
+    typeZone("Wettk");
+    typeZone("intensiver DL");
+    QVERIFY(Messages::shown().isEmpty());
+    typeZone("Wettkampf");
     QCOMPARE(Messages::shown().size(), 1);
-    zones->setEditText("Wettkampf");
-    QCOMPARE(Messages::shown().size(), 2);
     QCOMPARE(Messages::shown().last().text, kWarning);
 }
 
