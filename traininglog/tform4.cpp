@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCompleter>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
@@ -269,6 +270,10 @@ void TForm4::buildUnits(QWidget* area)
     ComboBox4->setEditable(true);
     ComboBox4->setInsertPolicy(QComboBox::NoInsert);
     ComboBox4->lineEdit()->setMaxLength(40);
+    // Names are proposed below the field, not written into it: a zone name
+    // in the field is one the user typed or picked, and is checked against
+    // the advice as such.
+    ComboBox4->completer()->setCompletionMode(QCompleter::PopupCompletion);
     ComboBox4->setGeometry(96, 106, 250, 22);
     SpeedButton6 = speedButton(g, "SpeedButton6", QStringLiteral("empfohlene Auswahlmöglichkeiten gemäß Herzfrequenz"),
                                QStyle::SP_MessageBoxQuestion, 350, 106);

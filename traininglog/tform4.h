@@ -226,6 +226,20 @@ private:
     QString unitTimeText() const;
     // The sum of the units under the grid.
     void showUnitTotal();
+    // Clears the unit editors without running their input handlers, and
+    // locks or opens them; no unit is open for change afterwards.
+    void resetUnitEditors(bool locked);
+    // A unit distance as loaded from the database: shown as the distance
+    // text, the stored value kept with the cell.
+    void setStoredDistance(int row, double km);
+    // The stored value of a unit row whose distance still reads as loaded;
+    // false for a distance typed or changed since.
+    bool storedDistance(int row, double* km) const;
+    // The index of the zone list's item that its text names (item 0 for the
+    // placeholder), -1 for a typed text that is no item.
+    int zoneIndex() const;
+    // Shows the zone panel at a place, one line of its grid selected.
+    void showZonePanel(const QPoint& place);
 
     QList<QLabel*> m_panels;
     int m_userId = -1;

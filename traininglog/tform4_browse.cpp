@@ -107,8 +107,7 @@ void TForm4::Blaettern()
         int row = 1;
         for (q.first(); !q.eof(); q.next(), ++row) {
             StringAlignGrid1->setCells(0, row, q.field(QStringLiteral("SubID")).asString() + QStringLiteral(". "));
-            StringAlignGrid1->setCells(1, row, entryDistanceText(q.field(QStringLiteral("strecke")).asFloat())
-                                                   + QStringLiteral(" km "));
+            setStoredDistance(row, q.field(QStringLiteral("strecke")).asFloat());
             const QString time = q.field(QStringLiteral("Zeit")).asString();
             StringAlignGrid1->setCells(2, row, time == QLatin1String("00:00:00") ? QString() : time);
             const QString pulse = q.field(QStringLiteral("Puls")).asString();

@@ -90,14 +90,20 @@ void TForm4::setMainControlsLocked(bool locked)
 
 float TForm4::SumStrecke() const
 {
+    // Single precision, each distance added as read: the same arithmetic as
+    // the database sums of the list view and the totals.
     float sum = 0.0f;
     for (int row = 1; row < StringAlignGrid1->gridRowCount(); ++row) {
-        const QString cell = StringAlignGrid1->cells(1, row);
-        const qsizetype km = cell.indexOf(QLatin1String(" km"));
-        bool ok = false;
-        const double value = parseDecimal(km < 0 ? cell : cell.left(km), &ok);
-        if (ok)
-            sum += float(value);
+        double value = 0.0;
+        if (!storedDistance(row, &value)) {
+            const QString cell = StringAlignGrid1->cells(1, row);
+            const qsizetype km = cell.indexOf(QLatin1String(" km"));
+            bool ok = false;
+            value = parseDecimal(km < 0 ? cell : cell.left(km), &ok);
+            if (!ok)
+                value = 0.0;
+        }
+        sum = float(sum + value);
     }
     return sum;
 }
@@ -184,27 +190,22 @@ void TForm4::ToolButton1Click()
     Label16->setText(QStringLiteral("-1"));
     setPanel(3, QStringLiteral("  Neuer Eintrag"));
     maskeditL1->clear();
-    maskeditL2->clear();
     maskeditL3->clear();
     // The person's usual values, unless the entry shown before left its own.
     if (EnhancedEdit1->text().isEmpty())
         EnhancedEdit1->setText(QString::number(m_defaultRestPulse));
     if (EnhancedEdit2->text().isEmpty())
         EnhancedEdit2->setText(m_defaultWeight);
-    EnhancedEdit3->clear();
-    EnhancedEdit4->clear();
-    EnhancedEdit5->clear();
+    // The unit editors are cleared and locked: no unit is open for change in
+    // an entry that has none yet.
+    DisableControls();
     ComboBox1->setEditText(QString());
     ComboBox2->setEditText(QString());
     ComboBox3->setCurrentIndex(0);
-    ComboBox4->setCurrentIndex(0);
-    BitCheckBox1->setChecked(false);
     Memo1->clear();
     Memo2->clear();
     StringGridLeeren();
     Label18->clear();
-    Label19->clear();
-    Label20->clear();
     Label24->clear();
     ToolButton2->setEnabled(false);
     ToolButton13->setEnabled(false);
@@ -278,10 +279,16 @@ void TForm4::insertUnits(const QString& entryId)
         const QString subId = StringAlignGrid1->cells(0, row).section(QLatin1Char('.'), 0, 0).trimmed();
         const QString time = StringAlignGrid1->cells(2, row);
         const QString pulse = StringAlignGrid1->cells(3, row);
+        // A loaded distance that nobody changed goes back as it was stored,
+        // not as its rounded text.
+        double stored = 0.0;
+        const QString distance = storedDistance(row, &stored)
+                                     ? QString::number(stored, 'f', QLocale::FloatingPointShortest)
+                                     : unitDistance(distanceCell);
         q.execSql(QStringLiteral("INSERT INTO units (ID, MainID, SubID, Strecke, Zeit, Puls, Bereich) VALUES "
                                  "(gen_id(Gen_Units,1), ")
                   + quoted(entryId) + QLatin1Char(',') + quoted(subId) + QLatin1Char(',')
-                  + quoted(unitDistance(distanceCell)) + QLatin1Char(',')
+                  + quoted(distance) + QLatin1Char(',')
                   + quoted(time.isEmpty() ? QStringLiteral("0:00:00") : time) + QLatin1Char(',')
                   + quoted(pulse.isEmpty() ? QStringLiteral("-1") : pulse) + QLatin1Char(',')
                   + quoted(StringAlignGrid1->cells(4, row)) + QLatin1Char(')'));

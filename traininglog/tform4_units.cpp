@@ -8,24 +8,54 @@
 #include "stringgrid.h"
 
 #include <QCheckBox>
+#include <QSignalBlocker>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QToolButton>
 
-void TForm4::DisableControls()
+#include <vector>
+
+namespace {
+
+// Fields the program fills itself: their change handlers are for the user's
+// typing, so they stay quiet while these blockers live.
+std::vector<QSignalBlocker> quiet(std::initializer_list<QObject*> fields)
 {
-    for (QLineEdit* edit : std::initializer_list<QLineEdit*>{EnhancedEdit3, maskeditL2, EnhancedEdit4, EnhancedEdit5}) {
+    std::vector<QSignalBlocker> blockers;
+    blockers.reserve(fields.size());
+    for (QObject* field : fields)
+        blockers.emplace_back(field);
+    return blockers;
+}
+
+} // namespace
+
+void TForm4::resetUnitEditors(bool locked)
+{
+    m_unitChanging = -1;
+    const auto blockers = quiet({EnhancedEdit3, maskeditL2, EnhancedEdit4, EnhancedEdit5, ComboBox4});
+    for (NumericEdit* edit : {EnhancedEdit3, EnhancedEdit4, EnhancedEdit5}) {
         edit->clear();
-        FieldColours::setLocked(edit, true);
+        FieldColours::setLocked(edit, locked);
     }
     maskeditL2->clear();
+    FieldColours::setLocked(maskeditL2, locked);
     ComboBox4->setCurrentIndex(0);
-    FieldColours::setLocked(ComboBox4, true);
+    ComboBox4->lineEdit()->setCursorPosition(0);
+    FieldColours::setLocked(ComboBox4, locked);
+    // No repetitions, no series.
     BitCheckBox1->setChecked(false);
-    BitCheckBox1->setEnabled(false);
-    Label15->setEnabled(false);
-    Button1->setEnabled(false);
+    BitCheckBox1->setEnabled(!locked);
+    Label15->setEnabled(!locked);
+    Button1->setEnabled(!locked);
+}
+
+void TForm4::DisableControls()
+{
+    // Nothing is being changed any more: a later "Eintragen" needs a unit
+    // opened anew.
+    resetUnitEditors(true);
     Label19->clear();
     Label20->clear();
 }
@@ -38,29 +68,68 @@ void TForm4::StringGridLeeren()
 
 namespace {
 
-// The zone list's choice as the unit takes it: the item the text names, or
-// -1 for a typed zone that is no item.
-int zoneChoice(const QComboBox* zones)
+// The role under which a loaded unit keeps its distance as stored.
+constexpr int kStoredDistance = Qt::UserRole;
+
+QString loadedDistanceText(double km)
 {
-    const QString text = zones->currentText();
-    if (zones->currentIndex() >= 0 && zones->itemText(zones->currentIndex()) == text)
-        return zones->currentIndex();
-    for (int i = 0; i < zones->count(); ++i)
-        if (zones->itemText(i) == text)
-            return i;
-    return -1;
+    return entryDistanceText(km) + QStringLiteral(" km ");
 }
 
+// Swaps two rows whole, so that what a cell keeps besides its text moves too.
 void swapRows(StringGrid* grid, int a, int b)
 {
+    const int ta = a - grid->firstDataRow();
+    const int tb = b - grid->firstDataRow();
     for (int column = 0; column < grid->columnCount(); ++column) {
-        const QString cell = grid->cells(column, a);
-        grid->setCells(column, a, grid->cells(column, b));
-        grid->setCells(column, b, cell);
+        // A unit row has all its cells; a missing one is an empty cell.
+        grid->setCells(column, a, grid->cells(column, a));
+        grid->setCells(column, b, grid->cells(column, b));
+        QTableWidgetItem* cellA = grid->takeItem(ta, column);
+        QTableWidgetItem* cellB = grid->takeItem(tb, column);
+        grid->setItem(ta, column, cellB);
+        grid->setItem(tb, column, cellA);
     }
 }
 
+// The unit open for change is the unit, wherever it moves.
+void followMovedUnit(int& changing, int a, int b)
+{
+    if (changing == a)
+        changing = b;
+    else if (changing == b)
+        changing = a;
+}
+
 } // namespace
+
+int TForm4::zoneIndex() const
+{
+    const QString text = ComboBox4->currentText();
+    const int current = ComboBox4->currentIndex();
+    if (current >= 0 && ComboBox4->itemText(current) == text)
+        return current;
+    return ComboBox4->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+}
+
+void TForm4::setStoredDistance(int row, double km)
+{
+    StringAlignGrid1->setCells(1, row, loadedDistanceText(km));
+    if (QTableWidgetItem* cell = StringAlignGrid1->item(row - StringAlignGrid1->firstDataRow(), 1))
+        cell->setData(kStoredDistance, km);
+}
+
+bool TForm4::storedDistance(int row, double* km) const
+{
+    const QTableWidgetItem* cell = StringAlignGrid1->item(row - StringAlignGrid1->firstDataRow(), 1);
+    if (!cell)
+        return false;
+    const QVariant stored = cell->data(kStoredDistance);
+    if (!stored.isValid() || cell->text() != loadedDistanceText(stored.toDouble()))
+        return false;
+    *km = stored.toDouble();
+    return true;
+}
 
 QString TForm4::unitTimeText() const
 {
@@ -74,16 +143,7 @@ void TForm4::showUnitTotal()
 
 void TForm4::SpeedButton5Click()
 {
-    m_unitChanging = -1;
-    for (QLineEdit* edit : std::initializer_list<QLineEdit*>{EnhancedEdit3, maskeditL2, EnhancedEdit4, EnhancedEdit5}) {
-        edit->clear();
-        FieldColours::setLocked(edit, false);
-    }
-    ComboBox4->setCurrentIndex(0);
-    FieldColours::setLocked(ComboBox4, false);
-    BitCheckBox1->setEnabled(true);
-    Label15->setEnabled(true);
-    Button1->setEnabled(true);
+    resetUnitEditors(false);
     maskeditL2Exit();
     EnhancedEdit4Exit();
     EnhancedEdit3->setFocus();
@@ -100,22 +160,28 @@ void TForm4::SpeedButton4Click()
     if (m_unitChanging <= 0)
         return;
 
-    const QString distance = StringAlignGrid1->cells(1, row);
-    const qsizetype km = distance.indexOf(QLatin1String(" km"));
-    EnhancedEdit3->setText(km < 0 ? distance : distance.left(km));
-    maskeditL2->setText(StringAlignGrid1->cells(2, row));
-    EnhancedEdit4->setText(StringAlignGrid1->cells(3, row));
-    const QString zone = StringAlignGrid1->cells(4, row);
-    const int zoneIndex = ComboBox4->findText(zone, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (zoneIndex >= 0)
-        ComboBox4->setCurrentIndex(zoneIndex);
-    else
-        ComboBox4->setEditText(zone);
+    {
+        // Loading is no input: no zone warning, no unsaved change.
+        const auto blockers = quiet({EnhancedEdit3, maskeditL2, EnhancedEdit4, EnhancedEdit5, ComboBox4});
+        const QString distance = StringAlignGrid1->cells(1, row);
+        const qsizetype km = distance.indexOf(QLatin1String(" km"));
+        EnhancedEdit3->setText(km < 0 ? distance : distance.left(km));
+        maskeditL2->setText(StringAlignGrid1->cells(2, row));
+        EnhancedEdit4->setText(StringAlignGrid1->cells(3, row));
+        const QString zone = StringAlignGrid1->cells(4, row);
+        const int item = ComboBox4->findText(zone, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (item >= 0)
+            ComboBox4->setCurrentIndex(item);
+        else
+            ComboBox4->setEditText(zone);
+        ComboBox4->lineEdit()->setCursorPosition(0);
+        EnhancedEdit5->clear();
+        BitCheckBox1->setChecked(false);
+    }
 
     for (QWidget* field : std::initializer_list<QWidget*>{EnhancedEdit3, maskeditL2, EnhancedEdit4, ComboBox4})
         FieldColours::setLocked(field, false);
     BitCheckBox1->setEnabled(false);
-    EnhancedEdit5->clear();
     FieldColours::setLocked(EnhancedEdit5, true);
     Label15->setEnabled(false);
     Button1->setEnabled(true);
@@ -132,7 +198,7 @@ void TForm4::Button1Click()
 {
     StringGrid* grid = StringAlignGrid1;
     const QString distance = EnhancedEdit3->text() + QStringLiteral(" km ");
-    const int zoneIndex = zoneChoice(ComboBox4);
+    const int zone = zoneIndex();
     if (m_unitChanging == -1) {
         int count = 1;
         if (BitCheckBox1->isChecked()) {
@@ -149,7 +215,7 @@ void TForm4::Button1Click()
             grid->setCells(1, row, distance);
             grid->setCells(2, row, unitTimeText());
             grid->setCells(3, row, EnhancedEdit4->text());
-            grid->setCells(4, row, zoneIndex != 0 ? ComboBox4->currentText() : QString());
+            grid->setCells(4, row, zone != 0 ? ComboBox4->currentText() : QString());
             grid->addRow();
             grid->setCurrentGridRow(row);
         }
@@ -158,7 +224,7 @@ void TForm4::Button1Click()
         grid->setCells(1, row, distance);
         grid->setCells(2, row, unitTimeText());
         grid->setCells(3, row, EnhancedEdit4->text());
-        if (zoneIndex != 0)
+        if (zone != 0)
             grid->setCells(4, row, ComboBox4->currentText());
         grid->setCurrentGridRow(row);
     }
@@ -187,6 +253,7 @@ void TForm4::SpeedButton1Click()
     const int row = StringAlignGrid1->currentGridRow();
     if (row > 1 && !StringAlignGrid1->cells(0, row).isEmpty()) {
         swapRows(StringAlignGrid1, row, row - 1);
+        followMovedUnit(m_unitChanging, row, row - 1);
         StringAlignGrid1->setCurrentGridRow(row - 1);
     }
     SetSubID();
@@ -198,6 +265,7 @@ void TForm4::SpeedButton2Click()
     const int row = StringAlignGrid1->currentGridRow();
     if (row >= 1 && row != StringAlignGrid1->gridRowCount() - 2 && !StringAlignGrid1->cells(0, row).isEmpty()) {
         swapRows(StringAlignGrid1, row, row + 1);
+        followMovedUnit(m_unitChanging, row, row + 1);
         StringAlignGrid1->setCurrentGridRow(row + 1);
     }
     SetSubID();

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
 #include <QSignalBlocker>
@@ -58,6 +59,8 @@ void TForm4::EnhancedEdit4Exit()
                                                    + q.field(2).asString() + QStringLiteral("%)"));
             StringAlignGrid3->addRow();
         }
+        // As in any grid one line is current, so that "Übernehmen" has one.
+        StringAlignGrid3->setCurrentGridRow(StringAlignGrid3->firstDataRow(), false);
         SpeedButton6->setEnabled(true);
     });
 }
@@ -65,10 +68,8 @@ void TForm4::EnhancedEdit4Exit()
 void TForm4::ComboBox4Change()
 {
     setDirty();
-    // Only a zone taken from the list counts as chosen: while a name is being
-    // typed the list still points at the zone chosen before.
-    const int index = ComboBox4->currentIndex();
-    if (Label20->text().isEmpty() || index <= 0 || ComboBox4->currentText() != ComboBox4->itemText(index))
+    // A zone typed in full is chosen as much as one picked from the list.
+    if (Label20->text().isEmpty() || zoneIndex() <= 0)
         return;
     const QString zone = ComboBox4->currentText();
     for (int row = StringAlignGrid3->firstDataRow(); row < StringAlignGrid3->gridRowCount(); ++row)
@@ -91,13 +92,8 @@ bool TForm4::DontShowDialogAgain(const QString& message)
         {{QMessageBox::Ignore, QStringLiteral("Bereiche zeigen")}}, QStringLiteral("Diese Meldung nicht mehr anzeigen"),
         &dontShow, layout);
     const bool showZones = answer == QMessageBox::Ignore;
-    if (showZones) {
-        ShowRoundPanel();
-        Panel2->move(268, 160);
-        Panel2->show();
-        Panel2->raise();
-        StringAlignGrid3->setFocus();
-    }
+    if (showZones)
+        showZonePanel(QPoint(268, 160));
     guarded(this, [&] {
         Session::current().settings().writeBool(QStringLiteral("DontShowDialogs"), QStringLiteral("HFDialog"),
                                                 dontShow);
@@ -152,13 +148,20 @@ void TForm4::ShowRoundPanel()
         w->raise();
 }
 
-void TForm4::SpeedButton6Click()
+void TForm4::showZonePanel(const QPoint& place)
 {
     ShowRoundPanel();
-    Panel2->move(348, 328);
+    if (StringAlignGrid3->currentGridRow() < StringAlignGrid3->firstDataRow())
+        StringAlignGrid3->setCurrentGridRow(StringAlignGrid3->firstDataRow(), false);
+    Panel2->move(place);
     Panel2->show();
     Panel2->raise();
     StringAlignGrid3->setFocus();
+}
+
+void TForm4::SpeedButton6Click()
+{
+    showZonePanel(QPoint(348, 328));
 }
 
 void TForm4::SpeedButton7Click()
@@ -176,6 +179,10 @@ void TForm4::SpeedButton8Click()
         // change of the entry by itself.
         const QSignalBlocker blocker(ComboBox4);
         ComboBox4->setCurrentIndex(index);
+        ComboBox4->lineEdit()->setCursorPosition(0);
+    } else {
+        // The empty line, or no advised zone at all: nothing to take.
+        Messages::beep();
     }
     Panel2->hide();
 }

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QPushButton>
-#include <QTimer>
+#include <QGridLayout>
 #include <QLayout>
 #include <QQueue>
 
@@ -32,6 +32,58 @@ QString applicationTitle()
 }
 
 namespace {
+
+// The box sizes itself to its contents whenever it is shown or laid out
+// anew; this lets it grow to a given height as well, with the room added
+// between the text and the tick box, so that nothing is cut or covered.
+class AtLeastHeight : public QObject
+{
+public:
+    AtLeastHeight(QMessageBox* box, int height) : m_box(box), m_height(height)
+    {
+        if (m_height > 0)
+            box->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // Sent after the box has sized itself for being shown.
+        if (watched == m_box && event->type() == QEvent::ShowToParent)
+            grow();
+        return false;
+    }
+
+private:
+    void grow()
+    {
+        auto* grid = qobject_cast<QGridLayout*>(m_box->layout());
+        const int missing = m_height - m_box->height();
+        if (!grid || missing <= 0)
+            return;
+        // The tick box's row takes the extra room, the tick box at its foot
+        // just above the buttons; without one the text's row takes it.
+        int row = 0;
+        if (QCheckBox* tick = m_box->checkBox()) {
+            int column = 0;
+            int rowSpan = 0;
+            int columnSpan = 0;
+            grid->getItemPosition(grid->indexOf(tick), &row, &column, &rowSpan, &columnSpan);
+            grid->setAlignment(tick, Qt::AlignLeft | Qt::AlignBottom);
+        }
+        int height = 0;
+        for (int column = 0; column < grid->columnCount(); ++column)
+            height = qMax(height, grid->cellRect(row, column).height());
+        grid->setRowMinimumHeight(row, height + missing);
+        // The box sizes itself anew on a layout request; asked now, it
+        // has its height before the first paint.
+        QEvent request(QEvent::LayoutRequest);
+        QCoreApplication::sendEvent(m_box, &request);
+    }
+
+    QMessageBox* m_box;
+    int m_height;
+};
 
 // Records the box and answers it: from the queue when an answer is queued,
 // else by showing it modally. With a tick box the record holds its state.
@@ -64,18 +116,12 @@ QMessageBox::StandardButton ask(QWidget* parent, Record record, QMessageBox::Sta
                 button->setMinimumWidth(layout.captionWidth);
         }
     }
-    if (layout.height > 0 || layout.tickBoxGeometry.isValid()) {
-        // Once the box has laid itself out, give it the asked height and
-        // the tick box its place.
-        QTimer::singleShot(0, &box, [&box, tick, layout] {
-            if (layout.height > 0)
-                box.setFixedHeight(layout.height);
-            if (tick && layout.tickBoxGeometry.isValid()) {
-                box.layout()->removeWidget(tick);
-                tick->setGeometry(layout.tickBoxGeometry);
-            }
-        });
+    if (tick && layout.tickBoxGeometry.isValid()) {
+        // The tick box keeps its place in the box's layout, below the text
+        // and above the buttons, at least as wide as asked.
+        tick->setMinimumWidth(layout.tickBoxGeometry.width());
     }
+    AtLeastHeight atLeast(&box, layout.height);
     QList<QPushButton*> extra;
     for (const QString& caption : extraButtons)
         extra.append(box.addButton(caption, QMessageBox::ActionRole));

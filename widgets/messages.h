@@ -40,13 +40,12 @@ constexpr QMessageBox::StandardButton customAnswer(int n)
     return static_cast<QMessageBox::StandardButton>(int(QMessageBox::LastButton) * 2 + n);
 }
 
-// The general box with a tick box below the text (such as "do not show
-// again"). *checked gives the tick box's first state and receives its state
-// when the box is closed. Custom buttons get at least customButtonWidth.
-// A box with a tick box below the text. captions give standard buttons
-// another caption (the Ignore button of the zone hint reads "Bereiche
-// zeigen"), of at least captionWidth pixels; height and tickBoxGeometry,
-// when given, fix the box's height and the tick box's place in it.
+// A box with a tick box below the text (such as "do not show again").
+// captions give standard buttons another caption (the Ignore button of the
+// zone hint reads "Bereiche zeigen"), of at least captionWidth pixels. The
+// box lays itself out around its contents, so that no control is cut or
+// covered whatever the font; height and the width of tickBoxGeometry, when
+// given, are the least height of the box and width of the tick box.
 // *checked holds the tick box's state before and after.
 struct CheckBoxLayout
 {

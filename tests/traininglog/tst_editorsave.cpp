@@ -32,6 +32,7 @@ private Q_SLOTS:
     void savingTwiceRewritesTheUnits();
     void failingUnitLeavesTheDatabaseAsBefore();
     void quotesAndApostrophesRoundTrip();
+    void storedDistancesStayAsStored();
 };
 
 void TestEditorSave::faultsOfTheBasicDataInOneBox()
@@ -283,5 +284,55 @@ void TestEditorSave::quotesAndApostrophesRoundTrip()
     QCOMPARE(control<QComboBox>(w, "ComboBox3")->currentText(), sport);
 }
 
+void TestEditorSave::storedDistancesStayAsStored()
+{
+    EditorFixture f;
+    const int user = f.addUser();
+    const int earlier = f.addEntry(user, "01.03.2025");
+    int subId = 0;
+    for (const char* km : {"14.6", "17.7", "18.4", "5.6", "0.7"})
+        f.addUnit(earlier, ++subId, km);
+    const int entry = f.addEntry(user, "02.03.2025");
+    f.addUnit(entry, 1, "10.25");
+    f.addUnit(entry, 2, "0.04");
+    f.addUnit(entry, 3, "3");
+    TForm4* w = f.openEditor(user);
+    auto* total = control<QLabel>(w, "Label18");
+
+    // The grid's total and the list view's agree.
+    QCOMPARE(total->text(), QString("13,3 km"));
+    tool(w, "ToolButton8")->click();
+    auto* list = control<StringGrid>(w, "StringAlignGrid2");
+    QCOMPARE(list->cells(4, 1), QString("57 km "));
+    QCOMPARE(list->cells(4, 2), QString("13,3 km "));
+    tool(w, "ToolButton12")->click();
+    tool(w, "ToolButton3")->click();
+    QCOMPARE(total->text(), QString("57 km"));
+    tool(w, "ToolButton6")->click();
+
+    // Saved untouched, then with unit 2 moved up and unit 3 changed: what
+    // was not typed anew keeps its stored value, not its rounded text.
+    const QString units = "SELECT SubID || '=' || TRIM(IIF(strecke IN ('10.25', '0.04', '3'), 'stored', 'other')) "
+                          "FROM units WHERE MainID = " + quoted(entry) + " ORDER BY SubID";
+    tool(w, "ToolButton13")->click();
+    save(w);
+    QVERIFY(Messages::shown().isEmpty());
+    QCOMPARE(rows(f.session(), units), QString("1=stored,2=stored,3=stored"));
+    StringGrid* grid = editorinput::units(w);
+    grid->setCurrentGridRow(2);
+    tool(w, "SpeedButton1")->click();
+    grid->setCurrentGridRow(3);
+    tool(w, "SpeedButton4")->click();
+    control<NumericEdit>(w, "EnhancedEdit3")->setText("3,5");
+    control<QPushButton>(w, "Button1")->click();
+    save(w);
+    QCOMPARE(rows(f.session(), units), QString("1=stored,2=stored,3=other"));
+    QCOMPARE(f.value("SELECT COUNT(*) FROM units WHERE MainID = " + quoted(entry)
+                     + " AND (SubID = 1 AND strecke = '0.04' OR SubID = 3 AND strecke = '3.5')"),
+             QString("2"));
+    QCOMPARE(total->text(), QString("13,8 km"));
+}
+
 QTEST_MAIN(TestEditorSave)
 #include "tst_editorsave.moc"
+

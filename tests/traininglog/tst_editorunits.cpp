@@ -16,6 +16,8 @@ private Q_SLOTS:
     void deletingRenumbersAndSavesInGridOrder();
     void changingAUnitKeepsItsZoneUnlessChosen();
     void totalsAndPace();
+    void unitOpenForChangeIsTheUnit();
+    void loadingAndClearingAreNoInput();
 };
 
 namespace {
@@ -26,7 +28,7 @@ TForm4* openWithThreeUnits(EditorFixture& f, int* entryId = nullptr)
     const int user = f.addUser();
     const int entry = f.addEntry(user, "02.03.2025");
     f.addUnit(entry, 1, "1", "00:05:00", "120", "Fahrtspiel");
-    f.addUnit(entry, 2, "2");
+    f.addUnit(entry, 2, "2", "00:10:00", "150");
     f.addUnit(entry, 3, "3");
     if (entryId)
         *entryId = entry;
@@ -220,6 +222,69 @@ void TestEditorUnits::totalsAndPace()
     distance->setText("0");
     leave(distance);
     QCOMPARE(pace->text(), QString());
+}
+
+void TestEditorUnits::unitOpenForChangeIsTheUnit()
+{
+    EditorFixture f;
+    TForm4* w = openWithThreeUnits(f);
+    StringGrid* grid = units(w);
+    auto* distance = control<NumericEdit>(w, "EnhancedEdit3");
+    auto* enter = control<QPushButton>(w, "Button1");
+
+    // Unit 2, open for change, moves up: "Eintragen" changes it, not unit 1.
+    grid->setCurrentGridRow(2);
+    tool(w, "SpeedButton4")->click();
+    tool(w, "SpeedButton1")->click();
+    distance->setText("7");
+    enter->click();
+    QCOMPARE(distances(grid), QString("1. 7 km |2. 1 km |3. 3 km |"));
+    QCOMPARE(grid->cells(2, 2), QString("00:05:00"));
+    QCOMPARE(grid->cells(4, 2), QString("Fahrtspiel"));
+
+    // Moved down as well.
+    grid->setCurrentGridRow(1);
+    tool(w, "SpeedButton4")->click();
+    tool(w, "SpeedButton2")->click();
+    distance->setText("8");
+    enter->click();
+    QCOMPARE(distances(grid), QString("1. 1 km |2. 8 km |3. 3 km |"));
+
+    // "Neuer Eintrag" lets go of a unit open for change: the editors are
+    // locked, and the first unit of the new entry lands in row 1.
+    grid->setCurrentGridRow(2);
+    tool(w, "SpeedButton4")->click();
+    answering({QMessageBox::No}, [w] { tool(w, "ToolButton1")->click(); });
+    QVERIFY(!enter->isEnabled());
+    QVERIFY(!distance->isEnabled());
+    QVERIFY(distance->text().isEmpty());
+    enterUnit(w, "5");
+    QCOMPARE(distances(grid), QString("1. 5 km |"));
+    QCOMPARE(control<QLabel>(w, "Label18")->text(), QString("5 km"));
+}
+
+void TestEditorUnits::loadingAndClearingAreNoInput()
+{
+    EditorFixture f;
+    TForm4* w = openWithThreeUnits(f);
+    StringGrid* grid = units(w);
+    Messages::clearShown();
+    answering({}, [&] {
+        // Unit 2 (150 at 190: 78 %) is loaded first; unit 1's zone is then
+        // not checked against that pulse.
+        grid->setCurrentGridRow(2);
+        tool(w, "SpeedButton4")->click();
+        QCOMPARE(control<QLabel>(w, "Label20")->text(), QString("78 % max. HF"));
+        grid->setCurrentGridRow(1);
+        w->StringAlignGrid1DblClick();
+        QCOMPARE(control<QComboBox>(w, "ComboBox4")->currentText(), QString("Fahrtspiel"));
+        QCOMPARE(control<QLabel>(w, "Label20")->text(), QString("63 % max. HF"));
+        QVERIFY(!w->hasUnsavedChanges());
+        tool(w, "SpeedButton5")->click();
+        QVERIFY(control<MaskEdit>(w, "maskeditL2")->isEmpty());
+        QVERIFY(!w->hasUnsavedChanges());
+    });
+    QVERIFY(Messages::shown().isEmpty());
 }
 
 QTEST_MAIN(TestEditorUnits)

@@ -1,10 +1,13 @@
 #include "editorfixture.h"
+#include "editorinput.h"
 
 #include "numericedit.h"
 #include "stringgrid.h"
 
 #include <QFrame>
 #include <QLabel>
+
+using editorinput::answering;
 
 class TestEditorZones : public QObject
 {
@@ -121,13 +124,26 @@ void TestEditorZones::warningOnlyForZonesOutsideTheAdvice()
     QCOMPARE(hfDialogSetting(f), QString("0"));
     QVERIFY(w->hasUnsavedChanges());
 
-    // A typed name is no choice until it is taken from the list.
+    // Typed: a name typed in full is chosen as much as one picked; the field
+    // proposes names below it, not in it, so that a part of a name or the
+    // advised zone typed brings nothing.
+    answering({QMessageBox::No}, [w] { w->findChild<QToolButton*>("ToolButton1")->click(); });
+    w->findChild<QToolButton*>("SpeedButton5")->click();
+    enterPulse(w, "150");
+    QVERIFY(showActive(*w));
     auto* zones = w->findChild<QComboBox*>("ComboBox4");
-    Messages::setNextAnswer(QMessageBox::Ok);
-    zones->setEditText("Wettk");
-    zones->setEditText("Fahrtspiel");
+    const auto typeZone = [zones](const QString& name) {
+        zones->setFocus();
+        zones->lineEdit()->selectAll();
+        answering({}, [&] { QTest::keyClicks(zones, name); });
+    };
+    Messages::clearShown();
+    typeZone("Wettk");
+    typeZone("intensiver DL");
+    QVERIFY(Messages::shown().isEmpty());
+    typeZone("Wettkampf");
     QCOMPARE(Messages::shown().size(), 1);
-    Messages::clearQueuedAnswers();
+    QCOMPARE(Messages::shown().last().text, kWarning);
 }
 
 void TestEditorZones::showingAndTakingTheZones()
@@ -149,8 +165,8 @@ void TestEditorZones::showingAndTakingTheZones()
     QVERIFY(!panel->mask().contains(QPoint(0, 0)));
     QVERIFY(panel->mask().contains(QPoint(panel->width() / 2, panel->height() / 2)));
 
-    // Taking the advised zone asks nothing more.
-    grid->setCurrentGridRow(0);
+    // Taking the advised zone, the line shown as selected, asks nothing more.
+    QCOMPARE(grid->currentGridRow(), 0);
     w->findChild<QToolButton*>("SpeedButton8")->click();
     QCOMPARE(zones->currentText(), QString("intensiver DL"));
     QVERIFY(!panel->isVisible());
@@ -164,6 +180,7 @@ void TestEditorZones::showingAndTakingTheZones()
     w->StringAlignGrid3DblClick();
     QCOMPARE(zones->currentText(), QString("intensiver DL"));
     QVERIFY(!panel->isVisible());
+    QCOMPARE(Messages::beepCount(), 1); // nothing taken, and said so
     w->findChild<QToolButton*>("SpeedButton6")->click();
     w->findChild<QToolButton*>("SpeedButton7")->click();
     QVERIFY(!panel->isVisible());

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -22,6 +23,7 @@ private Q_SLOTS:
     void errorBoxEndsWithFullStop();
     void boundaryTurnsErrorsIntoTheErrorBox();
     void boxWithCheckBox();
+    void checkBoxBoxShowsEveryControl();
 };
 
 void TestMessages::realModalBoxIsAnswered()
@@ -124,6 +126,60 @@ void TestMessages::boxWithCheckBox()
                                "Nicht mehr zeigen", &ticked);
     QVERIFY(ticked);
     QCOMPARE(Messages::shown().last().checkBoxText, QString("Nicht mehr zeigen"));
+}
+
+void TestMessages::checkBoxBoxShowsEveryControl()
+{
+    // The zone hint's sizes: whatever the font, every control of the shown
+    // box lies inside it, apart from the others, uncut and reachable.
+    Messages::CheckBoxLayout layout;
+    layout.height = 169;
+    layout.tickBoxGeometry = QRect(20, 110, 300, 17);
+    layout.captionWidth = 120;
+    QStringList faults;
+    QTimer::singleShot(0, [&] {
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        if (box->height() < layout.height)
+            faults << "box lower than asked";
+        QList<QWidget*> controls{box->checkBox()};
+        for (QAbstractButton* b : box->buttons())
+            controls << b;
+        for (QLabel* label : box->findChildren<QLabel*>())
+            if (label->isVisible())
+                controls << label;
+        for (QWidget* c : controls) {
+            const QRect r(c->mapTo(box, QPoint(0, 0)), c->size());
+            if (!box->rect().contains(r))
+                faults << c->objectName() + " outside the box";
+            if (r.width() < c->sizeHint().width() || r.height() < c->minimumSizeHint().height())
+                faults << c->objectName() + " cut";
+            for (QWidget* other : controls)
+                if (other != c && r.intersects(QRect(other->mapTo(box, QPoint(0, 0)), other->size())))
+                    faults << c->objectName() + " overlaps " + other->objectName();
+            if (c->isVisible() && box->childAt(r.center()) != c && !c->isAncestorOf(box->childAt(r.center())))
+                faults << c->objectName() + " covered";
+        }
+        for (QAbstractButton* b : box->buttons())
+            if (b->text() == "Bereiche zeigen" && b->width() < layout.captionWidth)
+                faults << "caption button narrower than asked";
+        box->checkBox()->click();
+        box->button(QMessageBox::Ok)->click();
+    });
+    bool ticked = false;
+    QCOMPARE(Messages::showWithCheckBox(nullptr, QMessageBox::Warning, "Hinweis",
+                                        QString::fromUtf8("Der von Ihnen ausgewählte Trainingsbereich entspricht "
+                                                          "nicht\n\rder Belastungstufe gemäß der angegebenen "
+                                                          "Herzfrequenz."),
+                                        QMessageBox::Ok | QMessageBox::Ignore,
+                                        {{QMessageBox::Ignore, "Bereiche zeigen"}},
+                                        "Diese Meldung nicht mehr anzeigen", &ticked, layout),
+             QMessageBox::Ok);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
+    QVERIFY(ticked);
 }
 
 QTEST_MAIN(TestMessages)
