@@ -25,6 +25,7 @@
 #include <QToolButton>
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 

@@ -13,6 +13,7 @@
 #include <QDir>
 
 #include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char** argv)
 {

@@ -2,6 +2,7 @@
 
 #include "database.h"
 #include "diarystatements.h"
+#include "session.h"
 #include "sqltext.h"
 
 #include <atomic>
@@ -15,6 +16,21 @@ bool perEntry()
     return g_strategy.load() == SumStrategy::PerEntry;
 }
 
+// One entry's kilometres the per-entry way: on the second shared query, as
+// the diary operations first ran it, when db is the session's; NULL when
+// the entry has no (matching) units.
+FieldValue sumOfOneEntry(Database& db, const QString& entryId, const QString& zone = QString(), bool byZone = false)
+{
+    const QString sql = diarystatements::entryDistance(entryId, zone, byZone);
+    if (Session::hasCurrent() && &Session::current().ZDatabase1 == &db) {
+        Query& q = Session::current().ZQuery2;
+        q.open(sql);
+        return q.eof() ? FieldValue() : q.field(0);
+    }
+    const ResultSet sum = db.select(sql);
+    return sum.rows.isEmpty() ? FieldValue() : sum.rows[0][0];
+}
+
 // The per-entry sums of the entries a statement lists (ID in its first
 // column), one statement per entry.
 EntryKm sumEachEntry(Database& db, const ResultSet& entries, const QString& zone = QString(),
@@ -22,9 +38,9 @@ EntryKm sumEachEntry(Database& db, const ResultSet& entries, const QString& zone
 {
     EntryKm km;
     for (const ResultRow& row : entries.rows) {
-        const ResultSet sum = db.select(diarystatements::entryDistance(row[0].asString(), zone, byZone));
-        if (!sum.rows.isEmpty() && !sum.rows[0][0].isNull())
-            km.insert(row[0].asInteger(), sum.rows[0][0].asFloat());
+        const FieldValue sum = sumOfOneEntry(db, row[0].asString(), zone, byZone);
+        if (!sum.isNull())
+            km.insert(row[0].asInteger(), sum.asFloat());
     }
     return km;
 }
@@ -69,41 +85,29 @@ QStringList firstColumn(const ResultSet& result)
     return ids;
 }
 
-bool sameValue(const FieldValue& a, const FieldValue& b)
+// The single-precision sum over the entries of an entry list (a select of
+// ID, Datum and Uhrzeit), added in the list's order, all inside the engine:
+// the block walks the very statement the list is read with, so entries
+// that share date and time come in the same order, sums each entry's units
+// with the single-entry statement, and keeps the running sum in a FLOAT, to
+// which each entry's kilometres are added in double precision and rounded,
+// as the program adds them.
+float sumInEntryOrder(Database& db, const QString& entryList)
 {
-    return a.kind == b.kind && a.integer == b.integer && a.number == b.number && a.text == b.text;
+    const ResultSet r = db.select(
+        QStringLiteral("EXECUTE BLOCK RETURNS (total FLOAT) AS "
+                       "DECLARE id INTEGER; DECLARE d DATE; DECLARE t TIME; DECLARE km DOUBLE PRECISION; "
+                       "BEGIN total = 0; FOR ")
+        + entryList
+        + QStringLiteral(" INTO :id, :d, :t DO BEGIN "
+                         "SELECT SUM(strecke) FROM units WHERE MainID = :id INTO :km; "
+                         "total = total + COALESCE(km, 0); END SUSPEND; END"));
+    return r.rows.isEmpty() ? 0.0f : float(r.rows[0][0].asFloat());
 }
 
-// The single-precision sum over entries in the order of an entry list.
-// summing lists ID, the sort keys and the entry's kilometres (last column)
-// in the order of the entry list statement. Where no two rows share their
-// keys, that order is the list's own and the kilometres are added as they
-// come. Entries that share their keys may come in any order the engine
-// chooses for the statement at hand, so then the entry list itself is read
-// for the order.
-float sumInEntryOrder(Database& db, const QString& summing, const QString& entryList)
+QString entriesOfUser(int userId)
 {
-    const ResultSet rows = db.select(summing);
-    const int kmColumn = int(rows.columns.size()) - 1;
-    bool ties = false;
-    for (qsizetype r = 1; r < rows.rows.size() && !ties; ++r) {
-        ties = true;
-        for (int c = 1; c < kmColumn && ties; ++c)
-            ties = sameValue(rows.rows[r][c], rows.rows[r - 1][c]);
-    }
-    if (!ties) {
-        // The running sum is single precision and each entry's kilometres
-        // are added as read: the totals every window shows are formed this way.
-        float sum = 0.0f;
-        for (const ResultRow& row : rows.rows)
-            sum = float(sum + row[kmColumn].asFloat());
-        return sum;
-    }
-    EntryKm km;
-    km.reserve(rows.rows.size());
-    for (const ResultRow& row : rows.rows)
-        km.insert(row[0].asInteger(), row[kmColumn].asFloat());
-    return SumInOrder(firstColumn(db.select(entryList)), km);
+    return QStringLiteral("SELECT ID FROM main WHERE UserID = ") + quoted(userId);
 }
 
 } // namespace
@@ -113,35 +117,24 @@ void setSumStrategy(SumStrategy strategy)
     g_strategy = strategy;
 }
 
-SumStrategy sumStrategy()
-{
-    return g_strategy.load();
-}
-
 EntryKm EntryDistances(Database& db, int userId)
 {
     if (perEntry())
-        return sumEachEntry(db, db.select(QStringLiteral("SELECT ID FROM main WHERE UserID = ") + quoted(userId)));
+        return sumEachEntry(db, db.select(entriesOfUser(userId)));
     return sumsOfEntries(db, ofUser(userId));
 }
 
 EntryKm EntryDistances(Database& db, int userId, const QDate& start, const QDate& end)
 {
-    if (perEntry()) {
-        return sumEachEntry(db, db.select(QStringLiteral("SELECT ID FROM main WHERE UserID = ") + quoted(userId)
-                                          + diarystatements::period(start, end)));
-    }
+    if (perEntry())
+        return sumEachEntry(db, db.select(entriesOfUser(userId) + diarystatements::period(start, end)));
     return sumsOfEntries(db, ofUser(userId) + diarystatements::period(start, end, QStringLiteral("m.Datum")));
 }
 
 EntryKm EntryDistancesOfZone(Database& db, int userId, const QDate& start, const QDate& end, const QString& zone)
 {
-    if (perEntry()) {
-        return sumEachEntry(db,
-                            db.select(QStringLiteral("SELECT ID FROM main WHERE UserID = ") + quoted(userId)
-                                      + diarystatements::period(start, end)),
-                            zone, true);
-    }
+    if (perEntry())
+        return sumEachEntry(db, db.select(entriesOfUser(userId) + diarystatements::period(start, end)), zone, true);
     return sumsOfEntries(db, ofUser(userId) + diarystatements::period(start, end, QStringLiteral("m.Datum")),
                          QStringLiteral(" And u.Bereich = ") + quoted(zone));
 }
@@ -158,40 +151,30 @@ float SumInOrder(const QStringList& entryIds, const EntryKm& km)
 
 float TotalDistance(Database& db, const QDate& start, const QDate& end, int userId)
 {
+    const QString entries = diarystatements::entriesForTotal(userId, start, end);
     if (perEntry()) {
-        const ResultSet entries = db.select(diarystatements::entriesForTotal(userId, start, end));
-        return SumInOrder(firstColumn(entries), sumEachEntry(db, entries));
+        const ResultSet list = db.select(entries);
+        return SumInOrder(firstColumn(list), sumEachEntry(db, list));
     }
-    return sumInEntryOrder(db,
-                           QStringLiteral("SELECT m.ID, m.Datum, m.Uhrzeit, ") + entryKm()
-                               + QStringLiteral(" FROM main m WHERE ") + ofUser(userId)
-                               + diarystatements::period(start, end, QStringLiteral("m.Datum"))
-                               + QStringLiteral(" ORDER BY m.Datum, m.Uhrzeit ASC"),
-                           diarystatements::entriesForTotal(userId, start, end));
+    return sumInEntryOrder(db, entries);
 }
 
 float ShoeDistance(Database& db, int userId, const QString& shoe)
 {
+    const QString entries = diarystatements::entriesOfShoe(userId, shoe);
     if (perEntry()) {
-        const ResultSet entries = db.select(diarystatements::entriesOfShoe(userId, shoe));
-        return SumInOrder(firstColumn(entries), sumEachEntry(db, entries));
+        const ResultSet list = db.select(entries);
+        return SumInOrder(firstColumn(list), sumEachEntry(db, list));
     }
-    return sumInEntryOrder(db,
-                           QStringLiteral("SELECT m.ID, m.Datum, ") + entryKm()
-                               + QStringLiteral(" FROM main m WHERE m.Schuhe = ") + quoted(shoe)
-                               + QStringLiteral(" AND ") + ofUser(userId) + QStringLiteral(" ORDER BY m.Datum"),
-                           diarystatements::entriesOfShoe(userId, shoe));
+    return sumInEntryOrder(db, entries);
 }
 
 float SumEntryDistances(Database& db, const QStringList& entryIds)
 {
     EntryKm km;
     if (perEntry()) {
-        for (const QString& id : entryIds) {
-            const ResultSet sum = db.select(diarystatements::entryDistance(id, QString(), false));
-            if (!sum.rows.isEmpty())
-                km.insert(id.toLongLong(), sum.rows[0][0].asFloat());
-        }
+        for (const QString& id : entryIds)
+            km.insert(id.toLongLong(), sumOfOneEntry(db, id).asFloat());
         return SumInOrder(entryIds, km);
     }
     // The engine takes lists of up to 1,500 values; the IDs go in blocks.

@@ -16,10 +16,11 @@ class Database;
 //
 // The functions take the database explicitly and run their own statements
 // (never the shared queries), so they may be called while a shared query is
-// being walked. They read all entries of a selection with one GROUP BY
-// statement. The per-entry way, one SUM statement for every entry, gives the
-// same numbers; it is kept for comparing and measuring the two
-// (setSumStrategy).
+// being walked. They read all entries of a selection with one statement, in
+// which the engine sums each entry's units exactly as the single-entry
+// statement does. The per-entry way, one SUM statement for every entry,
+// gives the same numbers to the last bit; it is kept for comparing and
+// measuring the two (setSumStrategy).
 //
 // Database errors (StorageError) are not caught here.
 
@@ -31,7 +32,6 @@ enum class SumStrategy
 
 // The strategy of every function below, for the whole process.
 void setSumStrategy(SumStrategy strategy);
-SumStrategy sumStrategy();
 
 // Kilometres of each entry, by entry ID; an entry without units is missing
 // and counts 0.
@@ -59,11 +59,12 @@ float ShoeDistance(Database& db, int userId, const QString& shoe);
 // Kilometres of the entries whose IDs the list holds, added in list order.
 float SumEntryDistances(Database& db, const QStringList& entryIds);
 
-// A mark of the state of a person's diary, read cheaply: it changes
-// whenever this program adds, changes or deletes an entry of anyone's diary
-// (every save draws new entry or unit IDs, every deletion lowers the
-// person's count of entries), so sums read at one mark stay valid while
-// the mark stays the same.
+// A mark of the state of a person's diary, read cheaply: it changes when an
+// entry or unit is added anywhere (new IDs are drawn) and when the person's
+// count of entries changes. Saving a changed entry with units writes its
+// units anew and so changes the mark; saving one without units does not,
+// so a window that saves or deletes entries forgets its sums itself and
+// keeps the mark for changes made elsewhere.
 struct DiaryStamp
 {
     qint64 lastEntryId = -1;

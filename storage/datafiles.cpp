@@ -160,14 +160,20 @@ const Index kIndexes[] = {
 };
 
 // Creates each index that the catalogue does not list yet, also in a
-// database made by an earlier version; an existing one is left alone.
+// database made by an earlier version; an existing one is left alone. The
+// indexes only make reading faster: a database that refuses them (opened
+// read-only, say) is used without them.
 void ensureIndexes(Query& query)
 {
     for (const Index& index : kIndexes) {
-        query.open(QStringLiteral("SELECT COUNT(*) FROM RDB$INDICES WHERE RDB$INDEX_NAME = ")
-                   + quoted(QString::fromLatin1(index.name)));
-        if (query.field(0).asInteger() == 0)
-            query.execSql(QString::fromLatin1(index.create));
+        try {
+            query.open(QStringLiteral("SELECT COUNT(*) FROM RDB$INDICES WHERE RDB$INDEX_NAME = ")
+                       + quoted(QString::fromLatin1(index.name)));
+            if (query.field(0).asInteger() == 0)
+                query.execSql(QString::fromLatin1(index.create));
+        } catch (const StorageError&) {
+            // slower, but the diary works all the same
+        }
     }
     query.close();
 }

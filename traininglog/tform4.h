@@ -213,8 +213,11 @@ private:
     void setPanel(int index, const QString& text);
     // Shows the total distance of the user in panel 1.
     void showTotalDistance();
-    // Forgets the sums read before when the diary has changed since.
-    void checkDiaryStamp();
+    // Sums read before are read anew when next needed: after this window
+    // saved or deleted an entry, or when the diary's stamp shows a change
+    // made elsewhere (then true).
+    void forgetDiarySums();
+    bool checkDiaryStamp();
     // Shows the entry at a position kept inside the entry list.
     void showEntryAt(int position);
     Query& query() const;

@@ -178,6 +178,7 @@ void TForm4::ToolButton2Click()
             query().execSql(QStringLiteral("DELETE FROM main WHERE ID = ") + quoted(id));
             transaction.commit();
         }
+        forgetDiarySums();
         // The entry before the deleted one; the first stays first.
         if (m_position > 0)
             --m_position;

@@ -337,6 +337,7 @@ void TForm4::ToolButton10Click()
                 insertUnits(QString::number(id));
                 transaction.commit();
             }
+            forgetDiarySums();
             CheckMain(false);
         } else {
             QString newId;
@@ -355,6 +356,7 @@ void TForm4::ToolButton10Click()
                 insertUnits(newId);
                 transaction.commit();
             }
+            forgetDiarySums();
             Label16->setText(newId);
             setPanel(3, QStringLiteral("  ID: ") + newId);
             CheckMain(true);

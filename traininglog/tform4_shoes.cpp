@@ -34,8 +34,10 @@ void TForm4::GetDistShoe()
     if (shoe.isEmpty())
         return;
     // Paging shows one entry after another, often in the same shoe: its
-    // kilometres are read once until the diary changes.
-    checkDiaryStamp();
+    // kilometres are read once until the diary changes. A change made
+    // elsewhere also renews the total.
+    if (checkDiaryStamp())
+        showTotalDistance();
     auto known = m_shoeKm.constFind(shoe);
     if (known == m_shoeKm.constEnd())
         known = m_shoeKm.insert(shoe, ShoeDistance(Session::current().ZDatabase1, m_userId, shoe));
@@ -53,14 +55,20 @@ void TForm4::GetDistShoe()
     CheckMaxDistShoe(mileage, limit);
 }
 
-void TForm4::checkDiaryStamp()
+void TForm4::forgetDiarySums()
+{
+    m_shoeKm.clear();
+    m_totalShown = false;
+}
+
+bool TForm4::checkDiaryStamp()
 {
     const DiaryStamp stamp = GetDiaryStamp(Session::current().ZDatabase1, m_userId);
     if (stamp == m_sumsStamp)
-        return;
-    m_shoeKm.clear();
-    m_totalShown = false;
+        return false;
+    forgetDiarySums();
     m_sumsStamp = stamp;
+    return true;
 }
 
 void TForm4::CheckMaxDistShoe(float mileage, float limit)

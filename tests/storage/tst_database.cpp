@@ -80,6 +80,15 @@ void TestDatabase::valuesReadBackInTheirTextForms()
     QCOMPARE(q.field(0).asString(), QString("72,5")); // single precision
     QCOMPARE(q.field(1).asInteger(), 190);
     QCOMPARE(q.field(2).asString(), QString("07.03.1975"));
+
+    // computed values: a time stamp, a scaled number, a date before year 1000
+    q.open("SELECT CAST('05.01.2026 07:05:09' AS TIMESTAMP), CAST(1.5 AS NUMERIC(9,2)), CAST('01.02.0999' AS DATE), "
+           "CAST(-3 AS INTEGER) FROM RDB$DATABASE");
+    QCOMPARE(q.field(0).asString(), QString("05.01.2026 07:05:09"));
+    QCOMPARE(q.field(1).asString(), QString("1,50"));
+    QCOMPARE(q.field(1).asFloat(), 1.5);
+    QCOMPARE(q.field(2).asString(), QString("01.02.0999"));
+    QCOMPARE(q.field(3).asString(), QString("-3"));
 }
 
 void TestDatabase::fieldsByPositionAndName()

@@ -1,4 +1,5 @@
 #include "editorfixture.h"
+#include "editorinput.h"
 
 #include <QLabel>
 
@@ -9,6 +10,7 @@ class TestEditorShoes : public QObject
 private Q_SLOTS:
     void mileageAndLimit();
     void shoeListAndFreeText();
+    void totalsFollowEverySave();
 };
 
 namespace {
@@ -95,6 +97,43 @@ void TestEditorShoes::shoeListAndFreeText()
     field->setEditText("Gamma");
     QCOMPARE(w->findChild<QLabel*>("Label24")->text(), QString("900,0 km"));
     QCOMPARE(w->findChild<QLabel*>("Label25")->text(), QString());
+}
+
+
+// Total and mileage are read once and kept while paging; every save or
+// delete brings them up to date, also one that leaves no unit behind.
+void TestEditorShoes::totalsFollowEverySave()
+{
+    using namespace editorinput;
+    EditorFixture f;
+    const int user = f.addUser();
+    addShoe(f, user, "Alpha", 0, 0);
+    f.addUnit(f.addEntry(user, "01.03.2025", "08:00:00", "Alpha"), 1, "10");
+    f.addUnit(f.addEntry(user, "02.03.2025", "08:00:00", "Alpha"), 1, "5");
+    TForm4* w = f.openEditor(user);
+    auto* mileage = w->findChild<QLabel*>("Label24");
+    const auto total = [w] { return w->statusPanel(1)->text(); };
+    QCOMPARE(total(), QString("  Gesamt: 15,0 km"));
+    QCOMPARE(mileage->text(), QString("15,0 km"));
+
+    // The last entry loses its only unit and is saved without units.
+    tool(w, "ToolButton13")->click();
+    units(w)->setCurrentGridRow(1);
+    answering({QMessageBox::Yes}, [w] { tool(w, "SpeedButton3")->click(); });
+    save(w, {QMessageBox::Yes});
+    QCOMPARE(f.value("SELECT COUNT(*) FROM units"), QString("1"));
+    QCOMPARE(total(), QString("  Gesamt: 10,0 km"));
+    QCOMPARE(mileage->text(), QString("10,0 km"));
+
+    // An entry written meanwhile by someone else shows once the shoe is shown again.
+    f.addUnit(f.addEntry(user, "03.03.2025", "08:00:00", "Alpha"), 1, "2.5");
+    tool(w, "ToolButton3")->click();
+    QCOMPARE(mileage->text(), QString("12,5 km"));
+    QCOMPARE(total(), QString("  Gesamt: 12,5 km"));
+
+    answering({QMessageBox::Yes}, [w] { tool(w, "ToolButton2")->click(); });
+    QCOMPARE(total(), QString("  Gesamt: 2,5 km"));
+    QCOMPARE(mileage->text(), QString("2,5 km"));
 }
 
 QTEST_MAIN(TestEditorShoes)
