@@ -5,6 +5,7 @@
 #include "errorboundary.h"
 #include "quitsignals.h"
 #include "tform2.h"
+#include "tform3.h"
 #include "tform4.h"
 #include "tform7.h"
 
@@ -256,7 +257,11 @@ TForm2* TForm1::createUserManagement()
 
 void TForm1::ToolButton1Click()
 {
-    // The shoe management window is opened here once it exists.
+    // One shoe window at a time: the button waits until it closes.
+    auto* shoes = new TForm3(this, ComboBox1, ComboBox2);
+    connect(shoes, &TForm3::closed, this, [this] { ToolButton1->setEnabled(true); });
+    ToolButton1->setEnabled(false);
+    shoes->show();
 }
 
 void TForm1::ToolButton2Click()

@@ -14,6 +14,7 @@
 #include "session.h"
 #include "sqltext.h"
 #include "tform1.h"
+#include "tform3.h"
 #include "tform4.h"
 
 #include <QApplication>
@@ -216,6 +217,20 @@ int main(int argc, char** argv)
     setSumStrategy(SumStrategy::Aggregate);
     for (const Row& row : editorRows)
         print(row);
+
+    // The shoe window for the same person: its list with the kilometres of every shoe.
+    main->ComboBox1->setCurrentIndex(main->ComboBox2->findText(QString::number(user)));
+    const auto openShoeWindow = [&] {
+        main->ToolButton1->click();
+        settle();
+        TForm3* shoes = main->findChild<TForm3*>();
+        if (!shoes || !shoes->isVisible() || shoes->shoeList().isEmpty())
+            qFatal("the shoe window did not open with its shoes");
+        shoes->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    };
+    openShoeWindow(); // warm caches for both ways alike
+    print(bothWays("shoe window: open with all shoes listed", openShoeWindow));
 
     // Before the indexes existed, each per-entry sum read the whole units
     // table; one year of the busiest person shows what that cost.

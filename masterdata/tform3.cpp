@@ -1,0 +1,618 @@
+#include "tform3.h"
+
+#include "diaryforms.h"
+#include "diarysums.h"
+#include "errorboundary.h"
+#include "fieldcolours.h"
+#include "messages.h"
+#include "numericedit.h"
+#include "session.h"
+#include "sqltext.h"
+#include "stringgrid.h"
+#include "textforms.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+
+const QString kLineEnd = QStringLiteral("\n\r");
+const QString kPreviousHint = QStringLiteral("Tragen Sie hier die Kilometer ein, die sie den Schuh vor Eintragen "
+                                             "in die Datenbank bereits benutzt haben.");
+
+// The data fields' grey when locked: RGB 230, 230, 230.
+QColor lockedGrey()
+{
+    return QColor(230, 230, 230);
+}
+
+// One line of the shoe list, taken apart. The model may itself hold a
+// semicolon: it is whatever stands between the ID and the last three fields.
+struct ShoeLine
+{
+    QString id;
+    QString model;
+    QString max;
+    QString prev;
+    QString since;
+};
+
+ShoeLine splitShoeLine(const QString& line)
+{
+    const QStringList parts = line.split(QLatin1Char(';'));
+    ShoeLine shoe;
+    if (parts.size() < 5)
+        return shoe;
+    const qsizetype n = parts.size();
+    shoe.id = parts[0];
+    shoe.model = parts.mid(1, n - 4).join(QLatin1Char(';'));
+    shoe.max = parts[n - 3];
+    shoe.prev = parts[n - 2];
+    shoe.since = parts[n - 1];
+    return shoe;
+}
+
+// A decimal text as a number; 0 when it is empty or no number.
+double decimalOrZero(const QString& text)
+{
+    bool ok = false;
+    const double value = parseDecimal(text, &ok);
+    return ok ? value : 0.0;
+}
+
+// A decimal text rounded to a whole number, halves to the even neighbour.
+double roundedOrZero(const QString& text)
+{
+    return std::nearbyint(decimalOrZero(text));
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setMinimumSize(75, 25);
+    button->setAutoDefault(false); // Enter presses no button
+    button->setDefault(false);
+    return button;
+}
+
+NumericEdit* makeNumberField(QWidget* parent, const QString& name)
+{
+    auto* edit = new NumericEdit(parent);
+    edit->setObjectName(name);
+    edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    edit->setMaxLength(4);
+    edit->setKeyFilter(&NumericEdit::digitKey); // whole kilometres: digits only
+    edit->setFixedWidth(qMax(50, edit->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12));
+    return edit;
+}
+
+} // namespace
+
+TForm3::TForm3(QWidget* parent, const QComboBox* mainNames, const QComboBox* mainIds) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("TForm3"));
+    setWindowTitle(QStringLiteral("Schuhverwaltung"));
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                   | Qt::WindowStaysOnTopHint);
+    setAttribute(Qt::WA_DeleteOnClose);
+    QFont f(QStringLiteral("MS Sans Serif"));
+    f.setPointSize(8);
+    setFont(f);
+
+    // Left: the person, the shoe list and its three buttons.
+    GroupBox1 = new QGroupBox(QStringLiteral(" Benutzer wählen "), this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    ComboBox1 = new QComboBox(GroupBox1);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    ComboBox2 = new QComboBox(GroupBox1);
+    ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
+    ComboBox2->setVisible(false);
+    auto* personLayout = new QHBoxLayout(GroupBox1);
+    personLayout->addWidget(ComboBox1);
+
+    StringAlignGrid1 = new StringGrid(this);
+    StringAlignGrid1->setObjectName(QStringLiteral("StringAlignGrid1"));
+    StringAlignGrid1->setColumns({QStringLiteral(" Modell"), QStringLiteral("Summe km")}, {204, 83});
+    StringAlignGrid1->setDefaultRowHeight(18);
+    StringAlignGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    StringAlignGrid1->widenToFit({{}, {QStringLiteral("9999,9 km")}});
+    StringAlignGrid1->setMinimumWidth(StringAlignGrid1->gridColumnWidth(0) + StringAlignGrid1->gridColumnWidth(1)
+                                      + StringAlignGrid1->verticalScrollBar()->sizeHint().width()
+                                      + 2 * StringAlignGrid1->frameWidth());
+
+    BitBtn2 = makeButton(this, QStringLiteral("BitBtn2"), QStringLiteral("&Löschen"));
+    BitBtn3 = makeButton(this, QStringLiteral("BitBtn3"), QStringLiteral("&Ändern"));
+    BitBtn4 = makeButton(this, QStringLiteral("BitBtn4"), QStringLiteral("&Neu"));
+    auto* listButtons = new QHBoxLayout;
+    listButtons->addWidget(BitBtn2);
+    listButtons->addWidget(BitBtn3);
+    listButtons->addWidget(BitBtn4);
+    listButtons->addStretch(1);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(GroupBox1);
+    left->addWidget(StringAlignGrid1, 1);
+    left->addLayout(listButtons);
+
+    // Right: the data of one shoe and the save button.
+    GroupBox2 = new QGroupBox(QStringLiteral(" Schuhdaten "), this);
+    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+    Label1 = makeLabel(GroupBox2, QStringLiteral("Label1"), QStringLiteral("Modell:"));
+    Edit1 = new QLineEdit(GroupBox2);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setMaxLength(40); // modell CHAR(40)
+    Edit1->setMinimumWidth(Edit1->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 28);
+    Label2 = makeLabel(GroupBox2, QStringLiteral("Label2"), QStringLiteral("maximale Laufleistung:"));
+    EnhancedEdit1 = makeNumberField(GroupBox2, QStringLiteral("EnhancedEdit1"));
+    Label5 = makeLabel(GroupBox2, QStringLiteral("Label5"), QStringLiteral("km"));
+    Label3 = makeLabel(GroupBox2, QStringLiteral("Label3"), QStringLiteral("vorher bereits gelaufen:"));
+    Label3->setToolTip(kPreviousHint);
+    EnhancedEdit2 = makeNumberField(GroupBox2, QStringLiteral("EnhancedEdit2"));
+    Label9 = makeLabel(GroupBox2, QStringLiteral("Label9"), QStringLiteral("km"));
+    Label4 = makeLabel(GroupBox2, QStringLiteral("Label4"), QStringLiteral("aktuell gelaufen:"));
+    Label4->setToolTip(kPreviousHint);
+    Label11 = makeLabel(GroupBox2, QStringLiteral("Label11"), QString());
+    Label11->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label10 = makeLabel(GroupBox2, QStringLiteral("Label10"), QStringLiteral("km"));
+    Bevel1 = new QFrame(GroupBox2);
+    Bevel1->setObjectName(QStringLiteral("Bevel1"));
+    Bevel1->setFrameShape(QFrame::HLine);
+    Bevel1->setFrameShadow(QFrame::Sunken);
+    QFont bold = font();
+    bold.setBold(true);
+    Label7 = makeLabel(GroupBox2, QStringLiteral("Label7"), QStringLiteral("Gesamtkilometer Schuh:"));
+    Label12 = makeLabel(GroupBox2, QStringLiteral("Label12"), QString());
+    Label12->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label8 = makeLabel(GroupBox2, QStringLiteral("Label8"), QStringLiteral("km"));
+    for (QLabel* label : {Label7, Label12, Label8})
+        label->setFont(bold);
+    // The totals have room for "9999,9" in bold.
+    const int valueWidth = QFontMetrics(bold).horizontalAdvance(QStringLiteral("99999,9"));
+    Label11->setMinimumWidth(valueWidth);
+    Label12->setMinimumWidth(valueWidth);
+    Label6 = makeLabel(GroupBox2, QStringLiteral("Label6"), QString());
+    Label6->setVisible(false);
+
+    auto* data = new QGridLayout(GroupBox2);
+    data->setHorizontalSpacing(8);
+    data->addWidget(Label1, 0, 0);
+    data->addWidget(Edit1, 0, 1, 1, 3);
+    data->addWidget(Label2, 1, 0);
+    data->addWidget(EnhancedEdit1, 1, 1, Qt::AlignRight);
+    data->addWidget(Label5, 1, 2);
+    data->addWidget(Label3, 2, 0);
+    data->addWidget(EnhancedEdit2, 2, 1, Qt::AlignRight);
+    data->addWidget(Label9, 2, 2);
+    data->addWidget(Label4, 3, 0);
+    data->addWidget(Label11, 3, 1);
+    data->addWidget(Label10, 3, 2);
+    data->addWidget(Bevel1, 4, 0, 1, 4);
+    data->addWidget(Label7, 5, 0);
+    data->addWidget(Label12, 5, 1);
+    data->addWidget(Label8, 5, 2);
+    data->setColumnStretch(3, 1);
+    data->setRowStretch(6, 1);
+
+    BitBtn1 = makeButton(this, QStringLiteral("BitBtn1"), QStringLiteral("&Speichern"));
+    auto* saveRow = new QHBoxLayout;
+    saveRow->addStretch(1);
+    saveRow->addWidget(BitBtn1);
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(GroupBox2, 1);
+    right->addLayout(saveRow);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(8, 4, 8, 8);
+    layout->setSpacing(8);
+    layout->addLayout(left);
+    layout->addLayout(right, 1);
+
+    setTabOrder(ComboBox1, StringAlignGrid1);
+    setTabOrder(StringAlignGrid1, BitBtn2);
+    setTabOrder(BitBtn2, BitBtn3);
+    setTabOrder(BitBtn3, BitBtn4);
+    setTabOrder(BitBtn4, Edit1);
+    setTabOrder(Edit1, EnhancedEdit1);
+    setTabOrder(EnhancedEdit1, EnhancedEdit2);
+    setTabOrder(EnhancedEdit2, BitBtn1);
+
+    resize(QSize(645, 275).expandedTo(minimumSizeHint()));
+
+    connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { ComboBox1Change(); });
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm3::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TForm3::BitBtn2Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &TForm3::BitBtn3Click);
+    connect(BitBtn4, &QPushButton::clicked, this, &TForm3::BitBtn4Click);
+    connect(StringAlignGrid1, &StringGrid::selectCell, this, &TForm3::StringAlignGrid1SelectCell);
+    connect(StringAlignGrid1, &StringGrid::dblClick, this, &TForm3::StringAlignGrid1DblClick);
+    for (QWidget* field : {EnhancedEdit1, EnhancedEdit2})
+        field->installEventFilter(this);
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    FormCreate(mainNames, mainIds);
+}
+
+int TForm3::saveMode() const
+{
+    return BitBtn1->property("Tag").toInt();
+}
+
+void TForm3::setSaveMode(int mode)
+{
+    BitBtn1->setProperty("Tag", mode);
+}
+
+QString TForm3::person() const
+{
+    const int index = ComboBox2->currentIndex();
+    return index > 0 ? ComboBox2->itemText(index) : QString();
+}
+
+void TForm3::FormCreate(const QComboBox* mainNames, const QComboBox* mainIds)
+{
+    m_shoes.clear();
+    const QSignalBlocker block1(ComboBox1);
+    const QSignalBlocker block2(ComboBox2);
+    ComboBox1->addItem(QStringLiteral("-- bitte wählen --"));
+    ComboBox2->addItem(QStringLiteral("ID"));
+    for (QPushButton* button : {BitBtn1, BitBtn2, BitBtn3, BitBtn4})
+        button->setEnabled(false);
+    setSaveMode(kInsert);
+    DisableControls();
+
+    guarded(this, [&] {
+        Query& q = Session::current().ZQuery1;
+        q.open(QStringLiteral("Select ID, name, vorname FROM users ORDER BY name, vorname"));
+        if (q.recordCount() == 0)
+            ComboBox1->setItemText(0, QStringLiteral("noch keine Benutzer angelegt"));
+        for (q.first(); !q.eof(); q.next()) {
+            ComboBox1->addItem(q.field(1).asString() + QStringLiteral(", ") + q.field(2).asString());
+            ComboBox2->addItem(q.field(0).asString());
+        }
+    });
+
+    // The main window lists the same persons in the same order, with one
+    // placeholder first: its positions name the same person here.
+    auto position = [](const QComboBox* list, const QComboBox* own) {
+        const int index = list ? list->currentIndex() : 0;
+        return index >= 0 && index < own->count() ? index : 0;
+    };
+    ComboBox1->setCurrentIndex(position(mainNames, ComboBox1));
+    ComboBox2->setCurrentIndex(position(mainIds, ComboBox2));
+    ComboBox1Change();
+    DisableControls();
+}
+
+void TForm3::ComboBox1Change()
+{
+    {
+        const QSignalBlocker block(ComboBox2);
+        ComboBox2->setCurrentIndex(ComboBox1->currentIndex());
+    }
+    if (person().isEmpty()) {
+        for (QPushButton* button : {BitBtn1, BitBtn2, BitBtn3, BitBtn4})
+            button->setEnabled(false);
+    } else {
+        BitBtn1->setEnabled(true);
+        BitBtn4->setEnabled(true);
+    }
+    StringGridLeeren();
+    clearFields();
+    guarded(this, [&] { ShowShoes(); });
+    DisableControls();
+}
+
+void TForm3::StringGridLeeren()
+{
+    StringAlignGrid1->clearRows();
+}
+
+void TForm3::forgetChosenShoe()
+{
+    Label6->clear();
+    BitBtn2->setEnabled(false);
+    BitBtn3->setEnabled(false);
+    StringAlignGrid1->setCurrentItem(nullptr);
+    StringAlignGrid1->clearSelection();
+}
+
+void TForm3::ShowShoes()
+{
+    m_shoes.clear();
+    // A new list: nothing in it is chosen yet.
+    forgetChosenShoe();
+    const QString p = person();
+    if (p.isEmpty())
+        return;
+
+    Query& q = Session::current().ZQuery1;
+    q.open(QStringLiteral("SELECT ID, Modell, MaxLeistung, PrevLeistung FROM schuhe WHERE UserID = ") + quoted(p));
+    QStringList models;
+    for (q.first(); !q.eof(); q.next()) {
+        const QString model = q.field(1).asString();
+        models << model;
+        m_shoes << q.field(0).asString() + QLatin1Char(';') + model + QLatin1Char(';') + q.field(2).asString()
+                       + QLatin1Char(';') + q.field(3).asString() + QLatin1Char(';');
+    }
+    if (m_shoes.isEmpty())
+        return;
+
+    // The kilometres since, of all the person's shoes at once.
+    const QHash<QString, float> since = ShoeDistances(Session::current().ZDatabase1, p.toInt());
+    for (qsizetype i = 0; i < m_shoes.size(); ++i)
+        m_shoes[i] += distanceText(since.value(models[i], 0.0f));
+
+    for (qsizetype i = 0; i < m_shoes.size(); ++i) {
+        const ShoeLine shoe = splitShoeLine(m_shoes[i]);
+        const double total = decimalOrZero(shoe.prev) + decimalOrZero(shoe.since);
+        StringAlignGrid1->setCells(0, int(i) + 1, shoe.model);
+        StringAlignGrid1->setCells(1, int(i) + 1, distanceText(total) + QStringLiteral(" km"));
+        StringAlignGrid1->addRow();
+    }
+}
+
+void TForm3::StringAlignGrid1SelectCell(int column, int row, bool* canSelect)
+{
+    Q_UNUSED(column);
+    if (canSelect)
+        *canSelect = true;
+    DisableControls();
+    const qsizetype index = row - 1;
+    if (StringAlignGrid1->cells(0, row).isEmpty() || index < 0 || index >= m_shoes.size()) {
+        // The empty row below the last shoe chooses none.
+        Label6->clear();
+        BitBtn2->setEnabled(false);
+        BitBtn3->setEnabled(false);
+        return;
+    }
+    const ShoeLine shoe = splitShoeLine(m_shoes[index]);
+    Label6->setText(shoe.id);
+    Edit1->setText(shoe.model);
+    EnhancedEdit1->setText(shoe.max);
+    EnhancedEdit2->setText(shoe.prev);
+    Label11->setText(shoe.since);
+
+    const double max = roundedOrZero(shoe.max);
+    const float total = float(decimalOrZero(shoe.prev)) + float(decimalOrZero(shoe.since));
+    setTotalRed(total > max && max > 0);
+    Label12->setText(distanceText(total));
+    BitBtn2->setEnabled(true);
+    BitBtn3->setEnabled(true);
+}
+
+void TForm3::StringAlignGrid1DblClick()
+{
+    if (!Edit1->text().isEmpty() && !Label6->text().isEmpty())
+        BitBtn3Click();
+}
+
+void TForm3::clearFields()
+{
+    Edit1->clear();
+    EnhancedEdit1->clear();
+    EnhancedEdit2->clear();
+    Label11->clear();
+    Label12->clear();
+}
+
+void TForm3::setTotalRed(bool red)
+{
+    for (QLabel* label : {Label7, Label8, Label12}) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, red ? Qt::red : Qt::black);
+        label->setPalette(palette);
+    }
+}
+
+void TForm3::BitBtn4Click()
+{
+    clearFields();
+    forgetChosenShoe();
+    EnableControls();
+    Edit1->setFocus();
+    setSaveMode(kInsert);
+}
+
+void TForm3::BitBtn3Click()
+{
+    if (Label6->text().isEmpty())
+        return; // no shoe of this list chosen
+    EnableControls();
+    CheckShoeMax();
+    setSaveMode(kUpdate);
+}
+
+bool TForm3::CheckData()
+{
+    QString faults;
+    auto fault = [&](const char* line) { faults += QString::fromUtf8(line) + kLineEnd; };
+
+    // Blanks alone would be stored as an empty model, which no list can show.
+    if (Edit1->text().trimmed().isEmpty())
+        fault("- keine Bezeichnung für Schuhmodell angegeben");
+    Query& q = Session::current().ZQuery1;
+    q.open(QStringLiteral("SELECT ID FROM schuhe WHERE modell = ") + quoted(Edit1->text())
+           + QStringLiteral(" AND UserID = ") + quoted(person()));
+    if (q.recordCount() > 0) {
+        if (saveMode() == kUpdate) {
+            if (q.field(0).asString() != Label6->text())
+                fault("- es existiert bereits ein anderer Schuh mit dieser Modellbezeichnung");
+        } else {
+            fault("- ein Schuh mit dieser Modellbezeichnung existiert bereits");
+        }
+    }
+    const int max = EnhancedEdit1->intValue();
+    const int prev = EnhancedEdit2->intValue();
+    if (prev != 0 && max != 0 && prev >= max)
+        fault("- die maximale Laufleistung Ihres Schuhs muss größer sein, als die bisher schon gelaufene Strecke");
+
+    if (faults.isEmpty())
+        return false;
+    const QString text = QStringLiteral("Es sind folgende Eingabefehler aufgetreten:") + kLineEnd + kLineEnd
+                         + faults + kLineEnd + QStringLiteral("Ihre Eingaben können deshalb nicht gespeichert werden");
+    Messages::show(this, QMessageBox::NoIcon, QStringLiteral("Fehler"), text, QMessageBox::Ok);
+    return true;
+}
+
+void TForm3::BitBtn1Click()
+{
+    const QString p = person();
+    const bool update = saveMode() == kUpdate;
+    if (p.isEmpty() || (update && Label6->text().isEmpty())) {
+        Messages::beep(); // no person, or no shoe of this list to change
+        return;
+    }
+    bool refused = true;
+    if (!guarded(this, [&] { refused = CheckData(); }) || refused)
+        return; // the input stays for correcting
+
+    const int max = EnhancedEdit1->intValue();
+    const int prev = EnhancedEdit2->intValue();
+    if (max == 0
+        && !Messages::confirm(this, QStringLiteral("Bestätigen"),
+                              QStringLiteral("Sie haben keine maximale Laufleistung für Ihr Schuhmodell angegeben. "
+                                             "Möchten Sie dies so beibehalten?"))) {
+        EnhancedEdit1->setFocus();
+        return;
+    }
+
+    const QString sql =
+        update ? QStringLiteral("UPDATE schuhe SET modell = ") + quoted(Edit1->text()) + QStringLiteral(",")
+                     + QStringLiteral(" maxleistung = ") + quoted(max) + QStringLiteral(",")
+                     + QStringLiteral(" prevleistung = ") + quoted(prev) + QStringLiteral(" WHERE ID = ")
+                     + quoted(Label6->text())
+               : QStringLiteral("INSERT INTO schuhe (ID, modell, maxleistung, prevleistung, UserID) VALUES "
+                                "(gen_id(Gen_schuhe,1), ")
+                     + quoted(Edit1->text()) + QStringLiteral(",") + quoted(max) + QStringLiteral(",")
+                     + quoted(prev) + QStringLiteral(",") + quoted(p) + QStringLiteral(")");
+    if (!guarded(this, [&] { Session::current().ZQuery1.execSql(sql); }))
+        return; // a rejected statement leaves the input in the fields
+
+    StringGridLeeren();
+    guarded(this, [&] { ShowShoes(); });
+    clearFields();
+    // The changed shoe is no longer chosen: the fields wait for a new choice.
+    // After a new shoe they stay open for the next one.
+    if (update)
+        DisableControls();
+}
+
+void TForm3::BitBtn2Click()
+{
+    const QString id = Label6->text();
+    if (id.isEmpty())
+        return; // no shoe of this list chosen
+    const QString question =
+        QStringLiteral("Möchten Sie den ausgewählten Laufschuh tatsächlich löschen?") + kLineEnd
+        + QStringLiteral("Bei statistische Auswertungen wird dieser Schuh auch zukünftig berücksichtigt.") + kLineEnd
+        + QStringLiteral("Es können jedoch keine neuen Trainingseinheiten für diesen Schuh mehr erfasst werden.");
+    if (Messages::show(this, QMessageBox::NoIcon, QStringLiteral("Frage"), question,
+                       QMessageBox::Ok | QMessageBox::Cancel)
+        != QMessageBox::Ok)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    guarded(this, [&] {
+        Session::current().ZQuery1.execSql(QStringLiteral("DELETE FROM Schuhe WHERE ID = ") + quoted(id));
+    });
+    QApplication::restoreOverrideCursor();
+    ComboBox1Change();
+}
+
+void TForm3::CheckShoeMax()
+{
+    const double since = roundedOrZero(Label11->text());
+    const double max = roundedOrZero(EnhancedEdit1->text());
+    const double prev = roundedOrZero(EnhancedEdit2->text());
+    if (prev + since > max) {
+        if (max > 0) {
+            Messages::beep();
+            Messages::show(this, QMessageBox::Information, QStringLiteral("Information"),
+                           QStringLiteral("Die maximale Laufleistung des Schuhs ist erreicht."), QMessageBox::Ok);
+            setTotalRed(true);
+        }
+    } else {
+        setTotalRed(false);
+    }
+}
+
+void TForm3::EnhancedEdit1Exit()
+{
+    CheckShoeMax();
+}
+
+void TForm3::EnhancedEdit2Exit()
+{
+    const double since = roundedOrZero(Label11->text());
+    const int prev = EnhancedEdit2->intValue();
+    CheckShoeMax();
+    Label12->setText(QString::number(qint64(since) + prev));
+}
+
+void TForm3::DisableControls()
+{
+    for (QWidget* field : std::initializer_list<QWidget*>{Edit1, EnhancedEdit1, EnhancedEdit2})
+        FieldColours::setLocked(field, true, lockedGrey());
+}
+
+void TForm3::EnableControls()
+{
+    for (QWidget* field : std::initializer_list<QWidget*>{Edit1, EnhancedEdit1, EnhancedEdit2})
+        FieldColours::setLocked(field, false);
+}
+
+bool TForm3::eventFilter(QObject* watched, QEvent* event)
+{
+    // Leaving a number field by the user's doing: not when the field is
+    // locked under the focus, nor when a box or a menu takes the activation.
+    if (event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        auto* field = qobject_cast<QWidget*>(watched);
+        if (field && field->isEnabled() && reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+            if (watched == EnhancedEdit1)
+                EnhancedEdit1Exit();
+            else if (watched == EnhancedEdit2)
+                EnhancedEdit2Exit();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TForm3::FormClose()
+{
+    m_shoes.clear();
+    Q_EMIT closed();
+}
+
+void TForm3::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    event->accept();
+}
