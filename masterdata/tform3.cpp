@@ -139,6 +139,7 @@ TForm3::TForm3(QWidget* parent, const QComboBox* mainNames, const QComboBox* mai
     StringAlignGrid1->setDefaultRowHeight(18);
     StringAlignGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     StringAlignGrid1->widenToFit({{}, {QStringLiteral("9999,9 km")}});
+    m_columnWidths = {StringAlignGrid1->gridColumnWidth(0), StringAlignGrid1->gridColumnWidth(1)};
     StringAlignGrid1->setMinimumWidth(StringAlignGrid1->gridColumnWidth(0) + StringAlignGrid1->gridColumnWidth(1)
                                       + StringAlignGrid1->verticalScrollBar()->sizeHint().width()
                                       + 2 * StringAlignGrid1->frameWidth());
@@ -349,6 +350,7 @@ void TForm3::ShowShoes()
     m_shoes.clear();
     // A new list: nothing in it is chosen yet.
     forgetChosenShoe();
+    StringAlignGrid1->setColumnWidths(m_columnWidths);
     const QString p = person();
     if (p.isEmpty())
         return;
@@ -370,13 +372,17 @@ void TForm3::ShowShoes()
     for (qsizetype i = 0; i < m_shoes.size(); ++i)
         m_shoes[i] += distanceText(since.value(models[i], 0.0f));
 
+    QStringList totals;
     for (qsizetype i = 0; i < m_shoes.size(); ++i) {
         const ShoeLine shoe = splitShoeLine(m_shoes[i]);
         const double total = decimalOrZero(shoe.prev) + decimalOrZero(shoe.since);
+        totals << distanceText(total) + QStringLiteral(" km");
         StringAlignGrid1->setCells(0, int(i) + 1, shoe.model);
-        StringAlignGrid1->setCells(1, int(i) + 1, distanceText(total) + QStringLiteral(" km"));
+        StringAlignGrid1->setCells(1, int(i) + 1, totals.last());
         StringAlignGrid1->addRow();
     }
+    // A long model widens its column; the grid then scrolls sideways.
+    StringAlignGrid1->widenToFit({models, totals});
 }
 
 void TForm3::StringAlignGrid1SelectCell(int column, int row, bool* canSelect)
@@ -396,6 +402,7 @@ void TForm3::StringAlignGrid1SelectCell(int column, int row, bool* canSelect)
     const ShoeLine shoe = splitShoeLine(m_shoes[index]);
     Label6->setText(shoe.id);
     Edit1->setText(shoe.model);
+    Edit1->setCursorPosition(0); // the start of a long model in view
     EnhancedEdit1->setText(shoe.max);
     EnhancedEdit2->setText(shoe.prev);
     Label11->setText(shoe.since);
@@ -421,6 +428,7 @@ void TForm3::clearFields()
     EnhancedEdit2->clear();
     Label11->clear();
     Label12->clear();
+    setTotalRed(false); // no total, no warning
 }
 
 void TForm3::setTotalRed(bool red)

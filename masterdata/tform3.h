@@ -111,4 +111,5 @@ private:
     void forgetChosenShoe();
 
     QStringList m_shoes;
+    QList<int> m_columnWidths; // as the window opened
 };
