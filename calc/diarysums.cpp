@@ -169,15 +169,6 @@ float ShoeDistance(Database& db, int userId, const QString& shoe)
     return sumInEntryOrder(db, entries);
 }
 
-QHash<QString, float> ShoeDistances(Database& db, int userId)
-{
-    QHash<QString, float> km;
-    const ResultSet shoes = db.select(QStringLiteral("SELECT modell FROM schuhe WHERE UserID = ") + quoted(userId));
-    for (const ResultRow& row : shoes.rows)
-        km.insert(row[0].asString(), ShoeDistance(db, userId, row[0].asString()));
-    return km;
-}
-
 float SumEntryDistances(Database& db, const QStringList& entryIds)
 {
     EntryKm km;
