@@ -172,6 +172,7 @@ int main(int argc, char** argv)
     print(bothWays("shoe mileage (entries of a shoe, their sum)", [&] {
         ShoeDistance(s.ZDatabase1, user, shoe);
     }));
+    print(bothWays("mileage of each of the person's shoes", [&] { ShoeDistances(s.ZDatabase1, user); }));
     print(bothWays("GetEntriesOfShoe + SumEntryDistances", [&] {
         QStringList entries;
         GetEntriesOfShoe(entries, user, shoe);
