@@ -225,6 +225,7 @@ int main(int argc, char** argv)
     const double fastYear = msOf([&] { GetTotalDistance(yearStart, yearEnd, user); });
     s.ZQuery1.execSql(QStringLiteral("DROP INDEX IX_UNITS_MAINID"));
     s.ZQuery1.execSql(QStringLiteral("DROP INDEX IX_MAIN_USERID_DATUM"));
+    s.ZQuery1.execSql(QStringLiteral("DROP INDEX IX_MAIN_USERID_SCHUHE"));
     setSumStrategy(SumStrategy::PerEntry);
     const double unindexedYear = msOf([&] { GetTotalDistance(yearStart, yearEnd, user); });
     setSumStrategy(SumStrategy::Aggregate);

@@ -145,9 +145,10 @@ bool ensureTable(Query& query, const Table& table)
     return true;
 }
 
-// Indexes that the file format allows as additions: the units of an entry
-// and the entries of a person by date are read at every step through the
-// diary, and without them each such read scans the whole table.
+// Indexes that the file format allows as additions: the units of an entry,
+// the entries of a person by date and those of a person's shoe are read at
+// every step through the diary, and without them each such read scans the
+// whole table.
 struct Index
 {
     const char* name;
@@ -157,6 +158,7 @@ struct Index
 const Index kIndexes[] = {
     {"IX_UNITS_MAINID", "CREATE INDEX IX_UNITS_MAINID ON units (MainID)"},
     {"IX_MAIN_USERID_DATUM", "CREATE INDEX IX_MAIN_USERID_DATUM ON main (UserID, Datum)"},
+    {"IX_MAIN_USERID_SCHUHE", "CREATE INDEX IX_MAIN_USERID_SCHUHE ON main (UserID, Schuhe)"},
 };
 
 // Creates each index that the catalogue does not list yet, also in a
