@@ -4,7 +4,18 @@
 #include <QStringList>
 #include <QVector>
 
+#include <cstdint>
 #include <memory>
+
+class StorageError;
+
+// The error of a failed engine call, from its status vector and the text the
+// engine composed of it: where the codes tell a cause the user can act on
+// (no space left on the disk, no permission, the database in use, damaged,
+// not a diary database, the server out of reach), the message names it in
+// German and the engine's text is the detail; otherwise the engine's text
+// is the message.
+StorageError engineError(const intptr_t* vector, const QString& engineText);
 
 // One value of a result row. The text form is the one the windows show:
 // CHAR without trailing blanks, DATE as dd.mm.yyyy, TIME as hh:mm:ss,
