@@ -139,6 +139,7 @@ StorageError engineError(const intptr_t* vector, const QString& engineText)
                 break;
             case isc_lock_conflict:
             case isc_lock_timeout:
+            case isc_already_opened:
                 note(Cause::InUse);
                 break;
             case isc_network_error:
@@ -203,7 +204,8 @@ private:
     ThrowStatusWrapper m_wrapper;
 };
 
-std::vector<unsigned char> parameterBlock(bool create)
+// forcedWrites: 1 or 0 sets the database's mode, -1 leaves it as it is.
+std::vector<unsigned char> parameterBlock(bool create, int forcedWrites)
 {
     Status st;
     IXpbBuilder* dpb = master()->getUtilInterface()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
@@ -213,6 +215,8 @@ std::vector<unsigned char> parameterBlock(bool create)
         dpb->insertInt(&st, isc_dpb_page_size, 4096);
         dpb->insertInt(&st, isc_dpb_sql_dialect, 3);
     }
+    if (forcedWrites >= 0)
+        dpb->insertInt(&st, isc_dpb_force_write, forcedWrites);
     const unsigned char* buffer = dpb->getBuffer(&st);
     std::vector<unsigned char> out(buffer, buffer + dpb->getBufferLength(&st));
     dpb->dispose();
@@ -518,23 +522,23 @@ Database::~Database()
     }
 }
 
-void Database::connect(const QString& path)
+void Database::connect(const QString& path, bool forceWrites)
 {
-    open(path, false);
+    open(path, false, forceWrites ? 1 : -1);
 }
 
-void Database::create(const QString& path)
+void Database::create(const QString& path, bool forcedWrites)
 {
-    open(path, true);
+    open(path, true, forcedWrites ? -1 : 0);
 }
 
-void Database::open(const QString& path, bool create)
+void Database::open(const QString& path, bool create, int forcedWrites)
 {
     disconnect();
     Status st;
     IProvider* provider = master()->getDispatcher();
     try {
-        const auto dpb = parameterBlock(create);
+        const auto dpb = parameterBlock(create, forcedWrites);
         const QByteArray file = QFile::encodeName(path);
         const auto length = static_cast<unsigned>(dpb.size());
         d->attachment = create ? provider->createDatabase(&st, file.constData(), length, dpb.data())

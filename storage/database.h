@@ -65,9 +65,13 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    void connect(const QString& path);
-    // Creates the file with a page size of 4096 in dialect 3 and stays connected.
-    void create(const QString& path);
+    // With forceWrites the database is switched to writing each page
+    // through to the disk before a statement returns (the engine's default).
+    void connect(const QString& path, bool forceWrites = false);
+    // Creates the file with a page size of 4096 in dialect 3 and stays
+    // connected. Without forcedWrites pages reach the disk when the system
+    // writes them: for a file that is made complete before it is used.
+    void create(const QString& path, bool forcedWrites = true);
     void disconnect();
     bool isConnected() const;
 
@@ -79,7 +83,7 @@ public:
 
 private:
     friend class Transaction;
-    void open(const QString& path, bool create);
+    void open(const QString& path, bool create, int forcedWrites);
     void begin();
     void commit();
     void rollback();

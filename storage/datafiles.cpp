@@ -105,10 +105,10 @@ void stepDone()
         creationHook()();
 }
 
-// Makes a rename in the folder durable before the program goes on.
-void syncFolder(const QString& folder)
+// Brings a file, or a folder's list of names, to the disk.
+void syncPath(const QString& path, int flags)
 {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
@@ -224,10 +224,16 @@ void createDatabase(Session& session, const QString& folder)
         cannotWrite(partial);
     g_creating = true;
     try {
-        session.ZDatabase1.create(partial);
+        // Nothing uses the file before it is complete, so its pages need
+        // not reach the disk one by one; the whole file does before it is
+        // given its name, with the engine's page-by-page writing switched on.
+        session.ZDatabase1.create(partial, false);
         stepDone();
         CheckDataBases(session.ZQuery1);
         session.ZDatabase1.disconnect();
+        session.ZDatabase1.connect(partial, true);
+        session.ZDatabase1.disconnect();
+        syncPath(partial, O_RDONLY);
         g_creating = false;
     } catch (...) {
         g_creating = false;
@@ -241,7 +247,7 @@ void createDatabase(Session& session, const QString& folder)
     if (::link(from.constData(), to.constData()) != 0)
         cannotWrite(own);
     ::unlink(from.constData());
-    syncFolder(QFileInfo(own).absolutePath());
+    syncPath(QFileInfo(own).absolutePath(), O_RDONLY | O_DIRECTORY);
     if (creationHook())
         creationHook()();
     session.ZDatabase1.connect(own);
@@ -410,6 +416,8 @@ void openStorage(Session& session, const QString& folder, const QString& setting
     }
     if (!connected)
         createDatabase(session, folder);
+    else if (QFileInfo::exists(partialDatabasePath(folder)))
+        QFile::remove(partialDatabasePath(folder)); // left by a creation cut off, never a diary
     CheckDataBases(session.ZQuery1);
 }
 
