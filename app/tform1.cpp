@@ -175,10 +175,12 @@ void TForm1::FormCreate(const StartOptions& options)
     if (QuitSignals::requested())
         return; // the desktop asked the program to stop meanwhile
     m_startedUp = guarded(this, [&] {
-        datafiles::openStorage(m_session, options.programFolder);
+        datafiles::openStorage(m_session, options.programFolder, options.settingsPath);
         ShowUsers();
         ComboBox1Change();
     });
+    if (m_startedUp && !options.notice.isEmpty())
+        Messages::show(this, QMessageBox::Warning, Messages::applicationTitle(), options.notice, QMessageBox::Ok);
 }
 
 void TForm1::CheckDataBases()
