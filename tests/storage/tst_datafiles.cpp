@@ -355,7 +355,7 @@ void TestDataFiles::interruptedFirstStartLeavesNoDatabase()
         open(s, dir.path());
         QCOMPARE(userTables(s).size(), 6);
         QCOMPARE(generators(s).size(), 6);
-        QCOMPARE(ownIndexes(s).size(), 2);
+        QCOMPARE(ownIndexes(s).size(), 3);
         QCOMPARE(scalar(s, "SELECT COUNT(*) || ':' || MAX(ID) FROM bereiche"), QString("11:11"));
         QVERIFY(!QFileInfo::exists(datafiles::partialDatabasePath(dir.path())));
     }
