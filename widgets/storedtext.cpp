@@ -121,6 +121,11 @@ qsizetype MemoEdit::room() const
     return m_maxLength - (length - (cursor.selectionEnd() - cursor.selectionStart()));
 }
 
+bool MemoEdit::takes(const QString& text) const
+{
+    return StoredText::refusedAt(text, StoredText::Kind::Memo) < 0 && text.size() <= room();
+}
+
 void MemoEdit::keyPressEvent(QKeyEvent* event)
 {
     if (!isReadOnly()) {
@@ -128,8 +133,7 @@ void MemoEdit::keyPressEvent(QKeyEvent* event)
         if (typed.isEmpty() && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
             && !(event->modifiers() & Qt::ControlModifier))
             typed = QStringLiteral("\n");
-        if (!typed.isEmpty()
-            && (StoredText::refusedAt(typed, StoredText::Kind::Memo) >= 0 || typed.size() > room())) {
+        if (!typed.isEmpty() && !takes(typed)) {
             Messages::beep();
             event->accept();
             return;
@@ -141,8 +145,7 @@ void MemoEdit::keyPressEvent(QKeyEvent* event)
 void MemoEdit::inputMethodEvent(QInputMethodEvent* event)
 {
     const QString commit = event->commitString();
-    if (!commit.isEmpty()
-        && (StoredText::refusedAt(commit, StoredText::Kind::Memo) >= 0 || commit.size() > room())) {
+    if (!commit.isEmpty() && !takes(commit)) {
         Messages::beep();
         event->accept();
         return;

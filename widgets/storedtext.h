@@ -65,6 +65,8 @@ protected:
 private:
     // How many characters may still be inserted in place of the selection.
     qsizetype room() const;
+    // Whether a typed text goes in whole.
+    bool takes(const QString& text) const;
 
     int m_maxLength = 32767;
 };
