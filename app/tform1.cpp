@@ -7,6 +7,7 @@
 #include "tform2.h"
 #include "tform4.h"
 #include "tform7.h"
+#include "tform8.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -342,7 +343,11 @@ void TForm1::ToolButton9Click()
 
 void TForm1::ToolButton10Click()
 {
-    // The training-zone management window is opened here once it exists.
+    // One zone window at a time: the button is off while it is open.
+    auto* zones = new TForm8(this);
+    connect(zones, &TForm8::closed, ToolButton10, [this] { ToolButton10->setEnabled(true); });
+    ToolButton10->setEnabled(false);
+    zones->show();
 }
 
 void TForm1::ToolButton12Click()

@@ -488,7 +488,7 @@ void TForm4::FormCreate()
         GetZoneList(zones);
         ComboBox4->addItem(placeholderItem());
         for (const QString& line : zones)
-            ComboBox4->addItem(line.section(QLatin1Char(';'), 1, 1));
+            ComboBox4->addItem(splitZoneLine(line).at(1));
         ComboBox4->setCurrentIndex(0);
         ComboBox3->setCurrentIndex(0);
 
