@@ -7,6 +7,7 @@
 #include "messages.h"
 #include "session.h"
 #include "sqltext.h"
+#include "storedtext.h"
 #include "stringgrid.h"
 
 #include <QCloseEvent>
@@ -124,7 +125,7 @@ TForm8::TForm8(QWidget* parent) : QWidget(parent)
     Label1 = makeLabel(GroupBox1, QStringLiteral("Label1"), QStringLiteral("Bezeichnung"));
     Edit1 = new QLineEdit(GroupBox1);
     Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setMaxLength(30); // TrBereich CHAR(30)
+    StoredText::limit(Edit1, 30); // TrBereich CHAR(30)
     Bevel1 = new QFrame(GroupBox1);
     Bevel1->setObjectName(QStringLiteral("Bevel1"));
     Bevel1->setFrameShape(QFrame::HLine);

@@ -323,6 +323,11 @@ void TestZoneManagement::newZoneTakesTheNextIdAndAnyText()
     QVERIFY(Messages::shown().isEmpty());
     QCOMPARE(value("SELECT TrBereich FROM bereiche WHERE ID = 12"), name.left(30));
     QCOMPARE(zoneCount(), QString("12"));
+
+    // typed characters that cannot be stored are refused
+    w("Edit1")->clear();
+    typeText(w("Edit1"), QString::fromUtf8("Zoë Łódź"));
+    QCOMPARE(w("Edit1")->text(), QString::fromUtf8("Zoë ód"));
 }
 
 void TestZoneManagement::renameLeavesStoredUnitsAndForgetsTheChoice()
