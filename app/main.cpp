@@ -1,4 +1,5 @@
 #include "datafiles.h"
+#include "messages.h"
 #include "quitsignals.h"
 #include "singleinstance.h"
 #include "startup.h"
@@ -7,15 +8,43 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QPointer>
+
+#include <cstdio>
+
+namespace {
+
+// Brings a window to the front of the desktop, out of the task bar if need be.
+void bringForward(QWidget* window)
+{
+    if (!window || !window->isVisible())
+        return;
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
     QuitSignals::blockInAllThreads();
 
-    // A second copy ends at once, silently.
     SingleInstance instance(QFileInfo(QString::fromLocal8Bit(argv[0])).completeBaseName());
-    if (!instance.acquire())
-        return 0;
+    if (!instance.acquire()) {
+        // A second copy does not start: the running one comes forward, or
+        // the user learns why nothing else happens.
+        QApplication app(argc, argv);
+        prepareApplication();
+        installGermanTranslations(app);
+        if (instance.activateRunning()) {
+            std::fputs("Das Programm läuft bereits; sein Fenster wurde nach vorn geholt.\n", stderr);
+        } else {
+            Messages::show(nullptr, QMessageBox::Information, Messages::applicationTitle(),
+                           QStringLiteral("Das Programm läuft bereits."), QMessageBox::Ok);
+        }
+        return 1;
+    }
 
     QApplication app(argc, argv);
     QuitSignals quitSignals;
@@ -24,14 +53,18 @@ int main(int argc, char* argv[])
 
     const QString exeFolder = QCoreApplication::applicationDirPath();
     TSplashForm splash(exeFolder + QStringLiteral("/ressource.rcc"));
+    QPointer<QWidget> front = &splash;
+    instance.listen([&front] { bringForward(front); });
     splash.show();
     splash.repaint();
     QApplication::processEvents();
 
-    const std::unique_ptr<TForm1> form = createMainWindow({datafiles::programFolder(exeFolder), 2000});
+    const datafiles::Location location = datafiles::locate(exeFolder);
+    const std::unique_ptr<TForm1> form = createMainWindow({location.folder, 2000, location.notice, location.settingsPath});
     splash.close();
     if (!form)
         return QuitSignals::requested() ? 0 : 1;
+    front = form.get();
     form->show();
     quitSignals.mainLoopStarts();
     return QApplication::exec();

@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QDialog>
 #include <QSocketNotifier>
+#include <QTimer>
+
+#include "messages.h"
 
 #include <csignal>
 #include <pthread.h>
@@ -44,6 +47,7 @@ QuitSignals::ChildScope::~ChildScope()
 
 QuitSignals::QuitSignals(QObject* parent) : QObject(parent)
 {
+    s_requested = false;
     const sigset_t set = quitSet();
     m_fd = signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
     if (m_fd < 0)
@@ -64,19 +68,32 @@ bool QuitSignals::requested()
 
 void QuitSignals::stop()
 {
+    // No one is there to answer: input not yet saved is not saved, and no
+    // further box is shown. Boxes that are open are closed as with Esc.
+    const bool again = s_requested;
     s_requested = true;
-    if (m_inMainLoop) {
-        QCoreApplication::quit();
-        return;
-    }
+    Messages::setEnding(true);
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (auto* dialog = qobject_cast<QDialog*>(window); dialog && dialog->isVisible())
             dialog->reject();
     }
+    if (!m_inMainLoop)
+        return; // the start-up sees requested() and ends
+    if (again) {
+        QCoreApplication::exit(0);
+        return;
+    }
+    // Closing the windows lets each finish as on a normal close (the editor
+    // keeps its lists); a window that would not close does not keep the
+    // program alive.
+    QCoreApplication::quit();
+    QTimer::singleShot(3000, qApp, [] { QCoreApplication::exit(0); });
 }
 
 QuitSignals::~QuitSignals()
 {
     if (m_fd >= 0)
         ::close(m_fd);
+    s_requested = false;
+    Messages::setEnding(false);
 }

@@ -8,6 +8,7 @@
 #include "tform3.h"
 #include "tform4.h"
 #include "tform7.h"
+#include "tform8.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -176,10 +177,12 @@ void TForm1::FormCreate(const StartOptions& options)
     if (QuitSignals::requested())
         return; // the desktop asked the program to stop meanwhile
     m_startedUp = guarded(this, [&] {
-        datafiles::openStorage(m_session, options.programFolder);
+        datafiles::openStorage(m_session, options.programFolder, options.settingsPath);
         ShowUsers();
         ComboBox1Change();
     });
+    if (m_startedUp && !options.notice.isEmpty())
+        Messages::show(this, QMessageBox::Warning, Messages::applicationTitle(), options.notice, QMessageBox::Ok);
 }
 
 void TForm1::CheckDataBases()
@@ -345,7 +348,11 @@ void TForm1::ToolButton9Click()
 
 void TForm1::ToolButton10Click()
 {
-    // The training-zone management window is opened here once it exists.
+    // One zone window at a time: the button is off while it is open.
+    auto* zones = new TForm8(this);
+    connect(zones, &TForm8::closed, ToolButton10, [this] { ToolButton10->setEnabled(true); });
+    ToolButton10->setEnabled(false);
+    zones->show();
 }
 
 void TForm1::ToolButton12Click()

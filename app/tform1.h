@@ -12,11 +12,15 @@ class QToolBar;
 class QToolButton;
 
 // How the main window is started: the program folder that holds the data
-// files, and the pause that keeps the splash window on screen.
+// files, the pause that keeps the splash window on screen, what the user is
+// told about where the data lives, and the settings file when it is not the
+// one in the program folder.
 struct StartOptions
 {
     QString programFolder;
     int startPauseMs = 0;
+    QString notice = {};
+    QString settingsPath = {};
 };
 
 // The main window: toolbar, current-user selector, owner of the storage.

@@ -173,6 +173,7 @@ int main(int argc, char** argv)
     print(bothWays("shoe mileage (entries of a shoe, their sum)", [&] {
         ShoeDistance(s.ZDatabase1, user, shoe);
     }));
+    print(bothWays("mileage of each of the person's shoes", [&] { ShoeDistances(s.ZDatabase1, user); }));
     print(bothWays("GetEntriesOfShoe + SumEntryDistances", [&] {
         QStringList entries;
         GetEntriesOfShoe(entries, user, shoe);
@@ -239,6 +240,7 @@ int main(int argc, char** argv)
     const double fastYear = msOf([&] { GetTotalDistance(yearStart, yearEnd, user); });
     s.ZQuery1.execSql(QStringLiteral("DROP INDEX IX_UNITS_MAINID"));
     s.ZQuery1.execSql(QStringLiteral("DROP INDEX IX_MAIN_USERID_DATUM"));
+    s.ZQuery1.execSql(QStringLiteral("DROP INDEX IX_MAIN_USERID_SCHUHE"));
     setSumStrategy(SumStrategy::PerEntry);
     const double unindexedYear = msOf([&] { GetTotalDistance(yearStart, yearEnd, user); });
     setSumStrategy(SumStrategy::Aggregate);

@@ -100,3 +100,14 @@ QString zoneLine(const QString& id, const QString& name, const QString& minHF, c
     const QChar sep = QLatin1Char(';');
     return id + sep + name + sep + minHF + sep + maxHF + sep;
 }
+
+QStringList splitZoneLine(const QString& line)
+{
+    QStringList parts = line.split(QLatin1Char(';'));
+    if (parts.size() > 1 && parts.last().isEmpty())
+        parts.removeLast(); // the ";" that ends the line
+    while (parts.size() < 4)
+        parts.append(QString());
+    const qsizetype n = parts.size();
+    return {parts.first(), parts.mid(1, n - 3).join(QLatin1Char(';')), parts[n - 2], parts[n - 1]};
+}

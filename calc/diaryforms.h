@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The text forms of durations, paces, distances and zone lines, built on the
 // date and decimal forms of textforms.h.
@@ -30,3 +31,7 @@ QString entryDistanceText(double km);
 
 // One training zone as "ID;TrBereich;minHF;maxHF;".
 QString zoneLine(const QString& id, const QString& name, const QString& minHF, const QString& maxHF);
+
+// The four fields of a zone line: ID, name, minHF, maxHF. A name may hold
+// semicolons of its own: the ID is the first field, the limits are the last two.
+QStringList splitZoneLine(const QString& line);

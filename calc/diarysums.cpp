@@ -169,6 +169,34 @@ float ShoeDistance(Database& db, int userId, const QString& shoe)
     return sumInEntryOrder(db, entries);
 }
 
+QHash<QString, float> ShoeDistances(Database& db, int userId)
+{
+    QHash<QString, float> km;
+    const QString models = QStringLiteral("SELECT modell FROM schuhe WHERE UserID = ") + quoted(userId);
+    if (perEntry()) {
+        for (const ResultRow& row : db.select(models).rows)
+            km.insert(row[0].asString(), ShoeDistance(db, userId, row[0].asString()));
+        return km;
+    }
+    // Each shoe as ShoeDistance sums it, all shoes in one statement: the
+    // entry list of a shoe is the statement of GetEntriesOfShoe with the
+    // model as a variable.
+    const ResultSet r = db.select(
+        QStringLiteral("EXECUTE BLOCK RETURNS (model CHAR(40), total FLOAT) AS "
+                       "DECLARE id INTEGER; DECLARE d DATE; DECLARE t TIME; DECLARE km DOUBLE PRECISION; "
+                       "BEGIN FOR ")
+        + models
+        + QStringLiteral(" INTO :model DO BEGIN total = 0; "
+                         "FOR SELECT ID, Datum, Uhrzeit FROM main WHERE Schuhe = :model AND UserID = ")
+        + quoted(userId)
+        + QStringLiteral(" ORDER BY Datum INTO :id, :d, :t DO BEGIN "
+                         "SELECT SUM(strecke) FROM units WHERE MainID = :id INTO :km; "
+                         "total = total + COALESCE(km, 0); END SUSPEND; END END"));
+    for (const ResultRow& row : r.rows)
+        km.insert(row[0].asString(), float(row[1].asFloat()));
+    return km;
+}
+
 float SumEntryDistances(Database& db, const QStringList& entryIds)
 {
     EntryKm km;

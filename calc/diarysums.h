@@ -56,6 +56,9 @@ float TotalDistance(Database& db, const QDate& start, const QDate& end, int user
 // GetEntriesOfShoe: the number of SumEntryDistances(GetEntriesOfShoe(...)).
 float ShoeDistance(Database& db, int userId, const QString& shoe);
 
+// ShoeDistance of every model of the person's shoes (table schuhe), by model.
+QHash<QString, float> ShoeDistances(Database& db, int userId);
+
 // Kilometres of the entries whose IDs the list holds, added in list order.
 float SumEntryDistances(Database& db, const QStringList& entryIds);
 

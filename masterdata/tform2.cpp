@@ -8,6 +8,7 @@
 #include "session.h"
 #include "sqltext.h"
 #include "storageerror.h"
+#include "storedtext.h"
 #include "stringgrid.h"
 #include "textforms.h"
 
@@ -99,12 +100,12 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent)
     Edit1 = new QLineEdit(GroupBox1);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setGeometry(104, 22, 160, 21);
-    Edit1->setMaxLength(40); // Name CHAR(40)
+    StoredText::limit(Edit1, 40); // Name CHAR(40)
     Label2 = makeLabel(GroupBox1, QStringLiteral("Label2"), QStringLiteral("Vorname"), 12, 48);
     Edit2 = new QLineEdit(GroupBox1);
     Edit2->setObjectName(QStringLiteral("Edit2"));
     Edit2->setGeometry(104, 48, 160, 21);
-    Edit2->setMaxLength(40); // Vorname CHAR(40)
+    StoredText::limit(Edit2, 40); // Vorname CHAR(40)
 
     RadioGroup1 = new RadioGroup(QStringLiteral(" Geschlecht "),
                                  {QStringLiteral("&männl."), QStringLiteral("&weibl.")}, 2, GroupBox1);
@@ -270,6 +271,12 @@ bool TForm2::CheckData()
         fault("- Nachname nicht angegeben");
     if (Edit2->text().isEmpty())
         fault("- Vorname nicht angegeben");
+    // The fields refuse what cannot be stored; a text set otherwise is named here.
+    for (const auto& [field, edit] : {std::pair{"Name", Edit1}, std::pair{"Vorname", Edit2}}) {
+        const QString line = StoredText::fault(QString::fromUtf8(field), edit->text(), 40, StoredText::Kind::Line);
+        if (!line.isEmpty())
+            faults += line + kLineEnd;
+    }
     const QDate birthday = parseDateText(maskeditL1->text());
     if (!birthday.isValid())
         fault("- Geburtsdatum nicht oder nicht korrekt angegeben");

@@ -8,6 +8,7 @@
 #include "numericedit.h"
 #include "session.h"
 #include "sqltext.h"
+#include "storedtext.h"
 #include "stringgrid.h"
 #include "textforms.h"
 
@@ -164,7 +165,7 @@ TForm3::TForm3(QWidget* parent, const QComboBox* mainNames, const QComboBox* mai
     Label1 = makeLabel(GroupBox2, QStringLiteral("Label1"), QStringLiteral("Modell:"));
     Edit1 = new QLineEdit(GroupBox2);
     Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setMaxLength(40); // modell CHAR(40)
+    StoredText::limit(Edit1, 40); // modell CHAR(40)
     Edit1->setMinimumWidth(Edit1->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 28);
     Label2 = makeLabel(GroupBox2, QStringLiteral("Label2"), QStringLiteral("maximale Laufleistung:"));
     EnhancedEdit1 = makeNumberField(GroupBox2, QStringLiteral("EnhancedEdit1"));
@@ -466,10 +467,15 @@ bool TForm3::CheckData()
     // Blanks alone would be stored as an empty model, which no list can show.
     if (Edit1->text().trimmed().isEmpty())
         fault("- keine Bezeichnung für Schuhmodell angegeben");
+    // The field refuses what cannot be stored; a text set otherwise is named here.
+    const QString stored = StoredText::fault(QStringLiteral("Modell"), Edit1->text(), 40, StoredText::Kind::Line);
+    if (!stored.isEmpty())
+        faults += stored + kLineEnd;
     Query& q = Session::current().ZQuery1;
-    q.open(QStringLiteral("SELECT ID FROM schuhe WHERE modell = ") + quoted(Edit1->text())
-           + QStringLiteral(" AND UserID = ") + quoted(person()));
-    if (q.recordCount() > 0) {
+    if (stored.isEmpty())
+        q.open(QStringLiteral("SELECT ID FROM schuhe WHERE modell = ") + quoted(Edit1->text())
+               + QStringLiteral(" AND UserID = ") + quoted(person()));
+    if (stored.isEmpty() && q.recordCount() > 0) {
         if (saveMode() == kUpdate) {
             if (q.field(0).asString() != Label6->text())
                 fault("- es existiert bereits ein anderer Schuh mit dieser Modellbezeichnung");

@@ -24,9 +24,9 @@ class StringGrid;
 //   user has chosen: the choice is forgotten whenever the list is built anew
 //   and when the empty last row is chosen;
 // - refused input stays in the fields for correcting;
-// - the model takes at most the 40 characters its column holds, enters the
-//   statements through quoted() and may hold any character (an apostrophe,
-//   a semicolon); a model of blanks only counts as none;
+// - the model takes at most the 40 characters its column holds, and only
+//   what code page 1252 has; it enters the statements through quoted() and
+//   may hold an apostrophe or a semicolon; a model of blanks counts as none;
 // - the kilometres since are read for all shoes of the person with one
 //   statement, so the window opens at once on a diary of many years.
 class TForm3 : public QWidget

@@ -7,9 +7,11 @@
 #include <firebird/Interface.h>
 
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QTime>
 
+#include <cerrno>
 #include <cstring>
 #include <deque>
 #include <vector>
@@ -77,9 +79,115 @@ QString statusText(IStatus* status)
     return text;
 }
 
+} // namespace
+
+StorageError engineError(const intptr_t* vector, const QString& engineText)
+{
+    // What the engine's codes and the system's error numbers say about the
+    // cause; the first cause found in the vector counts.
+    enum class Cause { None, NoSpace, NoPermission, InUse, Damaged, Foreign, Unreachable };
+    Cause cause = Cause::None;
+    QString file;
+    const auto note = [&](Cause c) {
+        if (cause == Cause::None)
+            cause = c;
+    };
+    for (const intptr_t* p = vector; p && *p != isc_arg_end;) {
+        const intptr_t type = *p++;
+        if (type == isc_arg_cstring) {
+            const auto length = static_cast<qsizetype>(*p++);
+            const QByteArray argument(reinterpret_cast<const char*>(*p++), length);
+            if (file.isEmpty() && isFileName(argument))
+                file = QFile::decodeName(argument);
+            continue;
+        }
+        const intptr_t value = *p++;
+        if (type == isc_arg_string) {
+            const QByteArray argument(reinterpret_cast<const char*>(value));
+            if (file.isEmpty() && isFileName(argument))
+                file = QFile::decodeName(argument);
+        } else if (type == isc_arg_unix) {
+            switch (value) {
+            case ENOSPC:
+            case EDQUOT:
+            case EFBIG:
+                note(Cause::NoSpace);
+                break;
+            case EACCES:
+            case EPERM:
+            case EROFS:
+                note(Cause::NoPermission);
+                break;
+            case EAGAIN:
+            case EBUSY:
+            case ETXTBSY:
+                note(Cause::InUse);
+                break;
+            default:
+                break;
+            }
+        } else if (type == isc_arg_gds) {
+            switch (value) {
+            case isc_bad_db_format:
+            case isc_wrong_ods:
+                note(Cause::Foreign);
+                break;
+            case isc_bug_check:
+            case isc_db_corrupt:
+            case isc_badpage:
+                note(Cause::Damaged);
+                break;
+            case isc_lock_conflict:
+            case isc_lock_timeout:
+            case isc_already_opened:
+                note(Cause::InUse);
+                break;
+            case isc_network_error:
+            case isc_net_connect_err:
+            case isc_net_lookup_err:
+            case isc_conn_lost:
+            case isc_unavailable:
+                note(Cause::Unreachable);
+                break;
+            default:
+                break;
+            }
+        }
+    }
+    const QString where = file.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(QDir::toNativeSeparators(file));
+    QString message;
+    switch (cause) {
+    case Cause::None:
+        return StorageError(engineText);
+    case Cause::NoSpace:
+        message = QStringLiteral("Auf dem Datenträger ist kein Platz mehr frei: Die Daten konnten nicht in die "
+                                 "Datenbank%1 geschrieben werden");
+        break;
+    case Cause::NoPermission:
+        message = QStringLiteral("Es fehlt die Berechtigung, die Datenbank%1 zu öffnen oder zu schreiben");
+        break;
+    case Cause::InUse:
+        message = QStringLiteral("Die Datenbank%1 wird gerade von einer anderen Kopie des Programms oder einem "
+                                 "anderen Programm benutzt");
+        break;
+    case Cause::Damaged:
+        message = QStringLiteral("Die Datenbank%1 ist beschädigt");
+        break;
+    case Cause::Foreign:
+        message = QStringLiteral("Die Datei%1 ist keine Tagebuch-Datenbank dieses Programms");
+        break;
+    case Cause::Unreachable:
+        message = QStringLiteral("Der Datenbankserver ist nicht erreichbar%1");
+        break;
+    }
+    return StorageError(message.arg(where), engineText);
+}
+
+namespace {
+
 [[noreturn]] void rethrow(const FbException& e)
 {
-    throw StorageError(statusText(e.getStatus()));
+    throw engineError(e.getStatus()->getErrors(), statusText(e.getStatus()));
 }
 
 // Status wrapper of one call site; the interface's status object is
@@ -96,7 +204,8 @@ private:
     ThrowStatusWrapper m_wrapper;
 };
 
-std::vector<unsigned char> parameterBlock(bool create)
+// forcedWrites: 1 or 0 sets the database's mode, -1 leaves it as it is.
+std::vector<unsigned char> parameterBlock(bool create, int forcedWrites)
 {
     Status st;
     IXpbBuilder* dpb = master()->getUtilInterface()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
@@ -106,6 +215,8 @@ std::vector<unsigned char> parameterBlock(bool create)
         dpb->insertInt(&st, isc_dpb_page_size, 4096);
         dpb->insertInt(&st, isc_dpb_sql_dialect, 3);
     }
+    if (forcedWrites >= 0)
+        dpb->insertInt(&st, isc_dpb_force_write, forcedWrites);
     const unsigned char* buffer = dpb->getBuffer(&st);
     std::vector<unsigned char> out(buffer, buffer + dpb->getBufferLength(&st));
     dpb->dispose();
@@ -387,7 +498,7 @@ struct Database::Impl
             work(&st, own);
             own->commit(&st);
         } catch (const FbException& e) {
-            const QString text = statusText(e.getStatus());
+            const StorageError error = engineError(e.getStatus()->getErrors(), statusText(e.getStatus()));
             if (own) {
                 try {
                     Status rb;
@@ -396,7 +507,7 @@ struct Database::Impl
                     own->release();
                 }
             }
-            throw StorageError(text);
+            throw error;
         }
     }
 };
@@ -411,23 +522,23 @@ Database::~Database()
     }
 }
 
-void Database::connect(const QString& path)
+void Database::connect(const QString& path, bool forceWrites)
 {
-    open(path, false);
+    open(path, false, forceWrites ? 1 : -1);
 }
 
-void Database::create(const QString& path)
+void Database::create(const QString& path, bool forcedWrites)
 {
-    open(path, true);
+    open(path, true, forcedWrites ? -1 : 0);
 }
 
-void Database::open(const QString& path, bool create)
+void Database::open(const QString& path, bool create, int forcedWrites)
 {
     disconnect();
     Status st;
     IProvider* provider = master()->getDispatcher();
     try {
-        const auto dpb = parameterBlock(create);
+        const auto dpb = parameterBlock(create, forcedWrites);
         const QByteArray file = QFile::encodeName(path);
         const auto length = static_cast<unsigned>(dpb.size());
         d->attachment = create ? provider->createDatabase(&st, file.constData(), length, dpb.data())

@@ -4,7 +4,18 @@
 #include <QStringList>
 #include <QVector>
 
+#include <cstdint>
 #include <memory>
+
+class StorageError;
+
+// The error of a failed engine call, from its status vector and the text the
+// engine composed of it: where the codes tell a cause the user can act on
+// (no space left on the disk, no permission, the database in use, damaged,
+// not a diary database, the server out of reach), the message names it in
+// German and the engine's text is the detail; otherwise the engine's text
+// is the message.
+StorageError engineError(const intptr_t* vector, const QString& engineText);
 
 // One value of a result row. The text form is the one the windows show:
 // CHAR without trailing blanks, DATE as dd.mm.yyyy, TIME as hh:mm:ss,
@@ -54,9 +65,13 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    void connect(const QString& path);
-    // Creates the file with a page size of 4096 in dialect 3 and stays connected.
-    void create(const QString& path);
+    // With forceWrites the database is switched to writing each page
+    // through to the disk before a statement returns (the engine's default).
+    void connect(const QString& path, bool forceWrites = false);
+    // Creates the file with a page size of 4096 in dialect 3 and stays
+    // connected. Without forcedWrites pages reach the disk when the system
+    // writes them: for a file that is made complete before it is used.
+    void create(const QString& path, bool forcedWrites = true);
     void disconnect();
     bool isConnected() const;
 
@@ -68,7 +83,7 @@ public:
 
 private:
     friend class Transaction;
-    void open(const QString& path, bool create);
+    void open(const QString& path, bool create, int forcedWrites);
     void begin();
     void commit();
     void rollback();

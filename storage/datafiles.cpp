@@ -10,6 +10,9 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace datafiles {
 namespace {
 
@@ -87,6 +90,31 @@ QString aliasTarget(const QString& line, const QString& alias)
                            .arg(QDir::toNativeSeparators(path)));
 }
 
+std::function<void()>& creationHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+bool g_creating = false; // a new database is being made
+
+// One step of making a new database is done.
+void stepDone()
+{
+    if (g_creating && creationHook())
+        creationHook()();
+}
+
+// Brings a file, or a folder's list of names, to the disk.
+void syncPath(const QString& path, int flags)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 struct Table
 {
     const char* name;
@@ -142,12 +170,14 @@ bool ensureTable(Query& query, const Table& table)
     if (query.field(0).asInteger() > 0)
         return false;
     query.execSql(QString::fromUtf8(table.create));
+    stepDone();
     return true;
 }
 
-// Indexes that the file format allows as additions: the units of an entry
-// and the entries of a person by date are read at every step through the
-// diary, and without them each such read scans the whole table.
+// Indexes that the file format allows as additions: the units of an entry,
+// the entries of a person by date and those of a person's shoe are read at
+// every step through the diary, and without them each such read scans the
+// whole table.
 struct Index
 {
     const char* name;
@@ -157,6 +187,7 @@ struct Index
 const Index kIndexes[] = {
     {"IX_UNITS_MAINID", "CREATE INDEX IX_UNITS_MAINID ON units (MainID)"},
     {"IX_MAIN_USERID_DATUM", "CREATE INDEX IX_MAIN_USERID_DATUM ON main (UserID, Datum)"},
+    {"IX_MAIN_USERID_SCHUHE", "CREATE INDEX IX_MAIN_USERID_SCHUHE ON main (UserID, Schuhe)"},
 };
 
 // Creates each index that the catalogue does not list yet, also in a
@@ -166,14 +197,19 @@ const Index kIndexes[] = {
 void ensureIndexes(Query& query)
 {
     for (const Index& index : kIndexes) {
+        bool created = false;
         try {
             query.open(QStringLiteral("SELECT COUNT(*) FROM RDB$INDICES WHERE RDB$INDEX_NAME = ")
                        + quoted(QString::fromLatin1(index.name)));
-            if (query.field(0).asInteger() == 0)
+            if (query.field(0).asInteger() == 0) {
                 query.execSql(QString::fromLatin1(index.create));
+                created = true;
+            }
         } catch (const StorageError&) {
             // slower, but the diary works all the same
         }
+        if (created)
+            stepDone();
     }
     query.close();
 }
@@ -183,19 +219,106 @@ void createGenerator(Query& query, const char* name)
     const QString generator = QString::fromUtf8(name);
     query.open(QStringLiteral("SELECT COUNT(*) FROM RDB$GENERATORS WHERE RDB$GENERATOR_NAME = ")
                + quoted(generator.toUpper()));
-    if (query.field(0).asInteger() == 0)
+    if (query.field(0).asInteger() == 0) {
         query.execSql(QStringLiteral("CREATE GENERATOR ") + generator);
+        stepDone();
+    }
+}
+
+// Makes the database complete under its partial name, then gives it its
+// own; a partial file is what a cut-off creation left behind.
+void createDatabase(Session& session, const QString& folder)
+{
+    const QString own = databasePath(folder);
+    const QString partial = partialDatabasePath(folder);
+    if (QFileInfo::exists(partial) && !QFile::remove(partial))
+        cannotWrite(partial);
+    g_creating = true;
+    try {
+        // Nothing uses the file before it is complete, so its pages need
+        // not reach the disk one by one; the whole file does before it is
+        // given its name, with the engine's page-by-page writing switched on.
+        session.ZDatabase1.create(partial, false);
+        stepDone();
+        CheckDataBases(session.ZQuery1);
+        session.ZDatabase1.disconnect();
+        session.ZDatabase1.connect(partial, true);
+        session.ZDatabase1.disconnect();
+        syncPath(partial, O_RDONLY);
+        g_creating = false;
+    } catch (...) {
+        g_creating = false;
+        session.ZDatabase1.disconnect();
+        throw;
+    }
+    // rename() would replace a data.fdb that appeared meanwhile; a link
+    // never does.
+    const QByteArray from = QFile::encodeName(partial);
+    const QByteArray to = QFile::encodeName(own);
+    if (::link(from.constData(), to.constData()) != 0)
+        cannotWrite(own);
+    ::unlink(from.constData());
+    syncPath(QFileInfo(own).absolutePath(), O_RDONLY | O_DIRECTORY);
+    if (creationHook())
+        creationHook()();
+    session.ZDatabase1.connect(own);
 }
 
 } // namespace
 
+Location locate(const QString& executableFolder, const QString& userDataFolder,
+                const std::function<bool(const QString&)>& writableProbe)
+{
+    const auto writable = [&](const QString& path) {
+        if (writableProbe)
+            return writableProbe(path);
+        const QFileInfo info(path);
+        return info.exists() && info.isWritable();
+    };
+    const QString exe = withSeparator(executableFolder);
+    if (QFileInfo(executableFolder).isDir() && writable(exe))
+        return {exe, settingsPath(exe), {}};
+
+    QString data = userDataFolder;
+    if (data.isEmpty())
+        data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(data);
+    data = withSeparator(data);
+
+    const QString diary = databasePath(exe);
+    if (!QFileInfo(diary).isFile())
+        return {data, settingsPath(data), {}}; // an installed program: the diary lives with the user
+
+    if (writable(diary)) {
+        // The diary stays where it is; settings that cannot be written
+        // there are kept in the user's folder, starting from the ones beside it.
+        if (writable(settingsPath(exe)))
+            return {exe, settingsPath(exe), {}};
+        if (!QFileInfo::exists(settingsPath(data)) && QFileInfo::exists(settingsPath(exe)))
+            QFile::copy(settingsPath(exe), settingsPath(data));
+        return {exe, settingsPath(data), {}};
+    }
+    const QString notice =
+        QStringLiteral("Das Tagebuch in %1 kann nicht benutzt werden: Die Datei ist schreibgeschützt oder es fehlt "
+                       "die Berechtigung, sie zu schreiben. Ihre bisherigen Daten liegen weiter dort. Bis die Datei "
+                       "wieder geschrieben werden kann, arbeitet das Programm mit dem Tagebuch in %2.")
+            .arg(QDir::toNativeSeparators(diary), QDir::toNativeSeparators(databasePath(data)));
+    return {data, settingsPath(data), notice};
+}
+
 QString programFolder(const QString& executableFolder)
 {
-    if (folderWritable(executableFolder))
-        return withSeparator(executableFolder);
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(data);
-    return withSeparator(data);
+    return locate(executableFolder).folder;
+}
+
+QString partialDatabasePath(const QString& programFolder)
+{
+    return databasePath(programFolder) + QStringLiteral(".partial");
+}
+
+void setCreationStepHook(std::function<void()> hook)
+{
+    creationHook() = std::move(hook);
 }
 
 QString settingsPath(const QString& programFolder)
@@ -272,15 +395,24 @@ QString resolveAlias(const QString& folder, const QString& alias)
     return last;
 }
 
-void openStorage(Session& session, const QString& folder)
+void openStorage(Session& session, const QString& folder, const QString& settings)
 {
     session.programFolder = folder;
-    session.settingsPath = settingsPath(folder);
+    session.settingsPath = settings.isEmpty() ? settingsPath(folder) : settings;
     ensureSettingsFile(session.settingsPath);
-    ensureAlias(folder);
+    try {
+        ensureAlias(folder);
+    } catch (const StorageError&) {
+        // A diary kept in a folder that cannot be written is found without
+        // its alias line; anywhere else the alias file must be right.
+        if (folderWritable(folder) || !QFileInfo(databasePath(folder)).isFile())
+            throw;
+    }
     QDir().mkdir(folder + QStringLiteral("Database")); // a failure shows when the database is created
 
-    const QString target = resolveAlias(folder, QLatin1String(kAlias));
+    QString target = resolveAlias(folder, QLatin1String(kAlias));
+    if (target.isEmpty() && QFileInfo(databasePath(folder)).isFile())
+        target = databasePath(folder);
     bool connected = false;
     if (!target.isEmpty()) {
         try {
@@ -294,7 +426,9 @@ void openStorage(Session& session, const QString& folder)
         }
     }
     if (!connected)
-        session.ZDatabase1.create(databasePath(folder));
+        createDatabase(session, folder);
+    else if (QFileInfo::exists(partialDatabasePath(folder)))
+        QFile::remove(partialDatabasePath(folder)); // left by a creation cut off, never a diary
     CheckDataBases(session.ZQuery1);
 }
 
@@ -313,6 +447,7 @@ void CheckDataBases(Query& query)
                                          "(gen_id(Gen_Bereich,1),")
                           + quoted(QString::fromUtf8(zone.name)) + QLatin1Char(',') + quoted(zone.minHF)
                           + QLatin1Char(',') + quoted(zone.maxHF) + QLatin1Char(')'));
+            stepDone();
         }
     }
     ensureTable(query, kStrecken);

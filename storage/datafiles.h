@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class Query;
 class Session;
 
@@ -11,10 +13,24 @@ namespace datafiles {
 
 inline constexpr const char* kAlias = "workout";
 
-// The folder of the program file with a trailing separator; when that folder
-// cannot be written (an installed program), the desktop's per-user data
-// folder takes its place.
-QString programFolder(const QString& executableFolder);
+// Where this run keeps its data.
+struct Location
+{
+    QString folder;       // the program folder, with a trailing separator
+    QString settingsPath; // config.ini
+    QString notice;       // what the user is told at start; empty when nothing
+};
+
+// The folder of the program file; when that folder cannot be written (an
+// installed program), the desktop's per-user data folder takes its place,
+// unless the program folder holds a diary whose database file can be
+// written: that diary stays in use where it is, with the settings in the
+// per-user folder when config.ini beside it cannot be written. A diary
+// there that cannot be written is named in the notice.
+// writable tells whether a file or folder can be written; tests replace it.
+Location locate(const QString& executableFolder, const QString& userDataFolder = {},
+                const std::function<bool(const QString&)>& writable = {});
+QString programFolder(const QString& executableFolder); // locate(...).folder
 
 QString settingsPath(const QString& programFolder);    // folder + "config.ini"
 QString aliasFilePath(const QString& programFolder);   // folder + "aliases.conf"
@@ -34,8 +50,22 @@ QString ensureAlias(const QString& programFolder);
 QString resolveAlias(const QString& programFolder, const QString& alias);
 
 // All opening steps: files, folder, alias, connect or create, CheckDataBases.
-// Throws StorageError at the first step that fails.
-void openStorage(Session& session, const QString& programFolder);
+// Throws StorageError at the first step that fails. settingsPath defaults
+// to config.ini in the program folder.
+//
+// A new database is made complete under a name of its own beside
+// data.fdb and renamed to it only then, so that an interrupted first start
+// leaves no database, and the next start makes it anew. An existing
+// data.fdb is never replaced.
+void openStorage(Session& session, const QString& programFolder, const QString& settingsPath = {});
+
+// The name under which a new database is made.
+QString partialDatabasePath(const QString& programFolder);
+
+// For tests: runs after each step of making a new database (the file, each
+// table, generator, default zone and index, the renaming); a throw from it
+// cuts the creation off there as a killed program would.
+void setCreationStepHook(std::function<void()> hook);
 
 // Makes sure every table, generator and index exists, as the catalogue shows them,
 // creating the missing ones; a new zone table receives the eleven default

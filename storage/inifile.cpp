@@ -3,6 +3,7 @@
 #include "cp1252.h"
 #include "storageerror.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 
@@ -17,13 +18,30 @@ struct IniText
     bool endsWithLineEnd = true;
 };
 
-IniText load(const QString& path)
+[[noreturn]] void notWritten(const QString& path, const QString& reason)
+{
+    throw StorageError(QStringLiteral("Die Einstellungen konnten nicht gespeichert werden: Die Datei %1 kann "
+                                      "nicht geschrieben werden")
+                           .arg(QDir::toNativeSeparators(path)),
+                       reason);
+}
+
+// The file's lines; a missing file has none. With forWriting, a file that
+// is there but cannot be read throws: writing it back would lose every
+// other line.
+IniText load(const QString& path, bool forWriting = false)
 {
     IniText ini;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (forWriting && file.exists())
+            notWritten(path, file.errorString());
         return ini;
-    const QString text = cp1252::decode(file.readAll());
+    }
+    const QByteArray bytes = file.readAll();
+    if (forWriting && file.error() != QFileDevice::NoError)
+        notWritten(path, file.errorString());
+    const QString text = cp1252::decode(bytes);
     if (text.isEmpty())
         return ini;
     if (!text.contains(QLatin1String("\r\n")) && text.contains(QLatin1Char('\n')))
@@ -109,7 +127,7 @@ bool IniFile::readBool(const QString& section, const QString& key, bool defaultV
 
 void IniFile::writeString(const QString& section, const QString& key, const QString& value)
 {
-    IniText ini = load(m_path);
+    IniText ini = load(m_path, true);
     const QString keyLine = key + QLatin1Char('=') + value;
 
     qsizetype sectionStart = -1; // line index of the section's header
@@ -147,10 +165,14 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
     QString text = ini.lines.join(ini.lineEnd);
     if (ini.endsWithLineEnd || !written)
         text += ini.lineEnd;
+    // The new content goes to a file beside it that replaces the old one
+    // only when it is written whole; there is no writing in place, which a
+    // full disk would leave cut off. A folder that takes no new file keeps
+    // the old settings and says so.
     QSaveFile file(m_path);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly) || file.write(cp1252::encode(text)) < 0 || !file.commit())
-        throw StorageError(QStringLiteral("Die Datei %1 kann nicht geschrieben werden").arg(m_path));
+    const QByteArray bytes = cp1252::encode(text);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        notWritten(m_path, file.errorString());
 }
 
 void IniFile::writeInteger(const QString& section, const QString& key, int value)

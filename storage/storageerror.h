@@ -8,14 +8,20 @@
 // file that could not be written, a value that could not be converted.
 // It ends the running handler and is shown in the application's error box
 // (see widgets/errorboundary.h); it never crosses the event loop.
+//
+// message() is what the user reads; detail(), when not empty, is the
+// underlying text (the engine's or the file system's own words), shown
+// below it.
 class StorageError : public std::runtime_error
 {
 public:
-    explicit StorageError(const QString& message)
-        : std::runtime_error(message.toStdString()), m_message(message) {}
+    explicit StorageError(const QString& message, const QString& detail = {})
+        : std::runtime_error(message.toStdString()), m_message(message), m_detail(detail) {}
 
     const QString& message() const { return m_message; }
+    const QString& detail() const { return m_detail; }
 
 private:
     QString m_message;
+    QString m_detail;
 };

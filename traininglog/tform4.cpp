@@ -7,6 +7,7 @@
 #include "numericedit.h"
 #include "session.h"
 #include "sqltext.h"
+#include "storedtext.h"
 #include "stringgrid.h"
 
 #include <QCheckBox>
@@ -170,7 +171,7 @@ void TForm4::buildBasicData(QWidget* area)
     ComboBox3 = named(new QComboBox(g), "ComboBox3");
     ComboBox3->setEditable(true);
     ComboBox3->setInsertPolicy(QComboBox::NoInsert);
-    ComboBox3->lineEdit()->setMaxLength(40);
+    StoredText::limit(ComboBox3, 40, StoredText::Kind::ListItem); // Kategorie CHAR(40)
     ComboBox3->setGeometry(104, 50, 220, 22);
 
     label(g, QStringLiteral("Ruhepuls:"), 10, 82);
@@ -197,14 +198,14 @@ void TForm4::buildBasicData(QWidget* area)
     ComboBox1 = named(new QComboBox(g), "ComboBox1");
     ComboBox1->setEditable(true);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
-    ComboBox1->lineEdit()->setMaxLength(40);
+    StoredText::limit(ComboBox1, 40, StoredText::Kind::ListItem); // Wetter CHAR(40)
     ComboBox1->setGeometry(104, 134, 220, 22);
 
     label(g, QStringLiteral("Schuhe:"), 10, 166);
     ComboBox2 = named(new QComboBox(g), "ComboBox2");
     ComboBox2->setEditable(true);
     ComboBox2->setInsertPolicy(QComboBox::NoInsert);
-    ComboBox2->lineEdit()->setMaxLength(40);
+    StoredText::limit(ComboBox2, 40); // Schuhe CHAR(40)
     ComboBox2->setGeometry(104, 162, 220, 22);
 
     Label26 = named(label(g, QStringLiteral("Laufleistung:"), 10, 194), "Label26");
@@ -224,12 +225,14 @@ void TForm4::buildBasicData(QWidget* area)
     }
 
     label(g, QStringLiteral("Befinden:"), 10, 264);
-    Memo1 = named(new QPlainTextEdit(g), "Memo1");
+    Memo1 = named(new MemoEdit(g), "Memo1");
+    Memo1->setMaxLength(255); // Befinden CHAR(255)
     Memo1->setGeometry(104, 260, 290, 76);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setTabChangesFocus(true);
     label(g, QStringLiteral("Notizen:"), 10, 346);
-    Memo2 = named(new QPlainTextEdit(g), "Memo2");
+    Memo2 = named(new MemoEdit(g), "Memo2");
+    Memo2->setMaxLength(255); // Notizen CHAR(255)
     Memo2->setGeometry(104, 342, 290, 88);
     Memo2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo2->setTabChangesFocus(true);
@@ -269,7 +272,7 @@ void TForm4::buildUnits(QWidget* area)
     ComboBox4 = named(new QComboBox(g), "ComboBox4");
     ComboBox4->setEditable(true);
     ComboBox4->setInsertPolicy(QComboBox::NoInsert);
-    ComboBox4->lineEdit()->setMaxLength(40);
+    StoredText::limit(ComboBox4, 40); // units.Bereich CHAR(40)
     // Names are proposed below the field, not written into it: a zone name
     // in the field is one the user typed or picked, and is checked against
     // the advice as such.
@@ -485,7 +488,7 @@ void TForm4::FormCreate()
         GetZoneList(zones);
         ComboBox4->addItem(placeholderItem());
         for (const QString& line : zones)
-            ComboBox4->addItem(line.section(QLatin1Char(';'), 1, 1));
+            ComboBox4->addItem(splitZoneLine(line).at(1));
         ComboBox4->setCurrentIndex(0);
         ComboBox3->setCurrentIndex(0);
 

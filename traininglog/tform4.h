@@ -1,6 +1,7 @@
 #pragma once
 
 #include "diarysums.h"
+#include "storedtext.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -109,8 +110,8 @@ public:
     MaskEdit* maskeditL3 = nullptr;
     QComboBox* ComboBox1 = nullptr;
     QComboBox* ComboBox2 = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
-    QPlainTextEdit* Memo2 = nullptr;
+    MemoEdit* Memo1 = nullptr;
+    MemoEdit* Memo2 = nullptr;
     QLabel* Label16 = nullptr;
     QLabel* Label26 = nullptr;
     QLabel* Label24 = nullptr;

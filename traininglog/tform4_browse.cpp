@@ -12,6 +12,7 @@
 #include "stringgrid.h"
 
 #include <QComboBox>
+#include <QHash>
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -217,13 +218,16 @@ void TForm4::ToolButton8Click()
         const EntryKm sums = EntryDistances(session.ZDatabase1, m_userId);
         entries.open(QStringLiteral("SELECT  * FROM main WHERE UserID = ") + quoted(m_userId)
                      + QStringLiteral(" ORDER BY Datum, Uhrzeit"));
-        int row = 1;
-        for (entries.first(); !entries.eof(); entries.next(), ++row) {
+        QList<QStringList> lines;
+        QHash<QString, qsizetype> lineOf;
+        lines.reserve(entries.recordCount());
+        for (entries.first(); !entries.eof(); entries.next()) {
             const QString id = entries.field(QStringLiteral("ID")).asString();
             const double km = sums.value(entries.field(QStringLiteral("ID")).asInteger());
             const FieldValue& restPulse = entries.field(QStringLiteral("Ruhepuls"));
             const FieldValue& weight = entries.field(QStringLiteral("Gewicht"));
-            const QStringList cells{
+            lineOf.insert(id, lines.size());
+            lines << QStringList{
                 id,
                 entries.field(QStringLiteral("Datum")).asString(),
                 entries.field(QStringLiteral("Uhrzeit")).asString(),
@@ -236,6 +240,25 @@ void TForm4::ToolButton8Click()
                 entries.field(QStringLiteral("Befinden")).asString(),
                 entries.field(QStringLiteral("Notizen")).asString(),
             };
+        }
+        // Entries that share date and time may come here in another order
+        // than in the entry list; line n shows entry n of the entry list, so
+        // that picking a line shows that entry. Entries the list does not
+        // know yet follow at the end.
+        QList<qsizetype> order;
+        order.reserve(lines.size());
+        QList<bool> placed(lines.size(), false);
+        for (const QString& id : m_entries)
+            if (const auto line = lineOf.constFind(id); line != lineOf.constEnd() && !placed[*line]) {
+                order << *line;
+                placed[*line] = true;
+            }
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            if (!placed[i])
+                order << i;
+        int row = 1;
+        for (const qsizetype line : order) {
+            const QStringList& cells = lines[line];
             for (int column = 0; column < cells.size(); ++column)
                 StringAlignGrid2->setCells(column, row, cells[column]);
             // Weather, feeling and notes are often longer than their column.
@@ -243,6 +266,7 @@ void TForm4::ToolButton8Click()
                 if (QTableWidgetItem* cell = StringAlignGrid2->item(row - StringAlignGrid2->firstDataRow(), column))
                     cell->setToolTip(cells[column]);
             StringAlignGrid2->addRow();
+            ++row;
         }
     });
     StringAlignGrid2->show();

@@ -10,6 +10,7 @@
 #include "numericedit.h"
 #include "session.h"
 #include "sqltext.h"
+#include "storedtext.h"
 #include "stringgrid.h"
 #include "textforms.h"
 
@@ -22,6 +23,8 @@
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
 #include <QToolButton>
+
+#include <tuple>
 
 namespace {
 
@@ -240,6 +243,19 @@ bool TForm4::CheckData()
         maskeditL3->setText(QStringLiteral("0:00"));
     else if (!parseTimeText(maskeditL3->text()).isValid())
         fault(QStringLiteral("- ungültige Zeitangabe bei Trainingsdauer"));
+
+    // The fields refuse what cannot be stored; a text set otherwise (a memo
+    // grown by its time signs, a value of an older diary) is named here.
+    for (const auto& [field, text, length, kind] :
+         {std::tuple{"Sportart", ComboBox3->currentText(), 40, StoredText::Kind::ListItem},
+          std::tuple{"Wetter", ComboBox1->currentText(), 40, StoredText::Kind::ListItem},
+          std::tuple{"Schuhe", ComboBox2->currentText(), 40, StoredText::Kind::Line},
+          std::tuple{"Befinden", Memo1->toPlainText(), 255, StoredText::Kind::Memo},
+          std::tuple{"Notizen", Memo2->toPlainText(), 255, StoredText::Kind::Memo}}) {
+        const QString line = StoredText::fault(QString::fromUtf8(field), text, length, kind);
+        if (!line.isEmpty())
+            fault(line);
+    }
 
     if (StringAlignGrid1->cells(1, 1).isEmpty()
         && !Messages::confirm(this, kConfirmTitle,

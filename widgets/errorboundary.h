@@ -19,7 +19,7 @@ bool guarded(QWidget* parent, Work&& work)
         std::forward<Work>(work)();
         return true;
     } catch (const StorageError& e) {
-        Messages::error(parent, e.message());
+        Messages::error(parent, e.message(), e.detail());
     } catch (const std::exception& e) {
         Messages::error(parent, QString::fromLocal8Bit(e.what()));
     }

@@ -16,6 +16,7 @@ struct State
     QQueue<bool> checkBoxStates;
     QList<Record> shown;
     int beeps = 0;
+    bool ending = false;
 };
 
 State& state()
@@ -99,9 +100,18 @@ QMessageBox::StandardButton ask(QWidget* parent, Record record, QMessageBox::Sta
         state().shown.append(record);
         return record.answer;
     }
+    if (state().ending) {
+        record.answer = record.buttons.testFlag(QMessageBox::No)       ? QMessageBox::No
+                        : record.buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel
+                                                                       : QMessageBox::Ok;
+        state().shown.append(record);
+        return record.answer;
+    }
 
     QMessageBox box(record.icon, record.title, record.text, record.buttons, parent);
     box.setObjectName(QStringLiteral("MessageBox"));
+    if (!record.detail.isEmpty())
+        box.setInformativeText(record.detail);
     QCheckBox* tick = nullptr;
     if (withCheckBox) {
         tick = new QCheckBox(record.checkBoxText, &box);
@@ -145,7 +155,7 @@ QMessageBox::StandardButton show(QWidget* parent, QMessageBox::Icon icon, const 
                                  const QString& text, QMessageBox::StandardButtons buttons,
                                  QMessageBox::StandardButton defaultButton, const QStringList& customButtons)
 {
-    return ask(parent, Record{title, text, icon, buttons, customButtons, QMessageBox::NoButton, QString(), false},
+    return ask(parent, Record{title, text, icon, buttons, customButtons, QMessageBox::NoButton, QString(), false, QString()},
                defaultButton, false, customButtons);
 }
 
@@ -158,18 +168,20 @@ QMessageBox::StandardButton showWithCheckBox(QWidget* parent, QMessageBox::Icon 
     for (const auto& caption : captions)
         captionTexts << caption.second;
     const QMessageBox::StandardButton answer =
-        ask(parent, Record{title, text, icon, buttons, captionTexts, QMessageBox::NoButton, checkBoxText, *checked},
+        ask(parent, Record{title, text, icon, buttons, captionTexts, QMessageBox::NoButton, checkBoxText, *checked, QString()},
             QMessageBox::NoButton, true, {}, captions, layout);
     *checked = state().shown.last().checked;
     return answer;
 }
 
-void error(QWidget* parent, const QString& text)
+void error(QWidget* parent, const QString& text, const QString& detail)
 {
     QString message = text;
     if (!message.endsWith(QLatin1Char('.')))
         message += QLatin1Char('.');
-    show(parent, QMessageBox::Critical, applicationTitle(), message, QMessageBox::Ok);
+    Record record{applicationTitle(), message, QMessageBox::Critical, QMessageBox::Ok, {}, QMessageBox::NoButton,
+                  QString(), false, detail};
+    ask(parent, record, QMessageBox::NoButton, false, {});
 }
 
 bool confirm(QWidget* parent, const QString& title, const QString& text)
@@ -183,6 +195,16 @@ void beep()
 {
     ++state().beeps;
     QApplication::beep();
+}
+
+void setEnding(bool ending)
+{
+    state().ending = ending;
+}
+
+bool ending()
+{
+    return state().ending;
 }
 
 void setNextAnswer(QMessageBox::StandardButton answer)

@@ -27,6 +27,7 @@ struct Record
     QMessageBox::StandardButton answer = QMessageBox::NoButton;
     QString checkBoxText; // the tick box below the text, when the box has one
     bool checked = false; // its state when the box was closed
+    QString detail; // the smaller text below the message, when the box has one
 };
 
 // The general box. customButtons are added with the ActionRole; pressing
@@ -59,14 +60,21 @@ QMessageBox::StandardButton showWithCheckBox(QWidget* parent, QMessageBox::Icon 
                                              const QString& checkBoxText, bool* checked,
                                              const CheckBoxLayout& layout = {});
 
-// The application's error box: title, error icon, OK; the text ends with a full stop.
-void error(QWidget* parent, const QString& text);
+// The application's error box: title, error icon, OK; the text ends with a
+// full stop. A detail (the engine's own words) stands below it.
+void error(QWidget* parent, const QString& text, const QString& detail = {});
 
 // The confirmation dialog with Ja and Nein; true for Ja.
 bool confirm(QWidget* parent, const QString& title, const QString& text);
 
 // The exclamation beep of refused keys and warnings.
 void beep();
+
+// Once the program is ending (the desktop asked it to stop), no box is
+// shown any more: each is recorded and answered as if closed with Esc
+// (No, Cancel, or OK for a box without them).
+void setEnding(bool ending);
+bool ending();
 
 // --- test override -------------------------------------------------------
 void setNextAnswer(QMessageBox::StandardButton answer);

@@ -1,6 +1,7 @@
 #include "numericedit.h"
 
 #include "messages.h"
+#include "storedtext.h"
 #include "textforms.h"
 
 #include <QAction>
@@ -11,27 +12,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
-
-namespace {
-
-// A key event that types text, as opposed to an editing key or a shortcut.
-// Ctrl together with Alt is AltGr on some systems and types text.
-bool typesText(const QKeyEvent* event)
-{
-    const QString text = event->text();
-    if (text.isEmpty())
-        return false;
-    const Qt::KeyboardModifiers modifiers = event->modifiers();
-    if ((modifiers & (Qt::ControlModifier | Qt::MetaModifier)) && !(modifiers & Qt::AltModifier))
-        return false;
-    for (const QChar c : text) {
-        if (!c.isPrint())
-            return false;
-    }
-    return true;
-}
-
-} // namespace
 
 NumericEdit::NumericEdit(QWidget* parent) : QLineEdit(parent), m_filter(&NumericEdit::digitKey)
 {
@@ -99,7 +79,7 @@ void NumericEdit::keyPressEvent(QKeyEvent* event)
         return;
     }
     const bool refused = event->matches(QKeySequence::Paste) ? !accepts(QApplication::clipboard()->text())
-                         : typesText(event) && !accepts(event->text());
+                         : !StoredText::typedText(event).isEmpty() && !accepts(event->text());
     if (refused) {
         Messages::beep();
         event->accept();

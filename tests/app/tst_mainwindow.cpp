@@ -6,6 +6,8 @@
 #include "testsupport.h"
 #include "tform1.h"
 #include "tform7.h"
+#include "quitsignals.h"
+#include "tform4.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -18,6 +20,11 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QWindow>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTimer>
+
+#include <csignal>
 
 #include <memory>
 
@@ -58,6 +65,7 @@ private Q_SLOTS:
     void workingWindowsArePlacedOverTheMainWindow();
     void infoDialogShowsVersion();
     void manualOpensWhenPresent();
+    void quitSignalEndsWithUnsavedInput();
 
 private:
     std::unique_ptr<TForm1> start();
@@ -306,6 +314,37 @@ void TestMainWindow::manualOpensWhenPresent()
     QCOMPARE(catcher.urls, QList<QUrl>({QUrl::fromLocalFile(m_dir->file("handbuch.pdf"))}));
     QVERIFY(!QApplication::overrideCursor());
     QDesktopServices::unsetUrlHandler("file");
+}
+
+void TestMainWindow::quitSignalEndsWithUnsavedInput()
+{
+    // The desktop stops the program while the editor holds typed input: no
+    // one is there to answer whether to save it, so it is not saved, the
+    // question is not put, and the program ends.
+    QuitSignals::blockInAllThreads();
+    QuitSignals quit;
+    m_form = start();
+    addUser("Muster", "Max");
+    m_form->ShowUsers();
+    m_form->ComboBox1Change();
+    m_form->show();
+    m_form->ToolButton3->click();
+    QPointer<TForm4> editor = TForm4::findOpen();
+    QVERIFY(editor);
+    editor->findChild<QPlainTextEdit*>("Memo2")->setPlainText("nicht gespeichert");
+    QVERIFY(editor->hasUnsavedChanges());
+
+    QTimer::singleShot(0, [] { raise(SIGTERM); });
+    QTimer::singleShot(60000, [] { QCoreApplication::exit(1); }); // guards the suite only
+    quit.mainLoopStarts();
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(QuitSignals::requested());
+    QVERIFY(editor.isNull() || !editor->isVisible());
+    QVERIFY(!m_form->isVisible());
+    QCOMPARE(Messages::shown().size(), 1);
+    QVERIFY(Messages::shown()[0].text.contains("noch nicht abgespeichert"));
+    QCOMPARE(Messages::shown()[0].answer, QMessageBox::No);
+    QCOMPARE(scalar(m_form->session(), "SELECT COUNT(*) FROM main"), QString("0"));
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -71,6 +71,9 @@ void TestDiaryForms::distanceAndZoneTexts()
     QCOMPARE(distanceText(0.15), QString("0,1"));
 
     QCOMPARE(zoneLine("3", "regenerativer DL", "65", "68"), QString("3;regenerativer DL;65;68;"));
+    // split back into its fields, also when the name holds semicolons
+    QCOMPARE(splitZoneLine("3;regenerativer DL;65;68;"), QStringList({"3", "regenerativer DL", "65", "68"}));
+    QCOMPARE(splitZoneLine(zoneLine("12", "Lauf; ruhig;", "0", "70")), QStringList({"12", "Lauf; ruhig;", "0", "70"}));
 }
 
 void TestDiaryForms::isoWeeks()

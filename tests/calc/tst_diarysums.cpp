@@ -114,6 +114,15 @@ void TestDiarySums::shoeMileageIsTheSameBothWays()
             QCOMPARE(bits(slowList), bits(slow));
             shoes += !shoe.isEmpty() && fast > 0.0f;
         }
+        // All of the person's shoes at once, each as alone.
+        const auto [slowAll, fastAll] =
+            bothWays<QHash<QString, float>>([&] { return ShoeDistances(db(), user); });
+        QVERIFY(!fastAll.isEmpty());
+        QCOMPARE(fastAll.size(), slowAll.size());
+        for (auto it = fastAll.cbegin(); it != fastAll.cend(); ++it) {
+            QCOMPARE(bits(it.value()), bits(slowAll.value(it.key())));
+            QCOMPARE(bits(it.value()), bits(ShoeDistance(db(), user, it.key())));
+        }
     }
     QVERIFY(shoes > 3);
 }

@@ -61,7 +61,7 @@ private Q_SLOTS:
     void newPersonIsInsertedInSurnameOrder();
     void newPersonReachesTheMainSelector();
     void changedPersonKeepsItsId();
-    void apostropheAndFortyCharacters();
+    void namesAsTypedWithinTheirColumns();
 
     void deleteRemovesEntriesAndUnitsButNotShoes();
     void failingDeleteKeepsEverything();
@@ -547,7 +547,7 @@ void TestUserManagement::changedPersonKeepsItsId()
     QCOMPARE(w("maskeditL4")->text(), QString("072,3"));
 }
 
-void TestUserManagement::apostropheAndFortyCharacters()
+void TestUserManagement::namesAsTypedWithinTheirColumns()
 {
     QVERIFY(open(true));
     button(4)->click();
@@ -573,6 +573,20 @@ void TestUserManagement::apostropheAndFortyCharacters()
     button(1)->click();
     QVERIFY(Messages::shown().isEmpty());
     QCOMPARE(count("SELECT Name FROM users"), QString("O'Brien"));
+
+    // Characters the code page lacks are refused while typing, so what is
+    // stored is what the field shows.
+    grid()->setCurrentGridRow(1);
+    button(3)->click();
+    w("Edit2")->clear();
+    const int beeps = Messages::beepCount();
+    typeText(w("Edit2"), QString::fromUtf8("Zoë Łódź"));
+    QCOMPARE(w("Edit2")->text(), QString::fromUtf8("Zoë ód"));
+    QCOMPARE(Messages::beepCount() - beeps, 2);
+    Messages::setNextAnswer(QMessageBox::Ok);
+    button(1)->click();
+    QVERIFY(Messages::shown().isEmpty());
+    QCOMPARE(count("SELECT Vorname FROM users"), QString::fromUtf8("Zoë ód"));
 }
 
 // --- deleting -----------------------------------------------------------

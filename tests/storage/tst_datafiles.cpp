@@ -1,3 +1,4 @@
+#include "database.h"
 #include "datafiles.h"
 #include "session.h"
 #include "storageerror.h"
@@ -6,8 +7,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
+#include <QProcess>
 #include <QTest>
+
+#include <ibase.h>
+
+#include <cerrno>
 
 namespace {
 
@@ -70,7 +75,9 @@ private Q_SLOTS:
     void foldersOfAnyNameOpenAgain();
     void unreadableTableIsNotCreatedAnew();
     void engineErrorsShowFileNamesAsGiven();
-    void unwritableProgramFolderFallsBackToUserData();
+    void interruptedFirstStartLeavesNoDatabase();
+    void engineFailuresNameTheirCause();
+    void diaryInUnwritableProgramFolder();
 };
 
 void TestDataFiles::firstStartInEmptyFolder()
@@ -90,6 +97,7 @@ void TestDataFiles::firstStartInEmptyFolder()
                                          "GEN_UNITS", "GEN_USERS"}));
     QCOMPARE(scalar(s, "SELECT MON$PAGE_SIZE FROM MON$DATABASE"), QString("4096"));
     QCOMPARE(scalar(s, "SELECT MON$SQL_DIALECT FROM MON$DATABASE"), QString("3"));
+    QCOMPARE(scalar(s, "SELECT MON$FORCED_WRITES FROM MON$DATABASE"), QString("1"));
 
     s.ZQuery1.open("SELECT ID, TrBereich, minHF, maxHF FROM bereiche ORDER BY ID");
     const QStringList expected = {
@@ -123,7 +131,7 @@ void TestDataFiles::secondStartWritesNothing()
     QCOMPARE(QFileInfo(dir.file("config.ini")).lastModified(), configTime);
     QCOMPARE(scalar(s, "SELECT COUNT(*) FROM bereiche"), QString("11"));
     QCOMPARE(generators(s).size(), 6);
-    QCOMPARE(ownIndexes(s), QStringList({"IX_MAIN_USERID_DATUM:MAIN", "IX_UNITS_MAINID:UNITS"}));
+    QCOMPARE(ownIndexes(s), QStringList({"IX_MAIN_USERID_DATUM:MAIN", "IX_MAIN_USERID_SCHUHE:MAIN", "IX_UNITS_MAINID:UNITS"}));
     // the generators went on from where they were
     QCOMPARE(scalar(s, "SELECT GEN_ID(Gen_Bereich, 0) FROM RDB$DATABASE"), QString("11"));
 }
@@ -156,12 +164,13 @@ void TestDataFiles::indexesAreAddedToEarlierDatabases()
                           "VALUES (gen_id(Gen_Users,1), 'Muster', 'Erika', '01.02.1980', '1')");
         s.ZQuery1.execSql("DROP INDEX IX_UNITS_MAINID");
         s.ZQuery1.execSql("DROP INDEX IX_MAIN_USERID_DATUM");
+        s.ZQuery1.execSql("DROP INDEX IX_MAIN_USERID_SCHUHE");
         QCOMPARE(ownIndexes(s), QStringList());
     }
     for (int start = 0; start < 2; ++start) {
         Session s;
         open(s, dir.path());
-        QCOMPARE(ownIndexes(s), QStringList({"IX_MAIN_USERID_DATUM:MAIN", "IX_UNITS_MAINID:UNITS"}));
+        QCOMPARE(ownIndexes(s), QStringList({"IX_MAIN_USERID_DATUM:MAIN", "IX_MAIN_USERID_SCHUHE:MAIN", "IX_UNITS_MAINID:UNITS"}));
         QCOMPARE(scalar(s, "SELECT Name FROM users"), QString("Muster"));
     }
 }
@@ -300,22 +309,173 @@ void TestDataFiles::engineErrorsShowFileNamesAsGiven()
         open(s, folder);
         QFAIL("a file that is no database was opened");
     } catch (const StorageError& e) {
-        // the error of the file that is there, not of creating it anew
+        // the error of the file that is there, not of creating it anew, in
+        // German, with the engine's words below
         QVERIFY2(e.message().contains(folder + "Database/data.fdb"), qPrintable(e.message()));
-        QVERIFY2(!e.message().contains("exists"), qPrintable(e.message()));
+        QVERIFY2(e.message().contains("keine Tagebuch-Datenbank"), qPrintable(e.message()));
+        QVERIFY2(e.detail().contains(folder + "Database/data.fdb"), qPrintable(e.detail()));
+        QVERIFY2(!e.detail().contains("exists"), qPrintable(e.detail()));
     }
     QCOMPARE(readBytes(folder + "Database/data.fdb"), QByteArray(8192, 'x'));
 }
 
-void TestDataFiles::unwritableProgramFolderFallsBackToUserData()
+void TestDataFiles::interruptedFirstStartLeavesNoDatabase()
 {
+    struct Stop
+    {
+    };
+    int steps = 0;
+    datafiles::setCreationStepHook([&] { ++steps; });
+    {
+        TestFolder dir;
+        Session s;
+        open(s, dir.path());
+    }
+    QVERIFY(steps > 6 + 6 + 11);
+    const int total = steps;
+    for (int stop = 0; stop < total; ++stop) {
+        TestFolder dir;
+        steps = 0;
+        datafiles::setCreationStepHook([&] {
+            if (steps++ == stop)
+                throw Stop();
+        });
+        {
+            Session s;
+            QVERIFY_THROWS_EXCEPTION(Stop, open(s, dir.path()));
+        }
+        datafiles::setCreationStepHook({});
+        // only the last step, after the renaming, finds the diary in place
+        QCOMPARE(QFileInfo::exists(dir.file("Database/data.fdb")), stop == total - 1);
+        // what a cut-off start left is the same after each step: the next
+        // start is tried on a few of them, the first, middle and last
+        if (stop % 8 != 0 && stop < total - 2)
+            continue;
+        Session s;
+        open(s, dir.path());
+        QCOMPARE(userTables(s).size(), 6);
+        QCOMPARE(generators(s).size(), 6);
+        QCOMPARE(ownIndexes(s).size(), 3);
+        QCOMPARE(scalar(s, "SELECT COUNT(*) || ':' || MAX(ID) FROM bereiche"), QString("11:11"));
+        QVERIFY(!QFileInfo::exists(datafiles::partialDatabasePath(dir.path())));
+    }
+
+    // A diary with data is never replaced, not by what an interrupted start left beside it either.
     TestFolder dir;
-    QCOMPARE(datafiles::programFolder(dir.path()), dir.path());
-    QStandardPaths::setTestModeEnabled(true);
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QCOMPARE(datafiles::programFolder(dir.file("not-there")), QDir::toNativeSeparators(data) + QDir::separator());
-    QVERIFY(QFileInfo(data).isDir());
-    QStandardPaths::setTestModeEnabled(false);
+    {
+        Session s;
+        open(s, dir.path());
+        s.ZQuery1.execSql("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) "
+                          "VALUES (gen_id(Gen_Users,1), 'Muster', 'Max', '01.02.1980', '0')");
+    }
+    QFile partial(datafiles::partialDatabasePath(dir.path()));
+    QVERIFY(partial.open(QIODevice::WriteOnly));
+    partial.write(QByteArray(4096, 'x'));
+    partial.close();
+    Session s;
+    open(s, dir.path());
+    QCOMPARE(scalar(s, "SELECT Vorname FROM users"), QString("Max"));
+}
+
+void TestDataFiles::engineFailuresNameTheirCause()
+{
+    const QByteArray file = "/diary/Database/data.fdb";
+    const auto ioError = [&](const char* operation, intptr_t error) {
+        return std::vector<intptr_t>{isc_arg_gds,    isc_io_error,
+                                     isc_arg_string, intptr_t(operation),
+                                     isc_arg_string, intptr_t(file.constData()),
+                                     isc_arg_gds,    isc_io_write_err,
+                                     isc_arg_unix,   error,
+                                     isc_arg_end};
+    };
+    const auto gds = [](intptr_t code) { return std::vector<intptr_t>{isc_arg_gds, code, isc_arg_end}; };
+    const QList<QPair<std::vector<intptr_t>, QString>> cases = {
+        {ioError("write", ENOSPC), "kein Platz mehr frei"},
+        {ioError("open", EACCES), "Berechtigung"},
+        {ioError("open", EROFS), "Berechtigung"},
+        {ioError("open", EAGAIN), "anderen Kopie des Programms"},
+        {gds(isc_lock_timeout), "anderen Kopie des Programms"},
+        {gds(isc_bug_check), "beschädigt"},
+        {gds(isc_bad_db_format), "keine Tagebuch-Datenbank"},
+        {gds(isc_network_error), "Datenbankserver ist nicht erreichbar"},
+    };
+    for (const auto& [vector, cause] : cases) {
+        const StorageError e = engineError(vector.data(), "the engine's words");
+        QVERIFY2(e.message().contains(cause), qPrintable(e.message()));
+        QCOMPARE(e.detail(), QString("the engine's words"));
+    }
+    QVERIFY(engineError(ioError("write", ENOSPC).data(), "x").message().contains("/diary/Database/data.fdb"));
+    // a rejected statement is shown in the engine's words
+    const StorageError plain = engineError(gds(isc_random).data(), "string right truncation");
+    QCOMPARE(plain.message(), QString("string right truncation"));
+    QVERIFY(plain.detail().isEmpty());
+
+    // a database another program holds open
+    TestFolder dir;
+    {
+        Session s;
+        open(s, dir.path());
+    }
+    QProcess holder;
+    holder.start("flock", {"-x", dir.file("Database/data.fdb"), "sh", "-c", "echo held; cat"});
+    while (!holder.canReadLine())
+        QVERIFY(holder.waitForReadyRead());
+    Session s;
+    try {
+        open(s, dir.path());
+        QFAIL("a database held by another program was opened");
+    } catch (const StorageError& e) {
+        QVERIFY2(e.message().contains("anderen Kopie des Programms"), qPrintable(e.message() + " / " + e.detail()));
+        QVERIFY(!e.detail().isEmpty());
+    }
+    holder.closeWriteChannel();
+    QVERIFY(holder.waitForFinished());
+}
+
+void TestDataFiles::diaryInUnwritableProgramFolder()
+{
+    TestFolder exe;
+    TestFolder data;
+    const QString diary = exe.file("Database/data.fdb");
+    bool diaryWritable = true;
+    // the program folder and config.ini beside it cannot be written
+    const auto probe = [&](const QString& path) {
+        return path.startsWith(data.path()) || (path == diary && diaryWritable);
+    };
+
+    // an installed program without a diary of its own: the user's folder
+    datafiles::Location where = datafiles::locate(exe.path(), data.path(), probe);
+    QCOMPARE(where.folder, data.path());
+    QCOMPARE(where.settingsPath, data.file("config.ini"));
+    QVERIFY(where.notice.isEmpty());
+
+    {
+        Session s;
+        open(s, exe.path());
+        s.ZQuery1.execSql("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) "
+                          "VALUES (gen_id(Gen_Users,1), 'Muster', 'Max', '01.02.1980', '0')");
+        s.settings().writeString("Wetter", "Items", "sonnig%");
+    }
+    // a diary that can be written stays in use where it is; the settings
+    // go on in the user's folder from those beside it
+    where = datafiles::locate(exe.path(), data.path(), probe);
+    QCOMPARE(where.folder, exe.path());
+    QCOMPARE(where.settingsPath, data.file("config.ini"));
+    QVERIFY(where.notice.isEmpty());
+    {
+        Session s;
+        datafiles::openStorage(s, where.folder, where.settingsPath);
+        QCOMPARE(scalar(s, "SELECT Vorname FROM users"), QString("Max"));
+        QCOMPARE(s.settings().readString("Wetter", "Items", ""), QString("sonnig%"));
+    }
+
+    // one that cannot be written is named, with where the new entries go
+    diaryWritable = false;
+    where = datafiles::locate(exe.path(), data.path(), probe);
+    QCOMPARE(where.folder, data.path());
+    QVERIFY2(where.notice.contains(diary) && where.notice.contains(data.file("Database/data.fdb"))
+                 && where.notice.contains("schreibgeschützt"),
+             qPrintable(where.notice));
 }
 
 QTEST_GUILESS_MAIN(TestDataFiles)

@@ -1,8 +1,15 @@
 #include "inifile.h"
+#include "storageerror.h"
 #include "testsupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 class TestIniFile : public QObject
 {
@@ -16,6 +23,7 @@ private Q_SLOTS:
     void truthValuesAndIntegers();
     void codePage1252();
     void itemLists();
+    void failedWriteKeepsTheOldFile();
 };
 
 static void writeFile(const QString& path, const QByteArray& bytes)
@@ -111,6 +119,42 @@ void TestIniFile::itemLists()
     QCOMPARE(splitItemList("%%"), QStringList({"", ""}));
     QCOMPARE(joinItemList({"Laufen", "Rad"}), QString("Laufen%Rad%"));
     QCOMPARE(joinItemList({}), QString());
+}
+
+void TestIniFile::failedWriteKeepsTheOldFile()
+{
+    // A folder that takes no new file, and a disk that takes no more than
+    // a few bytes: writing the settings fails, and the file stays whole.
+    TestFolder dir;
+    const QByteArray before = "[Sportarten]\r\nItems=Laufen%Radfahren%Schwimmen%Rudern%\r\n[Wetter]\r\nItems=sonnig%\r\n";
+    writeFile(dir.file("config.ini"), before);
+    const bool root = getuid() == 0;
+    QVERIFY(QFile::setPermissions(dir.file("config.ini"), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                              | QFileDevice::ReadOther | QFileDevice::WriteOther));
+    QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
+                                                  | QFileDevice::ExeOther | (root ? QFileDevice::WriteOwner
+                                                                                  : QFileDevice::Permissions())));
+    const pid_t child = fork();
+    if (child == 0) {
+        // root passes every permission check: the write is tried as nobody
+        if (root && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(3);
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{16, 16};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            IniFile(dir.file("config.ini")).writeString("Wetter", "Items", "sonnig%neblig%");
+        } catch (const StorageError& e) {
+            _exit(e.message().contains("Die Einstellungen konnten nicht gespeichert werden") ? 0 : 2);
+        }
+        _exit(1);
+    }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QCOMPARE(readBytes(dir.file("config.ini")), before);
 }
 
 QTEST_GUILESS_MAIN(TestIniFile)

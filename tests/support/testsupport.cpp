@@ -49,3 +49,18 @@ bool showActive(QWidget& window)
     QApplication::setActiveWindow(&window);
     return QTest::qWaitForWindowActive(&window);
 }
+
+void typeText(QWidget* field, const QString& text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(field, c.toLatin1());
+            continue;
+        }
+        const qsizetype size = c.isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString key = text.mid(i, size);
+        i += size - 1;
+        QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, key, Qt::NoModifier);
+    }
+}

@@ -31,3 +31,7 @@ QString scalar(Session& session, const QString& sql);
 // Shows a top-level window and makes it the active one, so that focus
 // changes and typed keys reach its fields; false when it does not become active.
 bool showActive(QWidget& window);
+
+// Types a text key by key as a keyboard does, characters beyond ASCII
+// (Polish, Cyrillic, an emoji as one key) included.
+void typeText(QWidget* field, const QString& text);

@@ -4,6 +4,7 @@
 #include "inifile.h"
 #include "tform2.h"
 
+#include <QClipboard>
 #include <QTimer>
 
 using namespace editorinput;
@@ -211,17 +212,27 @@ void TestEditorFlow::typedSportIsKeptInTheSettings()
     auto* weather = control<QComboBox>(w, "ComboBox1");
     weather->setEditText("windig");
     leave(weather);
+    // A "%" or a line break would split the list: refused, typed or pasted.
+    QVERIFY(showActive(*w)); // a list field shows its start while it has no focus
+    weather->setEditText(QString());
+    weather->setFocus();
+    typeText(weather->lineEdit(), "50% Regen");
+    QApplication::clipboard()->setText("Nebel\r\nDunst");
+    QTest::keySequence(weather->lineEdit(), QKeySequence::Paste);
+    QCOMPARE(weather->currentText(), QString("50 Regen"));
+    leave(weather);
     answering({QMessageBox::No}, [&f] { f.closeEditor(); });
 
     const IniFile ini(f.folder().file("config.ini"));
     QCOMPARE(ini.readString("Sportarten", "Items", QString()), QString("Laufen%Radfahren%Schwimmen%Rudern%laufen%"));
-    QCOMPARE(ini.readString("Wetter", "Items", QString()), QString("windig%"));
+    QCOMPARE(ini.readString("Wetter", "Items", QString()), QString("windig%50 Regen%"));
 
     w = f.openEditor(user);
     sports = control<QComboBox>(w, "ComboBox3");
     QCOMPARE(sports->itemText(0), TForm4::placeholderItem());
     QCOMPARE(sports->findText("Rudern"), 4);
     QCOMPARE(control<QComboBox>(w, "ComboBox1")->findText("windig"), 0);
+    QCOMPARE(control<QComboBox>(w, "ComboBox1")->findText("50 Regen"), 1);
 }
 
 void TestEditorFlow::personOfAnOpenEditorStays()

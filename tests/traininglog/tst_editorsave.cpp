@@ -32,6 +32,7 @@ private Q_SLOTS:
     void savingTwiceRewritesTheUnits();
     void failingUnitLeavesTheDatabaseAsBefore();
     void quotesAndApostrophesRoundTrip();
+    void textFieldsTakeWhatTheirColumnsHold();
     void storedDistancesStayAsStored();
 };
 
@@ -282,6 +283,53 @@ void TestEditorSave::quotesAndApostrophesRoundTrip()
     QCOMPARE(control<QComboBox>(w, "ComboBox1")->currentText(), weather);
     QCOMPARE(control<QPlainTextEdit>(w, "Memo2")->toPlainText(), notes);
     QCOMPARE(control<QComboBox>(w, "ComboBox3")->currentText(), sport);
+}
+
+void TestEditorSave::textFieldsTakeWhatTheirColumnsHold()
+{
+    EditorFixture f;
+    TForm4* w = f.openEditor(f.addUser());
+    QVERIFY(showActive(*w)); // a list field shows its start while it has no focus
+    newEntry(w);
+    enterUnit(w, "5");
+    // Typed into every text field: what the code page lacks is refused, a
+    // "%" in the words of the pick lists too, and each field keeps at most
+    // what its column holds.
+    const QString typed = QString::fromUtf8("Łódź 100% ") + QString(300, 'x');
+    const QString word = QString::fromUtf8("ód 100 ") + QString(33, 'x');
+    const QString shoe = QString::fromUtf8("ód 100% ") + QString(32, 'x');
+    const QString memo = QString::fromUtf8("ód 100% ") + QString(247, 'x');
+    const QList<std::tuple<const char*, const char*, QString>> fields = {{"ComboBox3", "Kategorie", word},
+                                                                        {"ComboBox1", "Wetter", word},
+                                                                        {"ComboBox2", "Schuhe", shoe},
+                                                                        {"Memo1", "Befinden", memo},
+                                                                        {"Memo2", "Notizen", memo}};
+    for (const auto& [name, column, stored] : fields) {
+        QWidget* field = w->findChild<QWidget*>(name);
+        if (auto* combo = qobject_cast<QComboBox*>(field)) {
+            combo->setEditText(QString());
+            field = combo->lineEdit();
+        } else {
+            control<QPlainTextEdit>(w, name)->clear();
+        }
+        field->setFocus();
+        typeText(field, typed);
+    }
+    save(w);
+    QVERIFY2(Messages::shown().isEmpty(), qPrintable(Messages::shown().value(0).text));
+    for (const auto& [name, column, stored] : fields)
+        QCOMPARE(f.value(QStringLiteral("SELECT %1 FROM main").arg(column)), stored);
+
+    // Time signs that lengthen a full memo are named before anything is written.
+    auto* notes = control<QPlainTextEdit>(w, "Memo2");
+    notes->clear();
+    QTest::keyClicks(notes, QString(249, 'x') + "3'30''");
+    leave(notes);
+    QCOMPARE(notes->toPlainText().size(), 260);
+    save(w);
+    QCOMPARE(Messages::shown().size(), 1);
+    QCOMPARE(Messages::shown()[0].text, kHead + "- Notizen: mehr als 255 Zeichen\n\r");
+    QCOMPARE(f.value("SELECT Notizen FROM main"), memo);
 }
 
 void TestEditorSave::storedDistancesStayAsStored()

@@ -1,10 +1,12 @@
 #include "dateedit.h"
 #include "messages.h"
 #include "numericedit.h"
+#include "storedtext.h"
 #include "testsupport.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QComboBox>
 #include <QClipboard>
 #include <QDialog>
 #include <QTableView>
@@ -55,6 +57,8 @@ private Q_SLOTS:
     void dateEmptyOrValidPassesAndCalendarPicks();
     void numericKeyFilters();
     void numericEscapeGivesBackThePreviousText();
+    void textFieldsTakeOnlyWhatCanBeStored_data();
+    void textFieldsTakeOnlyWhatCanBeStored();
 };
 
 void TestInputFields::dateThatIsNoDateKeepsTheFocus()
@@ -192,6 +196,71 @@ void TestInputFields::numericEscapeGivesBackThePreviousText()
     QTest::keyClick(w.number, Qt::Key_Backspace);
     QTest::keyClick(w.number, Qt::Key_Escape);
     QCOMPARE(w.number->text(), QString("72,5"));
+}
+
+void TestInputFields::textFieldsTakeOnlyWhatCanBeStored_data()
+{
+    QTest::addColumn<QString>("field"); // line, list or memo
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("beeps");
+    // Characters without a place in code page 1252 never get in, typed or pasted.
+    QTest::newRow("line") << "line" << QString::fromUtf8("Łódź Müller-Ž") << QString::fromUtf8("Дом😀")
+                          << QString::fromUtf8("ód Müller-Ž") << 3;
+    QTest::newRow("line break pasted") << "line" << "Nord" << "\nSüd\n" << "Nord" << 1;
+    QTest::newRow("list word") << "list" << " 50% Regen" << "Regen%Wind" << "50 Regen" << 3;
+    QTest::newRow("list line break") << "list" << "sonnig" << "heiter\r\nwolkig" << "sonnig" << 1;
+    QTest::newRow("list cut at column") << "list" << "Sonne" << "und Wolken am Himmel" << "Sonneund Wolken am H" << 0;
+    QTest::newRow("memo") << "memo" << QString::fromUtf8("3'45\"\u4e2d") << "" << "3'45\"" << 1;
+    QTest::newRow("memo paste refused") << "memo" << "a" << QString::fromUtf8("b\nŁ") << "a" << 1;
+    QTest::newRow("memo paste cut") << "memo" << "ab" << "c\r\nd\te-fghijk" << "abc\nd\te-fg" << 1;
+    QTest::newRow("memo full") << "memo" << "abcdefghijXY" << "" << "abcdefghij" << 2;
+}
+
+void TestInputFields::textFieldsTakeOnlyWhatCanBeStored()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, pasted);
+    QFETCH(QString, expected);
+    QFETCH(int, beeps);
+    QWidget window;
+    auto* line = new QLineEdit(&window);
+    auto* list = new QComboBox(&window);
+    list->setEditable(true);
+    auto* memo = new MemoEdit(&window);
+    StoredText::limit(line, 40);
+    StoredText::limit(list, 20, StoredText::Kind::ListItem);
+    memo->setMaxLength(10);
+    auto* layout = new QVBoxLayout(&window);
+    for (QWidget* w : std::initializer_list<QWidget*>{line, list, memo})
+        layout->addWidget(w);
+    QVERIFY(showActive(window));
+    QWidget* target = field == "line" ? static_cast<QWidget*>(line)
+                      : field == "list" ? static_cast<QWidget*>(list->lineEdit())
+                                        : static_cast<QWidget*>(memo);
+    auto text = [&] { return field == "memo" ? memo->toPlainText() : qobject_cast<QLineEdit*>(target)->text(); };
+    target->setFocus();
+    const int before = Messages::beepCount();
+    typeText(target, typed);
+    if (!pasted.isEmpty()) {
+        QApplication::clipboard()->setText(pasted);
+        QTest::keySequence(target, QKeySequence::Paste);
+    }
+    QCOMPARE(text(), expected);
+    QCOMPARE(Messages::beepCount() - before, beeps);
+    QVERIFY(Messages::shown().isEmpty());
+
+    // The input check names what a text set by the program would lose.
+    const auto kind = field == "list" ? StoredText::Kind::ListItem
+                      : field == "memo" ? StoredText::Kind::Memo : StoredText::Kind::Line;
+    QCOMPARE(StoredText::fault("Feld", expected, 40, kind), QString());
+    QCOMPARE(StoredText::fault("Wetter", QString::fromUtf8("Łódź"), 40, kind),
+             QString::fromUtf8("- Wetter: das Zeichen „Ł“ kann nicht gespeichert werden"));
+    QCOMPARE(StoredText::fault("Notizen", QString(256, 'x'), 255, kind), QString("- Notizen: mehr als 255 Zeichen"));
+    QCOMPARE(StoredText::fault("Sportart", "a%b", 40, kind).isEmpty(), kind != StoredText::Kind::ListItem);
+    QCOMPARE(StoredText::fault("Schuhe", "a\nb", 40, kind).isEmpty(), kind == StoredText::Kind::Memo);
 }
 
 QTEST_MAIN(TestInputFields)
