@@ -490,9 +490,7 @@ bool TForm3::CheckData()
 
     if (faults.isEmpty())
         return false;
-    const QString text = QStringLiteral("Es sind folgende Eingabefehler aufgetreten:") + kLineEnd + kLineEnd
-                         + faults + kLineEnd + QStringLiteral("Ihre Eingaben können deshalb nicht gespeichert werden");
-    Messages::show(this, QMessageBox::NoIcon, QStringLiteral("Fehler"), text, QMessageBox::Ok);
+    Messages::inputFaults(this, faults);
     return true;
 }
 

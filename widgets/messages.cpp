@@ -184,6 +184,15 @@ void error(QWidget* parent, const QString& text, const QString& detail)
     ask(parent, record, QMessageBox::NoButton, false, {});
 }
 
+void inputFaults(QWidget* parent, const QString& faults)
+{
+    const QString lineEnd = QStringLiteral("\n\r");
+    show(parent, QMessageBox::NoIcon, QStringLiteral("Fehler"),
+         QStringLiteral("Es sind folgende Eingabefehler aufgetreten:") + lineEnd + lineEnd + faults + lineEnd
+             + QStringLiteral("Ihre Eingaben können deshalb nicht gespeichert werden"),
+         QMessageBox::Ok);
+}
+
 bool confirm(QWidget* parent, const QString& title, const QString& text)
 {
     return show(parent, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,

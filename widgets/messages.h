@@ -64,6 +64,11 @@ QMessageBox::StandardButton showWithCheckBox(QWidget* parent, QMessageBox::Icon 
 // full stop. A detail (the engine's own words) stands below it.
 void error(QWidget* parent, const QString& text, const QString& detail = {});
 
+// The box of an input check that refused to save: title "Fehler", OK, the
+// fault lines (each ended by "\n\r") between the heading and the closing
+// sentence.
+void inputFaults(QWidget* parent, const QString& faults);
+
 // The confirmation dialog with Ja and Nein; true for Ja.
 bool confirm(QWidget* parent, const QString& title, const QString& text);
 
