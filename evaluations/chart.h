@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QColor>
+#include <QList>
+#include <QPainter>
+#include <QRectF>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+// The statistics chart: one bar series, one line series and, for the share
+// evaluations, a pie; a title and a foot of several lines; a left axis with
+// a settable range and value format; the points' labels under the bottom
+// axis turned by 90 degrees; and a 3D view with a depth in percent.
+//
+// The chart is plain data plus one render function that draws it onto any
+// QPainter: the screen, the printer, picture files and metafiles all get the
+// same drawing. ChartView shows it in a window.
+namespace chart {
+
+struct Point
+{
+    double x = 0.0;
+    double y = 0.0;
+    QString label;
+    QColor colour;
+};
+
+struct Slice
+{
+    double value = 0.0;
+    QString label;
+    QColor colour;
+};
+
+// A value format in the notation of the statistics window: "#" an optional
+// digit, "0" a required digit, "," a thousands separator, "." the decimal
+// point; literal text after the number is kept ("###0.## km", "##0 kg",
+// "#,##0.### km"). The result uses the German separators (decimal comma,
+// thousands point): formatValue(1234.5, "#,##0.### km") == "1.234,5 km".
+QString formatValue(double value, const QString& format);
+
+struct Chart
+{
+    QStringList title; // lines, centred, Verdana bold italic, maroon, 13 px
+    QStringList foot;  // lines, left-aligned, Arial italic, maroon, 12 px
+
+    // Left axis: scaled by the program.
+    double axisMinimum = 0.0;
+    double axisMaximum = 100.0;
+    double axisStep = 10.0;
+    QString axisFormat = QStringLiteral("#,##0.### km");
+
+    // Bar series (gradient bars 65 % of the slot wide, each point its own
+    // colour, value marks on RGB 255,255,210) and line series (green, value
+    // marks, no point symbols). Usually only one of them holds points.
+    QList<Point> bars;
+    QList<Point> line;
+    QString markFormat = QStringLiteral("#,##0.### km");
+
+    // The pie, shown when it has slices (instead of axes and series); each
+    // slice shows its label beside it, joined by a short arrow (8 px).
+    QList<Slice> pie;
+    int pieRadiusX = 0; // horizontal and vertical radius in pixels;
+    int pieRadiusY = 0; // 0: fitted to the chart
+
+    bool view3D = false;
+    int depthPercent = 15; // 3D depth in percent of the chart
+
+    // Empties series, pie, title and foot; the axis back to 0..100.
+    void clear();
+    bool isEmpty() const { return bars.isEmpty() && line.isEmpty() && pie.isEmpty(); }
+};
+
+// Draws the chart into the rectangle with the fixed look: background
+// gradient from bottom to top ending in RGB 164,164,255, left wall RGB
+// 228,228,228, bottom wall RGB 0,0,132, label band of 56 px under the
+// bottom axis. Pixel sizes are those of the screen; a painter on a larger
+// device (printer) scales them by its resolution.
+void render(const Chart& chart, QPainter& painter, const QRectF& rect);
+
+// Shows a chart; repaints when it is changed through chart().
+class ChartView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ChartView(QWidget* parent = nullptr);
+
+    Chart& chart() { return m_chart; }
+    const Chart& chart() const { return m_chart; }
+
+    // The chart as a picture at the view's size (for bitmap files).
+    QImage toImage() const;
+
+Q_SIGNALS:
+    void resized();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    Chart m_chart;
+};
+
+} // namespace chart
