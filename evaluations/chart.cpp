@@ -1,0 +1,623 @@
+#include "chart.h"
+
+#include <QFontMetricsF>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPaintDevice>
+#include <QPaintEvent>
+#include <QPainterPath>
+#include <QPolygonF>
+#include <QResizeEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace chart {
+
+// ---------------------------------------------------------------------------
+// Value formats
+
+namespace {
+
+struct NumberPattern
+{
+    QString prefix;
+    QString suffix;
+    int minInteger = 0;  // "0" before the point
+    int minDecimals = 0; // "0" after the point
+    int maxDecimals = 0; // "0" and "#" after the point
+    bool grouping = false;
+};
+
+NumberPattern parsePattern(const QString& format)
+{
+    NumberPattern p;
+    int start = 0;
+    while (start < format.size() && format[start] != u'#' && format[start] != u'0')
+        ++start;
+    int end = start;
+    while (end < format.size()
+           && (format[end] == u'#' || format[end] == u'0' || format[end] == u','
+               || format[end] == u'.'))
+        ++end;
+    p.prefix = format.left(start);
+    p.suffix = format.mid(end);
+    bool afterPoint = false;
+    for (int i = start; i < end; ++i) {
+        const QChar c = format[i];
+        if (c == u'.') {
+            afterPoint = true;
+        } else if (c == u',') {
+            if (!afterPoint)
+                p.grouping = true;
+        } else if (afterPoint) {
+            ++p.maxDecimals;
+            if (c == u'0')
+                p.minDecimals = p.maxDecimals;
+        } else if (c == u'0') {
+            ++p.minInteger;
+        }
+    }
+    return p;
+}
+
+} // namespace
+
+QString formatValue(double value, const QString& format)
+{
+    const NumberPattern p = parsePattern(format);
+    if (!std::isfinite(value))
+        value = 0.0;
+    QString digits = QString::number(std::fabs(value), 'f', p.maxDecimals);
+    QString integer = digits.section(u'.', 0, 0);
+    QString fraction = p.maxDecimals > 0 ? digits.section(u'.', 1, 1) : QString();
+    while (fraction.size() > p.minDecimals && fraction.endsWith(u'0'))
+        fraction.chop(1);
+    const bool zero = integer.count(u'0') == integer.size() && fraction.count(u'0') == fraction.size();
+
+    // Leading zeros only as far as the format asks for them.
+    while (integer.size() > p.minInteger && integer.startsWith(u'0'))
+        integer.remove(0, 1);
+    while (integer.size() < p.minInteger)
+        integer.prepend(u'0');
+    if (p.grouping) {
+        for (qsizetype i = integer.size() - 3; i > 0; i -= 3)
+            integer.insert(i, u'.');
+    }
+    QString number = integer;
+    if (!fraction.isEmpty())
+        number += u',' + fraction;
+    if (value < 0 && !zero)
+        number.prepend(u'-');
+    return p.prefix + number + p.suffix;
+}
+
+void Chart::clear()
+{
+    title.clear();
+    foot.clear();
+    bars.clear();
+    line.clear();
+    pie.clear();
+    axisMinimum = 0.0;
+    axisMaximum = 100.0;
+}
+
+// ---------------------------------------------------------------------------
+// Drawing
+
+namespace {
+
+const QColor kBackgroundEnd(164, 164, 255);
+const QColor kBackgroundStart(Qt::white);
+const QColor kLeftWall(228, 228, 228);
+const QColor kBottomWall(0, 0, 132);
+const QColor kMaroon(128, 0, 0);
+const QColor kMarkFill(255, 255, 210);
+const QColor kLineColour(0, 128, 0);
+const QColor kGrid(160, 160, 160);
+
+QFont pixelFont(const QString& family, double pixels, bool bold = false, bool italic = false)
+{
+    QFont font(family);
+    font.setPixelSize(std::max(1, int(std::lround(pixels))));
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
+}
+
+// Screen pixels to device pixels: a printer draws the same chart larger,
+// a picture at screen resolution (or below) draws it 1:1.
+double deviceScale(const QPainter& painter)
+{
+    const QPaintDevice* device = painter.device();
+    if (!device)
+        return 1.0;
+    return std::max(1.0, device->logicalDpiY() / 96.0);
+}
+
+struct Frame
+{
+    double s = 1.0;  // scale
+    QRectF area;     // the part between title and foot
+    QFont title, foot, marks, axis;
+};
+
+// A value mark: a pale box with the text, its bottom centre at the anchor,
+// kept inside the given bounds. Returns the box.
+QRectF markRect(const QFontMetricsF& fm, const QString& text, QPointF anchor, const QRectF& bounds,
+                double s)
+{
+    const double pad = 2 * s;
+    const QSizeF size(fm.horizontalAdvance(text) + 2 * pad, fm.height() + pad);
+    QRectF box(QPointF(anchor.x() - size.width() / 2, anchor.y() - size.height()), size);
+    if (box.top() < bounds.top())
+        box.moveTop(bounds.top());
+    if (box.left() < bounds.left())
+        box.moveLeft(bounds.left());
+    if (box.right() > bounds.right())
+        box.moveRight(bounds.right());
+    return box;
+}
+
+void drawMarkBox(QPainter& painter, const QRectF& box, const QString& text, double s)
+{
+    painter.setPen(QPen(QColor(128, 128, 128), s));
+    painter.setBrush(kMarkFill);
+    painter.drawRect(box);
+    painter.setPen(Qt::black);
+    painter.drawText(box, Qt::AlignCenter, text);
+}
+
+// Title lines centred at the top, foot lines left-aligned at the bottom;
+// returns the rectangle between them.
+QRectF drawTitleAndFoot(const Chart& c, QPainter& painter, const QRectF& rect, const Frame& f)
+{
+    const double margin = 6 * f.s;
+    QRectF inner = rect.adjusted(margin, margin, -margin, -margin);
+
+    painter.setPen(kMaroon);
+    painter.setFont(f.title);
+    const QFontMetricsF tm(f.title);
+    double y = inner.top();
+    for (const QString& text : c.title) {
+        const QString shown = tm.elidedText(text, Qt::ElideRight, inner.width());
+        painter.drawText(QRectF(inner.left(), y, inner.width(), tm.height()),
+                         Qt::AlignHCenter | Qt::AlignVCenter, shown);
+        y += tm.lineSpacing();
+    }
+    const double top = y;
+
+    painter.setFont(f.foot);
+    const QFontMetricsF fm(f.foot);
+    double bottom = inner.bottom() - c.foot.size() * fm.lineSpacing();
+    double fy = bottom;
+    for (const QString& text : c.foot) {
+        const QString shown = fm.elidedText(text, Qt::ElideRight, inner.width());
+        painter.drawText(QRectF(inner.left(), fy, inner.width(), fm.height()),
+                         Qt::AlignLeft | Qt::AlignVCenter, shown);
+        fy += fm.lineSpacing();
+    }
+    if (bottom < top)
+        bottom = top;
+    return QRectF(inner.left(), top, inner.width(), bottom - top);
+}
+
+// The distance between two labelled ticks: the program's step, widened to
+// 2, 5 or 10 times (and so on) until the labels no longer crowd each other.
+double tickStep(double range, double step, double pixels, double labelHeight)
+{
+    if (!(step > 0))
+        step = range / 10;
+    if (!(step > 0))
+        return 1.0;
+    const double need = labelHeight * 1.5;
+    static const double factors[] = {1, 2, 5};
+    for (double decade = 1; decade < 1e12; decade *= 10) {
+        for (double factor : factors) {
+            const double candidate = step * factor * decade;
+            if (range / candidate * need <= pixels)
+                return candidate;
+        }
+    }
+    return range;
+}
+
+void drawSeriesChart(const Chart& c, QPainter& painter, const QRectF& area, const Frame& f)
+{
+    const double s = f.s;
+    const QList<Point>& points = c.bars.isEmpty() ? c.line : c.bars;
+    const bool asBars = !c.bars.isEmpty();
+
+    double minimum = c.axisMinimum;
+    double maximum = c.axisMaximum;
+    if (!std::isfinite(minimum))
+        minimum = 0;
+    if (!std::isfinite(maximum) || maximum <= minimum)
+        maximum = minimum + 1;
+
+    const QFontMetricsF am(f.axis);
+    const QFontMetricsF mm(f.marks);
+
+    // Left axis labels.
+    double widest = 0;
+    for (double v : {minimum, maximum})
+        widest = std::max(widest, am.horizontalAdvance(formatValue(v, c.axisFormat)));
+
+    // Bottom labels: a band of 56 px, deeper when the longest label needs it.
+    double longest = 0;
+    for (const Point& p : points)
+        longest = std::max(longest, am.horizontalAdvance(p.label));
+    const double band = std::max(56 * s, longest + 8 * s);
+
+    const double wall = 4 * s;
+    const double availableWidth = area.width() - widest - 6 * s - wall;
+    const double availableHeight = area.height() - band - wall;
+    double depth = 0;
+    if (c.view3D)
+        depth = std::clamp(c.depthPercent, 0, 100) / 100.0
+                * std::max(0.0, std::min(availableWidth, availableHeight)) * 0.5;
+    const double dx = depth;
+    const double dy = depth * 0.75;
+
+    const double left = area.left() + widest + 6 * s + wall;
+    const double right = area.right() - dx;
+    const double top = area.top() + mm.height() * 0.5 + dy;
+    const double bottom = area.bottom() - band - wall;
+    if (right - left < 10 * s || bottom - top < 10 * s)
+        return;
+    const QRectF plot(QPointF(left, top), QPointF(right, bottom));
+    auto yOf = [&](double v) {
+        v = std::clamp(v, minimum, maximum);
+        return bottom - (v - minimum) / (maximum - minimum) * plot.height();
+    };
+
+    // Walls: flat strips in 2D, the left side and the floor in 3D.
+    painter.setPen(QPen(QColor(96, 96, 96), s));
+    if (c.view3D) {
+        painter.setBrush(kLeftWall);
+        painter.drawPolygon(QPolygonF({QPointF(left, bottom), QPointF(left, top),
+                                       QPointF(left + dx, top - dy), QPointF(left + dx, bottom - dy)}));
+        painter.setBrush(kBottomWall);
+        painter.drawPolygon(QPolygonF({QPointF(left, bottom), QPointF(right, bottom),
+                                       QPointF(right + dx, bottom - dy), QPointF(left + dx, bottom - dy)}));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(plot.translated(dx, -dy));
+    } else {
+        painter.setBrush(kLeftWall);
+        painter.drawRect(QRectF(left - wall, top, wall, plot.height() + wall));
+        painter.setBrush(kBottomWall);
+        painter.drawRect(QRectF(left - wall, bottom, plot.width() + wall, wall));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(plot);
+    }
+
+    // Ticks, grid on the back wall, labels at the front.
+    const double step = tickStep(maximum - minimum, c.axisStep, plot.height(), am.height());
+    painter.setFont(f.axis);
+    const double first = std::ceil(minimum / step - 1e-9) * step;
+    for (int i = 0;; ++i) {
+        const double v = first + i * step;
+        if (v > maximum + step * 1e-9 || i > 1000)
+            break;
+        const double y = yOf(v);
+        painter.setPen(QPen(kGrid, s, Qt::DotLine));
+        painter.drawLine(QPointF(left + dx, y - dy), QPointF(right + dx, y - dy));
+        if (c.view3D)
+            painter.drawLine(QPointF(left, y), QPointF(left + dx, y - dy));
+        painter.setPen(Qt::black);
+        const QRectF label(area.left(), y - am.height() / 2, widest, am.height());
+        painter.drawText(label, Qt::AlignRight | Qt::AlignVCenter, formatValue(v, c.axisFormat));
+    }
+
+    if (points.isEmpty())
+        return;
+
+    const double slot = plot.width() / points.size();
+    auto xOf = [&](int i) { return left + slot * (i + 0.5); };
+    const double base = yOf(std::max(minimum, std::min(0.0, maximum)));
+
+    // Series.
+    QList<QRectF> tops; // where each point's mark hangs from
+    if (asBars) {
+        const double half = slot * 0.65 / 2;
+        for (int i = 0; i < points.size(); ++i) {
+            const Point& p = points[i];
+            const QColor colour = p.colour.isValid() ? p.colour : QColor(Qt::red);
+            const double x0 = xOf(i) - half, x1 = xOf(i) + half;
+            const double y = yOf(p.y);
+            const QRectF bar(QPointF(x0, std::min(y, base)), QPointF(x1, std::max(y, base)));
+            QLinearGradient gradient(bar.topLeft(), bar.topRight());
+            gradient.setColorAt(0, colour);
+            gradient.setColorAt(0.2, colour);
+            gradient.setColorAt(0.5, colour.lighter(160));
+            gradient.setColorAt(0.8, colour);
+            gradient.setColorAt(1, colour);
+            painter.setPen(QPen(colour.darker(150), s * 0.5));
+            painter.setBrush(gradient);
+            painter.drawRect(bar);
+            if (c.view3D) {
+                painter.setBrush(colour.lighter(130));
+                painter.drawPolygon(QPolygonF({bar.topLeft(), bar.topRight(),
+                                               bar.topRight() + QPointF(dx, -dy),
+                                               bar.topLeft() + QPointF(dx, -dy)}));
+                painter.setBrush(colour.darker(130));
+                painter.drawPolygon(QPolygonF({bar.topRight(), bar.bottomRight(),
+                                               bar.bottomRight() + QPointF(dx, -dy),
+                                               bar.topRight() + QPointF(dx, -dy)}));
+            }
+            tops.append(QRectF(xOf(i) + dx / 2, bar.top() - dy / 2, 0, 0));
+        }
+    } else {
+        QPolygonF front;
+        for (int i = 0; i < points.size(); ++i)
+            front.append(QPointF(xOf(i), yOf(points[i].y)));
+        if (c.view3D) {
+            painter.setPen(QPen(kLineColour.darker(140), s * 0.5));
+            for (int i = 0; i + 1 < front.size(); ++i) {
+                const QPointF a = front[i], b = front[i + 1];
+                painter.setBrush(b.y() <= a.y() ? kLineColour : kLineColour.darker(130));
+                painter.drawPolygon(QPolygonF({a, b, b + QPointF(dx, -dy), a + QPointF(dx, -dy)}));
+            }
+            if (front.size() == 1) {
+                painter.setPen(QPen(kLineColour, 2 * s));
+                painter.drawLine(front[0], front[0] + QPointF(dx, -dy));
+            }
+        } else {
+            painter.setPen(QPen(kLineColour, 2 * s));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawPolyline(front);
+        }
+        for (const QPointF& p : front)
+            tops.append(QRectF(p.x() + dx / 2, p.y() - dy / 2, 0, 0));
+    }
+
+    // Value marks, each on its pale box; a mark that would cover the one
+    // before it is left out.
+    painter.setFont(f.marks);
+    const QRectF markBounds(area.left(), area.top(), area.width(), bottom - area.top());
+    QRectF previous;
+    for (int i = 0; i < points.size(); ++i) {
+        const QString text = formatValue(points[i].y, c.markFormat);
+        const QPointF anchor(tops[i].x(), tops[i].y() - 3 * s);
+        const QRectF box = markRect(mm, text, anchor, markBounds, s);
+        if (!previous.isNull() && box.intersects(previous.adjusted(-s, 0, s, 0)))
+            continue;
+        drawMarkBox(painter, box, text, s);
+        previous = box;
+    }
+
+    // Bottom labels, turned by 90 degrees, reading upwards; labels closer
+    // than their own height to the one before are left out.
+    painter.setFont(f.axis);
+    painter.setPen(Qt::black);
+    const double labelTop = bottom + wall + 3 * s;
+    double lastX = -1e9;
+    for (int i = 0; i < points.size(); ++i) {
+        const double x = xOf(i);
+        if (x - lastX < am.height())
+            continue;
+        lastX = x;
+        const QString& text = points[i].label;
+        const double w = am.horizontalAdvance(text);
+        painter.save();
+        painter.translate(x, labelTop);
+        painter.rotate(-90);
+        painter.drawText(QRectF(-w - s, -am.height() / 2, w + s, am.height()),
+                         Qt::AlignRight | Qt::AlignVCenter, text);
+        painter.restore();
+    }
+}
+
+void drawPie(const Chart& c, QPainter& painter, const QRectF& area, const Frame& f)
+{
+    const double s = f.s;
+    QList<Slice> slices;
+    double total = 0;
+    for (const Slice& slice : c.pie) {
+        if (slice.value > 0 && std::isfinite(slice.value)) {
+            slices.append(slice);
+            total += slice.value;
+        }
+    }
+    if (slices.isEmpty() || !(total > 0))
+        return;
+
+    const QFontMetricsF mm(f.marks);
+    const double arrow = 8 * s;
+    const double gap = 2 * s;
+    const double pad = 2 * s;
+    const double boxHeight = mm.height() + pad;
+    const double depthPx = c.view3D ? std::clamp(c.depthPercent, 0, 100) / 100.0
+                                          * std::min(area.width(), area.height())
+                                    : 0.0;
+
+    // Labels narrower than half the chart; radii shrunk (keeping their
+    // ratio) until the labels fit beside the pie.
+    const double minRadius = 10 * s;
+    const double half = area.width() / 2;
+    const double labelRoom = std::max(20 * s, half - minRadius - arrow - gap - 2 * pad);
+    QStringList texts;
+    double widest = 0;
+    for (const Slice& slice : slices) {
+        texts.append(mm.elidedText(slice.label, Qt::ElideRight, labelRoom));
+        widest = std::max(widest, mm.horizontalAdvance(texts.last()) + 2 * pad);
+    }
+    const double fitX = half - arrow - gap - widest;
+    const double fitY = (area.height() - depthPx) / 2 - arrow - boxHeight / 2;
+    double rx = c.pieRadiusX, ry = c.pieRadiusY;
+    if (rx <= 0 || ry <= 0) {
+        ry = std::min(fitY, fitX / 1.4);
+        rx = ry * 1.4;
+    } else {
+        rx *= s;
+        ry *= s;
+        const double shrink = std::min({1.0, fitX / rx, fitY / ry});
+        rx *= shrink;
+        ry *= shrink;
+    }
+    rx = std::max(rx, minRadius);
+    ry = std::max(ry, minRadius);
+
+    const QPointF centre(area.center().x(), area.center().y() - depthPx / 2);
+    const QRectF ellipse(centre.x() - rx, centre.y() - ry, 2 * rx, 2 * ry);
+
+    // Qt angles: counter-clockwise from three o'clock, in 1/16 degree.
+    QList<double> starts, spans;
+    double angle = 0;
+    for (const Slice& slice : slices) {
+        const double span = slice.value / total * 360.0;
+        starts.append(angle);
+        spans.append(span);
+        angle += span;
+    }
+    auto colourOf = [](const Slice& slice) {
+        return slice.colour.isValid() ? slice.colour : QColor(Qt::gray);
+    };
+
+    if (depthPx > 0) {
+        painter.setPen(Qt::NoPen);
+        for (int k = int(std::lround(depthPx)); k >= 1; --k) {
+            const QRectF layer = ellipse.translated(0, k);
+            for (int i = 0; i < slices.size(); ++i) {
+                painter.setBrush(colourOf(slices[i]).darker(150));
+                painter.drawPie(layer, int(std::lround(starts[i] * 16)), int(std::lround(spans[i] * 16)));
+            }
+        }
+    }
+    painter.setPen(QPen(QColor(64, 64, 64), 0.5 * s));
+    for (int i = 0; i < slices.size(); ++i) {
+        painter.setBrush(colourOf(slices[i]));
+        painter.drawPie(ellipse, int(std::lround(starts[i] * 16)), int(std::lround(spans[i] * 16)));
+    }
+
+    // Labels beside the slices: right half and left half, each ordered top
+    // to bottom and pushed apart so that no two boxes overlap.
+    struct Label
+    {
+        QPointF edge;  // on the slice's rim
+        QRectF box;
+        bool right;
+        int index;
+    };
+    QList<Label> labels;
+    for (int i = 0; i < slices.size(); ++i) {
+        const double mid = (starts[i] + spans[i] / 2) * M_PI / 180.0;
+        const QPointF dir(std::cos(mid), -std::sin(mid));
+        QPointF edge(centre.x() + rx * dir.x(), centre.y() + ry * dir.y());
+        if (depthPx > 0 && dir.y() > 0)
+            edge.ry() += depthPx * dir.y();
+        const QPointF tip = edge + dir * arrow;
+        const bool right = dir.x() >= 0;
+        const double w = mm.horizontalAdvance(texts[i]) + 2 * pad;
+        const double x = right ? tip.x() + gap : tip.x() - gap - w;
+        labels.append({edge, QRectF(x, tip.y() - boxHeight / 2, w, boxHeight), right, i});
+    }
+    for (bool side : {true, false}) {
+        QList<Label*> column;
+        for (Label& label : labels)
+            if (label.right == side)
+                column.append(&label);
+        std::sort(column.begin(), column.end(),
+                  [](const Label* a, const Label* b) { return a->box.top() < b->box.top(); });
+        for (int i = 1; i < column.size(); ++i)
+            if (column[i]->box.top() < column[i - 1]->box.bottom() + s)
+                column[i]->box.moveTop(column[i - 1]->box.bottom() + s);
+        double limit = area.bottom();
+        for (int i = int(column.size()) - 1; i >= 0; --i) {
+            if (column[i]->box.bottom() > limit)
+                column[i]->box.moveBottom(limit);
+            limit = column[i]->box.top() - s;
+        }
+        for (Label* label : column) {
+            if (label->box.top() < area.top())
+                label->box.moveTop(area.top());
+            if (label->box.left() < area.left())
+                label->box.moveLeft(area.left());
+            if (label->box.right() > area.right())
+                label->box.moveRight(area.right());
+        }
+    }
+
+    painter.setFont(f.marks);
+    for (const Label& label : labels) {
+        const QPointF end(label.right ? label.box.left() : label.box.right(), label.box.center().y());
+        painter.setPen(QPen(Qt::black, s));
+        painter.drawLine(end, label.edge);
+        // A small head on the slice's end of the arrow.
+        const QPointF d = label.edge - end;
+        const double len = std::hypot(d.x(), d.y());
+        if (len > 0) {
+            const QPointF u = d / len, n(-u.y(), u.x());
+            const double h = 3 * s;
+            painter.setBrush(Qt::black);
+            painter.drawPolygon(QPolygonF({label.edge, label.edge - u * h + n * h * 0.6,
+                                           label.edge - u * h - n * h * 0.6}));
+        }
+        drawMarkBox(painter, label.box, texts[label.index], s);
+    }
+}
+
+} // namespace
+
+void render(const Chart& c, QPainter& painter, const QRectF& rect)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.setClipRect(rect, Qt::IntersectClip);
+
+    QLinearGradient background(rect.bottomLeft(), rect.topLeft());
+    background.setColorAt(0, kBackgroundStart);
+    background.setColorAt(1, kBackgroundEnd);
+    painter.fillRect(rect, background);
+
+    Frame f;
+    f.s = deviceScale(painter);
+    f.title = pixelFont(QStringLiteral("Verdana"), 13 * f.s, true, true);
+    f.foot = pixelFont(QStringLiteral("Arial"), 12 * f.s, false, true);
+    f.marks = pixelFont(QStringLiteral("Verdana"), 11 * f.s);
+    f.axis = pixelFont(QStringLiteral("Arial"), 11 * f.s);
+
+    const QRectF area = drawTitleAndFoot(c, painter, rect, f).adjusted(0, 4 * f.s, 0, -4 * f.s);
+    if (area.width() > 0 && area.height() > 0) {
+        if (!c.pie.isEmpty())
+            drawPie(c, painter, area, f);
+        else
+            drawSeriesChart(c, painter, area, f);
+    }
+    painter.restore();
+}
+
+// ---------------------------------------------------------------------------
+// The view
+
+ChartView::ChartView(QWidget* parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(200, 150);
+}
+
+QImage ChartView::toImage() const
+{
+    QImage image(size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    chart::render(m_chart, painter, QRectF(QPointF(0, 0), QSizeF(size())));
+    return image;
+}
+
+void ChartView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    chart::render(m_chart, painter, QRectF(rect()));
+}
+
+void ChartView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Q_EMIT resized();
+}
+
+} // namespace chart

@@ -1,0 +1,243 @@
+#include "chart.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QSignalSpy>
+#include <QSvgGenerator>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+#include <QtTest>
+
+#include <cmath>
+
+using namespace chart;
+
+namespace {
+
+bool hasColour(const QImage& image, const QColor& colour)
+{
+    const QRgb wanted = colour.rgb();
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if ((line[x] | 0xff000000) == wanted)
+                return true;
+    }
+    return false;
+}
+
+QImage rendered(const Chart& c, QSize size = QSize(676, 506))
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    render(c, painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    painter.end();
+    // Set TRAMORA_CHART_PICTURES to a folder to look at the drawings.
+    const QString folder = qEnvironmentVariable("TRAMORA_CHART_PICTURES");
+    if (!folder.isEmpty() && QTest::currentDataTag())
+        image.save(folder + u'/' + QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".png"));
+    return image;
+}
+
+Chart weeklyDistance()
+{
+    Chart c;
+    c.title = {QStringLiteral("Trainingskilometer vom 01.01.2026 bis 31.03.2026"),
+               QStringLiteral("alle Bereiche - Wochenauswertung"), QString(), QString()};
+    c.foot = {QStringLiteral("23 Trainingseinheiten"),
+              QStringLiteral("187,5 km im gewählten Trainingsbereich und Zeitraum")};
+    c.axisFormat = QStringLiteral("###0 km");
+    c.markFormat = QStringLiteral("###0.## km");
+    const double km[] = {12.5, 30, 0, 45.25, 22, 38, 40};
+    double top = 0;
+    for (int i = 0; i < 7; ++i) {
+        c.bars.append({double(i), km[i], QStringLiteral("KW %1 / 2026").arg(i + 1), QColor(200, 40, 60)});
+        top = std::max(top, km[i]);
+    }
+    c.axisMaximum = top * 1.1;
+    return c;
+}
+
+Chart zoneShares()
+{
+    Chart c;
+    c.title = {QStringLiteral("Prozentualer Anteil der Trainingsbereiche vom 01.01.2026 bis 31.12.2026")};
+    c.foot = {QStringLiteral("120 Trainingseinheiten"), QStringLiteral("1234,5 km im gewählten Zeitraum")};
+    c.pie = {{55.0, QStringLiteral("55,0% Grundlagenausdauer 1 (679,0 km)"), QColor(30, 160, 90)},
+             {20.0, QStringLiteral("20,0% Grundlagenausdauer 2 (246,9 km)"), QColor(220, 180, 20)},
+             {12.0, QStringLiteral("12,0% Entwicklungsbereich (148,1 km)"), QColor(90, 60, 200)},
+             {6.0, QStringLiteral("6,0% Spitzenbereich (74,1 km)"), QColor(200, 60, 60)},
+             {4.0, QStringLiteral("4,0% Regeneration (49,4 km)"), QColor(20, 120, 200)},
+             {3.0, QStringLiteral("3,0% nicht zugeordnet (37,0 km)"), QColor(120, 120, 40)}};
+    c.pieRadiusY = 126;
+    c.pieRadiusX = 176;
+    return c;
+}
+
+} // namespace
+
+class TestChart : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void formatsValues_data();
+    void formatsValues();
+    void drawsEveryKind_data();
+    void drawsEveryKind();
+    void survivesDegenerateData();
+    void savesPicturesReadableOutside();
+};
+
+void TestChart::formatsValues_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("thousands") << 1234.5 << "#,##0.### km" << "1.234,5 km";
+    QTest::newRow("millions") << 1234567.0 << "#,##0.### km" << "1.234.567 km";
+    QTest::newRow("three decimals") << 0.1236 << "#,##0.### km" << "0,124 km";
+    QTest::newRow("weight mark") << 72.25 << "#00.## kg" << "72,25 kg";
+    QTest::newRow("two required digits") << 5.0 << "#00.## kg" << "05 kg";
+    QTest::newRow("rounded integer") << 5.0 << "###0 km" << "5 km";
+    QTest::newRow("rounds up") << 99.6 << "###0 km" << "100 km";
+    QTest::newRow("no grouping without comma") << 12345.0 << "###0 km" << "12345 km";
+    QTest::newRow("zero") << 0.0 << "##0 kg" << "0 kg";
+    QTest::newRow("negative") << -3.5 << "##0.# kg" << "-3,5 kg";
+    QTest::newRow("negative rounds to zero") << -0.004 << "##0.## kg" << "0 kg";
+}
+
+void TestChart::formatsValues()
+{
+    QFETCH(double, value);
+    QFETCH(QString, format);
+    QFETCH(QString, text);
+    QCOMPARE(formatValue(value, format), text);
+}
+
+void TestChart::drawsEveryKind_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("view3D");
+    for (const char* kind : {"bars", "line", "pie"}) {
+        QTest::newRow(kind) << QString::fromLatin1(kind) << false;
+        QTest::newRow((QByteArray(kind) + "-3d").constData()) << QString::fromLatin1(kind) << true;
+    }
+}
+
+// The fixed colours, the series' colours and the value marks all reach the
+// picture, flat and in 3D.
+void TestChart::drawsEveryKind()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, view3D);
+    Chart c = kind == u"pie" ? zoneShares() : weeklyDistance();
+    if (kind == u"line")
+        std::swap(c.bars, c.line);
+    c.view3D = view3D;
+    c.depthPercent = kind == u"pie" ? 11 : 35;
+    const QImage image = rendered(c);
+
+    QVERIFY(hasColour(image, QColor(255, 255, 210))); // value marks
+    QCOMPARE(QColor(image.pixel(2, 2)).rgb(), QColor(164, 164, 255).rgb()); // top of the background
+    if (kind == u"pie") {
+        for (const Slice& slice : c.pie)
+            QVERIFY2(hasColour(image, slice.colour), qPrintable(slice.label));
+        QVERIFY(!hasColour(image, QColor(0, 0, 132)));
+    } else {
+        QVERIFY(hasColour(image, QColor(0, 0, 132)));
+        QVERIFY(hasColour(image, QColor(228, 228, 228)));
+        QCOMPARE(hasColour(image, QColor(200, 40, 60)), kind == u"bars");
+        QCOMPARE(hasColour(image, QColor(0, 128, 0)), kind == u"line");
+    }
+
+    // Clearing leaves the empty axes.
+    c.clear();
+    QVERIFY(c.isEmpty() && c.title.isEmpty() && c.foot.isEmpty());
+    QCOMPARE(c.axisMinimum, 0.0);
+    QCOMPARE(c.axisMaximum, 100.0);
+    QVERIFY(!hasColour(rendered(c), QColor(200, 40, 60)));
+}
+
+// Ranges and values the program can produce at the edges must neither hang
+// the drawing (an axis of millions with the step 10) nor crash it.
+void TestChart::survivesDegenerateData()
+{
+    Chart c = weeklyDistance();
+    c.axisMinimum = 0;
+    c.axisMaximum = 5e8;
+    rendered(c, QSize(300, 200));
+    c.axisMaximum = c.axisMinimum = 70;
+    c.axisStep = 0;
+    c.bars[0].y = std::nan("");
+    rendered(c, QSize(40, 30));
+    for (int i = 0; i < 2000; ++i)
+        c.line.append({double(i), double(i % 50), QStringLiteral("%1.01.26").arg(i), QColor()});
+    c.bars.clear();
+    c.view3D = true;
+    rendered(c, QSize(500, 300));
+
+    Chart pie = zoneShares();
+    pie.pie.append({0.0, QStringLiteral("leer"), QColor(1, 2, 3)});
+    pie.pie.append({-5.0, QStringLiteral("negativ"), QColor(4, 5, 6)});
+    pie.pieRadiusX = 5000;
+    const QImage image = rendered(pie, QSize(320, 200));
+    QVERIFY(!hasColour(image, QColor(1, 2, 3)) && !hasColour(image, QColor(4, 5, 6)));
+    QVERIFY(hasColour(image, pie.pie[0].colour));
+}
+
+// BMP and PNG through QImage, SVG through QSvgGenerator at the view's size;
+// each read back by a reader that knows nothing of the chart.
+void TestChart::savesPicturesReadableOutside()
+{
+    ChartView view;
+    view.chart() = weeklyDistance();
+    QSignalSpy resized(&view, &ChartView::resized);
+    view.resize(640, 420);
+    view.show();
+    QVERIFY(resized.count() >= 1);
+
+    const QImage image = view.toImage();
+    QCOMPARE(image.size(), view.size());
+    QVERIFY(hasColour(image, QColor(200, 40, 60)));
+
+    QTemporaryDir dir;
+    for (const char* format : {"bmp", "png"}) {
+        const QString file = dir.filePath(QStringLiteral("chart.") + QString::fromLatin1(format));
+        QVERIFY(image.save(file, format));
+        QImageReader reader(file);
+        QCOMPARE(reader.format(), QByteArray(format));
+        const QImage back = reader.read();
+        QCOMPARE(back.size(), view.size());
+        QVERIFY(hasColour(back, QColor(0, 0, 132)));
+    }
+
+    const QString svgFile = dir.filePath(QStringLiteral("chart.svg"));
+    {
+        QSvgGenerator svg;
+        svg.setFileName(svgFile);
+        svg.setSize(view.size());
+        svg.setViewBox(QRect(QPoint(0, 0), view.size()));
+        QPainter painter(&svg);
+        render(view.chart(), painter, QRectF(view.rect()));
+    }
+    QFile file(svgFile);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&file);
+    QString viewBox;
+    int texts = 0;
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement) {
+            if (xml.name() == u"svg")
+                viewBox = xml.attributes().value(QStringLiteral("viewBox")).toString();
+            texts += xml.name() == u"text";
+        }
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QCOMPARE(viewBox, QStringLiteral("0 0 640 420"));
+    QVERIFY(texts > 0);
+}
+
+QTEST_MAIN(TestChart)
+#include "tst_chart.moc"
