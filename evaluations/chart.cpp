@@ -281,6 +281,11 @@ void drawSeriesChart(const Chart& c, QPainter& painter, const QRectF& area, cons
         painter.setBrush(kBottomWall);
         painter.drawPolygon(QPolygonF({QPointF(left, bottom), QPointF(right, bottom),
                                        QPointF(right + dx, bottom - dy), QPointF(left + dx, bottom - dy)}));
+        // The floor's front edge, seen even when the bars cover the floor.
+        painter.drawPolygon(QPolygonF({QPointF(left, bottom), QPointF(right, bottom),
+                                       QPointF(right + dx, bottom - dy),
+                                       QPointF(right + dx, bottom - dy + wall),
+                                       QPointF(right, bottom + wall), QPointF(left, bottom + wall)}));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(plot.translated(dx, -dy));
     } else {
@@ -333,9 +338,18 @@ void drawSeriesChart(const Chart& c, QPainter& painter, const QRectF& area, cons
             gradient.setColorAt(0.5, colour.lighter(160));
             gradient.setColorAt(0.8, colour);
             gradient.setColorAt(1, colour);
-            painter.setPen(QPen(colour.darker(150), s * 0.5));
-            painter.setBrush(gradient);
+            // Upright rectangles need no smoothing; narrow bars get no
+            // outline and no gradient so that they keep their colour.
+            painter.setRenderHint(QPainter::Antialiasing, false);
+            if (bar.width() >= 8 * s) {
+                painter.setPen(QPen(colour.darker(150), s * 0.5));
+                painter.setBrush(gradient);
+            } else {
+                painter.setPen(Qt::NoPen);
+                painter.setBrush(colour);
+            }
             painter.drawRect(bar);
+            painter.setRenderHint(QPainter::Antialiasing, true);
             if (c.view3D) {
                 painter.setBrush(colour.lighter(130));
                 painter.drawPolygon(QPolygonF({bar.topLeft(), bar.topRight(),
