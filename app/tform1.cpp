@@ -7,6 +7,7 @@
 #include "tform2.h"
 #include "tform3.h"
 #include "tform4.h"
+#include "tform5.h"
 #include "tform7.h"
 #include "tform8.h"
 
@@ -317,7 +318,11 @@ void TForm1::ToolButton3Click()
 
 void TForm1::ToolButton6Click()
 {
-    // The graphic statistics are opened here once they exist.
+    // A statistics window of its own for each opening, fixed to the chosen person.
+    auto* statistics = new TForm5(currentUser().toInt(), this);
+    statistics->setWindowTitle(QStringLiteral("Statistiken ") + ComboBox1->currentText());
+    placeWorkingWindow(statistics);
+    statistics->show();
 }
 
 void TForm1::ToolButton7Click()

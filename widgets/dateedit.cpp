@@ -127,6 +127,11 @@ void DateEdit::openCalendar()
 
 void DateEdit::takeCalendarDate(const QDate& date)
 {
+    if (m_acceptor && !m_acceptor(date)) {
+        m_dialog->reject();
+        setFocus(Qt::OtherFocusReason);
+        return;
+    }
     setDate(date);
     m_dialog->accept();
     setFocus(Qt::OtherFocusReason);

@@ -3,6 +3,8 @@
 #include <QDate>
 #include <QLineEdit>
 
+#include <functional>
+
 class QCalendarWidget;
 class QDialog;
 class QToolButton;
@@ -46,6 +48,10 @@ public:
     void setShowTodayWhenEmpty(bool on);
     bool showTodayWhenEmpty() const { return m_showTodayWhenEmpty; }
 
+    // A check of a date picked in the calendar: a refused date leaves the
+    // field as it was (the check tells the user why).
+    void setDateAcceptor(std::function<bool(const QDate&)> acceptor) { m_acceptor = std::move(acceptor); }
+
     QToolButton* button() const { return m_button; }
     QDialog* calendarDialog() const { return m_dialog; }
     QCalendarWidget* calendar() const { return m_calendar; }
@@ -73,4 +79,5 @@ private:
     QDialog* m_dialog = nullptr;
     QCalendarWidget* m_calendar = nullptr;
     bool m_showTodayWhenEmpty = false;
+    std::function<bool(const QDate&)> m_acceptor;
 };

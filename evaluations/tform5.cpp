@@ -1,0 +1,495 @@
+#include "tform5.h"
+
+#include "chart.h"
+#include "dateedit.h"
+#include "diarycalc.h"
+#include "errorboundary.h"
+#include "messages.h"
+#include "session.h"
+#include "textforms.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QSvgGenerator>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kSection = QStringLiteral("Statistik");
+
+// A three-state box whose user clicks only check and uncheck it; the grey
+// state is set by the window for a checked box that is out of use.
+class SummaryBox : public QCheckBox
+{
+public:
+    SummaryBox(const QString& text, QWidget* parent) : QCheckBox(text, parent) { setTristate(true); }
+
+protected:
+    void nextCheckState() override { setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked); }
+};
+
+QToolButton* makeSpeedButton(QWidget* parent, const QString& name, const QString& hint, const QString& icon)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setToolTip(hint);
+    button->setAutoRaise(true);
+    button->setIcon(QIcon(icon));
+    button->setIconSize(QSize(24, 24));
+    return button;
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& text)
+{
+    return new QLabel(text, parent);
+}
+
+QFrame* makeLine(QWidget* parent)
+{
+    auto* line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+} // namespace
+
+TForm5::TForm5(int userId, QWidget* parent) : QWidget(parent, Qt::Window), m_userId(userId)
+{
+    setObjectName(QStringLiteral("TForm5"));
+    setWindowTitle(QStringLiteral("Statistiken"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+
+    SpeedButton1 = makeSpeedButton(panel, QStringLiteral("SpeedButton1"), QStringLiteral("Diagramm drucken"),
+                                   QStringLiteral(":/icons/report.svg"));
+    SpeedButton2 = makeSpeedButton(panel, QStringLiteral("SpeedButton2"),
+                                   QStringLiteral("Diagramm als Grafik speichern"),
+                                   QStringLiteral(":/icons/charts.svg"));
+    SpeedButton3 = makeSpeedButton(panel, QStringLiteral("SpeedButton3"),
+                                   QStringLiteral("Trainingsauswertungen in Textform anzeigen"),
+                                   QStringLiteral(":/icons/report.svg"));
+    // The text report window is not there yet.
+    SpeedButton3->setEnabled(false);
+
+    ComboBox3 = new QComboBox(panel);
+    ComboBox3->setObjectName(QStringLiteral("ComboBox3"));
+    ComboBox3->addItems({QStringLiteral("-- bitte wählen --"), QStringLiteral("Anteile Trainingsbereiche (%)"),
+                         QStringLiteral("Anteile Sportarten (Umfang)"),
+                         QStringLiteral("Anteile Sportarten (Zeitaufwand)"),
+                         QStringLiteral("Streckenauswertung (km)"), QStringLiteral("Gewicht"),
+                         QStringLiteral("Schuhauswertung")});
+
+    auto* period = new QGroupBox(QStringLiteral(" Auswertungszeitraum "), panel);
+    period->setObjectName(QStringLiteral("GroupBox1"));
+    FromDate1 = new DateEdit(period);
+    FromDate1->setObjectName(QStringLiteral("FromDate1"));
+    TilDate1 = new DateEdit(period);
+    TilDate1->setObjectName(QStringLiteral("TilDate1"));
+    FromDate1->setDateAcceptor([this](const QDate& d) { return FromDate1AcceptDate(d); });
+    TilDate1->setDateAcceptor([this](const QDate& d) { return TilDate1AcceptDate(d); });
+    BitCheckBox2 = new SummaryBox(QStringLiteral("wöchentlich"), period);
+    BitCheckBox2->setObjectName(QStringLiteral("BitCheckBox2"));
+    BitCheckBox3 = new SummaryBox(QStringLiteral("monatlich"), period);
+    BitCheckBox3->setObjectName(QStringLiteral("BitCheckBox3"));
+    auto* periodLayout = new QVBoxLayout(period);
+    periodLayout->addWidget(FromDate1);
+    periodLayout->addWidget(TilDate1);
+    periodLayout->addWidget(makeLine(period));
+    periodLayout->addWidget(makeLabel(period, QStringLiteral(" Zusammenfassung ")));
+    periodLayout->addWidget(BitCheckBox2);
+    periodLayout->addWidget(BitCheckBox3);
+
+    ComboBox1 = new QComboBox(panel);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+
+    auto* style = new QGroupBox(QStringLiteral(" Diagrammstil "), panel);
+    style->setObjectName(QStringLiteral("GroupBox2"));
+    ComboBox2 = new QComboBox(style);
+    ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
+    ComboBox2->addItems({QStringLiteral("Balkendiagramm"), QStringLiteral("Liniendiagramm")});
+    BitCheckBox1 = new QCheckBox(QStringLiteral("3D-Darstellung"), style);
+    BitCheckBox1->setObjectName(QStringLiteral("BitCheckBox1"));
+    RxSlider1 = new QSlider(Qt::Horizontal, style);
+    RxSlider1->setObjectName(QStringLiteral("RxSlider1"));
+    RxSlider1->setRange(2, 35);
+    RxSlider1->setSingleStep(2);
+    RxSlider1->setPageStep(2);
+    Label4 = makeLabel(style, QString());
+    Label4->setObjectName(QStringLiteral("Label4"));
+    Label4->setAlignment(Qt::AlignCenter);
+    auto* styleLayout = new QVBoxLayout(style);
+    styleLayout->addWidget(ComboBox2);
+    styleLayout->addWidget(BitCheckBox1);
+    styleLayout->addWidget(RxSlider1);
+    styleLayout->addWidget(Label4);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(SpeedButton1);
+    buttons->addWidget(SpeedButton2);
+    buttons->addWidget(SpeedButton3);
+    buttons->addStretch(1);
+
+    auto* panelLayout = new QVBoxLayout(panel);
+    panelLayout->setContentsMargins(6, 6, 6, 6);
+    panelLayout->addLayout(buttons);
+    panelLayout->addWidget(makeLine(panel));
+    panelLayout->addWidget(makeLabel(panel, QStringLiteral("Auswertung")));
+    panelLayout->addWidget(ComboBox3);
+    panelLayout->addWidget(period);
+    panelLayout->addWidget(makeLabel(panel, QStringLiteral("Trainingsbereiche")));
+    panelLayout->addWidget(ComboBox1);
+    panelLayout->addWidget(style);
+    panelLayout->addStretch(1);
+    // 177 pixels, or what the texts of the font in use need.
+    panel->setFixedWidth(qMax(177, panelLayout->sizeHint().width()));
+
+    Chart1 = new chart::ChartView(this);
+    Chart1->setObjectName(QStringLiteral("Chart1"));
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(panel);
+    layout->addWidget(Chart1, 1);
+    resize(853, 506);
+
+    connect(ComboBox3, &QComboBox::currentIndexChanged, this, &TForm5::ComboBox3Change);
+    connect(FromDate1, &DateEdit::changed, this, &TForm5::ComboBox3Change);
+    connect(TilDate1, &DateEdit::changed, this, &TForm5::ComboBox3Change);
+    connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TForm5::ComboBox1Change);
+    connect(ComboBox2, &QComboBox::currentIndexChanged, this, &TForm5::ComboBox2Change);
+    connect(BitCheckBox1, &QCheckBox::clicked, this, &TForm5::BitCheckBox1Click);
+    connect(BitCheckBox2, &QCheckBox::clicked, this, &TForm5::BitCheckBox2Click);
+    connect(BitCheckBox3, &QCheckBox::clicked, this, &TForm5::BitCheckBox3Click);
+    connect(RxSlider1, &QSlider::valueChanged, this, &TForm5::RxSlider1Change);
+    connect(Chart1, &chart::ChartView::resized, this, &TForm5::Chart1Resize);
+    connect(SpeedButton1, &QToolButton::clicked, this, &TForm5::SpeedButton1Click);
+    connect(SpeedButton2, &QToolButton::clicked, this, &TForm5::SpeedButton2Click);
+
+    FormCreate();
+}
+
+chart::Chart& TForm5::chart()
+{
+    return Chart1->chart();
+}
+
+void TForm5::FormCreate()
+{
+    const IniFile ini = Session::current().settings();
+    {
+        const QSignalBlocker b1(FromDate1);
+        const QSignalBlocker b2(TilDate1);
+        const QSignalBlocker b3(ComboBox2);
+        const QSignalBlocker b4(BitCheckBox1);
+        const QSignalBlocker b5(RxSlider1);
+        FromDate1->setText(ini.readString(kSection, QStringLiteral("StartDate"), QStringLiteral("01.01.2009")));
+        TilDate1->setText(ini.readString(kSection, QStringLiteral("EndDate"), dateText(QDate::currentDate())));
+        ComboBox2->setCurrentIndex(qBound(0, ini.readInteger(kSection, QStringLiteral("Kind"), 1), 1));
+        BitCheckBox1->setChecked(ini.readBool(kSection, QStringLiteral("3D"), false));
+        RxSlider1->setValue(ini.readInteger(kSection, QStringLiteral("3DValue"), 15));
+    }
+    Label4->setText(QString::number(RxSlider1->value()) + QLatin1Char('%'));
+
+    const QSignalBlocker block(ComboBox1);
+    ComboBox1->addItem(QStringLiteral("alle Bereiche"));
+    guarded(this, [&] {
+        Query& q = Session::current().ZQuery1;
+        q.open(QStringLiteral("SELECT TRbereich From bereiche"));
+        for (q.first(); !q.eof(); q.next())
+            ComboBox1->addItem(q.field(0).asString());
+    });
+    ComboBox1->addItem(QStringLiteral("nicht zugeordnete"));
+    ComboBox1->setCurrentIndex(0);
+    {
+        const QSignalBlocker b(ComboBox3);
+        ComboBox3->setCurrentIndex(0);
+    }
+    SpeedButton1->setEnabled(false);
+    SpeedButton2->setEnabled(false);
+    CreateDiagramm();
+}
+
+void TForm5::FormClose()
+{
+    guarded(this, [&] {
+        IniFile ini = Session::current().settings();
+        ini.writeString(kSection, QStringLiteral("StartDate"), FromDate1->text());
+        ini.writeString(kSection, QStringLiteral("EndDate"), TilDate1->text());
+        ini.writeInteger(kSection, QStringLiteral("Kind"), ComboBox2->currentIndex());
+        ini.writeBool(kSection, QStringLiteral("3D"), BitCheckBox1->isChecked());
+        ini.writeInteger(kSection, QStringLiteral("3DValue"), RxSlider1->value());
+    });
+}
+
+void TForm5::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    event->accept();
+}
+
+void TForm5::ClearChart()
+{
+    chart().clear();
+    m_pieMode = false;
+    Chart1->update();
+}
+
+bool TForm5::periodValid() const
+{
+    const QDate from = FromDate1->date();
+    const QDate to = TilDate1->date();
+    return from.isValid() && to.isValid() && from <= to;
+}
+
+void TForm5::CreateDiagramm()
+{
+    ClearChart();
+    chart().depthPercent = RxSlider1->value();
+    chart().view3D = BitCheckBox1->isChecked();
+    const int evaluation = ComboBox3->currentIndex();
+    // A period that is no period draws nothing rather than something misleading.
+    if (evaluation != 6 && !periodValid()) {
+        Chart1->update();
+        return;
+    }
+    guarded(this, [&] {
+        if (evaluation == 4 || evaluation == 5)
+            DataBar();
+        else if (evaluation >= 1)
+            ShowPie();
+    });
+    Chart1->update();
+}
+
+void TForm5::ComboBox3Change()
+{
+    const int evaluation = ComboBox3->currentIndex();
+    const bool inUse = evaluation > 0;
+    switch (evaluation) {
+    case 0:
+        DisableSummary();
+        ClearChart();
+        break;
+    case 1:
+    case 2:
+    case 3:
+        ComboBox1->setEnabled(false);
+        ComboBox2->setEnabled(false);
+        DisableSummary();
+        break;
+    case 4:
+        ComboBox1->setEnabled(true);
+        ComboBox2->setEnabled(true);
+        EnableSummary();
+        break;
+    case 5:
+        ComboBox1->setEnabled(false);
+        ComboBox2->setEnabled(true);
+        EnableSummary();
+        break;
+    default:
+        ComboBox1->setEnabled(false);
+        ComboBox2->setEnabled(false);
+        DisableSummary();
+        break;
+    }
+    FromDate1->setEnabled(evaluation != 6);
+    TilDate1->setEnabled(evaluation != 6);
+    SpeedButton1->setEnabled(inUse);
+    SpeedButton2->setEnabled(inUse);
+    if (inUse)
+        CreateDiagramm();
+}
+
+void TForm5::ComboBox1Change()
+{
+    CreateDiagramm();
+}
+
+void TForm5::ComboBox2Change()
+{
+    CreateDiagramm();
+}
+
+void TForm5::BitCheckBox1Click()
+{
+    chart().view3D = BitCheckBox1->isChecked();
+    Chart1->update();
+}
+
+void TForm5::BitCheckBox2Click()
+{
+    if (BitCheckBox2->checkState() == Qt::Checked)
+        BitCheckBox3->setCheckState(Qt::Unchecked);
+    CreateDiagramm();
+}
+
+void TForm5::BitCheckBox3Click()
+{
+    if (BitCheckBox3->checkState() == Qt::Checked)
+        BitCheckBox2->setCheckState(Qt::Unchecked);
+    CreateDiagramm();
+}
+
+void TForm5::RxSlider1Change()
+{
+    const int value = RxSlider1->value();
+    Label4->setText(QString::number(value) + QLatin1Char('%'));
+    chart().depthPercent = m_pieMode ? value / 3 : value;
+    Chart1->update();
+}
+
+void TForm5::Chart1Resize()
+{
+    if (!m_pieMode)
+        return;
+    setPieRadii();
+    Chart1->update();
+}
+
+void TForm5::setPieRadii()
+{
+    const int radiusY = qRound(height() * 0.25);
+    chart().pieRadiusY = radiusY;
+    chart().pieRadiusX = qRound(radiusY * 1.4);
+}
+
+void TForm5::EnableSummary()
+{
+    const QDate from = FromDate1->date();
+    const QDate to = TilDate1->date();
+    bool weekly = false;
+    bool monthly = false;
+    if (from.isValid() && to.isValid()) {
+        const int weekFrom = GetWeekNumber(from);
+        int weekTo = GetWeekNumber(to);
+        if (to.month() == 12 && weekTo == 1)
+            weekTo = 53;
+        weekly = to.year() > from.year() || weekFrom < weekTo;
+        monthly = to.year() > from.year() || to.month() > from.month();
+    }
+    const auto apply = [](QCheckBox* box, bool usable) {
+        const QSignalBlocker block(box);
+        box->setEnabled(usable);
+        if (usable && box->checkState() == Qt::PartiallyChecked)
+            box->setCheckState(Qt::Checked);
+        else if (!usable && box->checkState() == Qt::Checked)
+            box->setCheckState(Qt::PartiallyChecked);
+    };
+    apply(BitCheckBox2, weekly);
+    apply(BitCheckBox3, monthly);
+}
+
+void TForm5::DisableSummary()
+{
+    for (QCheckBox* box : {BitCheckBox2, BitCheckBox3}) {
+        const QSignalBlocker block(box);
+        box->setEnabled(false);
+        if (box->checkState() == Qt::Checked)
+            box->setCheckState(Qt::PartiallyChecked);
+    }
+}
+
+bool TForm5::FromDate1AcceptDate(const QDate& date)
+{
+    const QDate to = TilDate1->date();
+    if (to.isValid() && !(date < to)) {
+        Messages::beep();
+        Messages::error(this, QStringLiteral("Das Startdatum muss vor dem gewählten Enddatum liegen."));
+        return false;
+    }
+    return true;
+}
+
+bool TForm5::TilDate1AcceptDate(const QDate& date)
+{
+    const QDate from = FromDate1->date();
+    if (from.isValid() && !(date > from)) {
+        Messages::beep();
+        Messages::error(this, QStringLiteral("Das Enddatum muss nach dem gewählten Startdatum liegen."));
+        return false;
+    }
+    return true;
+}
+
+void TForm5::printChart(QPrinter& printer)
+{
+    const QPageLayout::Orientation previous = printer.pageLayout().orientation();
+    printer.setPageOrientation(QPageLayout::Landscape);
+    {
+        QPainter painter(&printer);
+        const QRectF page = printer.pageRect(QPrinter::DevicePixel);
+        const QRectF area = page.adjusted(page.width() * 0.05, page.height() * 0.05, -page.width() * 0.05,
+                                          -page.height() * 0.05);
+        chart::render(chart(), painter, area.translated(-page.topLeft()));
+    }
+    printer.setPageOrientation(previous);
+}
+
+void TForm5::SpeedButton1Click()
+{
+    QPrinter printer;
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    printChart(printer);
+}
+
+bool TForm5::saveChart(const QString& path, int kind)
+{
+    if (kind == 3) {
+        QSvgGenerator svg;
+        svg.setFileName(path);
+        svg.setSize(Chart1->size());
+        svg.setViewBox(QRect(QPoint(0, 0), Chart1->size()));
+        svg.setResolution(96); // the CSS pixel, so that viewers show the chart at its size
+        svg.setTitle(windowTitle());
+        QPainter painter;
+        if (!painter.begin(&svg))
+            return false;
+        chart::render(chart(), painter, QRectF(QPointF(0, 0), Chart1->size()));
+        return painter.end();
+    }
+    return Chart1->toImage().save(path, kind == 2 ? "PNG" : "BMP");
+}
+
+void TForm5::SpeedButton2Click()
+{
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("bmp"));
+    const QStringList filters{QStringLiteral("Bitmaps (*.bmp)"), QStringLiteral("PNG-Grafiken (*.png)"),
+                              QStringLiteral("SVG-Grafiken (*.svg)")};
+    dialog.setNameFilters(filters);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString path = dialog.selectedFiles().constFirst();
+    const int kind = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool saved = saveChart(path, qMax(1, kind));
+    QApplication::restoreOverrideCursor();
+    if (!saved) {
+        Messages::error(this, QStringLiteral("Die Grafik konnte nicht gespeichert werden: ") + path);
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}

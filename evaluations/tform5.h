@@ -1,0 +1,112 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+class DateEdit;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPrinter;
+class QSlider;
+class QToolButton;
+
+namespace chart {
+class ChartView;
+struct Chart;
+} // namespace chart
+
+// The graphic statistics "Statistiken": one chart at a time over the
+// current user's diary (zone and sport shares, distance and weight per day,
+// week or month, distance per shoe), printed or saved as a picture. A
+// modeless window that releases itself on closing; several may be open.
+// It keeps its last settings in the section Statistik of config.ini.
+//
+// The user is fixed when the window is created. Sums are read through the
+// aggregate paths of diarysums.h, one statement per selection.
+//
+// Safeguards:
+// - a period whose start lies after its end, or a date field that holds no
+//   date, draws an empty chart (the shoe evaluation needs no period);
+// - a diary entry without a stored weight gives no weight point, and a week
+//   or month in which no weight was stored gives none either;
+// - database errors end the drawing in the error box; the chart keeps what
+//   was drawn.
+class TForm5 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    TForm5(int userId, QWidget* parent = nullptr);
+
+    // The colours of slices and points come from one generator; tests seed it.
+    static void seedColours(quint32 seed);
+
+    int userId() const { return m_userId; }
+    bool pieMode() const { return m_pieMode; }
+    chart::Chart& chart();
+
+    void FormCreate();
+    void FormClose();
+    void ClearChart();
+    void CreateDiagramm();
+    void ShowPie();
+    void DataBar();
+    void ShowGraph(const QStringList& points, int entries, const QStringList& title, float km);
+    void EnableSummary();
+    void DisableSummary();
+
+    // The work behind printing and saving, without the dialogs. saveChart's
+    // kind is the filter's index from 1: bitmap, PNG, SVG. False when the
+    // file could not be written.
+    void printChart(QPrinter& printer);
+    bool saveChart(const QString& path, int kind);
+
+    // The accept checks of the calendar picks; false when the date is refused.
+    bool FromDate1AcceptDate(const QDate& date);
+    bool TilDate1AcceptDate(const QDate& date);
+
+    QToolButton* SpeedButton1 = nullptr;
+    QToolButton* SpeedButton2 = nullptr;
+    QToolButton* SpeedButton3 = nullptr;
+    QComboBox* ComboBox3 = nullptr;
+    DateEdit* FromDate1 = nullptr;
+    DateEdit* TilDate1 = nullptr;
+    QCheckBox* BitCheckBox2 = nullptr;
+    QCheckBox* BitCheckBox3 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QComboBox* ComboBox2 = nullptr;
+    QCheckBox* BitCheckBox1 = nullptr;
+    QSlider* RxSlider1 = nullptr;
+    QLabel* Label4 = nullptr;
+    chart::ChartView* Chart1 = nullptr;
+
+public Q_SLOTS:
+    void ComboBox3Change();
+    void ComboBox1Change();
+    void ComboBox2Change();
+    void BitCheckBox1Click();
+    void BitCheckBox2Click();
+    void BitCheckBox3Click();
+    void RxSlider1Change();
+    void Chart1Resize();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Both dates valid and in order.
+    bool periodValid() const;
+    void setPieRadii();
+    void pieZones(const QDate& from, const QDate& to);
+    void pieSportsDistance(const QDate& from, const QDate& to);
+    void pieSportsTime(const QDate& from, const QDate& to);
+    void pieShoes();
+
+    int m_userId = -1;
+    bool m_pieMode = false;
+};

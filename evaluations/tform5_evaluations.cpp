@@ -1,0 +1,409 @@
+// The evaluations of the statistics window: the pies of the shares and of
+// the shoes, the distance and weight per day, week or month.
+
+#include "tform5.h"
+
+#include "chart.h"
+#include "dateedit.h"
+#include "diarycalc.h"
+#include "diarystatements.h"
+#include "session.h"
+#include "sqltext.h"
+#include "textforms.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHash>
+#include <QRandomGenerator>
+
+namespace {
+
+QRandomGenerator& colourGenerator()
+{
+    static QRandomGenerator generator(QRandomGenerator::global()->generate());
+    return generator;
+}
+
+// Red, green and blue each from 0 to 254.
+QColor randomColour()
+{
+    QRandomGenerator& g = colourGenerator();
+    const int r = int(g.bounded(255));
+    const int gr = int(g.bounded(255));
+    const int b = int(g.bounded(255));
+    return QColor(r, gr, b);
+}
+
+QString fmt(double value)
+{
+    return distanceText(value);
+}
+
+Database& database()
+{
+    return Session::current().ZDatabase1;
+}
+
+QString periodText(const QDate& from, const QDate& to)
+{
+    return dateText(from) + QStringLiteral(" bis ") + dateText(to);
+}
+
+void addSlice(chart::Chart& c, double value, const QString& label)
+{
+    c.pie.append(chart::Slice{value, label, randomColour()});
+}
+
+// A point line: label, second label and value part.
+struct PointLine
+{
+    QString key() const { return first + QLatin1Char(';') + second; }
+    QString first;
+    QString second;
+    QString value;
+};
+
+PointLine splitPointLine(const QString& line)
+{
+    const int a = int(line.indexOf(QLatin1Char(';')));
+    const int b = int(line.indexOf(QLatin1Char(';'), a + 1));
+    return PointLine{line.left(a), line.mid(a + 1, b - a - 1), line.mid(b + 1)};
+}
+
+QString joinPointLine(const PointLine& p)
+{
+    return p.first + QLatin1Char(';') + p.second + QLatin1Char(';') + p.value;
+}
+
+// A weight sum "145,0{2" as sum and count; anything else is 0 and 0.
+void readWeightSum(const QString& value, double& sum, int& count)
+{
+    const int brace = int(value.indexOf(QLatin1Char('{')));
+    if (brace < 0) {
+        sum = 0.0;
+        count = 0;
+        return;
+    }
+    sum = parseDecimal(value.left(brace));
+    count = value.mid(brace + 1).toInt();
+}
+
+} // namespace
+
+void TForm5::seedColours(quint32 seed)
+{
+    colourGenerator().seed(seed);
+}
+
+void TForm5::ShowPie()
+{
+    m_pieMode = true;
+    setPieRadii();
+    const QDate from = FromDate1->date();
+    const QDate to = TilDate1->date();
+    switch (ComboBox3->currentIndex()) {
+    case 1:
+        pieZones(from, to);
+        break;
+    case 2:
+        pieSportsDistance(from, to);
+        break;
+    case 3:
+        pieSportsTime(from, to);
+        break;
+    case 6:
+        pieShoes();
+        break;
+    default:
+        break;
+    }
+    RxSlider1Change();
+}
+
+void TForm5::pieZones(const QDate& from, const QDate& to)
+{
+    chart::Chart& c = chart();
+    QStringList zoneLines;
+    GetZoneList(zoneLines);
+    QStringList entries;
+    GetEntriesOfPeriod(entries, m_userId, from, to);
+    const double total = parseDecimal(GetTotalDistance(from, to, m_userId));
+    if (!(total > 0))
+        return;
+    float assigned = 0.0f;
+    for (const QString& line : zoneLines) {
+        const QString zone = splitZoneLine(line).value(1);
+        const float km = SumInOrder(entries, EntryDistancesOfZone(database(), m_userId, from, to, zone));
+        const double share = km / total * 100.0;
+        if (share > 0)
+            addSlice(c, share, fmt(share) + QStringLiteral("% ") + zone + QStringLiteral(" (") + fmt(km)
+                                   + QStringLiteral(" km)"));
+        assigned += km;
+    }
+    if (assigned > 0) {
+        const double rest = total - assigned;
+        const double share = rest / total * 100.0;
+        if (share > 0)
+            addSlice(c, share, fmt(share) + QStringLiteral("% nicht zugeordnet (") + fmt(rest) + QStringLiteral(" km)"));
+    }
+    c.foot = QStringList{QString::number(entries.size()) + QStringLiteral(" Trainingseinheiten"),
+                         fmt(total) + QStringLiteral(" km im gewählten Zeitraum")};
+    c.title = QStringList{QStringLiteral("Prozentualer Anteil der Trainingsbereiche vom ") + periodText(from, to)};
+}
+
+void TForm5::pieSportsDistance(const QDate& from, const QDate& to)
+{
+    chart::Chart& c = chart();
+    QStringList categories;
+    GetCategoryList(categories);
+    const double total = parseDecimal(GetTotalDistance(from, to, m_userId));
+    const EntryKm km = EntryDistances(database(), m_userId, from, to);
+    int count = 0;
+    int withoutKm = 0;
+    float assigned = 0.0f;
+    for (const QString& category : categories) {
+        QStringList entries;
+        GetEntriesOfCategory(entries, m_userId, category, from, to);
+        count += int(entries.size());
+        if (entries.isEmpty())
+            continue;
+        float sum = 0.0f;
+        for (const QString& id : entries) {
+            float d = float(km.value(id.toLongLong(), 0.0));
+            if (d == 0.0f) {
+                d = 0.1f;
+                ++withoutKm;
+            }
+            sum += d;
+        }
+        const double share = total > 0 ? sum / total * 100.0 : 0.0;
+        if (share > 0)
+            addSlice(c, share, fmt(share) + QStringLiteral("% ") + category + QStringLiteral(" (") + fmt(sum)
+                                   + QStringLiteral(" km)"));
+        assigned += sum;
+    }
+    if (assigned > 0 && total > 0) {
+        const double rest = total - assigned;
+        const double share = rest / total * 100.0;
+        if (share > 0)
+            addSlice(c, share, fmt(share) + QStringLiteral("% nicht zugeordnet (") + fmt(rest) + QStringLiteral(" km)"));
+    }
+    c.foot = QStringList{QString::number(count) + QStringLiteral(" Trainingseinheiten"),
+                         fmt(total) + QStringLiteral(" km im gewählten Zeitraum")};
+    if (withoutKm == 1) {
+        c.foot << QStringLiteral("Im gewählten Zeitraum wurde 1 Trainingseinheit ohne Kilometerangaben gefunden.")
+               << QStringLiteral("Diese Trainingseinheit wurde mit je 0,1 km im Diagramm berücksichtigt.");
+    } else if (withoutKm > 1) {
+        c.foot << QStringLiteral("Im gewählten Zeitraum wurden ") + QString::number(withoutKm)
+                          + QStringLiteral(" Trainingseinheiten ohne Kilometerangaben gefunden.")
+               << QStringLiteral("Diese Trainingseinheiten wurden mit je 0,1 km im Diagramm berücksichtigt.");
+    }
+    c.title = QStringList{QStringLiteral("Prozentualer Anteil der trainierten Sportarten am Gesamtumfang"),
+                          QStringLiteral("vom ") + periodText(from, to)};
+}
+
+void TForm5::pieSportsTime(const QDate& from, const QDate& to)
+{
+    chart::Chart& c = chart();
+    QStringList categories;
+    GetCategoryList(categories);
+    const int totalMinutes = GetTotalDuration(from, to, m_userId);
+    // The durations of the period's entries in one read.
+    QHash<qint64, int> minutes;
+    {
+        Query& q = Session::current().ZQuery2;
+        q.open(QStringLiteral("SELECT ID, Dauer FROM main WHERE UserID = ") + quoted(m_userId)
+               + diarystatements::period(from, to));
+        for (q.first(); !q.eof(); q.next())
+            minutes.insert(q.field(0).asInteger(), DurationToMinutes(q.field(1).asString()));
+    }
+    int count = 0;
+    for (const QString& category : categories) {
+        QStringList entries;
+        GetEntriesOfCategory(entries, m_userId, category, from, to);
+        count += int(entries.size());
+        if (entries.isEmpty())
+            continue;
+        int sum = 0;
+        for (const QString& id : entries)
+            sum += minutes.value(id.toLongLong(), 0);
+        const double share = totalMinutes >= 1 ? double(sum) / totalMinutes * 100.0 : 0.0;
+        if (share > 0)
+            addSlice(c, share, fmt(share) + QStringLiteral("% ") + category + QStringLiteral(" (")
+                                   + MinutesToDuration(sum) + QLatin1Char(')'));
+    }
+    c.title = QStringList{QStringLiteral("Prozentualer Anteil der trainierten Sportarten am Gesamtzeitaufwand"),
+                          QStringLiteral("vom ") + periodText(from, to)};
+    c.foot = QStringList{QString::number(count) + QStringLiteral(" Trainingseinheiten"),
+                         QStringLiteral("Gesamtzeitaufwand: ") + MinutesToDuration(totalMinutes)};
+}
+
+void TForm5::pieShoes()
+{
+    chart::Chart& c = chart();
+    QStringList shoes;
+    GetShoeList(shoes, m_userId);
+    float all = 0.0f;
+    for (const QString& shoe : shoes) {
+        const float km = ShoeDistance(database(), m_userId, shoe);
+        all += km;
+        if (km > 0)
+            addSlice(c, km,
+                     (shoe.isEmpty() ? QStringLiteral("ohne Zuordnung ") : shoe + QLatin1Char(' ')) + fmt(km)
+                         + QStringLiteral(" km "));
+    }
+    c.foot = QStringList{fmt(all) + QStringLiteral(" km gesamt")};
+    c.title = QStringList{QStringLiteral("Nutzung der Laufschuhe über den gesamten Trainingszeitraum")};
+}
+
+void TForm5::DataBar()
+{
+    m_pieMode = false;
+    const QDate from = FromDate1->date();
+    const QDate to = TilDate1->date();
+    const bool weight = ComboBox3->currentIndex() == 5;
+    const bool weekly = BitCheckBox2->checkState() == Qt::Checked;
+    const bool monthly = BitCheckBox3->checkState() == Qt::Checked;
+
+    QStringList points;
+    QStringList title;
+    if (weekly) {
+        GetWeekList(points, from, to);
+    } else if (monthly) {
+        const int months = (to.year() - from.year()) * 12 + to.month() - from.month() + 1;
+        int month = from.month();
+        int year = from.year();
+        for (int i = 0; i < months; ++i) {
+            points << QString::number(month) + QLatin1Char(';') + QString::number(year) + QStringLiteral(";0");
+            if (++month == 13) {
+                month = 1;
+                ++year;
+            }
+        }
+    }
+    // Week and month keys are each listed once.
+    QHash<QString, int> lineOfKey;
+    for (int i = 0; i < points.size(); ++i)
+        lineOfKey.insert(splitPointLine(points.at(i)).key(), i);
+
+    // The kilometres by the zone filter, for all entries of the period at once.
+    const int zoneIndex = ComboBox1->currentIndex();
+    const QString zoneFilter = ComboBox1->currentText();
+    EntryKm km;
+    if (zoneIndex <= 0)
+        km = EntryDistances(database(), m_userId, from, to);
+    else if (zoneIndex == ComboBox1->count() - 1)
+        km = EntryDistancesOfZone(database(), m_userId, from, to, QString());
+    else
+        km = EntryDistancesOfZone(database(), m_userId, from, to, zoneFilter);
+
+    Query& q = Session::current().ZQuery1;
+    q.open(QStringLiteral("SELECT  ID, Datum, Uhrzeit, Gewicht FROM main WHERE UserID = ") + quoted(m_userId)
+           + diarystatements::period(from, to) + QStringLiteral(" ORDER BY Datum, Uhrzeit"));
+    const int entries = q.recordCount();
+    float total = 0.0f;
+    for (q.first(); !q.eof(); q.next()) {
+        const qint64 id = q.field(0).asInteger();
+        const float d = float(km.value(id, 0.0));
+        total += d;
+        const QDate date = parseDateText(q.field(1).asString());
+        const int y = date.year();
+        const int m = date.month();
+        const int w = GetWeekNumber(date);
+        const int weekYear = (m == 12 && w == 1) ? y + 1 : (m == 1 && w > 51) ? y - 1 : y;
+        const QString key = weekly ? QString::number(w) + QLatin1Char(';') + QString::number(weekYear)
+                                   : QString::number(m) + QLatin1Char(';') + QString::number(y);
+        const FieldValue& weightField = q.field(3);
+        if (weight && !weekly && !monthly) {
+            // An entry without a stored weight gives no point.
+            if (!weightField.isNull())
+                points << dateText(date) + QLatin1Char(';') + QString::number(y) + QLatin1Char(';')
+                              + weightField.asString();
+        } else if (weight) {
+            const int index = lineOfKey.value(key, -1);
+            if (index < 0)
+                continue;
+            const double kg = weightField.asFloat();
+            PointLine p = splitPointLine(points.at(index));
+            double sum = 0.0;
+            int count = 0;
+            readWeightSum(p.value, sum, count);
+            p.value = fmt(sum + kg) + QLatin1Char('{') + QString::number(kg > 0 ? count + 1 : count);
+            points[index] = joinPointLine(p);
+        } else if (weekly || monthly) {
+            const int index = lineOfKey.value(key, -1);
+            if (index < 0)
+                continue;
+            PointLine p = splitPointLine(points.at(index));
+            p.value = fmt(parseDecimal(p.value) + d);
+            points[index] = joinPointLine(p);
+        } else {
+            points << QString::asprintf("%2.2d.%2.2d.%2.2d", date.day(), m, y >= 2000 ? y - 2000 : y - 1900)
+                          + QStringLiteral(";2008;") + fmt(d);
+        }
+    }
+
+    if (weight) {
+        // Weeks and months without a weighing, and days weighing 0, give no point.
+        for (int i = int(points.size()) - 1; i >= 0; --i) {
+            const QString value = splitPointLine(points.at(i)).value;
+            double sum = 0.0;
+            int count = 0;
+            readWeightSum(value, sum, count);
+            const bool summed = value.contains(QLatin1Char('{'));
+            if (value == QStringLiteral("0") || (summed && count == 0)
+                || (!summed && !(parseDecimal(value) > 0)))
+                points.removeAt(i);
+        }
+        if (weekly || monthly) {
+            for (QString& line : points) {
+                PointLine p = splitPointLine(line);
+                double sum = 0.0;
+                int count = 0;
+                readWeightSum(p.value, sum, count);
+                p.value = count > 0 ? fmt(sum / count) : fmt(0);
+                line = joinPointLine(p);
+            }
+        }
+        title << QStringLiteral("Gewichtsstatistik vom ") + periodText(from, to)
+              << (weekly    ? QStringLiteral("wöchentliche Durchschnittswerte")
+                  : monthly ? QStringLiteral("monatliche Durchschnittswerte")
+                            : QStringLiteral("tägliche Auswertung"));
+    } else {
+        title << QStringLiteral("Trainingskilometer vom ") + periodText(from, to)
+              << zoneFilter
+                     + (weekly    ? QStringLiteral(" - Wochenauswertung")
+                        : monthly ? QStringLiteral(" - Monatsauswertung")
+                                  : QStringLiteral(" - tägliche Auswertung"));
+    }
+    title << QString() << QString();
+    ShowGraph(points, entries, title, total);
+    RxSlider1Change();
+}
+
+void TForm5::ShowGraph(const QStringList& points, int entries, const QStringList& title, float km)
+{
+    chart::Chart& c = chart();
+    const QColor colour = randomColour();
+    const bool weight = ComboBox3->currentIndex() == 5;
+    const bool weekly = BitCheckBox2->checkState() == Qt::Checked;
+    const bool monthly = BitCheckBox3->checkState() == Qt::Checked;
+    c.axisFormat = weight ? QStringLiteral("##0 kg") : QStringLiteral("###0 km");
+    c.markFormat = weight ? QStringLiteral("#00.## kg") : QStringLiteral("###0.## km");
+    const bool bars = ComboBox2->currentIndex() == 0;
+    double largest = 0.0;
+    for (int i = 0; i < points.size(); ++i) {
+        const PointLine p = splitPointLine(points.at(i));
+        const double v = parseDecimal(p.value);
+        const QString label = weekly    ? QStringLiteral("KW ") + p.first + QStringLiteral(" / ") + p.second
+                              : monthly ? p.first + QStringLiteral(" / ") + p.second
+                                        : p.first;
+        (bars ? c.bars : c.line).append(chart::Point{double(i), v, label, colour});
+        largest = i == 0 ? v : qMax(largest, v);
+    }
+    c.title = title;
+    c.axisMaximum = largest * 1.1 == 0 ? 100.0 : largest * 1.1;
+    c.axisMinimum = weight ? double(qRound(c.axisMaximum * 0.66)) : 0.0;
+    c.foot = QStringList{QString::number(entries) + QStringLiteral(" Trainingseinheiten"),
+                         fmt(km) + QStringLiteral(" km im gewählten Trainingsbereich und Zeitraum")};
+}

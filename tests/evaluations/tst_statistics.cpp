@@ -1,0 +1,278 @@
+#include "chart.h"
+#include "dateedit.h"
+#include "editorfixture.h"
+#include "tform5.h"
+
+#include <QCheckBox>
+#include <QImageReader>
+#include <QLabel>
+#include <QSlider>
+#include <QSvgRenderer>
+
+// The statistics window on a small diary of known numbers, driven through
+// its controls as the user drives it.
+class TestStatistics : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<EditorFixture> fx;
+    int user = 0;
+    QString zone; // the first zone by upper limit
+
+    TForm5* open()
+    {
+        fx->main().ShowUsers();
+        const int index = fx->main().ComboBox2->findText(QString::number(user));
+        fx->main().ComboBox1->setCurrentIndex(index);
+        fx->main().ComboBox1Change();
+        fx->main().ToolButton6->click();
+        TForm5* found = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* f = qobject_cast<TForm5*>(w); f && f->isVisible())
+                found = f;
+        return found;
+    }
+    static void setPeriod(TForm5* f, const QString& from, const QString& to)
+    {
+        f->findChild<DateEdit*>(QStringLiteral("FromDate1"))->setText(from);
+        f->findChild<DateEdit*>(QStringLiteral("TilDate1"))->setText(to);
+    }
+    static void choose(TForm5* f, const QString& name, int index)
+    {
+        f->findChild<QComboBox*>(name)->setCurrentIndex(index);
+    }
+    static QCheckBox* box(TForm5* f, const QString& name) { return f->findChild<QCheckBox*>(name); }
+    static QStringList labels(const QList<chart::Slice>& slices)
+    {
+        QStringList out;
+        for (const auto& s : slices)
+            out << s.label;
+        return out;
+    }
+    static QStringList labels(const QList<chart::Point>& points)
+    {
+        QStringList out;
+        for (const auto& p : points)
+            out << p.label + QLatin1Char('=') + QString::number(p.y);
+        return out;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        fx = std::make_unique<EditorFixture>();
+        user = fx->addUser();
+        zone = fx->value(QStringLiteral("SELECT FIRST 1 TrBereich FROM bereiche ORDER BY maxHF")).trimmed();
+        // March 2025: 15 km running (10 in the zone, 5 without one), 20 km
+        // cycling in the zone, one run without kilometres.
+        const int e1 = fx->addEntry(user, QStringLiteral("01.03.2025"), QStringLiteral("08:00:00"),
+                                    QStringLiteral("Pegasus"), QStringLiteral(", '71.0', '50', '1:00'"));
+        fx->addUnit(e1, 1, QStringLiteral("10"), QStringLiteral("00:50:00"), QStringLiteral("150"), zone);
+        fx->addUnit(e1, 2, QStringLiteral("5"));
+        const int e2 = fx->addEntry(user, QStringLiteral("02.03.2025"), QStringLiteral("08:00:00"), QString(),
+                                    QStringLiteral(", '73.0', '50', '1:00'"));
+        fx->addUnit(e2, 1, QStringLiteral("20"), QStringLiteral("00:50:00"), QStringLiteral("150"), zone);
+        fx->exec(QStringLiteral("UPDATE main SET Kategorie = 'Rad' WHERE ID = ") + quoted(e2));
+        fx->addEntry(user, QStringLiteral("03.03.2025"), QStringLiteral("08:00:00"), QStringLiteral("Pegasus"),
+                     QStringLiteral(", NULL, '50', '1:00'"));
+        // Outside the period: a January weighing and an old run in the shoe.
+        const int e4 = fx->addEntry(user, QStringLiteral("10.01.2025"), QStringLiteral("08:00:00"), QString(),
+                                    QStringLiteral(", '70.0', '50', '0:30'"));
+        fx->addUnit(e4, 1, QStringLiteral("2"));
+        const int e5 = fx->addEntry(user, QStringLiteral("01.01.2020"), QStringLiteral("08:00:00"),
+                                    QStringLiteral("Pegasus"));
+        fx->addUnit(e5, 1, QStringLiteral("7"));
+    }
+    void cleanup() { fx.reset(); }
+
+    void shareEvaluations()
+    {
+        TForm5* f = open();
+        QVERIFY(f);
+        QCOMPARE(f->windowTitle(), QStringLiteral("Statistiken Max Muster"));
+        setPeriod(f, QStringLiteral("01.03.2025"), QStringLiteral("31.03.2025"));
+        choose(f, QStringLiteral("ComboBox3"), 1);
+        const chart::Chart& c = f->chart();
+        QCOMPARE(labels(c.pie), QStringList({QStringLiteral("85,7% ") + zone + QStringLiteral(" (30,0 km)"),
+                                             QStringLiteral("14,3% nicht zugeordnet (5,0 km)")}));
+        QCOMPARE(c.title, QStringList{QStringLiteral(
+                              "Prozentualer Anteil der Trainingsbereiche vom 01.03.2025 bis 31.03.2025")});
+        QCOMPARE(c.foot, QStringList({QStringLiteral("3 Trainingseinheiten"),
+                                      QStringLiteral("35,0 km im gewählten Zeitraum")}));
+
+        choose(f, QStringLiteral("ComboBox3"), 2);
+        QCOMPARE(labels(c.pie), QStringList({QStringLiteral("43,1% Laufen (15,1 km)"),
+                                             QStringLiteral("57,1% Rad (20,0 km)")}));
+        QCOMPARE(c.foot.mid(2),
+                 QStringList({QStringLiteral(
+                                  "Im gewählten Zeitraum wurde 1 Trainingseinheit ohne Kilometerangaben gefunden."),
+                              QStringLiteral(
+                                  "Diese Trainingseinheit wurde mit je 0,1 km im Diagramm berücksichtigt.")}));
+        QCOMPARE(c.title.value(1), QStringLiteral("vom 01.03.2025 bis 31.03.2025"));
+        fx->addEntry(user, QStringLiteral("04.03.2025"));
+        choose(f, QStringLiteral("ComboBox1"), 1); // any redraw reads anew
+        QCOMPARE(c.foot.value(2), QStringLiteral(
+                                      "Im gewählten Zeitraum wurden 2 Trainingseinheiten ohne Kilometerangaben gefunden."));
+        QCOMPARE(c.foot.value(3), QStringLiteral(
+                                      "Diese Trainingseinheiten wurden mit je 0,1 km im Diagramm berücksichtigt."));
+
+        choose(f, QStringLiteral("ComboBox3"), 3);
+        QCOMPARE(labels(c.pie), QStringList({QStringLiteral("75,0% Laufen (3:00 h)"),
+                                             QStringLiteral("25,0% Rad (1:00 h)")}));
+        QCOMPARE(c.foot, QStringList({QStringLiteral("4 Trainingseinheiten"),
+                                      QStringLiteral("Gesamtzeitaufwand: 4:00 h")}));
+
+        // The shoes over the whole diary, whatever the period says.
+        choose(f, QStringLiteral("ComboBox3"), 6);
+        QVERIFY(!f->findChild<DateEdit*>(QStringLiteral("FromDate1"))->isEnabled());
+        QCOMPARE(labels(c.pie), QStringList({QStringLiteral("ohne Zuordnung 22,0 km "),
+                                             QStringLiteral("Pegasus 22,0 km ")}));
+        QCOMPARE(c.pie.value(1).value, 22.0);
+        QCOMPARE(c.foot, QStringList{QStringLiteral("44,0 km gesamt")});
+        QCOMPARE(c.title, QStringList{QStringLiteral("Nutzung der Laufschuhe über den gesamten Trainingszeitraum")});
+
+        // A start after the end draws nothing; the shoes need no period.
+        choose(f, QStringLiteral("ComboBox3"), 1);
+        setPeriod(f, QStringLiteral("31.03.2025"), QStringLiteral("01.03.2025"));
+        QVERIFY(c.isEmpty());
+        QVERIFY(c.title.isEmpty() && c.foot.isEmpty());
+    }
+
+    void distanceAndWeight()
+    {
+        TForm5* f = open();
+        choose(f, QStringLiteral("ComboBox3"), 4);
+        const chart::Chart& c = f->chart();
+        QCheckBox* weekly = box(f, QStringLiteral("BitCheckBox2"));
+        QCheckBox* monthly = box(f, QStringLiteral("BitCheckBox3"));
+
+        // Months: one without entries is a point of 0 in the distance ...
+        setPeriod(f, QStringLiteral("01.01.2025"), QStringLiteral("31.03.2025"));
+        monthly->click();
+        QCOMPARE(labels(c.line), QStringList({QStringLiteral("1 / 2025=2"), QStringLiteral("2 / 2025=0"),
+                                              QStringLiteral("3 / 2025=35")}));
+        QCOMPARE(c.title, QStringList({QStringLiteral("Trainingskilometer vom 01.01.2025 bis 31.03.2025"),
+                                       QStringLiteral("alle Bereiche - Monatsauswertung"), QString(), QString()}));
+        QCOMPARE(c.foot, QStringList({QStringLiteral("4 Trainingseinheiten"),
+                                      QStringLiteral("37,0 km im gewählten Trainingsbereich und Zeitraum")}));
+        QCOMPARE(c.axisMinimum, 0.0);
+        QCOMPARE(c.axisMaximum, 35 * 1.1);
+        choose(f, QStringLiteral("ComboBox1"), f->findChild<QComboBox*>(QStringLiteral("ComboBox1"))->count() - 1);
+        QCOMPARE(labels(c.line), QStringList({QStringLiteral("1 / 2025=2"), QStringLiteral("2 / 2025=0"),
+                                              QStringLiteral("3 / 2025=5")}));
+        choose(f, QStringLiteral("ComboBox1"), 0);
+
+        // ... and none in the weight, whose average leaves out the entry
+        // without a weight.
+        choose(f, QStringLiteral("ComboBox3"), 5);
+        QCOMPARE(labels(c.line), QStringList({QStringLiteral("1 / 2025=70"), QStringLiteral("3 / 2025=72")}));
+        QCOMPARE(c.axisFormat, QStringLiteral("##0 kg"));
+        QCOMPARE(c.axisMinimum, 52.0); // 72 * 1.1 * 0.66, rounded
+        monthly->click();
+        QCOMPARE(labels(c.line), QStringList({QStringLiteral("10.01.2025=70"), QStringLiteral("01.03.2025=71"),
+                                              QStringLiteral("02.03.2025=73")}));
+
+        // Bars, daily distance with two-digit years.
+        choose(f, QStringLiteral("ComboBox2"), 0);
+        choose(f, QStringLiteral("ComboBox3"), 4);
+        QCOMPARE(labels(c.bars).first(), QStringLiteral("10.01.25=2"));
+        QVERIFY(c.line.isEmpty());
+
+        // Nothing run: the axis runs from 0 to 100.
+        setPeriod(f, QStringLiteral("01.06.2025"), QStringLiteral("31.07.2025"));
+        monthly->click();
+        QCOMPARE(labels(c.bars), QStringList({QStringLiteral("6 / 2025=0"), QStringLiteral("7 / 2025=0")}));
+        QCOMPARE(c.axisMaximum, 100.0);
+        QCOMPARE(c.axisMinimum, 0.0);
+
+        // Weeks at the turn of the year.
+        const int late = fx->addEntry(user, QStringLiteral("31.12.2024"));
+        fx->addUnit(late, 1, QStringLiteral("3"));
+        const int early = fx->addEntry(user, QStringLiteral("01.01.2021"));
+        fx->addUnit(early, 1, QStringLiteral("4"));
+        weekly->click();
+        QCOMPARE(monthly->checkState(), Qt::Unchecked);
+        setPeriod(f, QStringLiteral("23.12.2024"), QStringLiteral("05.01.2025"));
+        QCOMPARE(labels(c.bars), QStringList({QStringLiteral("KW 52 / 2024=0"), QStringLiteral("KW 1 / 2025=3")}));
+        setPeriod(f, QStringLiteral("28.12.2020"), QStringLiteral("10.01.2021"));
+        QCOMPARE(labels(c.bars), QStringList({QStringLiteral("KW 53 / 2020=4"), QStringLiteral("KW 1 / 2021=0")}));
+    }
+
+    void panelStates()
+    {
+        TForm5* f = open();
+        QCheckBox* weekly = box(f, QStringLiteral("BitCheckBox2"));
+        QCheckBox* monthly = box(f, QStringLiteral("BitCheckBox3"));
+        QVERIFY(weekly->isEnabled() && monthly->isEnabled());
+        QVERIFY(!f->findChild<QToolButton*>(QStringLiteral("SpeedButton1"))->isEnabled());
+        setPeriod(f, QStringLiteral("01.03.2025"), QStringLiteral("31.03.2025"));
+        choose(f, QStringLiteral("ComboBox3"), 4);
+        QVERIFY(f->findChild<QToolButton*>(QStringLiteral("SpeedButton2"))->isEnabled());
+        weekly->click();
+        QCOMPARE(weekly->checkState(), Qt::Checked);
+        QVERIFY(!monthly->isEnabled()); // one month only
+
+        // One week: the checked box turns grey and counts as unchecked ...
+        setPeriod(f, QStringLiteral("03.03.2025"), QStringLiteral("05.03.2025"));
+        QCOMPARE(weekly->checkState(), Qt::PartiallyChecked);
+        QVERIFY(!weekly->isEnabled());
+        QCOMPARE(f->chart().title.value(1), QStringLiteral("alle Bereiche - tägliche Auswertung"));
+        // ... and comes back checked with a longer period.
+        setPeriod(f, QStringLiteral("03.03.2025"), QStringLiteral("12.03.2025"));
+        QCOMPARE(weekly->checkState(), Qt::Checked);
+        // The pies grey both boxes.
+        choose(f, QStringLiteral("ComboBox3"), 1);
+        QCOMPARE(weekly->checkState(), Qt::PartiallyChecked);
+        QVERIFY(!monthly->isEnabled());
+
+        // The slider's depth: a third in pie mode.
+        auto* slider = f->findChild<QSlider*>(QStringLiteral("RxSlider1"));
+        slider->setValue(35);
+        QCOMPARE(f->chart().depthPercent, 11);
+        QCOMPARE(f->findChild<QLabel*>(QStringLiteral("Label4"))->text(), QStringLiteral("35%"));
+        choose(f, QStringLiteral("ComboBox3"), 4);
+        QCOMPARE(f->chart().depthPercent, 35);
+
+        // A calendar pick after the end is refused with the box.
+        Messages::setNextAnswer(QMessageBox::Ok);
+        QVERIFY(!f->FromDate1AcceptDate(QDate(2025, 4, 1)));
+        QCOMPARE(Messages::shown().last().text, QStringLiteral("Das Startdatum muss vor dem gewählten Enddatum liegen."));
+
+        // The settings outlive the window.
+        box(f, QStringLiteral("BitCheckBox1"))->click();
+        choose(f, QStringLiteral("ComboBox2"), 0);
+        f->close();
+        TForm5* again = open();
+        QCOMPARE(again->findChild<DateEdit*>(QStringLiteral("FromDate1"))->text(), QStringLiteral("03.03.2025"));
+        QCOMPARE(again->findChild<DateEdit*>(QStringLiteral("TilDate1"))->text(), QStringLiteral("12.03.2025"));
+        QCOMPARE(again->findChild<QComboBox*>(QStringLiteral("ComboBox2"))->currentIndex(), 0);
+        QVERIFY(box(again, QStringLiteral("BitCheckBox1"))->isChecked());
+        QCOMPARE(again->findChild<QSlider*>(QStringLiteral("RxSlider1"))->value(), 35);
+        again->close();
+    }
+
+    void savedPictures()
+    {
+        TForm5* f = open();
+        setPeriod(f, QStringLiteral("01.03.2025"), QStringLiteral("31.03.2025"));
+        choose(f, QStringLiteral("ComboBox3"), 1);
+        const QSize size = f->Chart1->size();
+        QVERIFY(size.width() > 100);
+        QVERIFY(f->saveChart(fx->folder().file(QStringLiteral("chart.bmp")), 1));
+        QVERIFY(f->saveChart(fx->folder().file(QStringLiteral("chart.png")), 2));
+        QVERIFY(f->saveChart(fx->folder().file(QStringLiteral("chart.svg")), 3));
+        for (const char* name : {"chart.bmp", "chart.png"}) {
+            QImageReader reader(fx->folder().file(QLatin1String(name)));
+            QCOMPARE(reader.size(), size);
+            QVERIFY(!reader.read().isNull());
+        }
+        QSvgRenderer svg(fx->folder().file(QStringLiteral("chart.svg")));
+        QVERIFY(svg.isValid());
+        QCOMPARE(svg.viewBox().size(), size);
+        QVERIFY(!f->saveChart(fx->folder().file(QStringLiteral("no/such/folder/chart.bmp")), 1));
+    }
+};
+
+QTEST_MAIN(TestStatistics)
+#include "tst_statistics.moc"
