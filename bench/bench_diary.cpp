@@ -16,8 +16,12 @@
 #include "tform1.h"
 #include "tform3.h"
 #include "tform4.h"
+#include "tform5.h"
+#include "textforms.h"
+#include "chart.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
@@ -232,6 +236,38 @@ int main(int argc, char** argv)
     };
     openShoeWindow(); // warm caches for both ways alike
     print(bothWays("shoe window: open with all shoes listed", openShoeWindow));
+
+    // The statistics over the whole diary of the same person: each evaluation
+    // composed and drawn once, both ways.
+    main->ToolButton6->click();
+    settle();
+    TForm5* stats = main->findChild<TForm5*>();
+    if (!stats || !stats->isVisible())
+        qFatal("the statistics window did not open");
+    control<DateEdit>(stats, "FromDate1")->setText(dateText(spec.firstDay));
+    control<DateEdit>(stats, "TilDate1")->setText(dateText(QDate(spec.firstDay.year() + spec.years - 1, 12, 31)));
+    const char* evaluations[] = {"statistics: zone shares",   "statistics: sport shares (km)",
+                                 "statistics: sport shares (time)", "statistics: km per day",
+                                 "statistics: weight per day", "statistics: shoes"};
+    for (int evaluation = 1; evaluation <= 6; ++evaluation) {
+        control<QComboBox>(stats, "ComboBox3")->setCurrentIndex(evaluation);
+        settle();
+        print(bothWays(evaluations[evaluation - 1], [&] {
+            stats->CreateDiagramm();
+            stats->Chart1->toImage();
+        }));
+    }
+    control<QCheckBox>(stats, "BitCheckBox2")->click();
+    for (int evaluation = 4; evaluation <= 5; ++evaluation) {
+        control<QComboBox>(stats, "ComboBox3")->setCurrentIndex(evaluation);
+        settle();
+        print(bothWays(evaluation == 4 ? "statistics: km per week" : "statistics: weight per week", [&] {
+            stats->CreateDiagramm();
+            stats->Chart1->toImage();
+        }));
+    }
+    stats->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     // Before the indexes existed, each per-entry sum read the whole units
     // table; one year of the busiest person shows what that cost.
