@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QImageReader>
 #include <QLabel>
+#include <QPrinter>
 #include <QSlider>
 #include <QSvgRenderer>
 
@@ -271,6 +272,15 @@ private Q_SLOTS:
         QVERIFY(svg.isValid());
         QCOMPARE(svg.viewBox().size(), size);
         QVERIFY(!f->saveChart(fx->folder().file(QStringLiteral("no/such/folder/chart.bmp")), 1));
+
+        // Printed in landscape; the printer keeps its own orientation.
+        QPrinter printer(QPrinter::ScreenResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(fx->folder().file(QStringLiteral("chart.pdf")));
+        printer.setPageOrientation(QPageLayout::Portrait);
+        f->printChart(printer);
+        QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Portrait);
+        QVERIFY(readBytes(fx->folder().file(QStringLiteral("chart.pdf"))).startsWith("%PDF"));
     }
 };
 
