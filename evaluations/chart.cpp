@@ -138,8 +138,7 @@ double deviceScale(const QPainter& painter)
 
 struct Frame
 {
-    double s = 1.0;  // scale
-    QRectF area;     // the part between title and foot
+    double s = 1.0; // scale
     QFont title, foot, marks, axis;
 };
 

@@ -8,6 +8,7 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace chart;
@@ -88,6 +89,7 @@ private Q_SLOTS:
     void drawsEveryKind_data();
     void drawsEveryKind();
     void survivesDegenerateData();
+    void printsAtTheDevicesResolution();
     void savesPicturesReadableOutside();
 };
 
@@ -198,6 +200,34 @@ void TestChart::survivesDegenerateData()
     const QImage image = rendered(pie, QSize(320, 200));
     QVERIFY(!hasColour(image, QColor(1, 2, 3)) && !hasColour(image, QColor(4, 5, 6)));
     QVERIFY(hasColour(image, pie.pie[0].colour));
+}
+
+// A printer page of 300 dpi gets the same drawing, its texts and lines
+// scaled up rather than shrunk to specks.
+void TestChart::printsAtTheDevicesResolution()
+{
+    auto titleRows = [](const QImage& image) {
+        int rows = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            rows += std::any_of(line, line + image.width(),
+                                [](QRgb p) { return qRed(p) > 100 && qGreen(p) < 40 && qBlue(p) < 40; });
+        }
+        return rows;
+    };
+    Chart c = weeklyDistance();
+    c.bars.clear();
+    c.foot.clear();
+    const int screen = titleRows(rendered(c));
+    QImage page(QSize(676, 506) * 300 / 96, QImage::Format_RGB32);
+    page.setDotsPerMeterX(11811);
+    page.setDotsPerMeterY(11811);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    render(c, painter, QRectF(page.rect()));
+    painter.end();
+    QVERIFY(screen > 10);
+    QVERIFY2(titleRows(page) > screen * 2.5, qPrintable(QString::number(titleRows(page))));
 }
 
 // BMP and PNG through QImage, SVG through QSvgGenerator at the view's size;
