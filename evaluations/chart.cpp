@@ -445,18 +445,31 @@ void drawPie(const Chart& c, QPainter& painter, const QRectF& area, const Frame&
                                           * std::min(area.width(), area.height())
                                     : 0.0;
 
-    // Labels narrower than half the chart; radii shrunk (keeping their
-    // ratio) until the labels fit beside the pie.
-    const double minRadius = 10 * s;
-    const double half = area.width() / 2;
-    const double labelRoom = std::max(20 * s, half - minRadius - arrow - gap - 2 * pad);
-    QStringList texts;
-    double widest = 0;
+    // Qt angles: counter-clockwise from three o'clock, in 1/16 degree.
+    QList<double> starts, spans;
+    QList<bool> onRight;
+    double angle = 0;
     for (const Slice& slice : slices) {
-        texts.append(mm.elidedText(slice.label, Qt::ElideRight, labelRoom));
+        const double span = slice.value / total * 360.0;
+        starts.append(angle);
+        spans.append(span);
+        onRight.append(std::cos((angle + span / 2) * M_PI / 180.0) >= 0);
+        angle += span;
+    }
+
+    // Labels narrower than half the chart; the radii shrunk (keeping their
+    // ratio) until the labels fit on their sides of the pie, and the pie
+    // moved over to where the narrower labels are.
+    const double minRadius = 10 * s;
+    const double labelRoom = std::max(20 * s, area.width() / 2 - minRadius - arrow - gap - 2 * pad);
+    QStringList texts;
+    double widestLeft = 0, widestRight = 0;
+    for (int i = 0; i < slices.size(); ++i) {
+        texts.append(mm.elidedText(slices[i].label, Qt::ElideRight, labelRoom));
+        double& widest = onRight[i] ? widestRight : widestLeft;
         widest = std::max(widest, mm.horizontalAdvance(texts.last()) + 2 * pad);
     }
-    const double fitX = half - arrow - gap - widest;
+    const double fitX = (area.width() - widestLeft - widestRight) / 2 - arrow - gap;
     const double fitY = (area.height() - depthPx) / 2 - arrow - boxHeight / 2;
     double rx = c.pieRadiusX, ry = c.pieRadiusY;
     if (rx <= 0 || ry <= 0) {
@@ -472,18 +485,11 @@ void drawPie(const Chart& c, QPainter& painter, const QRectF& area, const Frame&
     rx = std::max(rx, minRadius);
     ry = std::max(ry, minRadius);
 
-    const QPointF centre(area.center().x(), area.center().y() - depthPx / 2);
+    const double spare = std::max(0.0, fitX - rx);
+    const QPointF centre(area.left() + widestLeft + arrow + gap + rx + spare,
+                         area.center().y() - depthPx / 2);
     const QRectF ellipse(centre.x() - rx, centre.y() - ry, 2 * rx, 2 * ry);
 
-    // Qt angles: counter-clockwise from three o'clock, in 1/16 degree.
-    QList<double> starts, spans;
-    double angle = 0;
-    for (const Slice& slice : slices) {
-        const double span = slice.value / total * 360.0;
-        starts.append(angle);
-        spans.append(span);
-        angle += span;
-    }
     auto colourOf = [](const Slice& slice) {
         return slice.colour.isValid() ? slice.colour : QColor(Qt::gray);
     };
@@ -521,7 +527,7 @@ void drawPie(const Chart& c, QPainter& painter, const QRectF& area, const Frame&
         if (depthPx > 0 && dir.y() > 0)
             edge.ry() += depthPx * dir.y();
         const QPointF tip = edge + dir * arrow;
-        const bool right = dir.x() >= 0;
+        const bool right = onRight[i];
         const double w = mm.horizontalAdvance(texts[i]) + 2 * pad;
         const double x = right ? tip.x() + gap : tip.x() - gap - w;
         labels.append({edge, QRectF(x, tip.y() - boxHeight / 2, w, boxHeight), right, i});
