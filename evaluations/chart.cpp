@@ -225,8 +225,8 @@ double tickStep(double range, double step, double pixels, double labelHeight)
 void drawSeriesChart(const Chart& c, QPainter& painter, const QRectF& area, const Frame& f)
 {
     const double s = f.s;
-    const QList<Point>& points = c.bars.isEmpty() ? c.line : c.bars;
-    const bool asBars = !c.bars.isEmpty();
+    // Both series share the slots; the longer one names them.
+    const QList<Point>& points = c.bars.size() >= c.line.size() ? c.bars : c.line;
 
     double minimum = c.axisMinimum;
     double maximum = c.axisMaximum;
@@ -322,11 +322,11 @@ void drawSeriesChart(const Chart& c, QPainter& painter, const QRectF& area, cons
     const double base = yOf(std::max(minimum, std::min(0.0, maximum)));
 
     // Series.
-    QList<QRectF> tops; // where each point's mark hangs from
-    if (asBars) {
+    QList<QPointF> barTops, lineTops; // where each point's mark hangs from
+    if (!c.bars.isEmpty()) {
         const double half = slot * 0.65 / 2;
-        for (int i = 0; i < points.size(); ++i) {
-            const Point& p = points[i];
+        for (int i = 0; i < c.bars.size(); ++i) {
+            const Point& p = c.bars[i];
             const QColor colour = p.colour.isValid() ? p.colour : QColor(Qt::red);
             const double x0 = xOf(i) - half, x1 = xOf(i) + half;
             const double y = yOf(p.y);
@@ -359,12 +359,13 @@ void drawSeriesChart(const Chart& c, QPainter& painter, const QRectF& area, cons
                                                bar.bottomRight() + QPointF(dx, -dy),
                                                bar.topRight() + QPointF(dx, -dy)}));
             }
-            tops.append(QRectF(xOf(i) + dx / 2, bar.top() - dy / 2, 0, 0));
+            barTops.append(QPointF(xOf(i) + dx / 2, bar.top() - dy / 2));
         }
-    } else {
+    }
+    if (!c.line.isEmpty()) {
         QPolygonF front;
-        for (int i = 0; i < points.size(); ++i)
-            front.append(QPointF(xOf(i), yOf(points[i].y)));
+        for (int i = 0; i < c.line.size(); ++i)
+            front.append(QPointF(xOf(i), yOf(c.line[i].y)));
         if (c.view3D) {
             painter.setPen(QPen(kLineColour.darker(140), s * 0.5));
             for (int i = 0; i + 1 < front.size(); ++i) {
@@ -382,23 +383,27 @@ void drawSeriesChart(const Chart& c, QPainter& painter, const QRectF& area, cons
             painter.drawPolyline(front);
         }
         for (const QPointF& p : front)
-            tops.append(QRectF(p.x() + dx / 2, p.y() - dy / 2, 0, 0));
+            lineTops.append(QPointF(p.x() + dx / 2, p.y() - dy / 2));
     }
 
     // Value marks, each on its pale box; a mark that would cover the one
     // before it is left out.
     painter.setFont(f.marks);
     const QRectF markBounds(area.left(), area.top(), area.width(), bottom - area.top());
-    QRectF previous;
-    for (int i = 0; i < points.size(); ++i) {
-        const QString text = formatValue(points[i].y, c.markFormat);
-        const QPointF anchor(tops[i].x(), tops[i].y() - 3 * s);
-        const QRectF box = markRect(mm, text, anchor, markBounds, s);
-        if (!previous.isNull() && box.intersects(previous.adjusted(-s, 0, s, 0)))
-            continue;
-        drawMarkBox(painter, box, text, s);
-        previous = box;
-    }
+    auto drawMarks = [&](const QList<Point>& series, const QList<QPointF>& tops) {
+        QRectF previous;
+        for (int i = 0; i < series.size(); ++i) {
+            const QString text = formatValue(series[i].y, c.markFormat);
+            const QPointF anchor(tops[i].x(), tops[i].y() - 3 * s);
+            const QRectF box = markRect(mm, text, anchor, markBounds, s);
+            if (!previous.isNull() && box.intersects(previous.adjusted(-s, 0, s, 0)))
+                continue;
+            drawMarkBox(painter, box, text, s);
+            previous = box;
+        }
+    };
+    drawMarks(c.bars, barTops);
+    drawMarks(c.line, lineTops);
 
     // Bottom labels, turned by 90 degrees, reading upwards; labels closer
     // than their own height to the one before are left out.

@@ -123,7 +123,7 @@ void TestChart::drawsEveryKind_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<bool>("view3D");
-    for (const char* kind : {"bars", "line", "pie", "weight"}) {
+    for (const char* kind : {"bars", "line", "both", "pie", "weight"}) {
         QTest::newRow(kind) << QString::fromLatin1(kind) << false;
         QTest::newRow((QByteArray(kind) + "-3d").constData()) << QString::fromLatin1(kind) << true;
     }
@@ -138,6 +138,8 @@ void TestChart::drawsEveryKind()
     Chart c = kind == u"pie" ? zoneShares() : weeklyDistance();
     if (kind == u"line")
         std::swap(c.bars, c.line);
+    if (kind == u"both")
+        c.line = c.bars.mid(2);
     if (kind == u"weight") {
         // Daily weights above an axis that starts at two thirds of its top.
         c.bars.clear();
@@ -164,7 +166,7 @@ void TestChart::drawsEveryKind()
         QVERIFY(hasColour(image, QColor(0, 0, 132)));
         QVERIFY(hasColour(image, QColor(228, 228, 228)));
         QCOMPARE(hasColour(image, QColor(200, 40, 60)), kind != u"line");
-        QCOMPARE(hasColour(image, QColor(0, 128, 0)), kind == u"line");
+        QCOMPARE(hasColour(image, QColor(0, 128, 0)), kind == u"line" || kind == u"both");
     }
 
     // Clearing leaves the empty axes.
