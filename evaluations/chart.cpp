@@ -138,8 +138,7 @@ double deviceScale(const QPainter& painter)
 
 struct Frame
 {
-    double s = 1.0;  // scale
-    QRectF area;     // the part between title and foot
+    double s = 1.0; // scale
     QFont title, foot, marks, axis;
 };
 
@@ -226,8 +225,8 @@ double tickStep(double range, double step, double pixels, double labelHeight)
 void drawSeriesChart(const Chart& c, QPainter& painter, const QRectF& area, const Frame& f)
 {
     const double s = f.s;
-    const QList<Point>& points = c.bars.isEmpty() ? c.line : c.bars;
-    const bool asBars = !c.bars.isEmpty();
+    // Both series share the slots; the longer one names them.
+    const QList<Point>& points = c.bars.size() >= c.line.size() ? c.bars : c.line;
 
     double minimum = c.axisMinimum;
     double maximum = c.axisMaximum;
@@ -323,11 +322,11 @@ void drawSeriesChart(const Chart& c, QPainter& painter, const QRectF& area, cons
     const double base = yOf(std::max(minimum, std::min(0.0, maximum)));
 
     // Series.
-    QList<QRectF> tops; // where each point's mark hangs from
-    if (asBars) {
+    QList<QPointF> barTops, lineTops; // where each point's mark hangs from
+    if (!c.bars.isEmpty()) {
         const double half = slot * 0.65 / 2;
-        for (int i = 0; i < points.size(); ++i) {
-            const Point& p = points[i];
+        for (int i = 0; i < c.bars.size(); ++i) {
+            const Point& p = c.bars[i];
             const QColor colour = p.colour.isValid() ? p.colour : QColor(Qt::red);
             const double x0 = xOf(i) - half, x1 = xOf(i) + half;
             const double y = yOf(p.y);
@@ -360,12 +359,13 @@ void drawSeriesChart(const Chart& c, QPainter& painter, const QRectF& area, cons
                                                bar.bottomRight() + QPointF(dx, -dy),
                                                bar.topRight() + QPointF(dx, -dy)}));
             }
-            tops.append(QRectF(xOf(i) + dx / 2, bar.top() - dy / 2, 0, 0));
+            barTops.append(QPointF(xOf(i) + dx / 2, bar.top() - dy / 2));
         }
-    } else {
+    }
+    if (!c.line.isEmpty()) {
         QPolygonF front;
-        for (int i = 0; i < points.size(); ++i)
-            front.append(QPointF(xOf(i), yOf(points[i].y)));
+        for (int i = 0; i < c.line.size(); ++i)
+            front.append(QPointF(xOf(i), yOf(c.line[i].y)));
         if (c.view3D) {
             painter.setPen(QPen(kLineColour.darker(140), s * 0.5));
             for (int i = 0; i + 1 < front.size(); ++i) {
@@ -383,23 +383,27 @@ void drawSeriesChart(const Chart& c, QPainter& painter, const QRectF& area, cons
             painter.drawPolyline(front);
         }
         for (const QPointF& p : front)
-            tops.append(QRectF(p.x() + dx / 2, p.y() - dy / 2, 0, 0));
+            lineTops.append(QPointF(p.x() + dx / 2, p.y() - dy / 2));
     }
 
     // Value marks, each on its pale box; a mark that would cover the one
     // before it is left out.
     painter.setFont(f.marks);
     const QRectF markBounds(area.left(), area.top(), area.width(), bottom - area.top());
-    QRectF previous;
-    for (int i = 0; i < points.size(); ++i) {
-        const QString text = formatValue(points[i].y, c.markFormat);
-        const QPointF anchor(tops[i].x(), tops[i].y() - 3 * s);
-        const QRectF box = markRect(mm, text, anchor, markBounds, s);
-        if (!previous.isNull() && box.intersects(previous.adjusted(-s, 0, s, 0)))
-            continue;
-        drawMarkBox(painter, box, text, s);
-        previous = box;
-    }
+    auto drawMarks = [&](const QList<Point>& series, const QList<QPointF>& tops) {
+        QRectF previous;
+        for (int i = 0; i < series.size(); ++i) {
+            const QString text = formatValue(series[i].y, c.markFormat);
+            const QPointF anchor(tops[i].x(), tops[i].y() - 3 * s);
+            const QRectF box = markRect(mm, text, anchor, markBounds, s);
+            if (!previous.isNull() && box.intersects(previous.adjusted(-s, 0, s, 0)))
+                continue;
+            drawMarkBox(painter, box, text, s);
+            previous = box;
+        }
+    };
+    drawMarks(c.bars, barTops);
+    drawMarks(c.line, lineTops);
 
     // Bottom labels, turned by 90 degrees, reading upwards; labels closer
     // than their own height to the one before are left out.
@@ -446,18 +450,31 @@ void drawPie(const Chart& c, QPainter& painter, const QRectF& area, const Frame&
                                           * std::min(area.width(), area.height())
                                     : 0.0;
 
-    // Labels narrower than half the chart; radii shrunk (keeping their
-    // ratio) until the labels fit beside the pie.
-    const double minRadius = 10 * s;
-    const double half = area.width() / 2;
-    const double labelRoom = std::max(20 * s, half - minRadius - arrow - gap - 2 * pad);
-    QStringList texts;
-    double widest = 0;
+    // Qt angles: counter-clockwise from three o'clock, in 1/16 degree.
+    QList<double> starts, spans;
+    QList<bool> onRight;
+    double angle = 0;
     for (const Slice& slice : slices) {
-        texts.append(mm.elidedText(slice.label, Qt::ElideRight, labelRoom));
+        const double span = slice.value / total * 360.0;
+        starts.append(angle);
+        spans.append(span);
+        onRight.append(std::cos((angle + span / 2) * M_PI / 180.0) >= 0);
+        angle += span;
+    }
+
+    // Labels narrower than half the chart; the radii shrunk (keeping their
+    // ratio) until the labels fit on their sides of the pie, and the pie
+    // moved over to where the narrower labels are.
+    const double minRadius = 10 * s;
+    const double labelRoom = std::max(20 * s, area.width() / 2 - minRadius - arrow - gap - 2 * pad);
+    QStringList texts;
+    double widestLeft = 0, widestRight = 0;
+    for (int i = 0; i < slices.size(); ++i) {
+        texts.append(mm.elidedText(slices[i].label, Qt::ElideRight, labelRoom));
+        double& widest = onRight[i] ? widestRight : widestLeft;
         widest = std::max(widest, mm.horizontalAdvance(texts.last()) + 2 * pad);
     }
-    const double fitX = half - arrow - gap - widest;
+    const double fitX = (area.width() - widestLeft - widestRight) / 2 - arrow - gap;
     const double fitY = (area.height() - depthPx) / 2 - arrow - boxHeight / 2;
     double rx = c.pieRadiusX, ry = c.pieRadiusY;
     if (rx <= 0 || ry <= 0) {
@@ -473,18 +490,11 @@ void drawPie(const Chart& c, QPainter& painter, const QRectF& area, const Frame&
     rx = std::max(rx, minRadius);
     ry = std::max(ry, minRadius);
 
-    const QPointF centre(area.center().x(), area.center().y() - depthPx / 2);
+    const double spare = std::max(0.0, fitX - rx);
+    const QPointF centre(area.left() + widestLeft + arrow + gap + rx + spare,
+                         area.center().y() - depthPx / 2);
     const QRectF ellipse(centre.x() - rx, centre.y() - ry, 2 * rx, 2 * ry);
 
-    // Qt angles: counter-clockwise from three o'clock, in 1/16 degree.
-    QList<double> starts, spans;
-    double angle = 0;
-    for (const Slice& slice : slices) {
-        const double span = slice.value / total * 360.0;
-        starts.append(angle);
-        spans.append(span);
-        angle += span;
-    }
     auto colourOf = [](const Slice& slice) {
         return slice.colour.isValid() ? slice.colour : QColor(Qt::gray);
     };
@@ -522,7 +532,7 @@ void drawPie(const Chart& c, QPainter& painter, const QRectF& area, const Frame&
         if (depthPx > 0 && dir.y() > 0)
             edge.ry() += depthPx * dir.y();
         const QPointF tip = edge + dir * arrow;
-        const bool right = dir.x() >= 0;
+        const bool right = onRight[i];
         const double w = mm.horizontalAdvance(texts[i]) + 2 * pad;
         const double x = right ? tip.x() + gap : tip.x() - gap - w;
         labels.append({edge, QRectF(x, tip.y() - boxHeight / 2, w, boxHeight), right, i});

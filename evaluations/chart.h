@@ -87,7 +87,12 @@ class ChartView : public QWidget
 public:
     explicit ChartView(QWidget* parent = nullptr);
 
-    Chart& chart() { return m_chart; }
+    // Changing access schedules a repaint.
+    Chart& chart()
+    {
+        update();
+        return m_chart;
+    }
     const Chart& chart() const { return m_chart; }
 
     // The chart as a picture at the view's size (for bitmap files).

@@ -8,6 +8,7 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace chart;
@@ -88,6 +89,7 @@ private Q_SLOTS:
     void drawsEveryKind_data();
     void drawsEveryKind();
     void survivesDegenerateData();
+    void printsAtTheDevicesResolution();
     void savesPicturesReadableOutside();
 };
 
@@ -121,7 +123,7 @@ void TestChart::drawsEveryKind_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<bool>("view3D");
-    for (const char* kind : {"bars", "line", "pie", "weight"}) {
+    for (const char* kind : {"bars", "line", "both", "pie", "weight"}) {
         QTest::newRow(kind) << QString::fromLatin1(kind) << false;
         QTest::newRow((QByteArray(kind) + "-3d").constData()) << QString::fromLatin1(kind) << true;
     }
@@ -136,6 +138,8 @@ void TestChart::drawsEveryKind()
     Chart c = kind == u"pie" ? zoneShares() : weeklyDistance();
     if (kind == u"line")
         std::swap(c.bars, c.line);
+    if (kind == u"both")
+        c.line = c.bars.mid(2);
     if (kind == u"weight") {
         // Daily weights above an axis that starts at two thirds of its top.
         c.bars.clear();
@@ -162,7 +166,7 @@ void TestChart::drawsEveryKind()
         QVERIFY(hasColour(image, QColor(0, 0, 132)));
         QVERIFY(hasColour(image, QColor(228, 228, 228)));
         QCOMPARE(hasColour(image, QColor(200, 40, 60)), kind != u"line");
-        QCOMPARE(hasColour(image, QColor(0, 128, 0)), kind == u"line");
+        QCOMPARE(hasColour(image, QColor(0, 128, 0)), kind == u"line" || kind == u"both");
     }
 
     // Clearing leaves the empty axes.
@@ -198,6 +202,34 @@ void TestChart::survivesDegenerateData()
     const QImage image = rendered(pie, QSize(320, 200));
     QVERIFY(!hasColour(image, QColor(1, 2, 3)) && !hasColour(image, QColor(4, 5, 6)));
     QVERIFY(hasColour(image, pie.pie[0].colour));
+}
+
+// A printer page of 300 dpi gets the same drawing, its texts and lines
+// scaled up rather than shrunk to specks.
+void TestChart::printsAtTheDevicesResolution()
+{
+    auto titleRows = [](const QImage& image) {
+        int rows = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            rows += std::any_of(line, line + image.width(),
+                                [](QRgb p) { return qRed(p) > 100 && qGreen(p) < 40 && qBlue(p) < 40; });
+        }
+        return rows;
+    };
+    Chart c = weeklyDistance();
+    c.bars.clear();
+    c.foot.clear();
+    const int screen = titleRows(rendered(c));
+    QImage page(QSize(676, 506) * 300 / 96, QImage::Format_RGB32);
+    page.setDotsPerMeterX(11811);
+    page.setDotsPerMeterY(11811);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    render(c, painter, QRectF(page.rect()));
+    painter.end();
+    QVERIFY(screen > 10);
+    QVERIFY2(titleRows(page) > screen * 2.5, qPrintable(QString::number(titleRows(page))));
 }
 
 // BMP and PNG through QImage, SVG through QSvgGenerator at the view's size;
