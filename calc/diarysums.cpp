@@ -139,6 +139,38 @@ EntryKm EntryDistancesOfZone(Database& db, int userId, const QDate& start, const
                          QStringLiteral(" And u.Bereich = ") + quoted(zone));
 }
 
+QHash<QString, EntryKm> EntryDistancesByZone(Database& db, int userId, const QDate& start, const QDate& end)
+{
+    QHash<QString, EntryKm> byZone;
+    if (perEntry()) {
+        const ResultSet zones = db.select(
+            QStringLiteral("SELECT DISTINCT u.Bereich FROM units u JOIN main m ON m.ID = u.MainID WHERE ")
+            + ofUser(userId) + diarystatements::period(start, end, QStringLiteral("m.Datum"))
+            + QStringLiteral(" AND u.Bereich IS NOT NULL"));
+        for (const ResultRow& row : zones.rows)
+            byZone.insert(row[0].asString(), EntryDistancesOfZone(db, userId, start, end, row[0].asString()));
+        return byZone;
+    }
+    // The units come without any ordering, so each entry's units arrive in
+    // the order of their records, the order in which the engine's SUM of
+    // one entry adds them: the doubles are the same.
+    const ResultSet units = db.select(
+        QStringLiteral("SELECT u.MainID, u.Bereich, u.strecke FROM main m JOIN units u ON u.MainID = m.ID WHERE ")
+        + ofUser(userId) + diarystatements::period(start, end, QStringLiteral("m.Datum")));
+    for (const ResultRow& row : units.rows) {
+        if (row[1].isNull())
+            continue;
+        EntryKm& km = byZone[row[1].asString()];
+        const qint64 id = row[0].asInteger();
+        const auto it = km.find(id);
+        if (it == km.end())
+            km.insert(id, row[2].asFloat());
+        else
+            *it += row[2].asFloat();
+    }
+    return byZone;
+}
+
 float SumInOrder(const QStringList& entryIds, const EntryKm& km)
 {
     // The running sum is single precision and each entry's kilometres are

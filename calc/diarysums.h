@@ -45,6 +45,11 @@ EntryKm EntryDistances(Database& db, int userId, const QDate& start, const QDate
 EntryKm EntryDistancesOfZone(Database& db, int userId, const QDate& start, const QDate& end,
                              const QString& zone);
 
+// EntryDistancesOfZone of every zone that the units of the period name, by
+// zone name (units without a zone are not counted; "" holds those with an
+// empty zone).
+QHash<QString, EntryKm> EntryDistancesByZone(Database& db, int userId, const QDate& start, const QDate& end);
+
 // The kilometres of the listed entries (IDs as decimal text), added in list order.
 float SumInOrder(const QStringList& entryIds, const EntryKm& km);
 

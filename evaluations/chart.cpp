@@ -380,26 +380,42 @@ void drawSeriesChart(const Chart& c, QPainter& painter, const QRectF& area, cons
         } else {
             painter.setPen(QPen(kLineColour, 2 * s));
             painter.setBrush(Qt::NoBrush);
-            painter.drawPolyline(front);
+            // Smoothing a line of thousands of points costs seconds where
+            // they stand closer than a pixel or two: such a line is drawn
+            // plain, in segments.
+            if (slot < 3 * s) {
+                painter.setRenderHint(QPainter::Antialiasing, false);
+                QList<QLineF> segments;
+                segments.reserve(front.size());
+                for (int i = 0; i + 1 < front.size(); ++i)
+                    segments.append(QLineF(front[i], front[i + 1]));
+                painter.drawLines(segments);
+                painter.setRenderHint(QPainter::Antialiasing, true);
+            } else {
+                painter.drawPolyline(front);
+            }
         }
         for (const QPointF& p : front)
             lineTops.append(QPointF(p.x() + dx / 2, p.y() - dy / 2));
     }
 
-    // Value marks, each on its pale box; a mark that would cover the one
-    // before it is left out.
+    // Value marks, each on its pale box; a mark that would cover one drawn
+    // before it is left out. The marks go from left to right, so only those
+    // still reaching into the new one's column need a look.
     painter.setFont(f.marks);
     const QRectF markBounds(area.left(), area.top(), area.width(), bottom - area.top());
     auto drawMarks = [&](const QList<Point>& series, const QList<QPointF>& tops) {
-        QRectF previous;
+        QList<QRectF> reaching;
         for (int i = 0; i < series.size(); ++i) {
             const QString text = formatValue(series[i].y, c.markFormat);
             const QPointF anchor(tops[i].x(), tops[i].y() - 3 * s);
             const QRectF box = markRect(mm, text, anchor, markBounds, s);
-            if (!previous.isNull() && box.intersects(previous.adjusted(-s, 0, s, 0)))
+            reaching.removeIf([&](const QRectF& drawn) { return drawn.right() + s < box.left(); });
+            if (std::any_of(reaching.cbegin(), reaching.cend(),
+                            [&](const QRectF& drawn) { return box.intersects(drawn.adjusted(-s, 0, s, 0)); }))
                 continue;
             drawMarkBox(painter, box, text, s);
-            previous = box;
+            reaching.append(box);
         }
     };
     drawMarks(c.bars, barTops);

@@ -130,10 +130,11 @@ void TForm5::pieZones(const QDate& from, const QDate& to)
     const double total = parseDecimal(GetTotalDistance(from, to, m_userId));
     if (!(total > 0))
         return;
+    const QHash<QString, EntryKm> byZone = EntryDistancesByZone(database(), m_userId, from, to);
     float assigned = 0.0f;
     for (const QString& line : zoneLines) {
         const QString zone = splitZoneLine(line).value(1);
-        const float km = SumInOrder(entries, EntryDistancesOfZone(database(), m_userId, from, to, zone));
+        const float km = SumInOrder(entries, byZone.value(zone));
         const double share = km / total * 100.0;
         if (share > 0)
             addSlice(c, share, fmt(share) + QStringLiteral("% ") + zone + QStringLiteral(" (") + fmt(km)

@@ -143,6 +143,11 @@ void TestDiarySums::entryDistancesAreTheSameBothWays()
         // of all units, of one zone and of the units without a zone.
         QStringList entries;
         GetEntriesOfPeriod(entries, user, start, end);
+        // All zones at once, each as alone.
+        const auto [slowZones, fastZones] =
+            bothWays<QHash<QString, EntryKm>>([&] { return EntryDistancesByZone(db(), user, start, end); });
+        QCOMPARE(fastZones, slowZones);
+        QVERIFY(fastZones.size() > 5);
         for (const QString& zone : {QStringLiteral("extensiver DL"), QString()}) {
             const auto [slowZone, fastZone] =
                 bothWays<EntryKm>([&] { return EntryDistancesOfZone(db(), user, start, end, zone); });
