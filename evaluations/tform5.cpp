@@ -5,6 +5,7 @@
 #include "diarycalc.h"
 #include "errorboundary.h"
 #include "messages.h"
+#include "metafile.h"
 #include "session.h"
 #include "textforms.h"
 
@@ -456,7 +457,17 @@ void TForm5::SpeedButton1Click()
 
 bool TForm5::saveChart(const QString& path, int kind)
 {
-    if (kind == 3) {
+    if (kind == 2 || kind == 3) {
+        chart::MetafileDevice metafile(path, Chart1->size(),
+                                       kind == 2 ? chart::MetafileDevice::Format::Emf
+                                                 : chart::MetafileDevice::Format::Wmf);
+        QPainter painter;
+        if (!painter.begin(&metafile))
+            return false;
+        chart::render(chart(), painter, QRectF(QPointF(0, 0), Chart1->size()));
+        return painter.end();
+    }
+    if (kind == 5) {
         QSvgGenerator svg;
         svg.setFileName(path);
         svg.setSize(Chart1->size());
@@ -469,7 +480,7 @@ bool TForm5::saveChart(const QString& path, int kind)
         chart::render(chart(), painter, QRectF(QPointF(0, 0), Chart1->size()));
         return painter.end();
     }
-    return Chart1->toImage().save(path, kind == 2 ? "PNG" : "BMP");
+    return Chart1->toImage().save(path, kind == 4 ? "PNG" : "BMP");
 }
 
 void TForm5::SpeedButton2Click()
@@ -477,7 +488,8 @@ void TForm5::SpeedButton2Click()
     QFileDialog dialog(this);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("bmp"));
-    const QStringList filters{QStringLiteral("Bitmaps (*.bmp)"), QStringLiteral("PNG-Grafiken (*.png)"),
+    const QStringList filters{QStringLiteral("Bitmaps (*.bmp)"), QStringLiteral("Erweiterte Metadateien (*.emf)"),
+                              QStringLiteral("Metadateien (*.wmf)"), QStringLiteral("PNG-Grafiken (*.png)"),
                               QStringLiteral("SVG-Grafiken (*.svg)")};
     dialog.setNameFilters(filters);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

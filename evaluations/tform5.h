@@ -59,8 +59,8 @@ public:
     void DisableSummary();
 
     // The work behind printing and saving, without the dialogs. saveChart's
-    // kind is the filter's index from 1: bitmap, PNG, SVG. False when the
-    // file could not be written.
+    // kind is the filter's index from 1: bitmap, enhanced metafile, metafile,
+    // PNG, SVG. False when the file could not be written; nothing is left then.
     void printChart(QPrinter& printer);
     bool saveChart(const QString& path, int kind);
 

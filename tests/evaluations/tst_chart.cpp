@@ -1,7 +1,10 @@
 #include "chart.h"
+#include "metafile.h"
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QSignalSpy>
 #include <QSvgGenerator>
 #include <QTemporaryDir>
@@ -91,6 +94,8 @@ private Q_SLOTS:
     void survivesDegenerateData();
     void printsAtTheDevicesResolution();
     void savesPicturesReadableOutside();
+    void metafilesReadableOutside_data();
+    void metafilesReadableOutside();
 };
 
 void TestChart::formatsValues_data()
@@ -282,6 +287,86 @@ void TestChart::savesPicturesReadableOutside()
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
     QCOMPARE(viewBox, QStringLiteral("0 0 640 420"));
     QVERIFY(texts > 0);
+}
+
+// How often a colour occurs in an SVG text, as "#rrggbb" or "rgb(r,g,b)".
+static int colourCount(const QString& svg, const QColor& colour)
+{
+    return int(svg.count(colour.name(), Qt::CaseInsensitive)
+               + svg.count(QStringLiteral("rgb(%1,%2,%3)").arg(colour.red()).arg(colour.green()).arg(colour.blue())));
+}
+
+void TestChart::metafilesReadableOutside_data()
+{
+    QTest::addColumn<bool>("emf");
+    QTest::addColumn<bool>("pie");
+    QTest::newRow("emf bars") << true << false;
+    QTest::newRow("emf pie") << true << true;
+    QTest::newRow("wmf bars") << false << false;
+    QTest::newRow("wmf pie") << false << true;
+}
+
+// Metafiles through our own paint device, checked by converters that know
+// nothing of it: the SVG they make has the chart's size, its title and a
+// shape for every bar (the bar's outline colour) or slice (its fill).
+void TestChart::metafilesReadableOutside()
+{
+    QFETCH(bool, emf);
+    QFETCH(bool, pie);
+    const QString tool = QStandardPaths::findExecutable(emf ? QStringLiteral("emf2svg-conv") : QStringLiteral("wmf2svg"));
+    if (tool.isEmpty())
+        QSKIP("The metafile converter (emf2svg-conv or wmf2svg) is not installed.");
+
+    const Chart c = pie ? zoneShares() : weeklyDistance();
+    const QSize size(640, 420);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(emf ? QStringLiteral("chart.emf") : QStringLiteral("chart.wmf"));
+    const QString svgFile = dir.filePath(QStringLiteral("chart.svg"));
+    {
+        MetafileDevice device(file, size, emf ? MetafileDevice::Format::Emf : MetafileDevice::Format::Wmf);
+        QPainter painter(&device);
+        render(c, painter, QRectF(QPointF(0, 0), size));
+        QVERIFY(painter.end());
+    }
+    QProcess convert;
+    convert.start(tool, emf ? QStringList{QStringLiteral("-i"), file, QStringLiteral("-o"), svgFile}
+                            : QStringList{QStringLiteral("-o"), svgFile, file});
+    QVERIFY(convert.waitForFinished());
+    QVERIFY2(convert.exitStatus() == QProcess::NormalExit && convert.exitCode() == 0,
+             convert.readAllStandardError().constData());
+
+    QFile svgIn(svgFile);
+    QVERIFY(svgIn.open(QIODevice::ReadOnly));
+    const QString svg = QString::fromUtf8(svgIn.readAll());
+    QXmlStreamReader xml(svg);
+    QSizeF svgSize;
+    QString texts;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == u"svg")
+            svgSize = QSizeF(xml.attributes().value(QStringLiteral("width")).toString().remove(QStringLiteral("px")).toDouble(),
+                             xml.attributes().value(QStringLiteral("height")).toString().remove(QStringLiteral("px")).toDouble());
+        if (xml.isCharacters())
+            texts += xml.text();
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QVERIFY2(std::abs(svgSize.width() - size.width()) <= 1 && std::abs(svgSize.height() - size.height()) <= 1,
+             qPrintable(QStringLiteral("%1 x %2").arg(svgSize.width()).arg(svgSize.height())));
+    QVERIFY2(texts.contains(c.title.constFirst()), qPrintable(texts.left(400)));
+    // Every bar's and every slice's label; colours where the converter
+    // keeps them (wmf2svg names the nearest colour instead).
+    if (pie) {
+        for (const Slice& slice : c.pie) {
+            QVERIFY2(texts.contains(slice.label), qPrintable(slice.label));
+            QVERIFY(!emf || colourCount(svg, slice.colour) >= 1);
+        }
+    } else {
+        QCOMPARE(texts.count(QStringLiteral("KW ")), c.bars.size());
+        if (emf) {
+            QCOMPARE(colourCount(svg, c.bars.constFirst().colour.darker(150)), c.bars.size());
+            QVERIFY(colourCount(svg, QColor(0, 0, 132)) >= 1); // bottom wall
+        }
+    }
 }
 
 QTEST_MAIN(TestChart)

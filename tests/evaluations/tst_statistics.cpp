@@ -261,8 +261,14 @@ private Q_SLOTS:
         const QSize size = f->Chart1->size();
         QVERIFY(size.width() > 100);
         QVERIFY(f->saveChart(fx->folder().file(QStringLiteral("chart.bmp")), 1));
-        QVERIFY(f->saveChart(fx->folder().file(QStringLiteral("chart.png")), 2));
-        QVERIFY(f->saveChart(fx->folder().file(QStringLiteral("chart.svg")), 3));
+        QVERIFY(f->saveChart(fx->folder().file(QStringLiteral("chart.emf")), 2));
+        QVERIFY(f->saveChart(fx->folder().file(QStringLiteral("chart.wmf")), 3));
+        QVERIFY(f->saveChart(fx->folder().file(QStringLiteral("chart.png")), 4));
+        QVERIFY(f->saveChart(fx->folder().file(QStringLiteral("chart.svg")), 5));
+        // An enhanced metafile begins with its header record (type 1), a
+        // placeable metafile with its key.
+        QVERIFY(readBytes(fx->folder().file(QStringLiteral("chart.emf"))).startsWith(QByteArray("\x01\0\0\0", 4)));
+        QVERIFY(readBytes(fx->folder().file(QStringLiteral("chart.wmf"))).startsWith("\xd7\xcd\xc6\x9a"));
         for (const char* name : {"chart.bmp", "chart.png"}) {
             QImageReader reader(fx->folder().file(QLatin1String(name)));
             QCOMPARE(reader.size(), size);
@@ -272,6 +278,11 @@ private Q_SLOTS:
         QVERIFY(svg.isValid());
         QCOMPARE(svg.viewBox().size(), size);
         QVERIFY(!f->saveChart(fx->folder().file(QStringLiteral("no/such/folder/chart.bmp")), 1));
+        for (int kind : {2, 3}) {
+            const QString lost = fx->folder().file(QStringLiteral("no/such/folder/chart.emf"));
+            QVERIFY(!f->saveChart(lost, kind));
+            QVERIFY(!QFile::exists(lost));
+        }
 
         // Printed in landscape; the printer keeps its own orientation.
         QPrinter printer(QPrinter::ScreenResolution);
