@@ -1,0 +1,159 @@
+#include "pagecanvas.h"
+
+#include <QFile>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+
+namespace pages {
+
+namespace {
+
+// A point is 1/72 inch: 2540/72 hundredths of a millimetre.
+constexpr double kPoint = 2540.0 / 72.0;
+
+} // namespace
+
+QFont qtFont(const FontSpec& spec)
+{
+    QFont font(spec.name);
+    font.setPixelSize(qMax(1, qRound(spec.points * kPoint)));
+    font.setBold(spec.bold);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    font.setKerning(false);
+    // Without shaping no letters are joined into ligatures, so the text of
+    // the PDF reads and searches as written ("Befinden", not a fi glyph).
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    return font;
+}
+
+void Document::replay(QPainter& painter, int pageIndex, const QRectF& target) const
+{
+    if (pageIndex < 0 || pageIndex >= m_pages.size())
+        return;
+    painter.save();
+    painter.translate(target.topLeft());
+    painter.scale(target.width() / kPageWidth, target.height() / kPageHeight);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    for (const Command& c : m_pages.at(pageIndex).commands) {
+        switch (c.kind) {
+        case Command::Kind::Fill:
+            painter.fillRect(c.rect, c.colour);
+            break;
+        case Command::Kind::Line:
+            painter.setPen(QPen(Qt::black, c.penWidth, Qt::SolidLine, Qt::FlatCap));
+            painter.drawLine(c.from, c.to);
+            break;
+        case Command::Kind::Text: {
+            const QFont font = qtFont(c.font);
+            painter.setFont(font);
+            const QFontMetricsF metrics(font);
+            if (c.colour.isValid())
+                painter.fillRect(QRectF(c.from, QSizeF(metrics.horizontalAdvance(c.text), metrics.height())),
+                                 c.colour);
+            painter.setPen(Qt::black);
+            painter.drawText(QPointF(c.from.x(), c.from.y() + metrics.ascent()), c.text);
+            break;
+        }
+        }
+    }
+    painter.restore();
+}
+
+Canvas::Canvas(Document& document)
+    : m_document(document)
+{
+    m_document.addPage();
+}
+
+void Canvas::newPage()
+{
+    m_document.addPage();
+}
+
+void Canvas::textOut(double x, double y, const QString& text)
+{
+    Command c;
+    c.kind = Command::Kind::Text;
+    c.from = QPointF(x, y);
+    c.text = text;
+    c.font = m_font;
+    c.colour = m_background;
+    m_document.lastPage().commands.append(c);
+}
+
+void Canvas::textOutRight(double right, double y, const QString& text)
+{
+    textOut(right - textWidth(text), y, text);
+}
+
+double Canvas::textWidth(const QString& text) const
+{
+    return QFontMetricsF(qtFont(m_font)).horizontalAdvance(text);
+}
+
+double Canvas::textHeight() const
+{
+    return QFontMetricsF(qtFont(m_font)).height();
+}
+
+void Canvas::line(double x1, double y1, double x2, double y2, double penWidth)
+{
+    Command c;
+    c.kind = Command::Kind::Line;
+    c.from = QPointF(x1, y1);
+    c.to = QPointF(x2, y2);
+    c.penWidth = penWidth;
+    m_document.lastPage().commands.append(c);
+}
+
+void Canvas::fillRect(const QRectF& rect, const QColor& colour)
+{
+    Command c;
+    c.kind = Command::Kind::Fill;
+    c.rect = rect;
+    c.colour = colour;
+    m_document.lastPage().commands.append(c);
+}
+
+bool writePdf(const Document& document, const QString& path, QString* error)
+{
+    auto fail = [&](const QString& reason) {
+        if (error)
+            *error = reason;
+        return false;
+    };
+    if (document.pageCount() == 0)
+        return fail(QStringLiteral("Der Report hat keine Seiten."));
+    {
+        // QPdfWriter reports an unwritable file only through a painter that
+        // does not begin; ask the file first to have the system's reason.
+        QFile probe(path);
+        if (!probe.open(QIODevice::WriteOnly))
+            return fail(QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden: %2")
+                            .arg(path, probe.errorString()));
+    }
+    QPdfWriter writer(path);
+    writer.setResolution(1200);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(0, 0, 0, 0),
+                                     QPageLayout::Millimeter));
+    QPainter painter;
+    if (!painter.begin(&writer))
+        return fail(QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden.").arg(path));
+    const QRectF target(0, 0, writer.width(), writer.height());
+    for (int i = 0; i < document.pageCount(); ++i) {
+        if (i > 0 && !writer.newPage()) {
+            painter.end();
+            return fail(QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden.").arg(path));
+        }
+        document.replay(painter, i, target);
+    }
+    if (!painter.end())
+        return fail(QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden.").arg(path));
+    return true;
+}
+
+} // namespace pages
