@@ -90,14 +90,23 @@ void Canvas::textOutRight(double right, double y, const QString& text)
     textOut(right - textWidth(text), y, text);
 }
 
+const QFontMetricsF& Canvas::metrics() const
+{
+    if (!m_metrics || !(m_measured == m_font)) {
+        m_metrics.emplace(qtFont(m_font));
+        m_measured = m_font;
+    }
+    return *m_metrics;
+}
+
 double Canvas::textWidth(const QString& text) const
 {
-    return QFontMetricsF(qtFont(m_font)).horizontalAdvance(text);
+    return metrics().horizontalAdvance(text);
 }
 
 double Canvas::textHeight() const
 {
-    return QFontMetricsF(qtFont(m_font)).height();
+    return metrics().height();
 }
 
 void Canvas::line(double x1, double y1, double x2, double y2, double penWidth)

@@ -2,10 +2,13 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPointF>
 #include <QRectF>
 #include <QString>
 #include <QVector>
+
+#include <optional>
 
 class QPainter;
 
@@ -23,6 +26,8 @@ struct FontSpec
     QString name;
     double points = 9;
     bool bold = false;
+
+    bool operator==(const FontSpec&) const = default;
 };
 
 // One drawing command of a page.
@@ -92,6 +97,10 @@ private:
     Document& m_document;
     FontSpec m_font;
     QColor m_background;
+    // Metrics of the font last measured: a report measures thousands of texts.
+    const QFontMetricsF& metrics() const;
+    mutable FontSpec m_measured;
+    mutable std::optional<QFontMetricsF> m_metrics;
 };
 
 // The Qt font of a spec, sized for a painter whose unit is 1/100 mm.
