@@ -2,6 +2,7 @@
 
 #include "database.h"
 #include "diarycalc.h"
+#include "diarystatements.h"
 #include "messages.h"
 #include "sqltext.h"
 #include "textforms.h"
@@ -410,8 +411,7 @@ Outcome compose(Database& db, const Options& options, pages::Document& document)
     Composer composer(options, document);
     composer.startFirstPage();
 
-    const QString period = QStringLiteral(" AND Datum BETWEEN ") + quoted(dateText(options.from))
-                           + QStringLiteral(" AND ") + quoted(dateText(options.to));
+    const QString period = diarystatements::period(options.from, options.to);
     const ResultSet main = db.select(QStringLiteral("SELECT  * FROM main WHERE UserID = ") + quoted(options.userId)
                                      + period + QStringLiteral(" ORDER BY Datum, Uhrzeit"));
     if (main.rows.isEmpty()) {
@@ -424,8 +424,8 @@ Outcome compose(Database& db, const Options& options, pages::Document& document)
     const ResultSet unitRows = db.select(
         QStringLiteral("SELECT u.ID, u.MainID, u.SubID, u.strecke, u.Zeit, u.Puls, u.Bereich FROM units u "
                        "JOIN main m ON m.ID = u.MainID WHERE m.UserID = ")
-        + quoted(options.userId) + QStringLiteral(" AND m.Datum BETWEEN ") + quoted(dateText(options.from))
-        + QStringLiteral(" AND ") + quoted(dateText(options.to)) + QStringLiteral(" ORDER BY u.MainID, u.SubID"));
+        + quoted(options.userId) + diarystatements::period(options.from, options.to, QStringLiteral("m.Datum"))
+        + QStringLiteral(" ORDER BY u.MainID, u.SubID"));
     QHash<qint64, QVector<Unit>> units;
     for (const ResultRow& row : unitRows.rows) {
         Unit unit;
