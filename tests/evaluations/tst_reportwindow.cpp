@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFontDialog>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
@@ -259,6 +260,18 @@ private Q_SLOTS:
     {
         TForm6* f = open();
         compose(f, QStringLiteral("01.01.2025"), QStringLiteral("31.01.2025"));
+
+        // The print dialog offers the pages of the report.
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(dialog->minPage(), 1);
+            QCOMPARE(dialog->maxPage(), 3);
+            QCOMPARE(dialog->printer()->fromPage(), 1);
+            QCOMPARE(dialog->printer()->toPage(), 3);
+            dialog->reject();
+        });
+        f->SpeedButton1->click();
 
         // Pages 2 to 3 of 3 onto a printer that writes PDF.
         QPrinter printer;
