@@ -13,6 +13,7 @@
 #include "tform8.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
@@ -335,6 +336,15 @@ void TForm1::ToolButton7Click()
     reports->setWindowTitle(QStringLiteral("Trainingsreports ") + ComboBox1->currentText());
     placeWorkingWindow(reports);
     reports->show();
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    // The evaluation windows are closed first, so they keep their last settings.
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (qobject_cast<TForm5*>(child) || qobject_cast<TForm6*>(child))
+            child->close();
+    QMainWindow::closeEvent(event);
 }
 
 void TForm1::ToolButton8Click()

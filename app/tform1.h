@@ -78,6 +78,9 @@ public Q_SLOTS:
     void ToolButton10Click();
     void ToolButton12Click();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void FormCreate(const StartOptions& options);
     void buildToolBar();

@@ -1,6 +1,6 @@
 #include "pagecanvas.h"
 
-#include <QFile>
+#include <QSaveFile>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -144,31 +144,36 @@ bool writePdf(const Document& document, const QString& path, QString* error)
     };
     if (document.pageCount() == 0)
         return fail(QStringLiteral("Der Report hat keine Seiten."));
+    // Written beside the target and put in its place only when complete, so
+    // a failed export leaves an existing file as it was.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden: %2").arg(path, file.errorString()));
+    const auto failWriting = [&] {
+        file.cancelWriting();
+        return fail(QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden.").arg(path));
+    };
     {
-        // QPdfWriter reports an unwritable file only through a painter that
-        // does not begin; ask the file first to have the system's reason.
-        QFile probe(path);
-        if (!probe.open(QIODevice::WriteOnly))
-            return fail(QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden: %2")
-                            .arg(path, probe.errorString()));
-    }
-    QPdfWriter writer(path);
-    writer.setResolution(1200);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(0, 0, 0, 0),
-                                     QPageLayout::Millimeter));
-    QPainter painter;
-    if (!painter.begin(&writer))
-        return fail(QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden.").arg(path));
-    const QRectF target(0, 0, writer.width(), writer.height());
-    for (int i = 0; i < document.pageCount(); ++i) {
-        if (i > 0 && !writer.newPage()) {
-            painter.end();
-            return fail(QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden.").arg(path));
+        QPdfWriter writer(&file);
+        writer.setResolution(1200);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(0, 0, 0, 0),
+                                         QPageLayout::Millimeter));
+        QPainter painter;
+        if (!painter.begin(&writer))
+            return failWriting();
+        const QRectF target(0, 0, writer.width(), writer.height());
+        for (int i = 0; i < document.pageCount(); ++i) {
+            if (i > 0 && !writer.newPage()) {
+                painter.end();
+                return failWriting();
+            }
+            document.replay(painter, i, target);
         }
-        document.replay(painter, i, target);
+        if (!painter.end())
+            return failWriting();
     }
-    if (!painter.end())
-        return fail(QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden.").arg(path));
+    if (!file.commit())
+        return fail(QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden: %2").arg(path, file.errorString()));
     return true;
 }
 

@@ -147,24 +147,34 @@ void ReportPreview::resizeEvent(QResizeEvent* event)
 
 bool ReportPreview::print(QPrinter& printer, int from, int to)
 {
-    if (pageCount() == 0)
+    QList<int> numbers;
+    for (int page = qMax(1, from); page <= qMin(to, pageCount()); ++page)
+        numbers.append(page);
+    return print(printer, numbers);
+}
+
+bool ReportPreview::print(QPrinter& printer, const QList<int>& pageNumbers)
+{
+    QList<int> numbers;
+    for (int page : pageNumbers)
+        if (page >= 1 && page <= pageCount())
+            numbers.append(page);
+    if (numbers.isEmpty())
         return true;
-    from = qBound(1, from, pageCount());
-    to = qBound(from, to, pageCount());
     Q_EMIT beforePrint();
     printer.setFullPage(true);
     QPainter painter;
     const bool started = painter.begin(&printer);
     if (started) {
+        // The page keeps its proportions on paper of another size.
         const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
-        const QRectF target(0, 0, paper.width(), paper.height());
-        const int count = to - from + 1;
-        for (int page = from; page <= to; ++page) {
-            const int done = page - from;
-            Q_EMIT printProgress(done + 1, count, done * 100 / count);
-            if (page > from && !printer.newPage())
+        const double scale = qMin(paper.width() / pages::kPageWidth, paper.height() / pages::kPageHeight);
+        const QRectF target(0, 0, pages::kPageWidth * scale, pages::kPageHeight * scale);
+        for (int i = 0; i < numbers.size(); ++i) {
+            Q_EMIT printProgress(numbers.at(i), pageCount(), int(i * 100 / numbers.size()));
+            if (i > 0 && !printer.newPage())
                 break;
-            m_document.replay(painter, page - 1, target);
+            m_document.replay(painter, numbers.at(i) - 1, target);
         }
         painter.end();
     }

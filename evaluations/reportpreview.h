@@ -46,8 +46,10 @@ public:
     void fitToWindow();
     bool isFitted() const { return m_fitted; }
 
-    // Prints the pages from..to (from 1), each onto one printer page, with
-    // the progress signals below; false when the printer cannot print.
+    // Prints the pages (numbers from 1, in the order given), each onto one
+    // printer page at the scale of A4, with the progress signals below;
+    // false when the printer cannot print.
+    bool print(QPrinter& printer, const QList<int>& pageNumbers);
     bool print(QPrinter& printer, int from, int to);
 
 Q_SIGNALS:
@@ -55,6 +57,7 @@ Q_SIGNALS:
     void newPage(int pageCount);
     void endDocument();
     void beforePrint();
+    // The page being printed, the number of pages and how much of the job is done.
     void printProgress(int page, int pageCount, int percentDone);
     void afterPrint();
 

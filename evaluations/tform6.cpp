@@ -179,8 +179,8 @@ QWidget* TForm6::buildLeftPanel()
 void TForm6::connectControls()
 {
     connect(ComboBox3, &QComboBox::currentIndexChanged, this, &TForm6::ComboBox3Change);
-    connect(FromDate1, &DateEdit::changed, this, &TForm6::ComboBox3Change);
-    connect(TilDate1, &DateEdit::changed, this, &TForm6::ComboBox3Change);
+    connect(FromDate1, &DateEdit::changed, this, &TForm6::datesChanged);
+    connect(TilDate1, &DateEdit::changed, this, &TForm6::datesChanged);
     connect(BitCheckBox1, &QCheckBox::clicked, this, &TForm6::BitCheckBox2Click);
     connect(BitCheckBox2, &QCheckBox::clicked, this, &TForm6::BitCheckBox2Click);
     connect(BitCheckBox3, &QCheckBox::clicked, this, &TForm6::BitCheckBox3Click);
@@ -301,16 +301,32 @@ void TForm6::ComboBox3Change()
         return;
     }
     EnableSummary();
-    for (QToolButton* button : {SpeedButton1, SpeedButton2, SpeedButton4, SpeedButton5})
-        button->setEnabled(true);
-    // A date being typed composes nothing until it is a date.
-    if (!FromDate1->date().isValid() || !TilDate1->date().isValid())
+    SpeedButton4->setEnabled(true);
+    SpeedButton5->setEnabled(true);
+    // A date being typed composes nothing until it is a date; the pages of
+    // another period are then neither printed nor saved.
+    const bool period = FromDate1->date().isValid() && TilDate1->date().isValid();
+    SpeedButton1->setEnabled(period);
+    SpeedButton2->setEnabled(period);
+    if (!period)
         return;
+    m_composedFrom = FromDate1->date();
+    m_composedTo = TilDate1->date();
     repaint();
     SetCols();
     PrintPreview1->beginDoc();
     CreateDiaryReport();
     PrintPreview1->endDoc();
+}
+
+void TForm6::datesChanged()
+{
+    // A date only written anew in its full form (1.1.2025 as 01.01.2025 on
+    // leaving the field) is no new period.
+    if (ComboBox3->currentIndex() == 1 && FromDate1->date() == m_composedFrom && TilDate1->date() == m_composedTo
+        && SpeedButton1->isEnabled())
+        return;
+    ComboBox3Change();
 }
 
 void TForm6::CreateDiaryReport()
@@ -473,11 +489,11 @@ void TForm6::SpeedButton3Click()
     close();
 }
 
-bool TForm6::printPages(QPrinter& printer, int from, int to)
+bool TForm6::printPages(QPrinter& printer, const QList<int>& pageNumbers)
 {
     printer.setDocName(QStringLiteral("Drucke Bericht"));
     printer.setPageOrientation(QPageLayout::Landscape);
-    if (PrintPreview1->print(printer, from, to))
+    if (PrintPreview1->print(printer, pageNumbers))
         return true;
     Messages::error(this, QStringLiteral("Der Bericht konnte nicht gedruckt werden: Der Drucker ist nicht bereit."));
     return false;
@@ -489,6 +505,7 @@ void TForm6::SpeedButton1Click()
     if (pages == 0)
         return;
     QPrinter printer;
+    printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageOrientation(QPageLayout::Landscape);
     printer.setFromTo(1, pages);
     QPrintDialog dialog(&printer, this);
@@ -496,15 +513,19 @@ void TForm6::SpeedButton1Click()
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    int from = 1;
-    int to = pages;
-    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
-        from = printer.fromPage();
-        to = printer.toPage() > 0 ? printer.toPage() : pages;
-    } else if (printer.printRange() == QPrinter::CurrentPage) {
-        from = to = PrintPreview1->currentPage();
+    // The pages chosen: all, the one shown, or the ranges typed (such as 1,3-4).
+    QList<int> chosen;
+    if (printer.printRange() == QPrinter::CurrentPage) {
+        chosen.append(PrintPreview1->currentPage());
+    } else if (printer.printRange() == QPrinter::PageRange && !printer.pageRanges().isEmpty()) {
+        for (const QPageRanges::Range& range : printer.pageRanges().toRangeList())
+            for (int page = range.from; page <= range.to; ++page)
+                chosen.append(page);
+    } else {
+        for (int page = 1; page <= pages; ++page)
+            chosen.append(page);
     }
-    printPages(printer, from, to);
+    printPages(printer, chosen);
 }
 
 bool TForm6::savePdf(const QString& path)

@@ -48,7 +48,7 @@ public:
 
     // The work behind printing and saving, without their dialogs. Saving
     // writes all pages; false (with the reason shown) when it fails.
-    bool printPages(QPrinter& printer, int from, int to);
+    bool printPages(QPrinter& printer, const QList<int>& pageNumbers);
     bool savePdf(const QString& path);
 
     // The accept checks of the calendar picks; false when the date is refused.
@@ -114,10 +114,14 @@ private:
     void PrintPreview1AfterPrint();
     void showPageStatus();
     void setPaging(bool back, bool forward);
+    // Dates changed: composes again unless the period is the one shown.
+    void datesChanged();
 
     int m_userId = -1;
     QString m_fontName;
     QLabel* m_statusPanel = nullptr;
     QString m_programFolder;
     int m_columns[11] = {};
+    QDate m_composedFrom;
+    QDate m_composedTo;
 };

@@ -167,6 +167,15 @@ private Q_SLOTS:
         QCOMPARE(Messages::shown().last().text,
                  QStringLiteral("Im Abfragezeitraum haben Sie keine Trainingseinheiten absolviert."));
         QCOMPARE(f->PrintPreview1->pageCount(), 1);
+        // The same date written in full is no new period; half a date composes
+        // nothing and leaves nothing to print.
+        const qsizetype boxes = Messages::shown().size();
+        Messages::setNextAnswer(QMessageBox::Ok);
+        f->FromDate1->setText(QStringLiteral("1.1.2023"));
+        f->FromDate1->setText(QStringLiteral("01.01.2023"));
+        QCOMPARE(Messages::shown().size(), boxes + 1);
+        f->FromDate1->setText(QStringLiteral("01.01.202"));
+        QVERIFY(!f->SpeedButton1->isEnabled() && !f->SpeedButton2->isEnabled());
 
         // Zoom: fitted at first, then steps of 10 between 10 and 500.
         f->SpeedButton4->click();
@@ -253,7 +262,12 @@ private Q_SLOTS:
         QCOMPARE(f->reportFont(), family);
         f->ComboBox3->setCurrentIndex(1);
         QCOMPARE(f->BitCheckBox3->checkState(), Qt::Checked);
-        f->close();
+
+        // Ending the program with the window open keeps its settings too.
+        f->TilDate1->setText(QStringLiteral("28.02.2025"));
+        fx->main().close();
+        QCOMPARE(IniFile(fx->session().settingsPath).readString(QStringLiteral("Report"), QStringLiteral("EndDate"), {}),
+                 QStringLiteral("28.02.2025"));
     }
 
     void printAndSave()
@@ -273,16 +287,16 @@ private Q_SLOTS:
         });
         f->SpeedButton1->click();
 
-        // Pages 2 to 3 of 3 onto a printer that writes PDF.
+        // Pages 2 and 3 of 3 onto a printer that writes PDF.
         QPrinter printer;
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(fx->folder().file(QStringLiteral("printed.pdf")));
         QStringList titles;
         connect(f, &QWidget::windowTitleChanged, this, [&](const QString& t) { titles << t; });
-        QVERIFY(f->printPages(printer, 2, 3));
+        QVERIFY(f->printPages(printer, {2, 3}));
         QCOMPARE(titles.value(0), QStringLiteral("Auswertungen - Aufbereitung der Druckdaten..."));
-        QCOMPARE(titles.value(1), Messages::applicationTitle() + QStringLiteral(" - Drucke Seite 1 von 2 (%0 done)..."));
-        QCOMPARE(titles.value(2), Messages::applicationTitle() + QStringLiteral(" - Drucke Seite 2 von 2 (%50 done)..."));
+        QCOMPARE(titles.value(1), Messages::applicationTitle() + QStringLiteral(" - Drucke Seite 2 von 3 (%0 done)..."));
+        QCOMPARE(titles.value(2), Messages::applicationTitle() + QStringLiteral(" - Drucke Seite 3 von 3 (%50 done)..."));
         QCOMPARE(f->windowTitle(), QStringLiteral("Auswertungen"));
         const QString printed = pdfText(printer.outputFileName());
         if (!printed.isEmpty()) {
@@ -311,11 +325,19 @@ private Q_SLOTS:
             QVERIFY(saved.contains(QStringLiteral("25.01.2025")));
         }
 
-        // A file that cannot be written is reported and nothing is opened.
+        // A file that cannot be written is reported and nothing is opened;
+        // an existing file stays as it was.
         Messages::setNextAnswer(QMessageBox::Ok);
         QVERIFY(!f->savePdf(fx->folder().file(QStringLiteral("missing/bericht.pdf"))));
         QCOMPARE(Messages::shown().last().text, QStringLiteral("Der Bericht konnte nicht als PDF gespeichert werden."));
         QCOMPARE(opened.paths.size(), 1);
+        const QByteArray before = readBytes(path + QStringLiteral(".pdf"));
+        QFile(fx->folder().path()).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        Messages::setNextAnswer(QMessageBox::Ok);
+        const bool refused = !f->savePdf(path + QStringLiteral(".pdf"));
+        QFile(fx->folder().path()).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        if (refused) // root writes anywhere
+            QCOMPARE(readBytes(path + QStringLiteral(".pdf")), before);
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         f->close();
     }
