@@ -1,9 +1,12 @@
 #include "evaluationcontrols.h"
 
+#include "dateedit.h"
 #include "messages.h"
 
 #include <QDate>
 #include <QFrame>
+#include <QGroupBox>
+#include <QVBoxLayout>
 #include <QSignalBlocker>
 
 namespace evaluation {
@@ -26,6 +29,20 @@ void setInUse(QCheckBox* box, bool inUse)
         box->setCheckState(Qt::Checked);
     else if (!inUse && box->checkState() == Qt::Checked)
         box->setCheckState(Qt::PartiallyChecked);
+}
+
+QGroupBox* makePeriodGroup(QWidget* parent, DateEdit*& from, DateEdit*& to, QVBoxLayout*& layout)
+{
+    auto* group = new QGroupBox(QStringLiteral(" Auswertungszeitraum "), parent);
+    group->setObjectName(QStringLiteral("GroupBox1"));
+    from = new DateEdit(group);
+    from->setObjectName(QStringLiteral("FromDate1"));
+    to = new DateEdit(group);
+    to->setObjectName(QStringLiteral("TilDate1"));
+    layout = new QVBoxLayout(group);
+    layout->addWidget(from);
+    layout->addWidget(to);
+    return group;
 }
 
 QFrame* makeLine(QWidget* parent)

@@ -2,8 +2,11 @@
 
 #include <QCheckBox>
 
+class DateEdit;
 class QDate;
 class QFrame;
+class QGroupBox;
+class QVBoxLayout;
 class QWidget;
 
 // Controls and checks the two evaluation windows share.
@@ -23,6 +26,10 @@ protected:
 // Puts a summary box in use (grey becomes checked) or out of use (checked
 // becomes grey), without running its handlers.
 void setInUse(QCheckBox* box, bool inUse);
+
+// The group " Auswertungszeitraum " with the start and end fields
+// FromDate1 and TilDate1 stacked in its layout, which the caller fills on.
+QGroupBox* makePeriodGroup(QWidget* parent, DateEdit*& from, DateEdit*& to, QVBoxLayout*& layout);
 
 // A sunken horizontal line between groups of controls.
 QFrame* makeLine(QWidget* parent);

@@ -81,21 +81,14 @@ TForm5::TForm5(int userId, QWidget* parent) : QWidget(parent, Qt::Window), m_use
                          QStringLiteral("Streckenauswertung (km)"), QStringLiteral("Gewicht"),
                          QStringLiteral("Schuhauswertung")});
 
-    auto* period = new QGroupBox(QStringLiteral(" Auswertungszeitraum "), panel);
-    period->setObjectName(QStringLiteral("GroupBox1"));
-    FromDate1 = new DateEdit(period);
-    FromDate1->setObjectName(QStringLiteral("FromDate1"));
-    TilDate1 = new DateEdit(period);
-    TilDate1->setObjectName(QStringLiteral("TilDate1"));
+    QVBoxLayout* periodLayout = nullptr;
+    QGroupBox* period = evaluation::makePeriodGroup(panel, FromDate1, TilDate1, periodLayout);
     FromDate1->setDateAcceptor([this](const QDate& d) { return FromDate1AcceptDate(d); });
     TilDate1->setDateAcceptor([this](const QDate& d) { return TilDate1AcceptDate(d); });
     BitCheckBox2 = new SummaryBox(QStringLiteral("wöchentlich"), period);
     BitCheckBox2->setObjectName(QStringLiteral("BitCheckBox2"));
     BitCheckBox3 = new SummaryBox(QStringLiteral("monatlich"), period);
     BitCheckBox3->setObjectName(QStringLiteral("BitCheckBox3"));
-    auto* periodLayout = new QVBoxLayout(period);
-    periodLayout->addWidget(FromDate1);
-    periodLayout->addWidget(TilDate1);
     periodLayout->addWidget(makeLine(period));
     periodLayout->addWidget(makeLabel(period, QStringLiteral(" Zusammenfassung ")));
     periodLayout->addWidget(BitCheckBox2);

@@ -137,12 +137,8 @@ QWidget* TForm6::buildLeftPanel()
     ComboBox3->setObjectName(QStringLiteral("ComboBox3"));
     ComboBox3->addItems({QStringLiteral("-- bitte wählen --"), QStringLiteral("Rezidedazurazedad")});
 
-    auto* period = new QGroupBox(QStringLiteral(" Auswertungszeitraum "), panel);
-    period->setObjectName(QStringLiteral("GroupBox1"));
-    FromDate1 = new DateEdit(period);
-    FromDate1->setObjectName(QStringLiteral("FromDate1"));
-    TilDate1 = new DateEdit(period);
-    TilDate1->setObjectName(QStringLiteral("TilDate1"));
+    QVBoxLayout* periodLayout = nullptr;
+    QGroupBox* period = evaluation::makePeriodGroup(panel, FromDate1, TilDate1, periodLayout);
     FromDate1->setDateAcceptor([this](const QDate& d) { return FromDate1AcceptDate(d); });
     TilDate1->setDateAcceptor([this](const QDate& d) { return TilDate1AcceptDate(d); });
     BitCheckBox2 = new SummaryBox(QStringLiteral("wöchentlich"), period);
@@ -152,9 +148,6 @@ QWidget* TForm6::buildLeftPanel()
     BitCheckBox3 = new SummaryBox(QStringLiteral("monatlich"), period);
     BitCheckBox3->setObjectName(QStringLiteral("BitCheckBox3"));
 
-    auto* periodLayout = new QVBoxLayout(period);
-    periodLayout->addWidget(FromDate1);
-    periodLayout->addWidget(TilDate1);
     periodLayout->addWidget(makeLine(period));
     periodLayout->addWidget(new QLabel(QStringLiteral(" Zusammenfassung "), period));
     periodLayout->addWidget(BitCheckBox2);
