@@ -7,12 +7,15 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPageLayout>
+#include <QPainter>
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFrame>
 #include <QTextImageFormat>
+#include <QTextTable>
 #include <QUrl>
 
 #include <cstdio>
@@ -41,10 +44,17 @@ QStringList loadPictures(QTextDocument& document, const QString& baseFolder)
                 continue;
             QTextImageFormat format = fragment.charFormat().toImageFormat();
             const QString name = format.name();
-            const QImage image(QFileInfo(name).isAbsolute() ? name : baseFolder + QLatin1Char('/') + name);
+            QImage image(QFileInfo(name).isAbsolute() ? name : baseFolder + QLatin1Char('/') + name);
             if (image.isNull()) {
                 missing << name;
                 continue;
+            }
+            // A thin frame sets a window's picture off from the white page.
+            image = image.convertToFormat(QImage::Format_RGB32);
+            {
+                QPainter painter(&image);
+                painter.setPen(QColor(150, 150, 150));
+                painter.drawRect(image.rect().adjusted(0, 0, -1, -1));
             }
             document.addResource(QTextDocument::ImageResource, QUrl(name), image);
             const double width = std::min<double>(image.width(), kTextWidth);
@@ -57,6 +67,39 @@ QStringList loadPictures(QTextDocument& document, const QString& baseFolder)
         }
     }
     return missing;
+}
+
+// Air between paragraphs and above headings, room in table cells: the
+// Markdown import sets none of it.
+void setSpacing(QTextDocument& document)
+{
+    QTextCursor cursor(&document);
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        QTextBlockFormat format = block.blockFormat();
+        if (format.headingLevel() > 0) {
+            format.setTopMargin(format.headingLevel() == 1 ? 0 : 14);
+            format.setBottomMargin(6);
+            format.setPageBreakPolicy(QTextFormat::PageBreak_Auto);
+        } else if (!block.textList()) {
+            format.setBottomMargin(6);
+        } else {
+            format.setBottomMargin(2);
+        }
+        cursor.setPosition(block.position());
+        cursor.setBlockFormat(format);
+    }
+    for (QTextFrame* frame : document.rootFrame()->childFrames()) {
+        if (auto* table = qobject_cast<QTextTable*>(frame)) {
+            QTextTableFormat format = table->format();
+            format.setCellPadding(3);
+            format.setCellSpacing(0);
+            format.setBorder(1);
+            format.setBorderCollapse(true);
+            format.setBorderBrush(QColor(150, 150, 150));
+            format.setBottomMargin(8);
+            table->setFormat(format);
+        }
+    }
 }
 
 } // namespace
@@ -80,6 +123,7 @@ int main(int argc, char* argv[])
     font.setPointSizeF(10);
     document.setDefaultFont(font);
     document.setMarkdown(QString::fromUtf8(source.readAll()), QTextDocument::MarkdownDialectGitHub);
+    setSpacing(document);
     const QStringList missing = loadPictures(document, QFileInfo(args.at(1)).absolutePath());
     if (!missing.isEmpty())
         return fail(QStringLiteral("pictures not found: %1").arg(missing.join(QStringLiteral(", "))));

@@ -159,7 +159,11 @@ int main(int argc, char* argv[])
 
     auto main = std::make_unique<TForm1>(StartOptions{folder, 0});
     main->ComboBox1->setCurrentIndex(main->ComboBox2->findText(QString::number(diary.busiestUser)));
+    // Below the selector the main window is empty: its picture shows the top.
+    const QSize size = main->size();
+    main->resize(620, 90);
     save(main.get(), QStringLiteral("hauptfenster"));
+    main->resize(size);
 
     TForm2* users = main->createUserManagement();
     save(users, QStringLiteral("benutzerverwaltung"));
