@@ -8,6 +8,7 @@
 #include "tform3.h"
 #include "tform4.h"
 #include "tform5.h"
+#include "tform6.h"
 #include "tform7.h"
 #include "tform8.h"
 
@@ -320,6 +321,7 @@ void TForm1::ToolButton6Click()
 {
     // A statistics window of its own for each opening, fixed to the chosen person.
     auto* statistics = new TForm5(currentUser().toInt(), this);
+    connect(statistics, &TForm5::reportsRequested, this, &TForm1::ToolButton7Click);
     statistics->setWindowTitle(QStringLiteral("Statistiken ") + ComboBox1->currentText());
     placeWorkingWindow(statistics);
     statistics->show();
@@ -327,7 +329,12 @@ void TForm1::ToolButton6Click()
 
 void TForm1::ToolButton7Click()
 {
-    // The text reports are opened here once they exist.
+    // A report window of its own for each opening, fixed to the chosen person.
+    auto* reports = new TForm6(currentUser().toInt(), this);
+    connect(reports, &TForm6::statisticsRequested, this, &TForm1::ToolButton6Click);
+    reports->setWindowTitle(QStringLiteral("Trainingsreports ") + ComboBox1->currentText());
+    placeWorkingWindow(reports);
+    reports->show();
 }
 
 void TForm1::ToolButton8Click()

@@ -17,6 +17,8 @@
 #include "tform3.h"
 #include "tform4.h"
 #include "tform5.h"
+#include "tform6.h"
+#include "reportpreview.h"
 #include "textforms.h"
 #include "chart.h"
 
@@ -267,6 +269,28 @@ int main(int argc, char** argv)
         }));
     }
     stats->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // The diary report of the same person, composed into the report window's
+    // preview: the last year, then all years.
+    main->ToolButton7->click();
+    settle();
+    TForm6* reports = main->findChild<TForm6*>();
+    if (!reports || !reports->isVisible())
+        qFatal("the report window did not open");
+    const QString lastYear = QString::number(spec.firstDay.year() + spec.years - 1);
+    control<DateEdit>(reports, "FromDate1")->setText(QStringLiteral("01.01.") + lastYear);
+    control<DateEdit>(reports, "TilDate1")->setText(QStringLiteral("31.12.") + lastYear);
+    control<QCheckBox>(reports, "BitCheckBox3")->setCheckState(Qt::Checked);
+    control<QComboBox>(reports, "ComboBox3")->setCurrentIndex(1);
+    settle();
+    print(bothWays("report window: diary report of one year", [&] { reports->ComboBox3Change(); }));
+    control<DateEdit>(reports, "FromDate1")->setText(dateText(spec.firstDay));
+    settle();
+    const int pages = reports->PrintPreview1->pageCount();
+    print(bothWays("report window: diary report of all years", [&] { reports->ComboBox3Change(); }));
+    std::printf("%-44s %10d\n", "  (pages of all years)", pages);
+    reports->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     // Before the indexes existed, each per-entry sum read the whole units

@@ -117,6 +117,11 @@ void setSumStrategy(SumStrategy strategy)
     g_strategy = strategy;
 }
 
+SumStrategy sumStrategy()
+{
+    return g_strategy.load();
+}
+
 EntryKm EntryDistances(Database& db, int userId)
 {
     if (perEntry())

@@ -32,6 +32,7 @@ enum class SumStrategy
 
 // The strategy of every function below, for the whole process.
 void setSumStrategy(SumStrategy strategy);
+SumStrategy sumStrategy();
 
 // Kilometres of each entry, by entry ID; an entry without units is missing
 // and counts 0.

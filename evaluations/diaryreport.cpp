@@ -3,6 +3,7 @@
 #include "database.h"
 #include "diarycalc.h"
 #include "diarystatements.h"
+#include "diarysums.h"
 #include "messages.h"
 #include "sqltext.h"
 #include "textforms.h"
@@ -415,19 +416,29 @@ Outcome compose(Database& db, const Options& options, pages::Document& document)
     const ResultSet main = db.select(QStringLiteral("SELECT  * FROM main WHERE UserID = ") + quoted(options.userId)
                                      + period + QStringLiteral(" ORDER BY Datum, Uhrzeit"));
     if (main.rows.isEmpty()) {
-        Messages::show(nullptr, QMessageBox::Information, Messages::applicationTitle(), noEntriesText(),
+        Messages::show(options.messageParent, QMessageBox::Information, Messages::applicationTitle(), noEntriesText(),
                        QMessageBox::Ok);
         return Outcome::NoEntries;
     }
 
-    // All units of the period's entries at once, in the order of their entry and SubID.
-    const ResultSet unitRows = db.select(
-        QStringLiteral("SELECT u.ID, u.MainID, u.SubID, u.strecke, u.Zeit, u.Puls, u.Bereich FROM units u "
-                       "JOIN main m ON m.ID = u.MainID WHERE m.UserID = ")
-        + quoted(options.userId) + diarystatements::period(options.from, options.to, QStringLiteral("m.Datum"))
-        + QStringLiteral(" ORDER BY u.MainID, u.SubID"));
+    // All units of the period's entries at once, in the order of their entry
+    // and SubID; the per-entry way (for measuring) asks once per entry.
+    QVector<ResultRow> unitRows;
+    if (sumStrategy() == SumStrategy::PerEntry) {
+        for (const ResultRow& row : main.rows)
+            unitRows += db.select(QStringLiteral("SELECT * FROM units WHERE mainID = ") + quoted(row.at(0).asInteger())
+                                  + QStringLiteral(" ORDER BY SubID"))
+                            .rows;
+    } else {
+        unitRows = db.select(QStringLiteral("SELECT u.ID, u.MainID, u.SubID, u.strecke, u.Zeit, u.Puls, u.Bereich "
+                                            "FROM units u JOIN main m ON m.ID = u.MainID WHERE m.UserID = ")
+                             + quoted(options.userId)
+                             + diarystatements::period(options.from, options.to, QStringLiteral("m.Datum"))
+                             + QStringLiteral(" ORDER BY u.MainID, u.SubID"))
+                       .rows;
+    }
     QHash<qint64, QVector<Unit>> units;
-    for (const ResultRow& row : unitRows.rows) {
+    for (const ResultRow& row : unitRows) {
         Unit unit;
         unit.kmText = distanceText(row.at(3).asFloat());
         unit.km = parseDecimal(unit.kmText);

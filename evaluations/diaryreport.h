@@ -7,6 +7,7 @@
 #include <QStringList>
 
 class Database;
+class QWidget;
 
 // The diary report: every diary entry of a person in a period with its
 // training units, grouped by calendar week, with optional week and month
@@ -23,6 +24,7 @@ struct Options
     bool weekly = false;          // "wöchentlich"
     bool monthly = false;         // "monatlich"
     bool ignoreEmptyWeeks = false; // "ignoriere Nullwochen" (only with weekly)
+    QWidget* messageParent = nullptr; // owner of the no-entries message
 };
 
 enum class Outcome

@@ -29,6 +29,13 @@ QFont qtFont(const FontSpec& spec)
     return font;
 }
 
+void Document::addPage()
+{
+    m_pages.append(Page());
+    if (m_observer)
+        m_observer(int(m_pages.size()));
+}
+
 void Document::replay(QPainter& painter, int pageIndex, const QRectF& target) const
 {
     if (pageIndex < 0 || pageIndex >= m_pages.size())

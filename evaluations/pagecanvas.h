@@ -8,6 +8,7 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
 #include <optional>
 
 class QPainter;
@@ -55,14 +56,18 @@ class Document
 public:
     int pageCount() const { return int(m_pages.size()); }
     const Page& page(int index) const { return m_pages.at(index); }
-    void addPage() { m_pages.append(Page()); }
+    void addPage();
     Page& lastPage() { return m_pages.last(); }
+
+    // Called with the new page count each time a page is added.
+    void setPageObserver(std::function<void(int)> observer) { m_observer = std::move(observer); }
 
     // Draws the page scaled into the target rectangle (the whole paper).
     void replay(QPainter& painter, int pageIndex, const QRectF& target) const;
 
 private:
     QVector<Page> m_pages;
+    std::function<void(int)> m_observer;
 };
 
 // The canvas a composer draws on: it appends to the document's last page.

@@ -2,6 +2,7 @@
 
 #include "chart.h"
 #include "dateedit.h"
+#include "evaluationcontrols.h"
 #include "diarycalc.h"
 #include "errorboundary.h"
 #include "messages.h"
@@ -29,20 +30,12 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+using evaluation::makeLine;
+using evaluation::SummaryBox;
+
 namespace {
 
 const QString kSection = QStringLiteral("Statistik");
-
-// A three-state box whose user clicks only check and uncheck it; the grey
-// state is set by the window for a checked box that is out of use.
-class SummaryBox : public QCheckBox
-{
-public:
-    SummaryBox(const QString& text, QWidget* parent) : QCheckBox(text, parent) { setTristate(true); }
-
-protected:
-    void nextCheckState() override { setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked); }
-};
 
 QToolButton* makeSpeedButton(QWidget* parent, const QString& name, const QString& hint, const QString& icon)
 {
@@ -58,14 +51,6 @@ QToolButton* makeSpeedButton(QWidget* parent, const QString& name, const QString
 QLabel* makeLabel(QWidget* parent, const QString& text)
 {
     return new QLabel(text, parent);
-}
-
-QFrame* makeLine(QWidget* parent)
-{
-    auto* line = new QFrame(parent);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Sunken);
-    return line;
 }
 
 } // namespace
@@ -87,8 +72,6 @@ TForm5::TForm5(int userId, QWidget* parent) : QWidget(parent, Qt::Window), m_use
     SpeedButton3 = makeSpeedButton(panel, QStringLiteral("SpeedButton3"),
                                    QStringLiteral("Trainingsauswertungen in Textform anzeigen"),
                                    QStringLiteral(":/icons/report.svg"));
-    // The text report window is not there yet.
-    SpeedButton3->setEnabled(false);
 
     ComboBox3 = new QComboBox(panel);
     ComboBox3->setObjectName(QStringLiteral("ComboBox3"));
@@ -184,6 +167,7 @@ TForm5::TForm5(int userId, QWidget* parent) : QWidget(parent, Qt::Window), m_use
     connect(Chart1, &chart::ChartView::resized, this, &TForm5::Chart1Resize);
     connect(SpeedButton1, &QToolButton::clicked, this, &TForm5::SpeedButton1Click);
     connect(SpeedButton2, &QToolButton::clicked, this, &TForm5::SpeedButton2Click);
+    connect(SpeedButton3, &QToolButton::clicked, this, &TForm5::SpeedButton3Click);
 
     FormCreate();
 }
@@ -388,48 +372,24 @@ void TForm5::EnableSummary()
         weekly = to.year() > from.year() || weekFrom < weekTo;
         monthly = to.year() > from.year() || to.month() > from.month();
     }
-    const auto apply = [](QCheckBox* box, bool usable) {
-        const QSignalBlocker block(box);
-        box->setEnabled(usable);
-        if (usable && box->checkState() == Qt::PartiallyChecked)
-            box->setCheckState(Qt::Checked);
-        else if (!usable && box->checkState() == Qt::Checked)
-            box->setCheckState(Qt::PartiallyChecked);
-    };
-    apply(BitCheckBox2, weekly);
-    apply(BitCheckBox3, monthly);
+    evaluation::setInUse(BitCheckBox2, weekly);
+    evaluation::setInUse(BitCheckBox3, monthly);
 }
 
 void TForm5::DisableSummary()
 {
-    for (QCheckBox* box : {BitCheckBox2, BitCheckBox3}) {
-        const QSignalBlocker block(box);
-        box->setEnabled(false);
-        if (box->checkState() == Qt::Checked)
-            box->setCheckState(Qt::PartiallyChecked);
-    }
+    for (QCheckBox* box : {BitCheckBox2, BitCheckBox3})
+        evaluation::setInUse(box, false);
 }
 
 bool TForm5::FromDate1AcceptDate(const QDate& date)
 {
-    const QDate to = TilDate1->date();
-    if (to.isValid() && !(date < to)) {
-        Messages::beep();
-        Messages::error(this, QStringLiteral("Das Startdatum muss vor dem gewählten Enddatum liegen."));
-        return false;
-    }
-    return true;
+    return evaluation::acceptStartDate(this, date, TilDate1->date());
 }
 
 bool TForm5::TilDate1AcceptDate(const QDate& date)
 {
-    const QDate from = FromDate1->date();
-    if (from.isValid() && !(date > from)) {
-        Messages::beep();
-        Messages::error(this, QStringLiteral("Das Enddatum muss nach dem gewählten Startdatum liegen."));
-        return false;
-    }
-    return true;
+    return evaluation::acceptEndDate(this, FromDate1->date(), date);
 }
 
 void TForm5::printChart(QPrinter& printer)
@@ -504,4 +464,10 @@ void TForm5::SpeedButton2Click()
         return;
     }
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void TForm5::SpeedButton3Click()
+{
+    Q_EMIT reportsRequested();
+    close();
 }

@@ -83,6 +83,10 @@ public:
     QLabel* Label4 = nullptr;
     chart::ChartView* Chart1 = nullptr;
 
+Q_SIGNALS:
+    // The text report window is asked for; the main window opens it.
+    void reportsRequested();
+
 public Q_SLOTS:
     void ComboBox3Change();
     void ComboBox1Change();
@@ -94,6 +98,7 @@ public Q_SLOTS:
     void Chart1Resize();
     void SpeedButton1Click();
     void SpeedButton2Click();
+    void SpeedButton3Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

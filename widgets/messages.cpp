@@ -137,7 +137,13 @@ QMessageBox::StandardButton ask(QWidget* parent, Record record, QMessageBox::Sta
         extra.append(box.addButton(caption, QMessageBox::ActionRole));
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
+    // A box asked during a long task gets the normal pointer back meanwhile.
+    const bool waiting = QApplication::overrideCursor() != nullptr;
+    if (waiting)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
     const int result = box.exec();
+    if (waiting)
+        QApplication::restoreOverrideCursor();
     record.answer = static_cast<QMessageBox::StandardButton>(result);
     for (int i = 0; i < extra.size(); ++i) {
         if (box.clickedButton() == extra[i])

@@ -1,0 +1,59 @@
+#include "evaluationcontrols.h"
+
+#include "messages.h"
+
+#include <QDate>
+#include <QFrame>
+#include <QSignalBlocker>
+
+namespace evaluation {
+
+SummaryBox::SummaryBox(const QString& text, QWidget* parent) : QCheckBox(text, parent)
+{
+    setTristate(true);
+}
+
+void SummaryBox::nextCheckState()
+{
+    setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+}
+
+void setInUse(QCheckBox* box, bool inUse)
+{
+    const QSignalBlocker block(box);
+    box->setEnabled(inUse);
+    if (inUse && box->checkState() == Qt::PartiallyChecked)
+        box->setCheckState(Qt::Checked);
+    else if (!inUse && box->checkState() == Qt::Checked)
+        box->setCheckState(Qt::PartiallyChecked);
+}
+
+QFrame* makeLine(QWidget* parent)
+{
+    auto* line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+bool acceptStartDate(QWidget* parent, const QDate& start, const QDate& end)
+{
+    if (end.isValid() && !(start < end)) {
+        Messages::beep();
+        Messages::error(parent, QStringLiteral("Das Startdatum muss vor dem gewählten Enddatum liegen."));
+        return false;
+    }
+    return true;
+}
+
+bool acceptEndDate(QWidget* parent, const QDate& start, const QDate& end)
+{
+    if (start.isValid() && !(end > start)) {
+        Messages::beep();
+        Messages::error(parent, QStringLiteral("Das Enddatum muss nach dem gewählten Startdatum liegen."));
+        return false;
+    }
+    return true;
+}
+
+} // namespace evaluation

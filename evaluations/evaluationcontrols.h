@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QCheckBox>
+
+class QDate;
+class QFrame;
+class QWidget;
+
+// Controls and checks the two evaluation windows share.
+namespace evaluation {
+
+// A three-state summary box whose user clicks only check and uncheck it;
+// the grey state marks a checked box that is out of use.
+class SummaryBox : public QCheckBox
+{
+public:
+    SummaryBox(const QString& text, QWidget* parent);
+
+protected:
+    void nextCheckState() override;
+};
+
+// Puts a summary box in use (grey becomes checked) or out of use (checked
+// becomes grey), without running its handlers.
+void setInUse(QCheckBox* box, bool inUse);
+
+// A sunken horizontal line between groups of controls.
+QFrame* makeLine(QWidget* parent);
+
+// The checks of a calendar pick against the other end of the period: a
+// start must lie before the end, an end after the start. A refused date
+// beeps and is named in the error box; an invalid other end accepts.
+bool acceptStartDate(QWidget* parent, const QDate& start, const QDate& end);
+bool acceptEndDate(QWidget* parent, const QDate& start, const QDate& end);
+
+} // namespace evaluation

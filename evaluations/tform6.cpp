@@ -1,0 +1,544 @@
+#include "tform6.h"
+
+#include "dateedit.h"
+#include "evaluationcontrols.h"
+#include "diaryreport.h"
+#include "errorboundary.h"
+#include "messages.h"
+#include "reportpreview.h"
+#include "session.h"
+#include "textforms.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+using evaluation::makeLine;
+using evaluation::setInUse;
+using evaluation::SummaryBox;
+
+namespace {
+
+const QString kSection = QStringLiteral("Report");
+constexpr int kStatusWidth = 100;
+constexpr int kStatusOffset = 138; // the status bar's left edge before the bar's right end
+
+QToolButton* makeSpeedButton(QWidget* parent, const char* name, const QString& hint, const char* icon)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setToolTip(hint);
+    button->setAutoRaise(true);
+    button->setIcon(QIcon(QStringLiteral(":/reporticons/%1.svg").arg(QLatin1String(icon))));
+    button->setIconSize(QSize(20, 20));
+    button->setFixedSize(26, 26);
+    return button;
+}
+
+} // namespace
+
+TForm6::TForm6(int userId, QWidget* parent) : QWidget(parent, Qt::Window), m_userId(userId)
+{
+    setObjectName(QStringLiteral("TForm6"));
+    setWindowTitle(QStringLiteral("Trainingsreports"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    buildTopBar();
+    QWidget* left = buildLeftPanel();
+    PrintPreview1 = new ReportPreview(this);
+    PrintPreview1->setObjectName(QStringLiteral("PrintPreview1"));
+
+    auto* body = new QHBoxLayout;
+    body->setContentsMargins(0, 0, 0, 0);
+    body->setSpacing(0);
+    body->addWidget(left);
+    body->addWidget(PrintPreview1, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(Panel3);
+    layout->addLayout(body, 1);
+    resize(870, 500);
+
+    connectControls();
+    FormCreate();
+}
+
+void TForm6::buildTopBar()
+{
+    Panel3 = new QWidget(this);
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    Panel3->setFixedHeight(30);
+    SpeedButton3 = makeSpeedButton(Panel3, "SpeedButton3", QStringLiteral("Trainingsauswertungen als Diagramm anzeigen"), "chart");
+    SpeedButton10 = makeSpeedButton(Panel3, "SpeedButton10", QStringLiteral("Schriftart auswählen"), "font");
+    SpeedButton9 = makeSpeedButton(Panel3, "SpeedButton9", QStringLiteral("erste Seite anzeigen"), "first");
+    SpeedButton6 = makeSpeedButton(Panel3, "SpeedButton6", QStringLiteral("vorherige Seite anzeigen"), "previous");
+    SpeedButton7 = makeSpeedButton(Panel3, "SpeedButton7", QStringLiteral("nächste Seite anzeigen"), "next");
+    SpeedButton8 = makeSpeedButton(Panel3, "SpeedButton8", QStringLiteral("letzte Seite anzeigen"), "last");
+    SpeedButton4 = makeSpeedButton(Panel3, "SpeedButton4", QStringLiteral("Ansicht vergrößern"), "zoomin");
+    SpeedButton5 = makeSpeedButton(Panel3, "SpeedButton5", QStringLiteral("Ansicht verkleinern"), "zoomout");
+    SpeedButton1 = makeSpeedButton(Panel3, "SpeedButton1", QStringLiteral("Auswertung drucken"), "print");
+    SpeedButton2 = makeSpeedButton(Panel3, "SpeedButton2", QStringLiteral("Auswertung speichern"), "save");
+
+    auto* buttons = new QHBoxLayout(Panel3);
+    buttons->setContentsMargins(4, 2, 4, 2);
+    buttons->setSpacing(1);
+    const QList<QToolButton*> order{SpeedButton3, SpeedButton10, SpeedButton9, SpeedButton6, SpeedButton7,
+                                    SpeedButton8, SpeedButton4, SpeedButton5, SpeedButton1, SpeedButton2};
+    for (int i = 0; i < order.size(); ++i) {
+        // Small gaps between the groups: window, font, paging, zoom, output.
+        if (i == 2 || i == 6 || i == 8)
+            buttons->addSpacing(8);
+        buttons->addWidget(order.at(i));
+    }
+    buttons->addStretch(1);
+
+    // The status bar is placed by Panel3Resize, not by the layout.
+    StatusBar1 = new QStatusBar(Panel3);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    m_statusPanel = new QLabel(QStringLiteral("Seite:    "), StatusBar1);
+    m_statusPanel->setObjectName(QStringLiteral("StatusPanel0"));
+    m_statusPanel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_statusPanel->setFrameShape(QFrame::Panel);
+    m_statusPanel->setFrameShadow(QFrame::Sunken);
+    StatusBar1->addWidget(m_statusPanel, 1);
+    // Room for "Seite: 999/999   " in the font in use.
+    const int needed = m_statusPanel->fontMetrics().horizontalAdvance(QStringLiteral("Seite: 9999/9999   ")) + 12;
+    StatusBar1->setFixedSize(qMax(kStatusWidth, needed), 24);
+    Panel3->installEventFilter(this);
+    Panel3->setMinimumWidth(buttons->sizeHint().width() + StatusBar1->width() + kStatusOffset - kStatusWidth);
+
+    for (QToolButton* paging : {SpeedButton9, SpeedButton6, SpeedButton7, SpeedButton8, SpeedButton4, SpeedButton5})
+        paging->setEnabled(false);
+}
+
+QWidget* TForm6::buildLeftPanel()
+{
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+
+    ComboBox3 = new QComboBox(panel);
+    ComboBox3->setObjectName(QStringLiteral("ComboBox3"));
+    ComboBox3->addItems({QStringLiteral("-- bitte wählen --"), QStringLiteral("Rezidedazurazedad")});
+
+    auto* period = new QGroupBox(QStringLiteral(" Auswertungszeitraum "), panel);
+    period->setObjectName(QStringLiteral("GroupBox1"));
+    FromDate1 = new DateEdit(period);
+    FromDate1->setObjectName(QStringLiteral("FromDate1"));
+    TilDate1 = new DateEdit(period);
+    TilDate1->setObjectName(QStringLiteral("TilDate1"));
+    FromDate1->setDateAcceptor([this](const QDate& d) { return FromDate1AcceptDate(d); });
+    TilDate1->setDateAcceptor([this](const QDate& d) { return TilDate1AcceptDate(d); });
+    BitCheckBox2 = new SummaryBox(QStringLiteral("wöchentlich"), period);
+    BitCheckBox2->setObjectName(QStringLiteral("BitCheckBox2"));
+    BitCheckBox1 = new SummaryBox(QStringLiteral("ignoriere Nullwochen"), period);
+    BitCheckBox1->setObjectName(QStringLiteral("BitCheckBox1"));
+    BitCheckBox3 = new SummaryBox(QStringLiteral("monatlich"), period);
+    BitCheckBox3->setObjectName(QStringLiteral("BitCheckBox3"));
+
+    auto* periodLayout = new QVBoxLayout(period);
+    periodLayout->addWidget(FromDate1);
+    periodLayout->addWidget(TilDate1);
+    periodLayout->addWidget(makeLine(period));
+    periodLayout->addWidget(new QLabel(QStringLiteral(" Zusammenfassung "), period));
+    periodLayout->addWidget(BitCheckBox2);
+    auto* indented = new QHBoxLayout;
+    indented->addSpacing(16);
+    indented->addWidget(BitCheckBox1);
+    periodLayout->addLayout(indented);
+    periodLayout->addWidget(makeLine(period));
+    periodLayout->addWidget(BitCheckBox3);
+
+    auto* panelLayout = new QVBoxLayout(panel);
+    panelLayout->setContentsMargins(6, 6, 6, 6);
+    panelLayout->addWidget(new QLabel(QStringLiteral("Auswertung"), panel));
+    panelLayout->addWidget(ComboBox3);
+    panelLayout->addWidget(period);
+    panelLayout->addStretch(1);
+    // 177 pixels, or what the texts of the font in use need.
+    panel->setFixedWidth(qMax(177, panelLayout->sizeHint().width()));
+    return panel;
+}
+
+void TForm6::connectControls()
+{
+    connect(ComboBox3, &QComboBox::currentIndexChanged, this, &TForm6::ComboBox3Change);
+    connect(FromDate1, &DateEdit::changed, this, &TForm6::ComboBox3Change);
+    connect(TilDate1, &DateEdit::changed, this, &TForm6::ComboBox3Change);
+    connect(BitCheckBox1, &QCheckBox::clicked, this, &TForm6::BitCheckBox2Click);
+    connect(BitCheckBox2, &QCheckBox::clicked, this, &TForm6::BitCheckBox2Click);
+    connect(BitCheckBox3, &QCheckBox::clicked, this, &TForm6::BitCheckBox3Click);
+    connect(SpeedButton1, &QToolButton::clicked, this, &TForm6::SpeedButton1Click);
+    connect(SpeedButton2, &QToolButton::clicked, this, &TForm6::SpeedButton2Click);
+    connect(SpeedButton3, &QToolButton::clicked, this, &TForm6::SpeedButton3Click);
+    connect(SpeedButton4, &QToolButton::clicked, this, &TForm6::SpeedButton4Click);
+    connect(SpeedButton5, &QToolButton::clicked, this, &TForm6::SpeedButton5Click);
+    connect(SpeedButton6, &QToolButton::clicked, this, &TForm6::SpeedButton6Click);
+    connect(SpeedButton7, &QToolButton::clicked, this, &TForm6::SpeedButton7Click);
+    connect(SpeedButton8, &QToolButton::clicked, this, &TForm6::SpeedButton8Click);
+    connect(SpeedButton9, &QToolButton::clicked, this, &TForm6::SpeedButton9Click);
+    connect(SpeedButton10, &QToolButton::clicked, this, &TForm6::SpeedButton10Click);
+    connect(PrintPreview1, &ReportPreview::beginDocument, this, &TForm6::PrintPreview1BeginDoc);
+    connect(PrintPreview1, &ReportPreview::newPage, this, &TForm6::PrintPreview1NewPage);
+    connect(PrintPreview1, &ReportPreview::endDocument, this, &TForm6::PrintPreview1EndDoc);
+    connect(PrintPreview1, &ReportPreview::beforePrint, this, &TForm6::PrintPreview1BeforePrint);
+    connect(PrintPreview1, &ReportPreview::printProgress, this, &TForm6::PrintPreview1PrintProgress);
+    connect(PrintPreview1, &ReportPreview::afterPrint, this, &TForm6::PrintPreview1AfterPrint);
+}
+
+void TForm6::FormCreate()
+{
+    const IniFile ini = Session::current().settings();
+    m_programFolder = Session::current().programFolder;
+    {
+        const QSignalBlocker b1(FromDate1);
+        const QSignalBlocker b2(TilDate1);
+        FromDate1->setText(ini.readString(kSection, QStringLiteral("StartDate"), QStringLiteral("01.01.2009")));
+        TilDate1->setText(ini.readString(kSection, QStringLiteral("EndDate"), dateText(QDate::currentDate())));
+    }
+    m_fontName = ini.readString(kSection, QStringLiteral("Font"), QStringLiteral("Arial"));
+    const auto state = [&](const char* key) {
+        return ini.readBool(kSection, QLatin1String(key), false) ? Qt::Checked : Qt::Unchecked;
+    };
+    for (auto [box, key] : {std::pair{BitCheckBox1, "PrintZeroWeeks"}, std::pair{BitCheckBox2, "SummaryWeek"},
+                            std::pair{BitCheckBox3, "SummaryMonth"}}) {
+        const QSignalBlocker block(box);
+        box->setCheckState(state(key));
+    }
+    {
+        const QSignalBlocker block(ComboBox3);
+        ComboBox3->setCurrentIndex(0);
+    }
+    // Nothing is chosen yet: the boxes wait for a report, as after choosing none.
+    DisableSummary();
+    SpeedButton1->setEnabled(false);
+    SpeedButton2->setEnabled(false);
+}
+
+void TForm6::FormClose()
+{
+    guarded(this, [&] {
+        IniFile ini = Session::current().settings();
+        ini.writeString(kSection, QStringLiteral("StartDate"), FromDate1->text());
+        ini.writeString(kSection, QStringLiteral("EndDate"), TilDate1->text());
+        ini.writeString(kSection, QStringLiteral("Font"), m_fontName);
+        // A grey box is a checked box out of use: the choice is kept.
+        ini.writeBool(kSection, QStringLiteral("PrintZeroWeeks"), BitCheckBox1->checkState() != Qt::Unchecked);
+        ini.writeBool(kSection, QStringLiteral("SummaryWeek"), BitCheckBox2->checkState() != Qt::Unchecked);
+        ini.writeBool(kSection, QStringLiteral("SummaryMonth"), BitCheckBox3->checkState() != Qt::Unchecked);
+    });
+}
+
+void TForm6::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    event->accept();
+}
+
+bool TForm6::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Panel3 && event->type() == QEvent::Resize)
+        Panel3Resize();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TForm6::Panel3Resize()
+{
+    // The left edge 138 pixels before the bar's right end; a wider panel
+    // (for a wider font) keeps the same room at the right.
+    const int right = Panel3->width() - kStatusOffset + kStatusWidth;
+    StatusBar1->move(right - StatusBar1->width(), (Panel3->height() - StatusBar1->height()) / 2);
+}
+
+QString TForm6::statusText() const
+{
+    return m_statusPanel->text();
+}
+
+void TForm6::setReportFont(const QString& name)
+{
+    m_fontName = name;
+}
+
+void TForm6::EnableSummary()
+{
+    setInUse(BitCheckBox2, true);
+    setInUse(BitCheckBox3, true);
+    if (BitCheckBox2->checkState() == Qt::Checked)
+        setInUse(BitCheckBox1, true);
+}
+
+void TForm6::DisableSummary()
+{
+    for (QCheckBox* box : {BitCheckBox1, BitCheckBox2, BitCheckBox3})
+        setInUse(box, false);
+}
+
+void TForm6::ComboBox3Change()
+{
+    FromDate1->setEnabled(true);
+    TilDate1->setEnabled(true);
+    if (ComboBox3->currentIndex() != 1) {
+        DisableSummary();
+        SpeedButton1->setEnabled(false);
+        SpeedButton2->setEnabled(false);
+        return;
+    }
+    EnableSummary();
+    for (QToolButton* button : {SpeedButton1, SpeedButton2, SpeedButton4, SpeedButton5})
+        button->setEnabled(true);
+    // A date being typed composes nothing until it is a date.
+    if (!FromDate1->date().isValid() || !TilDate1->date().isValid())
+        return;
+    repaint();
+    SetCols();
+    PrintPreview1->beginDoc();
+    CreateDiaryReport();
+    PrintPreview1->endDoc();
+}
+
+void TForm6::CreateDiaryReport()
+{
+    diaryreport::Options options;
+    options.userId = m_userId;
+    options.from = FromDate1->date();
+    options.to = TilDate1->date();
+    options.fontName = m_fontName;
+    options.weekly = BitCheckBox2->checkState() == Qt::Checked;
+    options.monthly = BitCheckBox3->checkState() == Qt::Checked;
+    options.ignoreEmptyWeeks = options.weekly && BitCheckBox1->checkState() == Qt::Checked;
+    options.messageParent = this;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    guarded(this, [&] { diaryreport::compose(Session::current().ZDatabase1, options, PrintPreview1->document()); });
+    QApplication::restoreOverrideCursor();
+}
+
+void TForm6::SetCols()
+{
+    if (ComboBox3->currentIndex() != 1)
+        return;
+    const int* columns = diaryreport::columns();
+    std::copy(columns, columns + 11, m_columns);
+}
+
+void TForm6::BitCheckBox2Click()
+{
+    setInUse(BitCheckBox1, BitCheckBox2->checkState() == Qt::Checked);
+    ComboBox3Change();
+}
+
+void TForm6::BitCheckBox3Click()
+{
+    ComboBox3Change();
+}
+
+void TForm6::PrintPreview1BeginDoc()
+{
+    setWindowTitle(QStringLiteral("Auswertungen - Erstelle Seiten..."));
+    setPaging(false, false);
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TForm6::PrintPreview1NewPage(int pageCount)
+{
+    if (pageCount >= 1) {
+        SpeedButton7->setEnabled(true);
+        SpeedButton8->setEnabled(true);
+    }
+    // A long report keeps the window painted while it grows.
+    if (pageCount % 25 == 0)
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TForm6::PrintPreview1EndDoc()
+{
+    setWindowTitle(QStringLiteral("Auswertungen"));
+    m_statusPanel->setText(QStringLiteral("Seite: 1/%1   ").arg(PrintPreview1->pageCount()));
+}
+
+void TForm6::PrintPreview1BeforePrint()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    setWindowTitle(QStringLiteral("Auswertungen - Aufbereitung der Druckdaten..."));
+}
+
+void TForm6::PrintPreview1PrintProgress(int page, int pageCount, int percentDone)
+{
+    setWindowTitle(QStringLiteral("%1 - Drucke Seite %2 von %3 (%%4 done)...")
+                       .arg(Messages::applicationTitle())
+                       .arg(page)
+                       .arg(pageCount)
+                       .arg(percentDone));
+    repaint();
+}
+
+void TForm6::PrintPreview1AfterPrint()
+{
+    setWindowTitle(QStringLiteral("Auswertungen"));
+    QApplication::restoreOverrideCursor();
+}
+
+void TForm6::showPageStatus()
+{
+    m_statusPanel->setText(
+        QStringLiteral("Seite: %1/%2   ").arg(PrintPreview1->currentPage()).arg(PrintPreview1->pageCount()));
+}
+
+void TForm6::setPaging(bool back, bool forward)
+{
+    SpeedButton9->setEnabled(back);
+    SpeedButton6->setEnabled(back);
+    SpeedButton7->setEnabled(forward);
+    SpeedButton8->setEnabled(forward);
+}
+
+void TForm6::SpeedButton9Click()
+{
+    PrintPreview1->setCurrentPage(1);
+    setPaging(false, true);
+    showPageStatus();
+}
+
+void TForm6::SpeedButton6Click()
+{
+    PrintPreview1->setCurrentPage(PrintPreview1->currentPage() - 1);
+    setPaging(PrintPreview1->currentPage() > 1, true);
+    showPageStatus();
+}
+
+void TForm6::SpeedButton7Click()
+{
+    PrintPreview1->setCurrentPage(PrintPreview1->currentPage() + 1);
+    setPaging(true, PrintPreview1->currentPage() < PrintPreview1->pageCount());
+    // A report of one page stays on it: there is nothing before it either.
+    if (PrintPreview1->currentPage() <= 1) {
+        SpeedButton9->setEnabled(false);
+        SpeedButton6->setEnabled(false);
+    }
+    showPageStatus();
+}
+
+void TForm6::SpeedButton8Click()
+{
+    PrintPreview1->setCurrentPage(PrintPreview1->pageCount());
+    setPaging(PrintPreview1->currentPage() > 1, false);
+    showPageStatus();
+}
+
+void TForm6::SpeedButton4Click()
+{
+    PrintPreview1->zoomIn();
+}
+
+void TForm6::SpeedButton5Click()
+{
+    PrintPreview1->zoomOut();
+}
+
+void TForm6::SpeedButton10Click()
+{
+    QFont preset(m_fontName);
+    preset.setPointSize(9);
+    preset.setBold(false);
+    preset.setItalic(false);
+    bool accepted = false;
+    const QFont chosen = QFontDialog::getFont(&accepted, preset, this, QStringLiteral("Schriftart"),
+                                              QFontDialog::ScalableFonts | QFontDialog::DontUseNativeDialog);
+    if (!accepted)
+        return;
+    // Only the name is taken: sizes and styles are the report's own.
+    m_fontName = chosen.family();
+    ComboBox3Change();
+}
+
+void TForm6::SpeedButton3Click()
+{
+    Q_EMIT statisticsRequested();
+    close();
+}
+
+bool TForm6::printPages(QPrinter& printer, int from, int to)
+{
+    printer.setDocName(QStringLiteral("Drucke Bericht"));
+    printer.setPageOrientation(QPageLayout::Landscape);
+    if (PrintPreview1->print(printer, from, to))
+        return true;
+    Messages::error(this, QStringLiteral("Der Bericht konnte nicht gedruckt werden: Der Drucker ist nicht bereit."));
+    return false;
+}
+
+void TForm6::SpeedButton1Click()
+{
+    const int pages = PrintPreview1->pageCount();
+    if (pages == 0)
+        return;
+    QPrinter printer;
+    printer.setPageOrientation(QPageLayout::Landscape);
+    printer.setFromTo(1, pages);
+    QPrintDialog dialog(&printer, this);
+    dialog.setMinMax(1, pages);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    int from = 1;
+    int to = pages;
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        from = printer.fromPage();
+        to = printer.toPage() > 0 ? printer.toPage() : pages;
+    } else if (printer.printRange() == QPrinter::CurrentPage) {
+        from = to = PrintPreview1->currentPage();
+    }
+    printPages(printer, from, to);
+}
+
+bool TForm6::savePdf(const QString& path)
+{
+    QString reason;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool written = pages::writePdf(PrintPreview1->document(), path, &reason);
+    QApplication::restoreOverrideCursor();
+    if (!written)
+        Messages::error(this, QStringLiteral("Der Bericht konnte nicht als PDF gespeichert werden."), reason);
+    return written;
+}
+
+void TForm6::SpeedButton2Click()
+{
+    QFileDialog dialog(this, QString(), m_programFolder);
+    dialog.setObjectName(QStringLiteral("SaveDialog1"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    dialog.setNameFilter(QStringLiteral("PDF-Datei (*.pdf)"));
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString path = dialog.selectedFiles().constFirst();
+    if (savePdf(path))
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+bool TForm6::FromDate1AcceptDate(const QDate& date)
+{
+    return evaluation::acceptStartDate(this, date, TilDate1->date());
+}
+
+bool TForm6::TilDate1AcceptDate(const QDate& date)
+{
+    return evaluation::acceptEndDate(this, FromDate1->date(), date);
+}

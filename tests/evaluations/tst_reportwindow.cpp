@@ -1,0 +1,342 @@
+#include "dateedit.h"
+#include "editorfixture.h"
+#include "inifile.h"
+#include "reportpreview.h"
+#include "tform5.h"
+#include "tform6.h"
+
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTimer>
+
+// Receives what the window hands to the desktop to open.
+class OpenedFiles : public QObject
+{
+    Q_OBJECT
+
+public:
+    QStringList paths;
+
+public Q_SLOTS:
+    void open(const QUrl& url) { paths << url.toLocalFile(); }
+};
+
+// The report window on a small diary, driven through its controls.
+class TestReportWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<EditorFixture> fx;
+    int user = 0;
+
+    template<typename T>
+    static T* top()
+    {
+        T* found = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* f = qobject_cast<T*>(w); f && f->isVisible())
+                found = f;
+        return found;
+    }
+    TForm6* open()
+    {
+        fx->main().ShowUsers();
+        fx->main().ComboBox1->setCurrentIndex(fx->main().ComboBox2->findText(QString::number(user)));
+        fx->main().ComboBox1Change();
+        fx->main().ToolButton7->click();
+        return top<TForm6>();
+    }
+    static void compose(TForm6* f, const QString& from, const QString& to)
+    {
+        f->FromDate1->setText(from);
+        f->TilDate1->setText(to);
+        f->ComboBox3->setCurrentIndex(1);
+    }
+    // The states of first, previous, next and last.
+    static QString paging(TForm6* f)
+    {
+        QString states;
+        for (QToolButton* b : {f->SpeedButton9, f->SpeedButton6, f->SpeedButton7, f->SpeedButton8})
+            states += b->isEnabled() ? u'1' : u'0';
+        return states;
+    }
+    static QStringList texts(const pages::Document& document)
+    {
+        QStringList out;
+        for (int p = 0; p < document.pageCount(); ++p)
+            for (const pages::Command& c : document.page(p).commands)
+                if (c.kind == pages::Command::Kind::Text)
+                    out << c.text;
+        return out;
+    }
+    static QString pdfText(const QString& path)
+    {
+        const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        if (tool.isEmpty())
+            return {};
+        QProcess process;
+        process.start(tool, {QStringLiteral("-layout"), path, QStringLiteral("-")});
+        process.waitForFinished(-1);
+        return QString::fromUtf8(process.readAllStandardOutput());
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        fx = std::make_unique<EditorFixture>();
+        user = fx->addUser();
+        // Twenty-five runs in January 2025: a report of three pages.
+        for (int day = 1; day <= 25; ++day) {
+            const int entry = fx->addEntry(user, QStringLiteral("%1.01.2025").arg(day, 2, 10, QLatin1Char('0')));
+            fx->addUnit(entry, 1, QStringLiteral("10"), QStringLiteral("00:50:00"));
+        }
+    }
+    void cleanup()
+    {
+        fx.reset();
+        Messages::clearShown();
+    }
+
+    void composeAndPage()
+    {
+        TForm6* f = open();
+        QVERIFY(f);
+        QCOMPARE(f->windowTitle(), QStringLiteral("Trainingsreports Max Muster"));
+        QCOMPARE(f->statusText(), QStringLiteral("Seite:    "));
+        QCOMPARE(f->FromDate1->text(), QStringLiteral("01.01.2009"));
+        QVERIFY(!f->SpeedButton1->isEnabled() && !f->SpeedButton2->isEnabled() && !f->SpeedButton4->isEnabled());
+        QCOMPARE(paging(f), QStringLiteral("0000"));
+        QVERIFY(f->PrintPreview1->isFitted());
+
+        QStringList titles;
+        connect(f, &QWidget::windowTitleChanged, this, [&](const QString& t) { titles << t; });
+        compose(f, QStringLiteral("01.01.2025"), QStringLiteral("31.01.2025"));
+        QCOMPARE(titles.value(0), QStringLiteral("Auswertungen - Erstelle Seiten..."));
+        QCOMPARE(f->windowTitle(), QStringLiteral("Auswertungen"));
+        const int pages = f->PrintPreview1->pageCount();
+        QCOMPARE(pages, 3);
+        QCOMPARE(f->statusText(), QStringLiteral("Seite: 1/3   "));
+        QCOMPARE(paging(f), QStringLiteral("0011"));
+        // Set TRAMORA_REPORT_PICTURES to a folder to look at the window.
+        if (const QString folder = qEnvironmentVariable("TRAMORA_REPORT_PICTURES"); !folder.isEmpty())
+            f->grab().save(folder + QStringLiteral("/reportwindow.png"));
+        QVERIFY(f->SpeedButton1->isEnabled() && f->SpeedButton2->isEnabled() && f->SpeedButton5->isEnabled());
+
+        f->SpeedButton7->click();
+        QCOMPARE(f->statusText(), QStringLiteral("Seite: 2/3   "));
+        QCOMPARE(paging(f), QStringLiteral("1111"));
+        f->SpeedButton7->click();
+        QCOMPARE(paging(f), QStringLiteral("1100"));
+        QCOMPARE(f->PrintPreview1->currentPage(), 3);
+        f->SpeedButton6->click();
+        f->SpeedButton6->click();
+        QCOMPARE(paging(f), QStringLiteral("0011"));
+        f->SpeedButton8->click();
+        QCOMPARE(f->statusText(), QStringLiteral("Seite: 3/3   "));
+        QCOMPARE(paging(f), QStringLiteral("1100"));
+        f->SpeedButton9->click();
+        QCOMPARE(f->statusText(), QStringLiteral("Seite: 1/3   "));
+        QCOMPARE(paging(f), QStringLiteral("0011"));
+
+        // Back to no report: the pages stay, print and save go.
+        f->ComboBox3->setCurrentIndex(0);
+        QCOMPARE(f->PrintPreview1->pageCount(), 3);
+        QVERIFY(!f->SpeedButton1->isEnabled() && !f->SpeedButton2->isEnabled());
+
+        // One page: next stays on it and then goes out of use.
+        compose(f, QStringLiteral("01.01.2025"), QStringLiteral("02.01.2025"));
+        QCOMPARE(f->statusText(), QStringLiteral("Seite: 1/1   "));
+        QCOMPARE(paging(f), QStringLiteral("0011"));
+        f->SpeedButton7->click();
+        QCOMPARE(f->PrintPreview1->currentPage(), 1);
+        QCOMPARE(paging(f), QStringLiteral("0000"));
+
+        // A period without entries says so, over the window.
+        Messages::setNextAnswer(QMessageBox::Ok);
+        f->FromDate1->setText(QStringLiteral("01.01.2024"));
+        f->TilDate1->setText(QStringLiteral("31.01.2024"));
+        QVERIFY(!Messages::shown().isEmpty());
+        QCOMPARE(Messages::shown().last().text,
+                 QStringLiteral("Im Abfragezeitraum haben Sie keine Trainingseinheiten absolviert."));
+        QCOMPARE(f->PrintPreview1->pageCount(), 1);
+
+        // Zoom: fitted at first, then steps of 10 between 10 and 500.
+        f->SpeedButton4->click();
+        QVERIFY(!f->PrintPreview1->isFitted());
+        QCOMPARE(f->PrintPreview1->zoom() % 10, 0);
+        for (int i = 0; i < 60; ++i)
+            f->SpeedButton4->click();
+        QCOMPARE(f->PrintPreview1->zoom(), 500);
+        for (int i = 0; i < 60; ++i)
+            f->SpeedButton5->click();
+        QCOMPARE(f->PrintPreview1->zoom(), 10);
+        f->close();
+    }
+
+    void summaryBoxes()
+    {
+        TForm6* f = open();
+        // Before a report is chosen the boxes are out of use.
+        QVERIFY(!f->BitCheckBox1->isEnabled() && !f->BitCheckBox2->isEnabled() && !f->BitCheckBox3->isEnabled());
+        compose(f, QStringLiteral("01.01.2025"), QStringLiteral("31.01.2025"));
+        QVERIFY(f->BitCheckBox2->isEnabled() && f->BitCheckBox3->isEnabled());
+        QVERIFY(!f->BitCheckBox1->isEnabled()); // only with "wöchentlich"
+
+        f->BitCheckBox2->click();
+        QVERIFY(f->BitCheckBox1->isEnabled());
+        f->BitCheckBox1->click();
+        QCOMPARE(f->BitCheckBox1->checkState(), Qt::Checked);
+        f->BitCheckBox3->click();
+        const QStringList both = texts(f->PrintPreview1->document());
+        QVERIFY(both.contains(QStringLiteral("KW 1/2025")));
+        QVERIFY(both.contains(QStringLiteral("Januar")));
+
+        f->BitCheckBox2->click(); // unchecked: the weekly choice greys its companion
+        QCOMPARE(f->BitCheckBox1->checkState(), Qt::PartiallyChecked);
+        QVERIFY(!f->BitCheckBox1->isEnabled());
+        QVERIFY(!texts(f->PrintPreview1->document()).contains(QStringLiteral("KW 1/2025")));
+        f->BitCheckBox2->click();
+        QCOMPARE(f->BitCheckBox1->checkState(), Qt::Checked);
+
+        f->ComboBox3->setCurrentIndex(0);
+        for (QCheckBox* box : {f->BitCheckBox1, f->BitCheckBox2, f->BitCheckBox3}) {
+            QCOMPARE(box->checkState(), Qt::PartiallyChecked);
+            QVERIFY(!box->isEnabled());
+        }
+        f->ComboBox3->setCurrentIndex(1);
+        QCOMPARE(f->BitCheckBox1->checkState(), Qt::Checked);
+        QVERIFY(f->BitCheckBox1->isEnabled());
+        f->close();
+    }
+
+    void settingsAndFont()
+    {
+        const QStringList families = QFontDatabase::families();
+        QVERIFY(!families.isEmpty());
+        const QString family = families.last();
+
+        TForm6* f = open();
+        compose(f, QStringLiteral("01.01.2025"), QStringLiteral("31.01.2025"));
+        f->BitCheckBox3->click();
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(dialog->currentFont().pointSize(), 9);
+            dialog->setCurrentFont(QFont(family, 9));
+            dialog->accept();
+        });
+        f->SpeedButton10->click();
+        QCOMPARE(f->reportFont(), family);
+        const pages::Command& first = f->PrintPreview1->document().page(0).commands.constFirst();
+        QCOMPARE(first.font.name, family);
+        f->ComboBox3->setCurrentIndex(0); // the monthly choice greyed, still kept
+        QPointer<TForm6> closing = f;
+        f->close();
+        QTRY_VERIFY(closing.isNull());
+
+        const IniFile ini(fx->session().settingsPath);
+        QCOMPARE(ini.readString(QStringLiteral("Report"), QStringLiteral("StartDate"), {}), QStringLiteral("01.01.2025"));
+        QCOMPARE(ini.readString(QStringLiteral("Report"), QStringLiteral("Font"), {}), family);
+        QVERIFY(ini.readBool(QStringLiteral("Report"), QStringLiteral("SummaryMonth"), false));
+        QVERIFY(!ini.readBool(QStringLiteral("Report"), QStringLiteral("SummaryWeek"), true));
+
+        f = open();
+        QCOMPARE(f->TilDate1->text(), QStringLiteral("31.01.2025"));
+        QCOMPARE(f->reportFont(), family);
+        f->ComboBox3->setCurrentIndex(1);
+        QCOMPARE(f->BitCheckBox3->checkState(), Qt::Checked);
+        f->close();
+    }
+
+    void printAndSave()
+    {
+        TForm6* f = open();
+        compose(f, QStringLiteral("01.01.2025"), QStringLiteral("31.01.2025"));
+
+        // The print dialog offers the pages of the report.
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(dialog->minPage(), 1);
+            QCOMPARE(dialog->maxPage(), 3);
+            QCOMPARE(dialog->printer()->fromPage(), 1);
+            QCOMPARE(dialog->printer()->toPage(), 3);
+            dialog->reject();
+        });
+        f->SpeedButton1->click();
+
+        // Pages 2 to 3 of 3 onto a printer that writes PDF.
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(fx->folder().file(QStringLiteral("printed.pdf")));
+        QStringList titles;
+        connect(f, &QWidget::windowTitleChanged, this, [&](const QString& t) { titles << t; });
+        QVERIFY(f->printPages(printer, 2, 3));
+        QCOMPARE(titles.value(0), QStringLiteral("Auswertungen - Aufbereitung der Druckdaten..."));
+        QCOMPARE(titles.value(1), Messages::applicationTitle() + QStringLiteral(" - Drucke Seite 1 von 2 (%0 done)..."));
+        QCOMPARE(titles.value(2), Messages::applicationTitle() + QStringLiteral(" - Drucke Seite 2 von 2 (%50 done)..."));
+        QCOMPARE(f->windowTitle(), QStringLiteral("Auswertungen"));
+        const QString printed = pdfText(printer.outputFileName());
+        if (!printed.isEmpty()) {
+            QCOMPARE(printed.count(u'\f'), 2);
+            QVERIFY(!printed.contains(QStringLiteral("02.01.2025")));
+            QVERIFY(printed.contains(QStringLiteral("25.01.2025")));
+        }
+
+        // Saving through the dialog: the program folder, then the file is opened.
+        OpenedFiles opened;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "open");
+        const QString path = fx->folder().file(QStringLiteral("bericht"));
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(QDir(dialog->directory()).canonicalPath(), QDir(fx->folder().path()).canonicalPath());
+            QCOMPARE(dialog->nameFilters(), QStringList(QStringLiteral("PDF-Datei (*.pdf)")));
+            dialog->selectFile(path);
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        f->SpeedButton2->click();
+        QCOMPARE(opened.paths, QStringList(path + QStringLiteral(".pdf")));
+        const QString saved = pdfText(path + QStringLiteral(".pdf"));
+        if (!saved.isEmpty()) {
+            QCOMPARE(saved.count(u'\f'), 3);
+            QVERIFY(saved.contains(QStringLiteral("25.01.2025")));
+        }
+
+        // A file that cannot be written is reported and nothing is opened.
+        Messages::setNextAnswer(QMessageBox::Ok);
+        QVERIFY(!f->savePdf(fx->folder().file(QStringLiteral("missing/bericht.pdf"))));
+        QCOMPARE(Messages::shown().last().text, QStringLiteral("Der Bericht konnte nicht als PDF gespeichert werden."));
+        QCOMPARE(opened.paths.size(), 1);
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        f->close();
+    }
+
+    void windowsOpenEachOther()
+    {
+        TForm6* f = open();
+        QPointer<TForm6> reports = f;
+        f->SpeedButton3->click();
+        QTRY_VERIFY(reports.isNull());
+        TForm5* statistics = top<TForm5>();
+        QVERIFY(statistics);
+        QCOMPARE(statistics->windowTitle(), QStringLiteral("Statistiken Max Muster"));
+        QVERIFY(statistics->SpeedButton3->isEnabled());
+        QPointer<TForm5> closing = statistics;
+        statistics->SpeedButton3->click();
+        QTRY_VERIFY(closing.isNull());
+        QVERIFY(top<TForm6>());
+        top<TForm6>()->close();
+    }
+};
+
+QTEST_MAIN(TestReportWindow)
+#include "tst_reportwindow.moc"
