@@ -1,6 +1,5 @@
 #include "datafiles.h"
 #include "dateedit.h"
-#include "diaryreport.h"
 #include "editorinput.h"
 #include "maskedit.h"
 #include "radiogroup.h"
@@ -9,6 +8,7 @@
 #include "tform1.h"
 #include "tform2.h"
 #include "tform5.h"
+#include "tform6.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -24,6 +24,20 @@
 #include <QTimer>
 
 using namespace editorinput;
+
+namespace {
+
+// The visible window of the kind that a button has just opened.
+template <typename T>
+T* openWindow()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* window = qobject_cast<T*>(w); window && window->isVisible())
+            return window;
+    return nullptr;
+}
+
+} // namespace
 
 // The program installed into a temporary prefix as `cmake --install` puts
 // it, then used as a person would: the installed program is started in a
@@ -181,22 +195,24 @@ void TestInstalled::trainingRecordedReportedAndCharted()
     save(editor);
     if (!Messages::shown().isEmpty())
         QFAIL(qPrintable(Messages::shown().last().text));
-    Session& session = main.session();
-    QCOMPARE(rows(session, "SELECT Strecke FROM units ORDER BY SubID"), "3,1,1,1,2");
+    QCOMPARE(rows(main.session(), "SELECT Strecke FROM units ORDER BY SubID"), "3,1,1,1,2");
     editor->close();
     QTRY_VERIFY(editor.isNull());
     QVERIFY(main.ToolButton6->isEnabled() && main.ToolButton7->isEnabled());
 
-    // The diary report of that week as PDF, read back as text.
-    diaryreport::Options options;
-    options.userId = main.currentUser().toInt();
-    options.from = QDate(2025, 1, 1);
-    options.to = QDate(2025, 1, 31);
-    options.weekly = true;
-    pages::Document report;
-    QCOMPARE(diaryreport::compose(session.ZDatabase1, options, report), diaryreport::Outcome::Composed);
+    // The diary report of January with weekly summaries, saved as PDF
+    // through the report window and read back as text.
+    main.ToolButton7->click();
+    auto* reports = openWindow<TForm6>();
+    QVERIFY(reports);
+    reports->FromDate1->setText("01.01.2025");
+    reports->TilDate1->setText("31.01.2025");
+    reports->ComboBox3->setCurrentIndex(1);
+    if (!reports->BitCheckBox2->isChecked())
+        reports->BitCheckBox2->click();
     const QString pdf = home + "/bericht.pdf";
-    QVERIFY(pages::writePdf(report, pdf));
+    QVERIFY(reports->savePdf(pdf));
+    reports->close();
     const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
     if (!pdftotext.isEmpty()) {
         const QString text = run(pdftotext, {"-layout", pdf, "-"});
@@ -206,10 +222,7 @@ void TestInstalled::trainingRecordedReportedAndCharted()
 
     // The distance chart of January, saved as PNG and SVG.
     main.ToolButton6->click();
-    TForm5* statistics = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* f = qobject_cast<TForm5*>(w); f && f->isVisible())
-            statistics = f;
+    auto* statistics = openWindow<TForm5>();
     QVERIFY(statistics);
     statistics->FromDate1->setText("01.01.2025");
     statistics->TilDate1->setText("31.01.2025");

@@ -7,7 +7,7 @@
 #include "datafiles.h"
 #include "dateedit.h"
 #include "diarygenerator.h"
-#include "diaryreport.h"
+#include "reportpreview.h"
 #include "maskedit.h"
 #include "messages.h"
 #include "numericedit.h"
@@ -19,6 +19,7 @@
 #include "tform3.h"
 #include "tform4.h"
 #include "tform5.h"
+#include "tform6.h"
 #include "tform7.h"
 #include "tform8.h"
 #include "translations.h"
@@ -214,6 +215,32 @@ int main(int argc, char* argv[])
     main->ToolButton8->click();
     save(openWindow<TForm7>(), QStringLiteral("info"));
 
+    // The diary report of one month with weekly summaries, in its window
+    // and its first page as printed.
+    main->ToolButton7->click();
+    auto* reports = openWindow<TForm6>();
+    if (reports) {
+        reports->FromDate1->setText(QStringLiteral("01.11.2024"));
+        reports->TilDate1->setText(QStringLiteral("30.11.2024"));
+        reports->ComboBox3->setCurrentIndex(1);
+        if (!reports->BitCheckBox2->isChecked())
+            reports->BitCheckBox2->click();
+        save(reports, QStringLiteral("trainingsreport"));
+        QImage page(1188, 840, QImage::Format_RGB32);
+        page.fill(Qt::white);
+        {
+            QPainter painter(&page);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setRenderHint(QPainter::TextAntialiasing);
+            reports->PrintPreview1->document().replay(painter, 0, QRectF(page.rect()));
+        }
+        if (!page.save(g_folder + QStringLiteral("bericht.png")))
+            ++g_failures;
+        reports->close();
+    } else {
+        ++g_failures;
+    }
+
     if (args.size() > 2) {
         g_folder = QDir(args.at(2)).absolutePath() + QLatin1Char('/');
         QDir().mkpath(g_folder);
@@ -221,7 +248,7 @@ int main(int argc, char* argv[])
                           QStringLiteral("PNG-Grafiken (*.png)"));
         files.setOption(QFileDialog::DontUseNativeDialog);
         files.setAcceptMode(QFileDialog::AcceptSave);
-        files.resize(640, 420);
+        files.resize(760, 440);
         save(&files, QStringLiteral("dateidialog"));
         QPrinter printer;
         QPrintDialog print(&printer, main.get());
@@ -229,31 +256,6 @@ int main(int argc, char* argv[])
         QFontDialog fonts(main.get());
         save(&fonts, QStringLiteral("schriftdialog"));
     }
-
-    // The first page of the diary report, as the report window composes it.
-    pages::Document report;
-    diaryreport::Options options;
-    options.userId = diary.busiestUser;
-    options.from = QDate(2024, 11, 1);
-    options.to = QDate(2024, 11, 30);
-    options.weekly = true;
-    try {
-        diaryreport::compose(main->session().ZDatabase1, options, report);
-    } catch (const StorageError& e) {
-        std::fprintf(stderr, "screenshots: %s\n", qPrintable(e.message()));
-        return 1;
-    }
-    QImage page(1188, 840, QImage::Format_RGB32);
-    page.fill(Qt::white);
-    {
-        QPainter painter(&page);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setRenderHint(QPainter::TextAntialiasing);
-        report.replay(painter, 0, QRectF(page.rect()));
-    }
-    g_folder = QDir(args.at(1)).absolutePath() + QLatin1Char('/');
-    if (!page.save(g_folder + QStringLiteral("bericht.png")))
-        ++g_failures;
 
     main.reset();
     return g_failures == 0 ? 0 : 1;
