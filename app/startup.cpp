@@ -2,12 +2,16 @@
 
 #include "quitsignals.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QIcon>
 
 void prepareApplication()
 {
     QCoreApplication::setApplicationName(QStringLiteral("Tramora"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TRAMORA_VERSION));
+    // The desktop finds the menu entry tramora.desktop, and with it the icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tramora"));
+    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tramora.svg")));
 }
 
 std::unique_ptr<TForm1> createMainWindow(const StartOptions& options)

@@ -356,11 +356,15 @@ void TForm1::ToolButton8Click()
 void TForm1::ToolButton9Click()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    // The manual beside the program; else where the program was started.
-    // Whether the desktop can open it is not examined.
-    QString manual = m_session.programFolder + QStringLiteral("handbuch.pdf");
+    // The manual beside the program file (an installed program keeps its
+    // diary elsewhere), else in the program folder, else where the program
+    // was started. Whether the desktop can open it is not examined.
+    const QString name = QStringLiteral("handbuch.pdf");
+    QString manual = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(name);
     if (!QFileInfo::exists(manual))
-        manual = QDir::current().absoluteFilePath(QStringLiteral("handbuch.pdf"));
+        manual = m_session.programFolder + name;
+    if (!QFileInfo::exists(manual))
+        manual = QDir::current().absoluteFilePath(name);
     {
         const QuitSignals::ChildScope viewer;
         QDesktopServices::openUrl(QUrl::fromLocalFile(manual));

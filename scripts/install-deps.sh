@@ -9,7 +9,7 @@ packages=(
   libgl-dev
   firebird3.0-server-core libfbclient2 firebird-dev
   libuemf-dev emf2svg libwmf-bin
-  poppler-utils
+  poppler-utils desktop-file-utils fonts-dejavu-core
 )
 
 missing=()

@@ -276,7 +276,8 @@ Location locate(const QString& executableFolder, const QString& userDataFolder,
         return info.exists() && info.isWritable();
     };
     const QString exe = withSeparator(executableFolder);
-    if (QFileInfo(executableFolder).isDir() && writable(exe))
+    const bool installed = QFileInfo::exists(exe + QLatin1String(kInstalledMarker));
+    if (QFileInfo(executableFolder).isDir() && writable(exe) && !installed)
         return {exe, settingsPath(exe), {}};
 
     QString data = userDataFolder;

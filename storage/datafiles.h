@@ -12,6 +12,9 @@ class Session;
 namespace datafiles {
 
 inline constexpr const char* kAlias = "workout";
+// Put beside the program by its installation: the program folder then
+// holds no diary, however writable it is.
+inline constexpr const char* kInstalledMarker = "tramora.installed";
 
 // Where this run keeps its data.
 struct Location
@@ -21,8 +24,8 @@ struct Location
     QString notice;       // what the user is told at start; empty when nothing
 };
 
-// The folder of the program file; when that folder cannot be written (an
-// installed program), the desktop's per-user data folder takes its place,
+// The folder of the program file; when that folder cannot be written or
+// holds the installation's marker, the desktop's per-user data folder takes its place,
 // unless the program folder holds a diary whose database file can be
 // written: that diary stays in use where it is, with the settings in the
 // per-user folder when config.ini beside it cannot be written. A diary

@@ -22,6 +22,7 @@
 #include <QWindow>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QTimer>
 
 #include <csignal>
@@ -313,6 +314,15 @@ void TestMainWindow::manualOpensWhenPresent()
     m_form->ToolButton9->click();
     QCOMPARE(catcher.urls, QList<QUrl>({QUrl::fromLocalFile(m_dir->file("handbuch.pdf"))}));
     QVERIFY(!QApplication::overrideCursor());
+    // An installed program keeps its diary elsewhere: the manual beside the
+    // program file comes first.
+    catcher.urls.clear();
+    QFile installed(QCoreApplication::applicationDirPath() + "/handbuch.pdf");
+    QVERIFY(installed.open(QIODevice::WriteOnly));
+    installed.close();
+    const auto removeInstalled = qScopeGuard([&installed] { installed.remove(); });
+    m_form->ToolButton9->click();
+    QCOMPARE(catcher.urls, QList<QUrl>({QUrl::fromLocalFile(installed.fileName())}));
     QDesktopServices::unsetUrlHandler("file");
 }
 
