@@ -1,5 +1,7 @@
 #include "startup.h"
 
+#include "dbserver.h"
+#include "logindialog.h"
 #include "quitsignals.h"
 
 #include <QCoreApplication>
@@ -8,6 +10,8 @@ void prepareApplication()
 {
     QCoreApplication::setApplicationName(QStringLiteral("Tramora"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TRAMORA_VERSION));
+    // A diary on a server without ISC_USER and ISC_PASSWORD asks who is working.
+    serverlogin::setPrompt([](const QString& server, const QString& user) { return LoginDialog::ask(server, user); });
 }
 
 std::unique_ptr<TForm1> createMainWindow(const StartOptions& options)
