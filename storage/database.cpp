@@ -244,7 +244,9 @@ private:
 // forcedWrites: 1 or 0 sets the database's mode, -1 leaves it as it is.
 // On a server the diary is reached through the network provider alone, with
 // the credentials of the person at the keyboard and a bounded wait for an
-// answer; on this computer the engine's defaults stay as they are.
+// answer; on this computer through the engine in this process alone, so a
+// file that cannot be opened is never offered to a server that happens to
+// run on this machine (which would refuse the login, after a pause).
 std::vector<unsigned char> parameterBlock(bool create, int forcedWrites, const std::optional<Credentials>& login)
 {
     Status st;
@@ -257,6 +259,7 @@ std::vector<unsigned char> parameterBlock(bool create, int forcedWrites, const s
     } else {
         dpb->insertString(&st, isc_dpb_user_name, Database::kUser);
         dpb->insertString(&st, isc_dpb_password, Database::kPassword);
+        dpb->insertString(&st, isc_dpb_config, "Providers = Engine12");
     }
     if (create) {
         dpb->insertInt(&st, isc_dpb_page_size, 4096);

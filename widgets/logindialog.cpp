@@ -13,6 +13,8 @@ LoginDialog::LoginDialog(const QString& serverName, const QString& user, QWidget
 {
     setObjectName(QStringLiteral("LoginDialog"));
     setWindowTitle(QStringLiteral("Anmeldung am Datenbankserver"));
+    // asked while the splash window is up, which stays in front of others
+    setWindowFlag(Qt::WindowStaysOnTopHint);
 
     Label1 = new QLabel(QStringLiteral("Das Tagebuch liegt auf dem Datenbankserver %1.\n"
                                        "Bitte melden Sie sich dort an.")
