@@ -305,11 +305,14 @@ Location locate(const QString& executableFolder, const QString& userDataFolder,
     QDir().mkpath(data);
     data = withSeparator(data);
 
+    // An installed program whose alias file names a diary on a server
+    // works on that diary, like one whose diary file can be written.
+    const bool onServer = serverOf(resolveAlias(exe, QLatin1String(kAlias))).has_value();
     const QString diary = databasePath(exe);
-    if (!QFileInfo(diary).isFile())
+    if (!onServer && !QFileInfo(diary).isFile())
         return {data, settingsPath(data), {}}; // an installed program: the diary lives with the user
 
-    if (writable(diary)) {
+    if (onServer || writable(diary)) {
         // The diary stays where it is; settings that cannot be written
         // there are kept in the user's folder, starting from the ones beside it.
         if (writable(settingsPath(exe)))

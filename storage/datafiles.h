@@ -25,8 +25,9 @@ struct Location
 // installed program), the desktop's per-user data folder takes its place,
 // unless the program folder holds a diary whose database file can be
 // written: that diary stays in use where it is, with the settings in the
-// per-user folder when config.ini beside it cannot be written. A diary
-// there that cannot be written is named in the notice.
+// per-user folder when config.ini beside it cannot be written; so does an
+// alias file there that names a diary on a server. A diary there that cannot
+// be written is named in the notice.
 // writable tells whether a file or folder can be written; tests replace it.
 Location locate(const QString& executableFolder, const QString& userDataFolder = {},
                 const std::function<bool(const QString&)>& writable = {});

@@ -155,6 +155,11 @@ void TestServerDiary::connectionStringsAndAliasLines()
     file.close();
     datafiles::ensureAlias(dir.path());
     QCOMPARE(readBytes(dir.file("aliases.conf")), QByteArray("workout=server:/srv/diary/data.fdb\r\n"));
+    // also for an installed program, with the settings in the user's folder
+    TestFolder data;
+    const datafiles::Location where =
+        datafiles::locate(dir.path(), data.path(), [&](const QString& path) { return path.startsWith(data.path()); });
+    QCOMPARE(where.folder + "|" + where.settingsPath, dir.path() + "|" + data.file("config.ini"));
 }
 
 void TestServerDiary::unreachableServerIsNamed()
