@@ -1,5 +1,7 @@
 #include "startup.h"
 
+#include "dbserver.h"
+#include "logindialog.h"
 #include "quitsignals.h"
 
 #include <QGuiApplication>
@@ -12,6 +14,8 @@ void prepareApplication()
     // The desktop finds the menu entry tramora.desktop, and with it the icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("tramora"));
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tramora.svg")));
+    // A diary on a server without ISC_USER and ISC_PASSWORD asks who is working.
+    serverlogin::setPrompt([](const QString& server, const QString& user) { return LoginDialog::ask(server, user); });
 }
 
 std::unique_ptr<TForm1> createMainWindow(const StartOptions& options)

@@ -4,7 +4,8 @@
 
 #include <memory>
 
-// The application's name and version, set once before any window. The
+// The application's name and version, set once before any window, and the
+// login dialog for a diary on a database server. The
 // application title stands in the windows' own titles only: as the display
 // name the desktop would append it to every other window's title.
 void prepareApplication();

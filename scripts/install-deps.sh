@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-translations-l10n
   libgl-dev
   firebird3.0-server-core libfbclient2 firebird-dev
+  firebird3.0-server # the server binary, which the tests start themselves on a port of their own
   libuemf-dev emf2svg libwmf-bin
   poppler-utils desktop-file-utils fonts-dejavu-core
 )

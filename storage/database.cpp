@@ -1,6 +1,7 @@
 #include "database.h"
 
 #include "cp1252.h"
+#include "dbserver.h"
 #include "storageerror.h"
 #include "textforms.h"
 
@@ -79,13 +80,21 @@ QString statusText(IStatus* status)
     return text;
 }
 
+QString connectionLostText(const QString& server)
+{
+    return QStringLiteral("Die Verbindung zum Datenbankserver %1 ist unterbrochen. Was bereits gespeichert war, "
+                          "bleibt auf dem Server erhalten; dieser Schritt wurde nicht ausgeführt und kann wiederholt "
+                          "werden, sobald der Server wieder erreichbar ist")
+        .arg(server);
+}
+
 } // namespace
 
-StorageError engineError(const intptr_t* vector, const QString& engineText)
+StorageError engineError(const intptr_t* vector, const QString& engineText, const QString& server, bool connected)
 {
     // What the engine's codes and the system's error numbers say about the
     // cause; the first cause found in the vector counts.
-    enum class Cause { None, NoSpace, NoPermission, InUse, Damaged, Foreign, Unreachable };
+    enum class Cause { None, NoSpace, NoPermission, InUse, Damaged, Foreign, Unreachable, Refused, Lost, Conflict };
     Cause cause = Cause::None;
     QString file;
     const auto note = [&](Cause c) {
@@ -145,9 +154,24 @@ StorageError engineError(const intptr_t* vector, const QString& engineText)
             case isc_network_error:
             case isc_net_connect_err:
             case isc_net_lookup_err:
+            case isc_net_read_err:
+            case isc_net_write_err:
             case isc_conn_lost:
             case isc_unavailable:
-                note(Cause::Unreachable);
+                // a server that answered once and is gone now
+                note(connected && !server.isEmpty() ? Cause::Lost : Cause::Unreachable);
+                break;
+            case isc_att_shutdown:
+            case isc_shutdown:
+                if (connected && !server.isEmpty())
+                    note(Cause::Lost);
+                break;
+            case isc_login:
+                note(Cause::Refused);
+                break;
+            case isc_deadlock:
+            case isc_update_conflict:
+                note(Cause::Conflict);
                 break;
             default:
                 break;
@@ -155,7 +179,9 @@ StorageError engineError(const intptr_t* vector, const QString& engineText)
         }
     }
     const QString where = file.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(QDir::toNativeSeparators(file));
+    const QString named = server.isEmpty() ? QString() : QLatin1Char(' ') + server;
     QString message;
+    StorageError::Reason reason = StorageError::Reason::Other;
     switch (cause) {
     case Cause::None:
         return StorageError(engineText);
@@ -177,18 +203,29 @@ StorageError engineError(const intptr_t* vector, const QString& engineText)
         message = QStringLiteral("Die Datei%1 ist keine Tagebuch-Datenbank dieses Programms");
         break;
     case Cause::Unreachable:
+        if (!server.isEmpty())
+            return StorageError(QStringLiteral("Der Datenbankserver %1 ist nicht erreichbar").arg(server), engineText,
+                                StorageError::Reason::Unreachable);
         message = QStringLiteral("Der Datenbankserver ist nicht erreichbar%1");
+        reason = StorageError::Reason::Unreachable;
         break;
+    case Cause::Refused:
+        return StorageError(QStringLiteral("Der Datenbankserver%1 hat die Anmeldung abgelehnt: Benutzername oder "
+                                           "Passwort ist falsch")
+                                .arg(named),
+                            engineText, StorageError::Reason::LoginRefused);
+    case Cause::Lost:
+        return StorageError(connectionLostText(server), engineText, StorageError::Reason::ConnectionLost);
+    case Cause::Conflict:
+        return StorageError(QStringLiteral("Dieselben Daten wurden gerade an einem anderen Arbeitsplatz geändert; "
+                                           "diese Änderung wurde nicht gespeichert. Bitte versuchen Sie es noch "
+                                           "einmal"),
+                            engineText, StorageError::Reason::Conflict);
     }
-    return StorageError(message.arg(where), engineText);
+    return StorageError(message.arg(where), engineText, reason);
 }
 
 namespace {
-
-[[noreturn]] void rethrow(const FbException& e)
-{
-    throw engineError(e.getStatus()->getErrors(), statusText(e.getStatus()));
-}
 
 // Status wrapper of one call site; the interface's status object is
 // disposed with it.
@@ -205,12 +242,25 @@ private:
 };
 
 // forcedWrites: 1 or 0 sets the database's mode, -1 leaves it as it is.
-std::vector<unsigned char> parameterBlock(bool create, int forcedWrites)
+// On a server the diary is reached through the network provider alone, with
+// the credentials of the person at the keyboard and a bounded wait for an
+// answer; on this computer through the engine in this process alone, so a
+// file that cannot be opened is never offered to a server that happens to
+// run on this machine (which would refuse the login, after a pause).
+std::vector<unsigned char> parameterBlock(bool create, int forcedWrites, const std::optional<Credentials>& login)
 {
     Status st;
     IXpbBuilder* dpb = master()->getUtilInterface()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
-    dpb->insertString(&st, isc_dpb_user_name, Database::kUser);
-    dpb->insertString(&st, isc_dpb_password, Database::kPassword);
+    if (login) {
+        dpb->insertString(&st, isc_dpb_user_name, login->user.toUtf8().constData());
+        dpb->insertString(&st, isc_dpb_password, login->password.toUtf8().constData());
+        dpb->insertInt(&st, isc_dpb_connect_timeout, 15);
+        dpb->insertString(&st, isc_dpb_config, "Providers = Remote");
+    } else {
+        dpb->insertString(&st, isc_dpb_user_name, Database::kUser);
+        dpb->insertString(&st, isc_dpb_password, Database::kPassword);
+        dpb->insertString(&st, isc_dpb_config, "Providers = Engine12");
+    }
     if (create) {
         dpb->insertInt(&st, isc_dpb_page_size, 4096);
         dpb->insertInt(&st, isc_dpb_sql_dialect, 3);
@@ -466,6 +516,85 @@ struct Database::Impl
     ITransaction* transaction = nullptr; // the active Transaction scope's
     int depth = 0;
 
+    // What the connection was opened on; a diary on a server is opened
+    // again after its connection was lost.
+    QString path;
+    std::optional<ServerAddress> server;
+    bool lost = false;
+
+    QString serverName() const { return server ? server->name() : QString(); }
+
+    StorageError error(const FbException& e, bool connected) const
+    {
+        return engineError(e.getStatus()->getErrors(), statusText(e.getStatus()), serverName(), connected);
+    }
+
+    void attach(const QString& file, bool create, int forcedWrites)
+    {
+        path = file;
+        server = serverOf(file);
+        std::optional<Credentials> credentials;
+        if (server)
+            credentials = serverlogin::credentialsFor(*server);
+        Status st;
+        IProvider* provider = master()->getDispatcher();
+        try {
+            const auto dpb = parameterBlock(create, forcedWrites, credentials);
+            const QByteArray name = QFile::encodeName(file);
+            const auto length = static_cast<unsigned>(dpb.size());
+            attachment = create ? provider->createDatabase(&st, name.constData(), length, dpb.data())
+                                : provider->attachDatabase(&st, name.constData(), length, dpb.data());
+        } catch (const FbException& e) {
+            provider->release();
+            const StorageError failed = error(e, false);
+            if (server && failed.reason() == StorageError::Reason::LoginRefused)
+                serverlogin::refused(*server);
+            throw failed;
+        }
+        provider->release();
+        lost = false;
+    }
+
+    // The connection to the server is gone: its objects are let go without
+    // a word to the server, and the next statement outside a transaction
+    // scope connects anew.
+    void drop()
+    {
+        if (transaction)
+            transaction->release();
+        transaction = nullptr;
+        if (attachment)
+            attachment->release();
+        attachment = nullptr;
+        lost = true;
+    }
+
+    [[noreturn]] void fail(const FbException& e)
+    {
+        const StorageError failed = error(e, true);
+        if (failed.reason() == StorageError::Reason::ConnectionLost)
+            drop();
+        throw failed;
+    }
+
+    void ensureAttached()
+    {
+        if (attachment)
+            return;
+        if (!lost)
+            throw StorageError(QStringLiteral("Keine Verbindung zur Datenbank"));
+        // A scope whose transaction went with the connection cannot go on
+        // in another one: what it wrote is not there any more.
+        if (depth > 0)
+            throw StorageError(connectionLostText(serverName()), {}, StorageError::Reason::ConnectionLost);
+        try {
+            attach(path, false, -1);
+        } catch (const StorageError&) {
+            lost = true;
+            throw;
+        }
+    }
+
     ITransaction* start(ThrowStatusWrapper* st, bool readOnly)
     {
         const unsigned char readTpb[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed,
@@ -481,14 +610,13 @@ struct Database::Impl
     template <typename Work>
     void run(bool readOnly, Work work)
     {
-        if (!attachment)
-            throw StorageError(QStringLiteral("Keine Verbindung zur Datenbank"));
+        ensureAttached();
         Status st;
         if (transaction) {
             try {
                 work(&st, transaction);
             } catch (const FbException& e) {
-                rethrow(e);
+                fail(e);
             }
             return;
         }
@@ -498,7 +626,7 @@ struct Database::Impl
             work(&st, own);
             own->commit(&st);
         } catch (const FbException& e) {
-            const StorageError error = engineError(e.getStatus()->getErrors(), statusText(e.getStatus()));
+            const StorageError failed = error(e, true);
             if (own) {
                 try {
                     Status rb;
@@ -507,7 +635,9 @@ struct Database::Impl
                     own->release();
                 }
             }
-            throw error;
+            if (failed.reason() == StorageError::Reason::ConnectionLost)
+                drop();
+            throw failed;
         }
     }
 };
@@ -535,23 +665,12 @@ void Database::create(const QString& path, bool forcedWrites)
 void Database::open(const QString& path, bool create, int forcedWrites)
 {
     disconnect();
-    Status st;
-    IProvider* provider = master()->getDispatcher();
-    try {
-        const auto dpb = parameterBlock(create, forcedWrites);
-        const QByteArray file = QFile::encodeName(path);
-        const auto length = static_cast<unsigned>(dpb.size());
-        d->attachment = create ? provider->createDatabase(&st, file.constData(), length, dpb.data())
-                               : provider->attachDatabase(&st, file.constData(), length, dpb.data());
-    } catch (const FbException& e) {
-        provider->release();
-        rethrow(e);
-    }
-    provider->release();
+    d->attach(path, create, forcedWrites);
 }
 
 void Database::disconnect()
 {
+    d->lost = false;
     if (!d->attachment)
         return;
     if (d->transaction) {
@@ -653,26 +772,29 @@ bool Database::inTransaction() const
 
 void Database::begin()
 {
-    if (!d->attachment)
-        throw StorageError(QStringLiteral("Keine Verbindung zur Datenbank"));
+    d->ensureAttached();
     Status st;
     try {
         d->transaction = d->start(&st, false);
     } catch (const FbException& e) {
-        rethrow(e);
+        d->fail(e);
     }
 }
 
 void Database::commit()
 {
-    if (!d->transaction)
+    if (!d->transaction) {
+        // the transaction went with a lost connection: nothing of it stays
+        if (d->lost)
+            throw StorageError(connectionLostText(d->serverName()), {}, StorageError::Reason::ConnectionLost);
         return;
+    }
     Status st;
     try {
         d->transaction->commit(&st);
         d->transaction = nullptr;
     } catch (const FbException& e) {
-        rethrow(e);
+        d->fail(e);
     }
 }
 

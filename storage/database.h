@@ -14,8 +14,11 @@ class StorageError;
 // (no space left on the disk, no permission, the database in use, damaged,
 // not a diary database, the server out of reach), the message names it in
 // German and the engine's text is the detail; otherwise the engine's text
-// is the message.
-StorageError engineError(const intptr_t* vector, const QString& engineText);
+// is the message. For a diary on a server, server is its name, and
+// connected tells that the connection was open: a network failure then
+// means the connection was lost, not that the server cannot be reached.
+StorageError engineError(const intptr_t* vector, const QString& engineText, const QString& server = {},
+                         bool connected = false);
 
 // One value of a result row. The text form is the one the windows show:
 // CHAR without trailing blanks, DATE as dd.mm.yyyy, TIME as hh:mm:ss,
@@ -54,6 +57,11 @@ struct ResultSet
 // Every statement is committed on its own, unless a Transaction is active:
 // then all statements run in it until it is committed or rolled back.
 // Failures throw StorageError with the engine's message.
+//
+// A path that names a server (see dbserver.h) is reached through the
+// client library's network provider, with the credentials of serverlogin.
+// When the connection to the server is lost, the failing statement says so
+// and the next one outside a Transaction connects anew.
 class Database
 {
 public:

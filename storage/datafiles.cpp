@@ -1,6 +1,7 @@
 #include "datafiles.h"
 
 #include "cp1252.h"
+#include "dbserver.h"
 #include "session.h"
 #include "sqltext.h"
 #include "storageerror.h"
@@ -264,6 +265,25 @@ void createDatabase(Session& session, const QString& folder)
     session.ZDatabase1.connect(own);
 }
 
+// A diary on a server is made there, at the path the alias line names,
+// when the server answers but has no such database yet. Creating never
+// replaces an existing file, so when that fails, the first failure is the
+// one that tells what is wrong.
+void openServerDiary(Database& db, const QString& target)
+{
+    try {
+        db.connect(target);
+    } catch (const StorageError& e) {
+        if (e.reason() != StorageError::Reason::Other)
+            throw; // out of reach, or not let in
+        try {
+            db.create(target);
+        } catch (const StorageError&) {
+            throw e;
+        }
+    }
+}
+
 } // namespace
 
 Location locate(const QString& executableFolder, const QString& userDataFolder,
@@ -286,11 +306,14 @@ Location locate(const QString& executableFolder, const QString& userDataFolder,
     QDir().mkpath(data);
     data = withSeparator(data);
 
+    // An installed program whose alias file names a diary on a server
+    // works on that diary, like one whose diary file can be written.
+    const bool onServer = serverOf(resolveAlias(exe, QLatin1String(kAlias))).has_value();
     const QString diary = databasePath(exe);
-    if (!QFileInfo(diary).isFile())
+    if (!onServer && !QFileInfo(diary).isFile())
         return {data, settingsPath(data), {}}; // an installed program: the diary lives with the user
 
-    if (writable(diary)) {
+    if (onServer || writable(diary)) {
         // The diary stays where it is; settings that cannot be written
         // there are kept in the user's folder, starting from the ones beside it.
         if (writable(settingsPath(exe)))
@@ -358,7 +381,8 @@ QString ensureAlias(const QString& folder)
     }
     for (const QByteArray& line : readLines(path)) {
         for (const QString& text : readings(line)) {
-            if (text.compare(aliasLine, kFileNameCase) == 0)
+            // a diary on a server needs no line for this folder
+            if (text.compare(aliasLine, kFileNameCase) == 0 || serverOf(aliasTarget(text, QLatin1String(kAlias))))
                 return aliasLine;
         }
     }
@@ -382,18 +406,25 @@ QString ensureAlias(const QString& folder)
 QString resolveAlias(const QString& folder, const QString& alias)
 {
     const QString own = databasePath(folder);
+    QString ownLine;
     QString last;
+    QString server;
     for (const QByteArray& bytes : readLines(aliasFilePath(folder))) {
         const QStringList texts = readings(bytes);
         for (const QString& text : texts) {
             const QString target = aliasTarget(text, alias);
-            if (!target.isEmpty() && target.compare(own, kFileNameCase) == 0)
-                return target;
+            if (ownLine.isEmpty() && !target.isEmpty() && target.compare(own, kFileNameCase) == 0)
+                ownLine = target;
         }
-        if (const QString target = aliasTarget(texts.first(), alias); !target.isEmpty())
+        if (const QString target = aliasTarget(texts.first(), alias); !target.isEmpty()) {
             last = target;
+            if (serverOf(target))
+                server = target;
+        }
     }
-    return last;
+    if (!server.isEmpty())
+        return server;
+    return ownLine.isEmpty() ? last : ownLine;
 }
 
 void openStorage(Session& session, const QString& folder, const QString& settings)
@@ -409,9 +440,14 @@ void openStorage(Session& session, const QString& folder, const QString& setting
         if (folderWritable(folder) || !QFileInfo(databasePath(folder)).isFile())
             throw;
     }
+    QString target = resolveAlias(folder, QLatin1String(kAlias));
+    if (serverOf(target)) {
+        openServerDiary(session.ZDatabase1, target);
+        CheckDataBases(session.ZQuery1);
+        return;
+    }
     QDir().mkdir(folder + QStringLiteral("Database")); // a failure shows when the database is created
 
-    QString target = resolveAlias(folder, QLatin1String(kAlias));
     if (target.isEmpty() && QFileInfo(databasePath(folder)).isFile())
         target = databasePath(folder);
     bool connected = false;

@@ -28,8 +28,9 @@ struct Location
 // holds the installation's marker, the desktop's per-user data folder takes its place,
 // unless the program folder holds a diary whose database file can be
 // written: that diary stays in use where it is, with the settings in the
-// per-user folder when config.ini beside it cannot be written. A diary
-// there that cannot be written is named in the notice.
+// per-user folder when config.ini beside it cannot be written; so does an
+// alias file there that names a diary on a server. A diary there that cannot
+// be written is named in the notice.
 // writable tells whether a file or folder can be written; tests replace it.
 Location locate(const QString& executableFolder, const QString& userDataFolder = {},
                 const std::function<bool(const QString&)>& writable = {});
@@ -43,16 +44,20 @@ QString databasePath(const QString& programFolder);    // folder + "Database/dat
 void ensureSettingsFile(const QString& settingsPath);
 
 // Creates aliases.conf when missing and appends the three-line alias block
-// unless a line equal to the alias line is there already. Returns the alias line.
+// unless a line equal to the alias line is there already, or the alias
+// names a diary on a database server. Returns the alias line.
 QString ensureAlias(const QString& programFolder);
 
-// The file the alias names in aliases.conf: the line of this program folder
-// when there is one, else the last definition; empty when none. Lines are
+// The file the alias names in aliases.conf: the last line that names a
+// database server when there is one (the diary is shared through it), else
+// the line of this program folder, else the last definition; empty when none. Lines are
 // read in code page 1252, or as file names where the code page cannot hold
 // the path.
 QString resolveAlias(const QString& programFolder, const QString& alias);
 
 // All opening steps: files, folder, alias, connect or create, CheckDataBases.
+// An alias that names a database server connects there, and makes the
+// diary on the server when the server has none at that path yet.
 // Throws StorageError at the first step that fails. settingsPath defaults
 // to config.ini in the program folder.
 //

@@ -12,16 +12,24 @@
 // message() is what the user reads; detail(), when not empty, is the
 // underlying text (the engine's or the file system's own words), shown
 // below it.
+//
+// reason() tells the callers that act on it what happened to a diary on a
+// database server: out of reach, the login refused, the connection lost
+// while working, or a change that collided with one made elsewhere.
 class StorageError : public std::runtime_error
 {
 public:
-    explicit StorageError(const QString& message, const QString& detail = {})
-        : std::runtime_error(message.toStdString()), m_message(message), m_detail(detail) {}
+    enum class Reason { Other, Unreachable, LoginRefused, ConnectionLost, Conflict };
+
+    explicit StorageError(const QString& message, const QString& detail = {}, Reason reason = Reason::Other)
+        : std::runtime_error(message.toStdString()), m_message(message), m_detail(detail), m_reason(reason) {}
 
     const QString& message() const { return m_message; }
     const QString& detail() const { return m_detail; }
+    Reason reason() const { return m_reason; }
 
 private:
     QString m_message;
     QString m_detail;
+    Reason m_reason = Reason::Other;
 };

@@ -226,6 +226,8 @@ private:
     QString entryTime() const;
     // Writes the units of the grid as the units of the entry.
     void insertUnits(const QString& entryId);
+    // The entry being saved was deleted at another workstation meanwhile.
+    void entryDeletedElsewhere();
     // The unit time for the grid: empty while the field is.
     QString unitTimeText() const;
     // The sum of the units under the grid.

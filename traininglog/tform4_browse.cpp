@@ -172,11 +172,13 @@ void TForm4::ToolButton2Click()
                            QStringLiteral("Möchten Sie den ausgewählten Eintrag aus Ihrem Rezidedazurazedad löschen?")))
         return;
     guarded(this, [&] {
+        bool deletedElsewhere = false;
         {
             // Units and entry go together: a failure leaves both in place.
             Transaction transaction(Session::current().ZDatabase1);
             query().execSql(QStringLiteral("DELETE FROM units WHERE MainID = ") + quoted(id));
-            query().execSql(QStringLiteral("DELETE FROM main WHERE ID = ") + quoted(id));
+            query().open(QStringLiteral("DELETE FROM main WHERE ID = ") + quoted(id) + QStringLiteral(" RETURNING ID"));
+            deletedElsewhere = query().field(0).isNull();
             transaction.commit();
         }
         forgetDiarySums();
@@ -188,6 +190,10 @@ void TForm4::ToolButton2Click()
             m_position = int(m_entries.size()) - 1;
         Blaettern();
         showTotalDistance();
+        if (deletedElsewhere)
+            Messages::show(this, QMessageBox::Information, Messages::applicationTitle(),
+                           QStringLiteral("Der Eintrag wurde inzwischen an einem anderen Arbeitsplatz gelöscht."),
+                           QMessageBox::Ok);
     });
 }
 

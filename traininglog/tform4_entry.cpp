@@ -314,7 +314,7 @@ void TForm4::insertUnits(const QString& entryId)
 void TForm4::ToolButton10Click()
 {
     BusyCursor busy;
-    guarded(this, [&] {
+    const bool ran = guarded(this, [&] {
         if (CheckData())
             return;
 
@@ -338,20 +338,31 @@ void TForm4::ToolButton10Click()
         Session& session = Session::current();
         Query& q = query();
         if (id > 0) {
+            bool deletedElsewhere = false;
             {
                 // The entry and all its units change together or not at all.
                 Transaction transaction(session.ZDatabase1);
-                q.execSql(QStringLiteral("UPDATE main SET datum = ") + quoted(date) + QStringLiteral(",uhrzeit = ")
+                q.open(QStringLiteral("UPDATE main SET datum = ") + quoted(date) + QStringLiteral(",uhrzeit = ")
                           + quoted(time) + QStringLiteral(",wetter = ") + quoted(weather)
                           + QStringLiteral(",schuhe = ") + quoted(shoe) + QStringLiteral(",ruhepuls = ")
                           + quoted(restPulse) + QStringLiteral(",kategorie = ") + quoted(category)
                           + QStringLiteral(",notizen = ") + quoted(notes) + QStringLiteral(",befinden = ")
                           + quoted(feeling) + QStringLiteral(",userid = ") + quoted(m_userId)
                           + QStringLiteral(",gewicht = ") + quoted(weight) + QStringLiteral(",dauer = ")
-                          + quoted(duration) + QStringLiteral(" WHERE ID = ") + quoted(id));
-                q.execSql(QStringLiteral("DELETE FROM units WHERE MainID = ") + quoted(id));
-                insertUnits(QString::number(id));
-                transaction.commit();
+                          + quoted(duration) + QStringLiteral(" WHERE ID = ") + quoted(id)
+                          + QStringLiteral(" RETURNING ID"));
+                // An entry deleted at another workstation meanwhile gets no
+                // units without it; nothing is written.
+                deletedElsewhere = q.field(0).isNull();
+                if (!deletedElsewhere) {
+                    q.execSql(QStringLiteral("DELETE FROM units WHERE MainID = ") + quoted(id));
+                    insertUnits(QString::number(id));
+                    transaction.commit();
+                }
+            }
+            if (deletedElsewhere) {
+                entryDeletedElsewhere(); // the input stays in the form
+                return;
             }
             forgetDiarySums();
             CheckMain(false);
@@ -385,7 +396,22 @@ void TForm4::ToolButton10Click()
         GetDistShoe();
         m_dirty = false;
     });
-    guarded(this, [&] { showTotalDistance(); });
+    // after a failure the total is as it was: one box is enough
+    if (ran)
+        guarded(this, [&] { showTotalDistance(); });
+}
+
+void TForm4::entryDeletedElsewhere()
+{
+    Label16->setText(QStringLiteral("-1"));
+    setPanel(3, QStringLiteral("  ID:"));
+    forgetDiarySums();
+    CheckMain(false);
+    ToolButton2->setEnabled(false);
+    Messages::show(this, QMessageBox::Warning, Messages::applicationTitle(),
+                   QStringLiteral("Der Eintrag wurde inzwischen an einem anderen Arbeitsplatz gelöscht. Ihre Eingaben "
+                                  "stehen weiter im Formular; „Eingaben speichern“ legt sie als neuen Eintrag an."),
+                   QMessageBox::Ok);
 }
 
 void TForm4::ReplaceTimeSigns(QPlainTextEdit* memo)

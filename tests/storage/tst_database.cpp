@@ -34,6 +34,7 @@ private:
 
 void TestDatabase::init()
 {
+    skipWithoutTestServer();
     m_dir = std::make_unique<TestFolder>();
     m_session = std::make_unique<Session>();
     datafiles::openStorage(*m_session, m_dir->path());

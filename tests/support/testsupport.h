@@ -6,7 +6,9 @@
 class QWidget;
 class Session;
 
-// A program folder of its own for one test: removed with the fixture.
+// A program folder of its own for one test: removed with the fixture. In a
+// run against the tests' database server its aliases.conf names a new
+// diary there, so the program opens and makes the diary on the server.
 class TestFolder
 {
 public:
@@ -35,3 +37,21 @@ bool showActive(QWidget& window);
 // Types a text key by key as a keyboard does, characters beyond ASCII
 // (Polish, Cyrillic, an emoji as one key) included.
 void typeText(QWidget* field, const QString& text);
+
+// The tests' database server (tests/server/fbserver.sh) for a run that
+// TRAMORA_SERVER_ENV points at its server.env; not configured otherwise.
+// Reading it puts its account into ISC_USER and ISC_PASSWORD.
+struct TestServer
+{
+    bool configured = false;
+    QString skipReason;  // why there is none: the server package is missing
+    QString address;     // host/port
+    QString dataFolder;  // where databases on it may be made
+    // A connection string for a new database on it.
+    QString newDatabase() const;
+};
+const TestServer& testServer();
+
+// In init(): skips the test, with the reason, when the run is against the
+// test server but there is none.
+void skipWithoutTestServer();

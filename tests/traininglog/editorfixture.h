@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QPointer>
 #include <QTest>
 #include <QToolButton>
@@ -20,10 +21,16 @@
 class EditorFixture
 {
 public:
-    EditorFixture()
+    // sameDiaryAs: a folder whose alias file this one copies, to work on
+    // its diary from a second main window (a second workstation).
+    explicit EditorFixture(const TestFolder* sameDiaryAs = nullptr)
     {
         initTestEnvironment();
         m_dir = std::make_unique<TestFolder>();
+        if (sameDiaryAs) {
+            QFile::remove(m_dir->file(QStringLiteral("aliases.conf")));
+            QFile::copy(sameDiaryAs->file(QStringLiteral("aliases.conf")), m_dir->file(QStringLiteral("aliases.conf")));
+        }
         m_main = std::make_unique<TForm1>(StartOptions{m_dir->path(), 0});
     }
     ~EditorFixture()

@@ -21,7 +21,11 @@ class TestEditorSave : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { initTestEnvironment(); }
+    void init()
+    {
+        initTestEnvironment();
+        skipWithoutTestServer();
+    }
 
     void faultsOfTheBasicDataInOneBox();
     void futureDateRefusedTodayAccepted();
