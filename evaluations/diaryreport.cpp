@@ -430,8 +430,10 @@ Outcome compose(Database& db, const Options& options, pages::Document& document)
                                   + QStringLiteral(" ORDER BY SubID"))
                             .rows;
     } else {
+        // "+ 0" lets the period's entries lead through their index and their
+        // units follow through theirs, instead of a scan of all units.
         unitRows = db.select(QStringLiteral("SELECT u.ID, u.MainID, u.SubID, u.strecke, u.Zeit, u.Puls, u.Bereich "
-                                            "FROM units u JOIN main m ON m.ID = u.MainID WHERE m.UserID = ")
+                                            "FROM main m JOIN units u ON u.MainID = m.ID + 0 WHERE m.UserID = ")
                              + quoted(options.userId)
                              + diarystatements::period(options.from, options.to, QStringLiteral("m.Datum"))
                              + QStringLiteral(" ORDER BY u.MainID, u.SubID"))
