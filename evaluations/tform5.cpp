@@ -65,13 +65,13 @@ TForm5::TForm5(int userId, QWidget* parent) : QWidget(parent, Qt::Window), m_use
     panel->setObjectName(QStringLiteral("Panel1"));
 
     SpeedButton1 = makeSpeedButton(panel, QStringLiteral("SpeedButton1"), QStringLiteral("Diagramm drucken"),
-                                   QStringLiteral(":/icons/report.svg"));
+                                   QStringLiteral(":/reporticons/print.svg"));
     SpeedButton2 = makeSpeedButton(panel, QStringLiteral("SpeedButton2"),
                                    QStringLiteral("Diagramm als Grafik speichern"),
-                                   QStringLiteral(":/icons/charts.svg"));
+                                   QStringLiteral(":/reporticons/save.svg"));
     SpeedButton3 = makeSpeedButton(panel, QStringLiteral("SpeedButton3"),
                                    QStringLiteral("Trainingsauswertungen in Textform anzeigen"),
-                                   QStringLiteral(":/icons/report.svg"));
+                                   QStringLiteral(":/reporticons/report.svg"));
 
     ComboBox3 = new QComboBox(panel);
     ComboBox3->setObjectName(QStringLiteral("ComboBox3"));
