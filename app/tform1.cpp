@@ -340,10 +340,18 @@ void TForm1::ToolButton7Click()
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
-    // The evaluation windows are closed first, so they keep their last settings.
-    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (qobject_cast<TForm5*>(child) || qobject_cast<TForm6*>(child))
-            child->close();
+    // The working windows are closed first, each with its own close step:
+    // the editor asks about input not yet saved (and stays, keeping the
+    // program open, when that save is refused); the evaluation windows keep
+    // their last settings.
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!qobject_cast<TForm4*>(child) && !qobject_cast<TForm5*>(child) && !qobject_cast<TForm6*>(child))
+            continue;
+        if (child->isVisible() && !child->close()) {
+            event->ignore();
+            return;
+        }
+    }
     QMainWindow::closeEvent(event);
 }
 

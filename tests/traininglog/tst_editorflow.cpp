@@ -101,6 +101,14 @@ void TestEditorFlow::unsavedChangesOnClosing()
     Messages::clearShown();
     answering({}, [&f] { f.closeEditor(); });
     QVERIFY(Messages::shown().isEmpty());
+
+    // Ending the program asks as well.
+    QPointer<TForm4> open = f.openEditor(user);
+    newEntry(open);
+    enterUnit(open, "5");
+    answering({QMessageBox::No}, [&f] { QVERIFY(f.main().close()); });
+    QCOMPARE(Messages::shown().value(0).text, kUnsaved);
+    QTRY_VERIFY(open.isNull());
 }
 
 void TestEditorFlow::refusedSaveStopsTheAction()
@@ -118,6 +126,7 @@ void TestEditorFlow::refusedSaveStopsTheAction()
         {"Vorheriger Eintrag", [w] { tool(w, "ToolButton4")->click(); }},
         {"Listenansicht", [w] { tool(w, "ToolButton8")->click(); }},
         {"Schliessen", [w] { w->close(); }},
+        {"Programm beenden", [&f] { QVERIFY(!f.main().close()); }},
     };
     for (const auto& [name, action] : actions) {
         tool(w, "ToolButton13")->click();
