@@ -2,7 +2,9 @@
 
 #include <QPainter>
 #include <QPrinter>
+#include <QKeyEvent>
 #include <QResizeEvent>
+#include <QWheelEvent>
 #include <QScreen>
 #include <QScrollBar>
 
@@ -64,6 +66,7 @@ ReportPreview::ReportPreview(QWidget* parent) : QScrollArea(parent)
     setAutoFillBackground(true);
     viewport()->setPalette(pal);
     viewport()->setAutoFillBackground(true);
+    setFocusPolicy(Qt::StrongFocus);
     m_view = new PageView(this);
     setWidget(m_view);
     m_document.setPageObserver([this](int count) { Q_EMIT newPage(count); });
@@ -143,6 +146,38 @@ void ReportPreview::resizeEvent(QResizeEvent* event)
 {
     QScrollArea::resizeEvent(event);
     layoutPage();
+}
+
+void ReportPreview::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_PageDown || event->key() == Qt::Key_PageUp) {
+        Q_EMIT pageStepRequested(event->key() == Qt::Key_PageDown ? 1 : -1);
+        return;
+    }
+    QScrollArea::keyPressEvent(event);
+}
+
+void ReportPreview::wheelEvent(QWheelEvent* event)
+{
+    const int delta = event->angleDelta().y();
+    if (event->modifiers() & Qt::ControlModifier) {
+        if (delta > 0)
+            zoomIn();
+        else if (delta < 0)
+            zoomOut();
+        return;
+    }
+    // At the end of the page the wheel turns to the next one.
+    QScrollBar* bar = verticalScrollBar();
+    if (delta < 0 && bar->value() == bar->maximum()) {
+        Q_EMIT pageStepRequested(1);
+        return;
+    }
+    if (delta > 0 && bar->value() == bar->minimum()) {
+        Q_EMIT pageStepRequested(-1);
+        return;
+    }
+    QScrollArea::wheelEvent(event);
 }
 
 bool ReportPreview::print(QPrinter& printer, int from, int to)

@@ -60,9 +60,14 @@ Q_SIGNALS:
     // The page being printed, the number of pages and how much of the job is done.
     void printProgress(int page, int pageCount, int percentDone);
     void afterPrint();
+    // Page Up/Down or the mouse wheel at the top or bottom of a page asks
+    // for the previous (-1) or next (+1) page; Ctrl with the wheel zooms.
+    void pageStepRequested(int step);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     class PageView;

@@ -193,6 +193,12 @@ void TForm6::connectControls()
     connect(PrintPreview1, &ReportPreview::beforePrint, this, &TForm6::PrintPreview1BeforePrint);
     connect(PrintPreview1, &ReportPreview::printProgress, this, &TForm6::PrintPreview1PrintProgress);
     connect(PrintPreview1, &ReportPreview::afterPrint, this, &TForm6::PrintPreview1AfterPrint);
+    connect(PrintPreview1, &ReportPreview::pageStepRequested, this, [this](int step) {
+        // As the buttons do, and only where they could.
+        QToolButton* button = step > 0 ? SpeedButton7 : SpeedButton6;
+        if (button->isEnabled())
+            button->click();
+    });
 }
 
 void TForm6::FormCreate()

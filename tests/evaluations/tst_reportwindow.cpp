@@ -145,6 +145,12 @@ private Q_SLOTS:
         f->SpeedButton9->click();
         QCOMPARE(f->statusText(), QStringLiteral("Seite: 1/3   "));
         QCOMPARE(paging(f), QStringLiteral("0011"));
+        QTest::keyClick(f->PrintPreview1, Qt::Key_PageDown);
+        QCOMPARE(f->statusText(), QStringLiteral("Seite: 2/3   "));
+        QTest::keyClick(f->PrintPreview1, Qt::Key_PageUp);
+        QTest::keyClick(f->PrintPreview1, Qt::Key_PageUp); // stays on page 1
+        QCOMPARE(f->statusText(), QStringLiteral("Seite: 1/3   "));
+        QCOMPARE(paging(f), QStringLiteral("0011"));
 
         // Back to no report: the pages stay, print and save go.
         f->ComboBox3->setCurrentIndex(0);
