@@ -23,6 +23,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QSaveFile>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QSvgGenerator>
@@ -420,20 +421,32 @@ bool TForm5::saveChart(const QString& path, int kind)
         chart::render(chart(), painter, QRectF(QPointF(0, 0), Chart1->size()));
         return painter.end();
     }
+    // Pictures are written beside the target and put in its place only when
+    // complete, so a failed write leaves an existing file as it was.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    bool written = false;
     if (kind == 5) {
         QSvgGenerator svg;
-        svg.setFileName(path);
+        svg.setOutputDevice(&file);
         svg.setSize(Chart1->size());
         svg.setViewBox(QRect(QPoint(0, 0), Chart1->size()));
         svg.setResolution(96); // the CSS pixel, so that viewers show the chart at its size
         svg.setTitle(windowTitle());
         QPainter painter;
-        if (!painter.begin(&svg))
-            return false;
-        chart::render(chart(), painter, QRectF(QPointF(0, 0), Chart1->size()));
-        return painter.end();
+        if (painter.begin(&svg)) {
+            chart::render(chart(), painter, QRectF(QPointF(0, 0), Chart1->size()));
+            written = painter.end();
+        }
+    } else {
+        written = Chart1->toImage().save(&file, kind == 4 ? "PNG" : "BMP");
     }
-    return Chart1->toImage().save(path, kind == 4 ? "PNG" : "BMP");
+    if (!written) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }
 
 void TForm5::SpeedButton2Click()
