@@ -228,6 +228,8 @@ private:
     void insertUnits(const QString& entryId);
     // The entry being saved was deleted at another workstation meanwhile.
     void entryDeletedElsewhere();
+    // The entry to be shown was deleted at another workstation meanwhile.
+    void entryGoneWhileBrowsing();
     // The unit time for the grid: empty while the field is.
     QString unitTimeText() const;
     // The sum of the units under the grid.

@@ -81,29 +81,31 @@ void TForm4::Blaettern()
         setPanel(3, QStringLiteral("  ID: ") + id);
         Query& q = query();
         q.open(QStringLiteral("SELECT * FROM main WHERE ID = ") + quoted(id));
-        if (!q.eof()) {
-            // Read the whole row first: setting the shoe field reads the
-            // shoe's mileage on the same shared query.
-            QStringList f;
-            for (int i = 0; i < q.fieldCount(); ++i)
-                f << q.field(i).asString();
-            const bool noRestPulse = q.field(5).asInteger() < 1;
-            DateEdit1->setText(f[1]);
-            maskeditL1->setText(f[2].left(5));
-            ComboBox1->setEditText(f[3]);
-            {
-                // The mileage is shown once, at the end.
-                const QSignalBlocker quiet(ComboBox2);
-                ComboBox2->setEditText(f[4]);
-                ComboBox2->lineEdit()->setCursorPosition(0);
-            }
-            EnhancedEdit1->setText(noRestPulse ? QString() : f[5]);
-            ComboBox3->setEditText(f[6]);
-            Memo2->setPlainText(f[7]);
-            Memo1->setPlainText(f[8]);
-            EnhancedEdit2->setText(f[10] == QLatin1String("-1") ? QString() : f[10]);
-            maskeditL3->setText(f[11]);
+        if (q.eof()) {
+            entryGoneWhileBrowsing();
+            return;
         }
+        // Read the whole row first: setting the shoe field reads the
+        // shoe's mileage on the same shared query.
+        QStringList f;
+        for (int i = 0; i < q.fieldCount(); ++i)
+            f << q.field(i).asString();
+        const bool noRestPulse = q.field(5).asInteger() < 1;
+        DateEdit1->setText(f[1]);
+        maskeditL1->setText(f[2].left(5));
+        ComboBox1->setEditText(f[3]);
+        {
+            // The mileage is shown once, at the end.
+            const QSignalBlocker quiet(ComboBox2);
+            ComboBox2->setEditText(f[4]);
+            ComboBox2->lineEdit()->setCursorPosition(0);
+        }
+        EnhancedEdit1->setText(noRestPulse ? QString() : f[5]);
+        ComboBox3->setEditText(f[6]);
+        Memo2->setPlainText(f[7]);
+        Memo1->setPlainText(f[8]);
+        EnhancedEdit2->setText(f[10] == QLatin1String("-1") ? QString() : f[10]);
+        maskeditL3->setText(f[11]);
         q.open(QStringLiteral("SELECT * FROM units WHERE MainID = ") + quoted(id) + QStringLiteral(" ORDER BY subid"));
         int row = 1;
         for (q.first(); !q.eof(); q.next(), ++row) {
@@ -123,6 +125,51 @@ void TForm4::Blaettern()
     ToolButton2->setEnabled(Label16->text() != QLatin1String("-1") && formView);
     GetDistShoe();
     m_dirty = false;
+}
+
+namespace {
+
+// Where the entry nearest to a place of the former entry list that is still
+// there stands in the list now: the ones that followed first, as the
+// entries behind a gone one move up to its place, then the ones before.
+int nearestLeft(const QStringList& before, int place, const QStringList& now)
+{
+    for (int distance = 1; distance < before.size(); ++distance)
+        for (const int at : {place + distance, place - distance})
+            if (at >= 0 && at < before.size())
+                if (const qsizetype found = now.indexOf(before.at(at)); found >= 0)
+                    return int(found);
+    return now.isEmpty() ? -1 : qMin(place, int(now.size()) - 1);
+}
+
+} // namespace
+
+// The entry to be shown was deleted at another workstation after the entry
+// list was read: the list is read anew, the nearest entry left is shown and
+// the user told. The list view follows the entry list line by line, so it is
+// built anew once the box is closed and the selection that led here is over.
+void TForm4::entryGoneWhileBrowsing()
+{
+    const QStringList before = m_entries;
+    const int place = m_position;
+    forgetDiarySums();
+    CheckMain(false);
+    m_position = nearestLeft(before, place, m_entries);
+    if (ToolButton8->isChecked() && m_position >= 0)
+        StringAlignGrid2->setCurrentGridRow(m_position + 1, false);
+    Blaettern();
+    showTotalDistance();
+    Messages::show(this, QMessageBox::Information, Messages::applicationTitle(),
+                   QStringLiteral("Der Eintrag wurde inzwischen an einem anderen Arbeitsplatz gelöscht."),
+                   QMessageBox::Ok);
+    if (ToolButton8->isChecked())
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (ToolButton8->isChecked())
+                    ToolButton8Click();
+            },
+            Qt::QueuedConnection);
 }
 
 // Shows the entry at the given position, kept inside the entry list; in the
@@ -177,8 +224,7 @@ void TForm4::ToolButton2Click()
             // Units and entry go together: a failure leaves both in place.
             Transaction transaction(Session::current().ZDatabase1);
             query().execSql(QStringLiteral("DELETE FROM units WHERE MainID = ") + quoted(id));
-            query().open(QStringLiteral("DELETE FROM main WHERE ID = ") + quoted(id) + QStringLiteral(" RETURNING ID"));
-            deletedElsewhere = query().field(0).isNull();
+            deletedElsewhere = !query().execSqlOnRecord(QStringLiteral("DELETE FROM main WHERE ID = ") + quoted(id));
             transaction.commit();
         }
         forgetDiarySums();
