@@ -49,6 +49,7 @@ private:
 
 void TForm4::Blaettern()
 {
+    const QString shownBefore = Label16->text();
     const bool any = !m_entries.isEmpty();
     const bool formView = ToolButton12->isChecked();
     // Paging makes sense only over a non-empty list; changing only in the
@@ -82,7 +83,7 @@ void TForm4::Blaettern()
         Query& q = query();
         q.open(QStringLiteral("SELECT * FROM main WHERE ID = ") + quoted(id));
         if (q.eof()) {
-            entryGoneWhileBrowsing();
+            entryGoneWhileBrowsing(shownBefore);
             return;
         }
         // Read the whole row first: setting the shoe field reads the
@@ -130,15 +131,22 @@ void TForm4::Blaettern()
 namespace {
 
 // Where the entry nearest to a place of the former entry list that is still
-// there stands in the list now: the ones that followed first, as the
-// entries behind a gone one move up to its place, then the ones before.
-int nearestLeft(const QStringList& before, int place, const QStringList& now)
+// there stands in the list now. Of two as near, the one that was not shown
+// before: paging goes on past a gone entry rather than back.
+int nearestLeft(const QStringList& before, int place, const QStringList& now, const QString& shown)
 {
-    for (int distance = 1; distance < before.size(); ++distance)
-        for (const int at : {place + distance, place - distance})
-            if (at >= 0 && at < before.size())
-                if (const qsizetype found = now.indexOf(before.at(at)); found >= 0)
-                    return int(found);
+    for (int distance = 1; distance < before.size(); ++distance) {
+        int back = -1;
+        for (const int at : {place + distance, place - distance}) {
+            const qsizetype found = at >= 0 && at < before.size() ? now.indexOf(before.at(at)) : -1;
+            if (found >= 0 && before.at(at) != shown)
+                return int(found);
+            if (found >= 0)
+                back = int(found);
+        }
+        if (back >= 0)
+            return back;
+    }
     return now.isEmpty() ? -1 : qMin(place, int(now.size()) - 1);
 }
 
@@ -148,13 +156,13 @@ int nearestLeft(const QStringList& before, int place, const QStringList& now)
 // list was read: the list is read anew, the nearest entry left is shown and
 // the user told. The list view follows the entry list line by line, so it is
 // built anew once the box is closed and the selection that led here is over.
-void TForm4::entryGoneWhileBrowsing()
+void TForm4::entryGoneWhileBrowsing(const QString& shown)
 {
     const QStringList before = m_entries;
     const int place = m_position;
     forgetDiarySums();
     CheckMain(false);
-    m_position = nearestLeft(before, place, m_entries);
+    m_position = nearestLeft(before, place, m_entries, shown);
     if (ToolButton8->isChecked() && m_position >= 0)
         StringAlignGrid2->setCurrentGridRow(m_position + 1, false);
     Blaettern();
