@@ -316,6 +316,15 @@ void TForm4::ToolButton8Click()
         for (qsizetype i = 0; i < lines.size(); ++i)
             if (!placed[i])
                 order << i;
+        // The entry list takes the lines' order: entries deleted at another
+        // workstation since it was read leave it, new ones join at the end.
+        const QString shown = m_entries.value(m_position);
+        m_entries.clear();
+        for (const qsizetype line : std::as_const(order))
+            m_entries << lines[line].first();
+        const qsizetype place = m_entries.indexOf(shown);
+        m_position = place >= 0 ? int(place) : qMin(m_position, int(m_entries.size()) - 1);
+        setPanel(0, QStringLiteral("  ") + QString::number(m_entries.size()) + QStringLiteral(" Trainingseinheiten"));
         int row = 1;
         for (const qsizetype line : order) {
             const QStringList& cells = lines[line];
