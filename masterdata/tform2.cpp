@@ -351,10 +351,27 @@ void TForm2::BitBtn1Click()
 {
     if (CheckData())
         return;
-    const QString sql = saveMode() == kUpdate ? updateStatement() : insertStatement();
+    const bool update = saveMode() == kUpdate;
+    bool written = true;
     // A rejected statement is shown and the input stays in the fields.
-    if (!guarded(this, [&] { query().execSql(sql); }))
+    if (!guarded(this, [&] {
+            if (update)
+                written = query().execSqlOnRecord(updateStatement());
+            else
+                query().execSql(insertStatement());
+        }))
         return;
+    if (!written) {
+        // Deleted at another workstation meanwhile: nothing was written, the
+        // input stays and can be saved as a new person.
+        setSaveMode(kInsert);
+        Label8->clear();
+        guarded(this, [&] { ReadUsers(); });
+        forgetChoice();
+        personDeletedElsewhere(QStringLiteral(" Ihre Eingaben stehen weiter im Formular; „Speichern“ legt sie als "
+                                              "neuen Benutzer an."));
+        return;
+    }
     DisableControls();
     rebuildList();
 }
@@ -380,13 +397,17 @@ void TForm2::BitBtn2Click()
         return;
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    bool deletedElsewhere = false;
     guarded(this, [&] {
         const QString id = selectedId();
         Session& session = Session::current();
         Query& q = session.ZQuery1;
         // The person, the diary entries and their units go together or not at all.
         Transaction transaction(session.ZDatabase1);
-        q.execSql(QStringLiteral("DELETE FROM users WHERE ID = ") + quoted(id));
+        // Deleted at another workstation meanwhile, with the entries: nothing left to do.
+        deletedElsewhere = !q.execSqlOnRecord(QStringLiteral("DELETE FROM users WHERE ID = ") + quoted(id));
+        if (deletedElsewhere)
+            return;
         q.open(QStringLiteral("SELECT ID FROM main WHERE UserID = ") + quoted(id));
         QStringList entries;
         for (q.first(); !q.eof(); q.next())
@@ -399,6 +420,8 @@ void TForm2::BitBtn2Click()
     });
     QApplication::restoreOverrideCursor();
     rebuildList();
+    if (deletedElsewhere)
+        personDeletedElsewhere();
 }
 
 void TForm2::BitBtn3Click()
@@ -422,8 +445,11 @@ void TForm2::BitBtn3Click()
             maskeditL4->setText(weightText);
             maskeditL2->setText(q.field(6).asString());
             maskeditL3->setText(q.field(7).asString());
+            setSaveMode(kUpdate);
+            return;
         }
-        setSaveMode(kUpdate);
+        rebuildList();
+        personDeletedElsewhere();
     });
 }
 
@@ -432,6 +458,21 @@ void TForm2::BitBtn4Click()
     EnableControls();
     Edit1->setFocus();
     setSaveMode(kInsert);
+}
+
+void TForm2::personDeletedElsewhere(const QString& more)
+{
+    Messages::show(this, QMessageBox::Information, Messages::applicationTitle(),
+                   QStringLiteral("Der Benutzer wurde inzwischen an einem anderen Arbeitsplatz gelöscht.") + more,
+                   QMessageBox::Ok);
+}
+
+void TForm2::forgetChoice()
+{
+    StringAlignGrid1->setCurrentItem(nullptr);
+    StringAlignGrid1->clearSelection();
+    BitBtn2->setEnabled(false);
+    BitBtn3->setEnabled(false);
 }
 
 void TForm2::rebuildList()
@@ -443,10 +484,7 @@ void TForm2::rebuildList()
         StringAlignGrid1->setCurrentGridRow(selected, false);
         StringAlignGrid1SelectCell(StringAlignGrid1->currentColumn(), selected, nullptr);
     } else {
-        StringAlignGrid1->setCurrentItem(nullptr);
-        StringAlignGrid1->clearSelection();
-        BitBtn2->setEnabled(false);
-        BitBtn3->setEnabled(false);
+        forgetChoice();
     }
 }
 

@@ -25,7 +25,9 @@ class StringGrid;
 // - after a save or a delete the row then selected is selected anew, so
 //   "&Löschen" and "&Ändern" follow it and never act on the empty last row;
 // - values enter the statements through quoted(), so an apostrophe is saved;
-// - surname and first name take at most the 40 characters their columns hold.
+// - surname and first name take at most the 40 characters their columns hold;
+// - a person deleted at another workstation meanwhile is neither written
+//   back nor deleted again: the user is told and the list is read anew.
 class TForm2 : public QDialog
 {
     Q_OBJECT
@@ -105,6 +107,11 @@ private:
     // After a save or a delete: the list anew, and the row at the selected
     // position selected again, with the buttons following it.
     void rebuildList();
+    // None of the rows chosen: "&Löschen" and "&Ändern" wait for a choice.
+    void forgetChoice();
+    // Tells that the chosen person was deleted at another workstation
+    // meanwhile; more follows the sentence.
+    void personDeletedElsewhere(const QString& more = {});
 
     PersonInUse m_personInUse;
 };

@@ -525,8 +525,26 @@ void TForm3::BitBtn1Click()
                                 "(gen_id(Gen_schuhe,1), ")
                      + quoted(Edit1->text()) + QStringLiteral(",") + quoted(max) + QStringLiteral(",")
                      + quoted(prev) + QStringLiteral(",") + quoted(p) + QStringLiteral(")");
-    if (!guarded(this, [&] { Session::current().ZQuery1.execSql(sql); }))
+    bool written = true;
+    if (!guarded(this, [&] {
+            Query& q = Session::current().ZQuery1;
+            if (update)
+                written = q.execSqlOnRecord(sql);
+            else
+                q.execSql(sql);
+        }))
         return; // a rejected statement leaves the input in the fields
+    if (!written) {
+        // Deleted at another workstation meanwhile: nothing was written, the
+        // input stays and can be saved as a new shoe.
+        StringGridLeeren();
+        guarded(this, [&] { ShowShoes(); });
+        setSaveMode(kInsert);
+        EnableControls();
+        shoeDeletedElsewhere(QStringLiteral(" Ihre Eingaben stehen weiter im Formular; „Speichern“ legt sie als "
+                                            "neuen Laufschuh an."));
+        return;
+    }
 
     StringGridLeeren();
     guarded(this, [&] { ShowShoes(); });
@@ -551,11 +569,22 @@ void TForm3::BitBtn2Click()
         != QMessageBox::Ok)
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    bool deletedElsewhere = false;
     guarded(this, [&] {
-        Session::current().ZQuery1.execSql(QStringLiteral("DELETE FROM Schuhe WHERE ID = ") + quoted(id));
+        deletedElsewhere =
+            !Session::current().ZQuery1.execSqlOnRecord(QStringLiteral("DELETE FROM Schuhe WHERE ID = ") + quoted(id));
     });
     QApplication::restoreOverrideCursor();
     ComboBox1Change();
+    if (deletedElsewhere)
+        shoeDeletedElsewhere();
+}
+
+void TForm3::shoeDeletedElsewhere(const QString& more)
+{
+    Messages::show(this, QMessageBox::Information, Messages::applicationTitle(),
+                   QStringLiteral("Der Laufschuh wurde inzwischen an einem anderen Arbeitsplatz gelöscht.") + more,
+                   QMessageBox::Ok);
 }
 
 void TForm3::CheckShoeMax()

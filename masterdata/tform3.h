@@ -28,7 +28,9 @@ class StringGrid;
 //   what code page 1252 has; it enters the statements through quoted() and
 //   may hold an apostrophe or a semicolon; a model of blanks counts as none;
 // - the kilometres since are read for all shoes of the person with one
-//   statement, so the window opens at once on a diary of many years.
+//   statement, so the window opens at once on a diary of many years;
+// - a shoe deleted at another workstation meanwhile is neither written back
+//   nor deleted again: the user is told and the list is read anew.
 class TForm3 : public QWidget
 {
     Q_OBJECT
@@ -109,6 +111,9 @@ private:
     void setTotalRed(bool red);
     // Forgets the chosen shoe: "&Löschen" and "&Ändern" wait for a new choice.
     void forgetChosenShoe();
+    // Tells that the chosen shoe was deleted at another workstation
+    // meanwhile; more follows the sentence.
+    void shoeDeletedElsewhere(const QString& more = {});
 
     QStringList m_shoes;
     QList<int> m_columnWidths; // as the window opened

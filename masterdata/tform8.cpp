@@ -322,14 +322,34 @@ void TForm8::BitBtn1Click()
               + quoted(Edit1->text()) + QStringLiteral(",") + quoted(min) + QStringLiteral(",") + quoted(max)
               + QStringLiteral(")");
     }
+    bool written = true;
     // A rejected statement is shown; the input stays and can be saved again.
     if (!guarded(this, [&] {
-            if (!sql.isEmpty())
-                Session::current().ZQuery1.execSql(sql);
+            Query& q = Session::current().ZQuery1;
+            if (isZoneId(id))
+                written = q.execSqlOnRecord(sql);
+            else if (!sql.isEmpty())
+                q.execSql(sql);
             StringGridLesen();
         }))
         return;
+    if (!written) {
+        // Deleted at another workstation meanwhile: nothing was written, the
+        // input stays and can be saved as a new zone.
+        Label8->setText(QStringLiteral("-1"));
+        zoneDeletedElsewhere(QStringLiteral(" Ihre Eingaben stehen weiter im Formular; „Speichern“ legt sie als "
+                                            "neuen Trainingsbereich an."));
+        return;
+    }
     BitBtn1->setEnabled(false);
+}
+
+void TForm8::zoneDeletedElsewhere(const QString& more)
+{
+    Messages::show(this, QMessageBox::Information, Messages::applicationTitle(),
+                   QStringLiteral("Der Trainingsbereich wurde inzwischen an einem anderen Arbeitsplatz gelöscht.")
+                       + more,
+                   QMessageBox::Ok);
 }
 
 bool TForm8::DontShowDialogAgain(const QString& question)
@@ -385,13 +405,17 @@ void TForm8::BitBtn2Click()
                                + QStringLiteral("Er wird danach bei statistischen Auswertungen nicht mehr "
                                                 "berücksichtigt.")))
         return;
+    bool deletedElsewhere = false;
     guarded(this, [&] {
-        Session::current().ZQuery1.execSql(QStringLiteral("DELETE FROM bereiche WHERE ID = ") + quoted(id));
+        deletedElsewhere =
+            !Session::current().ZQuery1.execSqlOnRecord(QStringLiteral("DELETE FROM bereiche WHERE ID = ") + quoted(id));
         // The deleted zone is no longer open for a save.
         DisableControls();
         BitBtn1->setEnabled(false);
     });
     guarded(this, [&] { StringGridLesen(); });
+    if (deletedElsewhere)
+        zoneDeletedElsewhere();
 }
 
 void TForm8::maskeditL1Exit()

@@ -26,7 +26,9 @@ class StringGrid;
 //   the name takes at most the 30 characters its column holds;
 // - the upper limit is capped at 100 also when saving is reached without
 //   leaving its field (a shortcut);
-// - a deleted zone is no longer open for a save.
+// - a deleted zone is no longer open for a save;
+// - a zone deleted at another workstation meanwhile is neither written back
+//   nor deleted again: the user is told and the list is read anew.
 class TForm8 : public QWidget
 {
     Q_OBJECT
@@ -88,6 +90,9 @@ private:
     QString zoneIdOf(int row) const;
     // Forgets the chosen row: none selected, "&Löschen" and "&Ändern" off.
     void forgetChoice();
+    // Tells that the chosen zone was deleted at another workstation
+    // meanwhile; more follows the sentence.
+    void zoneDeletedElsewhere(const QString& more = {});
 
     bool m_dontShowDialog = false;
 };

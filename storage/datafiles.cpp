@@ -161,14 +161,19 @@ const DefaultZone kDefaultZones[] = {
     {"Wettkampf", 90, 100},
 };
 
+// The catalogue tells whether the table is there; a table that is there
+// but cannot be read is no missing table.
+bool tableExists(Query& query, const Table& table)
+{
+    query.open(QStringLiteral("SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = ")
+               + quoted(QString::fromUtf8(table.name)));
+    return query.field(0).asInteger() > 0;
+}
+
 // True when the table was missing and has been created.
 bool ensureTable(Query& query, const Table& table)
 {
-    // The catalogue tells whether the table is there; a table that is there
-    // but cannot be read is no missing table.
-    query.open(QStringLiteral("SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = ")
-               + quoted(QString::fromUtf8(table.name)));
-    if (query.field(0).asInteger() > 0)
+    if (tableExists(query, table))
         return false;
     query.execSql(QString::fromUtf8(table.create));
     stepDone();
@@ -478,7 +483,19 @@ void CheckDataBases(Query& query)
     ensureTable(query, kUnits);
     createGenerator(query, "Gen_Units");
     createGenerator(query, "Gen_Bereich");
-    if (ensureTable(query, kBereiche)) {
+    // The engine lets a new table be written only once its creation is
+    // committed, so the default zones follow in a transaction of their own,
+    // all or none. A first start cut off before they were written leaves the
+    // zone table empty and the person table, made after it, missing: the
+    // next start writes them then. Beside the person table an empty zone
+    // table is the user's doing and stays empty.
+    const bool zonesMade = ensureTable(query, kBereiche);
+    const auto zonesEmpty = [&] {
+        query.openFirst(QStringLiteral("SELECT ID FROM bereiche"));
+        return query.eof();
+    };
+    if (zonesMade || (!tableExists(query, kUsers) && zonesEmpty())) {
+        Transaction transaction(query.database());
         for (const DefaultZone& zone : kDefaultZones) {
             query.execSql(QStringLiteral("INSERT INTO bereiche (ID, TrBereich, minHF, maxHF) VALUES "
                                          "(gen_id(Gen_Bereich,1),")
@@ -486,6 +503,7 @@ void CheckDataBases(Query& query)
                           + QLatin1Char(',') + quoted(zone.maxHF) + QLatin1Char(')'));
             stepDone();
         }
+        transaction.commit();
     }
     ensureTable(query, kStrecken);
     createGenerator(query, "Gen_Strecken");

@@ -56,6 +56,12 @@ void Query::execSql(const QString& sql)
     m_db.execute(sql);
 }
 
+bool Query::execSqlOnRecord(const QString& sql)
+{
+    open(sql + QStringLiteral(" RETURNING ID"));
+    return !field(0).isNull();
+}
+
 void Query::close()
 {
     m_open = false;

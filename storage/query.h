@@ -21,8 +21,13 @@ public:
     void openFirst(const QString& sql);
     // Command: runs the statement; committed at once unless a Transaction is active.
     void execSql(const QString& sql);
+    // Command on one record named by its ID (UPDATE or DELETE ... WHERE ID =):
+    // runs it with RETURNING ID. False when it touched no record, as when
+    // another workstation has deleted the record meanwhile.
+    bool execSqlOnRecord(const QString& sql);
     void close();
 
+    Database& database() const { return m_db; }
     bool isOpen() const { return m_open; }
     const QString& sql() const { return m_sql; }
     int recordCount() const { return int(m_result.rows.size()); }

@@ -228,6 +228,9 @@ private:
     void insertUnits(const QString& entryId);
     // The entry being saved was deleted at another workstation meanwhile.
     void entryDeletedElsewhere();
+    // The entry to be shown was deleted at another workstation meanwhile;
+    // shown is the ID of the one shown before.
+    void entryGoneWhileBrowsing(const QString& shown);
     // The unit time for the grid: empty while the field is.
     QString unitTimeText() const;
     // The sum of the units under the grid.

@@ -49,6 +49,7 @@ private:
 
 void TForm4::Blaettern()
 {
+    const QString shownBefore = Label16->text();
     const bool any = !m_entries.isEmpty();
     const bool formView = ToolButton12->isChecked();
     // Paging makes sense only over a non-empty list; changing only in the
@@ -81,29 +82,31 @@ void TForm4::Blaettern()
         setPanel(3, QStringLiteral("  ID: ") + id);
         Query& q = query();
         q.open(QStringLiteral("SELECT * FROM main WHERE ID = ") + quoted(id));
-        if (!q.eof()) {
-            // Read the whole row first: setting the shoe field reads the
-            // shoe's mileage on the same shared query.
-            QStringList f;
-            for (int i = 0; i < q.fieldCount(); ++i)
-                f << q.field(i).asString();
-            const bool noRestPulse = q.field(5).asInteger() < 1;
-            DateEdit1->setText(f[1]);
-            maskeditL1->setText(f[2].left(5));
-            ComboBox1->setEditText(f[3]);
-            {
-                // The mileage is shown once, at the end.
-                const QSignalBlocker quiet(ComboBox2);
-                ComboBox2->setEditText(f[4]);
-                ComboBox2->lineEdit()->setCursorPosition(0);
-            }
-            EnhancedEdit1->setText(noRestPulse ? QString() : f[5]);
-            ComboBox3->setEditText(f[6]);
-            Memo2->setPlainText(f[7]);
-            Memo1->setPlainText(f[8]);
-            EnhancedEdit2->setText(f[10] == QLatin1String("-1") ? QString() : f[10]);
-            maskeditL3->setText(f[11]);
+        if (q.eof()) {
+            entryGoneWhileBrowsing(shownBefore);
+            return;
         }
+        // Read the whole row first: setting the shoe field reads the
+        // shoe's mileage on the same shared query.
+        QStringList f;
+        for (int i = 0; i < q.fieldCount(); ++i)
+            f << q.field(i).asString();
+        const bool noRestPulse = q.field(5).asInteger() < 1;
+        DateEdit1->setText(f[1]);
+        maskeditL1->setText(f[2].left(5));
+        ComboBox1->setEditText(f[3]);
+        {
+            // The mileage is shown once, at the end.
+            const QSignalBlocker quiet(ComboBox2);
+            ComboBox2->setEditText(f[4]);
+            ComboBox2->lineEdit()->setCursorPosition(0);
+        }
+        EnhancedEdit1->setText(noRestPulse ? QString() : f[5]);
+        ComboBox3->setEditText(f[6]);
+        Memo2->setPlainText(f[7]);
+        Memo1->setPlainText(f[8]);
+        EnhancedEdit2->setText(f[10] == QLatin1String("-1") ? QString() : f[10]);
+        maskeditL3->setText(f[11]);
         q.open(QStringLiteral("SELECT * FROM units WHERE MainID = ") + quoted(id) + QStringLiteral(" ORDER BY subid"));
         int row = 1;
         for (q.first(); !q.eof(); q.next(), ++row) {
@@ -123,6 +126,58 @@ void TForm4::Blaettern()
     ToolButton2->setEnabled(Label16->text() != QLatin1String("-1") && formView);
     GetDistShoe();
     m_dirty = false;
+}
+
+namespace {
+
+// Where the entry nearest to a place of the former entry list that is still
+// there stands in the list now. Of two as near, the one that was not shown
+// before: paging goes on past a gone entry rather than back.
+int nearestLeft(const QStringList& before, int place, const QStringList& now, const QString& shown)
+{
+    for (int distance = 1; distance < before.size(); ++distance) {
+        int back = -1;
+        for (const int at : {place + distance, place - distance}) {
+            const qsizetype found = at >= 0 && at < before.size() ? now.indexOf(before.at(at)) : -1;
+            if (found >= 0 && before.at(at) != shown)
+                return int(found);
+            if (found >= 0)
+                back = int(found);
+        }
+        if (back >= 0)
+            return back;
+    }
+    return now.isEmpty() ? -1 : qMin(place, int(now.size()) - 1);
+}
+
+} // namespace
+
+// The entry to be shown was deleted at another workstation after the entry
+// list was read: the list is read anew, the nearest entry left is shown and
+// the user told. The list view follows the entry list line by line, so it is
+// built anew once the box is closed and the selection that led here is over.
+void TForm4::entryGoneWhileBrowsing(const QString& shown)
+{
+    const QStringList before = m_entries;
+    const int place = m_position;
+    forgetDiarySums();
+    CheckMain(false);
+    m_position = nearestLeft(before, place, m_entries, shown);
+    if (ToolButton8->isChecked() && m_position >= 0)
+        StringAlignGrid2->setCurrentGridRow(m_position + 1, false);
+    Blaettern();
+    showTotalDistance();
+    Messages::show(this, QMessageBox::Information, Messages::applicationTitle(),
+                   QStringLiteral("Der Eintrag wurde inzwischen an einem anderen Arbeitsplatz gelöscht."),
+                   QMessageBox::Ok);
+    if (ToolButton8->isChecked())
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (ToolButton8->isChecked())
+                    ToolButton8Click();
+            },
+            Qt::QueuedConnection);
 }
 
 // Shows the entry at the given position, kept inside the entry list; in the
@@ -177,8 +232,7 @@ void TForm4::ToolButton2Click()
             // Units and entry go together: a failure leaves both in place.
             Transaction transaction(Session::current().ZDatabase1);
             query().execSql(QStringLiteral("DELETE FROM units WHERE MainID = ") + quoted(id));
-            query().open(QStringLiteral("DELETE FROM main WHERE ID = ") + quoted(id) + QStringLiteral(" RETURNING ID"));
-            deletedElsewhere = query().field(0).isNull();
+            deletedElsewhere = !query().execSqlOnRecord(QStringLiteral("DELETE FROM main WHERE ID = ") + quoted(id));
             transaction.commit();
         }
         forgetDiarySums();
@@ -262,6 +316,15 @@ void TForm4::ToolButton8Click()
         for (qsizetype i = 0; i < lines.size(); ++i)
             if (!placed[i])
                 order << i;
+        // The entry list takes the lines' order: entries deleted at another
+        // workstation since it was read leave it, new ones join at the end.
+        const QString shown = m_entries.value(m_position);
+        m_entries.clear();
+        for (const qsizetype line : std::as_const(order))
+            m_entries << lines[line].first();
+        const qsizetype place = m_entries.indexOf(shown);
+        m_position = place >= 0 ? int(place) : qMin(m_position, int(m_entries.size()) - 1);
+        setPanel(0, QStringLiteral("  ") + QString::number(m_entries.size()) + QStringLiteral(" Trainingseinheiten"));
         int row = 1;
         for (const qsizetype line : order) {
             const QStringList& cells = lines[line];

@@ -342,18 +342,16 @@ void TForm4::ToolButton10Click()
             {
                 // The entry and all its units change together or not at all.
                 Transaction transaction(session.ZDatabase1);
-                q.open(QStringLiteral("UPDATE main SET datum = ") + quoted(date) + QStringLiteral(",uhrzeit = ")
-                          + quoted(time) + QStringLiteral(",wetter = ") + quoted(weather)
-                          + QStringLiteral(",schuhe = ") + quoted(shoe) + QStringLiteral(",ruhepuls = ")
-                          + quoted(restPulse) + QStringLiteral(",kategorie = ") + quoted(category)
-                          + QStringLiteral(",notizen = ") + quoted(notes) + QStringLiteral(",befinden = ")
-                          + quoted(feeling) + QStringLiteral(",userid = ") + quoted(m_userId)
-                          + QStringLiteral(",gewicht = ") + quoted(weight) + QStringLiteral(",dauer = ")
-                          + quoted(duration) + QStringLiteral(" WHERE ID = ") + quoted(id)
-                          + QStringLiteral(" RETURNING ID"));
                 // An entry deleted at another workstation meanwhile gets no
                 // units without it; nothing is written.
-                deletedElsewhere = q.field(0).isNull();
+                deletedElsewhere = !q.execSqlOnRecord(
+                    QStringLiteral("UPDATE main SET datum = ") + quoted(date) + QStringLiteral(",uhrzeit = ")
+                    + quoted(time) + QStringLiteral(",wetter = ") + quoted(weather) + QStringLiteral(",schuhe = ")
+                    + quoted(shoe) + QStringLiteral(",ruhepuls = ") + quoted(restPulse)
+                    + QStringLiteral(",kategorie = ") + quoted(category) + QStringLiteral(",notizen = ")
+                    + quoted(notes) + QStringLiteral(",befinden = ") + quoted(feeling) + QStringLiteral(",userid = ")
+                    + quoted(m_userId) + QStringLiteral(",gewicht = ") + quoted(weight)
+                    + QStringLiteral(",dauer = ") + quoted(duration) + QStringLiteral(" WHERE ID = ") + quoted(id));
                 if (!deletedElsewhere) {
                     q.execSql(QStringLiteral("DELETE FROM units WHERE MainID = ") + quoted(id));
                     insertUnits(QString::number(id));

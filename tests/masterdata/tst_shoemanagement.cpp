@@ -54,6 +54,7 @@ private Q_SLOTS:
     void maximumWarning();
     void numberFieldsTakeDigitsOnly();
     void deletingAsksAndKeepsTheDiary();
+    void shoeDeletedElsewhere();
 
 private:
     Session& session() { return m_main->session(); }
@@ -485,6 +486,42 @@ void TestShoeManagement::deletingAsksAndKeepsTheDiary()
     QVERIFY(Messages::shown()[1].text.contains("Schuh bleibt"));
     QCOMPARE(rows(), QStringList({"Neu|0,0 km", "|"}));
     QVERIFY(noChosenActions());
+}
+
+// Another workstation deletes the shoe while this window shows it.
+void TestShoeManagement::shoeDeletedElsewhere()
+{
+    const int adler = addUser("Adler", "Anton");
+    const int pegasus = addShoe(adler, "Pegasus", 800, 0);
+    const int clifton = addShoe(adler, "Clifton", 600, 0);
+    QVERIFY(open(1));
+    const auto deleteElsewhere = [&](int id) { session().ZQuery1.execSql("DELETE FROM schuhe WHERE ID = " + quoted(id)); };
+    const QString gone = "Der Laufschuh wurde inzwischen an einem anderen Arbeitsplatz gelöscht.";
+
+    // a change: nothing written, the list anew, the input kept and saved as a new shoe
+    grid()->setCurrentGridRow(1);
+    button(3)->click();
+    num(1)->setText("0900");
+    deleteElsewhere(pegasus);
+    QCOMPARE(save(),
+             QStringList({gone + " Ihre Eingaben stehen weiter im Formular; „Speichern“ legt sie als neuen Laufschuh an."}));
+    QCOMPARE(shoes(adler), QString("Clifton/600/0"));
+    QCOMPARE(rows(), QStringList({"Clifton|0,0 km", "|"}));
+    QCOMPARE(fields().mid(0, 2), QStringList({"Pegasus", "0900"}));
+    QVERIFY(locked(false) && noChosenActions());
+    QCOMPARE(save(), QStringList());
+    QCOMPARE(shoes(adler), QString("Clifton/600/0, Pegasus/900/0"));
+
+    // deleting: told, the list anew
+    grid()->setCurrentGridRow(1);
+    deleteElsewhere(clifton);
+    Messages::clearShown();
+    Messages::setNextAnswer(QMessageBox::Ok); // the question
+    Messages::setNextAnswer(QMessageBox::Ok);
+    button(2)->click();
+    QCOMPARE(Messages::shown().size(), 2);
+    QCOMPARE(Messages::shown().last().text, gone);
+    QCOMPARE(rows(), QStringList({"Pegasus|0,0 km", "|"}));
 }
 
 QTEST_MAIN(TestShoeManagement)

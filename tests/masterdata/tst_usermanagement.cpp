@@ -66,6 +66,7 @@ private Q_SLOTS:
     void deleteRemovesEntriesAndUnitsButNotShoes();
     void failingDeleteKeepsEverything();
     void buttonsFollowTheRowAfterDeleteAndSave();
+    void personDeletedElsewhere();
 
 private:
     Session& session() { return m_main->session(); }
@@ -708,6 +709,59 @@ void TestUserManagement::buttonsFollowTheRowAfterDeleteAndSave()
     QCOMPARE(grid()->cells(1, 2), QString(" Adler"));
     QVERIFY(enabled());
     QVERIFY(Messages::shown().size() == 2 && Messages::shown()[0].title == "Frage");
+}
+
+// Another workstation deletes the person while this window shows it.
+void TestUserManagement::personDeletedElsewhere()
+{
+    const int anton = addUser("Adler", "Anton");
+    const int britta = addUser("Berg", "Britta");
+    addEntry(britta);
+    open();
+    const auto deleteElsewhere = [&](int id) { session().ZQuery1.execSql("DELETE FROM users WHERE ID = " + quoted(id)); };
+    const QString gone = "Der Benutzer wurde inzwischen an einem anderen Arbeitsplatz gelöscht.";
+
+    // saving a change: nothing written, the list anew, the input kept for a new person
+    grid()->setCurrentGridRow(1);
+    button(3)->click();
+    set("Edit2", "Arno");
+    deleteElsewhere(anton);
+    Messages::setNextAnswer(QMessageBox::Ok);
+    button(1)->click();
+    QCOMPARE(Messages::shown().size(), 1);
+    QCOMPARE(Messages::shown().first().text,
+             gone + " Ihre Eingaben stehen weiter im Formular; „Speichern“ legt sie als neuen Benutzer an.");
+    QCOMPARE(count("SELECT COUNT(*) FROM users"), QString("1"));
+    QCOMPARE(grid()->gridRowCount(), 3);
+    QCOMPARE(w("Edit2")->text(), QString("Arno"));
+    QVERIFY(fieldsLocked(false));
+    QVERIFY(!button(2)->isEnabled() && !button(3)->isEnabled());
+    button(1)->click();
+    QCOMPARE(Messages::shown().size(), 1);
+    QCOMPARE(count("SELECT Vorname FROM users WHERE ID <> " + quoted(britta)), QString("Arno"));
+
+    // opening for a change, and deleting: nothing deleted, the list anew
+    grid()->setCurrentGridRow(2);
+    QCOMPARE(grid()->cells(1, 2), QString(" Berg"));
+    deleteElsewhere(britta);
+    Messages::clearShown();
+    Messages::setNextAnswer(QMessageBox::Ok);
+    button(3)->click();
+    QCOMPARE(Messages::shown().size(), 1);
+    QCOMPARE(Messages::shown().first().text, gone);
+    QVERIFY(fieldsLocked(true));
+    QCOMPARE(grid()->gridRowCount(), 3);
+
+    grid()->setCurrentGridRow(1);
+    deleteElsewhere(count("SELECT ID FROM users").toInt());
+    Messages::clearShown();
+    Messages::setNextAnswer(QMessageBox::Ok); // the question
+    Messages::setNextAnswer(QMessageBox::Ok);
+    button(2)->click();
+    QCOMPARE(Messages::shown().size(), 2);
+    QCOMPARE(Messages::shown().last().text, gone);
+    QCOMPARE(totals(), QString("0/1/0/0")); // Britta's entry was not this window's to delete
+    QCOMPARE(grid()->gridRowCount(), 2);
 }
 
 QTEST_MAIN(TestUserManagement)

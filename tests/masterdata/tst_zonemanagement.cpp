@@ -50,6 +50,7 @@ private Q_SLOTS:
     void newZoneTakesTheNextIdAndAnyText();
     void renameLeavesStoredUnitsAndForgetsTheChoice();
     void deleteAsksAndLeavesNothingToSave();
+    void zoneDeletedElsewhere();
 
 private:
     Session& session() { return m_main->session(); }
@@ -388,6 +389,47 @@ void TestZoneManagement::deleteAsksAndLeavesNothingToSave()
     QCOMPARE(rowOf("Fahrtspiel"), -1);
     QVERIFY(fieldsLocked(true));
     QVERIFY(!button(1)->isEnabled() && !button(2)->isEnabled() && !button(3)->isEnabled());
+}
+
+// Another workstation deletes the zone while this window shows it.
+void TestZoneManagement::zoneDeletedElsewhere()
+{
+    open();
+    const auto deleteElsewhere = [&](const QString& name) {
+        session().ZQuery1.execSql("DELETE FROM bereiche WHERE TrBereich = " + quoted(name));
+    };
+    const QString gone = "Der Trainingsbereich wurde inzwischen an einem anderen Arbeitsplatz gelöscht.";
+
+    // a change: nothing written, the list anew, the input kept and saved as a new zone
+    grid()->setCurrentGridRow(rowOf("regenerativer DL"));
+    button(3)->click();
+    w("Edit1")->setText("Regeneration");
+    deleteElsewhere("regenerativer DL");
+    Messages::setNextAnswer(QMessageBox::Ok);
+    button(1)->click();
+    QCOMPARE(Messages::shown().size(), 1);
+    QCOMPARE(Messages::shown().first().text,
+             gone + " Ihre Eingaben stehen weiter im Formular; „Speichern“ legt sie als neuen Trainingsbereich an.");
+    QCOMPARE(zoneCount(), QString("10"));
+    QCOMPARE(grid()->gridRowCount(), 12);
+    QCOMPARE(w("Edit1")->text() + " " + mask("maskeditL2")->text() + "-" + mask("maskeditL1")->text(),
+             QString("Regeneration 65-68 "));
+    QVERIFY(button(1)->isEnabled() && fieldsLocked(false));
+    button(1)->click();
+    QCOMPARE(Messages::shown().size(), 1);
+    QCOMPARE(value("SELECT minHF || '-' || maxHF FROM bereiche WHERE TrBereich = 'Regeneration'"), QString("65-68"));
+
+    // deleting: told, the list anew
+    grid()->setCurrentGridRow(rowOf("Wettkampf"));
+    deleteElsewhere("Wettkampf");
+    Messages::clearShown();
+    Messages::setNextAnswer(QMessageBox::Yes);
+    Messages::setNextAnswer(QMessageBox::Ok);
+    button(2)->click();
+    QCOMPARE(Messages::shown().size(), 2);
+    QCOMPARE(Messages::shown().last().text, gone);
+    QCOMPARE(rowOf("Wettkampf"), -1);
+    QCOMPARE(grid()->gridRowCount(), 12);
 }
 
 QTEST_MAIN(TestZoneManagement)

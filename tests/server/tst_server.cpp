@@ -4,6 +4,7 @@
 #include "editorinput.h"
 #include "logindialog.h"
 #include "storageerror.h"
+#include "tform8.h"
 
 #include <QLineEdit>
 #include <QProcess>
@@ -119,6 +120,7 @@ private Q_SLOTS:
     void loginFromEnvironmentOrAskedOncePerRun();
     void secondWorkstationSeesWholeEntriesOnly();
     void editorMeetsEntryDeletedElsewhere();
+    void zoneWindowMeetsZoneDeletedElsewhere();
     void serverGoneWhileSavingLosesNothing();
 };
 
@@ -358,6 +360,35 @@ void TestServerDiary::editorMeetsEntryDeletedElsewhere()
     QCOMPARE(Messages::shown().last().text,
              QString("Der Eintrag wurde inzwischen an einem anderen Arbeitsplatz gelöscht."));
     QCOMPARE(control<QLabel>(w, "Label16")->text(), QString("-1"));
+}
+
+void TestServerDiary::zoneWindowMeetsZoneDeletedElsewhere()
+{
+    REQUIRE_SERVER();
+    TestFolder there;
+    Session other; // the other workstation
+    datafiles::openStorage(other, there.path());
+    EditorFixture f(&there);
+    f.main().ToolButton10->click();
+    auto* zones = f.main().findChild<TForm8*>();
+    QVERIFY(zones);
+    StringGrid* grid = zones->StringAlignGrid1;
+    for (int row = 1; row < grid->gridRowCount(); ++row)
+        if (grid->cells(1, row) == "Wettkampf")
+            grid->setCurrentGridRow(row);
+    zones->BitBtn3->click();
+    zones->Edit1->setText("Rennen");
+    other.ZQuery1.execSql("DELETE FROM bereiche WHERE TrBereich = 'Wettkampf'");
+
+    Messages::clearShown();
+    Messages::setNextAnswer(QMessageBox::Ok);
+    zones->BitBtn1->click();
+    QCOMPARE(Messages::shown().size(), 1);
+    QVERIFY(Messages::shown().first().text.startsWith(
+        "Der Trainingsbereich wurde inzwischen an einem anderen Arbeitsplatz gelöscht."));
+    QCOMPARE(scalar(other, "SELECT COUNT(*) FROM bereiche"), QString("10"));
+    QCOMPARE(grid->gridRowCount(), 12);
+    QCOMPARE(zones->Edit1->text(), QString("Rennen"));
 }
 
 void TestServerDiary::serverGoneWhileSavingLosesNothing()

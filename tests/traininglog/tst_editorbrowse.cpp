@@ -18,6 +18,7 @@ private Q_SLOTS:
     void deletingKeepsThePositionInsideAndNoUnits();
     void listViewShowsEveryEntry();
     void failedDeleteKeepsTheUnits();
+    void pagingPastEntriesDeletedElsewhere();
 };
 
 namespace {
@@ -250,6 +251,81 @@ void TestEditorBrowse::failedDeleteKeepsTheUnits()
     QCOMPARE(Messages::shown().last().title, Messages::applicationTitle());
     QCOMPARE(f.value("SELECT COUNT(*) FROM units"), QString("2"));
     QCOMPARE(shownId(w), QString::number(entry));
+}
+
+// The entry list is read when the editor opens; another workstation
+// deletes entries after that.
+void TestEditorBrowse::pagingPastEntriesDeletedElsewhere()
+{
+    EditorFixture f;
+    const int user = f.addUser();
+    QList<int> e{0};
+    for (const char* date : {"01.03.2025", "02.03.2025", "03.03.2025", "04.03.2025", "05.03.2025"})
+        e << f.addEntry(user, date);
+    f.addUnit(e[4], 1, "12");
+    TForm4* w = f.openEditor(user);
+    QCOMPARE(shownId(w), QString::number(e[5]));
+    const auto deleteElsewhere = [&](int id) {
+        f.exec("DELETE FROM units WHERE MainID = " + quoted(id));
+        f.exec("DELETE FROM main WHERE ID = " + quoted(id));
+    };
+    const auto told = [] {
+        const bool once = Messages::shown().size() == 1
+                          && Messages::shown().first().text
+                                 == "Der Eintrag wurde inzwischen an einem anderen Arbeitsplatz gelöscht.";
+        Messages::clearShown();
+        return once;
+    };
+
+    // backwards past a gone entry: the one before it, from the list read anew
+    deleteElsewhere(e[4]);
+    Messages::setNextAnswer(QMessageBox::Ok);
+    button(w, "ToolButton4")->click();
+    QVERIFY(told());
+    QCOMPARE(shownId(w), QString::number(e[3]));
+    QCOMPARE(w->entries().size(), 4);
+    QCOMPARE(w->statusPanel(2)->text(), QString("  Eintrag 3/4"));
+    QCOMPARE(enabledButtons(w), QString("3 4 5 6 13 2 1"));
+    QVERIFY(!w->hasUnsavedChanges());
+
+    // forwards past one
+    button(w, "ToolButton3")->click();
+    deleteElsewhere(e[2]);
+    Messages::setNextAnswer(QMessageBox::Ok);
+    button(w, "ToolButton5")->click();
+    QVERIFY(told());
+    QCOMPARE(shownId(w), QString::number(e[3]));
+    QCOMPARE(w->statusPanel(2)->text(), QString("  Eintrag 2/3"));
+
+    // the list view shows the entries there are now, line by line the entry list
+    deleteElsewhere(e[1]);
+    button(w, "ToolButton8")->click();
+    auto* list = w->findChild<StringGrid*>("StringAlignGrid2");
+    QCOMPARE(list->gridRowCount(), 4);
+    list->setCurrentGridRow(2);
+    QCOMPARE(shownId(w), QString::number(e[5]));
+    QVERIFY(Messages::shown().isEmpty());
+
+    // picking a line whose entry is gone: the list view is built anew
+    deleteElsewhere(e[3]);
+    Messages::setNextAnswer(QMessageBox::Ok);
+    list->setCurrentGridRow(1);
+    QVERIFY(told());
+    QCoreApplication::processEvents();
+    QCOMPARE(list->gridRowCount(), 3);
+    QCOMPARE(list->cells(0, 1), QString::number(e[5]));
+    QCOMPARE(shownId(w), QString::number(e[5]));
+
+    // none left: the empty form
+    deleteElsewhere(e[5]);
+    Messages::setNextAnswer(QMessageBox::Ok);
+    w->ToolButton3Click(); // the one entry shown again
+    QVERIFY(told());
+    QCoreApplication::processEvents();
+    QCOMPARE(shownId(w), QString("-1"));
+    QVERIFY(w->entries().isEmpty());
+    QCOMPARE(list->gridRowCount(), 2);
+    QVERIFY(Messages::shown().isEmpty());
 }
 
 QTEST_MAIN(TestEditorBrowse)
