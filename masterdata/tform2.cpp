@@ -368,8 +368,7 @@ void TForm2::BitBtn1Click()
         Label8->clear();
         guarded(this, [&] { ReadUsers(); });
         forgetChoice();
-        personDeletedElsewhere(QStringLiteral(" Ihre Eingaben stehen weiter im Formular; „Speichern“ legt sie als "
-                                              "neuen Benutzer an."));
+        Messages::deletedElsewhere(this, QStringLiteral("Der Benutzer"), QStringLiteral("neuen Benutzer"));
         return;
     }
     DisableControls();
@@ -421,7 +420,7 @@ void TForm2::BitBtn2Click()
     QApplication::restoreOverrideCursor();
     rebuildList();
     if (deletedElsewhere)
-        personDeletedElsewhere();
+        Messages::deletedElsewhere(this, QStringLiteral("Der Benutzer"));
 }
 
 void TForm2::BitBtn3Click()
@@ -449,7 +448,7 @@ void TForm2::BitBtn3Click()
             return;
         }
         rebuildList();
-        personDeletedElsewhere();
+        Messages::deletedElsewhere(this, QStringLiteral("Der Benutzer"));
     });
 }
 
@@ -458,13 +457,6 @@ void TForm2::BitBtn4Click()
     EnableControls();
     Edit1->setFocus();
     setSaveMode(kInsert);
-}
-
-void TForm2::personDeletedElsewhere(const QString& more)
-{
-    Messages::show(this, QMessageBox::Information, Messages::applicationTitle(),
-                   QStringLiteral("Der Benutzer wurde inzwischen an einem anderen Arbeitsplatz gelöscht.") + more,
-                   QMessageBox::Ok);
 }
 
 void TForm2::forgetChoice()

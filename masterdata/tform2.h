@@ -109,9 +109,6 @@ private:
     void rebuildList();
     // None of the rows chosen: "&Löschen" and "&Ändern" wait for a choice.
     void forgetChoice();
-    // Tells that the chosen person was deleted at another workstation
-    // meanwhile; more follows the sentence.
-    void personDeletedElsewhere(const QString& more = {});
 
     PersonInUse m_personInUse;
 };

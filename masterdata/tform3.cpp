@@ -541,8 +541,7 @@ void TForm3::BitBtn1Click()
         guarded(this, [&] { ShowShoes(); });
         setSaveMode(kInsert);
         EnableControls();
-        shoeDeletedElsewhere(QStringLiteral(" Ihre Eingaben stehen weiter im Formular; „Speichern“ legt sie als "
-                                            "neuen Laufschuh an."));
+        Messages::deletedElsewhere(this, QStringLiteral("Der Laufschuh"), QStringLiteral("neuen Laufschuh"));
         return;
     }
 
@@ -577,14 +576,7 @@ void TForm3::BitBtn2Click()
     QApplication::restoreOverrideCursor();
     ComboBox1Change();
     if (deletedElsewhere)
-        shoeDeletedElsewhere();
-}
-
-void TForm3::shoeDeletedElsewhere(const QString& more)
-{
-    Messages::show(this, QMessageBox::Information, Messages::applicationTitle(),
-                   QStringLiteral("Der Laufschuh wurde inzwischen an einem anderen Arbeitsplatz gelöscht.") + more,
-                   QMessageBox::Ok);
+        Messages::deletedElsewhere(this, QStringLiteral("Der Laufschuh"));
 }
 
 void TForm3::CheckShoeMax()

@@ -111,9 +111,6 @@ private:
     void setTotalRed(bool red);
     // Forgets the chosen shoe: "&Löschen" and "&Ändern" wait for a new choice.
     void forgetChosenShoe();
-    // Tells that the chosen shoe was deleted at another workstation
-    // meanwhile; more follows the sentence.
-    void shoeDeletedElsewhere(const QString& more = {});
 
     QStringList m_shoes;
     QList<int> m_columnWidths; // as the window opened

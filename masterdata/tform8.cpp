@@ -337,19 +337,10 @@ void TForm8::BitBtn1Click()
         // Deleted at another workstation meanwhile: nothing was written, the
         // input stays and can be saved as a new zone.
         Label8->setText(QStringLiteral("-1"));
-        zoneDeletedElsewhere(QStringLiteral(" Ihre Eingaben stehen weiter im Formular; „Speichern“ legt sie als "
-                                            "neuen Trainingsbereich an."));
+        Messages::deletedElsewhere(this, QStringLiteral("Der Trainingsbereich"), QStringLiteral("neuen Trainingsbereich"));
         return;
     }
     BitBtn1->setEnabled(false);
-}
-
-void TForm8::zoneDeletedElsewhere(const QString& more)
-{
-    Messages::show(this, QMessageBox::Information, Messages::applicationTitle(),
-                   QStringLiteral("Der Trainingsbereich wurde inzwischen an einem anderen Arbeitsplatz gelöscht.")
-                       + more,
-                   QMessageBox::Ok);
 }
 
 bool TForm8::DontShowDialogAgain(const QString& question)
@@ -415,7 +406,7 @@ void TForm8::BitBtn2Click()
     });
     guarded(this, [&] { StringGridLesen(); });
     if (deletedElsewhere)
-        zoneDeletedElsewhere();
+        Messages::deletedElsewhere(this, QStringLiteral("Der Trainingsbereich"));
 }
 
 void TForm8::maskeditL1Exit()

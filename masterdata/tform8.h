@@ -90,9 +90,6 @@ private:
     QString zoneIdOf(int row) const;
     // Forgets the chosen row: none selected, "&Löschen" and "&Ändern" off.
     void forgetChoice();
-    // Tells that the chosen zone was deleted at another workstation
-    // meanwhile; more follows the sentence.
-    void zoneDeletedElsewhere(const QString& more = {});
 
     bool m_dontShowDialog = false;
 };

@@ -167,9 +167,7 @@ void TForm4::entryGoneWhileBrowsing(const QString& shown)
         StringAlignGrid2->setCurrentGridRow(m_position + 1, false);
     Blaettern();
     showTotalDistance();
-    Messages::show(this, QMessageBox::Information, Messages::applicationTitle(),
-                   QStringLiteral("Der Eintrag wurde inzwischen an einem anderen Arbeitsplatz gelöscht."),
-                   QMessageBox::Ok);
+    Messages::deletedElsewhere(this, QStringLiteral("Der Eintrag"));
     if (ToolButton8->isChecked())
         QMetaObject::invokeMethod(
             this,
@@ -245,9 +243,7 @@ void TForm4::ToolButton2Click()
         Blaettern();
         showTotalDistance();
         if (deletedElsewhere)
-            Messages::show(this, QMessageBox::Information, Messages::applicationTitle(),
-                           QStringLiteral("Der Eintrag wurde inzwischen an einem anderen Arbeitsplatz gelöscht."),
-                           QMessageBox::Ok);
+            Messages::deletedElsewhere(this, QStringLiteral("Der Eintrag"));
     });
 }
 

@@ -406,10 +406,8 @@ void TForm4::entryDeletedElsewhere()
     forgetDiarySums();
     CheckMain(false);
     ToolButton2->setEnabled(false);
-    Messages::show(this, QMessageBox::Warning, Messages::applicationTitle(),
-                   QStringLiteral("Der Eintrag wurde inzwischen an einem anderen Arbeitsplatz gelöscht. Ihre Eingaben "
-                                  "stehen weiter im Formular; „Eingaben speichern“ legt sie als neuen Eintrag an."),
-                   QMessageBox::Ok);
+    Messages::deletedElsewhere(this, QStringLiteral("Der Eintrag"), QStringLiteral("neuen Eintrag"),
+                               QStringLiteral("Eingaben speichern"));
 }
 
 void TForm4::ReplaceTimeSigns(QPlainTextEdit* memo)

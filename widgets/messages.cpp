@@ -259,4 +259,13 @@ int beepCount()
     return state().beeps;
 }
 
+void deletedElsewhere(QWidget* parent, const QString& record, const QString& saveAs, const QString& saveButton)
+{
+    QString text = record + QStringLiteral(" wurde inzwischen an einem anderen Arbeitsplatz gelöscht.");
+    if (!saveAs.isEmpty())
+        text += QStringLiteral(" Ihre Eingaben stehen weiter im Formular; „%1“ legt sie als %2 an.").arg(saveButton, saveAs);
+    show(parent, saveAs.isEmpty() ? QMessageBox::Information : QMessageBox::Warning, applicationTitle(), text,
+         QMessageBox::Ok);
+}
+
 } // namespace Messages

@@ -69,6 +69,13 @@ void error(QWidget* parent, const QString& text, const QString& detail = {});
 // sentence.
 void inputFaults(QWidget* parent, const QString& faults);
 
+// A record changed or deleted here was deleted at another workstation
+// meanwhile: "<record> wurde inzwischen an einem anderen Arbeitsplatz
+// gelöscht." When the input stays in the form (saveAs given, such as "neuen
+// Benutzer"), the box says that the button saveButton stores it as such.
+void deletedElsewhere(QWidget* parent, const QString& record, const QString& saveAs = {},
+                      const QString& saveButton = QStringLiteral("Speichern"));
+
 // The confirmation dialog with Ja and Nein; true for Ja.
 bool confirm(QWidget* parent, const QString& title, const QString& text);
 
