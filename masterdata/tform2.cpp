@@ -390,9 +390,7 @@ void TForm2::BitBtn2Click()
     }
     const QString question = QStringLiteral("Möchten Sie den ausgewählten Benutzer tatsächlich löschen?") + kLineEnd
                              + QStringLiteral("Es werden auch alle zugehörigen Rezidedazurazedadeinträge gelöscht.");
-    if (Messages::show(this, QMessageBox::NoIcon, QStringLiteral("Frage"), question,
-                       QMessageBox::Ok | QMessageBox::Cancel)
-        != QMessageBox::Ok)
+    if (!Messages::askOkCancel(this, question))
         return;
 
     QApplication::setOverrideCursor(Qt::WaitCursor);

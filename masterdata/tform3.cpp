@@ -563,9 +563,7 @@ void TForm3::BitBtn2Click()
         QStringLiteral("Möchten Sie den ausgewählten Laufschuh tatsächlich löschen?") + kLineEnd
         + QStringLiteral("Bei statistische Auswertungen wird dieser Schuh auch zukünftig berücksichtigt.") + kLineEnd
         + QStringLiteral("Es können jedoch keine neuen Trainingseinheiten für diesen Schuh mehr erfasst werden.");
-    if (Messages::show(this, QMessageBox::NoIcon, QStringLiteral("Frage"), question,
-                       QMessageBox::Ok | QMessageBox::Cancel)
-        != QMessageBox::Ok)
+    if (!Messages::askOkCancel(this, question))
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     bool deletedElsewhere = false;

@@ -259,6 +259,12 @@ int beepCount()
     return state().beeps;
 }
 
+bool askOkCancel(QWidget* parent, const QString& question)
+{
+    return show(parent, QMessageBox::NoIcon, QStringLiteral("Frage"), question, QMessageBox::Ok | QMessageBox::Cancel)
+           == QMessageBox::Ok;
+}
+
 void deletedElsewhere(QWidget* parent, const QString& record, const QString& saveAs, const QString& saveButton)
 {
     QString text = record + QStringLiteral(" wurde inzwischen an einem anderen Arbeitsplatz gelöscht.");

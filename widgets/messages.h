@@ -76,6 +76,9 @@ void inputFaults(QWidget* parent, const QString& faults);
 void deletedElsewhere(QWidget* parent, const QString& record, const QString& saveAs = {},
                       const QString& saveButton = QStringLiteral("Speichern"));
 
+// The question "Frage" with OK and Abbrechen, no icon; true for OK.
+bool askOkCancel(QWidget* parent, const QString& question);
+
 // The confirmation dialog with Ja and Nein; true for Ja.
 bool confirm(QWidget* parent, const QString& title, const QString& text);
 
