@@ -8,6 +8,8 @@
 #include <QPainterPath>
 #include <QPolygonF>
 #include <QResizeEvent>
+#include <QToolTip>
+#include <QHelpEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -99,6 +101,7 @@ void Chart::clear()
     bars.clear();
     line.clear();
     pie.clear();
+    pieMode = false;
     axisMinimum = 0.0;
     axisMaximum = 100.0;
 }
@@ -168,12 +171,22 @@ void drawMarkBox(QPainter& painter, const QRectF& box, const QString& text, doub
     painter.drawText(box, Qt::AlignCenter, text);
 }
 
-// Title lines centred at the top, foot lines left-aligned at the bottom;
-// returns the rectangle between them.
-QRectF drawTitleAndFoot(const Chart& c, QPainter& painter, const QRectF& rect, const Frame& f)
+// The rectangle between the title lines at the top and the foot lines at
+// the bottom.
+QRectF areaBetweenTitleAndFoot(const Chart& c, const QRectF& rect, const Frame& f)
 {
     const double margin = 6 * f.s;
-    QRectF inner = rect.adjusted(margin, margin, -margin, -margin);
+    const QRectF inner = rect.adjusted(margin, margin, -margin, -margin);
+    const double top = inner.top() + c.title.size() * QFontMetricsF(f.title).lineSpacing();
+    const double bottom = std::max(top, inner.bottom() - c.foot.size() * QFontMetricsF(f.foot).lineSpacing());
+    return QRectF(inner.left(), top, inner.width(), bottom - top);
+}
+
+// Title lines centred at the top, foot lines left-aligned at the bottom.
+void drawTitleAndFoot(const Chart& c, QPainter& painter, const QRectF& rect, const Frame& f)
+{
+    const double margin = 6 * f.s;
+    const QRectF inner = rect.adjusted(margin, margin, -margin, -margin);
 
     painter.setPen(kMaroon);
     painter.setFont(f.title);
@@ -185,21 +198,87 @@ QRectF drawTitleAndFoot(const Chart& c, QPainter& painter, const QRectF& rect, c
                          Qt::AlignHCenter | Qt::AlignVCenter, shown);
         y += tm.lineSpacing();
     }
-    const double top = y;
 
     painter.setFont(f.foot);
     const QFontMetricsF fm(f.foot);
-    double bottom = inner.bottom() - c.foot.size() * fm.lineSpacing();
-    double fy = bottom;
+    double fy = inner.bottom() - c.foot.size() * fm.lineSpacing();
     for (const QString& text : c.foot) {
         const QString shown = fm.elidedText(text, Qt::ElideRight, inner.width());
         painter.drawText(QRectF(inner.left(), fy, inner.width(), fm.height()),
                          Qt::AlignLeft | Qt::AlignVCenter, shown);
         fy += fm.lineSpacing();
     }
-    if (bottom < top)
-        bottom = top;
-    return QRectF(inner.left(), top, inner.width(), bottom - top);
+}
+
+// Where the series chart goes inside its area.
+struct SeriesLayout
+{
+    bool valid = false;
+    double minimum = 0, maximum = 1;
+    double widest = 0; // the left axis labels
+    double band = 0;   // the bottom labels
+    double wall = 0;
+    double dx = 0, dy = 0; // 3D depth
+    QRectF plot;
+    double slot = 0; // width per point
+    int points = 0;
+
+    double yOf(double v) const
+    {
+        v = std::clamp(v, minimum, maximum);
+        return plot.bottom() - (v - minimum) / (maximum - minimum) * plot.height();
+    }
+    double xOf(int i) const { return plot.left() + slot * (i + 0.5); }
+};
+
+// Both series share the slots; the longer one names them.
+const QList<Point>& slotSeries(const Chart& c)
+{
+    return c.bars.size() >= c.line.size() ? c.bars : c.line;
+}
+
+SeriesLayout layoutSeries(const Chart& c, const QRectF& area, const Frame& f)
+{
+    const double s = f.s;
+    const QList<Point>& points = slotSeries(c);
+    SeriesLayout l;
+    l.minimum = c.axisMinimum;
+    l.maximum = c.axisMaximum;
+    if (!std::isfinite(l.minimum))
+        l.minimum = 0;
+    if (!std::isfinite(l.maximum) || l.maximum <= l.minimum)
+        l.maximum = l.minimum + 1;
+
+    const QFontMetricsF am(f.axis);
+    const QFontMetricsF mm(f.marks);
+    for (double v : {l.minimum, l.maximum})
+        l.widest = std::max(l.widest, am.horizontalAdvance(formatValue(v, c.axisFormat)));
+
+    // Bottom labels: a band of 56 px, deeper when the longest label needs it.
+    double longest = 0;
+    for (const Point& p : points)
+        longest = std::max(longest, am.horizontalAdvance(p.label));
+    l.band = std::max(56 * s, longest + 8 * s);
+
+    l.wall = 4 * s;
+    const double availableWidth = area.width() - l.widest - 6 * s - l.wall;
+    const double availableHeight = area.height() - l.band - l.wall;
+    double depth = 0;
+    if (c.view3D)
+        depth = std::clamp(c.depthPercent, 0, 100) / 100.0
+                * std::max(0.0, std::min(availableWidth, availableHeight)) * 0.5;
+    l.dx = depth;
+    l.dy = depth * 0.75;
+
+    const double left = area.left() + l.widest + 6 * s + l.wall;
+    const double right = area.right() - l.dx;
+    const double top = area.top() + mm.height() * 0.5 + l.dy;
+    const double bottom = area.bottom() - l.band - l.wall;
+    l.valid = right - left >= 10 * s && bottom - top >= 10 * s;
+    l.plot = QRectF(QPointF(left, top), QPointF(right, bottom));
+    l.points = int(points.size());
+    l.slot = points.isEmpty() ? 0 : l.plot.width() / points.size();
+    return l;
 }
 
 // The distance between two labelled ticks: the program's step, widened to
@@ -225,51 +304,17 @@ double tickStep(double range, double step, double pixels, double labelHeight)
 void drawSeriesChart(const Chart& c, QPainter& painter, const QRectF& area, const Frame& f)
 {
     const double s = f.s;
-    // Both series share the slots; the longer one names them.
-    const QList<Point>& points = c.bars.size() >= c.line.size() ? c.bars : c.line;
-
-    double minimum = c.axisMinimum;
-    double maximum = c.axisMaximum;
-    if (!std::isfinite(minimum))
-        minimum = 0;
-    if (!std::isfinite(maximum) || maximum <= minimum)
-        maximum = minimum + 1;
-
+    const QList<Point>& points = slotSeries(c);
+    const SeriesLayout l = layoutSeries(c, area, f);
+    if (!l.valid)
+        return;
     const QFontMetricsF am(f.axis);
     const QFontMetricsF mm(f.marks);
-
-    // Left axis labels.
-    double widest = 0;
-    for (double v : {minimum, maximum})
-        widest = std::max(widest, am.horizontalAdvance(formatValue(v, c.axisFormat)));
-
-    // Bottom labels: a band of 56 px, deeper when the longest label needs it.
-    double longest = 0;
-    for (const Point& p : points)
-        longest = std::max(longest, am.horizontalAdvance(p.label));
-    const double band = std::max(56 * s, longest + 8 * s);
-
-    const double wall = 4 * s;
-    const double availableWidth = area.width() - widest - 6 * s - wall;
-    const double availableHeight = area.height() - band - wall;
-    double depth = 0;
-    if (c.view3D)
-        depth = std::clamp(c.depthPercent, 0, 100) / 100.0
-                * std::max(0.0, std::min(availableWidth, availableHeight)) * 0.5;
-    const double dx = depth;
-    const double dy = depth * 0.75;
-
-    const double left = area.left() + widest + 6 * s + wall;
-    const double right = area.right() - dx;
-    const double top = area.top() + mm.height() * 0.5 + dy;
-    const double bottom = area.bottom() - band - wall;
-    if (right - left < 10 * s || bottom - top < 10 * s)
-        return;
-    const QRectF plot(QPointF(left, top), QPointF(right, bottom));
-    auto yOf = [&](double v) {
-        v = std::clamp(v, minimum, maximum);
-        return bottom - (v - minimum) / (maximum - minimum) * plot.height();
-    };
+    const double minimum = l.minimum, maximum = l.maximum;
+    const double widest = l.widest, wall = l.wall, dx = l.dx, dy = l.dy;
+    const QRectF& plot = l.plot;
+    const double left = plot.left(), right = plot.right(), top = plot.top(), bottom = plot.bottom();
+    auto yOf = [&](double v) { return l.yOf(v); };
 
     // Walls: flat strips in 2D, the left side and the floor in 3D.
     painter.setPen(QPen(QColor(96, 96, 96), s));
@@ -317,8 +362,8 @@ void drawSeriesChart(const Chart& c, QPainter& painter, const QRectF& area, cons
     if (points.isEmpty())
         return;
 
-    const double slot = plot.width() / points.size();
-    auto xOf = [&](int i) { return left + slot * (i + 0.5); };
+    const double slot = l.slot;
+    auto xOf = [&](int i) { return l.xOf(i); };
     const double base = yOf(std::max(minimum, std::min(0.0, maximum)));
 
     // Series.
@@ -399,23 +444,50 @@ void drawSeriesChart(const Chart& c, QPainter& painter, const QRectF& area, cons
             lineTops.append(QPointF(p.x() + dx / 2, p.y() - dy / 2));
     }
 
-    // Value marks, each on its pale box; a mark that would cover one drawn
-    // before it is left out. The marks go from left to right, so only those
-    // still reaching into the new one's column need a look.
+    // Value marks, each on its pale box: all upright, all turned, or none.
     painter.setFont(f.marks);
     const QRectF markBounds(area.left(), area.top(), area.width(), bottom - area.top());
     auto drawMarks = [&](const QList<Point>& series, const QList<QPointF>& tops) {
-        QList<QRectF> reaching;
+        QStringList texts;
+        QList<QRectF> upright;
         for (int i = 0; i < series.size(); ++i) {
-            const QString text = formatValue(series[i].y, c.markFormat);
+            texts.append(formatValue(series[i].y, c.markFormat));
             const QPointF anchor(tops[i].x(), tops[i].y() - 3 * s);
-            const QRectF box = markRect(mm, text, anchor, markBounds, s);
+            upright.append(markRect(mm, texts.last(), anchor, markBounds, s));
+        }
+        // Upright when no mark covers another; the marks go from left to
+        // right, so only those still reaching into a mark's column need a look.
+        bool fit = true;
+        QList<QRectF> reaching;
+        for (int i = 0; i < upright.size() && fit; ++i) {
+            const QRectF& box = upright[i];
             reaching.removeIf([&](const QRectF& drawn) { return drawn.right() + s < box.left(); });
-            if (std::any_of(reaching.cbegin(), reaching.cend(),
-                            [&](const QRectF& drawn) { return box.intersects(drawn.adjusted(-s, 0, s, 0)); }))
-                continue;
-            drawMarkBox(painter, box, text, s);
+            fit = std::none_of(reaching.cbegin(), reaching.cend(),
+                               [&](const QRectF& drawn) { return box.intersects(drawn.adjusted(-s, 0, s, 0)); });
             reaching.append(box);
+        }
+        if (fit) {
+            for (int i = 0; i < upright.size(); ++i)
+                drawMarkBox(painter, upright[i], texts[i], s);
+            return;
+        }
+        const double thickness = mm.height() + 2 * s;
+        if (series.size() > 1 && thickness + s > slot)
+            return; // too dense: the values are in the tooltips
+        for (int i = 0; i < series.size(); ++i) {
+            const double length = mm.horizontalAdvance(texts[i]) + 4 * s;
+            QRectF box(tops[i].x() - thickness / 2, tops[i].y() - 3 * s - length, thickness, length);
+            if (box.top() < markBounds.top())
+                box.moveTop(markBounds.top());
+            painter.setPen(QPen(QColor(128, 128, 128), s));
+            painter.setBrush(kMarkFill);
+            painter.drawRect(box);
+            painter.save();
+            painter.translate(box.center());
+            painter.rotate(-90);
+            painter.setPen(Qt::black);
+            painter.drawText(QRectF(-length / 2, -thickness / 2, length, thickness), Qt::AlignCenter, texts[i]);
+            painter.restore();
         }
     };
     drawMarks(c.bars, barTops);
@@ -598,7 +670,38 @@ void drawPie(const Chart& c, QPainter& painter, const QRectF& area, const Frame&
     }
 }
 
+Frame makeFrame(double scale)
+{
+    Frame f;
+    f.s = scale;
+    f.title = pixelFont(QStringLiteral("Verdana"), 13 * f.s, true, true);
+    f.foot = pixelFont(QStringLiteral("Arial"), 12 * f.s, false, true);
+    f.marks = pixelFont(QStringLiteral("Verdana"), 11 * f.s);
+    f.axis = pixelFont(QStringLiteral("Arial"), 11 * f.s);
+    return f;
+}
+
+// Where the pie or the axes with the series go.
+QRectF chartArea(const Chart& c, const QRectF& rect, const Frame& f)
+{
+    return areaBetweenTitleAndFoot(c, rect, f).adjusted(0, 4 * f.s, 0, -4 * f.s);
+}
+
 } // namespace
+
+int pointAt(const Chart& c, const QRectF& rect, const QPointF& position)
+{
+    if (c.showsPie())
+        return -1;
+    const Frame f = makeFrame(1.0);
+    const QRectF area = chartArea(c, rect, f);
+    if (!(area.width() > 0 && area.height() > 0))
+        return -1;
+    const SeriesLayout l = layoutSeries(c, area, f);
+    if (!l.valid || l.points == 0 || !l.plot.adjusted(0, -l.dy, l.dx, 0).contains(position))
+        return -1;
+    return std::clamp(int((position.x() - l.plot.left()) / l.slot), 0, l.points - 1);
+}
 
 void render(const Chart& c, QPainter& painter, const QRectF& rect)
 {
@@ -612,16 +715,11 @@ void render(const Chart& c, QPainter& painter, const QRectF& rect)
     background.setColorAt(1, kBackgroundEnd);
     painter.fillRect(rect, background);
 
-    Frame f;
-    f.s = deviceScale(painter);
-    f.title = pixelFont(QStringLiteral("Verdana"), 13 * f.s, true, true);
-    f.foot = pixelFont(QStringLiteral("Arial"), 12 * f.s, false, true);
-    f.marks = pixelFont(QStringLiteral("Verdana"), 11 * f.s);
-    f.axis = pixelFont(QStringLiteral("Arial"), 11 * f.s);
-
-    const QRectF area = drawTitleAndFoot(c, painter, rect, f).adjusted(0, 4 * f.s, 0, -4 * f.s);
+    const Frame f = makeFrame(deviceScale(painter));
+    drawTitleAndFoot(c, painter, rect, f);
+    const QRectF area = chartArea(c, rect, f);
     if (area.width() > 0 && area.height() > 0) {
-        if (!c.pie.isEmpty())
+        if (c.showsPie())
             drawPie(c, painter, area, f);
         else
             drawSeriesChart(c, painter, area, f);
@@ -646,6 +744,29 @@ QImage ChartView::toImage() const
     QPainter painter(&image);
     chart::render(m_chart, painter, QRectF(QPointF(0, 0), QSizeF(size())));
     return image;
+}
+
+QString ChartView::toolTipAt(const QPoint& position) const
+{
+    const int i = pointAt(m_chart, QRectF(rect()), QPointF(position));
+    if (i < 0)
+        return QString();
+    const Point& p = slotSeries(m_chart)[i];
+    return p.label + QStringLiteral(": ") + formatValue(p.y, m_chart.markFormat);
+}
+
+bool ChartView::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QString text = toolTipAt(help->pos());
+        if (text.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), text, this);
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void ChartView::paintEvent(QPaintEvent*)

@@ -58,18 +58,21 @@ struct Chart
     QList<Point> line;
     QString markFormat = QStringLiteral("#,##0.### km");
 
-    // The pie, shown when it has slices (instead of axes and series); each
-    // slice shows its label beside it, joined by a short arrow (8 px).
+    // The pie, shown when it has slices or pieMode is set (instead of axes
+    // and series); each slice shows its label beside it, joined by a short
+    // arrow (8 px). A pie evaluation without slices shows the empty area.
     QList<Slice> pie;
+    bool pieMode = false;
     int pieRadiusX = 0; // horizontal and vertical radius in pixels;
     int pieRadiusY = 0; // 0: fitted to the chart
 
     bool view3D = false;
     int depthPercent = 15; // 3D depth in percent of the chart
 
-    // Empties series, pie, title and foot; the axis back to 0..100.
+    // Empties series, pie, title and foot; the axis back to 0..100, no pie mode.
     void clear();
     bool isEmpty() const { return bars.isEmpty() && line.isEmpty() && pie.isEmpty(); }
+    bool showsPie() const { return pieMode || !pie.isEmpty(); }
 };
 
 // Draws the chart into the rectangle with the fixed look: background
@@ -77,7 +80,16 @@ struct Chart
 // 228,228,228, bottom wall RGB 0,0,132, label band of 56 px under the
 // bottom axis. Pixel sizes are those of the screen; a painter on a larger
 // device (printer) scales them by its resolution.
+//
+// Value marks stand upright over their points while they all fit side by
+// side, turned by 90 degrees when only that way they fit, and are left out
+// all together on charts too dense for either (the view then names each
+// point's value in its tooltip): never a mark is dropped among others.
 void render(const Chart& chart, QPainter& painter, const QRectF& rect);
+
+// The point of the longer series whose slot holds the position of a chart
+// drawn into rect on the screen; -1 outside the plot or in pie mode.
+int pointAt(const Chart& chart, const QRectF& rect, const QPointF& position);
 
 // Shows a chart; repaints when it is changed through chart().
 class ChartView : public QWidget
@@ -98,10 +110,14 @@ public:
     // The chart as a picture at the view's size (for bitmap files).
     QImage toImage() const;
 
+    // The hover text at the position: the point's label and value, or empty.
+    QString toolTipAt(const QPoint& position) const;
+
 Q_SIGNALS:
     void resized();
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 

@@ -91,6 +91,8 @@ private Q_SLOTS:
     void formatsValues();
     void drawsEveryKind_data();
     void drawsEveryKind();
+    void marksForEveryPointOrNone();
+    void emptyPieShowsNoAxes();
     void survivesDegenerateData();
     void printsAtTheDevicesResolution();
     void savesPicturesReadableOutside();
@@ -161,7 +163,8 @@ void TestChart::drawsEveryKind()
     c.depthPercent = kind == u"pie" ? 11 : 35;
     const QImage image = rendered(c);
 
-    QVERIFY(hasColour(image, QColor(255, 255, 210))); // value marks
+    // Value marks; 90 daily weights are too dense for any (their values are in the tooltips).
+    QCOMPARE(hasColour(image, QColor(255, 255, 210)), kind != u"weight");
     QCOMPARE(QColor(image.pixel(2, 2)).rgb(), QColor(164, 164, 255).rgb()); // top of the background
     if (kind == u"pie") {
         for (const Slice& slice : c.pie)
@@ -180,6 +183,87 @@ void TestChart::drawsEveryKind()
     QCOMPARE(c.axisMinimum, 0.0);
     QCOMPARE(c.axisMaximum, 100.0);
     QVERIFY(!hasColour(rendered(c, QSize(676, 506), "-cleared"), QColor(200, 40, 60)));
+}
+
+// The slot of each point as the hit test finds it: its first and last x.
+static QList<QPair<int, int>> slots(const Chart& c, QSize size)
+{
+    QList<QPair<int, int>> found;
+    const double y = size.height() / 2.0;
+    for (int x = 0; x < size.width(); ++x) {
+        const int i = pointAt(c, QRectF(QPointF(0, 0), QSizeF(size)), QPointF(x, y));
+        if (i < 0)
+            continue;
+        if (i >= found.size())
+            found.append({x, x});
+        found[i].second = x;
+    }
+    return found;
+}
+
+// Close marks of similar height are shown all (turned where upright ones
+// would cover each other); a chart too dense for any shows none and names
+// the values on hover.
+void TestChart::marksForEveryPointOrNone()
+{
+    Chart c;
+    c.title = {QStringLiteral("Trainingskilometer vom 01.01.2007 bis 31.12.2007"),
+               QStringLiteral("alle Bereiche - Monatsauswertung"), QString(), QString()};
+    c.foot = {QStringLiteral("300 Trainingseinheiten")};
+    c.axisFormat = QStringLiteral("###0 km");
+    c.markFormat = QStringLiteral("###0.## km");
+    const double km[] = {520.4, 498.1, 610.7, 655.0, 640.2, 679.3, 612.8, 584.9, 570.3, 602.6, 540.0, 495.5};
+    for (int i = 0; i < 12; ++i)
+        c.bars.append({double(i), km[i], QStringLiteral("%1 / 2007").arg(i + 1), QColor(200, 40, 60)});
+    c.axisMaximum = 679.3 * 1.1;
+    for (bool view3D : {false, true}) {
+        c.view3D = view3D;
+        const QSize size(676, 506);
+        const QImage image = rendered(c, size);
+        const QList<QPair<int, int>> found = slots(c, size);
+        QCOMPARE(found.size(), 12);
+        for (int i = 0; i < 12; ++i) {
+            // A mark's pale box in the middle of its slot, over the bar.
+            const int middle = (found[i].first + found[i].second) / 2;
+            bool mark = false;
+            for (int x = middle - 6; x <= middle + 12 && !mark; ++x)
+                for (int y = 0; y < size.height() && !mark; ++y)
+                    mark = QColor(image.pixel(x, y)).rgb() == QColor(255, 255, 210).rgb();
+            QVERIFY2(mark, qPrintable(c.bars[i].label));
+        }
+    }
+
+    c.view3D = false;
+    c.bars.clear();
+    for (int day = 0; day < 365; ++day)
+        c.bars.append({double(day), 5 + day % 17, QDate(2007, 1, 1).addDays(day).toString(QStringLiteral("dd.MM.yy")),
+                       QColor(200, 40, 60)});
+    c.axisMaximum = 22 * 1.1;
+    QVERIFY(!hasColour(rendered(c), QColor(255, 255, 210)));
+    ChartView view;
+    view.resize(676, 506);
+    view.chart() = c;
+    const QList<QPair<int, int>> found = slots(c, view.size());
+    QCOMPARE(found.size(), 365);
+    QCOMPARE(view.toolTipAt(QPoint(found[40].first, view.height() / 2)), QStringLiteral("10.02.07: 11 km"));
+    QCOMPARE(view.toolTipAt(QPoint(2, 2)), QString());
+}
+
+// A pie evaluation that found nothing shows its title over the empty pie
+// area, not the walls and axis of a bar chart.
+void TestChart::emptyPieShowsNoAxes()
+{
+    Chart c;
+    c.title = {QStringLiteral("Nutzung der Laufschuhe über den gesamten Trainingszeitraum")};
+    c.foot = {QStringLiteral("0,0 km gesamt")};
+    c.pieMode = true;
+    const QImage image = rendered(c);
+    QVERIFY(!hasColour(image, QColor(0, 0, 132)));
+    QVERIFY(!hasColour(image, QColor(228, 228, 228)));
+    QCOMPARE(pointAt(c, QRectF(image.rect()), QPointF(300, 250)), -1);
+    c.clear();
+    QVERIFY(!c.pieMode);
+    QVERIFY(hasColour(rendered(c), QColor(0, 0, 132)));
 }
 
 // Ranges and values the program can produce at the edges must neither hang
