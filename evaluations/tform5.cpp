@@ -7,6 +7,7 @@
 #include "errorboundary.h"
 #include "messages.h"
 #include "metafile.h"
+#include "savefolder.h"
 #include "session.h"
 #include "textforms.h"
 
@@ -16,6 +17,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -245,6 +247,8 @@ void TForm5::CreateDiagramm()
     chart().depthPercent = RxSlider1->value();
     chart().view3D = BitCheckBox1->isChecked();
     const int evaluation = ComboBox3->currentIndex();
+    // The pies show their empty area also when there is nothing to draw.
+    chart().pieMode = evaluation == 1 || evaluation == 2 || evaluation == 3 || evaluation == 6;
     // A period that is no period draws nothing rather than something misleading.
     if (evaluation != 6 && !periodValid()) {
         Chart1->update();
@@ -359,11 +363,10 @@ void TForm5::EnableSummary()
     bool weekly = false;
     bool monthly = false;
     if (from.isValid() && to.isValid()) {
-        const int weekFrom = GetWeekNumber(from);
-        int weekTo = GetWeekNumber(to);
-        if (to.month() == 12 && weekTo == 1)
-            weekTo = 53;
-        weekly = to.year() > from.year() || weekFrom < weekTo;
+        // Weeks are told apart by week-year and number: 01.01.2006 lies in
+        // week 52 of 2005, not in the week 52 at the end of 2006.
+        const auto week = [](const QDate& d) { return std::pair(GetWeekYear(d), GetWeekNumber(d)); };
+        weekly = week(from) < week(to);
         monthly = to.year() > from.year() || to.month() > from.month();
     }
     evaluation::setInUse(BitCheckBox2, weekly);
@@ -449,27 +452,80 @@ bool TForm5::saveChart(const QString& path, int kind)
     return file.commit();
 }
 
+namespace {
+
+// The picture kinds of the save dialog, in the order of saveChart's kinds.
+struct PictureKind
+{
+    QString filter;
+    QString suffix;
+};
+
+const QList<PictureKind>& pictureKinds()
+{
+    static const QList<PictureKind> kinds{{QStringLiteral("Bitmaps (*.bmp)"), QStringLiteral("bmp")},
+                                          {QStringLiteral("Erweiterte Metadateien (*.emf)"), QStringLiteral("emf")},
+                                          {QStringLiteral("Metadateien (*.wmf)"), QStringLiteral("wmf")},
+                                          {QStringLiteral("PNG-Grafiken (*.png)"), QStringLiteral("png")},
+                                          {QStringLiteral("SVG-Grafiken (*.svg)"), QStringLiteral("svg")}};
+    return kinds;
+}
+
+int kindOfSuffix(const QString& suffix)
+{
+    for (int i = 0; i < pictureKinds().size(); ++i)
+        if (suffix.compare(pictureKinds()[i].suffix, Qt::CaseInsensitive) == 0)
+            return i + 1;
+    return 0;
+}
+
+} // namespace
+
+TForm5::ChartFile TForm5::chartFileFor(const QString& chosen, const QString& filter)
+{
+    // A suffix of a picture kind chooses the kind; any other name gets the
+    // suffix of the chosen filter.
+    const int typed = kindOfSuffix(QFileInfo(chosen).suffix());
+    if (typed > 0)
+        return ChartFile{chosen, typed};
+    int kind = 1;
+    for (int i = 0; i < pictureKinds().size(); ++i)
+        if (pictureKinds()[i].filter == filter)
+            kind = i + 1;
+    QString path = chosen;
+    if (!path.endsWith(QLatin1Char('.')))
+        path += QLatin1Char('.');
+    return ChartFile{path + pictureKinds()[kind - 1].suffix, kind};
+}
+
 void TForm5::SpeedButton2Click()
 {
-    QFileDialog dialog(this);
+    QFileDialog dialog(this, QString(), SaveFolder::startFolder());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("bmp"));
-    const QStringList filters{QStringLiteral("Bitmaps (*.bmp)"), QStringLiteral("Erweiterte Metadateien (*.emf)"),
-                              QStringLiteral("Metadateien (*.wmf)"), QStringLiteral("PNG-Grafiken (*.png)"),
-                              QStringLiteral("SVG-Grafiken (*.svg)")};
+    QStringList filters;
+    for (const PictureKind& kind : pictureKinds())
+        filters << kind.filter;
     dialog.setNameFilters(filters);
+    // The suffix follows the filter, so that the dialog asks before it
+    // lets a file of that name be overwritten.
+    dialog.setDefaultSuffix(pictureKinds().constFirst().suffix);
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        for (const PictureKind& kind : pictureKinds())
+            if (kind.filter == filter)
+                dialog.setDefaultSuffix(kind.suffix);
+    });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    const QString path = dialog.selectedFiles().constFirst();
-    const int kind = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    const ChartFile file = chartFileFor(dialog.selectedFiles().constFirst(), dialog.selectedNameFilter());
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool saved = saveChart(path, qMax(1, kind));
+    const bool saved = saveChart(file.path, file.kind);
     QApplication::restoreOverrideCursor();
     if (!saved) {
-        Messages::error(this, QStringLiteral("Die Grafik konnte nicht gespeichert werden: ") + path);
+        Messages::error(this, QStringLiteral("Die Grafik konnte nicht gespeichert werden: ") + file.path);
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    SaveFolder::remember(file.path);
+    QDesktopServices::openUrl(QUrl::fromLocalFile(file.path));
 }
 
 void TForm5::SpeedButton3Click()

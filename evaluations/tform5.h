@@ -54,7 +54,7 @@ public:
     void CreateDiagramm();
     void ShowPie();
     void DataBar();
-    void ShowGraph(const QStringList& points, int entries, const QStringList& title, float km);
+    void ShowGraph(const QStringList& points, int entries, const QStringList& title, double km);
     void EnableSummary();
     void DisableSummary();
 
@@ -63,6 +63,16 @@ public:
     // PNG, SVG. False when the file could not be written; nothing is left then.
     void printChart(QPrinter& printer);
     bool saveChart(const QString& path, int kind);
+
+    // The file and kind for a name chosen in the save dialog under one of
+    // its filters: a typed suffix of a picture kind chooses that kind,
+    // otherwise the filter's kind and suffix hold.
+    struct ChartFile
+    {
+        QString path;
+        int kind = 1;
+    };
+    static ChartFile chartFileFor(const QString& chosen, const QString& filter);
 
     // The accept checks of the calendar picks; false when the date is refused.
     bool FromDate1AcceptDate(const QDate& date);

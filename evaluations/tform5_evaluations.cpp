@@ -70,22 +70,20 @@ PointLine splitPointLine(const QString& line)
     return PointLine{line.left(a), line.mid(a + 1, b - a - 1), line.mid(b + 1)};
 }
 
-QString joinPointLine(const PointLine& p)
+// The kilometres of all entries, in full precision.
+double sumOf(const EntryKm& km)
 {
-    return p.first + QLatin1Char(';') + p.second + QLatin1Char(';') + p.value;
+    double sum = 0.0;
+    for (const double d : km)
+        sum += d;
+    return sum;
 }
 
-// A weight sum "145,0{2" as sum and count; anything else is 0 and 0.
-void readWeightSum(const QString& value, double& sum, int& count)
+// What the zones or sports leave of the total, as far as it is more than
+// the rounding noise of the sums.
+bool leavesRest(double rest, double total)
 {
-    const int brace = int(value.indexOf(QLatin1Char('{')));
-    if (brace < 0) {
-        sum = 0.0;
-        count = 0;
-        return;
-    }
-    sum = parseDecimal(value.left(brace));
-    count = value.mid(brace + 1).toInt();
+    return rest > total * 1e-9;
 }
 
 } // namespace
@@ -98,6 +96,7 @@ void TForm5::seedColours(quint32 seed)
 void TForm5::ShowPie()
 {
     m_pieMode = true;
+    chart().pieMode = true;
     setPieRadii();
     const QDate from = FromDate1->date();
     const QDate to = TilDate1->date();
@@ -127,14 +126,16 @@ void TForm5::pieZones(const QDate& from, const QDate& to)
     GetZoneList(zoneLines);
     QStringList entries;
     GetEntriesOfPeriod(entries, m_userId, from, to);
-    const double total = parseDecimal(GetTotalDistance(from, to, m_userId));
+    // Sums in full precision, each formatted once: the total and the zones'
+    // kilometres agree with those of the distance chart of the same period.
+    const double total = sumOf(EntryDistances(database(), m_userId, from, to));
     if (!(total > 0))
         return;
     const QHash<QString, EntryKm> byZone = EntryDistancesByZone(database(), m_userId, from, to);
-    float assigned = 0.0f;
+    double assigned = 0.0;
     for (const QString& line : zoneLines) {
         const QString zone = splitZoneLine(line).value(1);
-        const float km = SumInOrder(entries, byZone.value(zone));
+        const double km = sumOf(byZone.value(zone));
         const double share = km / total * 100.0;
         if (share > 0)
             addSlice(c, share, fmt(share) + QStringLiteral("% ") + zone + QStringLiteral(" (") + fmt(km)
@@ -144,7 +145,7 @@ void TForm5::pieZones(const QDate& from, const QDate& to)
     if (assigned > 0) {
         const double rest = total - assigned;
         const double share = rest / total * 100.0;
-        if (share > 0)
+        if (leavesRest(rest, total))
             addSlice(c, share, fmt(share) + QStringLiteral("% nicht zugeordnet (") + fmt(rest) + QStringLiteral(" km)"));
     }
     c.foot = QStringList{QString::number(entries.size()) + QStringLiteral(" Trainingseinheiten"),
@@ -157,22 +158,22 @@ void TForm5::pieSportsDistance(const QDate& from, const QDate& to)
     chart::Chart& c = chart();
     QStringList categories;
     GetCategoryList(categories);
-    const double total = parseDecimal(GetTotalDistance(from, to, m_userId));
     const EntryKm km = EntryDistances(database(), m_userId, from, to);
+    const double total = sumOf(km);
     int count = 0;
     int withoutKm = 0;
-    float assigned = 0.0f;
+    double assigned = 0.0;
     for (const QString& category : categories) {
         QStringList entries;
         GetEntriesOfCategory(entries, m_userId, category, from, to);
         count += int(entries.size());
         if (entries.isEmpty())
             continue;
-        float sum = 0.0f;
+        double sum = 0.0;
         for (const QString& id : entries) {
-            float d = float(km.value(id.toLongLong(), 0.0));
-            if (d == 0.0f) {
-                d = 0.1f;
+            double d = km.value(id.toLongLong(), 0.0);
+            if (d == 0.0) {
+                d = 0.1;
                 ++withoutKm;
             }
             sum += d;
@@ -186,7 +187,7 @@ void TForm5::pieSportsDistance(const QDate& from, const QDate& to)
     if (assigned > 0 && total > 0) {
         const double rest = total - assigned;
         const double share = rest / total * 100.0;
-        if (share > 0)
+        if (leavesRest(rest, total))
             addSlice(c, share, fmt(share) + QStringLiteral("% nicht zugeordnet (") + fmt(rest) + QStringLiteral(" km)"));
     }
     c.foot = QStringList{QString::number(count) + QStringLiteral(" Trainingseinheiten"),
@@ -244,7 +245,7 @@ void TForm5::pieShoes()
     chart::Chart& c = chart();
     QStringList shoes;
     GetShoeList(shoes, m_userId);
-    float all = 0.0f;
+    double all = 0.0;
     for (const QString& shoe : shoes) {
         const float km = ShoeDistance(database(), m_userId, shoe);
         all += km;
@@ -282,10 +283,13 @@ void TForm5::DataBar()
             }
         }
     }
-    // Week and month keys are each listed once.
+    // Week and month keys are each listed once. Their sums are kept in full
+    // precision and formatted once at the end.
     QHash<QString, int> lineOfKey;
     for (int i = 0; i < points.size(); ++i)
         lineOfKey.insert(splitPointLine(points.at(i)).key(), i);
+    QList<double> sums(points.size(), 0.0);
+    QList<int> counts(points.size(), 0);
 
     // The kilometres by the zone filter, for all entries of the period at once.
     const int zoneIndex = ComboBox1->currentIndex();
@@ -302,70 +306,58 @@ void TForm5::DataBar()
     q.open(QStringLiteral("SELECT  ID, Datum, Uhrzeit, Gewicht FROM main WHERE UserID = ") + quoted(m_userId)
            + diarystatements::period(from, to) + QStringLiteral(" ORDER BY Datum, Uhrzeit"));
     const int entries = q.recordCount();
-    float total = 0.0f;
+    double total = 0.0;
     for (q.first(); !q.eof(); q.next()) {
         const qint64 id = q.field(0).asInteger();
-        const float d = float(km.value(id, 0.0));
+        const double d = km.value(id, 0.0);
         total += d;
         const QDate date = parseDateText(q.field(1).asString());
         const int y = date.year();
         const int m = date.month();
-        const int w = GetWeekNumber(date);
-        const int weekYear = (m == 12 && w == 1) ? y + 1 : (m == 1 && w > 51) ? y - 1 : y;
-        const QString key = weekly ? QString::number(w) + QLatin1Char(';') + QString::number(weekYear)
-                                   : QString::number(m) + QLatin1Char(';') + QString::number(y);
+        // The editor stores an empty weight as -1: only weights above 0
+        // are weighings, for a day's point as for an average.
         const FieldValue& weightField = q.field(3);
+        const double kg = weightField.isNull() ? 0.0 : weightField.asFloat();
         if (weight && !weekly && !monthly) {
-            // An entry without a stored weight gives no point.
-            if (!weightField.isNull())
+            if (kg > 0)
                 points << dateText(date) + QLatin1Char(';') + QString::number(y) + QLatin1Char(';')
                               + weightField.asString();
-        } else if (weight) {
-            const int index = lineOfKey.value(key, -1);
-            if (index < 0)
-                continue;
-            const double kg = weightField.asFloat();
-            PointLine p = splitPointLine(points.at(index));
-            double sum = 0.0;
-            int count = 0;
-            readWeightSum(p.value, sum, count);
-            p.value = fmt(sum + kg) + QLatin1Char('{') + QString::number(kg > 0 ? count + 1 : count);
-            points[index] = joinPointLine(p);
-        } else if (weekly || monthly) {
-            const int index = lineOfKey.value(key, -1);
-            if (index < 0)
-                continue;
-            PointLine p = splitPointLine(points.at(index));
-            p.value = fmt(parseDecimal(p.value) + d);
-            points[index] = joinPointLine(p);
-        } else {
+            continue;
+        }
+        if (!weekly && !monthly) {
             points << QString::asprintf("%2.2d.%2.2d.%2.2d", date.day(), m, y >= 2000 ? y - 2000 : y - 1900)
                           + QStringLiteral(";2008;") + fmt(d);
+            continue;
+        }
+        const QString key = weekly ? QString::number(GetWeekNumber(date)) + QLatin1Char(';')
+                                         + QString::number(GetWeekYear(date))
+                                   : QString::number(m) + QLatin1Char(';') + QString::number(y);
+        const int index = lineOfKey.value(key, -1);
+        if (index < 0)
+            continue;
+        if (!weight) {
+            sums[index] += d;
+        } else if (kg > 0) {
+            sums[index] += kg;
+            ++counts[index];
+        }
+    }
+
+    if (weekly || monthly) {
+        // Weeks and months without a weighing give no weight point; in the
+        // distance they are points of 0.
+        for (int i = int(points.size()) - 1; i >= 0; --i) {
+            PointLine p = splitPointLine(points.at(i));
+            if (weight && counts[i] == 0) {
+                points.removeAt(i);
+                continue;
+            }
+            p.value = fmt(weight ? sums[i] / counts[i] : sums[i]);
+            points[i] = p.first + QLatin1Char(';') + p.second + QLatin1Char(';') + p.value;
         }
     }
 
     if (weight) {
-        // Weeks and months without a weighing, and days weighing 0, give no point.
-        for (int i = int(points.size()) - 1; i >= 0; --i) {
-            const QString value = splitPointLine(points.at(i)).value;
-            double sum = 0.0;
-            int count = 0;
-            readWeightSum(value, sum, count);
-            const bool summed = value.contains(QLatin1Char('{'));
-            if (value == QStringLiteral("0") || (summed && count == 0)
-                || (!summed && !(parseDecimal(value) > 0)))
-                points.removeAt(i);
-        }
-        if (weekly || monthly) {
-            for (QString& line : points) {
-                PointLine p = splitPointLine(line);
-                double sum = 0.0;
-                int count = 0;
-                readWeightSum(p.value, sum, count);
-                p.value = count > 0 ? fmt(sum / count) : fmt(0);
-                line = joinPointLine(p);
-            }
-        }
         title << QStringLiteral("Gewichtsstatistik vom ") + periodText(from, to)
               << (weekly    ? QStringLiteral("wöchentliche Durchschnittswerte")
                   : monthly ? QStringLiteral("monatliche Durchschnittswerte")
@@ -382,7 +374,7 @@ void TForm5::DataBar()
     RxSlider1Change();
 }
 
-void TForm5::ShowGraph(const QStringList& points, int entries, const QStringList& title, float km)
+void TForm5::ShowGraph(const QStringList& points, int entries, const QStringList& title, double km)
 {
     chart::Chart& c = chart();
     const QColor colour = randomColour();

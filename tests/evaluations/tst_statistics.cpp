@@ -1,14 +1,35 @@
 #include "chart.h"
 #include "dateedit.h"
+#include "diarygenerator.h"
+#include "diaryforms.h"
 #include "editorfixture.h"
+#include "savefolder.h"
+#include "textforms.h"
 #include "tform5.h"
 
 #include <QCheckBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
 #include <QImageReader>
+#include <QStandardPaths>
+#include <QTimer>
 #include <QLabel>
 #include <QPrinter>
 #include <QSlider>
 #include <QSvgRenderer>
+
+// Where the window has the shell open a saved picture.
+class OpenedFiles : public QObject
+{
+    Q_OBJECT
+
+public:
+    QStringList paths;
+
+public Q_SLOTS:
+    void open(const QUrl& url) { paths << url.toLocalFile(); }
+};
 
 // The statistics window on a small diary of known numbers, driven through
 // its controls as the user drives it.
@@ -59,7 +80,32 @@ private:
         return out;
     }
 
+    // Where the points of the chart differ from the rows of a select of two
+    // label fields and a number (in its row order): a label, or a value
+    // that is not the number rounded to a tenth. Empty when they agree.
+    QString differences(const chart::Chart& c, const QString& sql, const QString& labelFormat)
+    {
+        const QList<chart::Point>& points = c.bars.isEmpty() ? c.line : c.bars;
+        const QList<ResultRow> rows = fx->session().ZDatabase1.select(sql).rows;
+        QString out;
+        if (points.size() != rows.size())
+            out += QStringLiteral("%1 points, %2 rows; ").arg(points.size()).arg(rows.size());
+        for (int i = 0; i < qMin(points.size(), rows.size()); ++i) {
+            const QString label = labelFormat.arg(rows[i][0].asString(), rows[i][1].asString());
+            const double value = rows[i][2].asFloat();
+            if (points[i].label != label || std::abs(points[i].y - value) > 0.05 + 1e-9)
+                out += QStringLiteral("%1=%2 against %3=%4; ").arg(points[i].label).arg(points[i].y).arg(label).arg(value, 0, 'f', 3);
+        }
+        return out;
+    }
+    // A generated diary of 2006 and 2007; returns the person with the most entries.
+    int generatedDiary()
+    {
+        return generateDiary(fx->session().ZDatabase1, DiarySpec{2, 1, QDate(2006, 1, 1)}).busiestUser;
+    }
+
 private Q_SLOTS:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void init()
     {
         fx = std::make_unique<EditorFixture>();
@@ -134,10 +180,20 @@ private Q_SLOTS:
         QCOMPARE(c.title, QStringList{QStringLiteral("Nutzung der Laufschuhe über den gesamten Trainingszeitraum")});
 
         // A start after the end draws nothing; the shoes need no period.
+        // An empty pie is the empty pie area, without the walls of a bar chart.
         choose(f, QStringLiteral("ComboBox3"), 1);
         setPeriod(f, QStringLiteral("31.03.2025"), QStringLiteral("01.03.2025"));
         QVERIFY(c.isEmpty());
         QVERIFY(c.title.isEmpty() && c.foot.isEmpty());
+        for (const int evaluation : {1, 2}) {
+            setPeriod(f, QStringLiteral("01.03.2030"), QStringLiteral("31.03.2030"));
+            choose(f, QStringLiteral("ComboBox3"), evaluation);
+            QVERIFY(c.pie.isEmpty());
+            const QImage picture = f->Chart1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            const auto* pixels = reinterpret_cast<const QRgb*>(picture.constBits());
+            QVERIFY(std::none_of(pixels, pixels + picture.width() * picture.height(),
+                                 [](QRgb p) { return (p | 0xff000000) == qRgb(0, 0, 132); }));
+        }
     }
 
     void distanceAndWeight()
@@ -198,6 +254,126 @@ private Q_SLOTS:
         QCOMPARE(labels(c.bars), QStringList({QStringLiteral("KW 52 / 2024=0"), QStringLiteral("KW 1 / 2025=3")}));
         setPeriod(f, QStringLiteral("28.12.2020"), QStringLiteral("10.01.2021"));
         QCOMPARE(labels(c.bars), QStringList({QStringLiteral("KW 53 / 2020=4"), QStringLiteral("KW 1 / 2021=0")}));
+    }
+
+    // Sums per week and month, their averages of weights and the pies'
+    // totals as the database sums the units: each added in full precision
+    // and rounded once, entries without a weighing (stored as -1) left out.
+    void sumsAgreeWithTheDatabase()
+    {
+        user = generatedDiary();
+        TForm5* f = open();
+        const chart::Chart& c = f->chart();
+        const QString ofUser = QStringLiteral(" WHERE m.UserID = ") + quoted(user);
+        const QString weekOf = QStringLiteral("EXTRACT(WEEK FROM m.Datum), "
+                                              "EXTRACT(YEAR FROM m.Datum - MOD(EXTRACT(WEEKDAY FROM m.Datum) + 6, 7) + 3)");
+        const QString monthOf = QStringLiteral("EXTRACT(MONTH FROM m.Datum), EXTRACT(YEAR FROM m.Datum)");
+        auto distances = [&](const QString& by, const QString& period) {
+            return QStringLiteral("SELECT ") + by + QStringLiteral(", SUM(u.strecke) FROM main m JOIN units u ON u.MainID = m.ID")
+                + ofUser + period + QStringLiteral(" GROUP BY 1, 2 ORDER BY 2, 1");
+        };
+        auto weights = [&](const QString& by, const QString& period) {
+            return QStringLiteral("SELECT ") + by + QStringLiteral(", AVG(m.Gewicht) FROM main m") + ofUser + period
+                + QStringLiteral(" AND m.Gewicht > 0 GROUP BY 1, 2 ORDER BY 2, 1");
+        };
+        QVERIFY(fx->value(QStringLiteral("SELECT COUNT(*) FROM main m") + ofUser
+                          + QStringLiteral(" AND m.Gewicht = -1")).toInt() > 10);
+
+        setPeriod(f, QStringLiteral("01.01.2006"), QStringLiteral("31.12.2007"));
+        choose(f, QStringLiteral("ComboBox3"), 4);
+        box(f, QStringLiteral("BitCheckBox3"))->click();
+        QCOMPARE(differences(c, distances(monthOf, QString()), QStringLiteral("%1 / %2")), QString());
+        const QString total =
+            distanceText(parseDecimal(fx->value(QStringLiteral("SELECT SUM(u.strecke) FROM main m JOIN units u ON u.MainID = m.ID")
+                                   + ofUser)));
+        QCOMPARE(c.foot.value(1), total + QStringLiteral(" km im gewählten Trainingsbereich und Zeitraum"));
+        choose(f, QStringLiteral("ComboBox3"), 5);
+        QCOMPARE(differences(c, weights(monthOf, QString()), QStringLiteral("%1 / %2")), QString());
+
+        // A whole calendar year by weeks: 01.01.2006 lies in week 52 of 2005.
+        setPeriod(f, QStringLiteral("01.01.2006"), QStringLiteral("31.12.2006"));
+        QCheckBox* weekly = box(f, QStringLiteral("BitCheckBox2"));
+        QVERIFY(weekly->isEnabled());
+        weekly->click();
+        const QString year2006 = QStringLiteral(" AND m.Datum BETWEEN '01.01.2006' AND '31.12.2006'");
+        QCOMPARE(differences(c, weights(weekOf, year2006), QStringLiteral("KW %1 / %2")), QString());
+        choose(f, QStringLiteral("ComboBox3"), 4);
+        QCOMPARE(c.bars.size() + c.line.size(), 53);
+        QCOMPARE(c.line.constFirst().label, QStringLiteral("KW 52 / 2005"));
+        QCOMPARE(differences(c, distances(weekOf, year2006), QStringLiteral("KW %1 / %2")), QString());
+        for (const auto& [from, to] : {std::pair("01.01.2027", "31.12.2027"), std::pair("01.01.2028", "31.12.2028")}) {
+            setPeriod(f, QLatin1String(from), QLatin1String(to));
+            QVERIFY2(weekly->isEnabled() && weekly->checkState() == Qt::Checked, from);
+        }
+
+        // A day without a weighing gives no point.
+        setPeriod(f, QStringLiteral("01.04.2007"), QStringLiteral("30.04.2007"));
+        weekly->click();
+        choose(f, QStringLiteral("ComboBox3"), 5);
+        QCOMPARE(c.line.size(), fx->value(QStringLiteral("SELECT COUNT(*) FROM main m") + ofUser
+                                          + QStringLiteral(" AND m.Gewicht > 0 AND m.Datum BETWEEN '01.04.2007' "
+                                                           "AND '30.04.2007'")).toInt());
+
+        // The zone pie of a month: its total, and as unassigned exactly
+        // the units without a known zone.
+        const QString june = QStringLiteral(" AND m.Datum BETWEEN '01.06.2007' AND '30.06.2007'");
+        setPeriod(f, QStringLiteral("01.06.2007"), QStringLiteral("30.06.2007"));
+        choose(f, QStringLiteral("ComboBox3"), 1);
+        const QString units = QStringLiteral("SELECT SUM(u.strecke) FROM main m JOIN units u ON u.MainID = m.ID")
+            + ofUser + june;
+        QCOMPARE(c.foot.value(1), distanceText(parseDecimal(fx->value(units))) + QStringLiteral(" km im gewählten Zeitraum"));
+        const double unassigned = parseDecimal(fx->value(units + QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM bereiche b "
+                                                                                "WHERE b.TrBereich = u.Bereich)")));
+        const QStringList pieLabels = labels(c.pie);
+        QVERIFY(unassigned > 0);
+        QVERIFY2(pieLabels.last().endsWith(QStringLiteral("nicht zugeordnet (") + distanceText(unassigned)
+                                           + QStringLiteral(" km)")), qPrintable(pieLabels.join(u'|')));
+        // With every unit in a zone, no rest at all.
+        fx->exec(QStringLiteral("UPDATE units SET Bereich = ") + quoted(zone)
+                 + QStringLiteral(" WHERE Bereich IS NULL OR Bereich NOT IN (SELECT TrBereich FROM bereiche)"));
+        choose(f, QStringLiteral("ComboBox3"), 2);
+        choose(f, QStringLiteral("ComboBox3"), 1);
+        QVERIFY2(!labels(c.pie).join(u'|').contains(QStringLiteral("nicht zugeordnet")),
+                 qPrintable(labels(c.pie).join(u'|')));
+    }
+
+    // The file takes the suffix of the chosen kind, a typed suffix chooses
+    // the kind; the dialog starts in the documents folder, then where the
+    // user saved last.
+    void savesThroughTheDialog()
+    {
+        TForm5* f = open();
+        setPeriod(f, QStringLiteral("01.03.2025"), QStringLiteral("31.03.2025"));
+        choose(f, QStringLiteral("ComboBox3"), 4);
+        OpenedFiles opened;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "open");
+        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        QDir().mkpath(documents);
+        QTemporaryDir elsewhere;
+        auto save = [&](const QString& startsIn, const QString& filter, const QString& name) {
+            QTimer::singleShot(0, this, [&] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                QCOMPARE(QDir(dialog->directory()).canonicalPath(), QDir(startsIn).canonicalPath());
+                auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+                QVERIFY(types);
+                types->setCurrentIndex(0);
+                while (types->currentText() != filter && types->currentIndex() + 1 < types->count())
+                    QTest::keyClick(types, Qt::Key_Down);
+                dialog->selectFile(name);
+                static_cast<QDialog*>(dialog)->accept();
+            });
+            f->SpeedButton2->click();
+        };
+        save(documents, QStringLiteral("PNG-Grafiken (*.png)"), elsewhere.filePath(QStringLiteral("schuhe2")));
+        QCOMPARE(opened.paths, QStringList(elsewhere.filePath(QStringLiteral("schuhe2.png"))));
+        QCOMPARE(QImageReader(opened.paths.last()).format(), QByteArray("png"));
+        save(elsewhere.path(), QStringLiteral("Bitmaps (*.bmp)"), QStringLiteral("schuhe3.svg"));
+        QCOMPARE(opened.paths.last(), elsewhere.filePath(QStringLiteral("schuhe3.svg")));
+        QVERIFY(QSvgRenderer(opened.paths.last()).isValid());
+        QCOMPARE(TForm5::chartFileFor(QStringLiteral("/a/b.txt"), QStringLiteral("Metadateien (*.wmf)")).path,
+                 QStringLiteral("/a/b.txt.wmf"));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     }
 
     void panelStates()
