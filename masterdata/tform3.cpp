@@ -144,6 +144,9 @@ TForm3::TForm3(QWidget* parent, const QComboBox* mainNames, const QComboBox* mai
     StringAlignGrid1->setMinimumWidth(StringAlignGrid1->gridColumnWidth(0) + StringAlignGrid1->gridColumnWidth(1)
                                       + StringAlignGrid1->verticalScrollBar()->sizeHint().width()
                                       + 2 * StringAlignGrid1->frameWidth());
+    // The model takes what the kilometres leave, also in a larger window: a
+    // long one is shortened in the list, never the kilometres.
+    StringAlignGrid1->setStretchColumn(0);
 
     BitBtn2 = makeButton(this, QStringLiteral("BitBtn2"), QStringLiteral("&Löschen"));
     BitBtn3 = makeButton(this, QStringLiteral("BitBtn3"), QStringLiteral("&Ändern"));
@@ -227,11 +230,12 @@ TForm3::TForm3(QWidget* parent, const QComboBox* mainNames, const QComboBox* mai
     right->addWidget(GroupBox2, 1);
     right->addLayout(saveRow);
 
+    // A larger window gives its room to the shoe list.
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(8, 4, 8, 8);
     layout->setSpacing(8);
-    layout->addLayout(left);
-    layout->addLayout(right, 1);
+    layout->addLayout(left, 1);
+    layout->addLayout(right);
 
     setTabOrder(ComboBox1, StringAlignGrid1);
     setTabOrder(StringAlignGrid1, BitBtn2);
@@ -379,11 +383,12 @@ void TForm3::ShowShoes()
         const double total = decimalOrZero(shoe.prev) + decimalOrZero(shoe.since);
         totals << distanceText(total) + QStringLiteral(" km");
         StringAlignGrid1->setCells(0, int(i) + 1, shoe.model);
+        StringAlignGrid1->setCellToolTip(0, int(i) + 1, shoe.model);
         StringAlignGrid1->setCells(1, int(i) + 1, totals.last());
         StringAlignGrid1->addRow();
     }
-    // A long model widens its column; the grid then scrolls sideways.
-    StringAlignGrid1->widenToFit({models, totals});
+    // A large total widens the kilometres; the model gives up the room.
+    StringAlignGrid1->widenToFit({{}, totals});
 }
 
 void TForm3::StringAlignGrid1SelectCell(int column, int row, bool* canSelect)
