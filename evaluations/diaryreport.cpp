@@ -418,6 +418,11 @@ void CreatePrintList(QStringList& target, const QString& text, double width, con
     QString normalised = text;
     normalised.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
     for (const QString& paragraph : normalised.split(u'\n')) {
+        // Most texts are short: a paragraph that fits is one line.
+        if (measure(paragraph) <= width) {
+            target.append(paragraph + u' ');
+            continue;
+        }
         QString line;
         for (const QString& word : paragraph.split(u' ')) {
             if (measure(line + word) <= width) {
