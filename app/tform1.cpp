@@ -334,7 +334,7 @@ void TForm1::ToolButton7Click()
     // A report window of its own for each opening, fixed to the chosen person.
     auto* reports = new TForm6(currentUser().toInt(), this);
     connect(reports, &TForm6::statisticsRequested, this, &TForm1::ToolButton6Click);
-    reports->setWindowTitle(QStringLiteral("Trainingsreports ") + ComboBox1->currentText());
+    reports->setPersonName(ComboBox1->currentText());
     placeWorkingWindow(reports);
     reports->show();
 }
