@@ -3,6 +3,7 @@
 #include "datafiles.h"
 #include "diaryqueries.h"
 #include "errorboundary.h"
+#include "messages.h"
 #include "quitsignals.h"
 #include "tform2.h"
 #include "tform3.h"
@@ -333,7 +334,7 @@ void TForm1::ToolButton7Click()
     // A report window of its own for each opening, fixed to the chosen person.
     auto* reports = new TForm6(currentUser().toInt(), this);
     connect(reports, &TForm6::statisticsRequested, this, &TForm1::ToolButton6Click);
-    reports->setWindowTitle(QStringLiteral("Trainingsreports ") + ComboBox1->currentText());
+    reports->setPersonName(ComboBox1->currentText());
     placeWorkingWindow(reports);
     reports->show();
 }
@@ -366,18 +367,32 @@ void TForm1::ToolButton9Click()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     // The manual beside the program file (an installed program keeps its
     // diary elsewhere), else in the program folder, else where the program
-    // was started. Whether the desktop can open it is not examined.
+    // was started.
     const QString name = QStringLiteral("handbuch.pdf");
     QString manual = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(name);
     if (!QFileInfo::exists(manual))
         manual = m_session.programFolder + name;
     if (!QFileInfo::exists(manual))
         manual = QDir::current().absoluteFilePath(name);
+    bool opened = false;
     {
         const QuitSignals::ChildScope viewer;
-        QDesktopServices::openUrl(QUrl::fromLocalFile(manual));
+        opened = QDesktopServices::openUrl(QUrl::fromLocalFile(manual));
     }
     QApplication::restoreOverrideCursor();
+    if (opened)
+        return;
+    // Without a program for PDF files the user learns where the manual is,
+    // to open it another way.
+    const QString path = QDir::toNativeSeparators(QFileInfo(manual).absoluteFilePath());
+    const QString line = QStringLiteral("\n\r");
+    Messages::show(this, QMessageBox::Warning, Messages::applicationTitle(),
+                   QFileInfo::exists(manual)
+                       ? QStringLiteral("Das Handbuch kann nicht angezeigt werden: Es wurde kein Programm gefunden, "
+                                        "das PDF-Dateien anzeigen kann.")
+                             + line + QStringLiteral("Das Handbuch liegt unter:") + line + path
+                       : QStringLiteral("Das Handbuch wurde nicht gefunden:") + line + path,
+                   QMessageBox::Ok);
 }
 
 void TForm1::ToolButton10Click()

@@ -95,6 +95,28 @@ QString entryDistanceText(double km)
     return fixedText(km, km - std::trunc(km) > 0 ? 1 : 0);
 }
 
+QString timeSignsAsWords(const QString& text)
+{
+    const QLatin1Char apostrophe('\'');
+    QString words;
+    words.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        const bool afterDigit = i > 0 && text.at(i - 1) >= QLatin1Char('0') && text.at(i - 1) <= QLatin1Char('9');
+        if (afterDigit && c == apostrophe && i + 1 < text.size() && text.at(i + 1) == apostrophe) {
+            words += QLatin1String(" sec");
+            ++i;
+        } else if (afterDigit && c == QLatin1Char('"')) {
+            words += QLatin1String(" sec");
+        } else if (afterDigit && c == apostrophe) {
+            words += QLatin1String(" min");
+        } else {
+            words += c;
+        }
+    }
+    return words;
+}
+
 QString zoneLine(const QString& id, const QString& name, const QString& minHF, const QString& maxHF)
 {
     const QChar sep = QLatin1Char(';');

@@ -29,6 +29,13 @@ QString distanceText(double km);
 // "%1.0f" otherwise ("12,5" and "12"), without " km".
 QString entryDistanceText(double km);
 
+// The time signs of a free text written out: a mark right after a digit
+// stands for a time, two apostrophes or a double quote for seconds, one
+// apostrophe for minutes ("3'30''" becomes "3 min30 sec", "50\"" becomes
+// "50 sec"). Every other quote or apostrophe ("Lauf mit \"Anna\"", "O'Brien")
+// stays as typed.
+QString timeSignsAsWords(const QString& text);
+
 // One training zone as "ID;TrBereich;minHF;maxHF;".
 QString zoneLine(const QString& id, const QString& name, const QString& minHF, const QString& maxHF);
 

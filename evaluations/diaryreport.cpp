@@ -21,6 +21,7 @@ constexpr int kRow = 400;          // height of a print row
 constexpr int kFirstBodyRow = 8;
 constexpr int kLastBodyRow = 48;
 constexpr int kFooterRow = 49;
+constexpr int kGap = 100;          // room between a column's text and the next column
 const QColor kWeekColour(209, 209, 209);
 const QColor kMonthColour(192, 192, 192);
 
@@ -30,9 +31,16 @@ constexpr int kCols[11] = {0, 1000, 4500, 5900, 7500, 8500, 9000, 13500, 16500, 
 const char* const kMonthNames[12] = {"Januar", "Februar", "März", "April", "Mai", "Juni",
                                      "Juli", "August", "September", "Oktober", "November", "Dezember"};
 
-QString monthName(int month)
+// The title of a month's block: its name and year ("März 2010").
+QString monthTitle(const QDate& month)
 {
-    return month >= 1 && month <= 12 ? QString::fromUtf8(kMonthNames[month - 1]) : QString();
+    return QString::fromUtf8(kMonthNames[month.month() - 1]) + u' ' + QString::number(month.year());
+}
+
+// The first day of the date's month: months of different years stay apart.
+QDate monthOf(const QDate& date)
+{
+    return QDate(date.year(), date.month(), 1);
 }
 
 // A unit's time without leading zeros and colons: 01:05:00 is 1:05:00,
@@ -55,7 +63,7 @@ QString orDashes(const QString& text, const QString& none)
 struct Unit
 {
     QString kmText; // "%1.1f" without " km"
-    double km = 0;  // the kilometres as printed
+    double km = 0;  // the kilometres as stored: sums and paces are not rounded
     QString time;   // hh:mm:ss
     QString pulse;
     QString zone;
@@ -104,14 +112,17 @@ private:
     }
     void DrawPageHeadLine(const QString& title, int page);
     int DrawHeadLineDiary();
+    // The wrapped lines of a text in the body font for a column that ends at right.
+    QStringList bodyLines(const QString& text, int left, int right);
     void DrawLine(int row, int width, int offset, int right, int left);
     int SeitenUmbruch(int page, const QString& title);
     void SeitenFuss();
-    void breakPageIfPast(int lastRow);
+    bool breakPageIfPast(int lastRow);
     void summaryBlock(const QString& title, const Totals& totals, const QColor& colour);
     void blockHead(const QColor& colour);
     void emptyWeekBlock(const QString& week);
-    void blockTitle(int y, const QString& title, const QString& count);
+    // Returns where the count text ends.
+    double blockTitle(int y, const QString& title, const QString& count);
     void entryRows(const Entry& entry, const QVector<Unit>& units);
 
     const Options& m_options;
@@ -121,7 +132,7 @@ private:
     int m_row = kFirstBodyRow;
     Totals m_week;
     Totals m_month;
-    int m_currentMonth = 0;
+    QDate m_currentMonth;
 };
 
 void Composer::DrawPageHeadLine(const QString& title, int page)
@@ -187,12 +198,21 @@ void Composer::SeitenFuss()
                           QString::asprintf("%2.2d:%2.2d", now.time().hour(), now.time().minute()));
 }
 
-void Composer::breakPageIfPast(int lastRow)
+bool Composer::breakPageIfPast(int lastRow)
 {
-    if (lastRow > kLastBodyRow) {
-        ++m_page;
-        m_row = SeitenUmbruch(m_page, m_title);
-    }
+    if (lastRow <= kLastBodyRow)
+        return false;
+    ++m_page;
+    m_row = SeitenUmbruch(m_page, m_title);
+    return true;
+}
+
+QStringList Composer::bodyLines(const QString& text, int left, int right)
+{
+    setFont(9, false);
+    QStringList lines;
+    CreatePrintList(lines, text, right - left, [this](const QString& t) { return m_canvas.textWidth(t); });
+    return lines;
 }
 
 void Composer::blockHead(const QColor& colour)
@@ -209,21 +229,26 @@ void Composer::blockHead(const QColor& colour)
 // The block's title at column 1 + 100 and its count text with the right edge
 // at column 3 + 500; a title too wide for the space between pushes the count
 // text to the right instead of being overwritten by it.
-void Composer::blockTitle(int y, const QString& title, const QString& count)
+double Composer::blockTitle(int y, const QString& title, const QString& count)
 {
     m_canvas.textOut(kCols[1] + 100, y, title);
     const double titleEnd = kCols[1] + 100 + m_canvas.textWidth(title) + 150;
-    m_canvas.textOut(std::max(kCols[3] + 500 - m_canvas.textWidth(count), titleEnd), y, count);
+    const double x = std::max(kCols[3] + 500 - m_canvas.textWidth(count), titleEnd);
+    m_canvas.textOut(x, y, count);
+    return x + m_canvas.textWidth(count);
 }
 
 void Composer::summaryBlock(const QString& title, const Totals& totals, const QColor& colour)
 {
     blockHead(colour);
     const int y = m_row * kRow - 100;
-    blockTitle(y, title,
-               QString::number(totals.entries)
-                   + (totals.entries == 1 ? QStringLiteral(" Trainingseinheit") : QStringLiteral(" Trainingseinheiten")));
-    m_canvas.textOut(kCols[4], y, QStringLiteral("Zeitaufwand: ") + MinutesToDuration(totals.minutes));
+    const double countEnd =
+        blockTitle(y, title,
+                   QString::number(totals.entries)
+                       + (totals.entries == 1 ? QStringLiteral(" Trainingseinheit") : QStringLiteral(" Trainingseinheiten")));
+    // A count pushed to the right by a long title pushes the time too.
+    m_canvas.textOut(std::max<double>(kCols[4], countEnd + 150), y,
+                     QStringLiteral("Zeitaufwand: ") + MinutesToDuration(totals.minutes));
     ++m_row;
     m_canvas.textOutRight(kCols[2], m_row * kRow, distanceText(totals.km) + QStringLiteral(" km"));
     ++m_row;
@@ -246,34 +271,44 @@ void Composer::emptyWeekBlock(const QString& week)
 
 void Composer::entryRows(const Entry& e, const QVector<Unit>& units)
 {
-    QStringList weather, shoes, feeling, notes;
-    CreatePrintList(weather, e.weather, 20);
-    CreatePrintList(shoes, e.shoes, 20);
-    CreatePrintList(feeling, e.feeling, 35);
-    CreatePrintList(notes, e.notes, 30);
-    const int n = std::max({3, int(weather.size()), int(shoes.size()), int(units.size()), int(feeling.size()),
+    // Wrapped by the width of the report font, each column up to the next.
+    const int weatherEnd = kCols[8] - kGap, feelingEnd = kCols[10] - kGap, notesEnd = kPageWidth - 1000;
+    const QStringList weather = bodyLines(e.weather, kCols[7], weatherEnd);
+    const QStringList shoes = bodyLines(e.shoes, kCols[7], weatherEnd);
+    const QStringList feeling = bodyLines(e.feeling, kCols[9], feelingEnd);
+    const QStringList notes = bodyLines(e.notes, kCols[10], notesEnd);
+    // Weather and shoe lines share their column: the entry has room for both.
+    const int n = std::max({3, int(weather.size() + shoes.size()), int(units.size()), int(feeling.size()),
                             int(notes.size())});
 
     m_week.entries += 1;
     const int minutes = DurationToMinutes(e.duration);
     m_week.minutes += minutes;
-    const int month = GetMonth(e.date);
+    const QDate month = monthOf(e.date);
     if (month == m_currentMonth) {
         m_month.entries += 1;
         m_month.minutes += minutes;
     } else {
         if (m_options.monthly)
-            summaryBlock(monthName(m_currentMonth), m_month, kMonthColour);
+            summaryBlock(monthTitle(m_currentMonth), m_month, kMonthColour);
         m_month = Totals{1, minutes, 0};
         m_currentMonth = month;
     }
 
+    // An entry that fits on a page is kept whole on one; a longer one starts
+    // on a new page and carries its date onto the next.
+    if (m_row + n - 1 > kLastBodyRow && m_row > kFirstBodyRow) {
+        ++m_page;
+        m_row = SeitenUmbruch(m_page, m_title);
+    }
     int w = 0, s = 0, u = 0, f = 0, o = 0;
     for (int r = 1; r <= n; ++r) {
-        breakPageIfPast(m_row);
+        const bool continued = breakPageIfPast(m_row) && r > 3;
         setFont(9, false);
         m_canvas.setTextBackground(Qt::white);
         const int y = m_row * kRow;
+        if (continued)
+            m_canvas.textOut(kCols[1], y, e.dateText);
         if (r == 1) {
             m_canvas.textOut(kCols[1], y, e.dateText);
             m_canvas.textOut(kCols[8], y, e.weight > 0 ? distanceText(e.weight) + QStringLiteral(" kg")
@@ -287,9 +322,9 @@ void Composer::entryRows(const Entry& e, const QVector<Unit>& units)
             m_canvas.textOut(kCols[1], y, e.category);
         }
         if (w < weather.size())
-            m_canvas.textOut(kCols[7], y, weather.at(w++));
+            m_canvas.textOutClipped(kCols[7], y, weatherEnd, weather.at(w++));
         else if (s < shoes.size())
-            m_canvas.textOut(kCols[7], y, shoes.at(s++));
+            m_canvas.textOutClipped(kCols[7], y, weatherEnd, shoes.at(s++));
         if (u < units.size()) {
             const Unit& unit = units.at(u++);
             m_canvas.textOutRight(kCols[2], y, unit.kmText + QStringLiteral(" km"));
@@ -300,14 +335,14 @@ void Composer::entryRows(const Entry& e, const QVector<Unit>& units)
                 m_canvas.textOutRight(kCols[4], y, pace.section(u' ', 0, 0));
             }
             m_canvas.textOutRight(kCols[5], y, orDashes(unit.pulse, QStringLiteral("-1")));
-            m_canvas.textOut(kCols[6], y, unit.zone);
+            m_canvas.textOutClipped(kCols[6], y, kCols[7] - kGap, unit.zone);
             m_week.km += unit.km;
             m_month.km += unit.km;
         }
         if (f < feeling.size())
-            m_canvas.textOut(kCols[9], y, feeling.at(f++));
+            m_canvas.textOutClipped(kCols[9], y, feelingEnd, feeling.at(f++));
         if (o < notes.size())
-            m_canvas.textOut(kCols[10], y, notes.at(o++));
+            m_canvas.textOutClipped(kCols[10], y, notesEnd, notes.at(o++));
         ++m_row;
     }
 }
@@ -327,7 +362,7 @@ void Composer::run(const QVector<Entry>& entries, const QHash<qint64, QVector<Un
     for (int i = 0; i < entries.size(); ++i)
         byWeek[entries.at(i).key].append(i);
 
-    m_currentMonth = GetMonth(entries.first().date);
+    m_currentMonth = monthOf(entries.first().date);
     m_month = Totals();
     m_week = Totals();
     for (const QString& key : weekKeys) {
@@ -352,7 +387,7 @@ void Composer::run(const QVector<Entry>& entries, const QHash<qint64, QVector<Un
         }
     }
     if (m_options.monthly)
-        summaryBlock(monthName(m_currentMonth), m_month, kMonthColour);
+        summaryBlock(monthTitle(m_currentMonth), m_month, kMonthColour);
     SeitenFuss();
 }
 
@@ -378,27 +413,45 @@ QString weekKey(const QDate& date)
     return weekLine(date).chopped(2);
 }
 
-void CreatePrintList(QStringList& target, const QString& text, int width)
+void CreatePrintList(QStringList& target, const QString& text, double width, const Measure& measure)
 {
     QString normalised = text;
     normalised.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
     for (const QString& paragraph : normalised.split(u'\n')) {
-        const QString words = paragraph + u' ';
+        // Most texts are short: a paragraph that fits is one line.
+        if (measure(paragraph) <= width) {
+            target.append(paragraph + u' ');
+            continue;
+        }
         QString line;
-        qsizetype start = 0;
-        while (start < words.size()) {
-            const qsizetype blank = words.indexOf(u' ', start);
-            const QString word = words.mid(start, blank - start + 1);
-            start = blank + 1;
-            if (width < word.size() + line.size()) {
-                target.append(line);
-                line = word;
-            } else {
-                line += word;
+        for (const QString& word : paragraph.split(u' ')) {
+            if (measure(line + word) <= width) {
+                line += word + u' ';
+                continue;
             }
+            if (!line.isEmpty()) {
+                target.append(line);
+                line.clear();
+            }
+            // A word wider than the whole width: as much of it on each line
+            // as fits, at least one character.
+            QString rest = word;
+            while (measure(rest) > width && rest.size() > 1) {
+                qsizetype fits = 1;
+                while (fits + 1 < rest.size() && measure(rest.left(fits + 1)) <= width)
+                    ++fits;
+                target.append(rest.left(fits));
+                rest.remove(0, fits);
+            }
+            line = rest + u' ';
         }
         target.append(line);
     }
+}
+
+void CreatePrintList(QStringList& target, const QString& text, int width)
+{
+    CreatePrintList(target, text, width, [](const QString& t) { return double(t.size()); });
 }
 
 Outcome compose(Database& db, const Options& options, pages::Document& document)
@@ -442,8 +495,8 @@ Outcome compose(Database& db, const Options& options, pages::Document& document)
     QHash<qint64, QVector<Unit>> units;
     for (const ResultRow& row : unitRows) {
         Unit unit;
-        unit.kmText = distanceText(row.at(3).asFloat());
-        unit.km = parseDecimal(unit.kmText);
+        unit.km = row.at(3).isNull() ? 0.0 : row.at(3).asFloat();
+        unit.kmText = distanceText(unit.km);
         unit.time = text(row, 4);
         unit.pulse = text(row, 5);
         unit.zone = text(row, 6);

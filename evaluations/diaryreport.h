@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class Database;
 class QWidget;
 
@@ -44,10 +46,15 @@ Outcome compose(Database& db, const Options& options, pages::Document& document)
 // Column positions of the diary report, columns 1..10 (index 0 unused).
 const int* columns();
 
-// Wraps the text into lines of at most width characters, appended to the
-// target: every paragraph (text between line breaks) gives at least one
-// line, lines keep their trailing blanks, and a word longer than the width
-// stands on a line of its own.
+// How wide a text is, in the unit of a wrapping width.
+using Measure = std::function<double(const QString&)>;
+
+// Wraps the text into lines no wider than width, appended to the target:
+// every paragraph (text between line breaks) gives at least one line, lines
+// keep the blank after their last word (it is not measured), and a word
+// wider than the width is broken over as many lines as it needs.
+void CreatePrintList(QStringList& target, const QString& text, double width, const Measure& measure);
+// The same with the width in characters.
 void CreatePrintList(QStringList& target, const QString& text, int width);
 
 // The week key "week;year" of a date, the year being the one of its week.

@@ -58,11 +58,20 @@ void Document::replay(QPainter& painter, int pageIndex, const QRectF& target) co
             const QFont font = qtFont(c.font);
             painter.setFont(font);
             const QFontMetricsF metrics(font);
+            const bool clipped = c.clipRight >= 0;
+            if (clipped) {
+                painter.save();
+                painter.setClipRect(QRectF(QPointF(c.from.x(), c.from.y() - metrics.height()),
+                                           QPointF(c.clipRight, c.from.y() + 2 * metrics.height())),
+                                    Qt::IntersectClip);
+            }
             if (c.colour.isValid())
                 painter.fillRect(QRectF(c.from, QSizeF(metrics.horizontalAdvance(c.text), metrics.height())),
                                  c.colour);
             painter.setPen(Qt::black);
             painter.drawText(QPointF(c.from.x(), c.from.y() + metrics.ascent()), c.text);
+            if (clipped)
+                painter.restore();
             break;
         }
         }
@@ -90,6 +99,12 @@ void Canvas::textOut(double x, double y, const QString& text)
     c.font = m_font;
     c.colour = m_background;
     m_document.lastPage().commands.append(c);
+}
+
+void Canvas::textOutClipped(double x, double y, double clipRight, const QString& text)
+{
+    textOut(x, y, text);
+    m_document.lastPage().commands.last().clipRight = clipRight;
 }
 
 void Canvas::textOutRight(double right, double y, const QString& text)
@@ -156,6 +171,7 @@ bool writePdf(const Document& document, const QString& path, QString* error)
     {
         QPdfWriter writer(&file);
         writer.setResolution(1200);
+        writer.setTitle(document.title());
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(0, 0, 0, 0),
                                          QPageLayout::Millimeter));
         QPainter painter;

@@ -43,6 +43,7 @@ struct Command
     QString text;
     FontSpec font;
     QColor colour;     // Text: background (invalid: none); Fill: the colour
+    double clipRight = -1; // Text: nothing is drawn right of it; below 0: no clip
 };
 
 struct Page
@@ -59,6 +60,10 @@ public:
     void addPage();
     Page& lastPage() { return m_pages.last(); }
 
+    // The title of the document written as PDF.
+    const QString& title() const { return m_title; }
+    void setTitle(const QString& title) { m_title = title; }
+
     // Called with the new page count each time a page is added.
     void setPageObserver(std::function<void(int)> observer) { m_observer = std::move(observer); }
 
@@ -67,6 +72,7 @@ public:
 
 private:
     QVector<Page> m_pages;
+    QString m_title;
     std::function<void(int)> m_observer;
 };
 
@@ -90,6 +96,9 @@ public:
 
     // Text with its top left corner at (x, y).
     void textOut(double x, double y, const QString& text);
+    // Text with its top left corner at (x, y), cut off at the right edge of
+    // its column.
+    void textOutClipped(double x, double y, double clipRight, const QString& text);
     // Text whose right edge is at x.
     void textOutRight(double right, double y, const QString& text);
     double textWidth(const QString& text) const;
@@ -111,7 +120,7 @@ private:
 // The Qt font of a spec, sized for a painter whose unit is 1/100 mm.
 QFont qtFont(const FontSpec& spec);
 
-// Writes all pages into a PDF file; false with the reason in error when the
+// Writes all pages into a PDF file, with the document's title; false with the reason in error when the
 // file cannot be written.
 bool writePdf(const Document& document, const QString& path, QString* error = nullptr);
 

@@ -6,6 +6,7 @@
 #include "errorboundary.h"
 #include "messages.h"
 #include "reportpreview.h"
+#include "savefolder.h"
 #include "session.h"
 #include "textforms.h"
 
@@ -204,7 +205,6 @@ void TForm6::connectControls()
 void TForm6::FormCreate()
 {
     const IniFile ini = Session::current().settings();
-    m_programFolder = Session::current().programFolder;
     {
         const QSignalBlocker b1(FromDate1);
         const QSignalBlocker b2(TilDate1);
@@ -270,6 +270,31 @@ QString TForm6::statusText() const
     return m_statusPanel->text();
 }
 
+void TForm6::setPersonName(const QString& name)
+{
+    m_personName = name.trimmed();
+    setWindowTitle(ownTitle());
+}
+
+QString TForm6::ownTitle() const
+{
+    return m_personName.isEmpty() ? QStringLiteral("Trainingsreports")
+                                  : QStringLiteral("Trainingsreports ") + m_personName;
+}
+
+QString TForm6::reportName() const
+{
+    QString name = QStringLiteral("Trainingsreport ");
+    if (!m_personName.isEmpty())
+        name += m_personName + u' ';
+    name += dateText(m_composedFrom) + u'-' + dateText(m_composedTo);
+    // Characters no file name may hold on any system become a dash.
+    for (QChar& c : name)
+        if (QStringLiteral("/\\:*?\"<>|").contains(c) || c.category() == QChar::Other_Control)
+            c = u'-';
+    return name;
+}
+
 void TForm6::setReportFont(const QString& name)
 {
     m_fontName = name;
@@ -305,8 +330,9 @@ void TForm6::ComboBox3Change()
     // A date being typed composes nothing until it is a date; the pages of
     // another period are then neither printed nor saved.
     const bool period = FromDate1->date().isValid() && TilDate1->date().isValid();
-    SpeedButton1->setEnabled(period);
-    SpeedButton2->setEnabled(period);
+    SpeedButton1->setEnabled(false);
+    SpeedButton2->setEnabled(false);
+    m_composed = period;
     if (!period)
         return;
     m_composedFrom = FromDate1->date();
@@ -314,8 +340,13 @@ void TForm6::ComboBox3Change()
     repaint();
     SetCols();
     PrintPreview1->beginDoc();
-    CreateDiaryReport();
+    const bool entries = CreateDiaryReport();
+    PrintPreview1->document().setTitle(reportName());
     PrintPreview1->endDoc();
+    // A period without entries (or a report that failed) has nothing to
+    // print or save.
+    SpeedButton1->setEnabled(entries);
+    SpeedButton2->setEnabled(entries);
 }
 
 void TForm6::datesChanged()
@@ -323,12 +354,12 @@ void TForm6::datesChanged()
     // A date only written anew in its full form (1.1.2025 as 01.01.2025 on
     // leaving the field) is no new period.
     if (ComboBox3->currentIndex() == 1 && FromDate1->date() == m_composedFrom && TilDate1->date() == m_composedTo
-        && SpeedButton1->isEnabled())
+        && m_composed)
         return;
     ComboBox3Change();
 }
 
-void TForm6::CreateDiaryReport()
+bool TForm6::CreateDiaryReport()
 {
     diaryreport::Options options;
     options.userId = m_userId;
@@ -340,8 +371,12 @@ void TForm6::CreateDiaryReport()
     options.ignoreEmptyWeeks = options.weekly && BitCheckBox1->checkState() == Qt::Checked;
     options.messageParent = this;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    guarded(this, [&] { diaryreport::compose(Session::current().ZDatabase1, options, PrintPreview1->document()); });
+    diaryreport::Outcome outcome = diaryreport::Outcome::NoEntries;
+    const bool ran = guarded(this, [&] {
+        outcome = diaryreport::compose(Session::current().ZDatabase1, options, PrintPreview1->document());
+    });
     QApplication::restoreOverrideCursor();
+    return ran && outcome == diaryreport::Outcome::Composed;
 }
 
 void TForm6::SetCols()
@@ -383,7 +418,7 @@ void TForm6::PrintPreview1NewPage(int pageCount)
 
 void TForm6::PrintPreview1EndDoc()
 {
-    setWindowTitle(QStringLiteral("Auswertungen"));
+    setWindowTitle(ownTitle());
     m_statusPanel->setText(QStringLiteral("Seite: 1/%1   ").arg(PrintPreview1->pageCount()));
 }
 
@@ -395,7 +430,7 @@ void TForm6::PrintPreview1BeforePrint()
 
 void TForm6::PrintPreview1PrintProgress(int page, int pageCount, int percentDone)
 {
-    setWindowTitle(QStringLiteral("%1 - Drucke Seite %2 von %3 (%%4 done)...")
+    setWindowTitle(QStringLiteral("%1 - Drucke Seite %2 von %3 (%4 % erledigt)...")
                        .arg(Messages::applicationTitle())
                        .arg(page)
                        .arg(pageCount)
@@ -405,7 +440,7 @@ void TForm6::PrintPreview1PrintProgress(int page, int pageCount, int percentDone
 
 void TForm6::PrintPreview1AfterPrint()
 {
-    setWindowTitle(QStringLiteral("Auswertungen"));
+    setWindowTitle(ownTitle());
     QApplication::restoreOverrideCursor();
 }
 
@@ -540,17 +575,20 @@ bool TForm6::savePdf(const QString& path)
 
 void TForm6::SpeedButton2Click()
 {
-    QFileDialog dialog(this, QString(), m_programFolder);
+    QFileDialog dialog(this, QString(), SaveFolder::startFolder());
     dialog.setObjectName(QStringLiteral("SaveDialog1"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("pdf"));
     dialog.setNameFilter(QStringLiteral("PDF-Datei (*.pdf)"));
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    dialog.selectFile(reportName() + QStringLiteral(".pdf"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     const QString path = dialog.selectedFiles().constFirst();
-    if (savePdf(path))
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    if (!savePdf(path))
+        return;
+    SaveFolder::remember(path);
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 bool TForm6::FromDate1AcceptDate(const QDate& date)

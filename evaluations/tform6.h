@@ -25,6 +25,7 @@ class ReportPreview;
 // - a date field that holds no date composes nothing; the preview keeps
 //   what it shows;
 // - a PDF that cannot be written is reported and not opened;
+// - a report without entries is neither printed nor saved;
 // - a printer that cannot be started is reported.
 class TForm6 : public QWidget
 {
@@ -34,6 +35,11 @@ public:
     TForm6(int userId, QWidget* parent = nullptr);
 
     int userId() const { return m_userId; }
+    // The person the reports are of: the window is titled with the name.
+    void setPersonName(const QString& name);
+    // "Trainingsreport " + name + the period composed: the PDF's title and
+    // the file name proposed for it.
+    QString reportName() const;
     const QString& reportFont() const { return m_fontName; }
     void setReportFont(const QString& name);
 
@@ -41,7 +47,8 @@ public:
     void FormClose();
     void EnableSummary();
     void DisableSummary();
-    void CreateDiaryReport();
+    // True when the report holds entries to print or save.
+    bool CreateDiaryReport();
     // Takes the column positions of the chosen report (1..10).
     void SetCols();
     int column(int index) const { return m_columns[index]; }
@@ -116,12 +123,14 @@ private:
     void setPaging(bool back, bool forward);
     // Dates changed: composes again unless the period is the one shown.
     void datesChanged();
+    QString ownTitle() const;
 
     int m_userId = -1;
     QString m_fontName;
     QLabel* m_statusPanel = nullptr;
-    QString m_programFolder;
+    QString m_personName;
     int m_columns[11] = {};
     QDate m_composedFrom;
     QDate m_composedTo;
+    bool m_composed = false; // the period above is the one shown
 };

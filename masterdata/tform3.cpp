@@ -1,5 +1,6 @@
 #include "tform3.h"
 
+#include "database.h"
 #include "diaryforms.h"
 #include "diarysums.h"
 #include "errorboundary.h"
@@ -144,6 +145,9 @@ TForm3::TForm3(QWidget* parent, const QComboBox* mainNames, const QComboBox* mai
     StringAlignGrid1->setMinimumWidth(StringAlignGrid1->gridColumnWidth(0) + StringAlignGrid1->gridColumnWidth(1)
                                       + StringAlignGrid1->verticalScrollBar()->sizeHint().width()
                                       + 2 * StringAlignGrid1->frameWidth());
+    // The model takes what the kilometres leave, also in a larger window: a
+    // long one is shortened in the list, never the kilometres.
+    StringAlignGrid1->setStretchColumn(0);
 
     BitBtn2 = makeButton(this, QStringLiteral("BitBtn2"), QStringLiteral("&Löschen"));
     BitBtn3 = makeButton(this, QStringLiteral("BitBtn3"), QStringLiteral("&Ändern"));
@@ -227,11 +231,12 @@ TForm3::TForm3(QWidget* parent, const QComboBox* mainNames, const QComboBox* mai
     right->addWidget(GroupBox2, 1);
     right->addLayout(saveRow);
 
+    // A larger window gives its room to the shoe list.
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(8, 4, 8, 8);
     layout->setSpacing(8);
-    layout->addLayout(left);
-    layout->addLayout(right, 1);
+    layout->addLayout(left, 1);
+    layout->addLayout(right);
 
     setTabOrder(ComboBox1, StringAlignGrid1);
     setTabOrder(StringAlignGrid1, BitBtn2);
@@ -379,11 +384,12 @@ void TForm3::ShowShoes()
         const double total = decimalOrZero(shoe.prev) + decimalOrZero(shoe.since);
         totals << distanceText(total) + QStringLiteral(" km");
         StringAlignGrid1->setCells(0, int(i) + 1, shoe.model);
+        StringAlignGrid1->setCellToolTip(0, int(i) + 1, shoe.model);
         StringAlignGrid1->setCells(1, int(i) + 1, totals.last());
         StringAlignGrid1->addRow();
     }
-    // A long model widens its column; the grid then scrolls sideways.
-    StringAlignGrid1->widenToFit({models, totals});
+    // A large total widens the kilometres; the model gives up the room.
+    StringAlignGrid1->widenToFit({{}, totals});
 }
 
 void TForm3::StringAlignGrid1SelectCell(int column, int row, bool* canSelect)
@@ -516,22 +522,17 @@ void TForm3::BitBtn1Click()
         return;
     }
 
-    const QString sql =
-        update ? QStringLiteral("UPDATE schuhe SET modell = ") + quoted(Edit1->text()) + QStringLiteral(",")
-                     + QStringLiteral(" maxleistung = ") + quoted(max) + QStringLiteral(",")
-                     + QStringLiteral(" prevleistung = ") + quoted(prev) + QStringLiteral(" WHERE ID = ")
-                     + quoted(Label6->text())
-               : QStringLiteral("INSERT INTO schuhe (ID, modell, maxleistung, prevleistung, UserID) VALUES "
-                                "(gen_id(Gen_schuhe,1), ")
-                     + quoted(Edit1->text()) + QStringLiteral(",") + quoted(max) + QStringLiteral(",")
-                     + quoted(prev) + QStringLiteral(",") + quoted(p) + QStringLiteral(")");
     bool written = true;
+    Renamed renamed;
     if (!guarded(this, [&] {
-            Query& q = Session::current().ZQuery1;
             if (update)
-                written = q.execSqlOnRecord(sql);
+                written = updateShoe(max, prev, &renamed);
             else
-                q.execSql(sql);
+                Session::current().ZQuery1.execSql(
+                    QStringLiteral("INSERT INTO schuhe (ID, modell, maxleistung, prevleistung, UserID) VALUES "
+                                   "(gen_id(Gen_schuhe,1), ")
+                    + quoted(Edit1->text()) + QStringLiteral(",") + quoted(max) + QStringLiteral(",")
+                    + quoted(prev) + QStringLiteral(",") + quoted(p) + QStringLiteral(")"));
         }))
         return; // a rejected statement leaves the input in the fields
     if (!written) {
@@ -545,6 +546,7 @@ void TForm3::BitBtn1Click()
         return;
     }
 
+    const QString model = Edit1->text();
     StringGridLeeren();
     guarded(this, [&] { ShowShoes(); });
     clearFields();
@@ -552,6 +554,48 @@ void TForm3::BitBtn1Click()
     // After a new shoe they stay open for the next one.
     if (update)
         DisableControls();
+    if (renamed.entries > 0) {
+        const QString where = renamed.entries == 1 ? QStringLiteral("In einem Eintrag")
+                                                   : QStringLiteral("In %1 Einträgen").arg(renamed.entries);
+        Messages::show(this, QMessageBox::Information, QStringLiteral("Information"),
+                       QStringLiteral("Der Laufschuh „%1“ heißt jetzt „%2“. %3 wurde er mit umbenannt; seine "
+                                      "Kilometer bleiben erhalten.")
+                           .arg(renamed.from, model, where),
+                       QMessageBox::Ok);
+    }
+}
+
+bool TForm3::updateShoe(int max, int prev, Renamed* renamed)
+{
+    Session& session = Session::current();
+    Query& q = session.ZQuery1;
+    const QString id = Label6->text();
+    const QString model = Edit1->text();
+    // The diary names a shoe by its model: the owner's entries that name the
+    // old one change with the shoe, or the shoe loses their kilometres. The
+    // shoe and its entries change together or not at all.
+    Transaction transaction(session.ZDatabase1);
+    q.open(QStringLiteral("SELECT modell, UserID FROM schuhe WHERE ID = ") + quoted(id));
+    if (q.eof())
+        return false; // deleted at another workstation meanwhile
+    const QString before = q.field(0).asString();
+    const QString owner = q.field(1).asString();
+    if (!q.execSqlOnRecord(QStringLiteral("UPDATE schuhe SET modell = ") + quoted(model)
+                           + QStringLiteral(", maxleistung = ") + quoted(max) + QStringLiteral(", prevleistung = ")
+                           + quoted(prev) + QStringLiteral(" WHERE ID = ") + quoted(id)))
+        return false;
+    // The database compares the texts as it compares the model names: a
+    // model that differs from the old one by trailing blanks is the same.
+    const QString entries = QStringLiteral(" WHERE UserID = ") + quoted(owner)
+                            + QStringLiteral(" AND Schuhe = ") + quoted(before) + QStringLiteral(" AND Schuhe <> ")
+                            + quoted(model);
+    q.open(QStringLiteral("SELECT COUNT(*) FROM main") + entries);
+    renamed->from = before;
+    renamed->entries = int(q.field(0).asInteger());
+    if (renamed->entries > 0)
+        q.execSql(QStringLiteral("UPDATE main SET Schuhe = ") + quoted(model) + entries);
+    transaction.commit();
+    return true;
 }
 
 void TForm3::BitBtn2Click()

@@ -27,6 +27,12 @@ class StringGrid;
 // - the model takes at most the 40 characters its column holds, and only
 //   what code page 1252 has; it enters the statements through quoted() and
 //   may hold an apostrophe or a semicolon; a model of blanks counts as none;
+// - a new model carries the owner's diary entries that name the old one
+//   along, in one transaction with the shoe, so that its kilometres stay;
+//   other persons' shoes of the same name keep theirs; the user is told how
+//   many entries changed;
+// - a model too long for the list is shortened there (the whole model is its
+//   hint); the kilometres stay in view, and the list takes a larger window's room;
 // - the kilometres since are read for all shoes of the person with one
 //   statement, so the window opens at once on a diary of many years;
 // - a shoe deleted at another workstation meanwhile is neither written back
@@ -111,6 +117,15 @@ private:
     void setTotalRed(bool red);
     // Forgets the chosen shoe: "&Löschen" and "&Ändern" wait for a new choice.
     void forgetChosenShoe();
+    // A new model of the chosen shoe, and the owner's diary entries that took it along.
+    struct Renamed
+    {
+        QString from;
+        int entries = 0;
+    };
+    // Writes the fields into the chosen shoe; false when it was deleted at
+    // another workstation meanwhile, and nothing was written.
+    bool updateShoe(int max, int prev, Renamed* renamed);
 
     QStringList m_shoes;
     QList<int> m_columnWidths; // as the window opened

@@ -65,6 +65,17 @@ int limitOf(const MaskEdit* edit)
     return ok ? value : 0;
 }
 
+// Whether a limit field holds a whole number or nothing; a gap between
+// digits ("1_5") is neither.
+bool limitReadable(const MaskEdit* edit)
+{
+    const QString text = edit->text().trimmed();
+    bool ok = text.isEmpty();
+    if (!ok)
+        text.toInt(&ok);
+    return ok;
+}
+
 // A limit cell as the limit fields show it: at least two digits, "00" when
 // the cell holds no number.
 QString limitText(const QString& cell)
@@ -306,7 +317,10 @@ void TForm8::BitBtn1Click()
                 + kLineEnd
                 + QStringLiteral("Auswahl des richtigen Trainingsbereiches unterstützen. Möchten Sie dennoch fortfahren?");
 
-    if ((min == 0 || max == 0) && !m_dontShowDialog && DontShowDialogAgain(question))
+    // A limit that is no number is refused by the input check, not taken
+    // for a missing one.
+    const bool readable = limitReadable(maskeditL2) && limitReadable(maskeditL1);
+    if (readable && (min == 0 || max == 0) && !m_dontShowDialog && DontShowDialogAgain(question))
         return;
     if (CheckData())
         return;
@@ -373,6 +387,10 @@ bool TForm8::CheckData()
             }
         }
     }
+    if (!limitReadable(maskeditL2))
+        errors += QStringLiteral("- die Untergrenze der Herzfrequenz ist keine Zahl") + kLineEnd;
+    if (!limitReadable(maskeditL1))
+        errors += QStringLiteral("- die Obergrenze der Herzfrequenz ist keine Zahl") + kLineEnd;
     const int min = limitOf(maskeditL2);
     const int max = limitOf(maskeditL1);
     if (min != 0 && max != 0 && min >= max)

@@ -3,13 +3,15 @@
 # Asks apt only for what is missing.
 set -euo pipefail
 
+# Installed without recommended packages, so everything a test uses is named
+# here: fonts-urw-base35 are the fonts the WMF converter (libwmf-bin) needs.
 packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-translations-l10n
   libgl-dev
   firebird3.0-server-core libfbclient2 firebird-dev
   libuemf-dev emf2svg libwmf-bin
-  poppler-utils desktop-file-utils fonts-dejavu-core
+  poppler-utils desktop-file-utils fonts-dejavu-core fonts-urw-base35
 )
 
 # Wanted but not needed: the server binary, which the tests start themselves

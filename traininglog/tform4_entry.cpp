@@ -412,14 +412,10 @@ void TForm4::entryDeletedElsewhere()
 
 void TForm4::ReplaceTimeSigns(QPlainTextEdit* memo)
 {
-    // The replacements hold no sign of their own, so one pass of each
-    // replaces every occurrence, first the seconds, then the minutes.
-    QString text = memo->toPlainText();
-    const QString before = text;
-    text.replace(QLatin1String("''"), QLatin1String(" sec"));
-    text.replace(QLatin1Char('"'), QLatin1String(" sec"));
-    text.replace(QLatin1Char('\''), QLatin1String(" min"));
-    if (text != before)
+    // Only the marks of a time are written out; quotes of the text itself
+    // are stored as typed.
+    const QString text = timeSignsAsWords(memo->toPlainText());
+    if (text != memo->toPlainText())
         memo->setPlainText(text);
 }
 

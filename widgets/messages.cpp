@@ -86,6 +86,27 @@ private:
     int m_height;
 };
 
+// The text as the box shows it: the line ends the program composes ("\n\r",
+// and "\r\n" or a lone "\r" of texts from elsewhere) each become one line
+// break; two line ends in a row stay an empty line.
+QString shownText(const QString& text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c != QLatin1Char('\n') && c != QLatin1Char('\r')) {
+            shown += c;
+            continue;
+        }
+        shown += QLatin1Char('\n');
+        const QChar partner = c == QLatin1Char('\n') ? QLatin1Char('\r') : QLatin1Char('\n');
+        if (i + 1 < text.size() && text.at(i + 1) == partner)
+            ++i;
+    }
+    return shown;
+}
+
 // Records the box and answers it: from the queue when an answer is queued,
 // else by showing it modally. With a tick box the record holds its state.
 QMessageBox::StandardButton ask(QWidget* parent, Record record, QMessageBox::StandardButton defaultButton,
@@ -108,10 +129,11 @@ QMessageBox::StandardButton ask(QWidget* parent, Record record, QMessageBox::Sta
         return record.answer;
     }
 
-    QMessageBox box(record.icon, record.title, record.text, record.buttons, parent);
+    // The record keeps the text as composed; only the box shows it changed.
+    QMessageBox box(record.icon, record.title, shownText(record.text), record.buttons, parent);
     box.setObjectName(QStringLiteral("MessageBox"));
     if (!record.detail.isEmpty())
-        box.setInformativeText(record.detail);
+        box.setInformativeText(shownText(record.detail));
     QCheckBox* tick = nullptr;
     if (withCheckBox) {
         tick = new QCheckBox(record.checkBoxText, &box);

@@ -94,6 +94,16 @@ int StringGrid::gridColumnWidth(int column) const
     return isColumnHidden(column) ? 0 : columnWidth(column);
 }
 
+void StringGrid::setStretchColumn(int column)
+{
+    QHeaderView* header = horizontalHeader();
+    header->setStretchLastSection(false);
+    for (int c = 0; c < columnCount(); ++c)
+        header->setSectionResizeMode(c, c == column ? QHeaderView::Stretch : QHeaderView::Fixed);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTextElideMode(Qt::ElideRight);
+}
+
 void StringGrid::widenToFit(const QList<QStringList>& samples)
 {
     // A cell's text stands between the margins the style draws on both sides.
@@ -200,6 +210,12 @@ void StringGrid::setCells(int column, int row, const QString& text)
         setItem(r, column, cell);
     }
     cell->setText(text);
+}
+
+void StringGrid::setCellToolTip(int column, int row, const QString& text)
+{
+    if (QTableWidgetItem* cell = item(tableRow(row), column))
+        cell->setToolTip(text);
 }
 
 bool StringGrid::isRowEmpty(int row) const

@@ -34,6 +34,11 @@ public:
     void setColumns(const QStringList& headings, const QList<int>& widths);
     void setColumnWidths(const QList<int>& widths);
     int gridColumnWidth(int column) const;
+    // The column takes the room the others leave, growing and shrinking with
+    // the grid; the others keep their widths, so that none of them is pushed
+    // out of view and the grid never scrolls sideways. A text too long for
+    // the column ends in an ellipsis (see setCellToolTip for the whole text).
+    void setStretchColumn(int column);
     // Widens every visible column whose heading, or one of the sample texts
     // given for it, the font in use would cut; no column gets narrower.
     void widenToFit(const QList<QStringList>& samples = {});
@@ -57,6 +62,8 @@ public:
     // Row 0 with a heading is the heading text.
     QString cells(int column, int row) const;
     void setCells(int column, int row, const QString& text);
+    // The hint shown over a record's cell; the cell must have been set.
+    void setCellToolTip(int column, int row, const QString& text);
     bool isRowEmpty(int row) const;
 
     // The selected row in grid counting; -1 when none.

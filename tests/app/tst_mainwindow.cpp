@@ -14,6 +14,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -66,6 +67,7 @@ private Q_SLOTS:
     void workingWindowsArePlacedOverTheMainWindow();
     void infoDialogShowsVersion();
     void manualOpensWhenPresent();
+    void manualWithoutViewerSaysWhereItIs();
     void quitSignalEndsWithUnsavedInput();
 
 private:
@@ -324,6 +326,33 @@ void TestMainWindow::manualOpensWhenPresent()
     m_form->ToolButton9->click();
     QCOMPARE(catcher.urls, QList<QUrl>({QUrl::fromLocalFile(installed.fileName())}));
     QDesktopServices::unsetUrlHandler("file");
+}
+
+void TestMainWindow::manualWithoutViewerSaysWhereItIs()
+{
+    // No URL handler: the offscreen desktop has no program for PDF files.
+    m_form = start();
+    QFile manual(m_dir->file("handbuch.pdf"));
+    QVERIFY(manual.open(QIODevice::WriteOnly));
+    manual.close();
+    Messages::setNextAnswer(QMessageBox::Ok);
+    m_form->ToolButton9->click();
+    QVERIFY(!QApplication::overrideCursor());
+    QCOMPARE(Messages::shown().size(), 1);
+    const Messages::Record box = Messages::shown().first();
+    QCOMPARE(box.title, Messages::applicationTitle());
+    QCOMPARE(box.icon, QMessageBox::Warning);
+    QCOMPARE(box.text, QString::fromUtf8("Das Handbuch kann nicht angezeigt werden: Es wurde kein Programm gefunden, "
+                                         "das PDF-Dateien anzeigen kann.\n\rDas Handbuch liegt unter:\n\r")
+                           + QDir::toNativeSeparators(QFileInfo(manual).absoluteFilePath()));
+    // Neither there nor anywhere else: the place it was looked for.
+    manual.remove();
+    Messages::clearShown();
+    Messages::setNextAnswer(QMessageBox::Ok);
+    m_form->ToolButton9->click();
+    QCOMPARE(Messages::shown().size(), 1);
+    QCOMPARE(Messages::shown().first().text, "Das Handbuch wurde nicht gefunden:\n\r"
+                                                 + QDir::toNativeSeparators(QDir::current().absoluteFilePath("handbuch.pdf")));
 }
 
 void TestMainWindow::quitSignalEndsWithUnsavedInput()

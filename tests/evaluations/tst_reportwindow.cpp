@@ -89,6 +89,11 @@ private:
     }
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    }
     void init()
     {
         fx = std::make_unique<EditorFixture>();
@@ -120,7 +125,7 @@ private Q_SLOTS:
         connect(f, &QWidget::windowTitleChanged, this, [&](const QString& t) { titles << t; });
         compose(f, QStringLiteral("01.01.2025"), QStringLiteral("31.01.2025"));
         QCOMPARE(titles.value(0), QStringLiteral("Auswertungen - Erstelle Seiten..."));
-        QCOMPARE(f->windowTitle(), QStringLiteral("Auswertungen"));
+        QCOMPARE(f->windowTitle(), QStringLiteral("Trainingsreports Max Muster"));
         const int pages = f->PrintPreview1->pageCount();
         QCOMPARE(pages, 3);
         QCOMPARE(f->statusText(), QStringLiteral("Seite: 1/3   "));
@@ -173,6 +178,7 @@ private Q_SLOTS:
         QCOMPARE(Messages::shown().last().text,
                  QStringLiteral("Im Abfragezeitraum haben Sie keine Trainingseinheiten absolviert."));
         QCOMPARE(f->PrintPreview1->pageCount(), 1);
+        QVERIFY(!f->SpeedButton1->isEnabled() && !f->SpeedButton2->isEnabled());
         // The same date written in full is no new period; half a date composes
         // nothing and leaves nothing to print.
         const qsizetype boxes = Messages::shown().size();
@@ -212,7 +218,7 @@ private Q_SLOTS:
         f->BitCheckBox3->click();
         const QStringList both = texts(f->PrintPreview1->document());
         QVERIFY(both.contains(QStringLiteral("KW 1/2025")));
-        QVERIFY(both.contains(QStringLiteral("Januar")));
+        QVERIFY(both.contains(QStringLiteral("Januar 2025")));
 
         f->BitCheckBox2->click(); // unchecked: the weekly choice greys its companion
         QCOMPARE(f->BitCheckBox1->checkState(), Qt::PartiallyChecked);
@@ -301,9 +307,9 @@ private Q_SLOTS:
         connect(f, &QWidget::windowTitleChanged, this, [&](const QString& t) { titles << t; });
         QVERIFY(f->printPages(printer, {2, 3}));
         QCOMPARE(titles.value(0), QStringLiteral("Auswertungen - Aufbereitung der Druckdaten..."));
-        QCOMPARE(titles.value(1), Messages::applicationTitle() + QStringLiteral(" - Drucke Seite 2 von 3 (%0 done)..."));
-        QCOMPARE(titles.value(2), Messages::applicationTitle() + QStringLiteral(" - Drucke Seite 3 von 3 (%50 done)..."));
-        QCOMPARE(f->windowTitle(), QStringLiteral("Auswertungen"));
+        QCOMPARE(titles.value(1), Messages::applicationTitle() + QStringLiteral(" - Drucke Seite 2 von 3 (0 % erledigt)..."));
+        QCOMPARE(titles.value(2), Messages::applicationTitle() + QStringLiteral(" - Drucke Seite 3 von 3 (50 % erledigt)..."));
+        QCOMPARE(f->windowTitle(), QStringLiteral("Trainingsreports Max Muster"));
         const QString printed = pdfText(printer.outputFileName());
         if (!printed.isEmpty()) {
             QCOMPARE(printed.count(u'\f'), 2);
@@ -311,20 +317,37 @@ private Q_SLOTS:
             QVERIFY(printed.contains(QStringLiteral("25.01.2025")));
         }
 
-        // Saving through the dialog: the program folder, then the file is opened.
+        // Saving through the dialog: it starts in the documents folder with a
+        // name of the person and the period, then the file is opened.
         OpenedFiles opened;
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "open");
         const QString path = fx->folder().file(QStringLiteral("bericht"));
-        QTimer::singleShot(0, this, [&] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            QCOMPARE(QDir(dialog->directory()).canonicalPath(), QDir(fx->folder().path()).canonicalPath());
-            QCOMPARE(dialog->nameFilters(), QStringList(QStringLiteral("PDF-Datei (*.pdf)")));
-            dialog->selectFile(path);
-            static_cast<QDialog*>(dialog)->accept();
-        });
-        f->SpeedButton2->click();
+        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        const auto saveAs = [&](const QString& folder, const QString& file) {
+            QTimer::singleShot(0, this, [=] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                QCOMPARE(QDir(dialog->directory()).canonicalPath(), QDir(folder).canonicalPath());
+                QCOMPARE(dialog->nameFilters(), QStringList(QStringLiteral("PDF-Datei (*.pdf)")));
+                QCOMPARE(QFileInfo(dialog->selectedFiles().value(0)).fileName(),
+                         QStringLiteral("Trainingsreport Max Muster 01.01.2025-31.01.2025.pdf"));
+                dialog->selectFile(file);
+                static_cast<QDialog*>(dialog)->accept();
+            });
+            f->SpeedButton2->click();
+        };
+        saveAs(documents, path);
         QCOMPARE(opened.paths, QStringList(path + QStringLiteral(".pdf")));
+        if (const QString info = QStandardPaths::findExecutable(QStringLiteral("pdfinfo")); !info.isEmpty()) {
+            QProcess process;
+            process.start(info, {path + QStringLiteral(".pdf")});
+            process.waitForFinished(-1);
+            const QString title = QString::fromUtf8(process.readAllStandardOutput()).section(u'\n', 0, 0);
+            QCOMPARE(title.mid(6).trimmed(), QStringLiteral("Trainingsreport Max Muster 01.01.2025-31.01.2025"));
+        }
+        // The next dialog starts where the last file went.
+        saveAs(fx->folder().path(), path + QStringLiteral("2.pdf"));
+        QCOMPARE(opened.paths.size(), 2);
         const QString saved = pdfText(path + QStringLiteral(".pdf"));
         if (!saved.isEmpty()) {
             QCOMPARE(saved.count(u'\f'), 3);
@@ -336,7 +359,7 @@ private Q_SLOTS:
         Messages::setNextAnswer(QMessageBox::Ok);
         QVERIFY(!f->savePdf(fx->folder().file(QStringLiteral("missing/bericht.pdf"))));
         QCOMPARE(Messages::shown().last().text, QStringLiteral("Der Bericht konnte nicht als PDF gespeichert werden."));
-        QCOMPARE(opened.paths.size(), 1);
+        QCOMPARE(opened.paths.size(), 2);
         const QByteArray before = readBytes(path + QStringLiteral(".pdf"));
         QFile(fx->folder().path()).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         Messages::setNextAnswer(QMessageBox::Ok);

@@ -208,6 +208,16 @@ void TestZoneManagement::inputChecks()
     QCOMPARE(refused("Fahrtspiel", "60", "70", {twice}), QString());
     QCOMPARE(refused("Wettkampf", "80", "70", {twice, order}), QString());
     QCOMPARE(refused("Schwelle", "75", "75", {order}), QString());
+    // A limit typed with a gap is no number, nor a missing limit: refused
+    // without the question about missing limits.
+    const QString gap = "- die Obergrenze der Herzfrequenz ist keine Zahl";
+    QCOMPARE(refused("Schwelle", "65", "1 5", {gap}), QString());
+    QCOMPARE(refused("Schwelle", "", "1 5", {gap}), QString());
+    QVERIFY(showActive(*m_form));
+    mask("maskeditL1")->clear();
+    mask("maskeditL1")->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(mask("maskeditL1"), "1 5");
+    QCOMPARE(mask("maskeditL1")->text(), QString("1 5"));
 
     // both limits given: no question; a name differing in letter case passes
     Messages::clearShown();

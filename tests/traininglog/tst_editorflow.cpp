@@ -184,18 +184,27 @@ void TestEditorFlow::everyEditMarksTheEntry()
 
 void TestEditorFlow::timeSignsInTheMemos()
 {
+    // A mark right after a digit is a time and written out; every other
+    // quote is part of the text and stored as typed.
     EditorFixture f;
     TForm4* w = f.openEditor(f.addUser());
     newEntry(w);
+    enterUnit(w, "5");
     auto* feeling = control<QPlainTextEdit>(w, "Memo1");
     auto* notes = control<QPlainTextEdit>(w, "Memo2");
-    feeling->setPlainText("1000 m in 3'45''\nPause 2'");
+    feeling->setPlainText("1000 m in 3'45''\nPause 2' mit \"Anna-Lena\"");
     leave(feeling);
-    QCOMPARE(feeling->toPlainText(), QString("1000 m in 3 min45 sec\nPause 2 min"));
-    notes->setPlainText("Steigung 50\" und 3'30'' und '''");
+    const QString feelingStored("1000 m in 3 min45 sec\nPause 2 min mit \"Anna-Lena\"");
+    QCOMPARE(feeling->toPlainText(), feelingStored);
+    notes->setPlainText("Steigung 50\" und 3'30'' und ''' 'n O'Brien's \"Runde\"");
     leave(notes);
-    QCOMPARE(notes->toPlainText(), QString("Steigung 50 sec und 3 min30 sec und  sec min"));
+    const QString notesStored("Steigung 50 sec und 3 min30 sec und ''' 'n O'Brien's \"Runde\"");
+    QCOMPARE(notes->toPlainText(), notesStored);
     QVERIFY(w->hasUnsavedChanges());
+    save(w);
+    QVERIFY(Messages::shown().isEmpty());
+    QCOMPARE(f.value("SELECT Befinden FROM main"), feelingStored);
+    QCOMPARE(f.value("SELECT Notizen FROM main"), notesStored);
 }
 
 void TestEditorFlow::typedSportIsKeptInTheSettings()

@@ -24,6 +24,7 @@ private Q_SLOTS:
     void boundaryTurnsErrorsIntoTheErrorBox();
     void boxWithCheckBox();
     void checkBoxBoxShowsEveryControl();
+    void lineEndsShowAsOneBreak();
 };
 
 void TestMessages::realModalBoxIsAnswered()
@@ -180,6 +181,54 @@ void TestMessages::checkBoxBoxShowsEveryControl()
              QMessageBox::Ok);
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
     QVERIFY(ticked);
+}
+
+void TestMessages::lineEndsShowAsOneBreak()
+{
+    // Every kind of box shows each composed line end as one line break, on
+    // the screen as in the text given to it; the record keeps the text as
+    // composed.
+    struct Seen
+    {
+        QString text;
+        QString detail;
+        bool heightAsPlainLines = false;
+    };
+    QList<Seen> seen;
+    auto answerShownBox = [&] {
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+            QLabel plain(QString(label->text()).remove('\r'));
+            plain.setFont(label->font());
+            seen << Seen{label->text(), box->informativeText(),
+                         label->sizeHint().height() == plain.sizeHint().height()};
+            box->buttons().first()->click();
+        });
+    };
+    answerShownBox();
+    Messages::inputFaults(nullptr, "- eins\n\r- zwei\n\r");
+    answerShownBox();
+    Messages::error(nullptr, "Nicht gespeichert\n\rweil", "Zeile 1\r\nZeile 2");
+    answerShownBox();
+    bool ticked = false;
+    Messages::showWithCheckBox(nullptr, QMessageBox::Warning, "Hinweis", "nicht bei der\n\rAuswahl",
+                               QMessageBox::Yes | QMessageBox::No, {}, "Nicht mehr zeigen", &ticked);
+    answerShownBox();
+    Messages::confirm(nullptr, "Frage", "Wirklich?\n\rEr fehlt dann.");
+
+    QCOMPARE(seen.size(), 4);
+    for (const Seen& s : seen)
+        QVERIFY2(s.heightAsPlainLines, qPrintable(s.text));
+    QCOMPARE(seen[0].text, QString::fromUtf8("Es sind folgende Eingabefehler aufgetreten:\n\n- eins\n- zwei\n\n"
+                                             "Ihre Eingaben können deshalb nicht gespeichert werden"));
+    QCOMPARE(seen[1].text, QString("Nicht gespeichert\nweil."));
+    QCOMPARE(seen[1].detail, QString("Zeile 1\nZeile 2"));
+    QCOMPARE(seen[2].text, QString("nicht bei der\nAuswahl"));
+    QCOMPARE(seen[3].text, QString("Wirklich?\nEr fehlt dann."));
+    QCOMPARE(Messages::shown()[0].text.count("\n\r"), 5);
 }
 
 QTEST_MAIN(TestMessages)
