@@ -30,8 +30,11 @@ struct Chart;
 // Safeguards:
 // - a period whose start lies after its end, or a date field that holds no
 //   date, draws an empty chart (the shoe evaluation needs no period);
-// - a diary entry without a stored weight gives no weight point, and a week
-//   or month in which no weight was stored gives none either;
+// - a weight of 0 or less (the editor stores an empty weight as -1) is no
+//   weighing: it gives no daily point and takes no part in an average, and
+//   a week or month without a weighing gives no point;
+// - sums of kilometres and weights are added in full precision and
+//   formatted once, so the same period shows the same number everywhere;
 // - database errors end the drawing in the error box; the chart keeps what
 //   was drawn.
 class TForm5 : public QWidget
