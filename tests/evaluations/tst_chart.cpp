@@ -236,7 +236,7 @@ void TestChart::marksForEveryPointOrNone()
     c.view3D = false;
     c.bars.clear();
     for (int day = 0; day < 365; ++day)
-        c.bars.append({double(day), 5 + day % 17, QDate(2007, 1, 1).addDays(day).toString(QStringLiteral("dd.MM.yy")),
+        c.bars.append({double(day), double(5 + day % 17), QDate(2007, 1, 1).addDays(day).toString(QStringLiteral("dd.MM.yy")),
                        QColor(200, 40, 60)});
     c.axisMaximum = 22 * 1.1;
     QVERIFY(!hasColour(rendered(c), QColor(255, 255, 210)));
