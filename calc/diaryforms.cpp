@@ -98,21 +98,43 @@ QString entryDistanceText(double km)
 QString timeSignsAsWords(const QString& text)
 {
     const QLatin1Char apostrophe('\'');
+    const QLatin1Char quote('"');
+    const auto at = [&](qsizetype i) { return i >= 0 && i < text.size() ? text.at(i) : QChar(); };
+    const auto isDigit = [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); };
+    // A quotation opens at the start of a word ("Anna", 'Tempo 5') and ends
+    // at its next mark, also one right after a digit ("Gruppe 2").
+    const auto opensQuotation = [&](qsizetype i) {
+        const QChar before = at(i - 1);
+        const QChar after = at(i + 1);
+        return (before.isNull() || before.isSpace() || before == QLatin1Char('(')) && after.isLetterOrNumber();
+    };
+    bool inDouble = false;
+    bool inSingle = false;
     QString words;
     words.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
-        const bool afterDigit = i > 0 && text.at(i - 1) >= QLatin1Char('0') && text.at(i - 1) <= QLatin1Char('9');
-        if (afterDigit && c == apostrophe && i + 1 < text.size() && text.at(i + 1) == apostrophe) {
-            words += QLatin1String(" sec");
-            ++i;
-        } else if (afterDigit && c == QLatin1Char('"')) {
-            words += QLatin1String(" sec");
-        } else if (afterDigit && c == apostrophe) {
-            words += QLatin1String(" min");
-        } else {
-            words += c;
+        const bool afterDigit = isDigit(at(i - 1));
+        if (c == quote) {
+            if (afterDigit && !inDouble) {
+                words += QLatin1String(" sec");
+                continue;
+            }
+            inDouble = inDouble ? false : opensQuotation(i);
+        } else if (c == apostrophe) {
+            if (afterDigit && !inSingle) {
+                const bool seconds = at(i + 1) == apostrophe;
+                words += seconds ? QLatin1String(" sec") : QLatin1String(" min");
+                i += seconds ? 1 : 0;
+                continue;
+            }
+            // An apostrophe inside a word (O'Brien's) neither opens nor ends one.
+            if (inSingle)
+                inSingle = !(afterDigit || !at(i + 1).isLetterOrNumber());
+            else
+                inSingle = opensQuotation(i);
         }
+        words += c;
     }
     return words;
 }

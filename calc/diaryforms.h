@@ -33,7 +33,7 @@ QString entryDistanceText(double km);
 // stands for a time, two apostrophes or a double quote for seconds, one
 // apostrophe for minutes ("3'30''" becomes "3 min30 sec", "50\"" becomes
 // "50 sec"). Every other quote or apostrophe ("Lauf mit \"Anna\"", "O'Brien")
-// stays as typed.
+// stays as typed, also the end of a quotation after a digit ("\"Gruppe 2\"").
 QString timeSignsAsWords(const QString& text);
 
 // One training zone as "ID;TrBereich;minHF;maxHF;".

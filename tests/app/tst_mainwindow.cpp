@@ -300,8 +300,31 @@ void TestMainWindow::infoDialogShowsVersion()
     QTRY_VERIFY(guard.isNull()); // released on closing
 }
 
+// Puts a stand-in for the desktop's lookup of the program for PDF files
+// first on PATH, answering with the given desktop file (or with nothing).
+class PdfProgramLookup
+{
+public:
+    explicit PdfProgramLookup(const QByteArray& answer)
+        : m_path(qgetenv("PATH"))
+    {
+        QFile script(m_dir.filePath("xdg-mime"));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\n[ -n \"" + answer + "\" ] && echo \"" + answer + "\"\nexit 0\n");
+        script.close();
+        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+        qputenv("PATH", m_dir.path().toLocal8Bit() + ':' + m_path);
+    }
+    ~PdfProgramLookup() { qputenv("PATH", m_path); }
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_path;
+};
+
 void TestMainWindow::manualOpensWhenPresent()
 {
+    const PdfProgramLookup viewer("pdfviewer.desktop");
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler("file", &catcher, "open");
     m_form = start();
@@ -353,6 +376,21 @@ void TestMainWindow::manualWithoutViewerSaysWhereItIs()
     QCOMPARE(Messages::shown().size(), 1);
     QCOMPARE(Messages::shown().first().text, "Das Handbuch wurde nicht gefunden:\n\r"
                                                  + QDir::toNativeSeparators(QDir::current().absoluteFilePath("handbuch.pdf")));
+
+    // A desktop whose opener starts without any program for PDF files.
+    QVERIFY(manual.open(QIODevice::WriteOnly));
+    manual.close();
+    const PdfProgramLookup none("");
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler("file", &catcher, "open");
+    Messages::clearShown();
+    Messages::setNextAnswer(QMessageBox::Ok);
+    m_form->ToolButton9->click();
+    QDesktopServices::unsetUrlHandler("file");
+    QVERIFY(catcher.urls.isEmpty());
+    QCOMPARE(Messages::shown().size(), 1);
+    QVERIFY(Messages::shown().first().text.startsWith("Das Handbuch kann nicht angezeigt werden"));
+    manual.remove();
 }
 
 void TestMainWindow::quitSignalEndsWithUnsavedInput()

@@ -11,6 +11,7 @@ private Q_SLOTS:
     void paceOfUnreadableOrEmptyInput();
     void durationsBothWays();
     void distanceAndZoneTexts();
+    void timeSignsBesideQuotations();
     void isoWeeks();
     void weekListsListEveryWeekOnce();
 };
@@ -127,6 +128,14 @@ void TestDiaryForms::weekListsListEveryWeekOnce()
     QCOMPARE(list.last(), QString("1;2027;0"));
     QVERIFY(list.contains("53;2020;0"));
     QVERIFY(list.contains("53;2026;0"));
+}
+
+void TestDiaryForms::timeSignsBesideQuotations()
+{
+    // The end of a quotation after a digit is no time sign.
+    QCOMPARE(timeSignsAsWords("Lauf mit \"Gruppe 2\" und 'Tempo 5'"), "Lauf mit \"Gruppe 2\" und 'Tempo 5'");
+    QCOMPARE(timeSignsAsWords("\"3'30''\" pro km, dann 50\""), "\"3 min30 sec\" pro km, dann 50 sec");
+    QCOMPARE(timeSignsAsWords("O'Brien's 4' Pause, 'n Lauf"), "O'Brien's 4 min Pause, 'n Lauf");
 }
 
 QTEST_GUILESS_MAIN(TestDiaryForms)

@@ -409,6 +409,7 @@ void TestShoeManagement::maximumWarning()
     QCOMPARE(Messages::beepCount(), 1);
     QCOMPARE(Messages::shown().size(), 1);
     QCOMPARE(Messages::shown()[0].text, kReached);
+    QCOMPARE(Messages::shown()[0].icon, QMessageBox::Information);
     QCOMPARE(Messages::shown()[0].buttons, QMessageBox::Ok);
     QVERIFY(totalRed());
 
