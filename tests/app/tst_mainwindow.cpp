@@ -3,6 +3,7 @@
 #include "errorboundary.h"
 #include "sqltext.h"
 #include "startup.h"
+#include "openedurls.h"
 #include "testsupport.h"
 #include "tform1.h"
 #include "tform7.h"
@@ -36,16 +37,6 @@ class QPlatformWindow
 {
 public:
     static QString formatWindowTitle(const QString& title, const QString& separator);
-};
-
-// Receives what the program hands to the desktop to open.
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public Q_SLOTS:
-    void open(const QUrl& url) { urls << url; }
 };
 
 class TestMainWindow : public QObject
@@ -325,8 +316,7 @@ private:
 void TestMainWindow::manualOpensWhenPresent()
 {
     const PdfProgramLookup viewer("pdfviewer.desktop");
-    UrlCatcher catcher;
-    QDesktopServices::setUrlHandler("file", &catcher, "open");
+    OpenedUrls catcher;
     m_form = start();
     m_form->ToolButton9->click();
     // missing manual: asked for where the program was started, no message
@@ -348,7 +338,6 @@ void TestMainWindow::manualOpensWhenPresent()
     const auto removeInstalled = qScopeGuard([&installed] { installed.remove(); });
     m_form->ToolButton9->click();
     QCOMPARE(catcher.urls, QList<QUrl>({QUrl::fromLocalFile(installed.fileName())}));
-    QDesktopServices::unsetUrlHandler("file");
 }
 
 void TestMainWindow::manualWithoutViewerSaysWhereItIs()
@@ -381,12 +370,10 @@ void TestMainWindow::manualWithoutViewerSaysWhereItIs()
     QVERIFY(manual.open(QIODevice::WriteOnly));
     manual.close();
     const PdfProgramLookup none("");
-    UrlCatcher catcher;
-    QDesktopServices::setUrlHandler("file", &catcher, "open");
+    OpenedUrls catcher;
     Messages::clearShown();
     Messages::setNextAnswer(QMessageBox::Ok);
     m_form->ToolButton9->click();
-    QDesktopServices::unsetUrlHandler("file");
     QVERIFY(catcher.urls.isEmpty());
     QCOMPARE(Messages::shown().size(), 1);
     QVERIFY(Messages::shown().first().text.startsWith("Das Handbuch kann nicht angezeigt werden"));

@@ -1,5 +1,6 @@
 #include "dateedit.h"
 #include "editorfixture.h"
+#include "openedurls.h"
 #include "inifile.h"
 #include "reportpreview.h"
 #include "tform5.h"
@@ -15,18 +16,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
-
-// Receives what the window hands to the desktop to open.
-class OpenedFiles : public QObject
-{
-    Q_OBJECT
-
-public:
-    QStringList paths;
-
-public Q_SLOTS:
-    void open(const QUrl& url) { paths << url.toLocalFile(); }
-};
 
 // The report window on a small diary, driven through its controls.
 class TestReportWindow : public QObject
@@ -319,8 +308,7 @@ private Q_SLOTS:
 
         // Saving through the dialog: it starts in the documents folder with a
         // name of the person and the period, then the file is opened.
-        OpenedFiles opened;
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "open");
+        OpenedUrls opened;
         const QString path = fx->folder().file(QStringLiteral("bericht"));
         const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         const auto saveAs = [&](const QString& folder, const QString& file) {
@@ -337,7 +325,7 @@ private Q_SLOTS:
             f->SpeedButton2->click();
         };
         saveAs(documents, path);
-        QCOMPARE(opened.paths, QStringList(path + QStringLiteral(".pdf")));
+        QCOMPARE(opened.paths(), QStringList(path + QStringLiteral(".pdf")));
         if (const QString info = QStandardPaths::findExecutable(QStringLiteral("pdfinfo")); !info.isEmpty()) {
             QProcess process;
             process.start(info, {path + QStringLiteral(".pdf")});
@@ -347,7 +335,7 @@ private Q_SLOTS:
         }
         // The next dialog starts where the last file went.
         saveAs(fx->folder().path(), path + QStringLiteral("2.pdf"));
-        QCOMPARE(opened.paths.size(), 2);
+        QCOMPARE(opened.paths().size(), 2);
         const QString saved = pdfText(path + QStringLiteral(".pdf"));
         if (!saved.isEmpty()) {
             QCOMPARE(saved.count(u'\f'), 3);
@@ -359,7 +347,7 @@ private Q_SLOTS:
         Messages::setNextAnswer(QMessageBox::Ok);
         QVERIFY(!f->savePdf(fx->folder().file(QStringLiteral("missing/bericht.pdf"))));
         QCOMPARE(Messages::shown().last().text, QStringLiteral("Der Bericht konnte nicht als PDF gespeichert werden."));
-        QCOMPARE(opened.paths.size(), 2);
+        QCOMPARE(opened.paths().size(), 2);
         const QByteArray before = readBytes(path + QStringLiteral(".pdf"));
         QFile(fx->folder().path()).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         Messages::setNextAnswer(QMessageBox::Ok);
@@ -367,7 +355,6 @@ private Q_SLOTS:
         QFile(fx->folder().path()).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         if (refused) // root writes anywhere
             QCOMPARE(readBytes(path + QStringLiteral(".pdf")), before);
-        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         f->close();
     }
 

@@ -3,6 +3,7 @@
 #include "diarygenerator.h"
 #include "diaryforms.h"
 #include "editorfixture.h"
+#include "openedurls.h"
 #include "savefolder.h"
 #include "textforms.h"
 #include "tform5.h"
@@ -18,18 +19,6 @@
 #include <QPrinter>
 #include <QSlider>
 #include <QSvgRenderer>
-
-// Where the window has the shell open a saved picture.
-class OpenedFiles : public QObject
-{
-    Q_OBJECT
-
-public:
-    QStringList paths;
-
-public Q_SLOTS:
-    void open(const QUrl& url) { paths << url.toLocalFile(); }
-};
 
 // The statistics window on a small diary of known numbers, driven through
 // its controls as the user drives it.
@@ -345,8 +334,7 @@ private Q_SLOTS:
         TForm5* f = open();
         setPeriod(f, QStringLiteral("01.03.2025"), QStringLiteral("31.03.2025"));
         choose(f, QStringLiteral("ComboBox3"), 4);
-        OpenedFiles opened;
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "open");
+        OpenedUrls opened;
         const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         QDir().mkpath(documents);
         QTemporaryDir elsewhere;
@@ -366,14 +354,13 @@ private Q_SLOTS:
             f->SpeedButton2->click();
         };
         save(documents, QStringLiteral("PNG-Grafiken (*.png)"), elsewhere.filePath(QStringLiteral("schuhe2")));
-        QCOMPARE(opened.paths, QStringList(elsewhere.filePath(QStringLiteral("schuhe2.png"))));
-        QCOMPARE(QImageReader(opened.paths.last()).format(), QByteArray("png"));
+        QCOMPARE(opened.paths(), QStringList(elsewhere.filePath(QStringLiteral("schuhe2.png"))));
+        QCOMPARE(QImageReader(opened.paths().last()).format(), QByteArray("png"));
         save(elsewhere.path(), QStringLiteral("Bitmaps (*.bmp)"), QStringLiteral("schuhe3.svg"));
-        QCOMPARE(opened.paths.last(), elsewhere.filePath(QStringLiteral("schuhe3.svg")));
-        QVERIFY(QSvgRenderer(opened.paths.last()).isValid());
+        QCOMPARE(opened.paths().last(), elsewhere.filePath(QStringLiteral("schuhe3.svg")));
+        QVERIFY(QSvgRenderer(opened.paths().last()).isValid());
         QCOMPARE(TForm5::chartFileFor(QStringLiteral("/a/b.txt"), QStringLiteral("Metadateien (*.wmf)")).path,
                  QStringLiteral("/a/b.txt.wmf"));
-        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     }
 
     void panelStates()
