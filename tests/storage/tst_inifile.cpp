@@ -254,6 +254,29 @@ void TestIniFile::fullDiskAtTheFirstStart()
     QCOMPARE(WEXITSTATUS(status), 0);
     QVERIFY(!QFile::exists(path) || QFileInfo(path).size() > 0);
 
+    // closing a window on a full disk: the change is refused, the file stays
+    const QByteArray before = "[Sportarten]\r\nItems=Laufen%\r\n";
+    writeFile(path, before);
+    const pid_t closing = fork();
+    if (closing == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{40, 40};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        IniFile ini(path);
+        ini.writeString("Wetter", "Items", "sonnig%neblig%");
+        try {
+            ini.commit();
+        } catch (const StorageError&) {
+            _exit(0);
+        }
+        _exit(1);
+    }
+    QCOMPARE(waitpid(closing, &status, 0), closing);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QCOMPARE(readBytes(path), before);
+    QVERIFY(QFile::remove(path));
+
     const QByteArray defaults = "[Sportarten]\r\nItems=Laufen%Radfahren%Schwimmen%\r\n";
     writeFile(path, ""); // what an older start left
     datafiles::ensureSettingsFile(path);
