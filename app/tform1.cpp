@@ -209,6 +209,9 @@ void TForm1::FormCreate(const StartOptions& options)
     });
     if (m_startedUp && !options.notice.isEmpty())
         Messages::show(this, QMessageBox::Warning, Messages::applicationTitle(), options.notice, QMessageBox::Ok);
+    if (!m_session.settingsNotice.isEmpty())
+        Messages::show(this, QMessageBox::Warning, Messages::applicationTitle(), m_session.settingsNotice,
+                       QMessageBox::Ok);
 }
 
 void TForm1::CheckDataBases()

@@ -218,6 +218,7 @@ void TForm5::FormClose()
         ini.writeInteger(kSection, QStringLiteral("Kind"), ComboBox2->currentIndex());
         ini.writeBool(kSection, QStringLiteral("3D"), BitCheckBox1->isChecked());
         ini.writeInteger(kSection, QStringLiteral("3DValue"), RxSlider1->value());
+        ini.commit();
     });
 }
 

@@ -241,6 +241,7 @@ void TForm6::FormClose()
         ini.writeBool(kSection, QStringLiteral("PrintZeroWeeks"), BitCheckBox1->checkState() != Qt::Unchecked);
         ini.writeBool(kSection, QStringLiteral("SummaryWeek"), BitCheckBox2->checkState() != Qt::Unchecked);
         ini.writeBool(kSection, QStringLiteral("SummaryMonth"), BitCheckBox3->checkState() != Qt::Unchecked);
+        ini.commit();
     });
 }
 

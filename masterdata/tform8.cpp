@@ -367,7 +367,11 @@ bool TForm8::DontShowDialogAgain(const QString& question)
         Messages::showWithCheckBox(this, QMessageBox::Warning, QStringLiteral("Hinweis"), question,
                                    QMessageBox::Yes | QMessageBox::No, {},
                                    QStringLiteral("Diese Meldung nicht mehr anzeigen"), &dontShow, layout);
-    guarded(this, [&] { Session::current().settings().writeBool(kSettingsSection, kSettingsKey, dontShow); });
+    guarded(this, [&] {
+        IniFile settings = Session::current().settings();
+        settings.writeBool(kSettingsSection, kSettingsKey, dontShow);
+        settings.commit();
+    });
     m_dontShowDialog = dontShow;
     // Closing the box is no consent: like No it saves nothing.
     return answer != QMessageBox::Yes;

@@ -10,6 +10,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTime>
 
 #include <cerrno>
@@ -252,8 +253,10 @@ std::vector<unsigned char> parameterBlock(bool create, int forcedWrites, const s
     Status st;
     IXpbBuilder* dpb = master()->getUtilInterface()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
     if (login) {
+        QByteArray password = login->password.toUtf8();
         dpb->insertString(&st, isc_dpb_user_name, login->user.toUtf8().constData());
-        dpb->insertString(&st, isc_dpb_password, login->password.toUtf8().constData());
+        dpb->insertString(&st, isc_dpb_password, password.constData());
+        wipe(password);
         dpb->insertInt(&st, isc_dpb_connect_timeout, 15);
         dpb->insertString(&st, isc_dpb_config, "Providers = Remote");
     } else {
@@ -269,6 +272,8 @@ std::vector<unsigned char> parameterBlock(bool create, int forcedWrites, const s
         dpb->insertInt(&st, isc_dpb_force_write, forcedWrites);
     const unsigned char* buffer = dpb->getBuffer(&st);
     std::vector<unsigned char> out(buffer, buffer + dpb->getBufferLength(&st));
+    // the builder's own copy of a password
+    explicit_bzero(const_cast<unsigned char*>(buffer), out.size());
     dpb->dispose();
     return out;
 }
@@ -538,8 +543,10 @@ struct Database::Impl
             credentials = serverlogin::credentialsFor(*server);
         Status st;
         IProvider* provider = master()->getDispatcher();
+        std::vector<unsigned char> dpb; // holds the password on a server
+        const auto wipeBlock = qScopeGuard([&] { explicit_bzero(dpb.data(), dpb.size()); });
         try {
-            const auto dpb = parameterBlock(create, forcedWrites, credentials);
+            dpb = parameterBlock(create, forcedWrites, credentials);
             const QByteArray name = QFile::encodeName(file);
             const auto length = static_cast<unsigned>(dpb.size());
             attachment = create ? provider->createDatabase(&st, name.constData(), length, dpb.data())

@@ -367,12 +367,12 @@ QString databasePath(const QString& programFolder)
 
 void ensureSettingsFile(const QString& path)
 {
-    if (QFileInfo::exists(path))
+    // an empty file is what a full disk left of it
+    if (QFileInfo(path).size() > 0)
         return;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly)
-        || file.write("[Sportarten]\r\nItems=Laufen%Radfahren%Schwimmen%\r\n") < 0)
-        cannotWrite(path);
+    IniFile settings(path);
+    settings.writeString(QStringLiteral("Sportarten"), QStringLiteral("Items"), QStringLiteral("Laufen%Radfahren%Schwimmen%"));
+    settings.commit();
 }
 
 QString ensureAlias(const QString& folder)
@@ -436,6 +436,7 @@ void openStorage(Session& session, const QString& folder, const QString& setting
 {
     session.programFolder = folder;
     session.settingsPath = settings.isEmpty() ? settingsPath(folder) : settings;
+    session.settingsNotice = IniFile::setAsideWhenTooLarge(session.settingsPath);
     ensureSettingsFile(session.settingsPath);
     try {
         ensureAlias(folder);

@@ -5,6 +5,28 @@
 #include <QHash>
 #include <QRegularExpression>
 
+#include <cstring>
+#include <sys/prctl.h>
+
+Credentials::~Credentials()
+{
+    wipe(password);
+}
+
+void wipe(QString& text)
+{
+    if (!text.isEmpty() && text.isDetached())
+        explicit_bzero(text.data(), size_t(text.size()) * sizeof(QChar));
+    text = QString();
+}
+
+void wipe(QByteArray& bytes)
+{
+    if (!bytes.isEmpty() && bytes.isDetached())
+        explicit_bzero(bytes.data(), size_t(bytes.size()));
+    bytes = QByteArray();
+}
+
 QString ServerAddress::name() const
 {
     return port.isEmpty() ? host : QStringLiteral("%1 (Port %2)").arg(host, port);
@@ -41,6 +63,28 @@ QHash<QString, Credentials>& answers()
     return a;
 }
 
+// How the process was before a password was kept.
+int& dumpableBefore()
+{
+    static int before = -1;
+    return before;
+}
+
+// A core dump would hold the kept passwords.
+void keep(const QString& key, const Credentials& credentials)
+{
+    if (answers().isEmpty())
+        dumpableBefore() = prctl(PR_GET_DUMPABLE);
+    answers().insert(key, credentials);
+    prctl(PR_SET_DUMPABLE, 0);
+}
+
+void kept()
+{
+    if (answers().isEmpty() && dumpableBefore() > 0)
+        prctl(PR_SET_DUMPABLE, dumpableBefore());
+}
+
 } // namespace
 
 void setPrompt(Prompt p)
@@ -56,7 +100,7 @@ Credentials credentialsFor(const ServerAddress& server)
     const QString user = qEnvironmentVariable("ISC_USER");
     if (!user.isEmpty() && qEnvironmentVariableIsSet("ISC_PASSWORD")) {
         const Credentials fromEnvironment{user, qEnvironmentVariable("ISC_PASSWORD")};
-        answers().insert(key, fromEnvironment);
+        keep(key, fromEnvironment);
         return fromEnvironment;
     }
     if (!prompt())
@@ -68,18 +112,20 @@ Credentials credentialsFor(const ServerAddress& server)
     if (!given)
         throw StorageError(QStringLiteral("Die Anmeldung am Datenbankserver %1 wurde abgebrochen").arg(server.name()),
                            {}, StorageError::Reason::LoginRefused);
-    answers().insert(key, *given);
+    keep(key, *given);
     return *given;
 }
 
 void refused(const ServerAddress& server)
 {
     answers().remove(server.name());
+    kept();
 }
 
 void forgetAll()
 {
     answers().clear();
+    kept();
 }
 
 } // namespace serverlogin

@@ -23,16 +23,25 @@ struct ServerAddress
 // (a path, also a drive letter followed by a colon).
 std::optional<ServerAddress> serverOf(const QString& connection);
 
+// The last holder of a password overwrites it before its memory goes back.
 struct Credentials
 {
     QString user;
     QString password;
+
+    ~Credentials();
 };
+
+// Overwrites the text of a secret with zeros when nothing else shares it,
+// and empties it.
+void wipe(QString& text);
+void wipe(QByteArray& bytes);
 
 // Who the program is on a server. The environment's ISC_USER and
 // ISC_PASSWORD come first; without them the user is asked through the
 // prompt, once in a run: the answer is kept in memory for the reconnections
-// of this run and never written anywhere.
+// of this run and never written anywhere. While a password is kept, the
+// process gives no core dump and cannot be attached to.
 namespace serverlogin {
 
 // Asks for the credentials for the named server, ISC_USER filled in when

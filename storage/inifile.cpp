@@ -5,18 +5,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <optional>
 
 namespace {
-
-struct IniText
-{
-    QStringList lines;
-    QString lineEnd = QStringLiteral("\r\n");
-    bool endsWithLineEnd = true;
-};
 
 [[noreturn]] void notWritten(const QString& path, const QString& reason)
 {
@@ -24,35 +18,6 @@ struct IniText
                                       "nicht geschrieben werden")
                            .arg(QDir::toNativeSeparators(path)),
                        reason);
-}
-
-// The file's lines; a missing file has none. With forWriting, a file that
-// is there but cannot be read throws: writing it back would lose every
-// other line.
-IniText load(const QString& path, bool forWriting = false)
-{
-    IniText ini;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (forWriting && file.exists())
-            notWritten(path, file.errorString());
-        return ini;
-    }
-    const QByteArray bytes = file.readAll();
-    if (forWriting && file.error() != QFileDevice::NoError)
-        notWritten(path, file.errorString());
-    const QString text = cp1252::decode(bytes);
-    if (text.isEmpty())
-        return ini;
-    if (!text.contains(QLatin1String("\r\n")) && text.contains(QLatin1Char('\n')))
-        ini.lineEnd = QStringLiteral("\n");
-    ini.endsWithLineEnd = text.endsWith(QLatin1Char('\n'));
-    QString normalised = text;
-    normalised.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    ini.lines = normalised.split(QLatin1Char('\n'));
-    if (ini.endsWithLineEnd)
-        ini.lines.removeLast();
-    return ini;
 }
 
 std::optional<QString> sectionName(const QString& line)
@@ -95,13 +60,41 @@ QString stripQuotes(const QString& value)
 
 } // namespace
 
-IniFile::IniFile(QString path) : m_path(std::move(path)) {}
+IniFile::IniFile(QString path) : m_path(std::move(path))
+{
+    QFile file(m_path);
+    if (!file.exists())
+        return;
+    if (file.size() > kLargestFile) {
+        m_unreadable = QStringLiteral("Die Datei ist zu groß");
+        return;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_unreadable = file.errorString();
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        m_unreadable = file.errorString();
+        return;
+    }
+    const QString text = cp1252::decode(bytes);
+    if (text.isEmpty())
+        return;
+    if (!text.contains(QLatin1String("\r\n")) && text.contains(QLatin1Char('\n')))
+        m_lineEnd = QStringLiteral("\n");
+    m_endsWithLineEnd = text.endsWith(QLatin1Char('\n'));
+    QString normalised = text;
+    normalised.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    m_lines = normalised.split(QLatin1Char('\n'));
+    if (m_endsWithLineEnd)
+        m_lines.removeLast();
+}
 
 QString IniFile::readString(const QString& section, const QString& key, const QString& defaultValue) const
 {
-    const IniText ini = load(m_path);
     bool inSection = false;
-    for (const QString& line : ini.lines) {
+    for (const QString& line : m_lines) {
         if (const auto name = sectionName(line)) {
             inSection = sameName(*name, section);
             continue;
@@ -127,15 +120,12 @@ bool IniFile::readBool(const QString& section, const QString& key, bool defaultV
 
 void IniFile::writeString(const QString& section, const QString& key, const QString& value)
 {
-    IniText ini = load(m_path, true);
     const QString keyLine = key + QLatin1Char('=') + value;
-
     qsizetype sectionStart = -1; // line index of the section's header
     qsizetype lastInSection = -1; // last non-blank line that belongs to it
     bool inSection = false;
-    bool written = false;
-    for (qsizetype i = 0; i < ini.lines.size() && !written; ++i) {
-        const QString& line = ini.lines[i];
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        const QString& line = m_lines[i];
         if (const auto name = sectionName(line)) {
             if (inSection)
                 break;
@@ -147,32 +137,22 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
         if (!inSection)
             continue;
         if (isKeyLine(line, key)) {
-            ini.lines[i] = keyLine;
-            written = true;
-        } else if (!line.trimmed().isEmpty()) {
+            m_lines[i] = keyLine;
+            m_changed = true;
+            return;
+        }
+        if (!line.trimmed().isEmpty())
             lastInSection = i;
-        }
     }
-    if (!written) {
-        if (sectionStart < 0) {
-            ini.lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
-            ini.lines.append(keyLine);
-        } else {
-            ini.lines.insert(lastInSection + 1, keyLine);
-        }
+    if (sectionStart < 0) {
+        m_lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
+        m_lines.append(keyLine);
+    } else {
+        m_lines.insert(lastInSection + 1, keyLine);
     }
-
-    QString text = ini.lines.join(ini.lineEnd);
-    if (ini.endsWithLineEnd || !written)
-        text += ini.lineEnd;
-    // The new content goes to a file beside it that replaces the old one
-    // only when it is written whole; there is no writing in place, which a
-    // full disk would leave cut off. A folder that takes no new file keeps
-    // the old settings and says so.
-    QSaveFile file(m_path);
-    const QByteArray bytes = cp1252::encode(text);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        notWritten(m_path, file.errorString());
+    // a line added at the end gets its line end
+    m_endsWithLineEnd = true;
+    m_changed = true;
 }
 
 void IniFile::writeInteger(const QString& section, const QString& key, int value)
@@ -183,6 +163,47 @@ void IniFile::writeInteger(const QString& section, const QString& key, int value
 void IniFile::writeBool(const QString& section, const QString& key, bool value)
 {
     writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void IniFile::commit()
+{
+    if (!m_changed)
+        return;
+    if (!m_unreadable.isEmpty())
+        notWritten(m_path, m_unreadable);
+    QString text = m_lines.join(m_lineEnd);
+    if (m_endsWithLineEnd && !m_lines.isEmpty())
+        text += m_lineEnd;
+    // The new content goes to a file beside it that replaces the old one
+    // only when it is written whole; there is no writing in place, which a
+    // full disk would leave cut off. A folder that takes no new file keeps
+    // the old settings and says so. Unbuffered, a short write on a full
+    // disk shows in the count; the buffer's flush would pass it over.
+    QSaveFile file(m_path);
+    const QByteArray bytes = cp1252::encode(text);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size()
+        || !file.commit())
+        notWritten(m_path, file.errorString());
+    m_changed = false;
+}
+
+QString IniFile::setAsideWhenTooLarge(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() <= kLargestFile)
+        return {};
+    QString aside = path + QStringLiteral(".zu-gross");
+    for (int n = 2; QFileInfo::exists(aside); ++n)
+        aside = path + QStringLiteral(".zu-gross-%1").arg(n);
+    const QString size = QString::number(double(info.size()) / (1024 * 1024), 'f', 1).replace(QLatin1Char('.'), QLatin1Char(','));
+    QString text = QStringLiteral("Die Einstellungsdatei %1 ist mit %2 MB viel größer als eine Einstellungsdatei "
+                                  "dieses Programms und wurde nicht gelesen. Das Programm beginnt mit den "
+                                  "Grundeinstellungen.")
+                       .arg(QDir::toNativeSeparators(path), size);
+    if (QFile::rename(path, aside))
+        return text + QStringLiteral(" Die Datei ist als %1 erhalten.").arg(QDir::toNativeSeparators(aside));
+    return text + QStringLiteral(" Sie bleibt unverändert; Einstellungen werden erst wieder gespeichert, wenn sie "
+                                 "entfernt ist.");
 }
 
 QStringList splitItemList(const QString& value)

@@ -34,7 +34,10 @@ public:
     QString programFolder;
     QString settingsPath;
 
+    // Read once when called; what is written to it needs its commit().
     IniFile settings() const { return IniFile(settingsPath); }
+    // Set when the settings file found at the start was not used.
+    QString settingsNotice;
 
 private:
     Session* m_previous = nullptr;

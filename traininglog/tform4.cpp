@@ -541,6 +541,7 @@ void TForm4::FormClose()
             if (!ComboBox1->itemText(i).isEmpty())
                 weather << ComboBox1->itemText(i);
         settings.writeString(QStringLiteral("Wetter"), QStringLiteral("Items"), joinItemList(weather));
+        settings.commit();
     });
     Q_EMIT closed(!m_entries.isEmpty());
 }

@@ -95,8 +95,9 @@ bool TForm4::DontShowDialogAgain(const QString& message)
     if (showZones)
         showZonePanel(QPoint(268, 160));
     guarded(this, [&] {
-        Session::current().settings().writeBool(QStringLiteral("DontShowDialogs"), QStringLiteral("HFDialog"),
-                                                dontShow);
+        IniFile settings = Session::current().settings();
+        settings.writeBool(QStringLiteral("DontShowDialogs"), QStringLiteral("HFDialog"), dontShow);
+        settings.commit();
     });
     m_hfDialog = dontShow;
     return showZones;

@@ -53,6 +53,7 @@ void remember(const QString& savedFilePath)
     try {
         IniFile ini = Session::current().settings();
         ini.writeString(kSection, kKey, folder);
+        ini.commit();
     } catch (const StorageError&) {
         // The folder is still remembered for this run; a settings file that
         // cannot be written is not worth a box after a successful save.

@@ -52,6 +52,7 @@ private Q_SLOTS:
     void severalPersonsShowThePlaceholder();
     void evaluationsNeedEntries();
     void startupErrorIsShownAndWindowOpens();
+    void oversizedSettingsFileIsSetAside();
     void rejectedStatementShowsErrorBox();
     void failedStartUpEndsTheProgram();
     void titlesReadAsGiven();
@@ -212,6 +213,21 @@ void TestMainWindow::startupErrorIsShownAndWindowOpens()
     QCOMPARE(m_form->ComboBox1->count(), 0);
     QVERIFY(m_form->ToolButton3->isEnabled());
     QVERIFY(m_form->ToolButton6->isEnabled());
+}
+
+void TestMainWindow::oversizedSettingsFileIsSetAside()
+{
+    QFile big(m_dir->file("config.ini"));
+    QVERIFY(big.open(QIODevice::WriteOnly));
+    big.write("[Wetter]\r\nItems=sonnig%\r\n" + QByteArray(2 * 1024 * 1024, ';'));
+    big.close();
+    Messages::setNextAnswer(QMessageBox::Ok);
+    m_form = start();
+    QCOMPARE(Messages::shown().size(), 1);
+    QCOMPARE(Messages::shown()[0].icon, QMessageBox::Warning);
+    QVERIFY2(Messages::shown()[0].text.contains("config.ini.zu-gross"), qPrintable(Messages::shown()[0].text));
+    QCOMPARE(QFileInfo(m_dir->file("config.ini.zu-gross")).size(), 2 * 1024 * 1024 + 25);
+    QCOMPARE(readBytes(m_dir->file("config.ini")), QByteArray("[Sportarten]\r\nItems=Laufen%Radfahren%Schwimmen%\r\n"));
 }
 
 void TestMainWindow::rejectedStatementShowsErrorBox()

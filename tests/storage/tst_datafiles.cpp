@@ -203,7 +203,9 @@ void TestDataFiles::deletedSettingsFileIsRecreated()
     {
         Session s;
         open(s, dir.path());
-        s.settings().writeBool("Statistik", "3D", true);
+        IniFile ini = s.settings();
+        ini.writeBool("Statistik", "3D", true);
+        ini.commit();
         s.ZQuery1.execSql("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) "
                           "VALUES (gen_id(Gen_Users,1), 'Muster', 'Max', '01.02.1980', '0')");
     }
@@ -463,7 +465,9 @@ void TestDataFiles::diaryInUnwritableProgramFolder()
         open(s, exe.path());
         s.ZQuery1.execSql("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) "
                           "VALUES (gen_id(Gen_Users,1), 'Muster', 'Max', '01.02.1980', '0')");
-        s.settings().writeString("Wetter", "Items", "sonnig%");
+        IniFile ini = s.settings();
+        ini.writeString("Wetter", "Items", "sonnig%");
+        ini.commit();
     }
     // a diary that can be written stays in use where it is; the settings
     // go on in the user's folder from those beside it
