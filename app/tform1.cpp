@@ -180,13 +180,16 @@ void TForm1::FormCreate(const StartOptions& options)
     pause(options.startPauseMs);
     if (QuitSignals::requested())
         return; // the desktop asked the program to stop meanwhile
+    QStringList notices{options.notice};
     m_startedUp = guarded(this, [&] {
-        datafiles::openStorage(m_session, options.programFolder, options.settingsPath);
+        notices << datafiles::openStorage(m_session, options.programFolder, options.settingsPath);
         ShowUsers();
         ComboBox1Change();
     });
-    if (m_startedUp && !options.notice.isEmpty())
-        Messages::show(this, QMessageBox::Warning, Messages::applicationTitle(), options.notice, QMessageBox::Ok);
+    notices.removeAll(QString());
+    if (m_startedUp && !notices.isEmpty())
+        Messages::show(this, QMessageBox::Warning, Messages::applicationTitle(), notices.join(QStringLiteral("\n\n")),
+                       QMessageBox::Ok);
 }
 
 void TForm1::CheckDataBases()
