@@ -135,6 +135,10 @@ StorageError engineError(const intptr_t* vector, const QString& engineText, cons
                 note(Cause::ReadOnly);
             else if (lastCode == isc_io_open_err || lastCode == isc_io_create_err)
                 systemText = argument;
+        } else if (type == isc_arg_interpreted) {
+            // the system's error as a server puts it into words
+            if (lastCode == isc_io_open_err || lastCode == isc_io_create_err)
+                systemText = QByteArray(reinterpret_cast<const char*>(value));
         } else if (type == isc_arg_unix) {
             if (systemError == 0)
                 systemError = value;

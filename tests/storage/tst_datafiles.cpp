@@ -500,7 +500,7 @@ void TestDataFiles::engineFailuresNameTheirCause()
     // words arrive from it as text
     const std::vector<intptr_t> notCreated{isc_arg_gds,    isc_io_error,  isc_arg_string, intptr_t("open O_CREAT"),
                                            isc_arg_string, intptr_t(file.constData()), isc_arg_gds, isc_io_create_err,
-                                           isc_arg_string, intptr_t("No such file or directory"), isc_arg_end};
+                                           isc_arg_interpreted, intptr_t("No such file or directory"), isc_arg_end};
     const StorageError onServer = engineError(notCreated.data(), "x", "db.example.org");
     QVERIFY2(onServer.message().contains("/diary/Database/data.fdb")
                  && onServer.message().contains("kann auf dem Datenbankserver db.example.org nicht angelegt werden"),
