@@ -1,4 +1,5 @@
 #include "datafiles.h"
+#include "enginelock.h"
 #include "messages.h"
 #include "quitsignals.h"
 #include "singleinstance.h"
@@ -28,6 +29,9 @@ void bringForward(QWidget* window)
 
 int main(int argc, char* argv[])
 {
+    // Before anything loads the database engine or starts a thread: the
+    // engine reads its lock folder from the environment.
+    enginelock::useOwnFolder();
     QuitSignals::blockInAllThreads();
 
     SingleInstance instance(QFileInfo(QString::fromLocal8Bit(argv[0])).completeBaseName());

@@ -202,15 +202,20 @@ void TForm1::FormCreate(const StartOptions& options)
     pause(options.startPauseMs);
     if (QuitSignals::requested())
         return; // the desktop asked the program to stop meanwhile
+    QStringList notices{options.notice};
     m_startedUp = guarded(this, [&] {
-        datafiles::openStorage(m_session, options.programFolder, options.settingsPath);
+        notices << datafiles::openStorage(m_session, options.programFolder, options.settingsPath);
         ShowUsers();
         ComboBox1Change();
     });
-    if (m_startedUp && !options.notice.isEmpty())
-        Messages::show(this, QMessageBox::Warning, Messages::applicationTitle(), options.notice, QMessageBox::Ok);
-    if (!m_session.settingsNotice.isEmpty())
-        Messages::show(this, QMessageBox::Warning, Messages::applicationTitle(), m_session.settingsNotice,
+    // A settings file set aside is told also when the diary did not open.
+    if (m_startedUp)
+        notices << m_session.settingsNotice;
+    else
+        notices = QStringList{m_session.settingsNotice};
+    notices.removeAll(QString());
+    if (!notices.isEmpty())
+        Messages::show(this, QMessageBox::Warning, Messages::applicationTitle(), notices.join(QStringLiteral("\n\n")),
                        QMessageBox::Ok);
 }
 

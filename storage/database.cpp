@@ -95,9 +95,22 @@ StorageError engineError(const intptr_t* vector, const QString& engineText, cons
 {
     // What the engine's codes and the system's error numbers say about the
     // cause; the first cause found in the vector counts.
-    enum class Cause { None, NoSpace, NoPermission, InUse, Damaged, Foreign, Unreachable, Refused, Lost, Conflict };
+    enum class Cause {
+        None, NoSpace, NoPermission, ReadOnly, InUse, Damaged, Truncated, Folder, Missing, CannotCreate, Foreign,
+        Unreachable, Refused, Lost, Conflict
+    };
     Cause cause = Cause::None;
     QString file;
+    // What a failed file operation tells beyond the codes: the operation,
+    // the system's error (a number here, its text from a server), and the
+    // kind of object a missing permission is for.
+    intptr_t lastCode = 0;
+    int argumentsOfCode = 0;
+    QByteArray ioOperation;
+    QByteArray systemText;
+    intptr_t systemError = 0;
+    bool openFailed = false;
+    bool createFailed = false;
     const auto note = [&](Cause c) {
         if (cause == Cause::None)
             cause = c;
@@ -116,7 +129,20 @@ StorageError engineError(const intptr_t* vector, const QString& engineText, cons
             const QByteArray argument(reinterpret_cast<const char*>(value));
             if (file.isEmpty() && isFileName(argument))
                 file = QFile::decodeName(argument);
+            const int position = argumentsOfCode++;
+            if (lastCode == isc_io_error && position == 0)
+                ioOperation = argument;
+            else if (lastCode == isc_no_priv && argument == "database")
+                note(Cause::ReadOnly);
+            else if (lastCode == isc_io_open_err || lastCode == isc_io_create_err)
+                systemText = argument;
+        } else if (type == isc_arg_interpreted) {
+            // the system's error as a server puts it into words
+            if (lastCode == isc_io_open_err || lastCode == isc_io_create_err)
+                systemText = QByteArray(reinterpret_cast<const char*>(value));
         } else if (type == isc_arg_unix) {
+            if (systemError == 0)
+                systemError = value;
             switch (value) {
             case ENOSPC:
             case EDQUOT:
@@ -133,11 +159,22 @@ StorageError engineError(const intptr_t* vector, const QString& engineText, cons
             case ETXTBSY:
                 note(Cause::InUse);
                 break;
+            case EISDIR:
+                note(Cause::Folder);
+                break;
             default:
                 break;
             }
         } else if (type == isc_arg_gds) {
+            lastCode = value;
+            argumentsOfCode = 0;
             switch (value) {
+            case isc_io_open_err:
+                openFailed = true;
+                break;
+            case isc_io_create_err:
+                createFailed = true;
+                break;
             case isc_bad_db_format:
             case isc_wrong_ods:
                 note(Cause::Foreign);
@@ -179,8 +216,25 @@ StorageError engineError(const intptr_t* vector, const QString& engineText, cons
             }
         }
     }
+    // A database file that is empty or cut off ends before the pages the
+    // engine reads; the engine then also reports inconsistencies.
+    const bool systemSaid = systemError != 0 || !systemText.isEmpty();
+    if ((cause == Cause::None || cause == Cause::Damaged) && ioOperation == "read" && !systemSaid)
+        cause = Cause::Truncated;
+    if (cause == Cause::None && createFailed && systemError != EEXIST && systemText != "File exists")
+        cause = Cause::CannotCreate;
+    if (cause == Cause::None && openFailed && (systemError == ENOENT || systemText == "No such file or directory"))
+        cause = Cause::Missing;
     const QString where = file.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(QDir::toNativeSeparators(file));
     const QString named = server.isEmpty() ? QString() : QLatin1Char(' ') + server;
+    const QString onServer =
+        server.isEmpty() ? QString() : QStringLiteral(" auf dem Datenbankserver %1").arg(server);
+    // The engine's own folders (its lock folder) are named as folders.
+    if (cause == Cause::NoPermission && file.endsWith(QLatin1Char('/')))
+        return StorageError(QStringLiteral("Es fehlt die Berechtigung für den Ordner %1, in dem die Datenbank-Engine "
+                                           "ihre Sperrdateien anlegt")
+                                .arg(QDir::toNativeSeparators(file)),
+                            engineText);
     QString message;
     StorageError::Reason reason = StorageError::Reason::Other;
     switch (cause) {
@@ -193,6 +247,25 @@ StorageError engineError(const intptr_t* vector, const QString& engineText, cons
     case Cause::NoPermission:
         message = QStringLiteral("Es fehlt die Berechtigung, die Datenbank%1 zu öffnen oder zu schreiben");
         break;
+    case Cause::ReadOnly:
+        message = QStringLiteral("Die Datenbank%1 ist schreibgeschützt oder es fehlt die Berechtigung, sie zu "
+                                 "schreiben");
+        break;
+    case Cause::Truncated:
+        message = QStringLiteral("Die Datenbank%1 ist leer oder abgeschnitten: Die Datei ist kürzer als eine "
+                                 "vollständige Datenbank");
+        break;
+    case Cause::Folder:
+        message = QStringLiteral("Die Datenbank%1 ist ein Ordner und keine Datenbankdatei");
+        break;
+    case Cause::Missing:
+        return StorageError(QStringLiteral("Die Datenbank%1 ist%2 nicht vorhanden").arg(where, onServer), engineText,
+                            StorageError::Reason::Missing);
+    case Cause::CannotCreate:
+        return StorageError(QStringLiteral("Die Datenbank%1 kann%2 nicht angelegt werden: Der Ordner fehlt oder es "
+                                           "fehlt die Berechtigung, dort zu schreiben")
+                                .arg(where, onServer),
+                            engineText);
     case Cause::InUse:
         message = QStringLiteral("Die Datenbank%1 wird gerade von einer anderen Kopie des Programms oder einem "
                                  "anderen Programm benutzt");

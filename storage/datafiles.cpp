@@ -272,18 +272,21 @@ void createDatabase(Session& session, const QString& folder)
 
 // A diary on a server is made there, at the path the alias line names,
 // when the server answers but has no such database yet. Creating never
-// replaces an existing file, so when that fails, the first failure is the
-// one that tells what is wrong.
+// replaces an existing file, so when that fails beside a file that is
+// there, the first failure is the one that tells what is wrong; where there
+// is none, the failure to make it does.
 void openServerDiary(Database& db, const QString& target)
 {
     try {
         db.connect(target);
     } catch (const StorageError& e) {
-        if (e.reason() != StorageError::Reason::Other)
+        if (e.reason() != StorageError::Reason::Other && e.reason() != StorageError::Reason::Missing)
             throw; // out of reach, or not let in
         try {
             db.create(target);
         } catch (const StorageError&) {
+            if (e.reason() == StorageError::Reason::Missing)
+                throw;
             throw e;
         }
     }
@@ -432,30 +435,41 @@ QString resolveAlias(const QString& folder, const QString& alias)
     return ownLine.isEmpty() ? last : ownLine;
 }
 
-void openStorage(Session& session, const QString& folder, const QString& settings)
+QString openStorage(Session& session, const QString& folder, const QString& settings)
 {
     session.programFolder = folder;
     session.settingsPath = settings.isEmpty() ? settingsPath(folder) : settings;
     session.settingsNotice = IniFile::setAsideWhenTooLarge(session.settingsPath);
     ensureSettingsFile(session.settingsPath);
+    QString notice;
+    bool aliasWritten = true;
     try {
         ensureAlias(folder);
     } catch (const StorageError&) {
-        // A diary kept in a folder that cannot be written is found without
-        // its alias line; anywhere else the alias file must be right.
-        if (folderWritable(folder) || !QFileInfo(databasePath(folder)).isFile())
+        aliasWritten = false;
+        // A diary kept in a folder that cannot be written is found by its
+        // path, without its alias line; so is one beside an alias file that
+        // is write-protected, which the user is told. Anything else where
+        // the alias file should be must be put right first.
+        const bool keptInPlace = !folderWritable(folder) && QFileInfo(databasePath(folder)).isFile();
+        if (!keptInPlace && QFileInfo(aliasFilePath(folder)).isFile())
+            notice = QStringLiteral("Die Alias-Datei %1 konnte nicht ergänzt werden: Sie ist schreibgeschützt oder "
+                                    "es fehlt die Berechtigung, sie zu schreiben. Das Tagebuch wird trotzdem benutzt.")
+                         .arg(QDir::toNativeSeparators(aliasFilePath(folder)));
+        else if (!keptInPlace)
             throw;
     }
     QString target = resolveAlias(folder, QLatin1String(kAlias));
     if (serverOf(target)) {
         openServerDiary(session.ZDatabase1, target);
         CheckDataBases(session.ZQuery1);
-        return;
+        return {};
     }
     QDir().mkdir(folder + QStringLiteral("Database")); // a failure shows when the database is created
 
-    if (target.isEmpty() && QFileInfo(databasePath(folder)).isFile())
-        target = databasePath(folder);
+    // Without its own line the file may name a diary of another folder.
+    if (!aliasWritten || (target.isEmpty() && QFileInfo(databasePath(folder)).isFile()))
+        target = QFileInfo(databasePath(folder)).isFile() ? databasePath(folder) : QString();
     bool connected = false;
     if (!target.isEmpty()) {
         try {
@@ -473,6 +487,7 @@ void openStorage(Session& session, const QString& folder, const QString& setting
     else if (QFileInfo::exists(partialDatabasePath(folder)))
         QFile::remove(partialDatabasePath(folder)); // left by a creation cut off, never a diary
     CheckDataBases(session.ZQuery1);
+    return notice;
 }
 
 void CheckDataBases(Query& query)

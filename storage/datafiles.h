@@ -59,13 +59,15 @@ QString resolveAlias(const QString& programFolder, const QString& alias);
 // An alias that names a database server connects there, and makes the
 // diary on the server when the server has none at that path yet.
 // Throws StorageError at the first step that fails. settingsPath defaults
-// to config.ini in the program folder.
+// to config.ini in the program folder. Returns what the user is to be told
+// once the diary is open (an alias file that could not be completed);
+// empty when nothing.
 //
 // A new database is made complete under a name of its own beside
 // data.fdb and renamed to it only then, so that an interrupted first start
 // leaves no database, and the next start makes it anew. An existing
 // data.fdb is never replaced.
-void openStorage(Session& session, const QString& programFolder, const QString& settingsPath = {});
+QString openStorage(Session& session, const QString& programFolder, const QString& settingsPath = {});
 
 // The name under which a new database is made.
 QString partialDatabasePath(const QString& programFolder);

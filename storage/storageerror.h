@@ -15,11 +15,12 @@
 //
 // reason() tells the callers that act on it what happened to a diary on a
 // database server: out of reach, the login refused, the connection lost
-// while working, or a change that collided with one made elsewhere.
+// while working, a change that collided with one made elsewhere, or a
+// database file that is not there.
 class StorageError : public std::runtime_error
 {
 public:
-    enum class Reason { Other, Unreachable, LoginRefused, ConnectionLost, Conflict };
+    enum class Reason { Other, Unreachable, LoginRefused, ConnectionLost, Conflict, Missing };
 
     explicit StorageError(const QString& message, const QString& detail = {}, Reason reason = Reason::Other)
         : std::runtime_error(message.toStdString()), m_message(message), m_detail(detail), m_reason(reason) {}

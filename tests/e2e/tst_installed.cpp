@@ -23,6 +23,12 @@
 #include <QTest>
 #include <QTimer>
 
+#include <memory>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace editorinput;
 
 namespace {
@@ -52,6 +58,7 @@ private Q_SLOTS:
     void initTestCase();
     void installedTree();
     void installedProgramKeepsItsDiaryWithTheUser();
+    void everyUserOfTheComputerStartsTheProgram();
     void trainingRecordedReportedAndCharted();
 
 private:
@@ -146,6 +153,42 @@ void TestInstalled::installedProgramKeepsItsDiaryWithTheUser()
     QCOMPARE(program.exitCode(), 0);
     QVERIFY(!QFileInfo::exists(m_programFolder + "/Database"));
     QVERIFY(!QFileInfo::exists(m_programFolder + "/config.ini"));
+}
+
+void TestInstalled::everyUserOfTheComputerStartsTheProgram()
+{
+    if (::geteuid() != 0 || QStandardPaths::findExecutable("setpriv").isEmpty())
+        QSKIP("starting the program as other users needs root and setpriv");
+    // Two users outside the database engine's group, at the same time.
+    ::chmod(QFile::encodeName(m_root.path()).constData(), 0711);
+    const QList<uint> users = {65534, 65533};
+    std::vector<std::unique_ptr<QProcess>> programs;
+    QStringList homes;
+    for (uint uid : users) {
+        const QString home = m_root.filePath(QStringLiteral("home-%1").arg(uid));
+        QProcessEnvironment env = freshHome(home);
+        env.remove("FIREBIRD_LOCK");
+        QVERIFY(run("chown", {"-R", QStringLiteral("%1:%1").arg(uid), home}).isEmpty());
+        auto program = std::make_unique<QProcess>();
+        program->setProcessEnvironment(env);
+        program->setProcessChannelMode(QProcess::MergedChannels);
+        program->start("setpriv", {QStringLiteral("--reuid=%1").arg(uid), QStringLiteral("--regid=%1").arg(uid),
+                                   "--clear-groups", m_prefix + "/bin/tramora"});
+        QVERIFY(program->waitForStarted());
+        programs.push_back(std::move(program));
+        homes << home;
+    }
+    for (qsizetype i = 0; i < homes.size(); ++i) {
+        const QString diary = homes[i] + "/data/Tramora/Database/data.fdb";
+        QProcess& program = *programs[size_t(i)];
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(diary) || program.state() == QProcess::NotRunning, 120000);
+        QVERIFY2(program.state() == QProcess::Running, program.readAll().constData());
+    }
+    for (auto& program : programs) {
+        program->terminate();
+        QVERIFY(program->waitForFinished(120000));
+        QCOMPARE(program->exitCode(), 0);
+    }
 }
 
 void TestInstalled::trainingRecordedReportedAndCharted()

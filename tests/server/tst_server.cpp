@@ -211,6 +211,15 @@ void TestServerDiary::startUpMakesTheDiaryOnTheServer()
     Session again;
     datafiles::openStorage(again, dir.path());
     QCOMPARE(scalar(again, "SELECT COUNT(*) FROM bereiche"), QString("11"));
+
+    // a path where the server cannot make the diary says so, naming the server
+    TestFolder nowhere;
+    writeAlias(nowhere, testServer().address + ":" + testServer().dataFolder + "/missing/data.fdb");
+    Session failing;
+    const StorageError e = openingFails(failing, nowhere);
+    QVERIFY2(e.message().contains("kann auf dem Datenbankserver " + serverName() + " nicht angelegt werden"),
+             qPrintable(e.message()));
+    QVERIFY(e.detail().contains("missing/data.fdb"));
 }
 
 void TestServerDiary::loginFromEnvironmentOrAskedOncePerRun()

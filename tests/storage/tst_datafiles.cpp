@@ -8,11 +8,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <ibase.h>
 
 #include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -56,6 +60,78 @@ void open(Session& s, const QString& folder)
     datafiles::openStorage(s, folder);
 }
 
+// A user of the machine other than the one running the tests: a folder of
+// theirs with a home and a program folder, and the program's opening steps
+// started as them (through setpriv when the tests run as root, else as the
+// running user, whom file permissions bind all the same).
+class OtherUser
+{
+public:
+    explicit OtherUser(uint uid) : m_uid(uid)
+    {
+        QDir().mkpath(home());
+        QDir().mkpath(program());
+        for (const QString& path : {m_dir.path(), home(), program()})
+            (void)::chown(QFile::encodeName(path).constData(), uid, uid);
+        m_env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"FIREBIRD_LOCK", "XDG_RUNTIME_DIR", "XDG_CACHE_HOME"})
+            m_env.remove(name);
+        m_env.insert("HOME", home());
+    }
+    static bool possible() { return ::geteuid() == 0 && !QStandardPaths::findExecutable("setpriv").isEmpty(); }
+
+    QString home() const { return m_dir.path() + "/home"; }
+    QString program() const { return m_dir.path() + "/program/"; }
+    QProcessEnvironment& env() { return m_env; }
+
+    // A folder of this user's.
+    QString ownFolder(const QString& name) const
+    {
+        const QString path = m_dir.path() + '/' + name;
+        QDir().mkpath(path);
+        (void)::chown(QFile::encodeName(path).constData(), m_uid, m_uid);
+        ::chmod(QFile::encodeName(path).constData(), 0700);
+        return path;
+    }
+
+    void start(QProcess& process) const
+    {
+        process.setProcessEnvironment(m_env);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        if (::geteuid() == 0)
+            process.start("setpriv", {QStringLiteral("--reuid=%1").arg(m_uid), QStringLiteral("--regid=%1").arg(m_uid),
+                                      "--clear-groups", TRAMORA_OPENDIARY, program()});
+        else
+            process.start(TRAMORA_OPENDIARY, {program()});
+    }
+    // The first line of what the opening said, and the rest; code the exit code.
+    QString open(int* code = nullptr) const
+    {
+        QProcess process;
+        start(process);
+        process.waitForFinished(60000);
+        if (code)
+            *code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        return QString::fromUtf8(process.readAll());
+    }
+
+    uint uid() const { return m_uid; }
+
+private:
+    uint m_uid;
+    QTemporaryDir m_dir;
+    QProcessEnvironment m_env;
+};
+
+// The folder's owner, and its permission bits; -1, -1 when it is not there.
+QPair<int, int> ownerAndMode(const QString& path)
+{
+    struct stat info {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return {-1, -1};
+    return {int(info.st_uid), int(info.st_mode & 0777)};
+}
+
 } // namespace
 
 class TestDataFiles : public QObject
@@ -78,6 +154,9 @@ private Q_SLOTS:
     void interruptedFirstStartLeavesNoDatabase();
     void engineFailuresNameTheirCause();
     void diaryInUnwritableProgramFolder();
+    void everyUserOpensTheirOwnDiary();
+    void brokenDatabaseFilesNameTheirCause();
+    void writeProtectedAliasFileDoesNotStopTheStart();
 };
 
 void TestDataFiles::firstStartInEmptyFolder()
@@ -409,6 +488,9 @@ void TestDataFiles::engineFailuresNameTheirCause()
         {gds(isc_bug_check), "beschädigt"},
         {gds(isc_bad_db_format), "keine Tagebuch-Datenbank"},
         {gds(isc_network_error), "Datenbankserver ist nicht erreichbar"},
+        {{isc_arg_gds, isc_no_priv, isc_arg_string, intptr_t("read-write"), isc_arg_string, intptr_t("database"),
+          isc_arg_string, intptr_t(file.constData()), isc_arg_end},
+         "schreibgeschützt"},
     };
     for (const auto& [vector, cause] : cases) {
         const StorageError e = engineError(vector.data(), "the engine's words");
@@ -416,6 +498,15 @@ void TestDataFiles::engineFailuresNameTheirCause()
         QCOMPARE(e.detail(), QString("the engine's words"));
     }
     QVERIFY(engineError(ioError("write", ENOSPC).data(), "x").message().contains("/diary/Database/data.fdb"));
+    // a server that cannot make the diary at its path is named; the system's
+    // words arrive from it as text
+    const std::vector<intptr_t> notCreated{isc_arg_gds,    isc_io_error,  isc_arg_string, intptr_t("open O_CREAT"),
+                                           isc_arg_string, intptr_t(file.constData()), isc_arg_gds, isc_io_create_err,
+                                           isc_arg_interpreted, intptr_t("No such file or directory"), isc_arg_end};
+    const StorageError onServer = engineError(notCreated.data(), "x", "db.example.org");
+    QVERIFY2(onServer.message().contains("/diary/Database/data.fdb")
+                 && onServer.message().contains("kann auf dem Datenbankserver db.example.org nicht angelegt werden"),
+             qPrintable(onServer.message()));
     // a rejected statement is shown in the engine's words
     const StorageError plain = engineError(gds(isc_random).data(), "string right truncation");
     QCOMPARE(plain.message(), QString("string right truncation"));
@@ -489,6 +580,117 @@ void TestDataFiles::diaryInUnwritableProgramFolder()
     QVERIFY2(where.notice.contains(diary) && where.notice.contains(data.file("Database/data.fdb"))
                  && where.notice.contains("schreibgeschützt"),
              qPrintable(where.notice));
+}
+
+void TestDataFiles::everyUserOpensTheirOwnDiary()
+{
+    if (!OtherUser::possible())
+        QSKIP("starting the program as other users needs root and setpriv");
+    // A user outside the engine's group opens a diary of their own; the
+    // engine's locks go to their cache (two at once: tests/e2e).
+    OtherUser first(65534);
+    OtherUser second(65533);
+    int code = 0;
+    QString said = first.open(&code);
+    QVERIFY2(code == 0 && said.startsWith("geöffnet"), qPrintable(said));
+    QVERIFY(QFileInfo::exists(datafiles::databasePath(first.program())));
+    QCOMPARE(ownerAndMode(first.home() + "/.cache/tramora/firebird-lock"), qMakePair(int(first.uid()), 0700));
+
+    // the desktop's runtime folder comes first
+    first.env().insert("XDG_RUNTIME_DIR", first.ownFolder("runtime"));
+    said = first.open(&code);
+    QVERIFY2(code == 0, qPrintable(said));
+    QCOMPARE(ownerAndMode(first.ownFolder("runtime") + "/tramora-firebird"), qMakePair(int(first.uid()), 0700));
+
+    // a lock folder the user chose stays in use
+    const QString chosen = second.ownFolder("chosen-lock");
+    second.env().insert("FIREBIRD_LOCK", chosen);
+    second.env().insert("XDG_RUNTIME_DIR", second.ownFolder("runtime"));
+    said = second.open(&code);
+    QVERIFY2(code == 0, qPrintable(said));
+    QVERIFY(!QDir(chosen).isEmpty(QDir::Files | QDir::Hidden));
+    QVERIFY(!QFileInfo::exists(second.ownFolder("runtime") + "/tramora-firebird"));
+}
+
+void TestDataFiles::brokenDatabaseFilesNameTheirCause()
+{
+    TestFolder made;
+    {
+        Session s;
+        open(s, made.path());
+    }
+    const QByteArray whole = readBytes(datafiles::databasePath(made.path()));
+    QVERIFY(whole.size() > 20000);
+    const QList<QPair<QByteArray, QString>> files = {
+        {QByteArray(), "ist leer oder abgeschnitten"},
+        {whole.left(3000), "ist leer oder abgeschnitten"},
+        {whole.left(20000), "ist leer oder abgeschnitten"},
+        {"folder", "ist ein Ordner und keine Datenbankdatei"},
+    };
+    for (const auto& [content, cause] : files) {
+        TestFolder dir;
+        const QString diary = datafiles::databasePath(dir.path());
+        QDir().mkpath(diary.section('/', 0, -2));
+        if (content == "folder") {
+            QVERIFY(QDir().mkdir(diary));
+        } else {
+            QFile file(diary);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        Session s;
+        try {
+            open(s, dir.path());
+            QFAIL("a broken database file was opened");
+        } catch (const StorageError& e) {
+            QVERIFY2(e.message().contains(diary) && e.message().contains(cause), qPrintable(e.message()));
+            QVERIFY2(e.detail().contains("I/O error"), qPrintable(e.detail()));
+        }
+        if (content != "folder")
+            QCOMPARE(readBytes(diary), content); // left as it was
+    }
+
+    // a diary that its user cannot write
+    OtherUser user(65534);
+    if (::geteuid() == 0 && !OtherUser::possible())
+        QSKIP("a write-protected file binds root only through setpriv");
+    int code = 0;
+    QVERIFY(user.open(&code).startsWith("geöffnet"));
+    QVERIFY(QFile::setPermissions(datafiles::databasePath(user.program()), QFileDevice::ReadOwner | QFileDevice::ReadOther));
+    const QString said = user.open(&code);
+    QCOMPARE(code, 1);
+    QVERIFY2(said.startsWith("Die Datenbank (" + datafiles::databasePath(user.program()) + ") ist schreibgeschützt"),
+             qPrintable(said));
+}
+
+void TestDataFiles::writeProtectedAliasFileDoesNotStopTheStart()
+{
+    if (::geteuid() == 0 && !OtherUser::possible())
+        QSKIP("a write-protected file binds root only through setpriv");
+    OtherUser user(65534);
+    // the alias file lacks this folder's line and cannot be written; it
+    // names a diary elsewhere, which is not the one of this folder
+    const QByteArray aliases = "workout=/elsewhere/Database/data.fdb\r\n";
+    QFile file(user.program() + "aliases.conf");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(aliases);
+    file.close();
+    if (::geteuid() != 0)
+        QVERIFY(QFile::setPermissions(file.fileName(), QFileDevice::ReadOwner | QFileDevice::ReadOther));
+    for (int start = 0; start < 2; ++start) {
+        int code = 0;
+        const QString said = user.open(&code);
+        QVERIFY2(code == 0, qPrintable(said));
+        const QStringList lines = said.split('\n');
+        QCOMPARE(lines.value(0), QString("geöffnet"));
+        QVERIFY2(lines.value(1).startsWith("Die Alias-Datei " + file.fileName() + " konnte nicht ergänzt werden"),
+                 qPrintable(said));
+    }
+    QCOMPARE(readBytes(file.fileName()), aliases);
+    QVERIFY(QFileInfo(datafiles::databasePath(user.program())).isFile());
+    Session s;
+    open(s, user.program());
+    QCOMPARE(scalar(s, "SELECT COUNT(*) FROM users"), QString("2"));
 }
 
 QTEST_GUILESS_MAIN(TestDataFiles)
