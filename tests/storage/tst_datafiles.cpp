@@ -77,11 +77,17 @@ public:
         for (const char* name : {"FIREBIRD_LOCK", "XDG_RUNTIME_DIR", "XDG_CACHE_HOME"})
             m_env.remove(name);
         m_env.insert("HOME", home());
+        // A copy the user can reach: the build folder may lie in a home of
+        // its own that others cannot enter.
+        QFile::copy(TRAMORA_OPENDIARY, opener());
+        QFile::setPermissions(opener(), QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
+                                            | QFileDevice::ExeOther);
     }
     static bool possible() { return ::geteuid() == 0 && !QStandardPaths::findExecutable("setpriv").isEmpty(); }
 
     QString home() const { return m_dir.path() + "/home"; }
     QString program() const { return m_dir.path() + "/program/"; }
+    QString opener() const { return m_dir.path() + "/opendiary"; }
     QProcessEnvironment& env() { return m_env; }
 
     // A folder of this user's.
@@ -100,9 +106,9 @@ public:
         process.setProcessChannelMode(QProcess::MergedChannels);
         if (::geteuid() == 0)
             process.start("setpriv", {QStringLiteral("--reuid=%1").arg(m_uid), QStringLiteral("--regid=%1").arg(m_uid),
-                                      "--clear-groups", TRAMORA_OPENDIARY, program()});
+                                      "--clear-groups", opener(), program()});
         else
-            process.start(TRAMORA_OPENDIARY, {program()});
+            process.start(opener(), {program()});
     }
     // The first line of what the opening said, and the rest; code the exit code.
     QString open(int* code = nullptr) const
