@@ -120,8 +120,8 @@ TForm1::TForm1(const StartOptions& options, QWidget* parent) : QMainWindow(paren
     setCentralWidget(central);
     connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { ComboBox1Change(); });
 
-    // The shared queries show the hourglass while they run.
-    Query::setBusyHandler([](bool busy) {
+    // Every statement shows the hourglass while it runs.
+    Database::setBusyHandler([](bool busy) {
         if (busy)
             QApplication::setOverrideCursor(Qt::WaitCursor);
         else

@@ -10,12 +10,18 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTime>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <deque>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 using namespace Firebird;
@@ -79,6 +85,14 @@ QString statusText(IStatus* status)
     for (qsizetype i = 0; i < names.size(); ++i)
         text.replace(QLatin1Char('\x01') + QString::number(i) + QLatin1Char('\x01'), names[i]);
     return text;
+}
+
+QString noAnswerText(const QString& server)
+{
+    return QStringLiteral("Der Datenbankserver %1 antwortet nicht. Was bereits gespeichert war, bleibt auf dem "
+                          "Server erhalten; dieser Schritt wurde nicht ausgeführt und kann wiederholt werden, "
+                          "sobald der Server wieder antwortet")
+        .arg(server);
 }
 
 QString connectionLostText(const QString& server)
@@ -351,6 +365,81 @@ std::vector<unsigned char> parameterBlock(bool create, int forcedWrites, const s
     return out;
 }
 
+// How long a change waits for a record another connection holds, and how
+// long a statement on a server may go without an answer; the second is
+// longer, so that a lock wait ends with its own message first.
+std::atomic<int> lockLimit{10};
+std::atomic<int> answerLimit{15};
+
+std::function<void(bool)>& busyHandler()
+{
+    static std::function<void(bool)> handler;
+    return handler;
+}
+
+struct BusyScope
+{
+    BusyScope()
+    {
+        if (busyHandler())
+            busyHandler()(true);
+    }
+    ~BusyScope()
+    {
+        if (busyHandler())
+            busyHandler()(false);
+    }
+};
+
+// Watches one call to a server: when no answer has come within the answer
+// limit, the connection is closed from here, which ends the call waiting for
+// it (the client library would wait as long as the server's socket is open).
+class AnswerWatch
+{
+public:
+    AnswerWatch(IAttachment* attachment, bool onServer)
+    {
+        if (!onServer || !attachment)
+            return;
+        const std::chrono::seconds limit(answerLimit.load());
+        m_thread = std::thread([this, attachment, limit] {
+            std::unique_lock lock(m_mutex);
+            if (m_cv.wait_for(lock, limit, [this] { return m_done; }))
+                return;
+            m_fired = true;
+            lock.unlock();
+            IStatus* status = master()->getStatus();
+            CheckStatusWrapper st(status);
+            attachment->cancelOperation(&st, fb_cancel_abort);
+            status->dispose();
+        });
+    }
+    ~AnswerWatch() { stop(); }
+    AnswerWatch(const AnswerWatch&) = delete;
+    AnswerWatch& operator=(const AnswerWatch&) = delete;
+
+    // Ends the watch; true when it has closed the connection.
+    bool stop()
+    {
+        if (m_thread.joinable()) {
+            {
+                std::lock_guard lock(m_mutex);
+                m_done = true;
+            }
+            m_cv.notify_one();
+            m_thread.join();
+        }
+        return m_fired;
+    }
+
+private:
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    bool m_done = false;
+    bool m_fired = false;
+};
+
 QString floatText(double value, int digits)
 {
     return decimalComma(QString::number(value, 'g', digits));
@@ -607,6 +696,17 @@ struct Database::Impl
         return engineError(e.getStatus()->getErrors(), statusText(e.getStatus()), serverName(), connected);
     }
 
+    // The error of a call, silent when the answer watch cut it off.
+    StorageError error(const FbException& e, bool connected, bool silent) const
+    {
+        if (silent)
+            return StorageError(noAnswerText(serverName()), statusText(e.getStatus()),
+                                StorageError::Reason::ConnectionLost);
+        return error(e, connected);
+    }
+
+    bool onServer() const { return server.has_value(); }
+
     void attach(const QString& file, bool create, int forcedWrites)
     {
         path = file;
@@ -649,9 +749,9 @@ struct Database::Impl
         lost = true;
     }
 
-    [[noreturn]] void fail(const FbException& e)
+    [[noreturn]] void fail(const FbException& e, bool silent = false)
     {
-        const StorageError failed = error(e, true);
+        const StorageError failed = error(e, true, silent);
         if (failed.reason() == StorageError::Reason::ConnectionLost)
             drop();
         throw failed;
@@ -679,8 +779,17 @@ struct Database::Impl
     {
         const unsigned char readTpb[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed,
                                          isc_tpb_rec_version, isc_tpb_nowait};
-        const unsigned char writeTpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_concurrency,
-                                          isc_tpb_wait};
+        const auto limit = static_cast<quint32>(lockLimit.load());
+        const unsigned char writeTpb[] = {isc_tpb_version3,
+                                          isc_tpb_write,
+                                          isc_tpb_concurrency,
+                                          isc_tpb_wait,
+                                          isc_tpb_lock_timeout,
+                                          4,
+                                          static_cast<unsigned char>(limit & 0xff),
+                                          static_cast<unsigned char>((limit >> 8) & 0xff),
+                                          static_cast<unsigned char>((limit >> 16) & 0xff),
+                                          static_cast<unsigned char>((limit >> 24) & 0xff)};
         return readOnly ? attachment->startTransaction(st, sizeof readTpb, readTpb)
                         : attachment->startTransaction(st, sizeof writeTpb, writeTpb);
     }
@@ -690,14 +799,19 @@ struct Database::Impl
     template <typename Work>
     void run(bool readOnly, Work work)
     {
+        BusyScope busy;
         ensureAttached();
         Status st;
+        AnswerWatch watch(attachment, onServer());
         if (transaction) {
             try {
                 work(&st, transaction);
             } catch (const FbException& e) {
-                fail(e);
+                fail(e, watch.stop());
             }
+            // the answer came as the watch gave up on it: the connection is closed all the same
+            if (watch.stop())
+                drop();
             return;
         }
         ITransaction* own = nullptr;
@@ -706,7 +820,7 @@ struct Database::Impl
             work(&st, own);
             own->commit(&st);
         } catch (const FbException& e) {
-            const StorageError failed = error(e, true);
+            const StorageError failed = error(e, true, watch.stop());
             if (own) {
                 try {
                     Status rb;
@@ -719,8 +833,40 @@ struct Database::Impl
                 drop();
             throw failed;
         }
+        if (watch.stop())
+            drop();
     }
 };
+
+namespace {
+
+// A statement that only reads: a SELECT, or a block that names no change
+// anywhere (a word in a text counts too, and sends it the safe way).
+bool onlyReads(const QString& sql)
+{
+    const QString text = sql.trimmed();
+    if (text.startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive))
+        return true;
+    static const QRegularExpression block(QStringLiteral("^EXECUTE\\s+BLOCK\\b"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression changes(
+        QStringLiteral("\\b(INSERT|UPDATE|DELETE|MERGE|EXECUTE\\s+(STATEMENT|PROCEDURE)|GEN_ID|NEXT\\s+VALUE)\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    return block.match(text).hasMatch() && !changes.match(text).hasMatch();
+}
+
+} // namespace
+
+void Database::setBusyHandler(std::function<void(bool)> handler)
+{
+    busyHandler() = std::move(handler);
+}
+
+void Database::setWaitLimits(int lockSeconds, int answerSeconds)
+{
+    lockLimit = lockSeconds;
+    answerLimit = answerSeconds;
+}
 
 Database::Database() : d(std::make_unique<Impl>()) {}
 
@@ -790,7 +936,7 @@ ResultSet Database::select(const QString& sql, int maxRows)
     ResultSet result;
     // A statement that changes data and returns values (INSERT ... RETURNING)
     // runs like a select, in a transaction that may write.
-    const bool readOnly = sql.trimmed().startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive);
+    const bool readOnly = onlyReads(sql);
     d->run(readOnly, [&](ThrowStatusWrapper* st, ITransaction* tra) {
         IStatement* stmt = d->attachment->prepare(st, tra, 0, text.constData(), 3,
                                                   IStatement::PREPARE_PREFETCH_METADATA);
@@ -852,13 +998,17 @@ bool Database::inTransaction() const
 
 void Database::begin()
 {
+    BusyScope busy;
     d->ensureAttached();
     Status st;
+    AnswerWatch watch(d->attachment, d->onServer());
     try {
         d->transaction = d->start(&st, false);
     } catch (const FbException& e) {
-        d->fail(e);
+        d->fail(e, watch.stop());
     }
+    if (watch.stop())
+        d->drop();
 }
 
 void Database::commit()
@@ -869,13 +1019,17 @@ void Database::commit()
             throw StorageError(connectionLostText(d->serverName()), {}, StorageError::Reason::ConnectionLost);
         return;
     }
+    BusyScope busy;
     Status st;
+    AnswerWatch watch(d->attachment, d->onServer());
     try {
         d->transaction->commit(&st);
         d->transaction = nullptr;
     } catch (const FbException& e) {
-        d->fail(e);
+        d->fail(e, watch.stop());
     }
+    if (watch.stop())
+        d->drop();
 }
 
 void Database::rollback()

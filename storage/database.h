@@ -5,6 +5,7 @@
 #include <QVector>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class StorageError;
@@ -62,6 +63,13 @@ struct ResultSet
 // client library's network provider, with the credentials of serverlogin.
 // When the connection to the server is lost, the failing statement says so
 // and the next one outside a Transaction connects anew.
+//
+// No statement waits without end: a change that meets a record another
+// connection holds waits for the lock limit and then fails; a server that
+// does not answer a statement within the answer limit has its connection
+// closed, and the statement fails saying so (the next one connects anew).
+// Reads outside a Transaction run read-only and read-committed, so they
+// never wait for another connection's locks.
 class Database
 {
 public:
@@ -88,6 +96,11 @@ public:
     ResultSet select(const QString& sql, int maxRows = -1);
 
     bool inTransaction() const;
+
+    // Called around every statement, so that the windows can show the busy cursor.
+    static void setBusyHandler(std::function<void(bool busy)> handler);
+    // In seconds; for every connection opened or transaction begun afterwards.
+    static void setWaitLimits(int lockSeconds, int answerSeconds);
 
 private:
     friend class Transaction;

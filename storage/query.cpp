@@ -2,30 +2,6 @@
 
 #include "storageerror.h"
 
-namespace {
-
-std::function<void(bool)>& busyHandler()
-{
-    static std::function<void(bool)> handler;
-    return handler;
-}
-
-struct BusyScope
-{
-    BusyScope()
-    {
-        if (busyHandler())
-            busyHandler()(true);
-    }
-    ~BusyScope()
-    {
-        if (busyHandler())
-            busyHandler()(false);
-    }
-};
-
-} // namespace
-
 Query::Query(Database& db) : m_db(db) {}
 
 void Query::open(const QString& sql)
@@ -42,7 +18,6 @@ void Query::run(const QString& sql, int maxRows)
 {
     close();
     m_sql = sql;
-    BusyScope busy;
     m_result = m_db.select(sql, maxRows);
     m_row = 0;
     m_open = true;
@@ -52,7 +27,6 @@ void Query::execSql(const QString& sql)
 {
     close();
     m_sql = sql;
-    BusyScope busy;
     m_db.execute(sql);
 }
 
@@ -91,9 +65,4 @@ const FieldValue& Query::field(const QString& name) const
             return field(i);
     }
     throw StorageError(QStringLiteral("Feld '%1' nicht gefunden").arg(name));
-}
-
-void Query::setBusyHandler(std::function<void(bool)> handler)
-{
-    busyHandler() = std::move(handler);
 }

@@ -2,8 +2,6 @@
 
 #include "database.h"
 
-#include <functional>
-
 // A shared query: holds the statement it last ran and, for a select, the
 // whole result, so its row count is known as soon as it is open. Fields are
 // read by position (from 0) or by column name, as text, integer or float.
@@ -40,9 +38,6 @@ public:
     const FieldValue& field(int index) const;
     const FieldValue& field(const QString& name) const;
     int fieldCount() const { return int(m_result.columns.size()); }
-
-    // Called around every statement, so that the windows can show the busy cursor.
-    static void setBusyHandler(std::function<void(bool busy)> handler);
 
 private:
     void run(const QString& sql, int maxRows);

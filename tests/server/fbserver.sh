@@ -12,6 +12,9 @@
 #   fbserver.sh stop FOLDER   stops it and removes FOLDER
 #   fbserver.sh halt FOLDER   kills it at once, as a crash would, keeping FOLDER
 #   fbserver.sh resume FOLDER starts it again on the same port, with its databases
+#   fbserver.sh freeze FOLDER stops it where it is (kill -STOP): it keeps its
+#                             connections but answers nothing, as a hung machine
+#   fbserver.sh thaw FOLDER   lets a frozen server go on
 #
 # ISC_PASSWORD, when set, becomes the test account's password.
 # Every wait is bounded; the server ends by itself after an hour at the latest.
@@ -152,6 +155,16 @@ resume() {
   fi
 }
 
+# signal_server SIGNAL: sends it to the server under the timeout guard
+signal_server() {
+  local pid sent=1
+  pid=$(cat "$folder/server.pid" 2>/dev/null) || return 1
+  for child in $(cat "/proc/$pid/task/$pid/children" 2>/dev/null); do
+    kill "-$1" "$child" && sent=0
+  done
+  return $sent
+}
+
 write_conf() {
   cat >"$folder/root/firebird.conf" <<CONF
 RemoteServicePort = $1
@@ -168,6 +181,8 @@ case "$command" in
   start) start ;;
   halt) stop now ;;
   resume) resume ;;
+  freeze) signal_server STOP ;;
+  thaw) signal_server CONT ;;
   stop)
     stop
     rm -rf "$folder"

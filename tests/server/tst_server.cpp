@@ -6,9 +6,14 @@
 #include "storageerror.h"
 #include "tform8.h"
 
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
+
+#include <future>
+#include <thread>
 
 using namespace editorinput;
 
@@ -78,6 +83,8 @@ public:
     }
     bool halt() { return run("halt"); }
     bool resume() { return run("resume"); }
+    bool freeze() { return run("freeze"); }
+    bool thaw() { return run("thaw"); }
     QString database() const { return address + ":" + m_folder + "/data/diary.fdb"; }
 
     QString address;
@@ -122,6 +129,7 @@ private Q_SLOTS:
     void editorMeetsEntryDeletedElsewhere();
     void zoneWindowMeetsZoneDeletedElsewhere();
     void serverGoneWhileSavingLosesNothing();
+    void silentServerIsNamedAfterTheLimit();
 };
 
 void TestServerDiary::connectionStringsAndAliasLines()
@@ -436,6 +444,56 @@ void TestServerDiary::serverGoneWhileSavingLosesNothing()
     QVERIFY2(Messages::shown().isEmpty(), qPrintable(Messages::shown().value(0).text));
     QCOMPARE(rows(f.session(), "SELECT Datum FROM main ORDER BY Datum"), QString("01.03.2025,02.03.2025"));
     QCOMPARE(rows(f.session(), "SELECT strecke FROM units ORDER BY strecke"), QString("5,7"));
+}
+
+void TestServerDiary::silentServerIsNamedAfterTheLimit()
+{
+    REQUIRE_SERVER();
+    PrivateServer server;
+    if (const QString failed = server.start(); !failed.isEmpty())
+        QFAIL(qPrintable(failed));
+    TestFolder there;
+    writeAlias(there, server.database());
+    EditorFixture f(&there);
+    QVERIFY(f.main().startedUp());
+    TForm4* w = f.openEditor(f.addUser());
+    newEntry(w, "02.03.2025");
+    enterUnit(w, "7");
+
+    Database::setWaitLimits(1, 3);
+    QVERIFY(server.freeze());
+    // goes on by itself after a while, so that a save waiting for it shows as a failure, not a hang
+    std::promise<void> saved;
+    std::thread thawing([&, done = saved.get_future()] {
+        done.wait_for(std::chrono::seconds(12));
+        server.thaw();
+    });
+    const auto restore = qScopeGuard([&] {
+        if (thawing.joinable()) {
+            saved.set_value();
+            thawing.join();
+        }
+        Database::setWaitLimits(10, 15);
+    });
+    Messages::clearShown();
+    QElapsedTimer clock;
+    clock.start();
+    save(w);
+    QVERIFY(clock.elapsed() < 10000);
+    QCOMPARE(Messages::shown().size(), 1);
+    QVERIFY2(Messages::shown().first().text.startsWith("Der Datenbankserver " + serverOf(server.address + ":/x")->name()
+                                                       + " antwortet nicht."),
+             qPrintable(Messages::shown().first().text));
+    QCOMPARE(units(w)->cells(1, 1), QString("7 km "));
+    QVERIFY(w->hasUnsavedChanges());
+
+    // going on again, the same click saves
+    saved.set_value();
+    thawing.join();
+    Messages::clearShown();
+    save(w);
+    QVERIFY2(Messages::shown().isEmpty(), qPrintable(Messages::shown().value(0).text));
+    QCOMPARE(rows(f.session(), "SELECT strecke FROM units"), QString("7"));
 }
 
 QTEST_MAIN(TestServerDiary)

@@ -4,9 +4,13 @@
 #include "storageerror.h"
 #include "testsupport.h"
 
+#include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QTest>
 
+#include <future>
 #include <memory>
+#include <thread>
 
 class TestDatabase : public QObject
 {
@@ -24,6 +28,7 @@ private Q_SLOTS:
     void transactionKeepsAllOrNothing();
     void nestedScopeJoinsOuter();
     void insertReturnsTheIdItDrew();
+    void lockHeldElsewhereStopsNoReadAndBoundsAWrite();
 
 private:
     QString insertUser(const QString& name, const QString& vorname);
@@ -42,6 +47,8 @@ void TestDatabase::init()
 
 void TestDatabase::cleanup()
 {
+    Database::setWaitLimits(10, 15);
+    Database::setBusyHandler(nullptr);
     m_session.reset();
     m_dir.reset();
 }
@@ -207,6 +214,53 @@ void TestDatabase::insertReturnsTheIdItDrew()
     q.open("INSERT INTO main (ID, Datum, UserID) VALUES (gen_id(Gen_Main,1), '02.01.2020', '1') RETURNING ID");
     QCOMPARE(q.field(0).asInteger(), 42);
     QCOMPARE(scalar(*m_session, "SELECT COUNT(*) FROM main"), QString("2"));
+}
+
+void TestDatabase::lockHeldElsewhereStopsNoReadAndBoundsAWrite()
+{
+    Database::setWaitLimits(1, 15);
+    const QString id = insertUser("Muster", "Max");
+    // another workstation changes the person and has not committed yet
+    auto other = std::make_unique<Session>();
+    datafiles::openStorage(*other, m_dir->path());
+    auto held = std::make_unique<Transaction>(other->ZDatabase1);
+    other->ZQuery1.execSql("UPDATE users SET Name = 'Anders' WHERE ID = " + quoted(id));
+    // lets go after a while, so that a write waiting without end shows as a failure, not a hang
+    std::promise<void> tried;
+    std::thread release([&, done = tried.get_future()] {
+        done.wait_for(std::chrono::seconds(8));
+        held.reset();
+    });
+    const auto joined = qScopeGuard([&] {
+        tried.set_value();
+        release.join();
+    });
+
+    int busy = 0;
+    Database::setBusyHandler([&](bool on) { busy += on ? 1 : 0; });
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(scalar(*m_session, "SELECT Name FROM users"), QString("Muster"));
+    // a block of reads runs read-only and read-committed (isolation 2 or 3)
+    const ResultSet mode = m_session->ZDatabase1.select(
+        "EXECUTE BLOCK RETURNS (ro SMALLINT, iso SMALLINT) AS BEGIN "
+        "SELECT MON$READ_ONLY, MON$ISOLATION_MODE FROM MON$TRANSACTIONS "
+        "WHERE MON$TRANSACTION_ID = CURRENT_TRANSACTION INTO :ro, :iso; SUSPEND; END");
+    QCOMPARE(mode.rows.value(0).value(0).asInteger(), 1);
+    QVERIFY(mode.rows.value(0).value(1).asInteger() >= 2);
+    QCOMPARE(busy, 2); // the hourglass also for statements run without a query
+    QVERIFY(clock.elapsed() < 1000);
+
+    try {
+        m_session->ZQuery1.execSql("UPDATE users SET Vorname = 'Moritz' WHERE ID = " + quoted(id));
+        QFAIL("the change went through a record held elsewhere");
+    } catch (const StorageError& e) {
+        QVERIFY2(e.message().startsWith("Dieselben Daten wurden gerade an einem anderen Arbeitsplatz geändert"),
+                 qPrintable(e.message() + " / " + e.detail()));
+        QCOMPARE(e.reason(), StorageError::Reason::Conflict);
+    }
+    QVERIFY(clock.elapsed() < 6000);
+    QCOMPARE(scalar(*m_session, "SELECT Vorname FROM users"), QString("Max"));
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)
