@@ -96,6 +96,8 @@ public:
     // Writes the draft now, when there is unsaved input (the desktop session
     // is being saved, or the program is ending).
     void keepDraftNow();
+    // The input as the draft keeps it: the basic-data fields and unit rows.
+    EditorDraft::Content draftContent() const;
     // At the opening: offers the person's draft, when there is one.
     void offerDraft();
 
@@ -229,7 +231,6 @@ private:
     // draft goes with it.
     void markClean();
     void writeDraft();
-    EditorDraft::Content draftContent() const;
     void restoreDraft(const EditorDraft::Content& content);
     void setPanel(int index, const QString& text);
     // Shows the total distance of the user in panel 1.
