@@ -68,8 +68,9 @@ bool QuitSignals::requested()
 
 void QuitSignals::stop()
 {
-    // No one is there to answer: input not yet saved is not saved, and no
-    // further box is shown. Boxes that are open are closed as with Esc.
+    // No one is there to answer: no further box is shown, and input not yet
+    // saved is not saved but kept as the editor's draft for the next start.
+    // Boxes that are open are closed as with Esc.
     const bool again = s_requested;
     s_requested = true;
     Messages::setEnding(true);

@@ -4,6 +4,7 @@
 #include "diarycalc.h"
 #include "errorboundary.h"
 #include "maskedit.h"
+#include "messages.h"
 #include "numericedit.h"
 #include "session.h"
 #include "sqltext.h"
@@ -23,6 +24,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -64,7 +66,9 @@ QToolButton* speedButton(QWidget* parent, const char* name, const QString& hint,
 
 // A window of its own, kept above its owner (the main window) by the desktop,
 // but not above other programs nor above the program's boxes and dialogs.
-TForm4::TForm4(int userId, QWidget* parent) : QMainWindow(parent, Qt::Window)
+TForm4::TForm4(int userId, QWidget* parent)
+    : QMainWindow(parent, Qt::Window),
+      m_draft(Session::hasCurrent() ? Session::current().settingsPath : QString(), userId)
 {
     setObjectName(QStringLiteral("TForm4"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -73,7 +77,10 @@ TForm4::TForm4(int userId, QWidget* parent) : QMainWindow(parent, Qt::Window)
     m_userId = userId;
     buildWindow();
     connectHandlers();
+    setUpDraft();
     FormCreate();
+    // Asked once the window is on the screen.
+    QTimer::singleShot(0, this, &TForm4::offerDraft);
 }
 
 TForm4::~TForm4() = default;
@@ -445,10 +452,19 @@ void TForm4::setPanel(int index, const QString& text)
 
 void TForm4::closeEvent(QCloseEvent* event)
 {
-    // Input whose save was refused keeps the window open.
-    if (!m_closing && !askToSaveChanges()) {
-        event->ignore();
-        return;
+    if (Messages::ending()) {
+        // The desktop session ends: no one is there to answer, so the input
+        // not saved waits as the draft for the next opening.
+        keepDraftNow();
+    } else {
+        // Input whose save was refused keeps the window open.
+        if (!m_closing && !askToSaveChanges()) {
+            event->ignore();
+            return;
+        }
+        // What was not saved now was let go.
+        if (m_draftOffered)
+            m_draft.remove();
     }
     FormClose();
     event->accept();

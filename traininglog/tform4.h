@@ -1,6 +1,7 @@
 #pragma once
 
 #include "diarysums.h"
+#include "editordraft.h"
 #include "storedtext.h"
 
 #include <QHash>
@@ -18,6 +19,7 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QStatusBar;
+class QTimer;
 class QToolBar;
 class QToolButton;
 class Query;
@@ -32,6 +34,7 @@ class StringGrid;
 //   tform4_browse.cpp   showing an entry, paging, deleting, the list view
 //   tform4_zones.cpp    heart-rate zone advice
 //   tform4_shoes.cpp    shoe list and shoe mileage
+//   tform4_draft.cpp    the draft of unsaved input, kept beside the settings
 class TForm4 : public QMainWindow
 {
     Q_OBJECT
@@ -86,6 +89,17 @@ public:
     // main window asks here for the windows that change persons, since an
     // open editor holds the person's data.
     static TForm4* findOpen(int userId = -1);
+
+    // --- draft of unsaved input -------------------------------------------
+    // Where the input not saved yet is kept for the next opening.
+    const EditorDraft& draft() const { return m_draft; }
+    // Writes the draft now, when there is unsaved input (the desktop session
+    // is being saved, or the program is ending).
+    void keepDraftNow();
+    // The input as the draft keeps it: the basic-data fields and unit rows.
+    EditorDraft::Content draftContent() const;
+    // At the opening: offers the person's draft, when there is one.
+    void offerDraft();
 
     // Toolbar
     QToolBar* ToolBar1 = nullptr;
@@ -210,7 +224,14 @@ private:
     void buildZonePanel(QWidget* area);
     void connectHandlers();
     void FormClose();
-    void setDirty() { m_dirty = true; }
+    // Input changed: marks it unsaved and writes the draft shortly after.
+    void setDirty();
+    void setUpDraft();
+    // The input is saved, or let go, or replaced by a stored entry: the
+    // draft goes with it.
+    void markClean();
+    void writeDraft();
+    void restoreDraft(const EditorDraft::Content& content);
     void setPanel(int index, const QString& text);
     // Shows the total distance of the user in panel 1.
     void showTotalDistance();
@@ -265,4 +286,9 @@ private:
     bool m_listReady = false;
     bool m_hfDialog = false;
     bool m_closing = false;
+    EditorDraft m_draft;
+    QTimer* m_draftTimer = nullptr;
+    // The draft found at the opening has been offered: from then on the
+    // file follows the input.
+    bool m_draftOffered = false;
 };

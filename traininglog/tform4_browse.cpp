@@ -125,7 +125,7 @@ void TForm4::Blaettern()
                     + QString::number(m_entries.size()));
     ToolButton2->setEnabled(Label16->text() != QLatin1String("-1") && formView);
     GetDistShoe();
-    m_dirty = false;
+    markClean();
 }
 
 namespace {

@@ -212,7 +212,7 @@ void TForm4::ToolButton1Click()
     Label24->clear();
     ToolButton2->setEnabled(false);
     ToolButton13->setEnabled(false);
-    m_dirty = false;
+    markClean();
 }
 
 void TForm4::ToolButton13Click()
@@ -392,7 +392,7 @@ void TForm4::ToolButton10Click()
                                 + QString::number(m_entries.size()));
         }
         GetDistShoe();
-        m_dirty = false;
+        markClean();
     });
     // after a failure the total is as it was: one box is enough
     if (ran)
