@@ -458,12 +458,13 @@ void TForm4::closeEvent(QCloseEvent* event)
         keepDraftNow();
     } else {
         // Input whose save was refused keeps the window open.
-        if (!m_closing && !askToSaveChanges()) {
+        if (!m_closing && !askToSaveChanges() && !Messages::ending()) {
             event->ignore();
             return;
         }
-        // What was not saved now was let go.
-        if (m_draftOffered)
+        // What was not saved now was let go, unless the program was
+        // stopped while it asked.
+        if (m_draftOffered && !Messages::ending())
             m_draft.remove();
     }
     FormClose();

@@ -174,9 +174,16 @@ bool TForm4::askToSaveChanges()
 {
     if (!m_dirty)
         return true;
-    if (!Messages::confirm(this, kConfirmTitle,
-                           QStringLiteral("Sie haben Ihre Eintragungen noch nicht abgespeichert. Möchten Sie die "
-                                          "Änderungen jetzt speichern?")))
+    const bool save = Messages::confirm(this, kConfirmTitle,
+                                        QStringLiteral("Sie haben Ihre Eintragungen noch nicht abgespeichert. "
+                                                       "Möchten Sie die Änderungen jetzt speichern?"));
+    if (Messages::ending()) {
+        // The desktop stopped the program while it asked: the box's No is
+        // nobody's answer, so the input stays and waits as the draft.
+        keepDraftNow();
+        return false;
+    }
+    if (!save)
         return true;
     ToolButton10Click();
     // Only a completed save clears the flag.

@@ -3,9 +3,12 @@
 
 #include "editordraft.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QMetaMethod>
 #include <QRegularExpression>
+#include <QTimer>
 
 using namespace editorinput;
 
@@ -191,6 +194,21 @@ void TestEditorDraft::endOfTheDesktopSession()
     w = openAnswering(f, user, QMessageBox::Yes);
     QCOMPARE(Messages::shown().size(), 1);
     QCOMPARE(control<QPlainTextEdit>(w, "Memo1")->toPlainText(), QString("Abmeldung jetzt"));
+
+    // Stopped while the question about the input not saved is open (before
+    // a new entry): its No is nobody's answer, the input stays as the draft.
+    QVERIFY(QFile::remove(path));
+    QTimer::singleShot(0, [] {
+        Messages::setEnding(true);
+        if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            box->reject();
+    });
+    w->ToolButton1Click();
+    QCOMPARE(control<QPlainTextEdit>(w, "Memo1")->toPlainText(), QString("Abmeldung jetzt"));
+    QVERIFY(QFile::exists(path));
+    f.closeEditor();
+    QVERIFY(QFile::exists(path));
+    Messages::setEnding(false);
 }
 
 void TestEditorDraft::draftsThatAreNotOffered()
