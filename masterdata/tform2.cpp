@@ -1,5 +1,6 @@
 #include "tform2.h"
 
+#include "checkedsave.h"
 #include "errorboundary.h"
 #include "fieldcolours.h"
 #include "maskedit.h"
@@ -353,14 +354,22 @@ void TForm2::BitBtn1Click()
         return;
     const bool update = saveMode() == kUpdate;
     bool written = true;
+    CheckedSave saved = CheckedSave::Saved;
     // A rejected statement is shown and the input stays in the fields.
     if (!guarded(this, [&] {
             if (update)
-                written = query().execSqlOnRecord(updateStatement());
+                saved = saveChecked(this, query().database(), m_stored, QStringLiteral("Der Benutzer"),
+                                    [&] { written = query().execSqlOnRecord(updateStatement()); });
             else
                 query().execSql(insertStatement());
         }))
         return;
+    if (saved == CheckedSave::Cancelled)
+        return;
+    if (saved == CheckedSave::LoadStored) {
+        guarded(this, [&] { loadUser(Label8->text()); });
+        return;
+    }
     if (!written) {
         // Deleted at another workstation meanwhile: nothing was written, the
         // input stays and can be saved as a new person.
@@ -423,31 +432,36 @@ void TForm2::BitBtn2Click()
 
 void TForm2::BitBtn3Click()
 {
-    guarded(this, [&] {
-        const QString id = selectedId();
-        Query& q = query();
-        q.open(QStringLiteral("SELECT * FROM users WHERE ID = ") + quoted(id));
-        if (!q.eof()) {
-            EnableControls();
-            const double weight = q.field(5).asFloat();
-            QString weightText = decimalComma(QString::asprintf("%3.1f", weight));
-            // Below 100 kg a leading zero fills the weight mask (075,5).
-            if (parseDecimal(weightText) < 100)
-                weightText.prepend(QLatin1Char('0'));
-            Label8->setText(q.field(0).asString());
-            Edit1->setText(q.field(1).asString());
-            Edit2->setText(q.field(2).asString());
-            maskeditL1->setText(q.field(3).asString());
-            RadioGroup1->setItemIndex(int(q.field(4).asInteger()));
-            maskeditL4->setText(weightText);
-            maskeditL2->setText(q.field(6).asString());
-            maskeditL3->setText(q.field(7).asString());
-            setSaveMode(kUpdate);
-            return;
-        }
-        rebuildList();
-        Messages::deletedElsewhere(this, QStringLiteral("Der Benutzer"));
-    });
+    guarded(this, [&] { loadUser(selectedId()); });
+}
+
+void TForm2::loadUser(const QString& id)
+{
+    Query& q = query();
+    const QString select = QStringLiteral("SELECT * FROM users WHERE ID = ") + quoted(id);
+    q.open(select);
+    if (!q.eof()) {
+        m_stored.setSelects({select});
+        m_stored.take({q.result()});
+        EnableControls();
+        const double weight = q.field(5).asFloat();
+        QString weightText = decimalComma(QString::asprintf("%3.1f", weight));
+        // Below 100 kg a leading zero fills the weight mask (075,5).
+        if (parseDecimal(weightText) < 100)
+            weightText.prepend(QLatin1Char('0'));
+        Label8->setText(q.field(0).asString());
+        Edit1->setText(q.field(1).asString());
+        Edit2->setText(q.field(2).asString());
+        maskeditL1->setText(q.field(3).asString());
+        RadioGroup1->setItemIndex(int(q.field(4).asInteger()));
+        maskeditL4->setText(weightText);
+        maskeditL2->setText(q.field(6).asString());
+        maskeditL3->setText(q.field(7).asString());
+        setSaveMode(kUpdate);
+        return;
+    }
+    rebuildList();
+    Messages::deletedElsewhere(this, QStringLiteral("Der Benutzer"));
 }
 
 void TForm2::BitBtn4Click()

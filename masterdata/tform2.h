@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storedrecord.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -110,5 +112,10 @@ private:
     // None of the rows chosen: "&Löschen" and "&Ändern" wait for a choice.
     void forgetChoice();
 
+    // Fills the fields with a person as stored; the list anew when it is gone.
+    void loadUser(const QString& id);
+
     PersonInUse m_personInUse;
+    // The person in the fields as read, so that a save notices a change made elsewhere.
+    StoredRecord m_stored;
 };

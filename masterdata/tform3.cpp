@@ -1,5 +1,6 @@
 #include "tform3.h"
 
+#include "checkedsave.h"
 #include "database.h"
 #include "diaryforms.h"
 #include "diarysums.h"
@@ -407,6 +408,9 @@ void TForm3::StringAlignGrid1SelectCell(int column, int row, bool* canSelect)
         return;
     }
     const ShoeLine shoe = splitShoeLine(m_shoes[index]);
+    m_stored.setSelects({QStringLiteral("SELECT ID, Modell, MaxLeistung, PrevLeistung FROM schuhe WHERE ID = ")
+                         + quoted(shoe.id)});
+    m_stored.take(QStringList{shoe.id, shoe.model, shoe.max, shoe.prev});
     Label6->setText(shoe.id);
     Edit1->setText(shoe.model);
     Edit1->setCursorPosition(0); // the start of a long model in view
@@ -524,9 +528,11 @@ void TForm3::BitBtn1Click()
 
     bool written = true;
     Renamed renamed;
+    CheckedSave saved = CheckedSave::Saved;
     if (!guarded(this, [&] {
             if (update)
-                written = updateShoe(max, prev, &renamed);
+                saved = saveChecked(this, Session::current().ZDatabase1, m_stored, QStringLiteral("Der Laufschuh"),
+                                    [&] { written = updateShoe(max, prev, &renamed); });
             else
                 Session::current().ZQuery1.execSql(
                     QStringLiteral("INSERT INTO schuhe (ID, modell, maxleistung, prevleistung, UserID) VALUES "
@@ -535,6 +541,12 @@ void TForm3::BitBtn1Click()
                     + quoted(prev) + QStringLiteral(",") + quoted(p) + QStringLiteral(")"));
         }))
         return; // a rejected statement leaves the input in the fields
+    if (saved == CheckedSave::Cancelled)
+        return;
+    if (saved == CheckedSave::LoadStored) {
+        guarded(this, [&] { showStoredShoe(Label6->text()); });
+        return;
+    }
     if (!written) {
         // Deleted at another workstation meanwhile: nothing was written, the
         // input stays and can be saved as a new shoe.
@@ -562,6 +574,21 @@ void TForm3::BitBtn1Click()
                                       "Kilometer bleiben erhalten.")
                            .arg(renamed.from, model, where),
                        QMessageBox::Ok);
+    }
+}
+
+void TForm3::showStoredShoe(const QString& id)
+{
+    StringGridLeeren();
+    ShowShoes();
+    DisableControls();
+    clearFields();
+    for (qsizetype i = 0; i < m_shoes.size(); ++i) {
+        if (splitShoeLine(m_shoes[i]).id == id) {
+            StringAlignGrid1->setCurrentGridRow(int(i) + 1);
+            BitBtn3Click();
+            return;
+        }
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storedrecord.h"
+
 #include <QStringList>
 #include <QWidget>
 
@@ -127,6 +129,11 @@ private:
     // another workstation meanwhile, and nothing was written.
     bool updateShoe(int max, int prev, Renamed* renamed);
 
+    // Shows the list anew with a shoe chosen as it is stored now.
+    void showStoredShoe(const QString& id);
+
     QStringList m_shoes;
     QList<int> m_columnWidths; // as the window opened
+    // The chosen shoe as the list read it, so that a save notices a change made elsewhere.
+    StoredRecord m_stored;
 };

@@ -1,5 +1,6 @@
 #include "tform8.h"
 
+#include "checkedsave.h"
 #include "diarycalc.h"
 #include "errorboundary.h"
 #include "fieldcolours.h"
@@ -291,6 +292,9 @@ void TForm8::BitBtn3Click()
     EnableControls();
     BitBtn1->setEnabled(true);
     Label8->setText(id);
+    m_stored.setSelects({QStringLiteral("SELECT ID, TRBereich, minHF, maxHF FROM bereiche WHERE ID = ") + quoted(id)});
+    m_stored.take(QStringList{id, StringAlignGrid1->cells(1, row), StringAlignGrid1->cells(2, row),
+                              StringAlignGrid1->cells(3, row)});
     Edit1->setText(StringAlignGrid1->cells(1, row));
     maskeditL2->setText(limitText(StringAlignGrid1->cells(2, row)));
     maskeditL1->setText(limitText(StringAlignGrid1->cells(3, row)));
@@ -337,16 +341,25 @@ void TForm8::BitBtn1Click()
               + QStringLiteral(")");
     }
     bool written = true;
+    CheckedSave saved = CheckedSave::Saved;
     // A rejected statement is shown; the input stays and can be saved again.
     if (!guarded(this, [&] {
             Query& q = Session::current().ZQuery1;
             if (isZoneId(id))
-                written = q.execSqlOnRecord(sql);
+                saved = saveChecked(this, q.database(), m_stored, QStringLiteral("Der Trainingsbereich"),
+                                    [&] { written = q.execSqlOnRecord(sql); });
             else if (!sql.isEmpty())
                 q.execSql(sql);
-            StringGridLesen();
+            if (saved == CheckedSave::Saved)
+                StringGridLesen();
         }))
         return;
+    if (saved == CheckedSave::Cancelled)
+        return;
+    if (saved == CheckedSave::LoadStored) {
+        guarded(this, [&] { showStoredZone(id); });
+        return;
+    }
     if (!written) {
         // Deleted at another workstation meanwhile: nothing was written, the
         // input stays and can be saved as a new zone.
@@ -355,6 +368,19 @@ void TForm8::BitBtn1Click()
         return;
     }
     BitBtn1->setEnabled(false);
+}
+
+void TForm8::showStoredZone(const QString& id)
+{
+    StringGridLesen();
+    DisableControls();
+    for (int row = StringAlignGrid1->firstDataRow(); row < StringAlignGrid1->gridRowCount(); ++row) {
+        if (zoneIdOf(row) == id) {
+            StringAlignGrid1->setCurrentGridRow(row);
+            BitBtn3Click();
+            return;
+        }
+    }
 }
 
 bool TForm8::DontShowDialogAgain(const QString& question)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storedrecord.h"
+
 #include <QWidget>
 
 class MaskEdit;
@@ -91,5 +93,10 @@ private:
     // Forgets the chosen row: none selected, "&Löschen" and "&Ändern" off.
     void forgetChoice();
 
+    // Shows the list anew with a zone open for change as it is stored now.
+    void showStoredZone(const QString& id);
+
     bool m_dontShowDialog = false;
+    // The zone in the fields as the list showed it, so that a save notices a change made elsewhere.
+    StoredRecord m_stored;
 };

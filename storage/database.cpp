@@ -103,6 +103,16 @@ QString connectionLostText(const QString& server)
         .arg(server);
 }
 
+// A commit sent to the server whose answer never came: the server may have
+// carried it out or not.
+QString answerLostText(const QString& server)
+{
+    const QString connection = server.isEmpty() ? QStringLiteral("Die Verbindung zur Datenbank")
+                                                : QStringLiteral("Die Verbindung zum Datenbankserver ") + server;
+    return connection + QStringLiteral(" brach ab, während die Änderung gespeichert wurde. Ob sie gespeichert ist, "
+                                       "lässt sich erst sagen, wenn die Verbindung wieder steht");
+}
+
 } // namespace
 
 StorageError engineError(const intptr_t* vector, const QString& engineText, const QString& server, bool connected)
@@ -370,6 +380,12 @@ std::vector<unsigned char> parameterBlock(bool create, int forcedWrites, const s
 // longer, so that a lock wait ends with its own message first.
 std::atomic<int> lockLimit{10};
 std::atomic<int> answerLimit{15};
+
+// For tests of what follows a lost answer: the next commit is carried out,
+// and then its answer counts as lost.
+// carriedOut tells whether the server got the commit or not.
+std::atomic<bool> loseCommitAnswer{false};
+std::atomic<bool> lostCommitCarriedOut{true};
 
 std::function<void(bool)>& busyHandler()
 {
@@ -815,12 +831,17 @@ struct Database::Impl
             return;
         }
         ITransaction* own = nullptr;
+        bool committing = false;
         try {
             own = start(&st, readOnly);
             work(&st, own);
+            committing = true;
             own->commit(&st);
+            own = nullptr;
         } catch (const FbException& e) {
-            const StorageError failed = error(e, true, watch.stop());
+            StorageError failed = error(e, true, watch.stop());
+            if (committing && !readOnly && failed.reason() == StorageError::Reason::ConnectionLost)
+                failed = StorageError(answerLostText(serverName()), failed.detail(), StorageError::Reason::AnswerLost);
             if (own) {
                 try {
                     Status rb;
@@ -829,7 +850,8 @@ struct Database::Impl
                     own->release();
                 }
             }
-            if (failed.reason() == StorageError::Reason::ConnectionLost)
+            if (failed.reason() == StorageError::Reason::ConnectionLost
+                || failed.reason() == StorageError::Reason::AnswerLost)
                 drop();
             throw failed;
         }
@@ -1023,13 +1045,37 @@ void Database::commit()
     Status st;
     AnswerWatch watch(d->attachment, d->onServer());
     try {
-        d->transaction->commit(&st);
-        d->transaction = nullptr;
+        if (loseCommitAnswer && !lostCommitCarriedOut) {
+            d->transaction->rollback(&st);
+            d->transaction = nullptr;
+        } else {
+            d->transaction->commit(&st);
+            d->transaction = nullptr;
+        }
     } catch (const FbException& e) {
-        d->fail(e, watch.stop());
-    }
-    if (watch.stop())
+        const StorageError failed = d->error(e, true, watch.stop());
+        if (failed.reason() != StorageError::Reason::ConnectionLost)
+            throw failed;
+        // Whether the server got the commit before the connection broke
+        // cannot be told from here.
         d->drop();
+        throw StorageError(answerLostText(d->serverName()), failed.detail(), StorageError::Reason::AnswerLost);
+    }
+    if (watch.stop() || loseCommitAnswer.exchange(false)) {
+        d->drop();
+        throw StorageError(answerLostText(d->serverName()), {}, StorageError::Reason::AnswerLost);
+    }
+}
+
+void Database::loseNextCommitAnswer(bool carriedOut)
+{
+    lostCommitCarriedOut = carriedOut;
+    loseCommitAnswer = true;
+}
+
+QString Database::serverName() const
+{
+    return d->serverName();
 }
 
 void Database::rollback()

@@ -68,6 +68,8 @@ struct ResultSet
 // connection holds waits for the lock limit and then fails; a server that
 // does not answer a statement within the answer limit has its connection
 // closed, and the statement fails saying so (the next one connects anew).
+// A commit whose answer is lost that way fails with Reason::AnswerLost: the
+// change may be stored or not, which only a read after reconnecting tells.
 // Reads outside a Transaction run read-only and read-committed, so they
 // never wait for another connection's locks.
 class Database
@@ -101,6 +103,14 @@ public:
     static void setBusyHandler(std::function<void(bool busy)> handler);
     // In seconds; for every connection opened or transaction begun afterwards.
     static void setWaitLimits(int lockSeconds, int answerSeconds);
+
+    // The server's name for a diary on a server, else empty.
+    QString serverName() const;
+
+    // For tests: the next commit of a Transaction is carried out (or, with
+    // carriedOut false, rolled back), and then the connection is dropped as
+    // if its answer had been lost.
+    static void loseNextCommitAnswer(bool carriedOut = true);
 
 private:
     friend class Transaction;

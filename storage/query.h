@@ -38,6 +38,8 @@ public:
     const FieldValue& field(int index) const;
     const FieldValue& field(const QString& name) const;
     int fieldCount() const { return int(m_result.columns.size()); }
+    // The whole result of the statement run last.
+    const ResultSet& result() const { return m_result; }
 
 private:
     void run(const QString& sql, int maxRows);

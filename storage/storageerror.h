@@ -15,12 +15,13 @@
 //
 // reason() tells the callers that act on it what happened to a diary on a
 // database server: out of reach, the login refused, the connection lost
-// while working, a change that collided with one made elsewhere, or a
-// database file that is not there.
+// while working, a change that collided with one made elsewhere, a
+// database file that is not there, or a commit whose answer was lost (the
+// change may or may not be stored).
 class StorageError : public std::runtime_error
 {
 public:
-    enum class Reason { Other, Unreachable, LoginRefused, ConnectionLost, Conflict, Missing };
+    enum class Reason { Other, Unreachable, LoginRefused, ConnectionLost, Conflict, Missing, AnswerLost };
 
     explicit StorageError(const QString& message, const QString& detail = {}, Reason reason = Reason::Other)
         : std::runtime_error(message.toStdString()), m_message(message), m_detail(detail), m_reason(reason) {}

@@ -2,6 +2,7 @@
 
 #include "diarysums.h"
 #include "editordraft.h"
+#include "storedrecord.h"
 #include "storedtext.h"
 
 #include <QHash>
@@ -247,6 +248,10 @@ private:
     QString entryTime() const;
     // Writes the units of the grid as the units of the entry.
     void insertUnits(const QString& entryId);
+    // Shows an entry as it is stored now (after a change made elsewhere).
+    void showStoredEntry(const QString& id);
+    // The statements that read an entry with its units.
+    static QStringList entryReads(const QString& id);
     // The entry being saved was deleted at another workstation meanwhile.
     void entryDeletedElsewhere();
     // The entry to be shown was deleted at another workstation meanwhile;
@@ -286,6 +291,11 @@ private:
     bool m_listReady = false;
     bool m_hfDialog = false;
     bool m_closing = false;
+    // The entry shown, as it was read: a save notices a change made
+    // elsewhere since.
+    StoredRecord m_stored;
+    // A new entry whose save lost its answer: it may be stored under this ID.
+    QString m_unsureId;
     EditorDraft m_draft;
     QTimer* m_draftTimer = nullptr;
     // The draft found at the opening has been offered: from then on the

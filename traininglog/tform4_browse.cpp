@@ -47,6 +47,12 @@ private:
 
 } // namespace
 
+QStringList TForm4::entryReads(const QString& id)
+{
+    return {QStringLiteral("SELECT * FROM main WHERE ID = ") + quoted(id),
+            QStringLiteral("SELECT * FROM units WHERE MainID = ") + quoted(id) + QStringLiteral(" ORDER BY subid, ID")};
+}
+
 void TForm4::Blaettern()
 {
     const QString shownBefore = Label16->text();
@@ -73,6 +79,8 @@ void TForm4::Blaettern()
     FieldColours::setLocked(StringAlignGrid1, true);
     DisableMainControls();
 
+    m_stored = StoredRecord();
+    m_unsureId.clear();
     if (!any || m_position < 0 || m_position >= m_entries.size()) {
         Label16->setText(QStringLiteral("-1"));
         setPanel(3, QStringLiteral("  ID:"));
@@ -81,7 +89,9 @@ void TForm4::Blaettern()
         Label16->setText(id);
         setPanel(3, QStringLiteral("  ID: ") + id);
         Query& q = query();
-        q.open(QStringLiteral("SELECT * FROM main WHERE ID = ") + quoted(id));
+        const QStringList reads = entryReads(id);
+        q.open(reads[0]);
+        QList<ResultSet> loaded{q.result()};
         if (q.eof()) {
             entryGoneWhileBrowsing(shownBefore);
             return;
@@ -107,7 +117,10 @@ void TForm4::Blaettern()
         Memo1->setPlainText(f[8]);
         EnhancedEdit2->setText(f[10] == QLatin1String("-1") ? QString() : f[10]);
         maskeditL3->setText(f[11]);
-        q.open(QStringLiteral("SELECT * FROM units WHERE MainID = ") + quoted(id) + QStringLiteral(" ORDER BY subid"));
+        q.open(reads[1]);
+        loaded.append(q.result());
+        m_stored.setSelects(reads);
+        m_stored.take(loaded);
         int row = 1;
         for (q.first(); !q.eof(); q.next(), ++row) {
             StringAlignGrid1->setCells(0, row, q.field(QStringLiteral("SubID")).asString() + QStringLiteral(". "));

@@ -1,5 +1,6 @@
 #include "tform4.h"
 
+#include "checkedsave.h"
 #include "dateedit.h"
 #include "database.h"
 #include "diarycalc.h"
@@ -10,6 +11,7 @@
 #include "numericedit.h"
 #include "session.h"
 #include "sqltext.h"
+#include "storageerror.h"
 #include "storedtext.h"
 #include "stringgrid.h"
 #include "textforms.h"
@@ -198,6 +200,8 @@ void TForm4::ToolButton1Click()
     DateEdit1->clear();
     DateEdit1->setFocus();
     Label16->setText(QStringLiteral("-1"));
+    m_stored = StoredRecord();
+    m_unsureId.clear();
     setPanel(3, QStringLiteral("  Neuer Eintrag"));
     maskeditL1->clear();
     maskeditL3->clear();
@@ -344,11 +348,22 @@ void TForm4::ToolButton10Click()
 
         Session& session = Session::current();
         Query& q = query();
+        if (id <= 0 && !m_unsureId.isEmpty()) {
+            // The last save of this new entry lost its answer: when it is
+            // stored after all, this save changes it.
+            if (!m_stored.current(session.ZDatabase1).isEmpty()) {
+                id = m_unsureId.toInt();
+                Label16->setText(m_unsureId);
+            } else {
+                m_stored = StoredRecord();
+            }
+            m_unsureId.clear();
+        }
         if (id > 0) {
             bool deletedElsewhere = false;
-            {
-                // The entry and all its units change together or not at all.
-                Transaction transaction(session.ZDatabase1);
+            // The entry and all its units change together or not at all,
+            // and only when nobody else has changed it since it was read.
+            const CheckedSave saved = saveChecked(this, session.ZDatabase1, m_stored, QStringLiteral("Der Eintrag"), [&] {
                 // An entry deleted at another workstation meanwhile gets no
                 // units without it; nothing is written.
                 deletedElsewhere = !q.execSqlOnRecord(
@@ -362,8 +377,13 @@ void TForm4::ToolButton10Click()
                 if (!deletedElsewhere) {
                     q.execSql(QStringLiteral("DELETE FROM units WHERE MainID = ") + quoted(id));
                     insertUnits(QString::number(id));
-                    transaction.commit();
                 }
+            });
+            if (saved == CheckedSave::Cancelled)
+                return; // the input stays unsaved
+            if (saved == CheckedSave::LoadStored) {
+                showStoredEntry(QString::number(id));
+                return;
             }
             if (deletedElsewhere) {
                 entryDeletedElsewhere(); // the input stays in the form
@@ -373,8 +393,9 @@ void TForm4::ToolButton10Click()
             CheckMain(false);
         } else {
             QString newId;
-            {
-                Transaction transaction(session.ZDatabase1);
+            m_stored = StoredRecord();
+            try {
+                saveChecked(this, session.ZDatabase1, m_stored, QStringLiteral("Der Eintrag"), [&] {
                 // The new entry's ID is the one its INSERT drew, whoever else
                 // writes entries meanwhile.
                 q.open(QStringLiteral("INSERT INTO main (ID, Datum, Uhrzeit, Wetter, Schuhe, Ruhepuls, Kategorie, "
@@ -386,7 +407,12 @@ void TForm4::ToolButton10Click()
                        + quoted(duration) + QStringLiteral(") RETURNING ID"));
                 newId = q.field(0).asString();
                 insertUnits(newId);
-                transaction.commit();
+                m_stored.setSelects(entryReads(newId));
+                });
+            } catch (const StorageError& e) {
+                if (e.reason() == StorageError::Reason::AnswerLost && !newId.isEmpty())
+                    m_unsureId = newId;
+                throw;
             }
             forgetDiarySums();
             Label16->setText(newId);
@@ -406,9 +432,20 @@ void TForm4::ToolButton10Click()
         guarded(this, [&] { showTotalDistance(); });
 }
 
+void TForm4::showStoredEntry(const QString& id)
+{
+    forgetDiarySums();
+    CheckMain(false);
+    const qsizetype place = m_entries.indexOf(id);
+    // its date may have changed, and with it its place
+    showEntryAt(place >= 0 ? int(place) : m_position);
+    showTotalDistance();
+}
+
 void TForm4::entryDeletedElsewhere()
 {
     Label16->setText(QStringLiteral("-1"));
+    m_stored = StoredRecord();
     setPanel(3, QStringLiteral("  ID:"));
     forgetDiarySums();
     CheckMain(false);

@@ -296,4 +296,20 @@ void deletedElsewhere(QWidget* parent, const QString& record, const QString& sav
          QMessageBox::Ok);
 }
 
+ChangedElsewhere changedElsewhere(QWidget* parent, const QString& record)
+{
+    const QString text = record + QStringLiteral(" wurde seit dem Laden an einem anderen Arbeitsplatz geändert.")
+                         + QLatin1Char('\n') + QLatin1Char('\n')
+                         + QStringLiteral("Möchten Sie die dort gespeicherte Fassung laden (Ihre Eingaben werden "
+                                          "dann verworfen) oder Ihre Eingaben darüber speichern?");
+    const QMessageBox::StandardButton answer =
+        show(parent, QMessageBox::Warning, applicationTitle(), text, QMessageBox::Cancel, QMessageBox::Cancel,
+             {QStringLiteral("Fassung &laden"), QStringLiteral("&Darüber speichern")});
+    if (answer == customAnswer(0))
+        return ChangedElsewhere::LoadStored;
+    if (answer == customAnswer(1))
+        return ChangedElsewhere::SaveOver;
+    return ChangedElsewhere::Cancel;
+}
+
 } // namespace Messages

@@ -76,6 +76,12 @@ void inputFaults(QWidget* parent, const QString& faults);
 void deletedElsewhere(QWidget* parent, const QString& record, const QString& saveAs = {},
                       const QString& saveButton = QStringLiteral("Speichern"));
 
+// A record about to be saved was changed at another workstation since it
+// was read: "<record> wurde seit dem Laden an einem anderen Arbeitsplatz
+// geändert." The answer is one of these; Esc cancels and keeps the input.
+enum class ChangedElsewhere { LoadStored, SaveOver, Cancel };
+ChangedElsewhere changedElsewhere(QWidget* parent, const QString& record);
+
 // The question "Frage" with OK and Abbrechen, no icon; true for OK.
 bool askOkCancel(QWidget* parent, const QString& question);
 

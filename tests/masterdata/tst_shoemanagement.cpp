@@ -55,6 +55,7 @@ private Q_SLOTS:
     void numberFieldsTakeDigitsOnly();
     void deletingAsksAndKeepsTheDiary();
     void shoeDeletedElsewhere();
+    void shoeChangedElsewhere();
     void renamingCarriesTheEntriesAlong();
     void longModelKeepsTheKilometresInView();
 
@@ -609,6 +610,24 @@ void TestShoeManagement::longModelKeepsTheKilometresInView()
     QVERIFY(kmInView());
     // room enough now for the whole model
     QVERIFY(grid()->columnWidth(0) > grid()->fontMetrics().horizontalAdvance(model));
+}
+
+// Another workstation changes the shoe after this window listed it.
+void TestShoeManagement::shoeChangedElsewhere()
+{
+    const int adler = addUser("Adler", "Anton");
+    const int pegasus = addShoe(adler, "Pegasus", 800, 0);
+    QVERIFY(open(1));
+    grid()->setCurrentGridRow(1);
+    button(3)->click();
+    num(1)->setText("0900");
+    session().ZQuery1.execSql("UPDATE schuhe SET MaxLeistung = 1000 WHERE ID = " + quoted(pegasus));
+    const QStringList asked = save({QMessageBox::Cancel});
+    QCOMPARE(asked.size(), 1);
+    QVERIFY(asked.first().startsWith("Der Laufschuh wurde seit dem Laden an einem anderen Arbeitsplatz geändert."));
+    QCOMPARE(shoes(adler), QString("Pegasus/1000/0"));
+    QCOMPARE(save({Messages::customAnswer(1)}).size(), 1);
+    QCOMPARE(shoes(adler), QString("Pegasus/900/0"));
 }
 
 QTEST_MAIN(TestShoeManagement)

@@ -67,6 +67,7 @@ private Q_SLOTS:
     void failingDeleteKeepsEverything();
     void buttonsFollowTheRowAfterDeleteAndSave();
     void personDeletedElsewhere();
+    void personChangedElsewhere();
 
 private:
     Session& session() { return m_main->session(); }
@@ -762,6 +763,36 @@ void TestUserManagement::personDeletedElsewhere()
     QCOMPARE(Messages::shown().last().text, gone);
     QCOMPARE(totals(), QString("0/1/0/0")); // Britta's entry was not this window's to delete
     QCOMPARE(grid()->gridRowCount(), 2);
+}
+
+// Another workstation changes the person while this window has it open for change.
+void TestUserManagement::personChangedElsewhere()
+{
+    const int anton = addUser("Adler", "Anton");
+    open();
+    const auto vorname = [&] { return count("SELECT Vorname FROM users WHERE ID = " + quoted(anton)); };
+    grid()->setCurrentGridRow(1);
+    button(3)->click();
+    set("Edit2", "Arno");
+    session().ZQuery1.execSql("UPDATE users SET Vorname = 'Alma' WHERE ID = " + quoted(anton));
+    Messages::setNextAnswer(QMessageBox::Cancel);
+    button(1)->click();
+    QCOMPARE(Messages::shown().size(), 1);
+    QVERIFY(Messages::shown().first().text.startsWith(
+        "Der Benutzer wurde seit dem Laden an einem anderen Arbeitsplatz geändert."));
+    QCOMPARE(vorname(), QString("Alma"));
+    QCOMPARE(w("Edit2")->text(), QString("Arno"));
+    // the stored version loaded into the fields
+    Messages::setNextAnswer(Messages::customAnswer(0));
+    button(1)->click();
+    QCOMPARE(w("Edit2")->text(), QString("Alma"));
+    QVERIFY(fieldsLocked(false));
+    // changed again and saved without a question
+    set("Edit2", "Arno");
+    Messages::clearShown();
+    button(1)->click();
+    QCOMPARE(Messages::shown().size(), 0);
+    QCOMPARE(vorname(), QString("Arno"));
 }
 
 QTEST_MAIN(TestUserManagement)

@@ -51,6 +51,7 @@ private Q_SLOTS:
     void renameLeavesStoredUnitsAndForgetsTheChoice();
     void deleteAsksAndLeavesNothingToSave();
     void zoneDeletedElsewhere();
+    void zoneChangedElsewhere();
 
 private:
     Session& session() { return m_main->session(); }
@@ -440,6 +441,25 @@ void TestZoneManagement::zoneDeletedElsewhere()
     QCOMPARE(Messages::shown().last().text, gone);
     QCOMPARE(rowOf("Wettkampf"), -1);
     QCOMPARE(grid()->gridRowCount(), 12);
+}
+
+// Another workstation changes the zone after this window listed it.
+void TestZoneManagement::zoneChangedElsewhere()
+{
+    open();
+    grid()->setCurrentGridRow(rowOf("regenerativer DL"));
+    button(3)->click();
+    w("Edit1")->setText("Regeneration");
+    session().ZQuery1.execSql("UPDATE bereiche SET maxHF = 70 WHERE TrBereich = 'regenerativer DL'");
+    Messages::clearShown();
+    Messages::setNextAnswer(Messages::customAnswer(0));
+    button(1)->click();
+    QCOMPARE(Messages::shown().size(), 1);
+    QVERIFY(Messages::shown().first().text.startsWith(
+        "Der Trainingsbereich wurde seit dem Laden an einem anderen Arbeitsplatz geändert."));
+    // the stored version in the fields, nothing written
+    QCOMPARE(w("Edit1")->text() + " " + mask("maskeditL1")->text().trimmed(), QString("regenerativer DL 70"));
+    QCOMPARE(value("SELECT COUNT(*) FROM bereiche WHERE TrBereich = 'Regeneration'"), QString("0"));
 }
 
 QTEST_MAIN(TestZoneManagement)

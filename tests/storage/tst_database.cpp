@@ -2,6 +2,7 @@
 #include "session.h"
 #include "sqltext.h"
 #include "storageerror.h"
+#include "storedrecord.h"
 #include "testsupport.h"
 
 #include <QElapsedTimer>
@@ -29,6 +30,7 @@ private Q_SLOTS:
     void nestedScopeJoinsOuter();
     void insertReturnsTheIdItDrew();
     void lockHeldElsewhereStopsNoReadAndBoundsAWrite();
+    void saveNoticesChangeElsewhereAndLostAnswer();
 
 private:
     QString insertUser(const QString& name, const QString& vorname);
@@ -261,6 +263,50 @@ void TestDatabase::lockHeldElsewhereStopsNoReadAndBoundsAWrite()
     }
     QVERIFY(clock.elapsed() < 6000);
     QCOMPARE(scalar(*m_session, "SELECT Vorname FROM users"), QString("Max"));
+}
+
+// A record changed since it was taken is not written over unasked; a
+// commit whose answer was lost is looked up on a new connection.
+void TestDatabase::saveNoticesChangeElsewhereAndLostAnswer()
+{
+    const QString id = insertUser("Muster", "Max");
+    Database& db = m_session->ZDatabase1;
+    StoredRecord record({"SELECT * FROM users WHERE ID = " + quoted(id)});
+    record.take(db);
+    const auto rename = [&](const QString& vorname) {
+        return [&, vorname] { db.execute("UPDATE users SET Vorname = " + quoted(vorname) + " WHERE ID = " + quoted(id)); };
+    };
+    const auto vorname = [&] { return scalar(*m_session, "SELECT Vorname FROM users WHERE ID = " + quoted(id)); };
+
+    QCOMPARE(int(saveRecord(db, record, rename("Moritz")).outcome), int(SaveResult::Outcome::Saved));
+    QCOMPARE(vorname(), QString("Moritz"));
+    // saved again from here: no change elsewhere
+    QCOMPARE(int(saveRecord(db, record, rename("Max")).outcome), int(SaveResult::Outcome::Saved));
+
+    rename("Erika")(); // another workstation
+    QCOMPARE(int(saveRecord(db, record, rename("Moritz")).outcome), int(SaveResult::Outcome::ChangedElsewhere));
+    QCOMPARE(vorname(), QString("Erika"));
+    QCOMPARE(int(saveRecord(db, record, rename("Moritz"), false).outcome), int(SaveResult::Outcome::Saved));
+    QCOMPARE(vorname(), QString("Moritz"));
+
+    // the answer lost after the commit: found stored on a new connection
+    Database::loseNextCommitAnswer(true);
+    const SaveResult lost = saveRecord(db, record, rename("Anna"));
+    QCOMPARE(int(lost.outcome), int(SaveResult::Outcome::Saved));
+    QVERIFY2(lost.notice.endsWith("Nach dem erneuten Verbinden zeigt sich: Die Änderung ist gespeichert."),
+             qPrintable(lost.notice));
+    QCOMPARE(vorname(), QString("Anna"));
+    // ... and lost before the commit was carried out: said so, not taken for done
+    Database::loseNextCommitAnswer(false);
+    try {
+        saveRecord(db, record, rename("Berta"));
+        QFAIL("a save that did not arrive was reported as done");
+    } catch (const StorageError& e) {
+        QVERIFY2(e.message().contains("Die Änderung ist nicht gespeichert"), qPrintable(e.message()));
+    }
+    QCOMPARE(vorname(), QString("Anna"));
+    QCOMPARE(int(saveRecord(db, record, rename("Berta")).outcome), int(SaveResult::Outcome::Saved));
+    QCOMPARE(vorname(), QString("Berta"));
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)

@@ -38,6 +38,7 @@ private Q_SLOTS:
     void quotesAndApostrophesRoundTrip();
     void textFieldsTakeWhatTheirColumnsHold();
     void storedDistancesStayAsStored();
+    void changeElsewhereAskedAndLostAnswerLookedUp();
 };
 
 void TestEditorSave::faultsOfTheBasicDataInOneBox()
@@ -383,6 +384,76 @@ void TestEditorSave::storedDistancesStayAsStored()
                      + " AND (SubID = 1 AND strecke = '0.04' OR SubID = 3 AND strecke = '3.5')"),
              QString("2"));
     QCOMPARE(total->text(), QString("13,8 km"));
+}
+
+// Another workstation saved the entry after it was loaded here; a save
+// whose answer was lost is looked up before it is called done or failed.
+void TestEditorSave::changeElsewhereAskedAndLostAnswerLookedUp()
+{
+    EditorFixture f;
+    const int user = f.addUser();
+    const int entry = f.addEntry(user, "01.02.2025");
+    f.addUnit(entry, 1, "10");
+    TForm4* w = f.openEditor(user);
+    auto* weather = control<QComboBox>(w, "ComboBox1");
+    const auto stored = [&] { return f.value("SELECT Wetter FROM main WHERE ID = " + quoted(entry)); };
+    const auto change = [&](const QString& here, const QString& elsewhere) {
+        tool(w, "ToolButton13")->click();
+        weather->setEditText(here);
+        if (!elsewhere.isEmpty())
+            f.exec("UPDATE main SET Wetter = " + quoted(elsewhere) + " WHERE ID = " + quoted(entry));
+        Messages::clearShown();
+    };
+    const QString question = "Der Eintrag wurde seit dem Laden an einem anderen Arbeitsplatz geändert.";
+
+    change("Schnee", "Regen");
+    save(w, {QMessageBox::Cancel});
+    QCOMPARE(Messages::shown().size(), 1);
+    QVERIFY2(Messages::shown().first().text.startsWith(question), qPrintable(Messages::shown().first().text));
+    QCOMPARE(stored(), QString("Regen"));
+    QVERIFY(w->hasUnsavedChanges());
+    QCOMPARE(weather->currentText(), QString("Schnee"));
+    // saved over the other version
+    save(w, {Messages::customAnswer(1)});
+    QCOMPARE(stored(), QString("Schnee"));
+    QVERIFY(!w->hasUnsavedChanges());
+    QCOMPARE(f.value("SELECT COUNT(*) FROM units WHERE MainID = " + quoted(entry)), QString("1"));
+    // saved once more from here: no question
+    change("Nebel", {});
+    save(w);
+    QCOMPARE(Messages::shown().size(), 0);
+    QCOMPARE(stored(), QString("Nebel"));
+    // the other version loaded
+    change("Wind", "Sonne");
+    save(w, {Messages::customAnswer(0)});
+    QCOMPARE(stored(), QString("Sonne"));
+    QCOMPARE(weather->currentText(), QString("Sonne"));
+    QVERIFY(!w->hasUnsavedChanges());
+
+    // the answer of the commit lost: stored, and said so
+    change("Hitze", {});
+    Database::loseNextCommitAnswer(true);
+    save(w);
+    QCOMPARE(Messages::shown().size(), 1);
+    QCOMPARE(Messages::shown().first().icon, QMessageBox::Information);
+    QVERIFY(Messages::shown().first().text.endsWith("Die Änderung ist gespeichert."));
+    QCOMPARE(stored(), QString("Hitze"));
+    QVERIFY(!w->hasUnsavedChanges());
+
+    // a new entry whose commit did not arrive: not taken for saved, saved once when tried again
+    newEntry(w, "02.02.2025");
+    enterUnit(w, "5");
+    Messages::clearShown();
+    Database::loseNextCommitAnswer(false);
+    save(w);
+    QCOMPARE(Messages::shown().size(), 1);
+    QVERIFY(Messages::shown().first().text.contains("Die Änderung ist nicht gespeichert"));
+    QVERIFY(w->hasUnsavedChanges());
+    QCOMPARE(f.value("SELECT COUNT(*) FROM main"), QString("1"));
+    save(w);
+    QCOMPARE(f.value("SELECT COUNT(*) FROM main"), QString("2"));
+    QVERIFY(!w->hasUnsavedChanges());
+    f.discardEditor();
 }
 
 QTEST_MAIN(TestEditorSave)
