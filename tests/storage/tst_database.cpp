@@ -31,6 +31,7 @@ private Q_SLOTS:
     void insertReturnsTheIdItDrew();
     void lockHeldElsewhereStopsNoReadAndBoundsAWrite();
     void saveNoticesChangeElsewhereAndLostAnswer();
+    void twoWorkstationsSavingAtOnceLoseNoSave();
 
 private:
     QString insertUser(const QString& name, const QString& vorname);
@@ -307,6 +308,43 @@ void TestDatabase::saveNoticesChangeElsewhereAndLostAnswer()
     QCOMPARE(vorname(), QString("Anna"));
     QCOMPARE(int(saveRecord(db, record, rename("Berta")).outcome), int(SaveResult::Outcome::Saved));
     QCOMPARE(vorname(), QString("Berta"));
+}
+
+// Two workstations count up one record at once: every save reported as
+// done is in the final count, none overwritten unnoticed.
+void TestDatabase::twoWorkstationsSavingAtOnceLoseNoSave()
+{
+    const QString id = insertUser("Muster", "Max");
+    m_session->ZQuery1.execSql("UPDATE users SET Ruhepuls = 0 WHERE ID = " + quoted(id));
+    const QString read = "SELECT * FROM users WHERE ID = " + quoted(id);
+    const auto workstation = [&](Database& db, int* saved) {
+        StoredRecord record({read});
+        for (int i = 0; i < 25; ++i) {
+            record.take(db);
+            const qint64 seen = db.select(read).rows.value(0).value(6).asInteger();
+            const SaveResult result = saveRecord(db, record, [&] {
+                db.execute("UPDATE users SET Ruhepuls = " + quoted(seen + 1) + " WHERE ID = " + quoted(id));
+            });
+            if (result.outcome == SaveResult::Outcome::Saved)
+                ++*saved;
+        }
+    };
+    Session other;
+    datafiles::openStorage(other, m_dir->path());
+    int savedHere = 0;
+    int savedThere = 0;
+    std::thread there([&] {
+        try {
+            workstation(other.ZDatabase1, &savedThere);
+        } catch (const StorageError&) {
+            savedThere = -1000;
+        }
+    });
+    workstation(m_session->ZDatabase1, &savedHere);
+    there.join();
+    QVERIFY(savedHere > 0 && savedThere > 0);
+    QCOMPARE(scalar(*m_session, "SELECT Ruhepuls FROM users WHERE ID = " + quoted(id)),
+             QString::number(savedHere + savedThere));
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)
