@@ -34,6 +34,7 @@ std::vector<QSignalBlocker> quiet(std::initializer_list<QObject*> fields)
 void TForm4::resetUnitEditors(bool locked)
 {
     m_unitChanging = -1;
+    m_zoneChecked.clear();
     const auto blockers = quiet({EnhancedEdit3, maskeditL2, EnhancedEdit4, EnhancedEdit5, ComboBox4});
     for (NumericEdit* edit : {EnhancedEdit3, EnhancedEdit4, EnhancedEdit5}) {
         edit->clear();
@@ -236,7 +237,7 @@ void TForm4::Button1Click()
 void TForm4::SpeedButton3Click()
 {
     if (Messages::confirm(this, QStringLiteral("Bestätigen"),
-                          QStringLiteral("Möchten Sie den gewählten Eintrag löschen?"))) {
+                          QStringLiteral("Möchten Sie den gewählten Trainingsinhalt löschen?"))) {
         const int row = StringAlignGrid1->currentGridRow();
         if (row >= StringAlignGrid1->firstDataRow() && !StringAlignGrid1->cells(0, row).isEmpty()) {
             StringAlignGrid1->removeRow(row - StringAlignGrid1->firstDataRow());

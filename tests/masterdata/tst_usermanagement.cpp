@@ -208,7 +208,7 @@ void TestUserManagement::windowAndList()
     const QList<std::tuple<QString, QString, QString>> masks = {{"maskeditL1", "!00/00/0000;1;_", "  .  .    "},
                                                                 {"maskeditL2", "00", "  "},
                                                                 {"maskeditL3", "000", "   "},
-                                                                {"maskeditL4", "900,0;1;_", "   , "}};
+                                                                {"maskeditL4", "!900,0;1;_", "   , "}};
     for (const auto& [name, mask, empty] : masks) {
         QCOMPARE(w<MaskEdit>(name)->editMask(), mask);
         QCOMPARE(w<MaskEdit>(name)->text(), empty);

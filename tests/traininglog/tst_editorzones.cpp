@@ -4,6 +4,8 @@
 #include "numericedit.h"
 #include "stringgrid.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QFrame>
 #include <QLabel>
 
@@ -37,7 +39,9 @@ void chooseZone(TForm4* w, const QString& zone)
     auto* zones = w->findChild<QComboBox*>("ComboBox4");
     const int index = zones->findText(zone);
     QVERIFY(index > 0);
+    // Taken from the list, as a click on its line does.
     zones->setCurrentIndex(index);
+    Q_EMIT zones->activated(index);
 }
 
 QStringList candidates(TForm4* w)
@@ -111,6 +115,11 @@ void TestEditorZones::warningOnlyForZonesOutsideTheAdvice()
     QVERIFY(Messages::hasQueuedAnswers());
     QVERIFY(Messages::shown().isEmpty());
 
+    // Zones without limits are never advised, so they bring no warning.
+    chooseZone(w, "Fahrtspiel");
+    chooseZone(w, "Einlaufen / Auslaufen");
+    QVERIFY(Messages::shown().isEmpty());
+
     chooseZone(w, "Wettkampf");
     QCOMPARE(Messages::shown().size(), 1);
     const Messages::Record box = Messages::shown().first();
@@ -124,26 +133,36 @@ void TestEditorZones::warningOnlyForZonesOutsideTheAdvice()
     QCOMPARE(hfDialogSetting(f), QString("0"));
     QVERIFY(w->hasUnsavedChanges());
 
-    // Typed: a name typed in full is chosen as much as one picked; the field
-    // proposes names below it, not in it, so that a part of a name or the
-    // advised zone typed brings nothing.
+    // Typed: nothing is asked while the user types, also for a name typed
+    // in full; leaving the field checks the name once, and leaving the pulse
+    // field checks the zone against the new pulse.
     answering({QMessageBox::No}, [w] { w->findChild<QToolButton*>("ToolButton1")->click(); });
     w->findChild<QToolButton*>("SpeedButton5")->click();
     enterPulse(w, "150");
     QVERIFY(showActive(*w));
     auto* zones = w->findChild<QComboBox*>("ComboBox4");
+    auto* pulse = w->findChild<NumericEdit*>("EnhancedEdit4");
     const auto typeZone = [zones](const QString& name) {
         zones->setFocus();
         zones->lineEdit()->selectAll();
         answering({}, [&] { QTest::keyClicks(zones, name); });
+        zones->completer()->popup()->hide(); // the names proposed below the field
     };
     Messages::clearShown();
-    typeZone("Wettk");
-    typeZone("intensiver DL");
-    QVERIFY(Messages::shown().isEmpty());
     typeZone("Wettkampf");
+    QVERIFY(Messages::shown().isEmpty());
+    answering({}, [&] { pulse->setFocus(); });
     QCOMPARE(Messages::shown().size(), 1);
     QCOMPARE(Messages::shown().last().text, kWarning);
+    QVERIFY(pulse->hasFocus());
+    answering({}, [&] { zones->setFocus(); }); // the same choice is not asked again
+    QCOMPARE(Messages::shown().size(), 1);
+    typeZone("intensiver DL");
+    answering({}, [&] { pulse->setFocus(); });
+    QCOMPARE(Messages::shown().size(), 1);
+    pulse->setText("180"); // 94 %: no longer "intensiver DL"
+    answering({}, [&] { zones->setFocus(); });
+    QCOMPARE(Messages::shown().size(), 2);
 }
 
 void TestEditorZones::showingAndTakingTheZones()
