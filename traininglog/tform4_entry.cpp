@@ -225,6 +225,7 @@ void TForm4::ToolButton1Click()
 void TForm4::ToolButton13Click()
 {
     EnableMainControls();
+    DateEdit1->setFocus();
     FieldColours::setLocked(StringAlignGrid1, false);
 }
 

@@ -114,6 +114,7 @@ private:
 };
 
 const char* const kOwnEscape = "windowKeysEscape";
+const char* const kShown = "windowKeysShown";
 
 // Mnemonics and Esc for each window as it is shown.
 class ShownWindows : public QObject
@@ -127,6 +128,13 @@ protected:
         if (!window->isWindow())
             return false;
         assignMnemonics(window);
+        if (!window->property(kShown).toBool()) {
+            window->setProperty(kShown, true);
+            QWidget* focus = window->focusWidget();
+            if (!focus || qobject_cast<QAbstractButton*>(focus))
+                if (QWidget* field = firstField(window))
+                    field->setFocus(Qt::TabFocusReason);
+        }
         if (window->parentWidget() && !qobject_cast<QDialog*>(window) && !window->property(kOwnEscape).toBool())
             closeOnEscape(window);
         return false;
@@ -134,6 +142,15 @@ protected:
 };
 
 } // namespace
+
+QWidget* firstField(QWidget* window)
+{
+    for (QWidget* w = window->nextInFocusChain(); w && w != window; w = w->nextInFocusChain())
+        if (w->window() == window && w->isEnabled() && w->isVisibleTo(window) && (w->focusPolicy() & Qt::TabFocus)
+            && !qobject_cast<QAbstractButton*>(w) && !w->focusProxy())
+            return w;
+    return nullptr;
+}
 
 void install()
 {

@@ -32,10 +32,15 @@ QList<QAbstractButton*> captionedButtons(QWidget* window);
 void assignMnemonics(QWidget* window);
 
 // For every window of the program from now on, each time it is shown:
-// mnemonics as assignMnemonics() gives them, and for a working window (one
+// mnemonics as assignMnemonics() gives them; when it is shown first, the
+// focus in its first field, unless the window has put it in a field; and for a working window (one
 // with an owner that is no dialog, which has Esc of its own) Esc closes it,
 // unless the window has set its own Esc with closeOnEscape().
 void install();
+
+// The first field of the window in its tab order that takes input now
+// (buttons are no fields), or null.
+QWidget* firstField(QWidget* window);
 
 // Esc reaching the window (no field took it for itself, as a changed masked
 // field does to restore its text) runs action, by default closing the window.
