@@ -59,6 +59,7 @@ private Q_SLOTS:
     void refusedSaveKeepsTheInput();
 
     void newPersonIsInsertedInSurnameOrder();
+    void weightIsTakenAsTyped();
     void newPersonReachesTheMainSelector();
     void changedPersonKeepsItsId();
     void namesAsTypedWithinTheirColumns();
@@ -427,6 +428,22 @@ void TestUserManagement::refusedSaveKeepsTheInput()
 }
 
 // --- saving -------------------------------------------------------------
+
+void TestUserManagement::weightIsTakenAsTyped()
+{
+    QVERIFY(open(true));
+    button(4)->click();
+    auto* weight = w<MaskEdit>("maskeditL4");
+    for (const auto& [typed, text] : {std::pair{"72,5", " 72,5"}, {"105,5", "105,5"}, {"0755", "075,5"}}) {
+        weight->setFocus(Qt::TabFocusReason);
+        weight->selectAll();
+        QTest::keyClicks(weight, typed);
+        QTest::keyClick(weight, Qt::Key_Tab);
+        QVERIFY2(Messages::shown().isEmpty(), typed);
+        QCOMPARE(weight->text(), QString(text));
+        QVERIFY(!weight->hasFocus());
+    }
+}
 
 void TestUserManagement::newPersonIsInsertedInSurnameOrder()
 {

@@ -7,6 +7,8 @@
 #include <QAbstractItemView>
 #include <QCompleter>
 #include <QFrame>
+#include <QMessageBox>
+#include <QTimer>
 #include <QLabel>
 
 using editorinput::answering;
@@ -20,6 +22,7 @@ private Q_SLOTS:
     void warningOnlyForZonesOutsideTheAdvice();
     void showingAndTakingTheZones();
     void tickedBoxSilencesTheWarningForGood();
+    void warningBoxHasNoGap();
 };
 
 namespace {
@@ -231,6 +234,34 @@ void TestEditorZones::tickedBoxSilencesTheWarningForGood()
     enterPulse(w, "150");
     chooseZone(w, "Wettkampf");
     QVERIFY(Messages::shown().isEmpty());
+}
+
+void TestEditorZones::warningBoxHasNoGap()
+{
+    EditorFixture f;
+    const int user = f.addUser();
+    TForm4* w = f.openEditor(user);
+    QVERIFY(showActive(*w));
+    enterPulse(w, "150");
+    int gap = -1;
+    int line = 0;
+    // The real box, as the user sees it: the tick box right below the text.
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        QVERIFY(QTest::qWaitForWindowExposed(box));
+        auto* text = box->findChild<QLabel*>("qt_msgbox_label");
+        QWidget* tick = box->checkBox();
+        QVERIFY(text && tick);
+        gap = tick->mapTo(box, QPoint(0, 0)).y() - text->mapTo(box, QPoint(0, text->height())).y();
+        line = text->fontMetrics().height();
+        if (!qEnvironmentVariableIsEmpty("TRAMORA_SHOTS"))
+            box->grab().save(qEnvironmentVariable("TRAMORA_SHOTS") + "/zonewarning.png");
+        box->button(QMessageBox::Ok)->click();
+    });
+    chooseZone(w, "Wettkampf");
+    QVERIFY2(gap >= 0 && gap < line, qPrintable(QString("gap %1, line %2").arg(gap).arg(line)));
+    f.discardEditor();
 }
 
 QTEST_MAIN(TestEditorZones)
