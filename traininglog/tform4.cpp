@@ -438,11 +438,16 @@ bool TForm4::eventFilter(QObject* watched, QEvent* event)
             EnhancedEdit3Exit();
         else if (watched == maskeditL2)
             maskeditL2Exit();
-        else if (watched == EnhancedEdit4) {
+        else if (watched == EnhancedEdit4)
             EnhancedEdit4Exit();
-            checkZoneAgainstAdvice();
-        } else if (watched == ComboBox4)
-            ComboBox4Exit();
+        if (watched == EnhancedEdit4 || watched == ComboBox4) {
+            // Left by a click: the click (on "Eintragen", say) goes
+            // through before the zone is checked.
+            if (reason == Qt::MouseFocusReason)
+                QTimer::singleShot(0, this, &TForm4::ComboBox4Exit);
+            else
+                ComboBox4Exit();
+        }
     } else if (event->type() == QEvent::FocusIn && watched == EnhancedEdit4) {
         EnhancedEdit4Enter();
     }

@@ -228,8 +228,9 @@ private:
     void runFromKeyboard(QToolButton* button);
     // The zone chosen for the unit against the advice for its pulse: warns
     // once for each zone and percentage, and not for a zone that the advice
-    // never proposes (one without an upper limit).
-    void checkZoneAgainstAdvice();
+    // never proposes (one without an upper limit). True when the user
+    // asked to see the advised zones.
+    bool checkZoneAgainstAdvice();
     void buildWindow();
     void buildBasicData(QWidget* area);
     void buildUnits(QWidget* area);

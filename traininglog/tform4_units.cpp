@@ -197,6 +197,10 @@ void TForm4::StringAlignGrid1DblClick()
 
 void TForm4::Button1Click()
 {
+    // A zone typed and entered at once is checked now; who asks to see the
+    // advised zones picks one before the unit goes in.
+    if (checkZoneAgainstAdvice())
+        return;
     StringGrid* grid = StringAlignGrid1;
     const QString distance = EnhancedEdit3->text() + QStringLiteral(" km ");
     const int zone = zoneIndex();

@@ -77,27 +77,27 @@ void TForm4::ComboBox4Exit()
     checkZoneAgainstAdvice();
 }
 
-void TForm4::checkZoneAgainstAdvice()
+bool TForm4::checkZoneAgainstAdvice()
 {
     // A zone typed in full is chosen as much as one picked from the list.
     const int index = zoneIndex();
     if (Label20->text().isEmpty() || index <= 0)
-        return;
+        return false;
     const QString zone = ComboBox4->currentText();
     const QString checked = zone + QLatin1Char('\n') + Label20->text();
     if (checked == m_zoneChecked)
-        return;
+        return false;
     m_zoneChecked = checked;
     // A zone without an upper limit ("Fahrtspiel", 0-0) is never advised,
     // so choosing it goes against no advice.
     if (ComboBox4->itemData(index).toInt() <= 0)
-        return;
+        return false;
     for (int row = StringAlignGrid3->firstDataRow(); row < StringAlignGrid3->gridRowCount(); ++row)
         if (StringAlignGrid3->cells(0, row) == zone)
-            return;
-    if (!m_hfDialog)
-        DontShowDialogAgain(QStringLiteral("Der von Ihnen ausgewählte Trainingsbereich entspricht nicht\n\r"
-                                           "der Belastungstufe gemäß der angegebenen Herzfrequenz."));
+            return false;
+    return !m_hfDialog
+           && DontShowDialogAgain(QStringLiteral("Der von Ihnen ausgewählte Trainingsbereich entspricht nicht\n\r"
+                                                 "der Belastungstufe gemäß der angegebenen Herzfrequenz."));
 }
 
 bool TForm4::DontShowDialogAgain(const QString& message)

@@ -166,6 +166,15 @@ void TestEditorZones::warningOnlyForZonesOutsideTheAdvice()
     pulse->setText("180"); // 94 %: no longer "intensiver DL"
     answering({}, [&] { zones->setFocus(); });
     QCOMPARE(Messages::shown().size(), 2);
+
+    // Typed and entered at once: asked before the unit goes in; who asks to
+    // see the zones gets them, and the unit waits.
+    typeZone("mittelintensiver DL");
+    auto* grid = w->findChild<StringGrid*>("StringAlignGrid1");
+    answering({QMessageBox::Ignore}, [w] { w->findChild<QPushButton*>("Button1")->click(); });
+    QCOMPARE(Messages::shown().size(), 3);
+    QVERIFY(w->findChild<QFrame*>("Panel2")->isVisible());
+    QCOMPARE(grid->cells(1, 1), QString());
 }
 
 void TestEditorZones::showingAndTakingTheZones()
