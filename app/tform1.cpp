@@ -12,6 +12,7 @@
 #include "tform6.h"
 #include "tform7.h"
 #include "tform8.h"
+#include "windowkeys.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -88,6 +89,8 @@ TForm1::TForm1(const StartOptions& options, QWidget* parent) : QMainWindow(paren
 {
     Form1 = this;
     setObjectName(QStringLiteral("TForm1"));
+    // Every window of the program gets its mnemonics and Esc when shown.
+    WindowKeys::install();
     setWindowTitle(Messages::applicationTitle());
     QFont f(QStringLiteral("MS Sans Serif"));
     f.setPointSize(8);

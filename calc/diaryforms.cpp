@@ -45,6 +45,80 @@ int DurationToMinutes(const QString& text)
     return clampToInt(hours * 60 + minutes);
 }
 
+QString storedDuration(const QString& fieldText)
+{
+    const QStringList parts = fieldText.split(QLatin1Char(':'));
+    if (parts.size() != 2)
+        return QString();
+    bool hoursOk = false;
+    bool minutesOk = false;
+    const QString hourText = parts[0].trimmed();
+    const QString minuteText = parts[1].trimmed();
+    const int hours = hourText.toInt(&hoursOk);
+    const int minutes = minuteText.toInt(&minutesOk);
+    if (!hoursOk || !minutesOk || hourText.size() > 2 || minuteText.size() != 2 || hours < 0 || minutes < 0
+        || minutes > 59)
+        return QString();
+    return QString::number(hours) + QLatin1Char(':') + twoDigits(minutes);
+}
+
+QString completedTimeText(const QString& fieldText)
+{
+    const QStringList sections = fieldText.split(QLatin1Char(':'));
+    if (sections.size() < 2)
+        return QString();
+    QString all;
+    for (const QString& section : sections) {
+        for (QChar c : section)
+            if (c != QLatin1Char(' ') && !c.isDigit())
+                return QString();
+        all += section;
+    }
+    const QString digits = QString(all).remove(QLatin1Char(' '));
+    if (digits.isEmpty())
+        return QString();
+
+    QStringList parts; // the sections' digits, right-aligned, each as wide as its section
+    if (all.startsWith(digits)) {
+        // Typed in one go: the digits are the last places.
+        QString places = QString(all.size() - digits.size(), QLatin1Char('0')) + digits;
+        for (const QString& section : sections) {
+            parts << places.left(section.size());
+            places.remove(0, section.size());
+        }
+    } else {
+        // Typed part by part: the parts typed are the last parts.
+        QStringList typed;
+        for (const QString& section : sections)
+            typed << section.trimmed();
+        int filled = 0;
+        while (filled < typed.size() && !typed[filled].isEmpty())
+            ++filled;
+        for (int i = filled; i < typed.size(); ++i)
+            if (!typed[i].isEmpty())
+                return QString(); // a gap between parts
+        if (filled < 2)
+            return QString(); // one part alone: which one is not told
+        for (int i = 0; i < typed.size(); ++i) {
+            const int from = i - (int(typed.size()) - filled);
+            const QString part = from < 0 ? QString() : typed[from];
+            if (part.contains(QLatin1Char(' ')) || (from > 0 && part.size() < sections[i].size()))
+                return QString(); // "7:5" is no time
+            parts << QString(sections[i].size() - part.size(), QLatin1Char('0')) + part;
+        }
+    }
+    for (int i = 1; i < parts.size(); ++i)
+        if (parts[i].toInt() > 59)
+            return QString();
+    return parts.join(QLatin1Char(':'));
+}
+
+QString entryCountText(qsizetype count)
+{
+    return QString::number(count)
+           + (count == 1 ? QStringLiteral(" Trainingseinheit") : QStringLiteral(" Trainingseinheiten"));
+}
+
 QString MinutesToDuration(int minutes)
 {
     if (minutes <= 0)

@@ -11,6 +11,25 @@
 // no number counts as 0.
 int DurationToMinutes(const QString& text);
 
+// The duration as stored ("h:mm", "10:30") from the text of the duration
+// field ("hh:mm", blanks where nothing was typed: " 1:30"); hours 0 to 99,
+// minutes 0 to 59. Empty when the text is no such duration.
+QString storedDuration(const QString& fieldText);
+
+// A time typed without all its digits, completed as a runner means it:
+// digits typed in one go stand for the last places ("715" is 7:15 min,
+// "00:07:15"; "4500" is 45:00 min); parts typed with their separators are
+// the last parts ("7:15" in a field hh:mm:ss is 00:07:15). fieldText is the
+// text of a masked time field (sections of digits and blanks between
+// colons); the result has the same sections, all filled. Empty when the
+// input cannot be read so (one part typed alone, a gap between parts, one
+// digit in a later part, minutes or seconds above 59).
+QString completedTimeText(const QString& fieldText);
+
+// A number of diary entries as the editor counts them: "1 Trainingseinheit",
+// "0 Trainingseinheiten", "12 Trainingseinheiten".
+QString entryCountText(qsizetype count);
+
 // Whole minutes as shown: "1:05 h"; "k.A." for 0 or fewer minutes.
 QString MinutesToDuration(int minutes);
 

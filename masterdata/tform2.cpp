@@ -121,7 +121,7 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent)
     Label5 = makeLabel(GroupBox1, QStringLiteral("Label5"), QStringLiteral("Max.-puls"), 12, 176);
     maskeditL3 = makeMaskEdit(GroupBox1, QStringLiteral("maskeditL3"), QStringLiteral("000"), 104, 176, 36, true);
     Label6 = makeLabel(GroupBox1, QStringLiteral("Label6"), QStringLiteral("Gewicht"), 12, 201);
-    maskeditL4 = makeMaskEdit(GroupBox1, QStringLiteral("maskeditL4"), QStringLiteral("900,0;1;_"), 104, 201,
+    maskeditL4 = makeMaskEdit(GroupBox1, QStringLiteral("maskeditL4"), QStringLiteral("!900,0;1;_"), 104, 201,
                               50, true);
     Label7 = makeLabel(GroupBox1, QStringLiteral("Label7"), QStringLiteral("kg"), 160, 201);
     Label7->setFixedWidth(30);

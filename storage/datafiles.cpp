@@ -220,6 +220,31 @@ void ensureIndexes(Query& query)
     query.close();
 }
 
+// A diary's total duration was made four characters wide, up to 9:59; an
+// ultra or a day's hike needs five (10:00 to 99:59). The column is widened
+// once, in place, keeping every stored value; a wide one is left alone.
+// A diary that refuses the change (opened read-only, say) is used as it
+// is, and refuses durations of ten hours and more when they are saved.
+void widenDuration(Query& query)
+{
+    bool widened = false;
+    try {
+        query.open(QStringLiteral("SELECT COALESCE(f.RDB$CHARACTER_LENGTH, f.RDB$FIELD_LENGTH) "
+                                  "FROM RDB$RELATION_FIELDS rf JOIN RDB$FIELDS f "
+                                  "ON f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE "
+                                  "WHERE rf.RDB$RELATION_NAME = 'MAIN' AND rf.RDB$FIELD_NAME = 'DAUER'"));
+        if (!query.eof() && query.field(0).asInteger() < 5) {
+            query.execSql(QStringLiteral("ALTER TABLE main ALTER COLUMN Dauer TYPE CHAR(5)"));
+            widened = true;
+        }
+    } catch (const StorageError&) {
+        // durations stay below ten hours in this diary
+    }
+    if (widened)
+        stepDone();
+    query.close();
+}
+
 void createGenerator(Query& query, const char* name)
 {
     const QString generator = QString::fromUtf8(name);
@@ -495,6 +520,7 @@ void CheckDataBases(Query& query)
     ensureTable(query, kSchuhe);
     createGenerator(query, "Gen_Schuhe");
     ensureTable(query, kMain);
+    widenDuration(query);
     createGenerator(query, "Gen_Main");
     ensureTable(query, kUnits);
     createGenerator(query, "Gen_Units");

@@ -77,6 +77,7 @@ TForm4::TForm4(int userId, QWidget* parent)
     m_userId = userId;
     buildWindow();
     connectHandlers();
+    setUpKeys();
     setUpDraft();
     FormCreate();
     // Asked once the window is on the screen.
@@ -197,7 +198,7 @@ void TForm4::buildBasicData(QWidget* area)
     label(g, QStringLiteral("kg"), 274, 82);
 
     label(g, QStringLiteral("Dauer:"), 10, 110);
-    maskeditL3 = named(new MaskEdit(QStringLiteral("!0:00;1;_"), g), "maskeditL3");
+    maskeditL3 = named(new MaskEdit(QStringLiteral("!90:00;1;_"), g), "maskeditL3");
     maskeditL3->setGeometry(104, 106, 40, 22);
     label(g, QStringLiteral("(Std:Min)"), 150, 110);
 
@@ -298,14 +299,14 @@ void TForm4::buildUnits(QWidget* area)
     Button1 = named(new QPushButton(QStringLiteral("&Eintragen   >>>"), g), "Button1");
     Button1->setGeometry(300, 160, 120, 25);
 
-    SpeedButton5 = speedButton(g, "SpeedButton5", QStringLiteral("neuer Eintrag"), QStyle::SP_FileIcon, 8, 194);
-    SpeedButton1 = speedButton(g, "SpeedButton1", QStringLiteral("Eintrag nach oben verschieben"),
+    SpeedButton5 = speedButton(g, "SpeedButton5", QStringLiteral("neuen Trainingsinhalt erfassen"), QStyle::SP_FileIcon, 8, 194);
+    SpeedButton1 = speedButton(g, "SpeedButton1", QStringLiteral("Trainingsinhalt nach oben verschieben"),
                                QStyle::SP_ArrowUp, 8, 220);
-    SpeedButton2 = speedButton(g, "SpeedButton2", QStringLiteral("Eintrag nach unten verschieben"),
+    SpeedButton2 = speedButton(g, "SpeedButton2", QStringLiteral("Trainingsinhalt nach unten verschieben"),
                                QStyle::SP_ArrowDown, 8, 246);
-    SpeedButton4 = speedButton(g, "SpeedButton4", QStringLiteral("Eintrag ändern"),
+    SpeedButton4 = speedButton(g, "SpeedButton4", QStringLiteral("Trainingsinhalt ändern"),
                                QStyle::SP_FileDialogDetailedView, 8, 272);
-    SpeedButton3 = speedButton(g, "SpeedButton3", QStringLiteral("Eintrag löschen"), QStyle::SP_TrashIcon, 8, 298);
+    SpeedButton3 = speedButton(g, "SpeedButton3", QStringLiteral("Trainingsinhalt löschen"), QStyle::SP_TrashIcon, 8, 298);
 
     StringAlignGrid1 = named(new StringGrid(g), "StringAlignGrid1");
     StringAlignGrid1->setGeometry(36, 194, 384, 212);
@@ -385,6 +386,7 @@ void TForm4::connectHandlers()
     connect(StringAlignGrid2, &StringGrid::dblClick, this, &TForm4::StringAlignGrid2DblClick);
 
     connect(ComboBox4, &QComboBox::currentTextChanged, this, &TForm4::ComboBox4Change);
+    connect(ComboBox4, &QComboBox::activated, this, &TForm4::ComboBox4Exit);
     connect(SpeedButton6, &QToolButton::clicked, this, &TForm4::SpeedButton6Click);
     connect(SpeedButton7, &QToolButton::clicked, this, &TForm4::SpeedButton7Click);
     connect(SpeedButton8, &QToolButton::clicked, this, &TForm4::SpeedButton8Click);
@@ -412,7 +414,7 @@ void TForm4::connectHandlers()
 
     // Leaving and entering fields.
     for (QWidget* w : std::initializer_list<QWidget*>{ComboBox1, ComboBox3, Memo1, Memo2, EnhancedEdit3, maskeditL2,
-                                                      EnhancedEdit4})
+                                                      EnhancedEdit4, ComboBox4})
         w->installEventFilter(this);
 }
 
@@ -438,6 +440,14 @@ bool TForm4::eventFilter(QObject* watched, QEvent* event)
             maskeditL2Exit();
         else if (watched == EnhancedEdit4)
             EnhancedEdit4Exit();
+        if (watched == EnhancedEdit4 || watched == ComboBox4) {
+            // Left by a click: the click (on "Eintragen", say) goes
+            // through before the zone is checked.
+            if (reason == Qt::MouseFocusReason)
+                QTimer::singleShot(0, this, &TForm4::ComboBox4Exit);
+            else
+                ComboBox4Exit();
+        }
     } else if (event->type() == QEvent::FocusIn && watched == EnhancedEdit4) {
         EnhancedEdit4Enter();
     }
@@ -504,8 +514,11 @@ void TForm4::FormCreate()
         QStringList zones;
         GetZoneList(zones);
         ComboBox4->addItem(placeholderItem());
-        for (const QString& line : zones)
-            ComboBox4->addItem(splitZoneLine(line).at(1));
+        // Each zone keeps its upper limit: one without is never advised.
+        for (const QString& line : zones) {
+            const QStringList zone = splitZoneLine(line);
+            ComboBox4->addItem(zone.at(1), zone.at(3).trimmed().toInt());
+        }
         ComboBox4->setCurrentIndex(0);
         ComboBox3->setCurrentIndex(0);
 

@@ -36,6 +36,7 @@ class StringGrid;
 //   tform4_zones.cpp    heart-rate zone advice
 //   tform4_shoes.cpp    shoe list and shoe mileage
 //   tform4_draft.cpp    the draft of unsaved input, kept beside the settings
+//   tform4_keys.cpp     shortcuts, Esc, tab order and mnemonics
 class TForm4 : public QMainWindow
 {
     Q_OBJECT
@@ -202,6 +203,8 @@ public Q_SLOTS:
     void EnhancedEdit4Enter();
     void EnhancedEdit4Exit();
     void ComboBox4Change();
+    // Leaving the zone field, or taking a zone from its list.
+    void ComboBox4Exit();
     void SpeedButton6Click();
     void SpeedButton7Click();
     void SpeedButton8Click();
@@ -219,6 +222,16 @@ protected:
 
 private:
     void setMainControlsLocked(bool locked);
+    // Shortcuts, Esc, the tab order and the mnemonics of the window.
+    void setUpKeys();
+    // Runs a toolbar button's action from the keyboard, as a click would,
+    // once the field with the focus has been left.
+    void runFromKeyboard(QToolButton* button);
+    // The zone chosen for the unit against the advice for its pulse: warns
+    // once for each zone and percentage, and not for a zone that the advice
+    // never proposes (one without an upper limit). True when the user
+    // asked to see the advised zones.
+    bool checkZoneAgainstAdvice();
     void buildWindow();
     void buildBasicData(QWidget* area);
     void buildUnits(QWidget* area);
@@ -290,6 +303,7 @@ private:
     int m_maxHeartRate = 0;
     bool m_listReady = false;
     bool m_hfDialog = false;
+    QString m_zoneChecked; // the zone and percentage last checked against the advice
     bool m_closing = false;
     // The entry shown, as it was read: a save notices a change made
     // elsewhere since.

@@ -333,7 +333,7 @@ void TForm4::ToolButton8Click()
             m_entries << lines[line].first();
         const qsizetype place = m_entries.indexOf(shown);
         m_position = place >= 0 ? int(place) : qMin(m_position, int(m_entries.size()) - 1);
-        setPanel(0, QStringLiteral("  ") + QString::number(m_entries.size()) + QStringLiteral(" Trainingseinheiten"));
+        setPanel(0, QStringLiteral("  ") + entryCountText(m_entries.size()));
         int row = 1;
         for (const qsizetype line : order) {
             const QStringList& cells = lines[line];

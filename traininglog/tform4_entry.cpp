@@ -58,7 +58,7 @@ void TForm4::CheckMain(bool moveToLast)
         m_entries << q.field(0).asString();
     if (moveToLast)
         m_position = int(m_entries.size()) - 1;
-    setPanel(0, QStringLiteral("  ") + QString::number(m_entries.size()) + QStringLiteral(" Trainingseinheiten"));
+    setPanel(0, QStringLiteral("  ") + entryCountText(m_entries.size()));
     const bool any = !m_entries.isEmpty();
     for (QToolButton* b : {ToolButton2, ToolButton3, ToolButton4, ToolButton5, ToolButton6})
         b->setEnabled(any);
@@ -229,6 +229,7 @@ void TForm4::ToolButton1Click()
 void TForm4::ToolButton13Click()
 {
     EnableMainControls();
+    DateEdit1->setFocus();
     FieldColours::setLocked(StringAlignGrid1, false);
 }
 
@@ -252,7 +253,7 @@ bool TForm4::CheckData()
 
     if (maskeditL3->isEmpty())
         maskeditL3->setText(QStringLiteral("0:00"));
-    else if (!parseTimeText(maskeditL3->text()).isValid())
+    else if (storedDuration(maskeditL3->text()).isEmpty())
         fault(QStringLiteral("- ungültige Zeitangabe bei Trainingsdauer"));
 
     // The fields refuse what cannot be stored; a text set otherwise (a memo
@@ -333,7 +334,8 @@ void TForm4::ToolButton10Click()
         const QString restPulse = EnhancedEdit1->text().isEmpty() ? QStringLiteral("-1") : EnhancedEdit1->text();
         const QString weight =
             EnhancedEdit2->text().isEmpty() ? QStringLiteral("-1") : statementDecimal(EnhancedEdit2->text());
-        const QString duration = maskeditL3->text();
+        // Stored as h:mm, whatever blanks the field shows before a one-digit hour.
+        const QString duration = storedDuration(maskeditL3->text());
         // CheckData has made sure the text is a date; written in the one form.
         const QString date = dateText(parseDateText(DateEdit1->text()));
         const QString weather = ComboBox1->currentText();

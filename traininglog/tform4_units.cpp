@@ -34,6 +34,7 @@ std::vector<QSignalBlocker> quiet(std::initializer_list<QObject*> fields)
 void TForm4::resetUnitEditors(bool locked)
 {
     m_unitChanging = -1;
+    m_zoneChecked.clear();
     const auto blockers = quiet({EnhancedEdit3, maskeditL2, EnhancedEdit4, EnhancedEdit5, ComboBox4});
     for (NumericEdit* edit : {EnhancedEdit3, EnhancedEdit4, EnhancedEdit5}) {
         edit->clear();
@@ -196,6 +197,10 @@ void TForm4::StringAlignGrid1DblClick()
 
 void TForm4::Button1Click()
 {
+    // A zone typed and entered at once is checked now; who asks to see the
+    // advised zones picks one before the unit goes in.
+    if (checkZoneAgainstAdvice())
+        return;
     StringGrid* grid = StringAlignGrid1;
     const QString distance = EnhancedEdit3->text() + QStringLiteral(" km ");
     const int zone = zoneIndex();
@@ -236,7 +241,7 @@ void TForm4::Button1Click()
 void TForm4::SpeedButton3Click()
 {
     if (Messages::confirm(this, QStringLiteral("Bestätigen"),
-                          QStringLiteral("Möchten Sie den gewählten Eintrag löschen?"))) {
+                          QStringLiteral("Möchten Sie den gewählten Trainingsinhalt löschen?"))) {
         const int row = StringAlignGrid1->currentGridRow();
         if (row >= StringAlignGrid1->firstDataRow() && !StringAlignGrid1->cells(0, row).isEmpty()) {
             StringAlignGrid1->removeRow(row - StringAlignGrid1->firstDataRow());

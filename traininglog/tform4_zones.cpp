@@ -67,24 +67,45 @@ void TForm4::EnhancedEdit4Exit()
 
 void TForm4::ComboBox4Change()
 {
+    // While the user types or browses the list, nothing is asked: the
+    // keystrokes belong to the field.
     setDirty();
+}
+
+void TForm4::ComboBox4Exit()
+{
+    checkZoneAgainstAdvice();
+}
+
+bool TForm4::checkZoneAgainstAdvice()
+{
     // A zone typed in full is chosen as much as one picked from the list.
-    if (Label20->text().isEmpty() || zoneIndex() <= 0)
-        return;
+    const int index = zoneIndex();
+    if (Label20->text().isEmpty() || index <= 0)
+        return false;
     const QString zone = ComboBox4->currentText();
+    const QString checked = zone + QLatin1Char('\n') + Label20->text();
+    if (checked == m_zoneChecked)
+        return false;
+    m_zoneChecked = checked;
+    // A zone without an upper limit ("Fahrtspiel", 0-0) is never advised,
+    // so choosing it goes against no advice.
+    if (ComboBox4->itemData(index).toInt() <= 0)
+        return false;
     for (int row = StringAlignGrid3->firstDataRow(); row < StringAlignGrid3->gridRowCount(); ++row)
         if (StringAlignGrid3->cells(0, row) == zone)
-            return;
-    if (!m_hfDialog)
-        DontShowDialogAgain(QStringLiteral("Der von Ihnen ausgewählte Trainingsbereich entspricht nicht\n\r"
-                                           "der Belastungstufe gemäß der angegebenen Herzfrequenz."));
+            return false;
+    return !m_hfDialog
+           && DontShowDialogAgain(QStringLiteral("Der von Ihnen ausgewählte Trainingsbereich entspricht nicht\n\r"
+                                                 "der Belastungstufe gemäß der angegebenen Herzfrequenz."));
 }
 
 bool TForm4::DontShowDialogAgain(const QString& message)
 {
     bool dontShow = false;
+    // The box is as tall as its text, tick box and buttons need, without a
+    // gap between them.
     Messages::CheckBoxLayout layout;
-    layout.height = 169;
     layout.tickBoxGeometry = QRect(20, 110, 300, 17);
     layout.captionWidth = 120;
     const QMessageBox::StandardButton answer = Messages::showWithCheckBox(

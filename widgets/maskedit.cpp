@@ -652,6 +652,11 @@ void MaskEdit::focusOutEvent(QFocusEvent* event)
     }
     if (m_changed) {
         alignAllSections();
+        if (!isComplete() && m_completion) {
+            const QString completed = m_completion(text());
+            if (!completed.isEmpty())
+                fill(completed);
+        }
         refresh(cursorPosition(), true);
     }
     if (m_changed && !isComplete() && !m_checking && isEnabled() && isVisible() && window()->isVisible()) {

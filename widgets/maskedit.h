@@ -4,6 +4,8 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
+
 // The masked edit of every data window (the `maskeditL…` controls).
 //
 // The mask is written mask;save-literals;blank-character, for example
@@ -36,7 +38,8 @@
 // changed field whose required positions are not all filled loses the focus
 // (Tab, mouse, a shortcut, setFocus elsewhere), it takes the focus back,
 // beeps and shows "Ungültiger Eingabewert. Benutzen Sie die ESC-Taste, um
-// die Änderungen rückgängig zu machen." in the application's error box.
+// die Änderungen rückgängig zu machen." in the application's error box,
+// unless the completion (setCompletion) makes the input whole.
 //
 // Without a mask the widget is a plain QLineEdit.
 class MaskEdit : public QLineEdit
@@ -71,6 +74,13 @@ public:
     bool isChanged() const { return m_changed; }
 
     static QString invalidInputMessage();
+
+    // A changed field left with required positions unfilled is first offered
+    // to the completion: given the field's text, it returns the text the
+    // input stands for (such as "00:07:15" for "71:5 :  "), which the field
+    // takes as typed, or an empty text to refuse the input as usual.
+    using Completion = std::function<QString(const QString&)>;
+    void setCompletion(Completion completion) { m_completion = std::move(completion); }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -128,4 +138,5 @@ private:
     bool m_checking = false;
     bool m_emitting = false;
     QString m_lastText;
+    Completion m_completion;
 };

@@ -237,7 +237,7 @@ void TestMainWindow::rejectedStatementShowsErrorBox()
     Messages::setNextAnswer(QMessageBox::Ok);
     const bool ran = guarded(m_form.get(), [] {
         Form1->session().ZQuery1.execSql("INSERT INTO main (ID, Datum, UserID, Dauer) VALUES "
-                                         "(gen_id(Gen_Main,1), '05.01.2026', '1', '10:00')");
+                                         "(gen_id(Gen_Main,1), '05.01.2026', '1', '100:00')");
     });
     QVERIFY(!ran);
     QCOMPARE(Messages::shown().size(), 1);

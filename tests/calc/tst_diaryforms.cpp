@@ -11,6 +11,7 @@ private Q_SLOTS:
     void paceOfUnreadableOrEmptyInput();
     void durationsBothWays();
     void distanceAndZoneTexts();
+    void typedTimesAndDurations();
     void timeSignsBesideQuotations();
     void isoWeeks();
     void weekListsListEveryWeekOnce();
@@ -136,6 +137,29 @@ void TestDiaryForms::timeSignsBesideQuotations()
     QCOMPARE(timeSignsAsWords("Lauf mit \"Gruppe 2\" und 'Tempo 5'"), "Lauf mit \"Gruppe 2\" und 'Tempo 5'");
     QCOMPARE(timeSignsAsWords("\"3'30''\" pro km, dann 50\""), "\"3 min30 sec\" pro km, dann 50 sec");
     QCOMPARE(timeSignsAsWords("O'Brien's 4' Pause, 'n Lauf"), "O'Brien's 4 min Pause, 'n Lauf");
+}
+
+void TestDiaryForms::typedTimesAndDurations()
+{
+    // Field texts of the masks hh:mm:ss and hh:mm, blanks where nothing was typed.
+    const QList<std::pair<QString, QString>> completed = {
+        {"71:5 :  ", "00:07:15"}, {"45:00:  ", "00:45:00"}, {"7 :15:  ", "00:07:15"},
+        {"1 :05:30", "01:05:30"}, {"83:0 ", "08:30"},       {"12:34:5 ", "01:23:45"},
+        {"75:  :  ", ""},         {"7 :  :  ", "00:00:07"},         {"7 :5 :  ", ""},
+        {"12:  :30", ""},         {"79:0 :  ", ""},         {"  :  :  ", ""}};
+    for (const auto& [typed, time] : completed)
+        QCOMPARE(completedTimeText(typed), time);
+
+    QCOMPARE(storedDuration(" 1:30"), QString("1:30"));
+    QCOMPARE(storedDuration("10:05"), QString("10:05"));
+    QCOMPARE(storedDuration("01:05"), QString("1:05"));
+    QCOMPARE(storedDuration(" 1:60"), QString());
+    QCOMPARE(storedDuration(" 1:3 "), QString());
+    QCOMPARE(DurationToMinutes(storedDuration("12:30")), 750);
+
+    QCOMPARE(entryCountText(1), QString("1 Trainingseinheit"));
+    QCOMPARE(entryCountText(0), QString("0 Trainingseinheiten"));
+    QCOMPARE(entryCountText(21), QString("21 Trainingseinheiten"));
 }
 
 QTEST_GUILESS_MAIN(TestDiaryForms)

@@ -59,6 +59,7 @@ private Q_SLOTS:
     void refusedSaveKeepsTheInput();
 
     void newPersonIsInsertedInSurnameOrder();
+    void weightIsTakenAsTyped();
     void newPersonReachesTheMainSelector();
     void changedPersonKeepsItsId();
     void namesAsTypedWithinTheirColumns();
@@ -209,7 +210,7 @@ void TestUserManagement::windowAndList()
     const QList<std::tuple<QString, QString, QString>> masks = {{"maskeditL1", "!00/00/0000;1;_", "  .  .    "},
                                                                 {"maskeditL2", "00", "  "},
                                                                 {"maskeditL3", "000", "   "},
-                                                                {"maskeditL4", "900,0;1;_", "   , "}};
+                                                                {"maskeditL4", "!900,0;1;_", "   , "}};
     for (const auto& [name, mask, empty] : masks) {
         QCOMPARE(w<MaskEdit>(name)->editMask(), mask);
         QCOMPARE(w<MaskEdit>(name)->text(), empty);
@@ -428,6 +429,22 @@ void TestUserManagement::refusedSaveKeepsTheInput()
 }
 
 // --- saving -------------------------------------------------------------
+
+void TestUserManagement::weightIsTakenAsTyped()
+{
+    QVERIFY(open(true));
+    button(4)->click();
+    auto* weight = w<MaskEdit>("maskeditL4");
+    for (const auto& [typed, text] : {std::pair{"72,5", " 72,5"}, {"105,5", "105,5"}, {"0755", "075,5"}}) {
+        weight->setFocus(Qt::TabFocusReason);
+        weight->selectAll();
+        QTest::keyClicks(weight, typed);
+        QTest::keyClick(weight, Qt::Key_Tab);
+        QVERIFY2(Messages::shown().isEmpty(), typed);
+        QCOMPARE(weight->text(), QString(text));
+        QVERIFY(!weight->hasFocus());
+    }
+}
 
 void TestUserManagement::newPersonIsInsertedInSurnameOrder()
 {

@@ -143,8 +143,8 @@ void TestDatabase::rejectedStatementRaisesEngineText()
     insertUser("Muster", "Max");
     try {
         m_session->ZQuery1.execSql("INSERT INTO main (ID, Datum, UserID, Dauer) VALUES "
-                                   "(gen_id(Gen_Main,1), '05.01.2026', '1', '10:00')");
-        QFAIL("a duration of five characters must not fit");
+                                   "(gen_id(Gen_Main,1), '05.01.2026', '1', '100:00')");
+        QFAIL("a duration of six characters must not fit");
     } catch (const StorageError& e) {
         QVERIFY2(e.message().contains("truncation"), qPrintable(e.message()));
     }

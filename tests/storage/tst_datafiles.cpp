@@ -149,6 +149,7 @@ private Q_SLOTS:
     void secondStartWritesNothing();
     void missingTableIsCreatedAlone();
     void indexesAreAddedToEarlierDatabases();
+    void earlierDurationColumnIsWidenedOnce();
     void deletedZonesStayDeleted();
     void deletedSettingsFileIsRecreated();
     void movedFolderAppendsSecondAlias();
@@ -258,6 +259,43 @@ void TestDataFiles::indexesAreAddedToEarlierDatabases()
         QCOMPARE(ownIndexes(s), QStringList({"IX_MAIN_USERID_DATUM:MAIN", "IX_MAIN_USERID_SCHUHE:MAIN", "IX_UNITS_MAINID:UNITS"}));
         QCOMPARE(scalar(s, "SELECT Name FROM users"), QString("Muster"));
     }
+}
+
+void TestDataFiles::earlierDurationColumnIsWidenedOnce()
+{
+    TestFolder dir;
+    {
+        Session s;
+        open(s, dir.path());
+        // A diary of an earlier version: durations four characters wide.
+        s.ZQuery1.execSql("DROP TABLE main");
+        s.ZQuery1.execSql("CREATE TABLE main (ID\t INTEGER NOT NULL PRIMARY KEY,Datum DATE NOT NULL,Uhrzeit TIME, "
+                          "Wetter CHAR(40),Schuhe CHAR(40),Ruhepuls SMALLINT,Kategorie CHAR(40),Notizen CHAR(255),"
+                          "Befinden CHAR(255),UserID SMALLINT NOT NULL,Gewicht DOUBLE PRECISION,"
+                          "Dauer Char(4) DEFAULT '0:00' NOT NULL)");
+        s.ZQuery1.execSql("INSERT INTO main (ID, Datum, UserID, Dauer) VALUES (gen_id(Gen_Main,1), '01.03.2025', '1', "
+                          "'9:59')");
+    }
+    const QString width = "SELECT f.RDB$FIELD_LENGTH FROM RDB$RELATION_FIELDS rf JOIN RDB$FIELDS f "
+                          "ON f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE "
+                          "WHERE rf.RDB$RELATION_NAME = 'MAIN' AND rf.RDB$FIELD_NAME = 'DAUER'";
+    const QString formats = "SELECT COUNT(*) FROM RDB$FORMATS f JOIN RDB$RELATIONS r ON r.RDB$RELATION_ID = "
+                            "f.RDB$RELATION_ID WHERE r.RDB$RELATION_NAME = 'MAIN'";
+    QString formatsAfterFirst;
+    for (int start = 0; start < 2; ++start) {
+        Session s;
+        open(s, dir.path());
+        QCOMPARE(scalar(s, width), QString("5"));
+        if (start == 0)
+            formatsAfterFirst = scalar(s, formats);
+        QCOMPARE(scalar(s, formats), formatsAfterFirst); // the second start changes nothing
+        QCOMPARE(scalar(s, "SELECT Dauer FROM main"), QString("9:59"));
+    }
+    Session s;
+    open(s, dir.path());
+    s.ZQuery1.execSql("UPDATE main SET Dauer = '12:30'");
+    QCOMPARE(scalar(s, "SELECT Dauer FROM main"), QString("12:30"));
+    QCOMPARE(scalar(s, "SELECT Dauer FROM main WHERE Dauer = '12:30'"), QString("12:30"));
 }
 
 void TestDataFiles::deletedZonesStayDeleted()

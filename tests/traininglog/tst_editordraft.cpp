@@ -84,7 +84,7 @@ void TestEditorDraft::newEntryOutlivesACrash()
     QCOMPARE(w->statusPanel(3)->text(), QString("  Neuer Eintrag"));
     QVERIFY(tool(w, "ToolButton10")->isEnabled());
     for (const auto& [name, text] : {std::pair{"DateEdit1", "01.03.2025"}, {"maskeditL1", "08:30"},
-                                     {"maskeditL3", "1:15"}, {"ComboBox3", "Radfahren"}, {"ComboBox1", "sonnig"},
+                                     {"maskeditL3", " 1:15"}, {"ComboBox3", "Radfahren"}, {"ComboBox1", "sonnig"},
                                      {"Memo1", "gut\nmüde\\ am Ende"}, {"Memo2", "Tab\there"}})
         QCOMPARE(w->draftContent().fields.value(name), QString::fromUtf8(text));
     StringGrid* grid = units(w);

@@ -71,7 +71,7 @@ void TestEditorOpen::userWithEntriesShowsTheLatest()
     QCOMPARE(w->statusPanel(3)->text(), QString("  ID: %1").arg(latest));
     QCOMPARE(w->findChild<DateEdit*>("DateEdit1")->text(), QString("03.03.2025"));
     QCOMPARE(w->findChild<MaskEdit*>("maskeditL1")->text(), QString("07:15"));
-    QCOMPARE(w->findChild<MaskEdit*>("maskeditL3")->text(), QString("0:45"));
+    QCOMPARE(w->findChild<MaskEdit*>("maskeditL3")->text(), QString(" 0:45"));
     QCOMPARE(w->findChild<NumericEdit*>("EnhancedEdit1")->text(), QString());
     QCOMPARE(w->findChild<NumericEdit*>("EnhancedEdit2")->text(), QString());
     QCOMPARE(w->findChild<QComboBox*>("ComboBox2")->currentText(), QString("Renner"));

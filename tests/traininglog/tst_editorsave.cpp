@@ -151,7 +151,7 @@ void TestEditorSave::valuesAsStored()
     const QString id = control<QLabel>(w, "Label16")->text();
     const QString where = " FROM main WHERE ID = " + quoted(id);
     QCOMPARE(f.value("SELECT Dauer" + where), QString("0:00"));
-    QCOMPARE(control<MaskEdit>(w, "maskeditL3")->text(), QString("0:00"));
+    QCOMPARE(control<MaskEdit>(w, "maskeditL3")->text(), QString(" 0:00"));
     QCOMPARE(f.value("SELECT Gewicht" + where), QString("-1"));
     QCOMPARE(f.value("SELECT Ruhepuls" + where), QString("-1"));
     QCOMPARE(f.value("SELECT Uhrzeit" + where), QString("07:05:00"));

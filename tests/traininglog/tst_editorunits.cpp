@@ -131,7 +131,7 @@ void TestEditorUnits::movingUpAndDownAtTheEdges()
 
 void TestEditorUnits::deletingRenumbersAndSavesInGridOrder()
 {
-    const QString question = QString::fromUtf8("Möchten Sie den gewählten Eintrag löschen?");
+    const QString question = QString::fromUtf8("Möchten Sie den gewählten Trainingsinhalt löschen?");
     EditorFixture f;
     int entry = 0;
     TForm4* w = openWithThreeUnits(f, &entry);

@@ -4,7 +4,11 @@
 #include "numericedit.h"
 #include "stringgrid.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QFrame>
+#include <QMessageBox>
+#include <QTimer>
 #include <QLabel>
 
 using editorinput::answering;
@@ -18,6 +22,7 @@ private Q_SLOTS:
     void warningOnlyForZonesOutsideTheAdvice();
     void showingAndTakingTheZones();
     void tickedBoxSilencesTheWarningForGood();
+    void warningBoxHasNoGap();
 };
 
 namespace {
@@ -37,7 +42,9 @@ void chooseZone(TForm4* w, const QString& zone)
     auto* zones = w->findChild<QComboBox*>("ComboBox4");
     const int index = zones->findText(zone);
     QVERIFY(index > 0);
+    // Taken from the list, as a click on its line does.
     zones->setCurrentIndex(index);
+    Q_EMIT zones->activated(index);
 }
 
 QStringList candidates(TForm4* w)
@@ -111,6 +118,11 @@ void TestEditorZones::warningOnlyForZonesOutsideTheAdvice()
     QVERIFY(Messages::hasQueuedAnswers());
     QVERIFY(Messages::shown().isEmpty());
 
+    // Zones without limits are never advised, so they bring no warning.
+    chooseZone(w, "Fahrtspiel");
+    chooseZone(w, "Einlaufen / Auslaufen");
+    QVERIFY(Messages::shown().isEmpty());
+
     chooseZone(w, "Wettkampf");
     QCOMPARE(Messages::shown().size(), 1);
     const Messages::Record box = Messages::shown().first();
@@ -124,26 +136,45 @@ void TestEditorZones::warningOnlyForZonesOutsideTheAdvice()
     QCOMPARE(hfDialogSetting(f), QString("0"));
     QVERIFY(w->hasUnsavedChanges());
 
-    // Typed: a name typed in full is chosen as much as one picked; the field
-    // proposes names below it, not in it, so that a part of a name or the
-    // advised zone typed brings nothing.
+    // Typed: nothing is asked while the user types, also for a name typed
+    // in full; leaving the field checks the name once, and leaving the pulse
+    // field checks the zone against the new pulse.
     answering({QMessageBox::No}, [w] { w->findChild<QToolButton*>("ToolButton1")->click(); });
     w->findChild<QToolButton*>("SpeedButton5")->click();
     enterPulse(w, "150");
     QVERIFY(showActive(*w));
     auto* zones = w->findChild<QComboBox*>("ComboBox4");
+    auto* pulse = w->findChild<NumericEdit*>("EnhancedEdit4");
     const auto typeZone = [zones](const QString& name) {
         zones->setFocus();
         zones->lineEdit()->selectAll();
         answering({}, [&] { QTest::keyClicks(zones, name); });
+        zones->completer()->popup()->hide(); // the names proposed below the field
     };
     Messages::clearShown();
-    typeZone("Wettk");
-    typeZone("intensiver DL");
-    QVERIFY(Messages::shown().isEmpty());
     typeZone("Wettkampf");
+    QVERIFY(Messages::shown().isEmpty());
+    answering({}, [&] { pulse->setFocus(); });
     QCOMPARE(Messages::shown().size(), 1);
     QCOMPARE(Messages::shown().last().text, kWarning);
+    QVERIFY(pulse->hasFocus());
+    answering({}, [&] { zones->setFocus(); }); // the same choice is not asked again
+    QCOMPARE(Messages::shown().size(), 1);
+    typeZone("intensiver DL");
+    answering({}, [&] { pulse->setFocus(); });
+    QCOMPARE(Messages::shown().size(), 1);
+    pulse->setText("180"); // 94 %: no longer "intensiver DL"
+    answering({}, [&] { zones->setFocus(); });
+    QCOMPARE(Messages::shown().size(), 2);
+
+    // Typed and entered at once: asked before the unit goes in; who asks to
+    // see the zones gets them, and the unit waits.
+    typeZone("mittelintensiver DL");
+    auto* grid = w->findChild<StringGrid*>("StringAlignGrid1");
+    answering({QMessageBox::Ignore}, [w] { w->findChild<QPushButton*>("Button1")->click(); });
+    QCOMPARE(Messages::shown().size(), 3);
+    QVERIFY(w->findChild<QFrame*>("Panel2")->isVisible());
+    QCOMPARE(grid->cells(1, 1), QString());
 }
 
 void TestEditorZones::showingAndTakingTheZones()
@@ -212,6 +243,34 @@ void TestEditorZones::tickedBoxSilencesTheWarningForGood()
     enterPulse(w, "150");
     chooseZone(w, "Wettkampf");
     QVERIFY(Messages::shown().isEmpty());
+}
+
+void TestEditorZones::warningBoxHasNoGap()
+{
+    EditorFixture f;
+    const int user = f.addUser();
+    TForm4* w = f.openEditor(user);
+    QVERIFY(showActive(*w));
+    enterPulse(w, "150");
+    int gap = -1;
+    int line = 0;
+    // The real box, as the user sees it: the tick box right below the text.
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        QVERIFY(QTest::qWaitForWindowExposed(box));
+        auto* text = box->findChild<QLabel*>("qt_msgbox_label");
+        QWidget* tick = box->checkBox();
+        QVERIFY(text && tick);
+        gap = tick->mapTo(box, QPoint(0, 0)).y() - text->mapTo(box, QPoint(0, text->height())).y();
+        line = text->fontMetrics().height();
+        if (!qEnvironmentVariableIsEmpty("TRAMORA_SHOTS"))
+            box->grab().save(qEnvironmentVariable("TRAMORA_SHOTS") + "/zonewarning.png");
+        box->button(QMessageBox::Ok)->click();
+    });
+    chooseZone(w, "Wettkampf");
+    QVERIFY2(gap >= 0 && gap < line, qPrintable(QString("gap %1, line %2").arg(gap).arg(line)));
+    f.discardEditor();
 }
 
 QTEST_MAIN(TestEditorZones)
