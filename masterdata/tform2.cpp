@@ -2,6 +2,7 @@
 
 #include "checkedsave.h"
 #include "errorboundary.h"
+#include "fieldwidth.h"
 #include "fieldcolours.h"
 #include "maskedit.h"
 #include "messages.h"
@@ -17,42 +18,45 @@
 #include <QCloseEvent>
 #include <QDate>
 #include <QFrame>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QVBoxLayout>
 
 namespace {
 
 const QString kLineEnd = QStringLiteral("\n\r");
 
-QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, int x, int y)
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text)
 {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
-    label->setGeometry(x, y, 90, 21);
     return label;
 }
 
-QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, int x, int y)
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption)
 {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
-    button->setGeometry(x, y, 75, 25);
+    button->setMinimumSize(75, 25);
     button->setAutoDefault(false); // Enter presses no button: the window has no default action
     button->setDefault(false);
     return button;
 }
 
-MaskEdit* makeMaskEdit(QWidget* parent, const QString& name, const QString& mask, int x, int y, int width,
+// The field is as wide as its widest text, the sample.
+MaskEdit* makeMaskEdit(QWidget* parent, const QString& name, const QString& mask, const QString& sample,
                        bool rightAligned)
 {
     auto* edit = new MaskEdit(mask, parent);
     edit->setObjectName(name);
-    edit->setGeometry(x, y, width, 21);
+    FieldWidth::fitTo(edit, sample);
     if (rightAligned)
         edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return edit;
@@ -69,20 +73,22 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent)
     QFont f(QStringLiteral("MS Sans Serif"));
     f.setPointSize(8);
     setFont(f);
-    resize(645, 275);
 
     // Left: the person list and its three buttons.
     StringAlignGrid1 = new StringGrid(this);
     StringAlignGrid1->setObjectName(QStringLiteral("StringAlignGrid1"));
-    StringAlignGrid1->setGeometry(8, 8, 305, 226);
     StringAlignGrid1->setColumns({QStringLiteral(" ID"), QStringLiteral(" Name"), QStringLiteral(" Vorname"),
                                   QStringLiteral("Geburtstag")},
                                  {0, 97, 103, 85});
     StringAlignGrid1->setDefaultRowHeight(19);
+    StringAlignGrid1->widenToFit({{}, {}, {}, {QStringLiteral("00.00.0000")}});
+    // A larger window gives its room to the list; it never gets so narrow
+    // that a column is cut.
+    FieldWidth::keepColumns(StringAlignGrid1, 4);
 
-    BitBtn4 = makeButton(this, QStringLiteral("BitBtn4"), QStringLiteral("&Neu"), 8, 242);
-    BitBtn3 = makeButton(this, QStringLiteral("BitBtn3"), QStringLiteral("&Ändern"), 88, 242);
-    BitBtn2 = makeButton(this, QStringLiteral("BitBtn2"), QStringLiteral("&Löschen"), 168, 242);
+    BitBtn4 = makeButton(this, QStringLiteral("BitBtn4"), QStringLiteral("&Neu"));
+    BitBtn3 = makeButton(this, QStringLiteral("BitBtn3"), QStringLiteral("&Ändern"));
+    BitBtn2 = makeButton(this, QStringLiteral("BitBtn2"), QStringLiteral("&Löschen"));
     BitBtn2->setEnabled(false);
     BitBtn3->setEnabled(false);
 
@@ -90,47 +96,92 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent)
     Bevel1->setObjectName(QStringLiteral("Bevel1"));
     Bevel1->setFrameShape(QFrame::VLine);
     Bevel1->setFrameShadow(QFrame::Sunken);
-    Bevel1->setGeometry(320, 8, 4, 259);
 
     // Right: the data fields and the save button.
     GroupBox1 = new QGroupBox(QStringLiteral(" Daten "), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    GroupBox1->setGeometry(332, 4, 305, 230);
 
-    Label1 = makeLabel(GroupBox1, QStringLiteral("Label1"), QStringLiteral("Name"), 12, 22);
+    Label1 = makeLabel(GroupBox1, QStringLiteral("Label1"), QStringLiteral("Name"));
     Edit1 = new QLineEdit(GroupBox1);
     Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setGeometry(104, 22, 160, 21);
+    Edit1->setMinimumWidth(160);
     StoredText::limit(Edit1, 40); // Name CHAR(40)
-    Label2 = makeLabel(GroupBox1, QStringLiteral("Label2"), QStringLiteral("Vorname"), 12, 48);
+    Label2 = makeLabel(GroupBox1, QStringLiteral("Label2"), QStringLiteral("Vorname"));
     Edit2 = new QLineEdit(GroupBox1);
     Edit2->setObjectName(QStringLiteral("Edit2"));
-    Edit2->setGeometry(104, 48, 160, 21);
+    Edit2->setMinimumWidth(160);
     StoredText::limit(Edit2, 40); // Vorname CHAR(40)
 
     RadioGroup1 = new RadioGroup(QStringLiteral(" Geschlecht "),
                                  {QStringLiteral("&männl."), QStringLiteral("&weibl.")}, 2, GroupBox1);
     RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
-    RadioGroup1->setGeometry(104, 72, 160, 48);
 
-    Label3 = makeLabel(GroupBox1, QStringLiteral("Label3"), QStringLiteral("Geburtstag"), 12, 126);
-    maskeditL1 = makeMaskEdit(GroupBox1, QStringLiteral("maskeditL1"), QStringLiteral("!00/00/0000;1;_"), 104,
-                              126, 80, false);
-    Label4 = makeLabel(GroupBox1, QStringLiteral("Label4"), QStringLiteral("Ruhepuls"), 12, 151);
-    maskeditL2 = makeMaskEdit(GroupBox1, QStringLiteral("maskeditL2"), QStringLiteral("00"), 104, 151, 30, true);
-    Label5 = makeLabel(GroupBox1, QStringLiteral("Label5"), QStringLiteral("Max.-puls"), 12, 176);
-    maskeditL3 = makeMaskEdit(GroupBox1, QStringLiteral("maskeditL3"), QStringLiteral("000"), 104, 176, 36, true);
-    Label6 = makeLabel(GroupBox1, QStringLiteral("Label6"), QStringLiteral("Gewicht"), 12, 201);
-    maskeditL4 = makeMaskEdit(GroupBox1, QStringLiteral("maskeditL4"), QStringLiteral("!900,0;1;_"), 104, 201,
-                              50, true);
-    Label7 = makeLabel(GroupBox1, QStringLiteral("Label7"), QStringLiteral("kg"), 160, 201);
-    Label7->setFixedWidth(30);
-    Label8 = makeLabel(GroupBox1, QStringLiteral("Label8"), QStringLiteral("ID"), 270, 22);
-    Label8->setFixedWidth(30);
+    Label3 = makeLabel(GroupBox1, QStringLiteral("Label3"), QStringLiteral("Geburtstag"));
+    maskeditL1 = makeMaskEdit(GroupBox1, QStringLiteral("maskeditL1"), QStringLiteral("!00/00/0000;1;_"),
+                              QStringLiteral("00.00.0000"), false);
+    Label4 = makeLabel(GroupBox1, QStringLiteral("Label4"), QStringLiteral("Ruhepuls"));
+    maskeditL2 = makeMaskEdit(GroupBox1, QStringLiteral("maskeditL2"), QStringLiteral("00"), QStringLiteral("00"),
+                              true);
+    Label5 = makeLabel(GroupBox1, QStringLiteral("Label5"), QStringLiteral("Max.-puls"));
+    maskeditL3 = makeMaskEdit(GroupBox1, QStringLiteral("maskeditL3"), QStringLiteral("000"),
+                              QStringLiteral("000"), true);
+    Label6 = makeLabel(GroupBox1, QStringLiteral("Label6"), QStringLiteral("Gewicht"));
+    maskeditL4 = makeMaskEdit(GroupBox1, QStringLiteral("maskeditL4"), QStringLiteral("!900,0;1;_"),
+                              QStringLiteral("000,0"), true);
+    Label7 = makeLabel(GroupBox1, QStringLiteral("Label7"), QStringLiteral("kg"));
+    Label8 = makeLabel(GroupBox1, QStringLiteral("Label8"), QStringLiteral("ID"));
     Label8->setVisible(false);
 
-    BitBtn1 = makeButton(this, QStringLiteral("BitBtn1"), QStringLiteral("&Speichern"), 562, 242);
+    auto* data = new QGridLayout(GroupBox1);
+    data->setHorizontalSpacing(12);
+    data->addWidget(Label1, 0, 0);
+    data->addWidget(Edit1, 0, 1, 1, 2);
+    data->addWidget(Label2, 1, 0);
+    data->addWidget(Edit2, 1, 1, 1, 2);
+    data->addWidget(RadioGroup1, 2, 1, 1, 2);
+    data->addWidget(Label3, 3, 0);
+    data->addWidget(maskeditL1, 3, 1, Qt::AlignLeft);
+    data->addWidget(Label4, 4, 0);
+    data->addWidget(maskeditL2, 4, 1, Qt::AlignLeft);
+    data->addWidget(Label5, 5, 0);
+    data->addWidget(maskeditL3, 5, 1, Qt::AlignLeft);
+    data->addWidget(Label6, 6, 0);
+    auto* weight = new QHBoxLayout;
+    weight->setSpacing(6);
+    weight->addWidget(maskeditL4);
+    weight->addWidget(Label7);
+    weight->addStretch(1);
+    data->addLayout(weight, 6, 1, 1, 2);
+    data->setColumnStretch(2, 1);
+    data->setRowStretch(7, 1);
+
+    BitBtn1 = makeButton(this, QStringLiteral("BitBtn1"), QStringLiteral("&Speichern"));
     setSaveMode(kInsert);
+
+    auto* listButtons = new QHBoxLayout;
+    listButtons->addWidget(BitBtn4);
+    listButtons->addWidget(BitBtn3);
+    listButtons->addWidget(BitBtn2);
+    listButtons->addStretch(1);
+    auto* left = new QVBoxLayout;
+    left->addWidget(StringAlignGrid1, 1);
+    left->addLayout(listButtons);
+
+    auto* saveRow = new QHBoxLayout;
+    saveRow->addStretch(1);
+    saveRow->addWidget(BitBtn1);
+    auto* right = new QVBoxLayout;
+    right->addWidget(GroupBox1, 1);
+    right->addLayout(saveRow);
+
+    // The data keep their width; a larger window gives its room to the list.
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(8, 4, 8, 8);
+    layout->setSpacing(8);
+    layout->addLayout(left, 1);
+    layout->addWidget(Bevel1);
+    layout->addLayout(right);
+    resize(QSize(645, 275).expandedTo(minimumSizeHint()));
 
     setTabOrder(StringAlignGrid1, BitBtn4);
     setTabOrder(BitBtn4, BitBtn3);

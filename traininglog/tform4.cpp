@@ -3,6 +3,7 @@
 #include "dateedit.h"
 #include "diarycalc.h"
 #include "errorboundary.h"
+#include "fieldwidth.h"
 #include "maskedit.h"
 #include "messages.h"
 #include "numericedit.h"
@@ -17,7 +18,9 @@
 #include <QCompleter>
 #include <QFontMetrics>
 #include <QFrame>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -37,10 +40,9 @@ W* named(W* widget, const char* name)
     return widget;
 }
 
-QLabel* label(QWidget* parent, const QString& text, int x, int y, bool bold = false)
+QLabel* label(QWidget* parent, const QString& text, bool bold = false)
 {
     auto* l = new QLabel(text, parent);
-    l->move(x, y);
     if (bold) {
         QFont f = l->font();
         f.setBold(true);
@@ -50,15 +52,14 @@ QLabel* label(QWidget* parent, const QString& text, int x, int y, bool bold = fa
     return l;
 }
 
-QToolButton* speedButton(QWidget* parent, const char* name, const QString& hint, QStyle::StandardPixmap icon,
-                         int x, int y)
+QToolButton* speedButton(QWidget* parent, const char* name, const QString& hint, QStyle::StandardPixmap icon)
 {
     auto* b = named(new QToolButton(parent), name);
     b->setToolTip(hint);
     b->setIcon(parent->style()->standardIcon(icon));
     b->setAutoRaise(true);
     b->setFocusPolicy(Qt::NoFocus);
-    b->setGeometry(x, y, 23, 22);
+    b->setFixedSize(QSize(23, 22).expandedTo(b->sizeHint()));
     return b;
 }
 
@@ -73,9 +74,9 @@ TForm4::TForm4(int userId, QWidget* parent)
     setObjectName(QStringLiteral("TForm4"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Trainingseinheiten"));
-    resize(856, 529);
     m_userId = userId;
     buildWindow();
+    resize(QSize(856, 529).expandedTo(minimumSizeHint()));
     connectHandlers();
     setUpKeys();
     setUpDraft();
@@ -128,6 +129,12 @@ void TForm4::buildWindow()
     setCentralWidget(area);
     buildBasicData(area);
     buildUnits(area);
+    // The two groups side by side share the room of the window.
+    auto* groups = new QHBoxLayout(area);
+    groups->setContentsMargins(8, 4, 8, 8);
+    groups->setSpacing(8);
+    groups->addWidget(GroupBox2, 1);
+    groups->addWidget(GroupBox1, 1);
 
     StringAlignGrid2 = named(new StringGrid(area), "StringAlignGrid2");
     StringAlignGrid2->setColumns({QString(), QStringLiteral("Datum"), QStringLiteral("Uhrzeit"),
@@ -163,64 +170,53 @@ void TForm4::buildWindow()
 void TForm4::buildBasicData(QWidget* area)
 {
     GroupBox2 = named(new QGroupBox(QStringLiteral(" Grunddaten "), area), "GroupBox2");
-    GroupBox2->setGeometry(8, 4, 404, 440);
     QWidget* g = GroupBox2;
 
-    label(g, QStringLiteral("Datum/Uhrzeit:"), 10, 26);
+    QLabel* dateLabel = label(g, QStringLiteral("Datum/Uhrzeit:"));
     DateEdit1 = named(new DateEdit(g), "DateEdit1");
-    DateEdit1->setGeometry(104, 22, 112, 22);
     DateEdit1->setButtonHint(QStringLiteral("Trainingsdatum wählen"));
     DateEdit1->setCalendarTitle(QStringLiteral("Datum wählen"));
     DateEdit1->setShowTodayWhenEmpty(true);
     maskeditL1 = named(new MaskEdit(QStringLiteral("!90:00;1;_"), g), "maskeditL1");
-    maskeditL1->setGeometry(222, 22, 48, 22);
 
-    label(g, QStringLiteral("Sportart:"), 10, 54);
+    QLabel* sportLabel = label(g, QStringLiteral("Sportart:"));
     ComboBox3 = named(new QComboBox(g), "ComboBox3");
     ComboBox3->setEditable(true);
     ComboBox3->setInsertPolicy(QComboBox::NoInsert);
     StoredText::limit(ComboBox3, 40, StoredText::Kind::ListItem); // Kategorie CHAR(40)
-    ComboBox3->setGeometry(104, 50, 220, 22);
 
-    label(g, QStringLiteral("Ruhepuls:"), 10, 82);
+    QLabel* restPulseLabel = label(g, QStringLiteral("Ruhepuls:"));
     EnhancedEdit1 = named(new NumericEdit(g), "EnhancedEdit1");
     EnhancedEdit1->setMaxLength(2);
     EnhancedEdit1->setAlignment(Qt::AlignRight);
-    EnhancedEdit1->setGeometry(104, 78, 40, 22);
-    label(g, QStringLiteral("Gewicht:"), 164, 82);
+    QLabel* weightLabel = label(g, QStringLiteral("Gewicht:"));
     EnhancedEdit2 = named(new NumericEdit(g), "EnhancedEdit2");
     EnhancedEdit2->setKeyFilter(&NumericEdit::decimalKey);
     EnhancedEdit2->setMaxLength(5);
     EnhancedEdit2->setEscapeRestores(true);
     EnhancedEdit2->setAlignment(Qt::AlignRight);
     EnhancedEdit2->setText(QStringLiteral("0,0"));
-    EnhancedEdit2->setGeometry(222, 78, 48, 22);
-    label(g, QStringLiteral("kg"), 274, 82);
+    QLabel* kgLabel = label(g, QStringLiteral("kg"));
 
-    label(g, QStringLiteral("Dauer:"), 10, 110);
+    QLabel* durationLabel = label(g, QStringLiteral("Dauer:"));
     maskeditL3 = named(new MaskEdit(QStringLiteral("!90:00;1;_"), g), "maskeditL3");
-    maskeditL3->setGeometry(104, 106, 40, 22);
-    label(g, QStringLiteral("(Std:Min)"), 150, 110);
+    QLabel* hoursLabel = label(g, QStringLiteral("(Std:Min)"));
 
-    label(g, QStringLiteral("Wetter:"), 10, 138);
+    QLabel* weatherLabel = label(g, QStringLiteral("Wetter:"));
     ComboBox1 = named(new QComboBox(g), "ComboBox1");
     ComboBox1->setEditable(true);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
     StoredText::limit(ComboBox1, 40, StoredText::Kind::ListItem); // Wetter CHAR(40)
-    ComboBox1->setGeometry(104, 134, 220, 22);
 
-    label(g, QStringLiteral("Schuhe:"), 10, 166);
+    QLabel* shoeLabel = label(g, QStringLiteral("Schuhe:"));
     ComboBox2 = named(new QComboBox(g), "ComboBox2");
     ComboBox2->setEditable(true);
     ComboBox2->setInsertPolicy(QComboBox::NoInsert);
     StoredText::limit(ComboBox2, 40); // Schuhe CHAR(40)
-    ComboBox2->setGeometry(104, 162, 220, 22);
 
-    Label26 = named(label(g, QStringLiteral("Laufleistung:"), 10, 194), "Label26");
+    Label26 = named(label(g, QStringLiteral("Laufleistung:")), "Label26");
     Label24 = named(new QLabel(g), "Label24");
-    Label24->setGeometry(104, 194, 200, 16);
     Label25 = named(new QLabel(g), "Label25");
-    Label25->setGeometry(104, 212, 197, 45);
     Label25->setAlignment(Qt::AlignCenter);
     Label25->setWordWrap(true);
     {
@@ -232,51 +228,97 @@ void TForm4::buildBasicData(QWidget* area)
         Label25->setPalette(p);
     }
 
-    label(g, QStringLiteral("Befinden:"), 10, 264);
+    QLabel* feelingLabel = label(g, QStringLiteral("Befinden:"));
     Memo1 = named(new MemoEdit(g), "Memo1");
     Memo1->setMaxLength(255); // Befinden CHAR(255)
-    Memo1->setGeometry(104, 260, 290, 76);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setTabChangesFocus(true);
-    label(g, QStringLiteral("Notizen:"), 10, 346);
+    QLabel* notesLabel = label(g, QStringLiteral("Notizen:"));
     Memo2 = named(new MemoEdit(g), "Memo2");
     Memo2->setMaxLength(255); // Notizen CHAR(255)
-    Memo2->setGeometry(104, 342, 290, 88);
     Memo2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo2->setTabChangesFocus(true);
 
     Label16 = named(new QLabel(QStringLiteral("-1"), g), "Label16");
     Label16->hide();
+
+    // Sizes by the font: each field shows the longest value it takes.
+    FieldWidth::fitTo(DateEdit1, QStringLiteral("00.00.0000"));
+    FieldWidth::fitTo(maskeditL1, QStringLiteral("00:00"));
+    FieldWidth::fitTo(EnhancedEdit1, QStringLiteral("00"));
+    FieldWidth::fitTo(EnhancedEdit2, QStringLiteral("000,0"));
+    FieldWidth::fitTo(maskeditL3, QStringLiteral("00:00"));
+    for (QComboBox* combo : {ComboBox3, ComboBox1, ComboBox2})
+        FieldWidth::atLeast(combo, placeholderItem());
+    Label24->setMinimumWidth(Label24->fontMetrics().horizontalAdvance(QStringLiteral("99999,9 km")));
+    // The warning keeps its room, so that the memos do not move when it comes.
+    const QString warning = QStringLiteral("Achtung! Die festgelegte maximale Laufleistung von 99999 km wurde "
+                                           "überschritten.");
+    Label25->setFixedWidth(
+        qMax(197, Label25->fontMetrics().horizontalAdvance(QStringLiteral("maximale Laufleistung von ")) + 8));
+    Label25->setMinimumHeight(Label25->fontMetrics()
+                                  .boundingRect(QRect(0, 0, Label25->width(), 1000), Qt::TextWordWrap, warning)
+                                  .height());
+    FieldWidth::keepLines(Memo1, 3);
+    FieldWidth::keepLines(Memo2, 3);
+
+    // Labels on the left, the fields beside them; the memos take the room.
+    auto* rows = new QGridLayout(g);
+    rows->setHorizontalSpacing(8);
+    rows->setColumnStretch(1, 1);
+    auto row = [&](int r, QLabel* caption, std::initializer_list<QWidget*> fields, bool stretch = true) {
+        if (caption)
+            rows->addWidget(caption, r, 0, Qt::AlignLeft | Qt::AlignVCenter);
+        auto* line = new QHBoxLayout;
+        line->setSpacing(6);
+        for (QWidget* field : fields)
+            line->addWidget(field);
+        if (stretch)
+            line->addStretch(1);
+        rows->addLayout(line, r, 1);
+        return line;
+    };
+    row(0, dateLabel, {DateEdit1, maskeditL1});
+    rows->addWidget(sportLabel, 1, 0);
+    rows->addWidget(ComboBox3, 1, 1);
+    row(2, restPulseLabel, {EnhancedEdit1, weightLabel, EnhancedEdit2, kgLabel})->insertSpacing(1, 14);
+    row(3, durationLabel, {maskeditL3, hoursLabel});
+    rows->addWidget(weatherLabel, 4, 0);
+    rows->addWidget(ComboBox1, 4, 1);
+    rows->addWidget(shoeLabel, 5, 0);
+    rows->addWidget(ComboBox2, 5, 1);
+    row(6, Label26, {Label24});
+    row(7, nullptr, {Label25});
+    rows->addWidget(feelingLabel, 8, 0, Qt::AlignLeft | Qt::AlignTop);
+    rows->addWidget(Memo1, 8, 1);
+    rows->addWidget(notesLabel, 9, 0, Qt::AlignLeft | Qt::AlignTop);
+    rows->addWidget(Memo2, 9, 1);
+    rows->setRowStretch(8, 76);
+    rows->setRowStretch(9, 88);
 }
 
 void TForm4::buildUnits(QWidget* area)
 {
     GroupBox1 = named(new QGroupBox(QStringLiteral(" Trainingsinhalte "), area), "GroupBox1");
-    GroupBox1->setGeometry(420, 4, 428, 440);
     QWidget* g = GroupBox1;
 
-    label(g, QStringLiteral("Strecke:"), 10, 26);
+    QLabel* distanceLabel = label(g, QStringLiteral("Strecke:"));
     EnhancedEdit3 = named(new NumericEdit(g), "EnhancedEdit3");
     EnhancedEdit3->setKeyFilter(&NumericEdit::decimalKey);
     EnhancedEdit3->setAlignment(Qt::AlignRight);
-    EnhancedEdit3->setGeometry(96, 22, 64, 22);
-    label(g, QStringLiteral("km"), 164, 26);
+    QLabel* kmLabel = label(g, QStringLiteral("km"));
 
-    label(g, QStringLiteral("Zeit:"), 10, 54);
+    QLabel* timeLabel = label(g, QStringLiteral("Zeit:"));
     maskeditL2 = named(new MaskEdit(QStringLiteral("!00:00:00;1;_"), g), "maskeditL2");
-    maskeditL2->setGeometry(96, 50, 64, 22);
-    label(g, QStringLiteral("h"), 164, 54);
-    Label19 = named(label(g, QString(), 180, 54, true), "Label19");
-    Label19->setFixedWidth(120);
+    QLabel* hLabel = label(g, QStringLiteral("h"));
+    Label19 = named(label(g, QString(), true), "Label19");
 
-    label(g, QStringLiteral("Puls:"), 10, 82);
+    QLabel* pulseLabel = label(g, QStringLiteral("Puls:"));
     EnhancedEdit4 = named(new NumericEdit(g), "EnhancedEdit4");
     EnhancedEdit4->setMaxLength(3);
-    EnhancedEdit4->setGeometry(96, 78, 40, 22);
-    Label20 = named(label(g, QString(), 144, 82, true), "Label20");
-    Label20->setFixedWidth(140);
+    Label20 = named(label(g, QString(), true), "Label20");
 
-    label(g, QStringLiteral("Trainingsart:"), 10, 110);
+    QLabel* zoneLabel = label(g, QStringLiteral("Trainingsart:"));
     ComboBox4 = named(new QComboBox(g), "ComboBox4");
     ComboBox4->setEditable(true);
     ComboBox4->setInsertPolicy(QComboBox::NoInsert);
@@ -285,41 +327,106 @@ void TForm4::buildUnits(QWidget* area)
     // in the field is one the user typed or picked, and is checked against
     // the advice as such.
     ComboBox4->completer()->setCompletionMode(QCompleter::PopupCompletion);
-    ComboBox4->setGeometry(96, 106, 250, 22);
     SpeedButton6 = speedButton(g, "SpeedButton6", QStringLiteral("empfohlene Auswahlmöglichkeiten gemäß Herzfrequenz"),
-                               QStyle::SP_MessageBoxQuestion, 350, 106);
+                               QStyle::SP_MessageBoxQuestion);
     SpeedButton6->setEnabled(false);
 
     BitCheckBox1 = named(new QCheckBox(QStringLiteral("als Serie mit"), g), "BitCheckBox1");
-    BitCheckBox1->setGeometry(10, 136, 100, 20);
     EnhancedEdit5 = named(new NumericEdit(g), "EnhancedEdit5");
     EnhancedEdit5->setMaxLength(2);
-    EnhancedEdit5->setGeometry(112, 134, 30, 22);
-    Label15 = named(label(g, QStringLiteral("Wiederholungen eintragen"), 148, 138), "Label15");
+    Label15 = named(label(g, QStringLiteral("Wiederholungen eintragen")), "Label15");
     Button1 = named(new QPushButton(QStringLiteral("&Eintragen   >>>"), g), "Button1");
-    Button1->setGeometry(300, 160, 120, 25);
 
-    SpeedButton5 = speedButton(g, "SpeedButton5", QStringLiteral("neuen Trainingsinhalt erfassen"), QStyle::SP_FileIcon, 8, 194);
-    SpeedButton1 = speedButton(g, "SpeedButton1", QStringLiteral("Trainingsinhalt nach oben verschieben"),
-                               QStyle::SP_ArrowUp, 8, 220);
+    SpeedButton5 = speedButton(g, "SpeedButton5", QStringLiteral("neuen Trainingsinhalt erfassen"), QStyle::SP_FileIcon);
+    SpeedButton1 = speedButton(g, "SpeedButton1", QStringLiteral("Trainingsinhalt nach oben verschieben"), QStyle::SP_ArrowUp);
     SpeedButton2 = speedButton(g, "SpeedButton2", QStringLiteral("Trainingsinhalt nach unten verschieben"),
-                               QStyle::SP_ArrowDown, 8, 246);
-    SpeedButton4 = speedButton(g, "SpeedButton4", QStringLiteral("Trainingsinhalt ändern"),
-                               QStyle::SP_FileDialogDetailedView, 8, 272);
-    SpeedButton3 = speedButton(g, "SpeedButton3", QStringLiteral("Trainingsinhalt löschen"), QStyle::SP_TrashIcon, 8, 298);
+                               QStyle::SP_ArrowDown);
+    SpeedButton4 = speedButton(g, "SpeedButton4", QStringLiteral("Trainingsinhalt ändern"), QStyle::SP_FileDialogDetailedView);
+    SpeedButton3 = speedButton(g, "SpeedButton3", QStringLiteral("Trainingsinhalt löschen"), QStyle::SP_TrashIcon);
 
     StringAlignGrid1 = named(new StringGrid(g), "StringAlignGrid1");
-    StringAlignGrid1->setGeometry(36, 194, 384, 212);
     StringAlignGrid1->setColumns({QStringLiteral("Nr. "), QStringLiteral("Strecke"), QStringLiteral("Zeit"),
                                   QStringLiteral("Puls"), QStringLiteral("Trainingsart")},
                                  {25, 64, 64, 56, 170});
     StringAlignGrid1->widenToFit({{QStringLiteral("00. ")}, {QStringLiteral("000,0 km ")},
-                                  {QStringLiteral("00:00:00")}, {QStringLiteral("000")}});
+                                  {QStringLiteral("00:00:00")}, {QStringLiteral("000")},
+                                  {QStringLiteral("Einlaufen / Auslaufen")}});
     StringAlignGrid1->setDefaultRowHeight(18);
 
-    label(g, QStringLiteral("Gesamt:"), 36, 414, true);
-    Label18 = named(label(g, QString(), 96, 414, true), "Label18");
-    Label18->setFixedWidth(120);
+    QLabel* totalLabel = label(g, QStringLiteral("Gesamt:"), true);
+    Label18 = named(label(g, QString(), true), "Label18");
+
+    // Sizes by the font: each field shows the longest value it takes, the
+    // results beside them have room for theirs.
+    // Distance and time are as wide as each other, so that "km" and "h"
+    // stand one above the other.
+    FieldWidth::fitTo(EnhancedEdit3, QStringLiteral("000,000"));
+    FieldWidth::fitTo(maskeditL2, QStringLiteral("00:00:00"));
+    const int unitWidth = qMax(EnhancedEdit3->width(), maskeditL2->width());
+    EnhancedEdit3->setFixedWidth(unitWidth);
+    maskeditL2->setFixedWidth(unitWidth);
+    FieldWidth::fitTo(EnhancedEdit4, QStringLiteral("000"));
+    FieldWidth::fitTo(EnhancedEdit5, QStringLiteral("00"));
+    FieldWidth::atLeast(ComboBox4, placeholderItem());
+    Label19->setMinimumWidth(Label19->fontMetrics().horizontalAdvance(QStringLiteral("88:88 min/km")));
+    Label20->setMinimumWidth(Label20->fontMetrics().horizontalAdvance(QStringLiteral("888 % max. HF")));
+    Label18->setMinimumWidth(Label18->fontMetrics().horizontalAdvance(QStringLiteral("99999,9 km")));
+    // The grid keeps its columns whole and a few units in view; it takes
+    // the room a larger window gives.
+    FieldWidth::keepColumns(StringAlignGrid1, 4);
+
+    auto* editors = new QGridLayout;
+    editors->setHorizontalSpacing(8);
+    editors->setColumnStretch(1, 1);
+    auto row = [&](int r, QLabel* caption, std::initializer_list<QWidget*> fields, bool stretch = true) {
+        editors->addWidget(caption, r, 0);
+        auto* line = new QHBoxLayout;
+        line->setSpacing(6);
+        for (QWidget* field : fields)
+            line->addWidget(field);
+        if (stretch)
+            line->addStretch(1);
+        editors->addLayout(line, r, 1);
+    };
+    row(0, distanceLabel, {EnhancedEdit3, kmLabel});
+    row(1, timeLabel, {maskeditL2, hLabel, Label19});
+    row(2, pulseLabel, {EnhancedEdit4, Label20});
+    row(3, zoneLabel, {ComboBox4, SpeedButton6}, false);
+    auto* series = new QHBoxLayout;
+    series->setSpacing(6);
+    series->addWidget(BitCheckBox1);
+    series->addWidget(EnhancedEdit5);
+    series->addWidget(Label15);
+    series->addStretch(1);
+    editors->addLayout(series, 4, 0, 1, 2);
+
+    auto* enter = new QHBoxLayout;
+    enter->addStretch(1);
+    enter->addWidget(Button1);
+
+    auto* unitButtons = new QVBoxLayout;
+    unitButtons->setSpacing(4);
+    for (QToolButton* b : {SpeedButton5, SpeedButton1, SpeedButton2, SpeedButton4, SpeedButton3})
+        unitButtons->addWidget(b);
+    unitButtons->addStretch(1);
+
+    auto* units = new QGridLayout;
+    units->setHorizontalSpacing(6);
+    units->addLayout(unitButtons, 0, 0);
+    units->addWidget(StringAlignGrid1, 0, 1);
+    auto* total = new QHBoxLayout;
+    total->setSpacing(8);
+    total->addWidget(totalLabel);
+    total->addWidget(Label18);
+    total->addStretch(1);
+    units->addLayout(total, 1, 1);
+    units->setRowStretch(0, 1);
+    units->setColumnStretch(1, 1);
+
+    auto* layout = new QVBoxLayout(g);
+    layout->addLayout(editors);
+    layout->addLayout(enter);
+    layout->addLayout(units, 1);
 }
 
 void TForm4::buildZonePanel(QWidget* area)

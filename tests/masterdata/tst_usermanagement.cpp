@@ -50,6 +50,7 @@ private Q_SLOTS:
     void cleanup();
 
     void windowAndList();
+    void layoutFollowsTheWindow();
     void fieldStatesNewSelectionAndDoubleClick();
     void closingAlwaysEndsWithResultOne();
     void unfinishedBirthdayKeepsTheFocus();
@@ -243,6 +244,38 @@ void TestUserManagement::windowAndList()
     QVERIFY(button(2)->isEnabled() && button(3)->isEnabled());
     grid()->setCurrentGridRow(4);
     QVERIFY(!button(2)->isEnabled() && !button(3)->isEnabled());
+}
+
+// Shrunk to its minimum, at its design size and enlarged, with a person
+// loaded: nothing overlaps or is cut, and the room goes to the list.
+void TestUserManagement::layoutFollowsTheWindow()
+{
+    addUser("Müller-Lüdenscheidt", "Hans-Joachim", "188.8");
+    QVERIFY(open(true));
+    grid()->setCurrentGridRow(1);
+    button(3)->click();
+    set("maskeditL3", "199");
+    const QList<QWidget*> containers{m_cur, w<QWidget>("GroupBox1"), w<QWidget>("RadioGroup1")};
+
+    m_cur->resize(200, 100);
+    QCoreApplication::processEvents();
+    QCOMPARE(m_cur->size(), m_cur->minimumSizeHint());
+    QVERIFY(m_cur->width() <= 645 && m_cur->height() <= 320);
+    QStringList faults = layoutFaults(containers);
+    QVERIFY2(faults.isEmpty(), qPrintable("minimum: " + faults.join("; ")));
+    const QSize list = grid()->size();
+    const QSize data = w<QWidget>("GroupBox1")->size();
+    m_cur->resize(645, 275);
+    QCoreApplication::processEvents();
+    faults = layoutFaults(containers);
+    QVERIFY2(faults.isEmpty(), qPrintable("design size: " + faults.join("; ")));
+    m_cur->resize(m_cur->size() + QSize(400, 300));
+    QCoreApplication::processEvents();
+    faults = layoutFaults(containers);
+    QVERIFY2(faults.isEmpty(), qPrintable("enlarged: " + faults.join("; ")));
+    QVERIFY(grid()->width() >= list.width() + 400);
+    QVERIFY(grid()->height() >= list.height() + 300);
+    QCOMPARE(w<QWidget>("GroupBox1")->width(), data.width());
 }
 
 void TestUserManagement::fieldStatesNewSelectionAndDoubleClick()

@@ -10,6 +10,13 @@
 #include <QFile>
 #include <QTest>
 #include <QUuid>
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTableView>
 #include <QWidget>
 
 TestFolder::TestFolder()
@@ -123,4 +130,79 @@ void typeText(QWidget* field, const QString& text)
         i += size - 1;
         QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, key, Qt::NoModifier);
     }
+}
+
+namespace {
+
+QString nameOf(const QWidget* w)
+{
+    if (!w->objectName().isEmpty())
+        return w->objectName();
+    if (const auto* label = qobject_cast<const QLabel*>(w))
+        return QStringLiteral("label \"%1\"").arg(label->text());
+    return QString::fromLatin1(w->metaObject()->className());
+}
+
+// Whether the line edit shows its whole text: the cursor moved from the
+// first to the last character travels the text's full width, unscrolled.
+bool showsWholeText(QLineEdit* edit)
+{
+    const int before = edit->cursorPosition();
+    edit->setCursorPosition(0);
+    const int start = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().left();
+    edit->setCursorPosition(int(edit->displayText().size()));
+    const int end = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().left();
+    edit->setCursorPosition(before);
+    const int text = edit->fontMetrics().horizontalAdvance(edit->displayText());
+    return end - start >= text - 1 && end < edit->width();
+}
+
+QString textFault(QWidget* c)
+{
+    const QSize size = c->size();
+    if (auto* label = qobject_cast<QLabel*>(c)) {
+        if (label->wordWrap())
+            return label->heightForWidth(size.width()) > size.height() ? QStringLiteral("text cut") : QString();
+        const QSize needed = label->sizeHint();
+        return needed.width() > size.width() || needed.height() > size.height() ? QStringLiteral("text cut")
+                                                                                 : QString();
+    }
+    if (qobject_cast<QAbstractButton*>(c) || qobject_cast<QComboBox*>(c)) {
+        const QSize needed = c->sizeHint();
+        return needed.width() > size.width() || needed.height() > size.height() ? QStringLiteral("text cut")
+                                                                                 : QString();
+    }
+    if (auto* edit = qobject_cast<QLineEdit*>(c))
+        return showsWholeText(edit) ? QString() : QStringLiteral("text cut");
+    if (auto* grid = qobject_cast<QTableView*>(c))
+        return grid->horizontalHeader()->length() > grid->viewport()->width() ? QStringLiteral("columns cut")
+                                                                               : QString();
+    if (auto* memo = qobject_cast<QPlainTextEdit*>(c))
+        return memo->viewport()->height() < 3 * memo->fontMetrics().lineSpacing() ? QStringLiteral("too low")
+                                                                                  : QString();
+    return QString();
+}
+
+} // namespace
+
+QStringList layoutFaults(const QList<QWidget*>& containers)
+{
+    QStringList faults;
+    for (QWidget* container : containers) {
+        QList<QWidget*> controls;
+        for (QWidget* c : container->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (c->isVisible() && !c->isWindow())
+                controls << c;
+        for (int i = 0; i < controls.size(); ++i) {
+            QWidget* c = controls[i];
+            if (!container->rect().contains(c->geometry()))
+                faults << nameOf(c) + QStringLiteral(" outside ") + nameOf(container);
+            if (const QString fault = textFault(c); !fault.isEmpty())
+                faults << nameOf(c) + QLatin1Char(' ') + fault;
+            for (int j = i + 1; j < controls.size(); ++j)
+                if (c->geometry().intersects(controls[j]->geometry()))
+                    faults << nameOf(c) + QStringLiteral(" overlaps ") + nameOf(controls[j]);
+        }
+    }
+    return faults;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 class QWidget;
@@ -37,6 +39,13 @@ bool showActive(QWidget& window);
 // Types a text key by key as a keyboard does, characters beyond ASCII
 // (Polish, Cyrillic, an emoji as one key) included.
 void typeText(QWidget* field, const QString& text);
+
+// What a user would find wrong with a window's layout at its present size:
+// visible controls (the direct children of the given containers) that
+// overlap one another, stick out of their container, are smaller than their
+// text asks (labels, buttons, lists), or cut their text (line edits, grid
+// columns). One line per fault; empty when there is none.
+QStringList layoutFaults(const QList<QWidget*>& containers);
 
 // The tests' database server (tests/server/fbserver.sh) for a run that
 // TRAMORA_SERVER_ENV points at its server.env; not configured otherwise.
