@@ -344,17 +344,9 @@ void TForm5::RxSlider1Change()
 
 void TForm5::Chart1Resize()
 {
-    if (!m_pieMode)
-        return;
-    setPieRadii();
-    Chart1->update();
-}
-
-void TForm5::setPieRadii()
-{
-    const int radiusY = qRound(height() * 0.25);
-    chart().pieRadiusY = radiusY;
-    chart().pieRadiusX = qRound(radiusY * 1.4);
+    // A pie is fitted to the chart's room at every drawing.
+    if (m_pieMode)
+        Chart1->update();
 }
 
 void TForm5::EnableSummary()

@@ -119,7 +119,6 @@ protected:
 private:
     // Both dates valid and in order.
     bool periodValid() const;
-    void setPieRadii();
     void pieZones(const QDate& from, const QDate& to);
     void pieSportsDistance(const QDate& from, const QDate& to);
     void pieSportsTime(const QDate& from, const QDate& to);

@@ -416,6 +416,33 @@ private Q_SLOTS:
         again->close();
     }
 
+    // Whatever the generator draws, black text reads on every slice and
+    // on the points, and neighbouring slices differ.
+    void readableColours()
+    {
+        TForm5* f = open();
+        setPeriod(f, QStringLiteral("01.01.2025"), QStringLiteral("31.03.2025"));
+        const chart::Chart& c = f->chart();
+        for (const int evaluation : {1, 4}) {
+            choose(f, QStringLiteral("ComboBox3"), evaluation);
+            for (quint32 seed = 1; seed <= 60; ++seed) {
+                TForm5::seedColours(seed);
+                f->CreateDiagramm();
+                QList<QColor> colours;
+                for (const chart::Slice& slice : c.pie)
+                    colours << slice.colour;
+                for (const chart::Point& point : c.bars + c.line)
+                    colours << point.colour;
+                QVERIFY(!colours.isEmpty());
+                for (int i = 0; i < colours.size(); ++i) {
+                    QVERIFY2(chart::contrastRatio(colours[i], Qt::black) >= 4.5, qPrintable(colours[i].name()));
+                    if (i > 0 && i < c.pie.size())
+                        QVERIFY(colours[i] != colours[i - 1]);
+                }
+            }
+        }
+    }
+
     void savedPictures()
     {
         TForm5* f = open();
