@@ -3,6 +3,7 @@
 #include <QCheckBox>
 
 class DateEdit;
+class QComboBox;
 class QDate;
 class QFrame;
 class QGroupBox;
@@ -27,9 +28,11 @@ protected:
 // becomes grey), without running its handlers.
 void setInUse(QCheckBox* box, bool inUse);
 
-// The group " Auswertungszeitraum " with the start and end fields
-// FromDate1 and TilDate1 stacked in its layout, which the caller fills on.
-QGroupBox* makePeriodGroup(QWidget* parent, DateEdit*& from, DateEdit*& to, QVBoxLayout*& layout);
+// The group " Auswertungszeitraum " with the list of quick periods
+// ComboBox4 and under it the start and end fields FromDate1 and TilDate1,
+// stacked in its layout, which the caller fills on.
+QGroupBox* makePeriodGroup(QWidget* parent, QComboBox*& quick, DateEdit*& from, DateEdit*& to,
+                           QVBoxLayout*& layout);
 
 // A sunken horizontal line between groups of controls.
 QFrame* makeLine(QWidget* parent);
