@@ -8,6 +8,8 @@
 #include <QDate>
 #include <QFrame>
 #include <QGroupBox>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <QSignalBlocker>
 
@@ -51,6 +53,20 @@ QGroupBox* makePeriodGroup(QWidget* parent, QComboBox*& quick, DateEdit*& from, 
     layout->addWidget(from);
     layout->addWidget(to);
     return group;
+}
+
+QScrollArea* makeScrollingPanel(QWidget* parent, QWidget* panel)
+{
+    auto* area = new QScrollArea(parent);
+    area->setObjectName(QStringLiteral("ScrollBox1"));
+    area->setFrameShape(QFrame::NoFrame);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area->setWidgetResizable(true);
+    area->setWidget(panel);
+    // Room for the scroll bar beside the panel, so that it covers nothing.
+    area->setFixedWidth(panel->minimumWidth() + area->verticalScrollBar()->sizeHint().width());
+    area->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Ignored);
+    return area;
 }
 
 QFrame* makeLine(QWidget* parent)

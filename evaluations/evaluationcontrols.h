@@ -7,6 +7,7 @@ class QComboBox;
 class QDate;
 class QFrame;
 class QGroupBox;
+class QScrollArea;
 class QVBoxLayout;
 class QWidget;
 
@@ -33,6 +34,11 @@ void setInUse(QCheckBox* box, bool inUse);
 // stacked in its layout, which the caller fills on.
 QGroupBox* makePeriodGroup(QWidget* parent, QComboBox*& quick, DateEdit*& from, DateEdit*& to,
                            QVBoxLayout*& layout);
+
+// The left panel of an evaluation window in a scroll area of the panel's
+// width, which scrolls the panel up and down when the window is lower than
+// the panel (named ScrollBox1).
+QScrollArea* makeScrollingPanel(QWidget* parent, QWidget* panel);
 
 // A sunken horizontal line between groups of controls.
 QFrame* makeLine(QWidget* parent);

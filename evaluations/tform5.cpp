@@ -24,6 +24,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QScrollArea>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QSaveFile>
@@ -145,11 +146,13 @@ TForm5::TForm5(int userId, QWidget* parent) : QWidget(parent, Qt::Window), m_use
 
     Chart1 = new chart::ChartView(this);
     Chart1->setObjectName(QStringLiteral("Chart1"));
+    // The chart takes the room; below this it would be unreadable.
+    Chart1->setMinimumSize(360, 280);
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(panel);
+    layout->addWidget(evaluation::makeScrollingPanel(this, panel));
     layout->addWidget(Chart1, 1);
     resize(853, 506);
 

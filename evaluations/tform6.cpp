@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QToolButton>
@@ -64,11 +65,13 @@ TForm6::TForm6(int userId, QWidget* parent) : QWidget(parent, Qt::Window), m_use
     QWidget* left = buildLeftPanel();
     PrintPreview1 = new ReportPreview(this);
     PrintPreview1->setObjectName(QStringLiteral("PrintPreview1"));
+    // The page takes the room; below this a fitted page is too small to read.
+    PrintPreview1->setMinimumSize(360, 260);
 
     auto* body = new QHBoxLayout;
     body->setContentsMargins(0, 0, 0, 0);
     body->setSpacing(0);
-    body->addWidget(left);
+    body->addWidget(evaluation::makeScrollingPanel(this, left));
     body->addWidget(PrintPreview1, 1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -2,6 +2,7 @@
 #include "dateedit.h"
 #include "editorfixture.h"
 #include "openedurls.h"
+#include "panelchecks.h"
 #include "inifile.h"
 #include "reportpreview.h"
 #include "tform5.h"
@@ -15,6 +16,7 @@
 #include <QFontDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QStatusBar>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
@@ -447,6 +449,38 @@ private Q_SLOTS:
         QCOMPARE(ini.readInteger(QStringLiteral("Report"), QStringLiteral("QuickPeriod"), 0), 3);
         QCOMPARE(ini.readString(QStringLiteral("Report"), QStringLiteral("StartDate"), {}),
                  dateText(QDate(today.year(), 1, 1)));
+    }
+
+    // The preview takes the room of a larger window; a small one keeps the
+    // bar and the panel at the top left and scrolls the panel, nothing cut off.
+    void growsAndShrinks()
+    {
+        TForm6* f = open();
+        compose(f, QStringLiteral("01.01.2025"), QStringLiteral("31.01.2025"));
+        for (const char* name : {"Panel3", "SpeedButton1", "SpeedButton10", "StatusBar1", "ComboBox3", "ComboBox4",
+                                 "FromDate1", "TilDate1", "BitCheckBox1", "BitCheckBox2", "BitCheckBox3", "PrintPreview1"})
+            QVERIFY2(f->findChild<QWidget*>(QLatin1String(name)), name);
+        auto* area = f->findChild<QScrollArea*>(QStringLiteral("ScrollBox1"));
+        QVERIFY(area);
+        f->resize(1400, 1000);
+        QApplication::processEvents();
+        QCOMPARE(f->PrintPreview1->geometry(),
+                 QRect(area->width(), f->Panel3->height(), 1400 - area->width(), 1000 - f->Panel3->height()));
+        QCOMPARE(f->StatusBar1->geometry().right(), 1400 - 138 + 100 - 1);
+        const QPoint combo = f->ComboBox3->mapTo(f, QPoint(0, 0));
+        QCOMPARE(cutOrUnreachable(area).join(u';'), QString());
+
+        f->resize(100, 100); // held at the smallest size
+        QApplication::processEvents();
+        QVERIFY2(f->width() <= 640 && f->height() <= 400, qPrintable(QStringLiteral("%1 x %2").arg(f->width()).arg(f->height())));
+        QVERIFY(f->PrintPreview1->width() >= 360 && f->PrintPreview1->height() >= 260);
+        QVERIFY(area->verticalScrollBar()->isVisible());
+        QCOMPARE(f->ComboBox3->mapTo(f, QPoint(0, 0)), combo);
+        QCOMPARE(cutOrUnreachable(area).join(u';'), QString());
+        // The bar's buttons and the status bar stay whole and apart.
+        QVERIFY(f->SpeedButton2->geometry().right() < f->StatusBar1->geometry().left());
+        QVERIFY(f->StatusBar1->geometry().right() < f->Panel3->width());
+        f->close();
     }
 
     void windowsOpenEachOther()

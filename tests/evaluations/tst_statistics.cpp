@@ -4,6 +4,7 @@
 #include "diaryforms.h"
 #include "editorfixture.h"
 #include "openedurls.h"
+#include "panelchecks.h"
 #include "savefolder.h"
 #include "textforms.h"
 #include "tform5.h"
@@ -441,6 +442,34 @@ private Q_SLOTS:
                 }
             }
         }
+    }
+
+    // The chart takes the room of a larger window; a small one keeps the
+    // panel at the top left and scrolls it, nothing cut off.
+    void growsAndShrinks()
+    {
+        TForm5* f = open();
+        for (const char* name : {"SpeedButton1", "SpeedButton2", "SpeedButton3", "ComboBox3", "ComboBox4", "FromDate1",
+                                 "TilDate1", "BitCheckBox2", "BitCheckBox3", "ComboBox1", "ComboBox2", "BitCheckBox1",
+                                 "RxSlider1", "Label4", "Chart1"})
+            QVERIFY2(f->findChild<QWidget*>(QLatin1String(name)), name);
+        auto* area = f->findChild<QScrollArea*>(QStringLiteral("ScrollBox1"));
+        QVERIFY(area);
+        f->resize(1400, 1000);
+        QApplication::processEvents();
+        QCOMPARE(f->Chart1->geometry(), QRect(area->width(), 0, 1400 - area->width(), 1000));
+        const QPoint combo = f->ComboBox3->mapTo(f, QPoint(0, 0));
+        QVERIFY(combo.x() < 20 && combo.y() < 100);
+        QCOMPARE(cutOrUnreachable(area).join(u';'), QString());
+
+        f->resize(100, 100); // held at the smallest size
+        QApplication::processEvents();
+        QVERIFY2(f->width() <= 640 && f->height() <= 400, qPrintable(QStringLiteral("%1 x %2").arg(f->width()).arg(f->height())));
+        QVERIFY(f->Chart1->width() >= 360 && f->Chart1->height() >= 280);
+        QVERIFY(area->verticalScrollBar()->isVisible());
+        QCOMPARE(f->ComboBox3->mapTo(f, QPoint(0, 0)), combo);
+        QCOMPARE(cutOrUnreachable(area).join(u';'), QString());
+        f->close();
     }
 
     void savedPictures()
