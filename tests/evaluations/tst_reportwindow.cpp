@@ -475,6 +475,8 @@ private Q_SLOTS:
         QVERIFY2(f->width() <= 640 && f->height() <= 400, qPrintable(QStringLiteral("%1 x %2").arg(f->width()).arg(f->height())));
         QVERIFY(f->PrintPreview1->width() >= 360 && f->PrintPreview1->height() >= 260);
         QVERIFY(area->verticalScrollBar()->isVisible());
+        if (const QString folder = qEnvironmentVariable("TRAMORA_REPORT_PICTURES"); !folder.isEmpty())
+            f->grab().save(folder + QStringLiteral("/reportwindow-smallest.png"));
         QCOMPARE(f->ComboBox3->mapTo(f, QPoint(0, 0)), combo);
         QCOMPARE(cutOrUnreachable(area).join(u';'), QString());
         // The bar's buttons and the status bar stay whole and apart.

@@ -467,6 +467,8 @@ private Q_SLOTS:
         QVERIFY2(f->width() <= 640 && f->height() <= 400, qPrintable(QStringLiteral("%1 x %2").arg(f->width()).arg(f->height())));
         QVERIFY(f->Chart1->width() >= 360 && f->Chart1->height() >= 280);
         QVERIFY(area->verticalScrollBar()->isVisible());
+        if (const QString folder = qEnvironmentVariable("TRAMORA_CHART_PICTURES"); !folder.isEmpty())
+            f->grab().save(folder + QStringLiteral("/statistics-smallest.png"));
         QCOMPARE(f->ComboBox3->mapTo(f, QPoint(0, 0)), combo);
         QCOMPARE(cutOrUnreachable(area).join(u';'), QString());
         f->close();
