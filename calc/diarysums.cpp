@@ -4,6 +4,7 @@
 #include "diarystatements.h"
 #include "session.h"
 #include "sqltext.h"
+#include "textforms.h"
 
 #include <atomic>
 
@@ -265,4 +266,16 @@ DiaryStamp GetDiaryStamp(Database& db, int userId)
         stamp.entryCount = r.rows[0][2].asInteger();
     }
     return stamp;
+}
+
+DiarySpan GetDiarySpan(Database& db, int userId)
+{
+    const ResultSet r =
+        db.select(QStringLiteral("SELECT MIN(Datum), MAX(Datum) FROM main WHERE UserID = ") + quoted(userId));
+    DiarySpan span;
+    if (!r.rows.isEmpty() && !r.rows[0][0].isNull()) {
+        span.first = parseDateText(r.rows[0][0].asString());
+        span.last = parseDateText(r.rows[0][1].asString());
+    }
+    return span;
 }

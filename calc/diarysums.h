@@ -84,3 +84,13 @@ struct DiaryStamp
 };
 
 DiaryStamp GetDiaryStamp(Database& db, int userId);
+
+// The first and the last day of the person's diary entries; both invalid
+// when the person has none.
+struct DiarySpan
+{
+    QDate first;
+    QDate last;
+};
+
+DiarySpan GetDiarySpan(Database& db, int userId);

@@ -7,6 +7,7 @@
 #include <QPaintEvent>
 #include <QPainterPath>
 #include <QPolygonF>
+#include <QRandomGenerator>
 #include <QResizeEvent>
 #include <QToolTip>
 #include <QHelpEvent>
@@ -104,6 +105,46 @@ void Chart::clear()
     pieMode = false;
     axisMinimum = 0.0;
     axisMaximum = 100.0;
+}
+
+namespace {
+
+double luminance(const QColor& colour)
+{
+    const auto channel = [](double v) {
+        v /= 255.0;
+        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(colour.red()) + 0.7152 * channel(colour.green()) + 0.0722 * channel(colour.blue());
+}
+
+} // namespace
+
+double contrastRatio(const QColor& a, const QColor& b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor readableColour(QRandomGenerator& generator, const QColor& previous)
+{
+    // About every second colour reads well; the bound only keeps the loop
+    // finite.
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        const int red = int(generator.bounded(255));
+        const int green = int(generator.bounded(255));
+        const int blue = int(generator.bounded(255));
+        const QColor colour(red, green, blue);
+        if (contrastRatio(colour, Qt::black) < 4.5)
+            continue;
+        if (previous.isValid()
+            && std::abs(colour.red() - previous.red()) + std::abs(colour.green() - previous.green())
+                    + std::abs(colour.blue() - previous.blue())
+                < 120)
+            continue;
+        return colour;
+    }
+    return QColor(192, 192, 192);
 }
 
 // ---------------------------------------------------------------------------
@@ -301,6 +342,20 @@ double tickStep(double range, double step, double pixels, double labelHeight)
     return range;
 }
 
+// Every how many points a bottom label stands: 1, 2, 5, 10, 20, 50 ...,
+// the first that leaves a label's thickness free between two labels.
+int labelStep(double slot, double thickness)
+{
+    if (!(slot > 0))
+        return 1;
+    static const int factors[] = {1, 2, 5};
+    for (long long decade = 1; decade < 1000000000LL; decade *= 10)
+        for (int factor : factors)
+            if (slot * double(factor * decade) >= 2 * thickness)
+                return int(factor * decade);
+    return 1000000000;
+}
+
 void drawSeriesChart(const Chart& c, QPainter& painter, const QRectF& area, const Frame& f)
 {
     const double s = f.s;
@@ -493,21 +548,22 @@ void drawSeriesChart(const Chart& c, QPainter& painter, const QRectF& area, cons
     drawMarks(c.bars, barTops);
     drawMarks(c.line, lineTops);
 
-    // Bottom labels, turned by 90 degrees, reading upwards; labels closer
-    // than their own height to the one before are left out.
+    // Bottom labels, turned by 90 degrees, reading upwards, at every n-th
+    // point: a label's thickness stays free between two labels.
     painter.setFont(f.axis);
     painter.setPen(Qt::black);
     const double labelTop = bottom + wall + 3 * s;
-    double lastX = -1e9;
-    for (int i = 0; i < points.size(); ++i) {
-        const double x = xOf(i);
-        if (x - lastX < am.height())
-            continue;
-        lastX = x;
+    const int every = labelStep(slot, am.height());
+    if (every > 1) {
+        painter.setPen(QPen(Qt::black, s));
+        for (int i = 0; i < points.size(); i += every)
+            painter.drawLine(QPointF(xOf(i), bottom + wall), QPointF(xOf(i), labelTop - s));
+    }
+    for (int i = 0; i < points.size(); i += every) {
         const QString& text = points[i].label;
         const double w = am.horizontalAdvance(text);
         painter.save();
-        painter.translate(x, labelTop);
+        painter.translate(xOf(i), labelTop);
         painter.rotate(-90);
         painter.drawText(QRectF(-w - s, -am.height() / 2, w + s, am.height()),
                          Qt::AlignRight | Qt::AlignVCenter, text);
@@ -550,37 +606,50 @@ void drawPie(const Chart& c, QPainter& painter, const QRectF& area, const Frame&
         angle += span;
     }
 
-    // Labels narrower than half the chart; the radii shrunk (keeping their
-    // ratio) until the labels fit on their sides of the pie, and the pie
-    // moved over to where the narrower labels are.
+    // Labels narrower than half the chart. The pie is round and as large as
+    // the height and its labels allow: each label stands beside its slice's
+    // rim, so the radius is the largest for which some centre keeps the pie
+    // and every label inside the area.
     const double minRadius = 10 * s;
     const double labelRoom = std::max(20 * s, area.width() / 2 - minRadius - arrow - gap - 2 * pad);
     QStringList texts;
-    double widestLeft = 0, widestRight = 0;
+    QList<double> widths, across;
     for (int i = 0; i < slices.size(); ++i) {
         texts.append(mm.elidedText(slices[i].label, Qt::ElideRight, labelRoom));
-        double& widest = onRight[i] ? widestRight : widestLeft;
-        widest = std::max(widest, mm.horizontalAdvance(texts.last()) + 2 * pad);
+        widths.append(mm.horizontalAdvance(texts.last()) + 2 * pad);
+        across.append(std::cos((starts[i] + spans[i] / 2) * M_PI / 180.0));
     }
-    const double fitX = (area.width() - widestLeft - widestRight) / 2 - arrow - gap;
+    // The centres that fit a radius: from lowest to highest x.
+    auto centres = [&](double r) {
+        double lo = area.left() + r, hi = area.right() - r;
+        for (int i = 0; i < slices.size(); ++i) {
+            const double rim = (r + arrow) * across[i];
+            if (onRight[i])
+                hi = std::min(hi, area.right() - rim - gap - widths[i]);
+            else
+                lo = std::max(lo, area.left() - rim + gap + widths[i]);
+        }
+        return std::pair(lo, hi);
+    };
     const double fitY = (area.height() - depthPx) / 2 - arrow - boxHeight / 2;
-    double rx = c.pieRadiusX, ry = c.pieRadiusY;
-    if (rx <= 0 || ry <= 0) {
-        ry = std::min(fitY, fitX / 1.4);
-        rx = ry * 1.4;
+    double fits = minRadius, fails = std::max(minRadius, fitY) + 1;
+    if (fitY <= minRadius) {
+        fails = minRadius;
     } else {
-        rx *= s;
-        ry *= s;
-        const double shrink = std::min({1.0, fitX / rx, fitY / ry});
-        rx *= shrink;
-        ry *= shrink;
+        const auto [lo, hi] = centres(fitY);
+        if (lo <= hi)
+            fits = fails = fitY;
     }
-    rx = std::max(rx, minRadius);
-    ry = std::max(ry, minRadius);
-
-    const double spare = std::max(0.0, fitX - rx);
-    const QPointF centre(area.left() + widestLeft + arrow + gap + rx + spare,
-                         area.center().y() - depthPx / 2);
+    while (fails - fits > 0.25) {
+        const double r = (fits + fails) / 2;
+        const auto [lo, hi] = centres(r);
+        (lo <= hi ? fits : fails) = r;
+    }
+    const double rx = fits;
+    const double ry = rx;
+    const auto [lowest, highest] = centres(rx);
+    const double cx = lowest <= highest ? (lowest + highest) / 2 : area.center().x();
+    const QPointF centre(cx, area.center().y() - depthPx / 2);
     const QRectF ellipse(centre.x() - rx, centre.y() - ry, 2 * rx, 2 * ry);
 
     auto colourOf = [](const Slice& slice) {

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QWidget>
 
+class QRandomGenerator;
+
 // The statistics chart: one bar series, one line series and, for the share
 // evaluations, a pie; a title and a foot of several lines; a left axis with
 // a settable range and value format; the points' labels under the bottom
@@ -60,11 +62,11 @@ struct Chart
 
     // The pie, shown when it has slices or pieMode is set (instead of axes
     // and series); each slice shows its label beside it, joined by a short
-    // arrow (8 px). A pie evaluation without slices shows the empty area.
+    // arrow (8 px). The pie is round and as large as the chart leaves room
+    // for it beside its labels. A pie evaluation without slices shows the
+    // empty area.
     QList<Slice> pie;
     bool pieMode = false;
-    int pieRadiusX = 0; // horizontal and vertical radius in pixels;
-    int pieRadiusY = 0; // 0: fitted to the chart
 
     bool view3D = false;
     int depthPercent = 15; // 3D depth in percent of the chart
@@ -75,11 +77,26 @@ struct Chart
     bool showsPie() const { return pieMode || !pie.isEmpty(); }
 };
 
+// The contrast ratio of two colours (1 to 21) by their relative luminance,
+// as the accessibility guidelines measure it: 4.5 and above reads well.
+double contrastRatio(const QColor& a, const QColor& b);
+
+// A colour for a slice or for the points of a drawing: red, green and blue
+// each drawn from 0 to 254, drawn again until black text reads on it
+// (contrast ratio of 4.5 at least) and it stands apart from the colour
+// before (when one is given), so that neighbouring slices can be told apart.
+QColor readableColour(QRandomGenerator& generator, const QColor& previous = QColor());
+
 // Draws the chart into the rectangle with the fixed look: background
 // gradient from bottom to top ending in RGB 164,164,255, left wall RGB
 // 228,228,228, bottom wall RGB 0,0,132, label band of 56 px under the
 // bottom axis. Pixel sizes are those of the screen; a painter on a larger
 // device (printer) scales them by its resolution.
+//
+// The labels under the bottom axis stand at every n-th point, n the
+// smallest of 1, 2, 5, 10, 20, 50 ... that leaves a label's own thickness
+// free between two labels in the font they are drawn in; a short tick
+// marks each labelled point when not all are labelled.
 //
 // Value marks stand upright over their points while they all fit side by
 // side, turned by 90 degrees when only that way they fit, and are left out

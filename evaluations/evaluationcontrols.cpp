@@ -2,10 +2,14 @@
 
 #include "dateedit.h"
 #include "messages.h"
+#include "periodchooser.h"
 
+#include <QComboBox>
 #include <QDate>
 #include <QFrame>
 #include <QGroupBox>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <QSignalBlocker>
 
@@ -31,18 +35,38 @@ void setInUse(QCheckBox* box, bool inUse)
         box->setCheckState(Qt::PartiallyChecked);
 }
 
-QGroupBox* makePeriodGroup(QWidget* parent, DateEdit*& from, DateEdit*& to, QVBoxLayout*& layout)
+QGroupBox* makePeriodGroup(QWidget* parent, QComboBox*& quick, DateEdit*& from, DateEdit*& to,
+                           QVBoxLayout*& layout)
 {
     auto* group = new QGroupBox(QStringLiteral(" Auswertungszeitraum "), parent);
     group->setObjectName(QStringLiteral("GroupBox1"));
+    quick = new QComboBox(group);
+    quick->setObjectName(QStringLiteral("ComboBox4"));
+    quick->addItems(quickPeriodCaptions());
+    quick->setToolTip(QStringLiteral("Zeitraum schnell wählen: setzt Start- und Enddatum"));
     from = new DateEdit(group);
     from->setObjectName(QStringLiteral("FromDate1"));
     to = new DateEdit(group);
     to->setObjectName(QStringLiteral("TilDate1"));
     layout = new QVBoxLayout(group);
+    layout->addWidget(quick);
     layout->addWidget(from);
     layout->addWidget(to);
     return group;
+}
+
+QScrollArea* makeScrollingPanel(QWidget* parent, QWidget* panel)
+{
+    auto* area = new QScrollArea(parent);
+    area->setObjectName(QStringLiteral("ScrollBox1"));
+    area->setFrameShape(QFrame::NoFrame);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area->setWidgetResizable(true);
+    area->setWidget(panel);
+    // Room for the scroll bar beside the panel, so that it covers nothing.
+    area->setFixedWidth(panel->minimumWidth() + area->verticalScrollBar()->sizeHint().width());
+    area->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Ignored);
+    return area;
 }
 
 QFrame* makeLine(QWidget* parent)

@@ -3,9 +3,11 @@
 #include <QCheckBox>
 
 class DateEdit;
+class QComboBox;
 class QDate;
 class QFrame;
 class QGroupBox;
+class QScrollArea;
 class QVBoxLayout;
 class QWidget;
 
@@ -27,9 +29,16 @@ protected:
 // becomes grey), without running its handlers.
 void setInUse(QCheckBox* box, bool inUse);
 
-// The group " Auswertungszeitraum " with the start and end fields
-// FromDate1 and TilDate1 stacked in its layout, which the caller fills on.
-QGroupBox* makePeriodGroup(QWidget* parent, DateEdit*& from, DateEdit*& to, QVBoxLayout*& layout);
+// The group " Auswertungszeitraum " with the list of quick periods
+// ComboBox4 and under it the start and end fields FromDate1 and TilDate1,
+// stacked in its layout, which the caller fills on.
+QGroupBox* makePeriodGroup(QWidget* parent, QComboBox*& quick, DateEdit*& from, DateEdit*& to,
+                           QVBoxLayout*& layout);
+
+// The left panel of an evaluation window in a scroll area of the panel's
+// width, which scrolls the panel up and down when the window is lower than
+// the panel (named ScrollBox1).
+QScrollArea* makeScrollingPanel(QWidget* parent, QWidget* panel);
 
 // A sunken horizontal line between groups of controls.
 QFrame* makeLine(QWidget* parent);

@@ -6,6 +6,7 @@
 #include "diarycalc.h"
 #include "errorboundary.h"
 #include "messages.h"
+#include "periodchooser.h"
 #include "metafile.h"
 #include "savefolder.h"
 #include "session.h"
@@ -23,6 +24,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QScrollArea>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QSaveFile>
@@ -85,7 +87,8 @@ TForm5::TForm5(int userId, QWidget* parent) : QWidget(parent, Qt::Window), m_use
                          QStringLiteral("Schuhauswertung")});
 
     QVBoxLayout* periodLayout = nullptr;
-    QGroupBox* period = evaluation::makePeriodGroup(panel, FromDate1, TilDate1, periodLayout);
+    QGroupBox* period = evaluation::makePeriodGroup(panel, ComboBox4, FromDate1, TilDate1, periodLayout);
+    m_period = new evaluation::PeriodChooser(FromDate1, TilDate1, ComboBox4, m_userId, this);
     FromDate1->setDateAcceptor([this](const QDate& d) { return FromDate1AcceptDate(d); });
     TilDate1->setDateAcceptor([this](const QDate& d) { return TilDate1AcceptDate(d); });
     BitCheckBox2 = new SummaryBox(QStringLiteral("wöchentlich"), period);
@@ -143,15 +146,18 @@ TForm5::TForm5(int userId, QWidget* parent) : QWidget(parent, Qt::Window), m_use
 
     Chart1 = new chart::ChartView(this);
     Chart1->setObjectName(QStringLiteral("Chart1"));
+    // The chart takes the room; below this it would be unreadable.
+    Chart1->setMinimumSize(360, 280);
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(panel);
+    layout->addWidget(evaluation::makeScrollingPanel(this, panel));
     layout->addWidget(Chart1, 1);
     resize(853, 506);
 
     connect(ComboBox3, &QComboBox::currentIndexChanged, this, &TForm5::ComboBox3Change);
+    connect(m_period, &evaluation::PeriodChooser::periodChosen, this, &TForm5::ComboBox3Change);
     connect(FromDate1, &DateEdit::changed, this, &TForm5::ComboBox3Change);
     connect(TilDate1, &DateEdit::changed, this, &TForm5::ComboBox3Change);
     connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TForm5::ComboBox1Change);
@@ -177,13 +183,10 @@ void TForm5::FormCreate()
 {
     const IniFile ini = Session::current().settings();
     {
-        const QSignalBlocker b1(FromDate1);
-        const QSignalBlocker b2(TilDate1);
         const QSignalBlocker b3(ComboBox2);
         const QSignalBlocker b4(BitCheckBox1);
         const QSignalBlocker b5(RxSlider1);
-        FromDate1->setText(ini.readString(kSection, QStringLiteral("StartDate"), QStringLiteral("01.01.2009")));
-        TilDate1->setText(ini.readString(kSection, QStringLiteral("EndDate"), dateText(QDate::currentDate())));
+        m_period->restore(ini, kSection);
         ComboBox2->setCurrentIndex(qBound(0, ini.readInteger(kSection, QStringLiteral("Kind"), 1), 1));
         BitCheckBox1->setChecked(ini.readBool(kSection, QStringLiteral("3D"), false));
         RxSlider1->setValue(ini.readInteger(kSection, QStringLiteral("3DValue"), 15));
@@ -213,8 +216,7 @@ void TForm5::FormClose()
 {
     guarded(this, [&] {
         IniFile ini = Session::current().settings();
-        ini.writeString(kSection, QStringLiteral("StartDate"), FromDate1->text());
-        ini.writeString(kSection, QStringLiteral("EndDate"), TilDate1->text());
+        m_period->save(ini, kSection);
         ini.writeInteger(kSection, QStringLiteral("Kind"), ComboBox2->currentIndex());
         ini.writeBool(kSection, QStringLiteral("3D"), BitCheckBox1->isChecked());
         ini.writeInteger(kSection, QStringLiteral("3DValue"), RxSlider1->value());
@@ -296,6 +298,7 @@ void TForm5::ComboBox3Change()
         DisableSummary();
         break;
     }
+    ComboBox4->setEnabled(evaluation != 6);
     FromDate1->setEnabled(evaluation != 6);
     TilDate1->setEnabled(evaluation != 6);
     SpeedButton1->setEnabled(inUse);
@@ -344,17 +347,9 @@ void TForm5::RxSlider1Change()
 
 void TForm5::Chart1Resize()
 {
-    if (!m_pieMode)
-        return;
-    setPieRadii();
-    Chart1->update();
-}
-
-void TForm5::setPieRadii()
-{
-    const int radiusY = qRound(height() * 0.25);
-    chart().pieRadiusY = radiusY;
-    chart().pieRadiusX = qRound(radiusY * 1.4);
+    // A pie is fitted to the chart's room at every drawing.
+    if (m_pieMode)
+        Chart1->update();
 }
 
 void TForm5::EnableSummary()

@@ -6,6 +6,9 @@
 #include <QWidget>
 
 class DateEdit;
+namespace evaluation {
+class PeriodChooser;
+}
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -85,6 +88,7 @@ public:
     QToolButton* SpeedButton2 = nullptr;
     QToolButton* SpeedButton3 = nullptr;
     QComboBox* ComboBox3 = nullptr;
+    QComboBox* ComboBox4 = nullptr; // quick periods
     DateEdit* FromDate1 = nullptr;
     DateEdit* TilDate1 = nullptr;
     QCheckBox* BitCheckBox2 = nullptr;
@@ -119,12 +123,12 @@ protected:
 private:
     // Both dates valid and in order.
     bool periodValid() const;
-    void setPieRadii();
     void pieZones(const QDate& from, const QDate& to);
     void pieSportsDistance(const QDate& from, const QDate& to);
     void pieSportsTime(const QDate& from, const QDate& to);
     void pieShoes();
 
     int m_userId = -1;
+    evaluation::PeriodChooser* m_period = nullptr;
     bool m_pieMode = false;
 };

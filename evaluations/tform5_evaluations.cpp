@@ -24,14 +24,11 @@ QRandomGenerator& colourGenerator()
     return generator;
 }
 
-// Red, green and blue each from 0 to 254.
-QColor randomColour()
+// Red, green and blue each from 0 to 254, such that black text reads on
+// the colour and it stands apart from the one before.
+QColor randomColour(const QColor& previous = QColor())
 {
-    QRandomGenerator& g = colourGenerator();
-    const int r = int(g.bounded(255));
-    const int gr = int(g.bounded(255));
-    const int b = int(g.bounded(255));
-    return QColor(r, gr, b);
+    return chart::readableColour(colourGenerator(), previous);
 }
 
 QString fmt(double value)
@@ -51,7 +48,7 @@ QString periodText(const QDate& from, const QDate& to)
 
 void addSlice(chart::Chart& c, double value, const QString& label)
 {
-    c.pie.append(chart::Slice{value, label, randomColour()});
+    c.pie.append(chart::Slice{value, label, randomColour(c.pie.isEmpty() ? QColor() : c.pie.constLast().colour)});
 }
 
 // A point line: label, second label and value part.
@@ -97,7 +94,6 @@ void TForm5::ShowPie()
 {
     m_pieMode = true;
     chart().pieMode = true;
-    setPieRadii();
     const QDate from = FromDate1->date();
     const QDate to = TilDate1->date();
     switch (ComboBox3->currentIndex()) {

@@ -5,6 +5,7 @@
 #include "diaryreport.h"
 #include "errorboundary.h"
 #include "messages.h"
+#include "periodchooser.h"
 #include "reportpreview.h"
 #include "savefolder.h"
 #include "session.h"
@@ -23,6 +24,7 @@
 #include <QLabel>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QToolButton>
@@ -63,11 +65,13 @@ TForm6::TForm6(int userId, QWidget* parent) : QWidget(parent, Qt::Window), m_use
     QWidget* left = buildLeftPanel();
     PrintPreview1 = new ReportPreview(this);
     PrintPreview1->setObjectName(QStringLiteral("PrintPreview1"));
+    // The page takes the room; below this a fitted page is too small to read.
+    PrintPreview1->setMinimumSize(360, 260);
 
     auto* body = new QHBoxLayout;
     body->setContentsMargins(0, 0, 0, 0);
     body->setSpacing(0);
-    body->addWidget(left);
+    body->addWidget(evaluation::makeScrollingPanel(this, left));
     body->addWidget(PrintPreview1, 1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -139,7 +143,8 @@ QWidget* TForm6::buildLeftPanel()
     ComboBox3->addItems({QStringLiteral("-- bitte wählen --"), QStringLiteral("Rezidedazurazedad")});
 
     QVBoxLayout* periodLayout = nullptr;
-    QGroupBox* period = evaluation::makePeriodGroup(panel, FromDate1, TilDate1, periodLayout);
+    QGroupBox* period = evaluation::makePeriodGroup(panel, ComboBox4, FromDate1, TilDate1, periodLayout);
+    m_period = new evaluation::PeriodChooser(FromDate1, TilDate1, ComboBox4, m_userId, this);
     FromDate1->setDateAcceptor([this](const QDate& d) { return FromDate1AcceptDate(d); });
     TilDate1->setDateAcceptor([this](const QDate& d) { return TilDate1AcceptDate(d); });
     BitCheckBox2 = new SummaryBox(QStringLiteral("wöchentlich"), period);
@@ -173,6 +178,7 @@ QWidget* TForm6::buildLeftPanel()
 void TForm6::connectControls()
 {
     connect(ComboBox3, &QComboBox::currentIndexChanged, this, &TForm6::ComboBox3Change);
+    connect(m_period, &evaluation::PeriodChooser::periodChosen, this, &TForm6::datesChanged);
     connect(FromDate1, &DateEdit::changed, this, &TForm6::datesChanged);
     connect(TilDate1, &DateEdit::changed, this, &TForm6::datesChanged);
     connect(BitCheckBox1, &QCheckBox::clicked, this, &TForm6::BitCheckBox2Click);
@@ -205,12 +211,7 @@ void TForm6::connectControls()
 void TForm6::FormCreate()
 {
     const IniFile ini = Session::current().settings();
-    {
-        const QSignalBlocker b1(FromDate1);
-        const QSignalBlocker b2(TilDate1);
-        FromDate1->setText(ini.readString(kSection, QStringLiteral("StartDate"), QStringLiteral("01.01.2009")));
-        TilDate1->setText(ini.readString(kSection, QStringLiteral("EndDate"), dateText(QDate::currentDate())));
-    }
+    m_period->restore(ini, kSection);
     m_fontName = ini.readString(kSection, QStringLiteral("Font"), QStringLiteral("Arial"));
     const auto state = [&](const char* key) {
         return ini.readBool(kSection, QLatin1String(key), false) ? Qt::Checked : Qt::Unchecked;
@@ -234,8 +235,7 @@ void TForm6::FormClose()
 {
     guarded(this, [&] {
         IniFile ini = Session::current().settings();
-        ini.writeString(kSection, QStringLiteral("StartDate"), FromDate1->text());
-        ini.writeString(kSection, QStringLiteral("EndDate"), TilDate1->text());
+        m_period->save(ini, kSection);
         ini.writeString(kSection, QStringLiteral("Font"), m_fontName);
         // A grey box is a checked box out of use: the choice is kept.
         ini.writeBool(kSection, QStringLiteral("PrintZeroWeeks"), BitCheckBox1->checkState() != Qt::Unchecked);
@@ -317,6 +317,7 @@ void TForm6::DisableSummary()
 
 void TForm6::ComboBox3Change()
 {
+    ComboBox4->setEnabled(true);
     FromDate1->setEnabled(true);
     TilDate1->setEnabled(true);
     if (ComboBox3->currentIndex() != 1) {

@@ -5,6 +5,9 @@
 #include <QWidget>
 
 class DateEdit;
+namespace evaluation {
+class PeriodChooser;
+}
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -75,6 +78,7 @@ public:
     QToolButton* SpeedButton10 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     QComboBox* ComboBox3 = nullptr;
+    QComboBox* ComboBox4 = nullptr; // quick periods
     DateEdit* FromDate1 = nullptr;
     DateEdit* TilDate1 = nullptr;
     QCheckBox* BitCheckBox1 = nullptr;
@@ -126,6 +130,7 @@ private:
     QString ownTitle() const;
 
     int m_userId = -1;
+    evaluation::PeriodChooser* m_period = nullptr;
     QString m_fontName;
     QLabel* m_statusPanel = nullptr;
     QString m_personName;

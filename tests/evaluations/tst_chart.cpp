@@ -3,6 +3,7 @@
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QPaintEngine>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QSignalSpy>
@@ -75,10 +76,64 @@ Chart zoneShares()
              {6.0, QStringLiteral("6,0% Spitzenbereich (74,1 km)"), QColor(200, 60, 60)},
              {4.0, QStringLiteral("4,0% Regeneration (49,4 km)"), QColor(20, 120, 200)},
              {3.0, QStringLiteral("3,0% nicht zugeordnet (37,0 km)"), QColor(120, 120, 40)}};
-    c.pieRadiusY = 126;
-    c.pieRadiusX = 176;
     return c;
 }
+
+// A paint device that keeps where each text is drawn: the text and the
+// box it covers on the device, after every transformation of the painter.
+class TextRecorder : public QPaintDevice
+{
+public:
+    struct Text
+    {
+        QString text;
+        QRectF box;
+    };
+
+    explicit TextRecorder(QSize size) : m_size(size) {}
+    QPaintEngine* paintEngine() const override { return &m_engine; }
+    const QList<Text>& texts() const { return m_engine.texts; }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override
+    {
+        switch (metric) {
+        case PdmWidth: return m_size.width();
+        case PdmHeight: return m_size.height();
+        case PdmDpiX: case PdmDpiY: case PdmPhysicalDpiX: case PdmPhysicalDpiY: return 96;
+        case PdmDepth: return 32;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return int(QPaintDevice::devicePixelRatioFScale());
+        default: return QPaintDevice::metric(metric);
+        }
+    }
+
+private:
+    struct Engine : QPaintEngine
+    {
+        Engine() : QPaintEngine(AllFeatures) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState& state) override
+        {
+            if (state.state() & DirtyTransform)
+                transform = state.transform();
+        }
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+        void drawPath(const QPainterPath&) override {}
+        void drawTextItem(const QPointF& p, const QTextItem& item) override
+        {
+            const QRectF box(p.x(), p.y() - item.ascent(), item.width(), item.ascent() + item.descent());
+            texts.append({item.text(), transform.mapRect(box)});
+        }
+        Type type() const override { return User; }
+        QTransform transform;
+        QList<Text> texts;
+    };
+    QSize m_size;
+    mutable Engine m_engine;
+};
 
 } // namespace
 
@@ -94,6 +149,8 @@ private Q_SLOTS:
     void marksForEveryPointOrNone();
     void emptyPieShowsNoAxes();
     void survivesDegenerateData();
+    void timeAxisLabelledSparsely();
+    void piesRoundAndLarge();
     void printsAtTheDevicesResolution();
     void savesPicturesReadableOutside();
     void metafilesReadableOutside_data();
@@ -287,10 +344,82 @@ void TestChart::survivesDegenerateData()
     Chart pie = zoneShares();
     pie.pie.append({0.0, QStringLiteral("leer"), QColor(1, 2, 3)});
     pie.pie.append({-5.0, QStringLiteral("negativ"), QColor(4, 5, 6)});
-    pie.pieRadiusX = 5000;
     const QImage image = rendered(pie, QSize(320, 200));
     QVERIFY(!hasColour(image, QColor(1, 2, 3)) && !hasColour(image, QColor(4, 5, 6)));
     QVERIFY(hasColour(image, pie.pie[0].colour));
+}
+
+// Daily points over twenty years, weekly and monthly ones: the labels under
+// the axis, as the font draws them, never touch; a label's thickness stays
+// free between two, and they stand at a regular step of points.
+void TestChart::timeAxisLabelledSparsely()
+{
+    for (const int days : {7305, 1043, 240, 12}) {
+        Chart c;
+        c.title = {QStringLiteral("Trainingskilometer"), QString(), QString()};
+        c.axisFormat = QStringLiteral("###0 km");
+        c.markFormat = QStringLiteral("###0.## km");
+        for (int i = 0; i < days; ++i)
+            c.line.append({double(i), double(5 + i % 17), QDate(2006, 1, 1).addDays(i).toString(QStringLiteral("dd.MM.yy")),
+                           QColor()});
+        c.axisMaximum = 25;
+        for (const QSize size : {QSize(676, 506), QSize(1700, 1000), QSize(250, 200)}) {
+            TextRecorder device(size);
+            QPainter painter(&device);
+            render(c, painter, QRectF(QPointF(0, 0), QSizeF(size)));
+            painter.end();
+            QList<QRectF> boxes;
+            QList<int> indexes;
+            for (const TextRecorder::Text& t : device.texts()) {
+                const int i = int(QDate(2006, 1, 1).daysTo(QDate::fromString(t.text, QStringLiteral("dd.MM.yy")).addYears(100)));
+                if (t.text.size() == 8 && t.text[2] == u'.' && t.text[5] == u'.') {
+                    boxes.append(t.box);
+                    indexes.append(i);
+                }
+            }
+            const QString where = QStringLiteral("%1 points at %2x%3").arg(days).arg(size.width()).arg(size.height());
+            QVERIFY2(boxes.size() >= 2, qPrintable(where));
+            QVERIFY2(boxes[0].height() > boxes[0].width(), qPrintable(where)); // turned
+            const int step = indexes[1] - indexes[0];
+            for (int i = 1; i < boxes.size(); ++i) {
+                QVERIFY2(boxes[i].left() - boxes[i - 1].right() >= boxes[i].width() * 0.9,
+                         qPrintable(where + QStringLiteral(": ") + QString::number(i)));
+                QCOMPARE(indexes[i] - indexes[i - 1], step);
+            }
+            if (days == 12 && size.width() > 600)
+                QCOMPARE(boxes.size(), 12); // room for all: all are shown
+        }
+    }
+}
+
+// A pie is round, whatever the window's shape, and as large as the room
+// beside its labels allows: a taller or wider chart draws a larger pie.
+void TestChart::piesRoundAndLarge()
+{
+    const Chart c = zoneShares();
+    auto pieBox = [&](QSize size) {
+        const QImage image = rendered(c, size);
+        QRect box;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                for (const Slice& slice : c.pie)
+                    if ((image.pixel(x, y) | 0xff000000) == slice.colour.rgb())
+                        box |= QRect(x, y, 1, 1);
+        return box;
+    };
+    int previous = 0;
+    for (const QSize size : {QSize(500, 300), QSize(676, 506), QSize(1200, 900)}) {
+        const QRect box = pieBox(size);
+        QVERIFY2(std::abs(box.width() - box.height()) <= 3,
+                 qPrintable(QStringLiteral("%1 x %2").arg(box.width()).arg(box.height())));
+        QVERIFY(box.height() > previous);
+        previous = box.height();
+    }
+    // A wide chart: the pie's height is the room's; a narrow one: the width
+    // beside the labels.
+    QVERIFY2(pieBox(QSize(1400, 500)).height() > 500 * 0.6, qPrintable(QString::number(pieBox(QSize(1400, 500)).height())));
+    const QRect narrow = pieBox(QSize(700, 900));
+    QVERIFY2(narrow.height() < 900 / 2 && narrow.height() > 100, qPrintable(QString::number(narrow.height())));
 }
 
 // A printer page of 300 dpi gets the same drawing, its texts and lines

@@ -1,9 +1,12 @@
+#include "chart.h"
 #include "dateedit.h"
 #include "editorfixture.h"
 #include "openedurls.h"
+#include "panelchecks.h"
 #include "inifile.h"
 #include "reportpreview.h"
 #include "tform5.h"
+#include "textforms.h"
 #include "tform6.h"
 
 #include <QCheckBox>
@@ -13,6 +16,7 @@
 #include <QFontDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QStatusBar>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
@@ -105,7 +109,10 @@ private Q_SLOTS:
         QVERIFY(f);
         QCOMPARE(f->windowTitle(), QStringLiteral("Trainingsreports Max Muster"));
         QCOMPARE(f->statusText(), QStringLiteral("Seite:    "));
-        QCOMPARE(f->FromDate1->text(), QStringLiteral("01.01.2009"));
+        // The first opening shows the last twelve months.
+        QCOMPARE(f->FromDate1->date(), QDate::currentDate().addYears(-1).addDays(1));
+        QCOMPARE(f->TilDate1->date(), QDate::currentDate());
+        QCOMPARE(f->ComboBox4->currentText(), QStringLiteral("letzte 12 Monate"));
         QVERIFY(!f->SpeedButton1->isEnabled() && !f->SpeedButton2->isEnabled() && !f->SpeedButton4->isEnabled());
         QCOMPARE(paging(f), QStringLiteral("0000"));
         QVERIFY(f->PrintPreview1->isFitted());
@@ -355,6 +362,126 @@ private Q_SLOTS:
         QFile(fx->folder().path()).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         if (refused) // root writes anywhere
             QCOMPARE(readBytes(path + QStringLiteral(".pdf")), before);
+        f->close();
+    }
+
+    // Quick periods set both dates and compose once; a date typed makes the
+    // period the user's own again.
+    void quickPeriods()
+    {
+        TForm6* f = open();
+        compose(f, QStringLiteral("01.01.2025"), QStringLiteral("05.01.2025"));
+        QCOMPARE(f->ComboBox4->currentIndex(), 0);
+        int composed = 0;
+        connect(f->PrintPreview1, &ReportPreview::endDocument, this, [&] { ++composed; });
+        f->ComboBox4->setCurrentIndex(5); // "alles": the first to the last entry
+        QCOMPARE(f->FromDate1->text(), QStringLiteral("01.01.2025"));
+        QCOMPARE(f->TilDate1->text(), QStringLiteral("25.01.2025"));
+        QCOMPARE(composed, 1);
+        QCOMPARE(f->PrintPreview1->pageCount(), 3);
+        const QDate today = QDate::currentDate();
+        const QList<QPair<QString, QDate>> starts{{QStringLiteral("letzte 4 Wochen"), today.addDays(-27)},
+                                                 {QStringLiteral("dieser Monat"), QDate(today.year(), today.month(), 1)},
+                                                 {QStringLiteral("dieses Jahr"), QDate(today.year(), 1, 1)},
+                                                 {QStringLiteral("letzte 12 Monate"), today.addYears(-1).addDays(1)}};
+        for (const auto& [caption, start] : starts) {
+            if (start > QDate(2025, 1, 25))
+                Messages::setNextAnswer(QMessageBox::Ok); // no trainings in the period
+            f->ComboBox4->setCurrentIndex(f->ComboBox4->findText(caption));
+            QCOMPARE(f->FromDate1->date(), start);
+            QCOMPARE(f->TilDate1->date(), today);
+        }
+        QCOMPARE(composed, 5);
+        f->FromDate1->setText(QStringLiteral("01.01.2025"));
+        QCOMPARE(f->ComboBox4->currentText(), QStringLiteral("benutzerdefiniert"));
+        f->close();
+
+        // The statistics window has the same list, out of use with the dates.
+        fx->main().ToolButton6->click();
+        TForm5* statistics = top<TForm5>();
+        QVERIFY(statistics);
+        statistics->ComboBox3->setCurrentIndex(4);
+        statistics->ComboBox4->setCurrentIndex(5);
+        QCOMPARE(statistics->chart().title.value(0), QStringLiteral("Trainingskilometer vom 01.01.2025 bis 25.01.2025"));
+        QCOMPARE(statistics->chart().line.size() + statistics->chart().bars.size(), 25);
+        statistics->ComboBox3->setCurrentIndex(6);
+        QVERIFY(!statistics->ComboBox4->isEnabled());
+        statistics->close();
+    }
+
+    // A saved period at the next opening: an end that was the day of saving
+    // is today, a quick period is taken anew, any other period (and that of
+    // a settings file without the day of saving) stays as it was.
+    void periodsAtTheNextOpening()
+    {
+        const QDate today = QDate::currentDate();
+        const QString savedDay = QStringLiteral("03.02.2025");
+        auto reopened = [&](const QString& end, const QString& savedOn, int quick) {
+            IniFile ini(fx->session().settingsPath);
+            for (const char* section : {"Report", "Statistik"}) {
+                ini.writeString(QLatin1String(section), QStringLiteral("StartDate"), QStringLiteral("01.01.2025"));
+                ini.writeString(QLatin1String(section), QStringLiteral("EndDate"), end);
+                ini.writeString(QLatin1String(section), QStringLiteral("SavedOn"), savedOn);
+                ini.writeInteger(QLatin1String(section), QStringLiteral("QuickPeriod"), quick);
+            }
+            ini.commit();
+            TForm6* f = open();
+            const QString period = f->FromDate1->text() + u'-' + f->TilDate1->text();
+            f->close();
+            fx->main().ToolButton6->click();
+            TForm5* statistics = top<TForm5>();
+            const QString same = statistics->FromDate1->text() + u'-' + statistics->TilDate1->text();
+            statistics->close();
+            return period == same ? period : period + QStringLiteral(" against ") + same;
+        };
+        QCOMPARE(reopened(savedDay, savedDay, 0), QStringLiteral("01.01.2025-") + dateText(today));
+        QCOMPARE(reopened(QStringLiteral("31.01.2025"), savedDay, 0), QStringLiteral("01.01.2025-31.01.2025"));
+        QCOMPARE(reopened(savedDay, QString(), 0), QStringLiteral("01.01.2025-03.02.2025"));
+        fx->addEntry(user, QStringLiteral("10.02.2025"));
+        QCOMPARE(reopened(QStringLiteral("25.01.2025"), savedDay, 5), QStringLiteral("01.01.2025-10.02.2025"));
+
+        // Closing keeps the day and the quick period shown.
+        TForm6* f = open();
+        f->ComboBox4->setCurrentIndex(3);
+        f->close();
+        const IniFile ini(fx->session().settingsPath);
+        QCOMPARE(ini.readString(QStringLiteral("Report"), QStringLiteral("SavedOn"), {}), dateText(today));
+        QCOMPARE(ini.readInteger(QStringLiteral("Report"), QStringLiteral("QuickPeriod"), 0), 3);
+        QCOMPARE(ini.readString(QStringLiteral("Report"), QStringLiteral("StartDate"), {}),
+                 dateText(QDate(today.year(), 1, 1)));
+    }
+
+    // The preview takes the room of a larger window; a small one keeps the
+    // bar and the panel at the top left and scrolls the panel, nothing cut off.
+    void growsAndShrinks()
+    {
+        TForm6* f = open();
+        compose(f, QStringLiteral("01.01.2025"), QStringLiteral("31.01.2025"));
+        for (const char* name : {"Panel3", "SpeedButton1", "SpeedButton10", "StatusBar1", "ComboBox3", "ComboBox4",
+                                 "FromDate1", "TilDate1", "BitCheckBox1", "BitCheckBox2", "BitCheckBox3", "PrintPreview1"})
+            QVERIFY2(f->findChild<QWidget*>(QLatin1String(name)), name);
+        auto* area = f->findChild<QScrollArea*>(QStringLiteral("ScrollBox1"));
+        QVERIFY(area);
+        f->resize(1400, 1000);
+        QApplication::processEvents();
+        QCOMPARE(f->PrintPreview1->geometry(),
+                 QRect(area->width(), f->Panel3->height(), 1400 - area->width(), 1000 - f->Panel3->height()));
+        QCOMPARE(f->StatusBar1->geometry().right(), 1400 - 138 + 100 - 1);
+        const QPoint combo = f->ComboBox3->mapTo(f, QPoint(0, 0));
+        QCOMPARE(cutOrUnreachable(area).join(u';'), QString());
+
+        f->resize(100, 100); // held at the smallest size
+        QApplication::processEvents();
+        QVERIFY2(f->width() <= 640 && f->height() <= 400, qPrintable(QStringLiteral("%1 x %2").arg(f->width()).arg(f->height())));
+        QVERIFY(f->PrintPreview1->width() >= 360 && f->PrintPreview1->height() >= 260);
+        QVERIFY(area->verticalScrollBar()->isVisible());
+        if (const QString folder = qEnvironmentVariable("TRAMORA_REPORT_PICTURES"); !folder.isEmpty())
+            f->grab().save(folder + QStringLiteral("/reportwindow-smallest.png"));
+        QCOMPARE(f->ComboBox3->mapTo(f, QPoint(0, 0)), combo);
+        QCOMPARE(cutOrUnreachable(area).join(u';'), QString());
+        // The bar's buttons and the status bar stay whole and apart.
+        QVERIFY(f->SpeedButton2->geometry().right() < f->StatusBar1->geometry().left());
+        QVERIFY(f->StatusBar1->geometry().right() < f->Panel3->width());
         f->close();
     }
 

@@ -4,6 +4,7 @@
 #include "diaryforms.h"
 #include "editorfixture.h"
 #include "openedurls.h"
+#include "panelchecks.h"
 #include "savefolder.h"
 #include "textforms.h"
 #include "tform5.h"
@@ -414,6 +415,63 @@ private Q_SLOTS:
         QVERIFY(box(again, QStringLiteral("BitCheckBox1"))->isChecked());
         QCOMPARE(again->findChild<QSlider*>(QStringLiteral("RxSlider1"))->value(), 35);
         again->close();
+    }
+
+    // Whatever the generator draws, black text reads on every slice and
+    // on the points, and neighbouring slices differ.
+    void readableColours()
+    {
+        TForm5* f = open();
+        setPeriod(f, QStringLiteral("01.01.2025"), QStringLiteral("31.03.2025"));
+        const chart::Chart& c = f->chart();
+        for (const int evaluation : {1, 4}) {
+            choose(f, QStringLiteral("ComboBox3"), evaluation);
+            for (quint32 seed = 1; seed <= 60; ++seed) {
+                TForm5::seedColours(seed);
+                f->CreateDiagramm();
+                QList<QColor> colours;
+                for (const chart::Slice& slice : c.pie)
+                    colours << slice.colour;
+                for (const chart::Point& point : c.bars + c.line)
+                    colours << point.colour;
+                QVERIFY(!colours.isEmpty());
+                for (int i = 0; i < colours.size(); ++i) {
+                    QVERIFY2(chart::contrastRatio(colours[i], Qt::black) >= 4.5, qPrintable(colours[i].name()));
+                    if (i > 0 && i < c.pie.size())
+                        QVERIFY(colours[i] != colours[i - 1]);
+                }
+            }
+        }
+    }
+
+    // The chart takes the room of a larger window; a small one keeps the
+    // panel at the top left and scrolls it, nothing cut off.
+    void growsAndShrinks()
+    {
+        TForm5* f = open();
+        for (const char* name : {"SpeedButton1", "SpeedButton2", "SpeedButton3", "ComboBox3", "ComboBox4", "FromDate1",
+                                 "TilDate1", "BitCheckBox2", "BitCheckBox3", "ComboBox1", "ComboBox2", "BitCheckBox1",
+                                 "RxSlider1", "Label4", "Chart1"})
+            QVERIFY2(f->findChild<QWidget*>(QLatin1String(name)), name);
+        auto* area = f->findChild<QScrollArea*>(QStringLiteral("ScrollBox1"));
+        QVERIFY(area);
+        f->resize(1400, 1000);
+        QApplication::processEvents();
+        QCOMPARE(f->Chart1->geometry(), QRect(area->width(), 0, 1400 - area->width(), 1000));
+        const QPoint combo = f->ComboBox3->mapTo(f, QPoint(0, 0));
+        QVERIFY(combo.x() < 20 && combo.y() < 100);
+        QCOMPARE(cutOrUnreachable(area).join(u';'), QString());
+
+        f->resize(100, 100); // held at the smallest size
+        QApplication::processEvents();
+        QVERIFY2(f->width() <= 640 && f->height() <= 400, qPrintable(QStringLiteral("%1 x %2").arg(f->width()).arg(f->height())));
+        QVERIFY(f->Chart1->width() >= 360 && f->Chart1->height() >= 280);
+        QVERIFY(area->verticalScrollBar()->isVisible());
+        if (const QString folder = qEnvironmentVariable("TRAMORA_CHART_PICTURES"); !folder.isEmpty())
+            f->grab().save(folder + QStringLiteral("/statistics-smallest.png"));
+        QCOMPARE(f->ComboBox3->mapTo(f, QPoint(0, 0)), combo);
+        QCOMPARE(cutOrUnreachable(area).join(u';'), QString());
+        f->close();
     }
 
     void savedPictures()
