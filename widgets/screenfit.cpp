@@ -144,8 +144,10 @@ namespace ScreenFit {
 
 void keepOnScreen(QWidget* window)
 {
-    if (window && !window->findChild<ScreenFitter*>(QString(), Qt::FindDirectChildrenOnly))
-        new ScreenFitter(window);
+    if (!window || window->property("keptOnScreen").toBool())
+        return;
+    window->setProperty("keptOnScreen", true);
+    new ScreenFitter(window);
 }
 
 QRect availableArea(const QWidget* window)
