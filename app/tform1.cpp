@@ -5,6 +5,7 @@
 #include "errorboundary.h"
 #include "messages.h"
 #include "quitsignals.h"
+#include "screenfit.h"
 #include "tform2.h"
 #include "tform3.h"
 #include "tform4.h"
@@ -110,6 +111,7 @@ TForm1::TForm1(const StartOptions& options, QWidget* parent) : QMainWindow(paren
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->setGeometry(8, 2, 169, 21);
     ComboBox1->setEditable(false); // pick-only: typed text naming no person is not possible
+    ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     ComboBox2 = new QComboBox(Panel1);
     ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
     ComboBox2->setVisible(false);
@@ -132,6 +134,7 @@ TForm1::TForm1(const StartOptions& options, QWidget* parent) : QMainWindow(paren
     });
 
     centreOnScreen(this);
+    ScreenFit::keepOnScreen(this);
     FormCreate(options);
 }
 
@@ -252,6 +255,8 @@ void TForm1::ShowUsers()
     }
     ComboBox1->setCurrentIndex(q.recordCount() == 1 ? 1 : 0);
     ComboBox2->setCurrentIndex(ComboBox1->currentIndex());
+    // Wide enough for the placeholder and every name in the font in use.
+    ComboBox1->resize(qMax(169, ComboBox1->sizeHint().width()), qMax(21, ComboBox1->sizeHint().height()));
 }
 
 void TForm1::ComboBox1Change()

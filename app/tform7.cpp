@@ -1,6 +1,7 @@
 #include "tform7.h"
 
 #include "messages.h"
+#include "screenfit.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -13,6 +14,7 @@ TForm7::TForm7(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::WindowTitleHi
     setObjectName(QStringLiteral("TForm7"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Info"));
+    ScreenFit::keepOnScreen(this);
     setFixedSize(389, 209);
 
     QFont verdana(QStringLiteral("Verdana"));

@@ -1,5 +1,7 @@
 #include "tsplashform.h"
 
+#include "screenfit.h"
+
 #include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
@@ -30,6 +32,7 @@ TSplashForm::TSplashForm(const QString& resourceFile, QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("TSplashForm"));
+    ScreenFit::keepOnScreen(this);
     setFixedSize(306, 306);
 
     Bevel1 = new QFrame(this);

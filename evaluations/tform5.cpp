@@ -9,8 +9,10 @@
 #include "periodchooser.h"
 #include "metafile.h"
 #include "savefolder.h"
+#include "screenfit.h"
 #include "session.h"
 #include "textforms.h"
+#include "workingwindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -60,8 +62,9 @@ QLabel* makeLabel(QWidget* parent, const QString& text)
 
 } // namespace
 
-TForm5::TForm5(int userId, QWidget* parent) : QWidget(parent, Qt::Window), m_userId(userId)
+TForm5::TForm5(int userId, QWidget* parent) : QWidget(parent, workingWindowFlags()), m_userId(userId)
 {
+    ScreenFit::keepOnScreen(this);
     setObjectName(QStringLiteral("TForm5"));
     setWindowTitle(QStringLiteral("Statistiken"));
     setAttribute(Qt::WA_DeleteOnClose);

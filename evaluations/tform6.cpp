@@ -8,8 +8,10 @@
 #include "periodchooser.h"
 #include "reportpreview.h"
 #include "savefolder.h"
+#include "screenfit.h"
 #include "session.h"
 #include "textforms.h"
+#include "workingwindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -55,8 +57,9 @@ QToolButton* makeSpeedButton(QWidget* parent, const char* name, const QString& h
 
 } // namespace
 
-TForm6::TForm6(int userId, QWidget* parent) : QWidget(parent, Qt::Window), m_userId(userId)
+TForm6::TForm6(int userId, QWidget* parent) : QWidget(parent, workingWindowFlags()), m_userId(userId)
 {
+    ScreenFit::keepOnScreen(this);
     setObjectName(QStringLiteral("TForm6"));
     setWindowTitle(QStringLiteral("Trainingsreports"));
     setAttribute(Qt::WA_DeleteOnClose);

@@ -7,6 +7,7 @@
 #include "maskedit.h"
 #include "messages.h"
 #include "radiogroup.h"
+#include "screenfit.h"
 #include "session.h"
 #include "sqltext.h"
 #include "storageerror.h"
@@ -70,6 +71,7 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Benutzerverwaltung"));
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setModal(true);
+    ScreenFit::keepOnScreen(this);
     QFont f(QStringLiteral("MS Sans Serif"));
     f.setPointSize(8);
     setFont(f);

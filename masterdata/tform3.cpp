@@ -8,6 +8,7 @@
 #include "fieldcolours.h"
 #include "messages.h"
 #include "numericedit.h"
+#include "screenfit.h"
 #include "session.h"
 #include "sqltext.h"
 #include "storedtext.h"
@@ -118,8 +119,9 @@ TForm3::TForm3(QWidget* parent, const QComboBox* mainNames, const QComboBox* mai
 {
     setObjectName(QStringLiteral("TForm3"));
     setWindowTitle(QStringLiteral("Schuhverwaltung"));
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                   | Qt::WindowStaysOnTopHint);
+    // A tool window of the main window: kept above it, not above other programs.
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    ScreenFit::keepOnScreen(this);
     setAttribute(Qt::WA_DeleteOnClose);
     QFont f(QStringLiteral("MS Sans Serif"));
     f.setPointSize(8);

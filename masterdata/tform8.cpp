@@ -6,6 +6,7 @@
 #include "fieldcolours.h"
 #include "maskedit.h"
 #include "messages.h"
+#include "screenfit.h"
 #include "session.h"
 #include "sqltext.h"
 #include "storedtext.h"
@@ -109,6 +110,7 @@ TForm8::TForm8(QWidget* parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("Verwaltung Trainingsbereiche"));
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setAttribute(Qt::WA_DeleteOnClose);
+    ScreenFit::keepOnScreen(this);
     QFont f(QStringLiteral("MS Sans Serif"));
     f.setPointSize(8);
     setFont(f);

@@ -7,10 +7,12 @@
 #include "maskedit.h"
 #include "messages.h"
 #include "numericedit.h"
+#include "screenfit.h"
 #include "session.h"
 #include "sqltext.h"
 #include "storedtext.h"
 #include "stringgrid.h"
+#include "workingwindow.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -68,10 +70,11 @@ QToolButton* speedButton(QWidget* parent, const char* name, const QString& hint,
 // A window of its own, kept above its owner (the main window) by the desktop,
 // but not above other programs nor above the program's boxes and dialogs.
 TForm4::TForm4(int userId, QWidget* parent)
-    : QMainWindow(parent, Qt::Window),
+    : QMainWindow(parent, workingWindowFlags()),
       m_draft(Session::hasCurrent() ? Session::current().settingsPath : QString(), userId)
 {
     setObjectName(QStringLiteral("TForm4"));
+    ScreenFit::keepOnScreen(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Trainingseinheiten"));
     m_userId = userId;
