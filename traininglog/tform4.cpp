@@ -150,6 +150,8 @@ void TForm4::buildWindow()
                                   {QStringLiteral("000,0 km ")}, {QStringLiteral("000")},
                                   {QStringLiteral("000,0 kg ")}});
     StringAlignGrid2->setDefaultRowHeight(18);
+    // The notes take the room the other columns leave.
+    StringAlignGrid2->setStretchColumn(10);
     StringAlignGrid2->setShowGrid(true);
     StringAlignGrid2->setToolTip(QStringLiteral("Doppelklick auf Zeile für Detailansicht"));
     StringAlignGrid2->hide();

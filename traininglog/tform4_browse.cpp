@@ -339,13 +339,20 @@ void TForm4::ToolButton8Click()
             const QStringList& cells = lines[line];
             for (int column = 0; column < cells.size(); ++column)
                 StringAlignGrid2->setCells(column, row, cells[column]);
-            // Weather, feeling and notes are often longer than their column.
-            for (int column = 8; column <= 10; ++column)
+            // Shoe, weather, feeling and notes are often longer than their column.
+            for (int column = 7; column <= 10; ++column)
                 if (QTableWidgetItem* cell = StringAlignGrid2->item(row - StringAlignGrid2->firstDataRow(), column))
                     cell->setToolTip(cells[column]);
             StringAlignGrid2->addRow();
             ++row;
         }
+        // Sports, shoes and weather words are shown whole; feeling and notes
+        // end in an ellipsis, with the whole text as the hint.
+        QList<QStringList> samples(11);
+        for (const QStringList& cells : std::as_const(lines))
+            for (const int column : {3, 7, 8})
+                samples[column] << cells[column];
+        StringAlignGrid2->widenToFit(samples);
     });
     StringAlignGrid2->show();
     m_listReady = true;

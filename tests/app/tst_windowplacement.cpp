@@ -171,19 +171,8 @@ void TestWindowPlacement::selectorShowsItsPlaceholderWhole()
 
 int main(int argc, char* argv[])
 {
-    QTemporaryDir dir;
-    const QString config = dir.filePath("screen.json");
-    QFile file(config);
-    if (!file.open(QIODevice::WriteOnly))
-        return 1;
-    file.write(R"({"screens": [{"name": "small", "x": 0, "y": 0, "width": 1600, "height": 1000,
-                  "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
-    file.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.toLocal8Bit());
-    qputenv("QT_SCALE_FACTOR", "2");
-    QApplication app(argc, argv);
     TestWindowPlacement test;
-    return QTest::qExec(&test, argc, argv);
+    return runOnScreen(test, argc, argv, QSize(1600, 1000), 2);
 }
 
 #include "tst_windowplacement.moc"

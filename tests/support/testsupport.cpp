@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
+#include <QTemporaryDir>
 #include <QUuid>
 #include <QAbstractButton>
 #include <QComboBox>
@@ -205,4 +206,23 @@ QStringList layoutFaults(const QList<QWidget*>& containers)
         }
     }
     return faults;
+}
+
+int runOnScreen(QObject& test, int argc, char* argv[], const QSize& screen, qreal scale)
+{
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("screen.json"));
+    QFile file(config);
+    if (!file.open(QIODevice::WriteOnly))
+        return 1;
+    file.write(QStringLiteral(R"({"screens": [{"name": "test", "x": 0, "y": 0, "width": %1, "height": %2, )"
+                              R"("logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})")
+                   .arg(screen.width())
+                   .arg(screen.height())
+                   .toUtf8());
+    file.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.toLocal8Bit());
+    qputenv("QT_SCALE_FACTOR", QByteArray::number(scale));
+    QApplication app(argc, argv);
+    return QTest::qExec(&test, argc, argv);
 }

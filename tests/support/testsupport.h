@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QSize>
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -46,6 +48,10 @@ void typeText(QWidget* field, const QString& text);
 // text asks (labels, buttons, lists), or cut their text (line edits, grid
 // columns). One line per fault; empty when there is none.
 QStringList layoutFaults(const QList<QWidget*>& containers);
+
+// Runs a test's slots on one offscreen screen of the given size (in device
+// pixels) and scale factor; for a main() of its own.
+int runOnScreen(QObject& test, int argc, char* argv[], const QSize& screen, qreal scale = 1.0);
 
 // The tests' database server (tests/server/fbserver.sh) for a run that
 // TRAMORA_SERVER_ENV points at its server.env; not configured otherwise.

@@ -163,8 +163,9 @@ void TestEditorBrowse::listViewShowsEveryEntry()
     const int plain = f.addEntry(user, "01.03.2025", "08:00:00", "Alpha", ", '72.5', '0', '1:00'");
     const int rainy = f.addEntry(user, "02.03.2025", "09:15:00", QString(), ", '-1', '52', '0:40'");
     const int third = f.addEntry(user, "03.03.2025");
-    f.exec(QString("UPDATE main SET Wetter = 'Regen', Befinden = 'schwere Beine', Notizen = 'Intervalle am Berg' "
-                   "WHERE ID = %1").arg(rainy));
+    f.exec(QString("UPDATE main SET Wetter = 'Nieselregen bei kräftigem Gegenwind', Schuhe = 'Trailschuh mit "
+                   "tiefem Profil', Befinden = 'schwere Beine', Notizen = 'Intervalle am Berg' WHERE ID = %1")
+               .arg(rainy));
     f.addUnit(rainy, 1, "10");
     f.addUnit(rainy, 2, "2.5");
     f.addUnit(third, 1, "7");
@@ -195,14 +196,15 @@ void TestEditorBrowse::listViewShowsEveryEntry()
     QCOMPARE(list->cells(5, 2), QString("52"));
     QCOMPARE(list->cells(6, 2), QString());
     QCOMPARE(list->cells(4, 3), QString("7 km "));
-    QCOMPARE(list->item(1, 8)->toolTip(), QString("Regen"));
+    QCOMPARE(list->item(1, 8)->toolTip(), QString("Nieselregen bei kräftigem Gegenwind"));
     QCOMPARE(list->item(1, 9)->toolTip(), QString("schwere Beine"));
     QCOMPARE(list->item(1, 10)->toolTip(), QString("Intervalle am Berg"));
     QVERIFY(list->isRowEmpty(4));
-    // The font cuts no heading, nor a date, time, distance, pulse or weight.
+    // The font cuts no heading, nor a date, time, sport, distance, pulse,
+    // weight, shoe or weather.
     for (int c = 1; c < list->columnCount() - 1; ++c) {
         int needed = list->horizontalHeader()->sectionSizeHint(c);
-        if (c <= 6)
+        if (c <= 8)
             needed = qMax(needed, static_cast<QAbstractItemView*>(list)->sizeHintForColumn(c));
         QVERIFY2(needed <= list->columnWidth(c), qPrintable(list->cells(c, 0)));
     }

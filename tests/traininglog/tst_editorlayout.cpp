@@ -73,5 +73,10 @@ void TestEditorLayout::followsTheWindowWithoutCuttingAnything()
     f.discardEditor();
 }
 
-QTEST_MAIN(TestEditorLayout)
+// on a screen that holds the editor's design size, so that it needs no scroll area
+int main(int argc, char* argv[])
+{
+    TestEditorLayout test;
+    return runOnScreen(test, argc, argv, QSize(1280, 1024));
+}
 #include "tst_editorlayout.moc"
