@@ -35,6 +35,23 @@
 
 namespace {
 
+// One line of a form: the caption in the first column, the fields side by
+// side in the second, followed by the free room unless they take it.
+QHBoxLayout* addFieldRow(QGridLayout* rows, int r, QLabel* caption, std::initializer_list<QWidget*> fields,
+                         bool stretch)
+{
+    if (caption)
+        rows->addWidget(caption, r, 0, Qt::AlignLeft | Qt::AlignVCenter);
+    auto* line = new QHBoxLayout;
+    line->setSpacing(6);
+    for (QWidget* field : fields)
+        line->addWidget(field);
+    if (stretch)
+        line->addStretch(1);
+    rows->addLayout(line, r, 1);
+    return line;
+}
+
 template <typename W>
 W* named(W* widget, const char* name)
 {
@@ -272,16 +289,7 @@ void TForm4::buildBasicData(QWidget* area)
     rows->setHorizontalSpacing(8);
     rows->setColumnStretch(1, 1);
     auto row = [&](int r, QLabel* caption, std::initializer_list<QWidget*> fields, bool stretch = true) {
-        if (caption)
-            rows->addWidget(caption, r, 0, Qt::AlignLeft | Qt::AlignVCenter);
-        auto* line = new QHBoxLayout;
-        line->setSpacing(6);
-        for (QWidget* field : fields)
-            line->addWidget(field);
-        if (stretch)
-            line->addStretch(1);
-        rows->addLayout(line, r, 1);
-        return line;
+        return addFieldRow(rows, r, caption, fields, stretch);
     };
     row(0, dateLabel, {DateEdit1, maskeditL1});
     rows->addWidget(sportLabel, 1, 0);
@@ -384,14 +392,7 @@ void TForm4::buildUnits(QWidget* area)
     editors->setHorizontalSpacing(8);
     editors->setColumnStretch(1, 1);
     auto row = [&](int r, QLabel* caption, std::initializer_list<QWidget*> fields, bool stretch = true) {
-        editors->addWidget(caption, r, 0);
-        auto* line = new QHBoxLayout;
-        line->setSpacing(6);
-        for (QWidget* field : fields)
-            line->addWidget(field);
-        if (stretch)
-            line->addStretch(1);
-        editors->addLayout(line, r, 1);
+        addFieldRow(editors, r, caption, fields, stretch);
     };
     row(0, distanceLabel, {EnhancedEdit3, kmLabel});
     row(1, timeLabel, {maskeditL2, hLabel, Label19});
