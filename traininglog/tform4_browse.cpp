@@ -13,6 +13,7 @@
 
 #include <QComboBox>
 #include <QHash>
+#include <QSet>
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -348,10 +349,14 @@ void TForm4::ToolButton8Click()
         }
         // Sports, shoes and weather words are shown whole; feeling and notes
         // end in an ellipsis, with the whole text as the hint.
-        QList<QStringList> samples(11);
+        // The same few words stand in most lines: each is measured once.
+        QList<QSet<QString>> words(11);
         for (const QStringList& cells : std::as_const(lines))
             for (const int column : {3, 7, 8})
-                samples[column] << cells[column];
+                words[column].insert(cells[column]);
+        QList<QStringList> samples;
+        for (const QSet<QString>& column : std::as_const(words))
+            samples << QStringList(column.cbegin(), column.cend());
         StringAlignGrid2->widenToFit(samples);
     });
     StringAlignGrid2->show();
