@@ -130,6 +130,10 @@ void TForm4::buildWindow()
     ToolButton1 = tool("ToolButton1", QStringLiteral("Neuer Eintrag"), QStyle::SP_FileIcon);
     ToolButton13 = tool("ToolButton13", QStringLiteral("Eintrag ändern"), QStyle::SP_FileDialogDetailedView);
     ToolButton2 = tool("ToolButton2", QStringLiteral("Eintrag löschen"), QStyle::SP_TrashIcon);
+    ImportButton = tool("ImportButton", QStringLiteral("Trainings aus Dateien übernehmen (FIT, TCX, GPX)"),
+                        QStyle::SP_DialogOpenButton);
+    // Watch files dropped onto the window are taken as the button takes them.
+    setAcceptDrops(true);
     ToolBar1->addSeparator();
     ToolButton10 = tool("ToolButton10", QStringLiteral("Eingaben speichern"), QStyle::SP_DialogSaveButton);
     ToolBar1->addSeparator();
@@ -484,6 +488,7 @@ void TForm4::connectHandlers()
     connect(ToolButton6, &QToolButton::clicked, this, &TForm4::ToolButton6Click);
     connect(ToolButton8, &QToolButton::clicked, this, &TForm4::ToolButton8Click);
     connect(ToolButton12, &QToolButton::clicked, this, &TForm4::ToolButton12Click);
+    connect(ImportButton, &QToolButton::clicked, this, &TForm4::ImportButtonClick);
 
     connect(SpeedButton5, &QToolButton::clicked, this, &TForm4::SpeedButton5Click);
     connect(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);

@@ -25,6 +25,12 @@ class QToolBar;
 class QToolButton;
 class Query;
 class StringGrid;
+class QDragEnterEvent;
+class QDropEvent;
+namespace exchange {
+class DiaryImport;
+struct ImportedEntry;
+} // namespace exchange
 
 // The diary-entry editor "Trainingseinheiten": one diary entry of the
 // current user at a time, with its training units. The window is split by
@@ -37,6 +43,7 @@ class StringGrid;
 //   tform4_shoes.cpp    shoe list and shoe mileage
 //   tform4_draft.cpp    the draft of unsaved input, kept beside the settings
 //   tform4_keys.cpp     shortcuts, Esc, tab order and mnemonics
+//   tform4_import.cpp   trainings taken from watch files
 class TForm4 : public QMainWindow
 {
     Q_OBJECT
@@ -108,6 +115,7 @@ public:
     QToolButton* ToolButton1 = nullptr;  // Neuer Eintrag
     QToolButton* ToolButton13 = nullptr; // Eintrag ändern
     QToolButton* ToolButton2 = nullptr;  // Eintrag löschen
+    QToolButton* ImportButton = nullptr; // Trainings aus Dateien übernehmen
     QToolButton* ToolButton10 = nullptr; // Eingaben speichern
     QToolButton* ToolButton3 = nullptr;  // Erster Eintrag
     QToolButton* ToolButton4 = nullptr;  // Vorheriger Eintrag
@@ -184,6 +192,12 @@ public Q_SLOTS:
     void ToolButton6Click();
     void ToolButton8Click();
     void ToolButton12Click();
+    // Asks for watch files (FIT, TCX, GPX) and takes their trainings.
+    void ImportButtonClick();
+    // Takes the trainings of files and folders: one file of one training
+    // becomes a new entry in the form, to be completed and saved; more are
+    // saved at once, each file whole, with a progress dialog.
+    void importPaths(const QStringList& paths);
 
     void SpeedButton5Click();
     void Button1Click();
@@ -219,6 +233,8 @@ public Q_SLOTS:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void setMainControlsLocked(bool locked);
@@ -233,6 +249,10 @@ private:
     // asked to see the advised zones.
     bool checkZoneAgainstAdvice();
     void buildWindow();
+    // One imported training as a new, unsaved entry in the form; one that
+    // is in the diary already is shown instead.
+    void showImportedEntry(const exchange::ImportedEntry& entry, const exchange::DiaryImport& import);
+    void importFiles(const QStringList& files, exchange::DiaryImport& import);
     void buildBasicData(QWidget* area);
     void buildUnits(QWidget* area);
     void buildZonePanel(QWidget* area);

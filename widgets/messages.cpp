@@ -134,6 +134,8 @@ QMessageBox::StandardButton ask(QWidget* parent, Record record, QMessageBox::Sta
     box.setObjectName(QStringLiteral("MessageBox"));
     if (!record.detail.isEmpty())
         box.setInformativeText(shownText(record.detail));
+    if (!record.details.isEmpty())
+        box.setDetailedText(record.details);
     QCheckBox* tick = nullptr;
     if (withCheckBox) {
         tick = new QCheckBox(record.checkBoxText, &box);
@@ -181,9 +183,12 @@ QMessageBox::StandardButton ask(QWidget* parent, Record record, QMessageBox::Sta
 
 QMessageBox::StandardButton show(QWidget* parent, QMessageBox::Icon icon, const QString& title,
                                  const QString& text, QMessageBox::StandardButtons buttons,
-                                 QMessageBox::StandardButton defaultButton, const QStringList& customButtons)
+                                 QMessageBox::StandardButton defaultButton, const QStringList& customButtons,
+                                 const QString& details)
 {
-    return ask(parent, Record{title, text, icon, buttons, customButtons, QMessageBox::NoButton, QString(), false, QString()},
+    return ask(parent,
+               Record{title, text, icon, buttons, customButtons, QMessageBox::NoButton, QString(), false, QString(),
+                      details},
                defaultButton, false, customButtons);
 }
 
@@ -196,7 +201,8 @@ QMessageBox::StandardButton showWithCheckBox(QWidget* parent, QMessageBox::Icon 
     for (const auto& caption : captions)
         captionTexts << caption.second;
     const QMessageBox::StandardButton answer =
-        ask(parent, Record{title, text, icon, buttons, captionTexts, QMessageBox::NoButton, checkBoxText, *checked, QString()},
+        ask(parent, Record{title, text, icon, buttons, captionTexts, QMessageBox::NoButton, checkBoxText, *checked, QString(),
+                           QString()},
             QMessageBox::NoButton, true, {}, captions, layout);
     *checked = state().shown.last().checked;
     return answer;
@@ -208,7 +214,7 @@ void error(QWidget* parent, const QString& text, const QString& detail)
     if (!message.endsWith(QLatin1Char('.')))
         message += QLatin1Char('.');
     Record record{applicationTitle(), message, QMessageBox::Critical, QMessageBox::Ok, {}, QMessageBox::NoButton,
-                  QString(), false, detail};
+                  QString(), false, detail, QString()};
     ask(parent, record, QMessageBox::NoButton, false, {});
 }
 

@@ -28,14 +28,16 @@ struct Record
     QString checkBoxText; // the tick box below the text, when the box has one
     bool checked = false; // its state when the box was closed
     QString detail; // the smaller text below the message, when the box has one
+    QString details; // the long text behind the box's "Details" button, when it has one
 };
 
 // The general box. customButtons are added with the ActionRole; pressing
-// the n-th of them answers with the value customAnswer(n).
+// the n-th of them answers with the value customAnswer(n). details, when
+// given, is a long text (a list) behind the box's "Details" button.
 QMessageBox::StandardButton show(QWidget* parent, QMessageBox::Icon icon, const QString& title,
                                  const QString& text, QMessageBox::StandardButtons buttons,
                                  QMessageBox::StandardButton defaultButton = QMessageBox::NoButton,
-                                 const QStringList& customButtons = {});
+                                 const QStringList& customButtons = {}, const QString& details = {});
 constexpr QMessageBox::StandardButton customAnswer(int n)
 {
     return static_cast<QMessageBox::StandardButton>(int(QMessageBox::LastButton) * 2 + n);

@@ -1,0 +1,523 @@
+#include "diaryimport.h"
+
+#include "activityfile.h"
+#include "database.h"
+#include "diaryforms.h"
+#include "query.h"
+#include "sqltext.h"
+#include "storageerror.h"
+#include "textforms.h"
+#include "trackmath.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+
+#include <algorithm>
+#include <cmath>
+
+namespace exchange {
+
+namespace {
+
+// The longest duration main.Dauer holds ("99:59"), and the longest time of
+// a unit (its column is a time of day).
+constexpr int kLongestEntryMinutes = 99 * 60 + 59;
+constexpr int kLongestUnitSeconds = 24 * 3600 - 1;
+// Units of one entry written per statement: a block holds a limited number
+// of statements.
+constexpr int kUnitsPerBlock = 100;
+// Refused files named in the box itself; all of them stand in its details.
+constexpr int kRefusedInText = 15;
+
+int roundedSeconds(double seconds)
+{
+    return int(std::lround(std::clamp(seconds, 0.0, 1.0e9)));
+}
+
+// A heart rate a person can have; anything else is a device's filler.
+int usablePulse(const std::optional<int>& bpm)
+{
+    return bpm && *bpm >= 20 && *bpm <= 300 ? *bpm : -1;
+}
+
+bool usableDistance(const std::optional<double>& metres)
+{
+    return metres && std::isfinite(*metres) && *metres >= 0.0 && *metres < 1.0e8;
+}
+
+bool usableTime(const std::optional<double>& seconds)
+{
+    return seconds && std::isfinite(*seconds) && *seconds >= 0.0 && *seconds < 1.0e8;
+}
+
+QDateTime sessionStart(const Session& session)
+{
+    if (session.start.isValid())
+        return session.start;
+    for (const Lap& lap : session.laps)
+        if (lap.start.isValid())
+            return lap.start;
+    for (const TrackPoint& point : session.track)
+        if (point.time.isValid())
+            return point.time;
+    return {};
+}
+
+// The time span of the timed points of a track, in seconds; -1 without two.
+double trackSeconds(const QList<TrackPoint>& track)
+{
+    QDateTime first;
+    QDateTime last;
+    for (const TrackPoint& point : track) {
+        if (!point.time.isValid())
+            continue;
+        if (!first.isValid())
+            first = point.time;
+        last = point.time;
+    }
+    if (!first.isValid() || first == last)
+        return -1.0;
+    return double(first.msecsTo(last)) / 1000.0;
+}
+
+// A session without laps is one unit: along its points where it has
+// positions, else as the device counted the distance, else its totals.
+ImportedUnit unitOfTrack(const Session& session)
+{
+    ImportedUnit unit;
+    bool positions = false;
+    std::optional<double> counted;
+    for (const TrackPoint& point : session.track) {
+        positions = positions || (point.latitude && point.longitude);
+        if (usableDistance(point.distance))
+            counted = std::max(counted.value_or(0.0), *point.distance);
+    }
+    double metres = 0.0;
+    if (positions)
+        metres = trackDistanceMeters(session.track);
+    else if (counted)
+        metres = *counted;
+    else if (usableDistance(session.distanceMeters))
+        metres = *session.distanceMeters;
+    unit.km = metres / 1000.0;
+
+    const double span = trackSeconds(session.track);
+    if (span >= 0.0)
+        unit.seconds = roundedSeconds(span);
+    else if (usableTime(session.timerSeconds))
+        unit.seconds = roundedSeconds(*session.timerSeconds);
+    else if (usableTime(session.elapsedSeconds))
+        unit.seconds = roundedSeconds(*session.elapsedSeconds);
+
+    unit.pulse = usablePulse(trackAverageHeartRate(session.track));
+    if (unit.pulse < 0)
+        unit.pulse = usablePulse(session.averageHeartRate);
+    return unit;
+}
+
+QList<ImportedUnit> unitsOf(const Session& session, const ZoneAdvice& zones)
+{
+    QList<ImportedUnit> units;
+    for (const Lap& lap : session.laps) {
+        ImportedUnit unit;
+        if (usableDistance(lap.distanceMeters))
+            unit.km = *lap.distanceMeters / 1000.0;
+        if (usableTime(lap.timerSeconds))
+            unit.seconds = roundedSeconds(*lap.timerSeconds);
+        else if (usableTime(lap.elapsedSeconds))
+            unit.seconds = roundedSeconds(*lap.elapsedSeconds);
+        // A lap of no distance and no time (a device's closing lap) holds
+        // no training.
+        if (unit.km <= 0.0 && unit.seconds <= 0)
+            continue;
+        unit.pulse = usablePulse(lap.averageHeartRate);
+        units.append(unit);
+    }
+    if (units.isEmpty()) {
+        const ImportedUnit whole = unitOfTrack(session);
+        if (whole.km > 0.0 || whole.seconds > 0)
+            units.append(whole);
+    }
+    for (ImportedUnit& unit : units) {
+        // A unit's time is a time of day in the diary: a lap of a day and
+        // more keeps no time rather than a wrong one.
+        if (unit.seconds > kLongestUnitSeconds)
+            unit.seconds = -1;
+        unit.zone = zones.zoneFor(unit.pulse);
+    }
+    return units;
+}
+
+// The seconds a session took: its timer, else its elapsed time, else what
+// its laps or points say.
+double sessionSeconds(const Session& session, const QList<ImportedUnit>& units)
+{
+    if (usableTime(session.timerSeconds))
+        return *session.timerSeconds;
+    if (usableTime(session.elapsedSeconds))
+        return *session.elapsedSeconds;
+    double sum = 0.0;
+    for (const ImportedUnit& unit : units)
+        sum += std::max(unit.seconds, 0);
+    return sum;
+}
+
+QString plural(int count, const QString& one, const QString& many)
+{
+    return QString::number(count) + QLatin1Char(' ') + (count == 1 ? one : many);
+}
+
+QString unitTime(int seconds)
+{
+    if (seconds < 0)
+        return QStringLiteral("0:00:00");
+    return QStringLiteral("%1:%2:%3")
+        .arg(seconds / 3600)
+        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString minuteKey(const QDate& date, const QTime& time, int minutes)
+{
+    return date.toString(QStringLiteral("yyyyMMdd")) + time.toString(QStringLiteral("hhmm")) + QLatin1Char('/')
+           + QString::number(minutes);
+}
+
+} // namespace
+
+// --- zones --------------------------------------------------------------------
+
+ZoneAdvice ZoneAdvice::read(Database& db, int userId)
+{
+    QList<Zone> zones;
+    const ResultSet rows = db.select(QStringLiteral("SELECT TRBereich, minHF, maxHF FROM bereiche ORDER BY ID"));
+    for (const auto& row : rows.rows)
+        zones.append({row.at(0).asString().trimmed(), int(row.at(1).asInteger()), int(row.at(2).asInteger())});
+    const ResultSet person =
+        db.select(QStringLiteral("SELECT maxpuls FROM users WHERE ID = ") + quoted(userId));
+    int maxPulse = 0;
+    if (!person.rows.isEmpty() && !person.rows.first().at(0).isNull())
+        maxPulse = int(person.rows.first().at(0).asInteger());
+    return ZoneAdvice(std::move(zones), maxPulse);
+}
+
+QString ZoneAdvice::zoneFor(int pulse) const
+{
+    if (m_maxHeartRate < 1 || pulse < 1)
+        return {};
+    // In whole percent, as the editor's advice counts.
+    const int percentage = pulse * 100 / m_maxHeartRate;
+    QString found;
+    int fitting = 0;
+    for (const Zone& zone : m_zones) {
+        if (zone.minPercent <= percentage && zone.maxPercent >= percentage) {
+            found = zone.name;
+            ++fitting;
+        }
+    }
+    return fitting == 1 ? found : QString();
+}
+
+// --- entries of a file ----------------------------------------------------------
+
+QString ImportedEntry::durationText() const
+{
+    return QStringLiteral("%1:%2").arg(minutes / 60).arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString ImportedEntry::key() const
+{
+    return minuteKey(date, time, minutes);
+}
+
+QString sportWord(const Session& session)
+{
+    switch (session.sport) {
+    case Sport::Running:
+        return QStringLiteral("Laufen");
+    case Sport::Cycling:
+        return QStringLiteral("Radfahren");
+    case Sport::Swimming:
+        return QStringLiteral("Schwimmen");
+    case Sport::Walking:
+        return QStringLiteral("Gehen");
+    case Sport::Hiking:
+        return QStringLiteral("Wandern");
+    case Sport::CrossCountrySkiing:
+        return QStringLiteral("Skilanglauf");
+    case Sport::AlpineSkiing:
+        return QStringLiteral("Ski alpin");
+    case Sport::Rowing:
+        return QStringLiteral("Rudern");
+    case Sport::Paddling:
+        return QStringLiteral("Paddeln");
+    case Sport::Mountaineering:
+        return QStringLiteral("Bergsteigen");
+    case Sport::FitnessEquipment:
+    case Sport::Training:
+        return QStringLiteral("Krafttraining");
+    case Sport::Multisport:
+        return QStringLiteral("Mehrkampf");
+    case Sport::Transition:
+        return QStringLiteral("Wechsel");
+    case Sport::Generic:
+    case Sport::Other:
+        break;
+    }
+    return QStringLiteral("Sonstiges");
+}
+
+FileTrainings trainingsOf(const Activity& activity, const ZoneAdvice& zones, const QDate& today)
+{
+    FileTrainings result;
+    bool transitions = false;
+    for (const Session& session : activity.sessions) {
+        if (session.sport == Sport::Transition) {
+            transitions = true;
+            continue;
+        }
+        const QDateTime start = sessionStart(session);
+        if (!start.isValid()) {
+            result.reason =
+                QStringLiteral("Die Datei enthält keine Zeitangaben; ohne Datum lässt sich kein Eintrag anlegen.");
+            return result;
+        }
+        const QDateTime local = start.toLocalTime();
+        ImportedEntry entry;
+        entry.date = local.date();
+        entry.time = QTime(local.time().hour(), local.time().minute());
+        if (entry.date > today) {
+            result.reason = QStringLiteral("Das Training vom %1 liegt in der Zukunft; ist die Uhr des Geräts "
+                                           "richtig gestellt?")
+                                .arg(dateText(entry.date));
+            return result;
+        }
+        entry.sport = sportWord(session);
+        entry.units = unitsOf(session, zones);
+        entry.minutes = int(std::lround(sessionSeconds(session, entry.units) / 60.0));
+        if (entry.minutes > kLongestEntryMinutes) {
+            result.reason = QStringLiteral("Das Training vom %1 dauert länger als 99:59 Stunden; so lang kann ein "
+                                           "Eintrag nicht sein.")
+                                .arg(dateText(entry.date));
+            return result;
+        }
+        result.entries.append(entry);
+    }
+    if (result.entries.isEmpty())
+        result.reason = transitions ? QStringLiteral("Die Datei enthält nur Wechsel, kein Training.")
+                                    : QStringLiteral("Die Datei enthält kein Training.");
+    return result;
+}
+
+FileTrainings readTrainingFile(const QString& path, const ZoneAdvice& zones)
+{
+    FileTrainings refused;
+    refused.path = path;
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        refused.reason = QStringLiteral("Die Datei gibt es nicht (mehr).");
+        return refused;
+    }
+    if (!info.isFile()) {
+        refused.reason = QStringLiteral("Das ist keine Datei.");
+        return refused;
+    }
+    if (info.size() > kLargestFile) {
+        refused.reason = QStringLiteral("Die Datei ist mit %1 MB zu groß für eine Trainingsdatei (höchstens %2 MB).")
+                             .arg(info.size() / (1024 * 1024))
+                             .arg(kLargestFile / (1024 * 1024));
+        return refused;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        refused.reason = QStringLiteral("Die Datei lässt sich nicht lesen (%1).").arg(file.errorString());
+        return refused;
+    }
+    const QByteArray bytes = file.read(kLargestFile + 1);
+    if (file.error() != QFileDevice::NoError) {
+        refused.reason = QStringLiteral("Die Datei lässt sich nicht lesen (%1).").arg(file.errorString());
+        return refused;
+    }
+    const ReadResult read = readActivity(bytes);
+    if (!read.ok()) {
+        refused.reason = read.reason;
+        return refused;
+    }
+    FileTrainings trainings = trainingsOf(*read.activity, zones, QDate::currentDate());
+    trainings.path = path;
+    return trainings;
+}
+
+QStringList trainingFiles(const QStringList& chosen)
+{
+    static const QStringList kinds{QStringLiteral("*.fit"), QStringLiteral("*.tcx"), QStringLiteral("*.gpx")};
+    QStringList files;
+    for (const QString& path : chosen) {
+        if (!QFileInfo(path).isDir()) {
+            files << path;
+            continue;
+        }
+        QStringList inFolder;
+        QDirIterator it(path, kinds, QDir::Files | QDir::Readable | QDir::Hidden,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            inFolder << it.next();
+        inFolder.sort();
+        files << inFolder;
+    }
+    return files;
+}
+
+QString ImportSummary::text() const
+{
+    QString text;
+    if (cancelled)
+        text += QStringLiteral("Die Übernahme wurde nach %1 von %2 abgebrochen; was bis dahin übernommen "
+                               "wurde, ist gespeichert.\n\n")
+                    .arg(filesDone)
+                    .arg(plural(files, QStringLiteral("Datei"), QStringLiteral("Dateien")));
+    if (!failure.isEmpty())
+        text += QStringLiteral("Die Übernahme wurde nach %1 von %2 wegen eines Fehlers beendet: %3\n\n")
+                    .arg(filesDone)
+                    .arg(plural(files, QStringLiteral("Datei"), QStringLiteral("Dateien")), failure);
+    text += QStringLiteral("Übernommen: ") + plural(taken, QStringLiteral("Training"), QStringLiteral("Trainings"))
+            + QStringLiteral("\nSchon vorhanden: ")
+            + plural(present, QStringLiteral("Training"), QStringLiteral("Trainings"))
+            + QStringLiteral("\nAbgelehnt: ")
+            + plural(int(refused.size()), QStringLiteral("Datei"), QStringLiteral("Dateien"));
+    if (!refused.isEmpty())
+        text += QLatin1Char('\n');
+    for (qsizetype i = 0; i < refused.size() && i < kRefusedInText; ++i)
+        text += QLatin1Char('\n') + refused[i].first + QStringLiteral(": ") + refused[i].second;
+    if (refused.size() > kRefusedInText)
+        text += QStringLiteral("\n… und %1 (alle in den Details)").arg(
+            plural(int(refused.size() - kRefusedInText), QStringLiteral("weitere Datei"),
+                   QStringLiteral("weitere Dateien")));
+    return text;
+}
+
+QString ImportSummary::details() const
+{
+    if (refused.size() <= kRefusedInText)
+        return {};
+    QString text;
+    for (const auto& [file, reason] : refused)
+        text += file + QStringLiteral(": ") + reason + QLatin1Char('\n');
+    return text;
+}
+
+// --- storing --------------------------------------------------------------------
+
+DiaryImport::DiaryImport(Database& db, int userId) : m_db(db), m_userId(userId)
+{
+    m_zones = ZoneAdvice::read(db, userId);
+    const ResultSet person =
+        db.select(QStringLiteral("SELECT ruhepuls, gewicht FROM users WHERE ID = ") + quoted(userId));
+    if (!person.rows.isEmpty()) {
+        const auto& row = person.rows.first();
+        if (!row.at(0).isNull())
+            m_restPulse = QString::number(row.at(0).asInteger());
+        if (!row.at(1).isNull())
+            m_weight = QString::number(row.at(1).asFloat(), 'f', QLocale::FloatingPointShortest);
+    }
+    const ResultSet entries =
+        db.select(QStringLiteral("SELECT ID, Datum, Uhrzeit, Dauer FROM main WHERE UserID = ") + quoted(userId));
+    m_present.reserve(entries.rows.size());
+    for (const auto& row : entries.rows) {
+        const QTime time = parseTimeText(row.at(2).asString());
+        const QTime minute = time.isValid() ? QTime(time.hour(), time.minute()) : QTime(0, 0);
+        m_present.insert(minuteKey(parseDateText(row.at(1).asString()), minute,
+                                   DurationToMinutes(row.at(3).asString().trimmed())),
+                         row.at(0).asString());
+    }
+}
+
+QString DiaryImport::presentId(const ImportedEntry& entry) const
+{
+    return m_present.value(entry.key());
+}
+
+void DiaryImport::store(const QList<ImportedEntry>& entries, ImportSummary& summary)
+{
+    QList<QPair<QString, QString>> stored; // key and ID, kept once the commit is through
+    int present = 0;
+    Transaction transaction(m_db);
+    Query q(m_db);
+    for (const ImportedEntry& entry : entries) {
+        const QString key = entry.key();
+        const bool twice = std::any_of(stored.cbegin(), stored.cend(), [&](const auto& s) { return s.first == key; });
+        if (m_present.contains(key) || twice) {
+            ++present;
+            continue;
+        }
+        q.open(QStringLiteral("INSERT INTO main (ID, Datum, Uhrzeit, Wetter, Schuhe, Ruhepuls, Kategorie, "
+                              "Notizen, Befinden, UserID, Gewicht, Dauer) VALUES (gen_id(Gen_Main,1), ")
+               + quoted(dateText(entry.date)) + QLatin1Char(',') + quoted(entry.time.toString(QStringLiteral("hh:mm")))
+               + QStringLiteral(",'','',") + quoted(m_restPulse) + QLatin1Char(',') + quoted(entry.sport)
+               + QStringLiteral(",'','',") + quoted(m_userId) + QLatin1Char(',') + quoted(m_weight)
+               + QLatin1Char(',') + quoted(entry.durationText()) + QStringLiteral(") RETURNING ID"));
+        const QString id = q.field(0).asString();
+        for (qsizetype first = 0; first < entry.units.size(); first += kUnitsPerBlock) {
+            QString block = QStringLiteral("EXECUTE BLOCK AS BEGIN\n");
+            const qsizetype end = std::min(entry.units.size(), first + kUnitsPerBlock);
+            for (qsizetype i = first; i < end; ++i) {
+                const ImportedUnit& unit = entry.units[i];
+                block += QStringLiteral("INSERT INTO units (ID, MainID, SubID, Strecke, Zeit, Puls, Bereich) "
+                                        "VALUES (gen_id(Gen_Units,1), ")
+                         + quoted(id) + QLatin1Char(',') + quoted(int(i + 1)) + QLatin1Char(',')
+                         + quoted(QString::number(unit.km, 'f', QLocale::FloatingPointShortest)) + QLatin1Char(',')
+                         + quoted(unitTime(unit.seconds)) + QLatin1Char(',') + quoted(unit.pulse) + QLatin1Char(',')
+                         + quoted(unit.zone) + QStringLiteral(");\n");
+            }
+            block += QStringLiteral("END");
+            q.execSql(block);
+        }
+        stored.append({key, id});
+    }
+    q.close();
+    transaction.commit();
+    for (const auto& [key, id] : stored) {
+        m_present.insert(key, id);
+        summary.storedIds.append(id);
+    }
+    for (const ImportedEntry& entry : entries)
+        if (!summary.sports.contains(entry.sport))
+            summary.sports.append(entry.sport);
+    summary.taken += int(stored.size());
+    summary.present += present;
+}
+
+ImportSummary DiaryImport::importFiles(const QStringList& files, const Progress& progress)
+{
+    ImportSummary summary;
+    summary.files = int(files.size());
+    for (int i = 0; i < files.size(); ++i) {
+        if (progress && !progress(i, summary.files, files[i])) {
+            summary.cancelled = true;
+            break;
+        }
+        const FileTrainings trainings = readTrainingFile(files[i], m_zones);
+        const QString name = QFileInfo(files[i]).fileName();
+        if (!trainings.ok()) {
+            summary.refused.append({name, trainings.reason});
+        } else {
+            try {
+                store(trainings.entries, summary);
+            } catch (const StorageError& e) {
+                // What the diary refuses now it refuses for the next file
+                // too: the import ends here, what was stored stays.
+                summary.failure = name + QStringLiteral(": ") + e.message();
+                summary.filesDone = i;
+                return summary;
+            }
+        }
+        summary.filesDone = i + 1;
+    }
+    if (progress && !summary.cancelled)
+        progress(summary.files, summary.files, QString());
+    return summary;
+}
+
+} // namespace exchange

@@ -1,0 +1,282 @@
+#include "datafiles.h"
+#include "diaryimport.h"
+#include "session.h"
+#include "sqltext.h"
+#include "testsupport.h"
+#include "trainingfiles.h"
+
+#include <QDir>
+#include <QTest>
+
+#include <memory>
+
+using exchange::Activity;
+using exchange::DiaryImport;
+using exchange::FileTrainings;
+using exchange::ImportedEntry;
+using exchange::ImportSummary;
+using exchange::Lap;
+using exchange::Sport;
+using exchange::TrackPoint;
+using exchange::ZoneAdvice;
+using Training = exchange::Session;
+
+namespace {
+
+QDateTime utc(int y, int mo, int d, int h, int mi, int s = 0)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s), Qt::UTC);
+}
+
+Lap lap(double metres, double seconds, std::optional<int> pulse)
+{
+    Lap l;
+    l.distanceMeters = metres;
+    l.timerSeconds = seconds;
+    l.elapsedSeconds = seconds + 7;
+    l.averageHeartRate = pulse;
+    return l;
+}
+
+} // namespace
+
+class TestDiaryImport : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void sessionsBecomeEntriesAndLapsUnits();
+    void filesTheDiaryCannotHoldAreRefused();
+    void storesEachTrainingOnceWithItsUnits();
+    void aFileIsStoredWholeOrNotAtAll();
+    void cancelKeepsWhatWasStored();
+    void foldersAndUnusableFiles();
+
+private:
+    Database& db() { return m_session->ZDatabase1; }
+    QString value(const QString& sql) { return scalar(*m_session, sql); }
+    QString file(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = m_dir->file(name);
+        writeFile(path, bytes);
+        return path;
+    }
+
+    std::unique_ptr<TestFolder> m_dir;
+    std::unique_ptr<Session> m_session;
+    int m_user = -1;
+};
+
+void TestDiaryImport::init()
+{
+    m_dir = std::make_unique<TestFolder>();
+    m_session = std::make_unique<Session>();
+    datafiles::openStorage(*m_session, m_dir->path());
+    m_session->ZQuery1.execSql(QStringLiteral(
+        "INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht, Gewicht, Ruhepuls, Maxpuls) "
+        "VALUES (gen_id(Gen_Users,1), 'Muster', 'Max', '01.01.1980', '0', '72.5', 48, 190)"));
+    m_user = value(QStringLiteral("SELECT MAX(ID) FROM users")).toInt();
+}
+
+void TestDiaryImport::cleanup()
+{
+    m_session.reset();
+    m_dir.reset();
+}
+
+// A multisport file: one entry per sport without the transition; units in
+// lap order with the distance unrounded, the pulse and the one fitting zone.
+void TestDiaryImport::sessionsBecomeEntriesAndLapsUnits()
+{
+    const ZoneAdvice zones = ZoneAdvice::read(db(), m_user);
+    Training run;
+    run.start = utc(2024, 2, 29, 23, 30, 40); // 00:30 on 1 March in Berlin
+    run.sport = Sport::Running;
+    run.timerSeconds = 36000 + 29.6; // ten hours are possible
+    run.laps = {lap(1234.56, 299.6, 135), lap(1000, 280, std::nullopt), lap(0, 0.4, 140), lap(800, 250, 175)};
+    Training change;
+    change.sport = Sport::Transition;
+    change.start = run.start.addSecs(3600);
+    Training ride;
+    ride.sport = Sport::Other;
+    ride.sportName = QStringLiteral("99");
+    ride.start = utc(2024, 3, 1, 9, 0);
+    // No laps: one unit along the points (0.01 degrees of latitude apart).
+    for (int i = 0; i < 11; ++i) {
+        TrackPoint p;
+        p.time = ride.start.addSecs(60 * i);
+        p.latitude = 50.0 + 0.01 * i;
+        p.longitude = 8.0;
+        p.heartRate = i < 5 ? 120 : 130;
+        ride.track << p;
+    }
+    Activity activity;
+    activity.sessions = {run, change, ride};
+
+    qputenv("TZ", "Europe/Berlin");
+    const FileTrainings got = exchange::trainingsOf(activity, zones, QDate(2026, 1, 1));
+    qunsetenv("TZ");
+    QVERIFY2(got.ok(), qPrintable(got.reason));
+    QCOMPARE(got.entries.size(), 2);
+    const ImportedEntry& e = got.entries[0];
+    QCOMPARE(e.date, QDate(2024, 3, 1));
+    QCOMPARE(e.time, QTime(0, 30));
+    QCOMPARE(e.sport, QStringLiteral("Laufen"));
+    QCOMPARE(e.durationText(), QStringLiteral("10:00"));
+    QCOMPARE(e.units.size(), 3); // the closing lap of nothing is left out
+    QCOMPARE(e.units[0].km, 1.23456);
+    QCOMPARE(e.units[0].seconds, 300);
+    QCOMPARE(e.units[0].pulse, 135);
+    QCOMPARE(e.units[0].zone, QStringLiteral("extensiver DL")); // 71 %
+    QCOMPARE(e.units[1].pulse, -1);
+    QCOMPARE(e.units[1].zone, QString());
+    QCOMPARE(e.units[2].zone, QString()); // 92 %: three zones fit, none is advised
+
+    const ImportedEntry& r = got.entries[1];
+    QCOMPARE(r.sport, QStringLiteral("Sonstiges"));
+    QCOMPARE(r.units.size(), 1);
+    QVERIFY(qAbs(r.units[0].km - 11.119) < 0.01);
+    QCOMPARE(r.units[0].seconds, 600);
+    QCOMPARE(r.units[0].pulse, 125);
+    QCOMPARE(r.durationText(), QStringLiteral("0:10"));
+}
+
+void TestDiaryImport::filesTheDiaryCannotHoldAreRefused()
+{
+    const ZoneAdvice zones;
+    Training future;
+    future.sport = Sport::Running;
+    future.start = utc(2030, 1, 1, 8, 0);
+    Training endless = future;
+    endless.start = utc(2020, 1, 1, 8, 0);
+    endless.timerSeconds = 100 * 3600;
+    Training change;
+    change.sport = Sport::Transition;
+    change.start = endless.start;
+    Training undated;
+    undated.sport = Sport::Running;
+    undated.laps = {lap(1000, 300, 140)};
+    for (const auto& [sessions, words] :
+         {std::pair{QList<Training>{future}, QStringLiteral("Zukunft")},
+          std::pair{QList<Training>{endless}, QStringLiteral("99:59")},
+          std::pair{QList<Training>{change}, QStringLiteral("nur Wechsel")},
+          std::pair{QList<Training>{undated}, QStringLiteral("ohne Datum")},
+          std::pair{QList<Training>{}, QStringLiteral("kein Training")}}) {
+        Activity activity;
+        activity.sessions = sessions;
+        const FileTrainings got = exchange::trainingsOf(activity, zones, QDate(2026, 1, 1));
+        QVERIFY(got.entries.isEmpty() || !got.ok());
+        QVERIFY2(got.reason.contains(words), qPrintable(got.reason));
+    }
+}
+
+// Stored as the editor stores an entry; a training already in the diary,
+// also one twice in the same batch, is counted and not stored again.
+void TestDiaryImport::storesEachTrainingOnceWithItsUnits()
+{
+    const QDateTime start = QDateTime(QDate(2025, 6, 1), QTime(7, 5, 30)).toUTC();
+    const QString a = file(QStringLiteral("a.tcx"), tcxFile(start, {{1234.56, 299.6, 135}, {800, 240, 0}}));
+    const QString copy = file(QStringLiteral("kopie.tcx"), tcxFile(start, {{1234.56, 299.6, 135}, {800, 240, 0}}));
+    const QString b = file(QStringLiteral("b.tcx"),
+                           tcxFile(start.addDays(1), {{20000, 2400, 140}}, QStringLiteral("Biking")));
+    const QString bad = file(QStringLiteral("kaputt.tcx"), tcxFile(start, {{1000, 300, 0}}).left(200));
+
+    DiaryImport import(db(), m_user);
+    const ImportSummary summary = import.importFiles({a, copy, b, bad});
+    QCOMPARE(summary.taken, 2);
+    QCOMPARE(summary.present, 1);
+    QCOMPARE(summary.refused.size(), 1);
+    QCOMPARE(summary.refused[0].first, QStringLiteral("kaputt.tcx"));
+    QCOMPARE(summary.sports, QStringList({QStringLiteral("Laufen"), QStringLiteral("Radfahren")}));
+    QVERIFY(summary.text().contains(QStringLiteral("Übernommen: 2 Trainings\nSchon vorhanden: 1 Training\n"
+                                                   "Abgelehnt: 1 Datei\n\nkaputt.tcx: ")));
+
+    const QString id = summary.storedIds.first();
+    QCOMPARE(value(QStringLiteral("SELECT Datum || ' ' || Uhrzeit || ' ' || TRIM(Kategorie) || ' ' || TRIM(Dauer) "
+                                  "|| ' ' || Ruhepuls || ' ' || Gewicht || ' ' || UserID FROM main WHERE ID = ")
+                   + quoted(id)),
+             QStringLiteral("2025-06-01 07:05:00.0000 Laufen 0:09 48 72.50000000000000 %1").arg(m_user));
+    QCOMPARE(value(QStringLiteral("SELECT LIST(SubID || '|' || Strecke || '|' || Zeit || '|' || Puls || '|' || "
+                                  "TRIM(Bereich), ';') FROM (SELECT * FROM units WHERE MainID = ")
+                   + quoted(id) + QStringLiteral(" ORDER BY SubID)")),
+             QStringLiteral("1|1.234560000000000|00:05:00.0000|135|extensiver DL;2|0.8000000000000000|00:04:00.0000|-1|"));
+
+    // A second import of the same files finds every training there.
+    DiaryImport again(db(), m_user);
+    const ImportSummary second = again.importFiles({a, b});
+    QCOMPARE(second.taken, 0);
+    QCOMPARE(second.present, 2);
+    QCOMPARE(value(QStringLiteral("SELECT COUNT(*) FROM main")), QStringLiteral("2"));
+}
+
+// The diary refuses a unit: nothing of the file stays, the import ends
+// there and says so; the files before it stay stored.
+void TestDiaryImport::aFileIsStoredWholeOrNotAtAll()
+{
+    m_session->ZQuery1.execSql(QStringLiteral("CREATE EXCEPTION too_far 'zu weit'"));
+    m_session->ZQuery1.execSql(QStringLiteral("CREATE TRIGGER units_check FOR units BEFORE INSERT AS BEGIN "
+                                              "IF (NEW.Strecke > 50) THEN EXCEPTION too_far; END"));
+    const QDateTime start = utc(2025, 6, 1, 7, 0);
+    const QString good = file(QStringLiteral("1.tcx"), tcxFile(start, {{1000, 300, 0}}));
+    const QString refused = file(QStringLiteral("2.tcx"), tcxFile(start.addDays(1), {{1000, 300, 0}, {60000, 9000, 0}}));
+    const QString after = file(QStringLiteral("3.tcx"), tcxFile(start.addDays(2), {{1000, 300, 0}}));
+    DiaryImport import(db(), m_user);
+    const ImportSummary summary = import.importFiles({good, refused, after});
+    QCOMPARE(summary.taken, 1);
+    QCOMPARE(summary.filesDone, 1);
+    QVERIFY(summary.failure.startsWith(QStringLiteral("2.tcx: ")));
+    QVERIFY(summary.text().contains(QStringLiteral("nach 1 von 3 Dateien wegen eines Fehlers beendet")));
+    QCOMPARE(value(QStringLiteral("SELECT COUNT(*) FROM main")), QStringLiteral("1"));
+    QCOMPARE(value(QStringLiteral("SELECT COUNT(*) FROM units")), QStringLiteral("1"));
+}
+
+void TestDiaryImport::cancelKeepsWhatWasStored()
+{
+    QStringList files;
+    for (int i = 0; i < 4; ++i)
+        files << file(QStringLiteral("t%1.tcx").arg(i), tcxFile(utc(2025, 1, 1 + i, 8, 0), {{5000, 1500, 150}}));
+    DiaryImport import(db(), m_user);
+    QList<int> told;
+    const ImportSummary summary = import.importFiles(files, [&](int done, int total, const QString&) {
+        told << done << total;
+        return done < 2;
+    });
+    QCOMPARE(told, QList<int>({0, 4, 1, 4, 2, 4}));
+    QVERIFY(summary.cancelled);
+    QCOMPARE(summary.taken, 2);
+    QVERIFY(summary.text().startsWith(QStringLiteral("Die Übernahme wurde nach 2 von 4 Dateien abgebrochen")));
+    QCOMPARE(value(QStringLiteral("SELECT COUNT(*) FROM main")), QStringLiteral("2"));
+}
+
+// A folder gives its watch files, also in subfolders and in capitals; a
+// file of nothing, of anything else, or far too large is refused unread.
+void TestDiaryImport::foldersAndUnusableFiles()
+{
+    QDir(m_dir->path()).mkpath(QStringLiteral("uhr/2024"));
+    file(QStringLiteral("uhr/2024/B.FIT"), QByteArray());
+    file(QStringLiteral("uhr/a.gpx"), "<gpx/>");
+    file(QStringLiteral("uhr/notiz.txt"), "Hallo");
+    const QString loose = file(QStringLiteral("lose.txt"), "Hallo");
+    QCOMPARE(exchange::trainingFiles({m_dir->file(QStringLiteral("uhr")), loose}),
+             QStringList({m_dir->file(QStringLiteral("uhr/2024/B.FIT")), m_dir->file(QStringLiteral("uhr/a.gpx")),
+                          loose}));
+
+    QFile huge(m_dir->file(QStringLiteral("riesig.fit")));
+    QVERIFY(huge.open(QIODevice::WriteOnly));
+    QVERIFY(huge.resize(200LL * 1024 * 1024)); // sparse: nothing is written
+    huge.close();
+    const ZoneAdvice zones;
+    for (const auto& [path, words] :
+         {std::pair{m_dir->file(QStringLiteral("uhr/2024/B.FIT")), QStringLiteral("leer")},
+          std::pair{loose, QStringLiteral("keine Trainingsdatei")},
+          std::pair{huge.fileName(), QStringLiteral("200 MB zu groß")},
+          std::pair{m_dir->file(QStringLiteral("fehlt.fit")), QStringLiteral("gibt es nicht")}}) {
+        const FileTrainings got = exchange::readTrainingFile(path, zones);
+        QVERIFY2(got.reason.contains(words), qPrintable(got.reason));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestDiaryImport)
+#include "tst_diaryimport.moc"

@@ -1,0 +1,245 @@
+#include "tform4.h"
+
+#include "dateedit.h"
+#include "diarycalc.h"
+#include "maskedit.h"
+#include "diaryimport.h"
+#include "errorboundary.h"
+#include "messages.h"
+#include "session.h"
+#include "storageerror.h"
+#include "stringgrid.h"
+#include "textforms.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMimeData>
+#include <QProgressDialog>
+#include <QStandardPaths>
+#include <QToolButton>
+
+namespace {
+
+const QString kImportTitle = QStringLiteral("Trainings übernehmen");
+const QString kFolderSection = QStringLiteral("Ordner");
+const QString kFolderKey = QStringLiteral("Import");
+
+bool isFolder(const QString& path)
+{
+    return !path.isEmpty() && QFileInfo(path).isDir();
+}
+
+// The folder the last import came from while it exists, else the
+// documents folder, else home.
+QString importFolder()
+{
+    QString last;
+    guarded(nullptr, [&] {
+        last = Session::current().settings().readString(kFolderSection, kFolderKey, QString());
+    });
+    if (isFolder(last))
+        return last;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return isFolder(documents) ? documents : QDir::homePath();
+}
+
+void rememberImportFolder(const QString& chosen)
+{
+    const QFileInfo info(chosen);
+    const QString folder = info.isDir() ? info.absoluteFilePath() : info.absolutePath();
+    // A settings file that cannot be written only costs the start folder.
+    try {
+        IniFile settings = Session::current().settings();
+        settings.writeString(kFolderSection, kFolderKey, folder);
+        settings.commit();
+    } catch (const StorageError&) {
+    }
+}
+
+QStringList localFiles(const QMimeData* data)
+{
+    QStringList paths;
+    if (!data || !data->hasUrls())
+        return paths;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    return paths;
+}
+
+// The unit row of the grid for an imported unit, as the draft keeps it:
+// five cells and the distance as stored.
+QStringList unitCells(int number, const exchange::ImportedUnit& unit)
+{
+    const QString time = unit.seconds < 0 ? QString() : timeText(QTime(0, 0).addSecs(unit.seconds));
+    return {QString::number(number) + QStringLiteral(". "),
+            entryDistanceText(unit.km) + QStringLiteral(" km "),
+            time,
+            unit.pulse < 0 ? QString() : QString::number(unit.pulse),
+            unit.zone,
+            QString::number(unit.km, 'g', 17)};
+}
+
+} // namespace
+
+void TForm4::ImportButtonClick()
+{
+    QFileDialog dialog(this, kImportTitle, importFolder(),
+                       QStringLiteral("Trainingsdateien (*.fit *.FIT *.tcx *.gpx)"));
+    dialog.setObjectName(QStringLiteral("ImportDialog"));
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    importPaths(dialog.selectedFiles());
+}
+
+void TForm4::importPaths(const QStringList& chosen)
+{
+    if (chosen.isEmpty())
+        return;
+    if (ToolButton8->isChecked())
+        ToolButton12Click(); // the imported entry is seen in the form
+    rememberImportFolder(chosen.first());
+    const QStringList files = exchange::trainingFiles(chosen);
+    if (files.isEmpty()) {
+        Messages::show(this, QMessageBox::Information, kImportTitle,
+                       QStringLiteral("In der Auswahl ist keine Trainingsdatei (FIT, TCX oder GPX)."), QMessageBox::Ok);
+        return;
+    }
+    guarded(this, [&] {
+        exchange::DiaryImport import(Session::current().ZDatabase1, m_userId);
+        if (files.size() == 1) {
+            const exchange::FileTrainings one = exchange::readTrainingFile(files.first(), import.zones());
+            if (!one.ok()) {
+                Messages::show(this, QMessageBox::Warning, kImportTitle,
+                               QFileInfo(files.first()).fileName() + QStringLiteral(": ") + one.reason,
+                               QMessageBox::Ok);
+                return;
+            }
+            if (one.entries.size() == 1) {
+                showImportedEntry(one.entries.first(), import);
+                return;
+            }
+        }
+        importFiles(files, import);
+    });
+}
+
+void TForm4::showImportedEntry(const exchange::ImportedEntry& entry, const exchange::DiaryImport& import)
+{
+    const QString present = import.presentId(entry);
+    if (!present.isEmpty()) {
+        Messages::show(this, QMessageBox::Information, kImportTitle,
+                       QStringLiteral("Dieses Training vom %1, %2 Uhr ist schon im Tagebuch; es wird angezeigt.")
+                           .arg(dateText(entry.date), entry.time.toString(QStringLiteral("hh:mm"))),
+                       QMessageBox::Ok);
+        if (askToSaveChanges()) {
+            CheckMain(false);
+            const qsizetype at = m_entries.indexOf(present);
+            if (at >= 0)
+                showEntryAt(int(at));
+        }
+        return;
+    }
+    if (!askToSaveChanges())
+        return;
+    m_dirty = false; // the input shown before was let go
+    EditorDraft::Content content;
+    content.userId = m_userId;
+    content.fields.insert(DateEdit1->objectName(), dateText(entry.date));
+    content.fields.insert(maskeditL1->objectName(), entry.time.toString(QStringLiteral("hh:mm")));
+    content.fields.insert(ComboBox3->objectName(), entry.sport);
+    content.fields.insert(maskeditL3->objectName(),
+                          QStringLiteral("%1:%2")
+                              .arg(entry.minutes / 60, 2, 10, QLatin1Char('0'))
+                              .arg(entry.minutes % 60, 2, 10, QLatin1Char('0')));
+    for (int i = 0; i < entry.units.size(); ++i)
+        content.units << unitCells(i + 1, entry.units[i]);
+    restoreDraft(content);
+    ComboBox3Exit(); // a sport new to the list is offered from now on
+    setPanel(3, QStringLiteral("  Neuer Eintrag (übernommen)"));
+    setDirty();
+}
+
+void TForm4::importFiles(const QStringList& files, exchange::DiaryImport& import)
+{
+    QProgressDialog progress(QStringLiteral("Trainings werden übernommen …"), QStringLiteral("Abbrechen"), 0,
+                             int(files.size()), this);
+    progress.setObjectName(QStringLiteral("ImportProgress"));
+    progress.setWindowTitle(kImportTitle);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    const exchange::ImportSummary summary =
+        import.importFiles(files, [&](int done, int total, const QString& path) {
+            if (progress.wasCanceled())
+                return false;
+            if (!path.isEmpty())
+                progress.setLabelText(QStringLiteral("Datei %1 von %2: %3")
+                                          .arg(done + 1)
+                                          .arg(total)
+                                          .arg(QFileInfo(path).fileName()));
+            progress.setValue(done);
+            return !progress.wasCanceled();
+        });
+    progress.close();
+
+    for (const QString& sport : summary.sports) {
+        if (ComboBox3->findText(sport, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0) {
+            const QSignalBlocker blocker(ComboBox3);
+            const int index = ComboBox3->currentIndex();
+            const QString text = ComboBox3->currentText();
+            ComboBox3->addItem(sport);
+            ComboBox3->setCurrentIndex(index);
+            ComboBox3->setEditText(text);
+        }
+    }
+    // The list, the total and the shoe mileage once, for all of them.
+    if (summary.taken > 0) {
+        forgetDiarySums();
+        const QString shown = Label16->text();
+        const bool wasEmpty = m_entries.isEmpty();
+        CheckMain(false);
+        const qsizetype at = m_entries.indexOf(shown);
+        if (at >= 0) {
+            m_position = int(at);
+            setPanel(2, QStringLiteral("  Eintrag ") + QString::number(m_position + 1) + QLatin1Char('/')
+                            + QString::number(m_entries.size()));
+        } else if (!m_dirty && (wasEmpty || shown == QLatin1String("-1"))) {
+            // Nothing of the user's was shown: the newest entry is.
+            showEntryAt(int(m_entries.size()) - 1);
+        }
+        ToolButton13->setEnabled(!m_entries.isEmpty());
+        showTotalDistance();
+        GetDistShoe();
+    }
+    const QMessageBox::Icon icon = !summary.failure.isEmpty()                            ? QMessageBox::Critical
+                                   : summary.refused.isEmpty() && !summary.cancelled ? QMessageBox::Information
+                                                                                      : QMessageBox::Warning;
+    Messages::show(this, icon, kImportTitle, summary.text(), QMessageBox::Ok, QMessageBox::NoButton, {},
+                   summary.details());
+}
+
+void TForm4::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!localFiles(event->mimeData()).isEmpty() && ImportButton->isEnabled())
+        event->acceptProposedAction();
+}
+
+void TForm4::dropEvent(QDropEvent* event)
+{
+    const QStringList paths = localFiles(event->mimeData());
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // The drop ends before the import asks anything.
+    QMetaObject::invokeMethod(this, [this, paths] { importPaths(paths); }, Qt::QueuedConnection);
+}
