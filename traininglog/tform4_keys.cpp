@@ -25,6 +25,7 @@ void TForm4::setUpKeys()
     };
     shortcut(QKeySequence::Save, ToolButton10);
     shortcut(QKeySequence::New, ToolButton1);
+    shortcut(QKeySequence::Open, ImportButton);
     shortcut(QKeySequence(Qt::Key_PageUp), ToolButton4);
     shortcut(QKeySequence(Qt::Key_PageDown), ToolButton5);
 

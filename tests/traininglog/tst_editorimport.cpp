@@ -67,7 +67,9 @@ void TestEditorImport::oneFileBecomesANewEntryToComplete()
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     QDir().mkpath(documents);
 
-    auto choose = [&](const QString& startsIn) {
+    auto choose = [&](const QString& startsIn, bool byKey) {
+        if (byKey)
+            QVERIFY(showActive(*w));
         QTimer::singleShot(0, this, [&] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog);
@@ -77,9 +79,13 @@ void TestEditorImport::oneFileBecomesANewEntryToComplete()
             dialog->selectFile(path);
             static_cast<QDialog*>(dialog)->accept();
         });
-        w->ImportButton->click();
+        if (byKey) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::ControlModifier);
+        } else {
+            w->ImportButton->click();
+        }
     };
-    choose(documents);
+    choose(documents, false);
     QVERIFY(w->hasUnsavedChanges());
     QCOMPARE(control<QLineEdit>(w, "DateEdit1")->text(), QStringLiteral("03.05.2025"));
     QCOMPARE(control<MaskEdit>(w, "maskeditL1")->text(), QStringLiteral("07:10"));
@@ -102,7 +108,7 @@ void TestEditorImport::oneFileBecomesANewEntryToComplete()
 
     Messages::clearShown();
     Messages::setNextAnswer(QMessageBox::Ok);
-    choose(watch.path());
+    choose(watch.path(), true); // Ctrl+O
     QCOMPARE(Messages::shown().size(), 1);
     QVERIFY(Messages::shown().first().text.contains(QStringLiteral("schon im Tagebuch")));
     QCOMPARE(f.value(QStringLiteral("SELECT COUNT(*) FROM main")), QStringLiteral("1"));
