@@ -29,7 +29,7 @@ constexpr int kLongestUnitSeconds = 24 * 3600 - 1;
 // of statements.
 constexpr int kUnitsPerBlock = 100;
 // Refused files named in the box itself; all of them stand in its details.
-constexpr int kRefusedInText = 15;
+constexpr int kRefusedInText = 8;
 
 int roundedSeconds(double seconds)
 {

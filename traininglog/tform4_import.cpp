@@ -164,7 +164,6 @@ void TForm4::showImportedEntry(const exchange::ImportedEntry& entry, const excha
         content.units << unitCells(i + 1, entry.units[i]);
     restoreDraft(content);
     ComboBox3Exit(); // a sport new to the list is offered from now on
-    setPanel(3, QStringLiteral("  Neuer Eintrag (übernommen)"));
     setDirty();
 }
 
@@ -178,6 +177,8 @@ void TForm4::importFiles(const QStringList& files, exchange::DiaryImport& import
     progress.setMinimumDuration(0);
     progress.setAutoClose(false);
     progress.setAutoReset(false);
+    // As wide as a long file name needs, so that the box does not jump.
+    progress.setMinimumWidth(progress.fontMetrics().averageCharWidth() * 60);
     const exchange::ImportSummary summary =
         import.importFiles(files, [&](int done, int total, const QString& path) {
             if (progress.wasCanceled())
