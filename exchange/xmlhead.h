@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QByteArray>
+#include <QStringView>
+
+namespace exchange {
+
+// Whether the document element of the XML at the start of a file (after a
+// byte-order mark, the declaration and comments) has this local name.
+bool rootElementIs(const QByteArray& head, QStringView localName);
+
+} // namespace exchange
