@@ -53,7 +53,6 @@ struct SessionUnderWay {
     bool inLap = false;
     QDateTime lapFirstPoint;
     QDateTime lapLastPoint;
-    QDateTime lastPoint;
     TrackPoint point;
     bool inPoint = false;
 
@@ -73,7 +72,6 @@ struct SessionUnderWay {
             if (!lapFirstPoint.isValid())
                 lapFirstPoint = point.time;
             lapLastPoint = point.time;
-            lastPoint = point.time;
         }
         session.track.append(point);
         inPoint = false;
@@ -89,8 +87,13 @@ struct SessionUnderWay {
             if (!s.start.isValid())
                 s.start = lap.start;
         }
-        if (s.start.isValid() && lastPoint.isValid() && lastPoint >= s.start)
-            s.elapsedSeconds = s.start.msecsTo(lastPoint) / 1000.0;
+        // The session ends where its last lap ends; a last lap without
+        // points leaves that open rather than ending at an earlier lap.
+        if (!s.laps.isEmpty()) {
+            const Lap& last = s.laps.last();
+            if (s.start.isValid() && last.elapsedSeconds && last.start >= s.start)
+                s.elapsedSeconds = s.start.msecsTo(last.start) / 1000.0 + *last.elapsedSeconds;
+        }
 
         double weightedBeats = 0;
         double weight = 0;

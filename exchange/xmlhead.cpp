@@ -6,13 +6,13 @@
 
 namespace exchange {
 
-namespace {
-
-QStringView withoutPrefix(QStringView name)
+QStringView withoutPrefix(QStringView qualifiedName)
 {
-    const qsizetype colon = name.lastIndexOf(u':');
-    return colon < 0 ? name : name.mid(colon + 1);
+    const qsizetype colon = qualifiedName.lastIndexOf(u':');
+    return colon < 0 ? qualifiedName : qualifiedName.mid(colon + 1);
 }
+
+namespace {
 
 // The name of an element whose start tag the head cuts off, as in
 // "<gpx version=...": the text after the last "<", up to a blank.

@@ -1,5 +1,7 @@
 #include "xmlscan.h"
 
+#include "xmlhead.h"
+
 #include <algorithm>
 
 namespace exchange {
@@ -23,12 +25,6 @@ XmlScan::XmlScan(const QByteArray& bytes, QStringView root, std::initializer_lis
     m_reader.setNamespaceProcessing(false);
     if (bytes.isEmpty())
         fail(QStringLiteral("Die Datei ist leer."));
-}
-
-QStringView XmlScan::localName(QStringView qualified)
-{
-    const qsizetype colon = qualified.lastIndexOf(u':');
-    return colon < 0 ? qualified : qualified.mid(colon + 1);
 }
 
 void XmlScan::fail(const QString& why)
@@ -64,8 +60,9 @@ QXmlStreamReader::TokenType XmlScan::readToken()
             m_fedSinceToken += n;
             continue;
         }
-        if (premature && m_sawRoot && m_stack.isEmpty()) {
-            // All bytes read and the document element closed.
+        if (m_sawRoot && m_stack.isEmpty()) {
+            // The document element is closed: the training is whole, and
+            // what a device left behind it (padding, junk) does not matter.
             m_done = true;
         } else if (!m_sawRoot) {
             fail(m_notThisFormat);
@@ -90,7 +87,7 @@ bool XmlScan::next()
             m_done = true;
             return false;
         case QXmlStreamReader::StartElement: {
-            const QStringView name = localName(m_reader.name());
+            const QStringView name = withoutPrefix(m_reader.name());
             if (!m_sawRoot) {
                 m_sawRoot = true;
                 if (name != m_root) {
@@ -118,7 +115,7 @@ QString XmlScan::attribute(QStringView name) const
 {
     const QXmlStreamAttributes attributes = m_reader.attributes();
     for (const QXmlStreamAttribute& attribute : attributes) {
-        if (localName(attribute.qualifiedName()) == name)
+        if (withoutPrefix(attribute.qualifiedName()) == name)
             return attribute.value().size() > MaxValueLength ? QString() : attribute.value().toString();
     }
     return QString();
@@ -146,7 +143,7 @@ QString XmlScan::readValue()
             break;
         }
         case QXmlStreamReader::StartElement:
-            m_stack.append(int(m_tags.indexOf(localName(m_reader.name()))) + 1);
+            m_stack.append(int(m_tags.indexOf(withoutPrefix(m_reader.name()))) + 1);
             break;
         case QXmlStreamReader::EndElement:
             m_tag = m_stack.takeLast();

@@ -49,7 +49,6 @@ public:
 private:
     QXmlStreamReader::TokenType readToken();
     void fail(const QString& why);
-    static QStringView localName(QStringView qualified);
 
     const QByteArray m_bytes;
     qsizetype m_fed = 0;
