@@ -1,4 +1,5 @@
 #include "datafiles.h"
+#include "fitwriter.h"
 #include "diaryimport.h"
 #include "session.h"
 #include "sqltext.h"
@@ -236,7 +237,7 @@ void TestDiaryImport::cancelKeepsWhatWasStored()
 {
     QStringList files;
     for (int i = 0; i < 4; ++i)
-        files << file(QStringLiteral("t%1.tcx").arg(i), tcxFile(utc(2025, 1, 1 + i, 8, 0), {{5000, 1500, 150}}));
+        files << file(QStringLiteral("t%1.fit").arg(i), fitActivity(utc(2025, 1, 1 + i, 8, 0), {{1500, 5000, 150}}));
     DiaryImport import(db(), m_user);
     QList<int> told;
     const ImportSummary summary = import.importFiles(files, [&](int done, int total, const QString&) {
@@ -248,6 +249,9 @@ void TestDiaryImport::cancelKeepsWhatWasStored()
     QCOMPARE(summary.taken, 2);
     QVERIFY(summary.text().startsWith(QStringLiteral("Die Übernahme wurde nach 2 von 4 Dateien abgebrochen")));
     QCOMPARE(value(QStringLiteral("SELECT COUNT(*) FROM main")), QStringLiteral("2"));
+    QCOMPARE(value(QStringLiteral("SELECT MIN(Strecke) || ' ' || MIN(Zeit) || ' ' || MAX(Dauer) FROM units JOIN main "
+                                  "ON main.ID = units.MainID")),
+             QStringLiteral("5.000000000000000 00:25:00.0000 0:25 "));
 }
 
 // A folder gives its watch files, also in subfolders and in capitals; a
