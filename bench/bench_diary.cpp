@@ -21,10 +21,12 @@
 #include "reportpreview.h"
 #include "textforms.h"
 #include "chart.h"
+#include "fitwriter.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
@@ -292,6 +294,50 @@ int main(int argc, char** argv)
     std::printf("%-44s %10d\n", "  (pages of all years)", pages);
     reports->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // A watch's history taken into the same person's diary: 1,000 FIT files
+    // of an hour each (a sample every second, six laps), then one more file
+    // into the editor's form. One way only: the import has no per-entry twin.
+    {
+        const QString watch = folder + QStringLiteral("Uhr/");
+        QDir().mkpath(watch);
+        const QList<FitLap> laps(6, FitLap{600, 2000.0, 148});
+        const QDateTime first = QDateTime(QDate::currentDate().addDays(-1001), QTime(5, 17)).toUTC();
+        const double writing = msOf([&] {
+            for (int i = 0; i < 1000; ++i) {
+                QFile file(watch + QStringLiteral("%1.fit").arg(i, 4, 10, QLatin1Char('0')));
+                if (!file.open(QIODevice::WriteOnly) || file.write(fitActivity(first.addDays(i), laps)) < 0)
+                    qFatal("the watch files could not be written");
+            }
+        });
+        TForm4* editor = openEditor(*main, user);
+        const int before = int(editor->entries().size());
+        Messages::setNextAnswer(QMessageBox::Ok);
+        const double history = msOf([&] {
+            editor->importPaths({watch});
+            settle();
+        });
+        if (editor->entries().size() != before + 1000)
+            qFatal("the import did not take every training");
+        Messages::clearShown();
+        QFile::remove(watch + QStringLiteral("0999.fit"));
+        const QString single = folder + QStringLiteral("eins.fit");
+        QFile one(single);
+        if (!one.open(QIODevice::WriteOnly) || one.write(fitActivity(first.addDays(1000), laps)) < 0)
+            qFatal("the watch file could not be written");
+        one.close();
+        const double form = msOf([&] {
+            editor->importPaths({single});
+            settle();
+        });
+        if (!editor->hasUnsavedChanges() || !Messages::shown().isEmpty())
+            qFatal("the single file did not come into the form");
+        closeEditor(editor);
+        std::printf("\nimport of watch files (one way):\n");
+        std::printf("%-44s %10.1f\n", "import: 1,000 FIT files of an hour", history);
+        std::printf("%-44s %10.1f\n", "import: one FIT file of an hour into the form", form);
+        std::printf("%-44s %10.1f\n", "  (writing the 1,000 files, not counted)", writing);
+    }
 
     // Before the indexes existed, each per-entry sum read the whole units
     // table; one year of the busiest person shows what that cost.
