@@ -171,12 +171,8 @@ QString plural(int count, const QString& one, const QString& many)
 
 QString unitTime(int seconds)
 {
-    if (seconds < 0)
-        return QStringLiteral("0:00:00");
-    return QStringLiteral("%1:%2:%3")
-        .arg(seconds / 3600)
-        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
-        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    // A unit without time is stored as the editor stores one.
+    return seconds < 0 ? QStringLiteral("0:00:00") : timeText(QTime(0, 0).addSecs(seconds));
 }
 
 QString minuteKey(const QDate& date, const QTime& time, int minutes)
