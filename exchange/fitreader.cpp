@@ -24,6 +24,13 @@ enum Message : quint16 { FileId = 0, SessionMessage = 18, LapMessage = 19, Recor
 
 enum Field : quint8 { Timestamp = 253 };
 
+// More than any device records (a sample a second for three weeks, a lap
+// each 100 m of a 10,000 km ride): beyond these a file is refused rather
+// than filling the memory.
+constexpr qsizetype kMostSessions = 1000;
+constexpr qsizetype kMostLaps = 100000;
+constexpr qsizetype kMostSamples = 2000000;
+
 struct FieldDef
 {
     quint8 number = 0;
@@ -193,6 +200,7 @@ private:
     QList<Lap> m_laps;
     QList<TrackPoint> m_track;
     int m_fileLapBase = 0; // laps of the files before this one in a chain
+    QString m_tooMany;     // set once the file holds more than a device records
 };
 
 QString FitParser::parse(const QByteArray& bytes)
@@ -246,6 +254,8 @@ QString FitParser::parseFile(const uchar* data, qsizetype size)
     const QString pastTheEnd = QStringLiteral("Die Datei ist beschädigt (ein Datensatz reicht über das Ende).");
     qsizetype at = 0;
     while (at < size) {
+        if (!m_tooMany.isEmpty())
+            return m_tooMany;
         const uchar header = data[at++];
         if (header & 0x80) {
             const Definition& d = m_definitions[(header >> 5) & 0x03];
@@ -295,7 +305,7 @@ QString FitParser::parseFile(const uchar* data, qsizetype size)
             at += d.size;
         }
     }
-    return {};
+    return m_tooMany;
 }
 
 void FitParser::take(const Definition& d, const uchar* p, std::optional<quint32> compressedTime)
@@ -354,6 +364,8 @@ void FitParser::take(const Definition& d, const uchar* p, std::optional<quint32>
         read.lapCount = whole(26);
         read.lapsBefore = int(m_laps.size());
         m_sessions.append(read);
+        if (m_sessions.size() > kMostSessions)
+            m_tooMany = QStringLiteral("Die Datei ist beschädigt (mehr als %1 Einheiten).").arg(kMostSessions);
         break;
     }
     case LapMessage: {
@@ -365,6 +377,8 @@ void FitParser::take(const Definition& d, const uchar* p, std::optional<quint32>
         lap.averageHeartRate = whole(15);
         lap.maximumHeartRate = whole(16);
         m_laps.append(lap);
+        if (m_laps.size() > kMostLaps)
+            m_tooMany = QStringLiteral("Die Datei ist beschädigt (mehr als %1 Runden).").arg(kMostLaps);
         break;
     }
     case RecordMessage: {
@@ -378,6 +392,8 @@ void FitParser::take(const Definition& d, const uchar* p, std::optional<quint32>
         point.heartRate = whole(3);
         point.distance = scaled(5, 100.0);
         m_track.append(point);
+        if (m_track.size() > kMostSamples)
+            m_tooMany = QStringLiteral("Die Datei ist beschädigt (mehr als %1 Messpunkte).").arg(kMostSamples);
         break;
     }
     default:
@@ -424,8 +440,9 @@ ReadResult FitParser::result()
         return ReadResult::read(std::move(activity));
     }
 
-    // Laps by the indexes the sessions name, where they name a range the
-    // file holds; otherwise the laps read between a session and the one before.
+    // Laps by the indexes the sessions name, where they name ranges the
+    // file holds one after the other; otherwise the laps read between a
+    // session and the one before. Either way a lap belongs to one session.
     const int laps = int(m_laps.size());
     bool byIndex = true;
     int counted = 0;
@@ -435,7 +452,7 @@ ReadResult FitParser::result()
             break;
         }
         const int first = read.firstLap.value_or(counted);
-        if (first < 0 || *read.lapCount < 0 || first > laps || *read.lapCount > laps - first) {
+        if (first < counted || *read.lapCount < 0 || first > laps || *read.lapCount > laps - first) {
             byIndex = false;
             break;
         }
@@ -459,21 +476,31 @@ ReadResult FitParser::result()
     if (!byIndex && previous < laps)
         m_sessions.last().session.laps += m_laps.mid(previous);
 
-    // The samples of each session: the ones of its time, or all of them for
-    // a file of one session.
-    for (ReadSession& read : m_sessions) {
-        Session& s = read.session;
-        if (m_sessions.size() == 1) {
-            s.track = m_track;
-        } else if (s.start.isValid()) {
-            const double span = s.elapsedSeconds.value_or(s.timerSeconds.value_or(0.0));
-            const QDateTime end = s.start.addMSecs(qint64(span * 1000.0));
-            for (const TrackPoint& point : std::as_const(m_track))
-                if (point.time.isValid() && point.time >= s.start && point.time <= end)
-                    s.track.append(point);
+    // The samples: all of them for a file of one session; else each to the
+    // session that started last before it (one without time follows the
+    // sample before it).
+    if (m_sessions.size() == 1) {
+        m_sessions.first().session.track = m_track;
+    } else {
+        QList<QPair<QDateTime, int>> starts;
+        for (int i = 0; i < m_sessions.size(); ++i)
+            if (m_sessions[i].session.start.isValid())
+                starts.append({m_sessions[i].session.start, i});
+        std::stable_sort(starts.begin(), starts.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        int owner = starts.isEmpty() ? -1 : starts.first().second;
+        for (const TrackPoint& point : std::as_const(m_track)) {
+            if (point.time.isValid() && !starts.isEmpty()) {
+                auto after = std::upper_bound(starts.cbegin(), starts.cend(), point.time,
+                                              [](const QDateTime& t, const auto& s) { return t < s.first; });
+                owner = after == starts.cbegin() ? starts.first().second : std::prev(after)->second;
+            }
+            if (owner >= 0)
+                m_sessions[owner].session.track.append(point);
         }
-        activity.sessions.append(std::move(s));
     }
+    for (ReadSession& read : m_sessions)
+        activity.sessions.append(std::move(read.session));
     return ReadResult::read(std::move(activity));
 }
 

@@ -214,6 +214,27 @@ void TestFitReader::manyLapsReadQuickly()
     const auto read = readFit(w.file());
     QVERIFY2(read.ok(), qPrintable(read.reason));
     QCOMPARE(read.activity->sessions.first().laps.size(), 70000);
+
+    // Sessions that each name all laps get each lap once; a file of more
+    // sessions than any device records is refused.
+    for (int i = 0; i < 1000; ++i)
+        w.data(2, {t, 0, 65535});
+    const auto many = readFit(w.file());
+    QVERIFY(!many.ok());
+    QVERIFY2(many.reason.contains(QStringLiteral("mehr als 1000 Einheiten")), qPrintable(many.reason));
+    FitWriter fewer;
+    fewer.define(0, 19, {{9, 4, fit::UInt32}});
+    for (int i = 0; i < 65535; ++i)
+        fewer.data(0, {100});
+    fewer.define(2, 18, {{2, 4, fit::UInt32}, {25, 2, fit::UInt16}, {26, 2, fit::UInt16}});
+    for (int i = 0; i < 500; ++i)
+        fewer.data(2, {t, 0, 65535});
+    const auto shared = readFit(fewer.file());
+    QVERIFY2(shared.ok(), qPrintable(shared.reason));
+    qsizetype lapsRead = 0;
+    for (const auto& session : shared.activity->sessions)
+        lapsRead += session.laps.size();
+    QCOMPARE(lapsRead, 65535);
 }
 
 QTEST_GUILESS_MAIN(TestFitReader)
