@@ -478,9 +478,11 @@ void DiaryImport::store(const QList<ImportedEntry>& entries, ImportSummary& summ
         m_present.insert(key, id);
         summary.storedIds.append(id);
     }
-    for (const ImportedEntry& entry : entries)
-        if (!summary.sports.contains(entry.sport))
+    for (const ImportedEntry& entry : entries) {
+        const bool taken = std::any_of(stored.cbegin(), stored.cend(), [&](const auto& s) { return s.first == entry.key(); });
+        if (taken && !summary.sports.contains(entry.sport))
             summary.sports.append(entry.sport);
+    }
     summary.taken += int(stored.size());
     summary.present += present;
 }

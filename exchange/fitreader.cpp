@@ -263,6 +263,9 @@ QString FitParser::parseFile(const uchar* data, qsizetype size)
                 return QStringLiteral("Die Datei ist beschädigt (Datensatz ohne Definition).");
             if (size - at < d.size)
                 return pastTheEnd;
+            // The offset counts from the timestamp before, full or itself
+            // compressed, so that a run of compressed records longer than
+            // 32 s keeps going forward.
             const quint32 offset = header & 0x1F;
             quint32 time = (m_lastTime & ~quint32(0x1F)) + offset;
             if (offset < (m_lastTime & 0x1F))
@@ -440,41 +443,49 @@ ReadResult FitParser::result()
         return ReadResult::read(std::move(activity));
     }
 
-    // Laps by the indexes the sessions name, where they name ranges the
-    // file holds one after the other; otherwise the laps read between a
-    // session and the one before. Either way a lap belongs to one session.
+    // Each session takes the laps its indexes name where they name a range
+    // of the file after the laps taken so far; a session without such a
+    // range takes the laps read before its message, up to the next range.
+    // Laps skipped before a range go with it, laps after the last session's
+    // with that session: no lap is lost, and each belongs to one session.
     const int laps = int(m_laps.size());
-    bool byIndex = true;
-    int counted = 0;
-    for (ReadSession& read : m_sessions) {
-        if (!read.lapCount) {
-            byIndex = false;
-            break;
+    // The ranges the sessions name, where they follow one another.
+    QList<std::optional<std::pair<int, int>>> ranges;
+    int rangesEnd = 0;
+    for (const ReadSession& read : std::as_const(m_sessions)) {
+        std::optional<std::pair<int, int>> range;
+        if (read.lapCount) {
+            const int first = read.firstLap.value_or(rangesEnd);
+            if (first >= rangesEnd && *read.lapCount >= 0 && first <= laps && *read.lapCount <= laps - first) {
+                range = std::pair{first, first + *read.lapCount};
+                rangesEnd = range->second;
+            }
         }
-        const int first = read.firstLap.value_or(counted);
-        if (first < counted || *read.lapCount < 0 || first > laps || *read.lapCount > laps - first) {
-            byIndex = false;
-            break;
-        }
-        read.firstLap = first;
-        counted = first + *read.lapCount;
+        ranges.append(range);
     }
-    int previous = 0;
-    for (ReadSession& read : m_sessions) {
-        Session& s = read.session;
-        if (byIndex) {
-            s.laps = m_laps.mid(*read.firstLap, *read.lapCount);
+    int next = 0;
+    for (int i = 0; i < m_sessions.size(); ++i) {
+        Session& s = m_sessions[i].session;
+        int end = next;
+        if (ranges[i]) {
+            end = std::max(next, ranges[i]->second);
         } else {
-            s.laps = m_laps.mid(previous, read.lapsBefore - previous);
-            previous = read.lapsBefore;
+            // Up to its message, but not into a range a later session names.
+            end = std::max(next, m_sessions[i].lapsBefore);
+            for (int later = i + 1; later < m_sessions.size(); ++later) {
+                if (ranges[later]) {
+                    end = std::max(next, std::min(end, ranges[later]->first));
+                    break;
+                }
+            }
         }
+        s.laps = m_laps.mid(next, end - next);
+        next = end;
         if (!s.start.isValid() && !s.laps.isEmpty())
             s.start = s.laps.first().start;
     }
-    // Laps after the last session (a device that writes them at the very
-    // end) belong to it.
-    if (!byIndex && previous < laps)
-        m_sessions.last().session.laps += m_laps.mid(previous);
+    if (next < laps)
+        m_sessions.last().session.laps += m_laps.mid(next);
 
     // The samples: all of them for a file of one session; else each to the
     // session that started last before it (one without time follows the

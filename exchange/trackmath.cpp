@@ -40,12 +40,22 @@ double trackDistanceMeters(const QList<TrackPoint>& track)
     return total;
 }
 
+namespace {
+
+// A sensor that lost contact writes 0 or noise; such samples are no pulse.
+bool heartRateRead(const std::optional<int>& bpm)
+{
+    return bpm && *bpm >= 20 && *bpm <= 300;
+}
+
+} // namespace
+
 std::optional<int> trackAverageHeartRate(const QList<TrackPoint>& track)
 {
     qint64 sum = 0;
     qint64 count = 0;
     for (const TrackPoint& point : track) {
-        if (point.heartRate) {
+        if (heartRateRead(point.heartRate)) {
             sum += *point.heartRate;
             ++count;
         }
@@ -59,7 +69,7 @@ std::optional<int> trackMaximumHeartRate(const QList<TrackPoint>& track)
 {
     std::optional<int> highest;
     for (const TrackPoint& point : track) {
-        if (point.heartRate && (!highest || *point.heartRate > *highest))
+        if (heartRateRead(point.heartRate) && (!highest || *point.heartRate > *highest))
             highest = point.heartRate;
     }
     return highest;

@@ -101,6 +101,11 @@ TForm4::TForm4(int userId, QWidget* parent)
     setUpKeys();
     setUpDraft();
     FormCreate();
+    // Watch files dropped anywhere onto the window are taken as the import
+    // button takes them: no field takes a dropped file as its text.
+    for (QWidget* child : findChildren<QWidget*>())
+        child->setAcceptDrops(false);
+    setAcceptDrops(true);
     // Asked once the window is on the screen.
     QTimer::singleShot(0, this, &TForm4::offerDraft);
 }
@@ -132,8 +137,6 @@ void TForm4::buildWindow()
     ToolButton2 = tool("ToolButton2", QStringLiteral("Eintrag löschen"), QStyle::SP_TrashIcon);
     ImportButton = tool("ImportButton", QStringLiteral("Trainings aus Dateien übernehmen (FIT, TCX, GPX)"),
                         QStyle::SP_DialogOpenButton);
-    // Watch files dropped onto the window are taken as the button takes them.
-    setAcceptDrops(true);
     ToolBar1->addSeparator();
     ToolButton10 = tool("ToolButton10", QStringLiteral("Eingaben speichern"), QStyle::SP_DialogSaveButton);
     ToolBar1->addSeparator();

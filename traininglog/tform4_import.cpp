@@ -115,7 +115,8 @@ void TForm4::importPaths(const QStringList& chosen)
     }
     guarded(this, [&] {
         exchange::DiaryImport import(Session::current().ZDatabase1, m_userId);
-        if (files.size() == 1) {
+        // One file chosen (not a folder that holds one) comes into the form.
+        if (files.size() == 1 && chosen.size() == 1 && !QFileInfo(chosen.first()).isDir()) {
             const exchange::FileTrainings one = exchange::readTrainingFile(files.first(), import.zones());
             if (!one.ok()) {
                 Messages::show(this, QMessageBox::Warning, kImportTitle,
@@ -207,9 +208,13 @@ void TForm4::importFiles(const QStringList& files, exchange::DiaryImport& import
     if (summary.taken > 0) {
         forgetDiarySums();
         const QString shown = Label16->text();
+        // The entry the paging starts from, while a new one is being typed.
+        const QString current = m_position >= 0 && m_position < m_entries.size() ? m_entries[m_position] : QString();
         const bool wasEmpty = m_entries.isEmpty();
         CheckMain(false);
-        const qsizetype at = m_entries.indexOf(shown);
+        qsizetype at = m_entries.indexOf(shown);
+        if (at < 0 && m_dirty)
+            at = m_entries.indexOf(current);
         if (at >= 0) {
             m_position = int(at);
             setPanel(2, QStringLiteral("  Eintrag ") + QString::number(m_position + 1) + QLatin1Char('/')

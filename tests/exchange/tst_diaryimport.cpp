@@ -110,7 +110,7 @@ void TestDiaryImport::sessionsBecomeEntriesAndLapsUnits()
         p.time = ride.start.addSecs(60 * i);
         p.latitude = 50.0 + 0.01 * i;
         p.longitude = 8.0;
-        p.heartRate = i < 5 ? 120 : 130;
+        p.heartRate = i == 10 ? 0 : i < 5 ? 120 : 130; // 0: the sensor lost contact
         ride.track << p;
     }
     Activity activity;

@@ -41,6 +41,7 @@ private Q_SLOTS:
     void readsARecordedActivity();
     void byteOrderDeveloperFieldsAndInvalidValues();
     void multisportChainsAndLapsAtTheEnd();
+    void longRunsOfCompressedTimestamps();
     void filesOfOtherKindsAreRefused();
     void damagedFilesAreRefusedWithoutHarm();
     void manyLapsReadQuickly();
@@ -128,6 +129,42 @@ void TestFitReader::multisportChainsAndLapsAtTheEnd()
     QCOMPARE(sessions[3].start, kStart.addDays(1));
     QCOMPARE(sessions[3].laps.size(), 1);
     QCOMPARE(*sessions[3].laps[0].distanceMeters, 200.0);
+
+    // The transition names no laps, a session names fewer than the file
+    // holds: each lap still goes to the session it was recorded in.
+    FitWriter partly;
+    partly.define(1, 19, {{2, 4, fit::UInt32}, {9, 4, fit::UInt32}});
+    for (int i = 0; i < 6; ++i)
+        partly.data(1, {t + 600u * i, quint64(100000 * (i + 1))});
+    partly.define(2, 18, {{2, 4, fit::UInt32}, {5, 1, fit::Enum}, {25, 2, fit::UInt16}, {26, 2, fit::UInt16}});
+    partly.data(2, {t, 5, 0, 1});
+    partly.define(3, 18, {{2, 4, fit::UInt32}, {5, 1, fit::Enum}});
+    partly.data(3, {t + 600, 3});
+    partly.data(2, {t + 1200, 2, 2, 3});
+    const auto mixed = readFit(partly.file());
+    QVERIFY2(mixed.ok(), qPrintable(mixed.reason));
+    QList<qsizetype> counts;
+    for (const auto& session : mixed.activity->sessions)
+        counts << session.laps.size();
+    QCOMPARE(counts, QList<qsizetype>({1, 1, 4})); // the lap after the bike's range goes with it
+}
+
+// Compressed timestamps count on from the one before, also over minutes.
+void TestFitReader::longRunsOfCompressedTimestamps()
+{
+    FitWriter w;
+    const quint32 t = FitWriter::fitTime(kStart) & ~0x1Fu;
+    w.define(0, 20, {{253, 4, fit::UInt32}, {3, 1, fit::UInt8}});
+    w.define(1, 20, {{3, 1, fit::UInt8}});
+    w.data(0, {t, 100});
+    for (quint32 s = 10; s <= 200; s += 10)
+        w.compressed(1, (t + s) & 0x1F, {100});
+    const auto read = readFit(w.file());
+    QVERIFY2(read.ok(), qPrintable(read.reason));
+    const auto& track = read.activity->sessions.first().track;
+    QCOMPARE(track.size(), 21);
+    for (int i = 0; i < track.size(); ++i)
+        QCOMPARE(FitWriter::fitTime(track[i].time), t + 10u * i);
 }
 
 void TestFitReader::filesOfOtherKindsAreRefused()

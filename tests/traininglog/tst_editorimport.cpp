@@ -34,6 +34,9 @@ void drop(TForm4* w, const QStringList& paths)
     QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(w, &enter);
     QVERIFY(enter.isAccepted());
+    // No field takes the files as text: the drop reaches the window.
+    for (QWidget* child : w->findChildren<QWidget*>())
+        QVERIFY2(!child->acceptDrops(), qPrintable(child->objectName()));
     QDropEvent event(QPointF(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(w, &event);
     QCoreApplication::processEvents();
@@ -162,6 +165,15 @@ void TestEditorImport::manyFilesAreSavedWithOneSummary()
     QCOMPARE(w->statusPanel(1)->text(), QStringLiteral("  Gesamt: 30,0 km"));
     QCOMPARE(w->statusPanel(2)->text(), QStringLiteral("  Eintrag %1/6").arg(saved > 0 ? saved : 6)); // the entry shown stays
     QCOMPARE(f.value(QStringLiteral("SELECT COUNT(*) FROM units")), QStringLiteral("6"));
+
+    // A folder of one file is saved at once, not shown in the form.
+    QTemporaryDir one;
+    writeFile(one.filePath(QStringLiteral("a.tcx")), tcxFile(localStart(20, 8), {{1000, 300, 0}}));
+    Messages::setNextAnswer(QMessageBox::Ok);
+    drop(w, {one.path()});
+    QTRY_COMPARE(f.value(QStringLiteral("SELECT COUNT(*) FROM main")), QStringLiteral("7"));
+    QVERIFY(!w->hasUnsavedChanges());
+
     f.discardEditor();
 }
 
