@@ -173,7 +173,7 @@ void TestCsvExport::everyFieldComesBackAsStored()
     const QString none = addEntry(user, {"15.03.2024", "12:00:00", "Schwimmen", "0:30", "", "", "0", "-1", "", ""});
     addUnit(first, {"1", "5", "00:25:30", "150", "extensiver DL"});
     addUnit(first, {"2", "1.23456", "00:06:00", "-1", "Tempo; \"hart\""});
-    addUnit(last, {"1", "20.1", "00:45:00", "130", ""});
+    addUnit(last, {"1", "10.1", "00:45:00", "130", ""});
     addUnit(last, {"2", "0.2", "00:00:00", "-1", " Auslaufen"});
     const QString before = addEntry(user, {"29.02.2024", "23:59:00", "Laufen", "1:00", "", "", "50", "70", "", ""});
     const QString after = addEntry(user, {"01.04.2024", "00:00:00", "Laufen", "1:00", "", "", "50", "70", "", ""});
@@ -195,7 +195,7 @@ void TestCsvExport::everyFieldComesBackAsStored()
     QCOMPARE(entries[1], QStringList({"01.03.2024", "07:05:00", "=1+2", "1:30", "6,23456", "  führend",
                                       "Schuh \"X\";2", "48", "72,25", hostile, "\"Zitat\""}));
     QCOMPARE(entries[2], QStringList({"15.03.2024", "12:00:00", "Schwimmen", "0:30", "0", "", "", "", "", "", ""}));
-    QCOMPARE(entries[3], QStringList({"31.03.2024", "18:00:00", "Radfahren", "0:45", "20,3", "", "", "", "", "",
+    QCOMPARE(entries[3], QStringList({"31.03.2024", "18:00:00", "Radfahren", "0:45", "10,3", "", "", "", "", "",
                                       "eins\ndrei"}));
 
     const QList<QStringList> units = read(unitsPath);
@@ -205,7 +205,7 @@ void TestCsvExport::everyFieldComesBackAsStored()
              QStringList({"01.03.2024", "07:05:00", "1", "5", "00:25:30", "5:06 min/km", "150", "extensiver DL"}));
     QCOMPARE(units[2], QStringList({"01.03.2024", "07:05:00", "2", "1,23456", "00:06:00", "4:52 min/km", "",
                                     "Tempo; \"hart\""}));
-    QCOMPARE(units[3], QStringList({"31.03.2024", "18:00:00", "1", "20,1", "00:45:00", "2:14 min/km", "130", ""}));
+    QCOMPARE(units[3], QStringList({"31.03.2024", "18:00:00", "1", "10,1", "00:45:00", "4:27 min/km", "130", ""}));
     QCOMPARE(units[4], QStringList({"31.03.2024", "18:00:00", "2", "0,2", "00:00:00", "", "", " Auslaufen"}));
 
     // A spreadsheet reads "=1+2" as the user typed it only when nothing
