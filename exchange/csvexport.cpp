@@ -17,9 +17,6 @@ namespace exchange {
 
 namespace {
 
-const QString kSeparator = QStringLiteral(";");
-const QString kLineEnd = QStringLiteral("\r\n");
-
 // A field as RFC 4180 writes it: quoted, with its quotes doubled, when it
 // would otherwise split the line or lose a blank at its ends on reading.
 QString csvField(const QString& value)
@@ -38,10 +35,10 @@ void appendLine(QString& text, const QStringList& fields)
 {
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i > 0)
-            text += kSeparator;
+            text += QLatin1Char(';');
         text += csvField(fields[i]);
     }
-    text += kLineEnd;
+    text += QLatin1String("\r\n");
 }
 
 // Up to six decimals (a millimetre is three), without trailing zeros, with
