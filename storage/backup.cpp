@@ -123,6 +123,37 @@ QString pathOnServer(const QString& connection)
     return m.hasMatch() ? text.mid(m.capturedLength()) : text;
 }
 
+// The engine's restore asks on the console for the next part of a backup
+// that ends early, and waits for an answer there: while one of its actions
+// runs in this process, its input is empty, so that it gives up at once.
+class NoConsoleInput
+{
+public:
+    NoConsoleInput()
+    {
+        const int empty = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        if (empty < 0)
+            return;
+        m_saved = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
+        ::dup2(empty, STDIN_FILENO);
+        ::close(empty);
+    }
+    ~NoConsoleInput()
+    {
+        if (m_saved >= 0) {
+            ::dup2(m_saved, STDIN_FILENO);
+            ::close(m_saved);
+        } else {
+            ::close(STDIN_FILENO);
+        }
+    }
+    NoConsoleInput(const NoConsoleInput&) = delete;
+    NoConsoleInput& operator=(const NoConsoleInput&) = delete;
+
+private:
+    int m_saved = -1;
+};
+
 // Runs one action of the engine's service manager to its end and returns
 // what the engine wrote meanwhile. Throws the engine's error; an action that
 // ended with an error only in its output throws that output.
@@ -137,6 +168,9 @@ QString runService(const ServiceHost& host, const std::function<void(IXpbBuilder
     IService* service = nullptr;
     IXpbBuilder* spb = nullptr;
     QString output;
+    std::optional<NoConsoleInput> noInput;
+    if (!host.server)
+        noInput.emplace();
     try {
         spb = util->getXpbBuilder(&st, IXpbBuilder::SPB_ATTACH, nullptr, 0);
         if (login) {
@@ -172,7 +206,6 @@ QString runService(const ServiceHost& host, const std::function<void(IXpbBuilder
         for (bool done = false; !done;) {
             service->query(&st, sizeof send, send, sizeof items, items, unsigned(answer.size()), answer.data());
             const unsigned char* p = answer.data();
-            if (qEnvironmentVariableIsSet("BKDEBUG")) { QByteArray raw(reinterpret_cast<const char*>(p), 40); qWarning("resp %s", raw.toHex(' ').constData()); }
             if (*p != isc_info_svc_to_eof)
                 break;
             const unsigned piece = unsigned(p[1]) | (unsigned(p[2]) << 8);
@@ -217,16 +250,23 @@ void runBackup(const ServiceHost& host, const QString& database, const QString& 
     });
 }
 
+// A restore that reaches the end of a cut-off backup stops there without
+// an error, leaving the tables read so far; only its report of each step
+// tells whether it came to its last one.
 void runRestore(const ServiceHost& host, const QString& file, const QString& database)
 {
     const QByteArray db = QFile::encodeName(database);
     const QByteArray bk = QFile::encodeName(file);
-    runService(host, [&](IXpbBuilder* spb, ThrowStatusWrapper* st) {
+    const QString output = runService(host, [&](IXpbBuilder* spb, ThrowStatusWrapper* st) {
         spb->insertTag(st, isc_action_svc_restore);
         spb->insertString(st, isc_spb_bkp_file, bk.constData());
         spb->insertString(st, isc_spb_dbname, db.constData());
         spb->insertInt(st, isc_spb_options, isc_spb_res_create);
+        spb->insertTag(st, isc_spb_verbose);
     });
+    if (!output.contains(QLatin1String("finishing, closing, and going home")))
+        throw StorageError(QStringLiteral("Die Datensicherung endet, bevor alle Daten gelesen sind"),
+                           output.right(2000));
 }
 
 // Throws when the database is not a diary of this program; else its counts.
