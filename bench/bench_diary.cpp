@@ -21,6 +21,7 @@
 #include "reportpreview.h"
 #include "textforms.h"
 #include "chart.h"
+#include "backup.h"
 #include "csvexport.h"
 #include "fitwriter.h"
 
@@ -30,6 +31,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -355,6 +357,25 @@ int main(int argc, char** argv)
         std::printf("%-44s %10.1f\n", "CSV export of the whole diary of the busiest person", csv);
         std::printf("%-44s %10s\n", "  (entries and units written)",
                     qPrintable(QStringLiteral("%1 / %2").arg(written.entries).arg(written.units)));
+    }
+
+    // The engine's backup of the whole diary, with its check (a restore into
+    // a temporary file), and the restore in place of the diary. One way only.
+    {
+        const QString diary = datafiles::databasePath(folder);
+        const QString target = folder + QStringLiteral("Sicherung.fbk");
+        BackupInfo info;
+        const double made = msOf([&] { info = backupDiary(diary, target); });
+        s.ZDatabase1.disconnect();
+        const double restored = msOf([&] { restoreDiary(target, diary); });
+        s.ZDatabase1.connect(diary);
+        s.ZQuery1.open(QStringLiteral("SELECT COUNT(*) FROM main"));
+        if (info.entries == 0 || s.ZQuery1.field(0).asInteger() != info.entries)
+            qFatal("the restored diary lacks entries");
+        std::printf("\nbackup and restore (one way):\n");
+        std::printf("%-44s %10.1f\n", "backup of the whole diary", made);
+        std::printf("%-44s %10.1f\n", "restore of the whole diary", restored);
+        std::printf("%-44s %10.1f\n", "  (size of the backup, MB)", double(QFileInfo(target).size()) / 1e6);
     }
 
     // Before the indexes existed, each per-entry sum read the whole units

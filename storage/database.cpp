@@ -2,6 +2,7 @@
 
 #include "cp1252.h"
 #include "dbserver.h"
+#include "enginestatus.h"
 #include "storageerror.h"
 #include "textforms.h"
 
@@ -114,6 +115,16 @@ QString answerLostText(const QString& server)
 }
 
 } // namespace
+
+IMaster* engineMaster()
+{
+    return master();
+}
+
+QString engineStatusText(IStatus* status)
+{
+    return statusText(status);
+}
 
 StorageError engineError(const intptr_t* vector, const QString& engineText, const QString& server, bool connected)
 {
@@ -324,20 +335,6 @@ StorageError engineError(const intptr_t* vector, const QString& engineText, cons
 }
 
 namespace {
-
-// Status wrapper of one call site; the interface's status object is
-// disposed with it.
-class Status
-{
-public:
-    Status() : m_status(master()->getStatus()), m_wrapper(m_status) {}
-    ~Status() { m_status->dispose(); }
-    ThrowStatusWrapper* operator&() { return &m_wrapper; }
-
-private:
-    IStatus* m_status;
-    ThrowStatusWrapper m_wrapper;
-};
 
 // forcedWrites: 1 or 0 sets the database's mode, -1 leaves it as it is.
 // On a server the diary is reached through the network provider alone, with

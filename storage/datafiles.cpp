@@ -106,16 +106,6 @@ void stepDone()
         creationHook()();
 }
 
-// Brings a file, or a folder's list of names, to the disk.
-void syncPath(const QString& path, int flags)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 struct Table
 {
     const char* name;
@@ -318,6 +308,15 @@ void openServerDiary(Database& db, const QString& target)
 }
 
 } // namespace
+
+void syncPath(const QString& path, int flags)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
 
 Location locate(const QString& executableFolder, const QString& userDataFolder,
                 const std::function<bool(const QString&)>& writableProbe)

@@ -40,6 +40,10 @@ QString settingsPath(const QString& programFolder);    // folder + "config.ini"
 QString aliasFilePath(const QString& programFolder);   // folder + "aliases.conf"
 QString databasePath(const QString& programFolder);    // folder + "Database/data.fdb"
 
+// Brings a file (flags O_RDONLY), or a folder's list of names (O_RDONLY |
+// O_DIRECTORY), to the disk; a path that cannot be opened is left alone.
+void syncPath(const QString& path, int flags);
+
 // Creates config.ini with the default sports list when it is missing.
 void ensureSettingsFile(const QString& settingsPath);
 

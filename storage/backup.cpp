@@ -1,0 +1,528 @@
+#include "backup.h"
+
+#include "database.h"
+#include "datafiles.h"
+#include "dbserver.h"
+#include "enginestatus.h"
+#include "query.h"
+#include "storageerror.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <unistd.h>
+#include <vector>
+
+using namespace Firebird;
+
+namespace {
+
+// The newest backup format this engine writes and reads.
+constexpr int kKnownFormat = 10;
+
+QString native(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// The start of a backup file: a header record of attributes, each a code,
+// a length byte and the value, ended by a zero code; among them the
+// format's number and the date of the backup as text.
+struct BackupHeader
+{
+    bool valid = false;
+    int format = 0;
+    QDateTime made;
+};
+
+BackupHeader readHeader(const QString& path)
+{
+    BackupHeader header;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw StorageError(QStringLiteral("Die Datei %1 kann nicht gelesen werden").arg(native(path)),
+                           file.errorString());
+    const QByteArray bytes = file.read(1024);
+    const auto byte = [&](qsizetype i) { return static_cast<unsigned char>(bytes.at(i)); };
+    if (bytes.size() < 2 || byte(0) != 0)
+        return header;
+    for (qsizetype pos = 1; pos < bytes.size();) {
+        const int code = byte(pos++);
+        if (code == 0) {
+            header.valid = header.format > 0;
+            break;
+        }
+        if (pos >= bytes.size())
+            break;
+        const int length = byte(pos++);
+        if (pos + length > bytes.size())
+            break;
+        const QByteArray value = bytes.mid(pos, length);
+        pos += length;
+        if (code == 2 && length >= 1 && length <= 4) {
+            int format = 0;
+            for (int k = length - 1; k >= 0; --k)
+                format = (format << 8) | static_cast<unsigned char>(value.at(k));
+            header.format = format;
+        } else if (code == 1) {
+            header.made = QLocale::c().toDateTime(QString::fromLatin1(value).simplified(),
+                                                  QStringLiteral("ddd MMM d HH:mm:ss yyyy"));
+        }
+    }
+    return header;
+}
+
+// Refuses a file that is not a backup of a format this engine reads.
+BackupHeader checkedHeader(const QString& path)
+{
+    const BackupHeader header = readHeader(path);
+    if (!header.valid)
+        throw StorageError(QStringLiteral("Die Datei %1 ist keine Datensicherung des Programms").arg(native(path)));
+    if (header.format > kKnownFormat)
+        throw StorageError(QStringLiteral("Die Datensicherung %1 stammt von einer neueren Version des Programms "
+                                          "und kann mit dieser Version nicht gelesen werden")
+                               .arg(native(path)));
+    return header;
+}
+
+// Where a service runs: the engine in this process, or a server.
+struct ServiceHost
+{
+    std::optional<ServerAddress> server;
+
+    QString serviceName() const
+    {
+        if (!server)
+            return QStringLiteral("service_mgr");
+        return server->port.isEmpty() ? server->host + QStringLiteral(":service_mgr")
+                                      : server->host + QLatin1Char('/') + server->port + QStringLiteral(":service_mgr");
+    }
+    QString serverName() const { return server ? server->name() : QString(); }
+};
+
+// The path on the server of a connection string that names one.
+QString pathOnServer(const QString& connection)
+{
+    static const QRegularExpression prefix(
+        QStringLiteral("^(inet[46]?://(\\[[^\\]]+\\]|[^/:\\[\\]]+)(:[^/]+)?(?=/)|(\\[[^\\]]+\\]|[^/\\\\:\\[\\]]{2,})"
+                       "(/[^/\\\\:]+)?:)"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QString text = connection.trimmed();
+    const auto m = prefix.match(text);
+    return m.hasMatch() ? text.mid(m.capturedLength()) : text;
+}
+
+// The engine's restore asks on the console for the next part of a backup
+// that ends early, and waits for an answer there: while one of its actions
+// runs in this process, its input is empty, so that it gives up at once.
+class NoConsoleInput
+{
+public:
+    NoConsoleInput()
+    {
+        const int empty = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        if (empty < 0)
+            return;
+        m_saved = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
+        ::dup2(empty, STDIN_FILENO);
+        ::close(empty);
+    }
+    ~NoConsoleInput()
+    {
+        if (m_saved >= 0) {
+            ::dup2(m_saved, STDIN_FILENO);
+            ::close(m_saved);
+        } else {
+            ::close(STDIN_FILENO);
+        }
+    }
+    NoConsoleInput(const NoConsoleInput&) = delete;
+    NoConsoleInput& operator=(const NoConsoleInput&) = delete;
+
+private:
+    int m_saved = -1;
+};
+
+// Runs one action of the engine's service manager to its end and returns
+// what the engine wrote meanwhile. Throws the engine's error; an action that
+// ended with an error only in its output throws that output.
+QString runService(const ServiceHost& host, const std::function<void(IXpbBuilder*, ThrowStatusWrapper*)>& request)
+{
+    std::optional<Credentials> login;
+    if (host.server)
+        login = serverlogin::credentialsFor(*host.server);
+    Status st;
+    IUtil* util = engineMaster()->getUtilInterface();
+    IProvider* provider = engineMaster()->getDispatcher();
+    IService* service = nullptr;
+    IXpbBuilder* spb = nullptr;
+    QString output;
+    std::optional<NoConsoleInput> noInput;
+    if (!host.server)
+        noInput.emplace();
+    try {
+        spb = util->getXpbBuilder(&st, IXpbBuilder::SPB_ATTACH, nullptr, 0);
+        if (login) {
+            QByteArray password = login->password.toUtf8();
+            spb->insertString(&st, isc_spb_user_name, login->user.toUtf8().constData());
+            spb->insertString(&st, isc_spb_password, password.constData());
+            wipe(password);
+            spb->insertString(&st, isc_spb_config, "Providers = Remote");
+        } else {
+            spb->insertString(&st, isc_spb_user_name, Database::kUser);
+            spb->insertString(&st, isc_spb_password, Database::kPassword);
+            spb->insertString(&st, isc_spb_config, "Providers = Engine12");
+        }
+        const QByteArray name = host.serviceName().toUtf8();
+        const unsigned length = spb->getBufferLength(&st);
+        unsigned char* buffer = const_cast<unsigned char*>(spb->getBuffer(&st));
+        service = provider->attachServiceManager(&st, name.constData(), length, buffer);
+        explicit_bzero(buffer, length);
+        spb->dispose();
+        spb = nullptr;
+
+        spb = util->getXpbBuilder(&st, IXpbBuilder::SPB_START, nullptr, 0);
+        request(spb, &st);
+        service->start(&st, spb->getBufferLength(&st), spb->getBuffer(&st));
+        spb->dispose();
+        spb = nullptr;
+
+        // Waits a second at most for each piece of output.
+        const unsigned char send[] = {isc_info_svc_timeout, 4, 0, 1, 0, 0, 0, isc_info_end};
+        const unsigned char items[] = {isc_info_svc_to_eof};
+        std::vector<unsigned char> answer(16384);
+        QByteArray text;
+        for (bool done = false; !done;) {
+            service->query(&st, sizeof send, send, sizeof items, items, unsigned(answer.size()), answer.data());
+            const unsigned char* p = answer.data();
+            if (*p != isc_info_svc_to_eof)
+                break;
+            const unsigned piece = unsigned(p[1]) | (unsigned(p[2]) << 8);
+            text.append(reinterpret_cast<const char*>(p + 3), piece);
+            const unsigned char next = p[3 + piece];
+            done = piece == 0 && next != isc_info_svc_timeout && next != isc_info_data_not_ready;
+        }
+        service->detach(&st);
+        service = nullptr;
+        output = QString::fromLocal8Bit(text).trimmed();
+    } catch (const FbException& e) {
+        const StorageError failed = engineError(e.getStatus()->getErrors(), engineStatusText(e.getStatus()),
+                                                host.serverName());
+        if (spb)
+            spb->dispose();
+        if (service)
+            service->release();
+        provider->release();
+        if (host.server && failed.reason() == StorageError::Reason::LoginRefused)
+            serverlogin::refused(*host.server);
+        throw failed;
+    }
+    provider->release();
+    if (output.contains(QLatin1String("ERROR:")))
+        throw StorageError(output);
+    return output;
+}
+
+QString withOutput(const StorageError& e)
+{
+    return e.detail().isEmpty() ? e.message() : e.message() + QLatin1Char('\n') + e.detail();
+}
+
+void runBackup(const ServiceHost& host, const QString& database, const QString& file)
+{
+    const QByteArray db = QFile::encodeName(database);
+    const QByteArray bk = QFile::encodeName(file);
+    runService(host, [&](IXpbBuilder* spb, ThrowStatusWrapper* st) {
+        spb->insertTag(st, isc_action_svc_backup);
+        spb->insertString(st, isc_spb_dbname, db.constData());
+        spb->insertString(st, isc_spb_bkp_file, bk.constData());
+    });
+}
+
+// A restore that reaches the end of a cut-off backup stops there without
+// an error, leaving the tables read so far; only its report of each step
+// tells whether it came to its last one.
+void runRestore(const ServiceHost& host, const QString& file, const QString& database)
+{
+    const QByteArray db = QFile::encodeName(database);
+    const QByteArray bk = QFile::encodeName(file);
+    const QString output = runService(host, [&](IXpbBuilder* spb, ThrowStatusWrapper* st) {
+        spb->insertTag(st, isc_action_svc_restore);
+        spb->insertString(st, isc_spb_bkp_file, bk.constData());
+        spb->insertString(st, isc_spb_dbname, db.constData());
+        spb->insertInt(st, isc_spb_options, isc_spb_res_create);
+        spb->insertTag(st, isc_spb_verbose);
+    });
+    if (!output.contains(QLatin1String("finishing, closing, and going home")))
+        throw StorageError(QStringLiteral("Die Datensicherung endet, bevor alle Daten gelesen sind"),
+                           output.right(2000));
+}
+
+// Throws when the database is not a diary of this program; else its counts.
+BackupInfo countsOf(Database& db, const QString& backupFile)
+{
+    const ResultSet tables = db.select(QStringLiteral(
+        "SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME IN ('MAIN', 'USERS')"));
+    if (tables.rows.value(0).value(0).asInteger() != 2)
+        throw StorageError(
+            QStringLiteral("Die Datei %1 ist keine Datensicherung des Programms").arg(native(backupFile)));
+    const ResultSet counts =
+        db.select(QStringLiteral("SELECT (SELECT COUNT(*) FROM users), (SELECT COUNT(*) FROM main) FROM RDB$DATABASE"));
+    BackupInfo info;
+    info.persons = int(counts.rows.value(0).value(0).asInteger());
+    info.entries = int(counts.rows.value(0).value(1).asInteger());
+    return info;
+}
+
+StorageError damaged(const QString& backupFile, const StorageError& e)
+{
+    return StorageError(QStringLiteral("Die Datensicherung %1 ist beschädigt oder unvollständig").arg(native(backupFile)),
+                        withOutput(e));
+}
+
+void removeFile(const QString& path)
+{
+    if (QFileInfo::exists(path) && !QFile::remove(path))
+        throw StorageError(QStringLiteral("Die Datei %1 kann nicht gelöscht werden").arg(native(path)));
+}
+
+// A backup on a server is checked there: restored beside it into a
+// database of its own, counted and dropped again.
+BackupInfo checkOnServer(const ServiceHost& host, const QString& connection, const QString& file)
+{
+    const QString probe = file + QStringLiteral(".pruefung.fdb");
+    QString prefix = connection.trimmed();
+    prefix.chop(pathOnServer(connection).size());
+    try {
+        runRestore(host, file, probe);
+    } catch (const StorageError& e) {
+        throw damaged(file, e);
+    }
+    Database db;
+    db.connect(prefix + probe);
+    const BackupInfo info = countsOf(db, file);
+    db.disconnect();
+    // The probe is dropped through the engine, which alone can remove a file on the server.
+    std::optional<Credentials> login = serverlogin::credentialsFor(*host.server);
+    Status st;
+    IProvider* provider = engineMaster()->getDispatcher();
+    try {
+        IXpbBuilder* dpb = engineMaster()->getUtilInterface()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
+        QByteArray password = login->password.toUtf8();
+        dpb->insertString(&st, isc_dpb_user_name, login->user.toUtf8().constData());
+        dpb->insertString(&st, isc_dpb_password, password.constData());
+        wipe(password);
+        dpb->insertString(&st, isc_dpb_config, "Providers = Remote");
+        const QByteArray name = QFile::encodeName(prefix + probe);
+        IAttachment* attachment = provider->attachDatabase(&st, name.constData(), dpb->getBufferLength(&st),
+                                                           dpb->getBuffer(&st));
+        dpb->dispose();
+        attachment->dropDatabase(&st);
+    } catch (const FbException&) {
+        // the probe stays on the server; the backup itself is sound
+    }
+    provider->release();
+    return info;
+}
+
+} // namespace
+
+QString partialBackupPath(const QString& target)
+{
+    return target + QStringLiteral(".teil");
+}
+
+BackupInfo inspectBackup(const QString& backupFile)
+{
+    const BackupHeader header = checkedHeader(backupFile);
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        throw StorageError(QStringLiteral("Für die Prüfung der Datensicherung kann kein vorläufiger Ordner angelegt "
+                                          "werden"),
+                           dir.errorString());
+    const QString probe = dir.filePath(QStringLiteral("pruefung.fdb"));
+    try {
+        runRestore(ServiceHost{}, backupFile, probe);
+    } catch (const StorageError& e) {
+        throw damaged(backupFile, e);
+    }
+    Database db;
+    db.connect(probe);
+    BackupInfo info = countsOf(db, backupFile);
+    db.disconnect();
+    info.made = header.made;
+    return info;
+}
+
+BackupInfo backupDiary(const QString& diaryPath, const QString& target)
+{
+    const ServiceHost host{serverOf(diaryPath)};
+    const auto failed = [&](const StorageError& e) {
+        const QString where = host.server
+                                  ? QStringLiteral(" Die Datei %1 auf dem Datenbankserver %2 ist nicht brauchbar.")
+                                        .arg(native(target), host.serverName())
+                                  : QString();
+        return StorageError(QStringLiteral("Die Datensicherung konnte nicht erstellt werden: %1.%2")
+                                .arg(e.message(), where),
+                            e.detail(), e.reason());
+    };
+    if (host.server) {
+        try {
+            runBackup(host, pathOnServer(diaryPath), target);
+            return checkOnServer(host, diaryPath, target);
+        } catch (const StorageError& e) {
+            throw failed(e);
+        }
+    }
+
+    const QString partial = partialBackupPath(target);
+    removeFile(partial); // what a backup cut off left, never a backup that was put in place
+    auto cleanUp = qScopeGuard([&] { QFile::remove(partial); });
+    BackupInfo info;
+    try {
+        runBackup(host, diaryPath, partial);
+        info = inspectBackup(partial);
+    } catch (const StorageError& e) {
+        throw failed(e);
+    }
+    datafiles::syncPath(partial, O_RDONLY);
+    if (::rename(QFile::encodeName(partial).constData(), QFile::encodeName(target).constData()) != 0)
+        throw StorageError(QStringLiteral("Die Datensicherung kann nicht als %1 gespeichert werden").arg(native(target)),
+                           QString::fromLocal8Bit(std::strerror(errno)));
+    cleanUp.dismiss();
+    datafiles::syncPath(QFileInfo(target).absolutePath(), O_RDONLY | O_DIRECTORY);
+    return info;
+}
+
+QString restoredDiaryPath(const QString& diaryPath)
+{
+    return diaryPath + QStringLiteral(".neu");
+}
+
+QString keptDiaryPath(const QString& diaryPath, const QDate& today)
+{
+    const QString base = diaryPath + QStringLiteral(".vor-Wiederherstellung-") + today.toString(Qt::ISODate);
+    QString path = base;
+    for (int n = 2; QFileInfo::exists(path) || QFileInfo(path).isSymLink(); ++n)
+        path = base + QLatin1Char('-') + QString::number(n);
+    return path;
+}
+
+QString restoreDiary(const QString& backupFile, const QString& diaryPath, const QDate& today)
+{
+    if (serverOf(diaryPath))
+        throw StorageError(QStringLiteral("Ein Tagebuch auf einem Datenbankserver kann nicht von hier aus "
+                                          "zurückgespielt werden; das ist Sache des Serververwalters"));
+    checkedHeader(backupFile);
+    const QString restored = restoredDiaryPath(diaryPath);
+    removeFile(restored); // what a restore cut off left
+    auto cleanUp = qScopeGuard([&] { QFile::remove(restored); });
+    try {
+        runRestore(ServiceHost{}, backupFile, restored);
+    } catch (const StorageError& e) {
+        throw damaged(backupFile, e);
+    }
+    {
+        Database db;
+        db.connect(restored, true);
+        countsOf(db, backupFile);
+        Query query(db);
+        datafiles::CheckDataBases(query);
+        db.disconnect();
+    }
+    datafiles::syncPath(restored, O_RDONLY);
+
+    // The old diary keeps its file under a name of its own (a link never
+    // replaces anything), and the restored one then takes the diary's name.
+    const QByteArray diary = QFile::encodeName(diaryPath);
+    QString kept;
+    if (QFileInfo::exists(diaryPath)) {
+        kept = keptDiaryPath(diaryPath, today);
+        if (::link(diary.constData(), QFile::encodeName(kept).constData()) != 0)
+            throw StorageError(QStringLiteral("Das bisherige Tagebuch kann nicht als %1 aufbewahrt werden")
+                                   .arg(native(kept)),
+                               QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    if (::rename(QFile::encodeName(restored).constData(), diary.constData()) != 0) {
+        const int error = errno;
+        if (!kept.isEmpty())
+            ::unlink(QFile::encodeName(kept).constData());
+        throw StorageError(QStringLiteral("Das zurückgespielte Tagebuch kann nicht an die Stelle von %1 treten")
+                               .arg(native(diaryPath)),
+                           QString::fromLocal8Bit(std::strerror(error)));
+    }
+    cleanUp.dismiss();
+    datafiles::syncPath(QFileInfo(diaryPath).absolutePath(), O_RDONLY | O_DIRECTORY);
+    return kept;
+}
+
+QString automaticBackupName(const QDate& day)
+{
+    return QStringLiteral("Tramora-Sicherung %1.fbk").arg(day.toString(Qt::ISODate));
+}
+
+QString automaticBackup(const QString& diaryPath, const QString& folder, const QDate& today)
+{
+    if (!QDir().mkpath(folder))
+        throw StorageError(QStringLiteral("Der Ordner %1 für die Datensicherungen kann nicht angelegt werden")
+                               .arg(native(folder)));
+    const QDir dir(folder);
+    const QString path = dir.filePath(automaticBackupName(today));
+    if (QFileInfo::exists(path))
+        return {};
+    backupDiary(diaryPath, path);
+    for (const QString& name : backupsToRemove(dir.entryList(QDir::Files), today))
+        QFile::remove(dir.filePath(name));
+    return path;
+}
+
+QStringList backupsToRemove(const QStringList& fileNames, const QDate& today)
+{
+    static const QRegularExpression pattern(QStringLiteral("^Tramora-Sicherung (\\d{4}-\\d{2}-\\d{2})\\.fbk$"));
+    struct Dated
+    {
+        QDate day;
+        QString name;
+    };
+    std::vector<Dated> backups;
+    for (const QString& name : fileNames) {
+        const auto m = pattern.match(QFileInfo(name).fileName());
+        if (!m.hasMatch())
+            continue;
+        const QDate day = QDate::fromString(m.captured(1), Qt::ISODate);
+        if (day.isValid() && day <= today)
+            backups.push_back({day, name});
+    }
+    std::stable_sort(backups.begin(), backups.end(), [](const Dated& a, const Dated& b) { return a.day > b.day; });
+    const auto weekOf = [](const QDate& day) {
+        int year = 0;
+        const int week = day.weekNumber(&year);
+        return year * 100 + week;
+    };
+    constexpr size_t kDaily = 7;
+    constexpr int kWeekly = 4;
+    QSet<int> weeks; // those of the daily ones, and then the weekly ones
+    for (size_t i = 0; i < std::min(kDaily, backups.size()); ++i)
+        weeks.insert(weekOf(backups[i].day));
+    const qsizetype dailyWeeks = weeks.size();
+    QStringList remove;
+    for (size_t i = kDaily; i < backups.size(); ++i) {
+        const int week = weekOf(backups[i].day);
+        if (!weeks.contains(week) && weeks.size() - dailyWeeks < kWeekly)
+            weeks.insert(week);
+        else
+            remove.append(backups[i].name);
+    }
+    return remove;
+}
