@@ -297,6 +297,40 @@ void removeFile(const QString& path)
         throw StorageError(QStringLiteral("Die Datei %1 kann nicht gelöscht werden").arg(native(path)));
 }
 
+// Drops a database on a server through the engine, which alone can remove
+// a file there; one that cannot be dropped stays.
+void dropOnServer(const ServerAddress& server, const QString& connection)
+{
+    const Credentials login = serverlogin::credentialsFor(server);
+    Status st;
+    IProvider* provider = engineMaster()->getDispatcher();
+    IXpbBuilder* dpb = nullptr;
+    IAttachment* attachment = nullptr;
+    try {
+        dpb = engineMaster()->getUtilInterface()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
+        QByteArray password = login.password.toUtf8();
+        dpb->insertString(&st, isc_dpb_user_name, login.user.toUtf8().constData());
+        dpb->insertString(&st, isc_dpb_password, password.constData());
+        wipe(password);
+        dpb->insertString(&st, isc_dpb_config, "Providers = Remote");
+        const QByteArray name = QFile::encodeName(connection);
+        const unsigned length = dpb->getBufferLength(&st);
+        unsigned char* buffer = const_cast<unsigned char*>(dpb->getBuffer(&st));
+        attachment = provider->attachDatabase(&st, name.constData(), length, buffer);
+        explicit_bzero(buffer, length);
+        dpb->dispose();
+        dpb = nullptr;
+        attachment->dropDatabase(&st);
+        attachment = nullptr;
+    } catch (const FbException&) {
+        if (dpb)
+            dpb->dispose();
+        if (attachment)
+            attachment->release();
+    }
+    provider->release();
+}
+
 // A backup on a server is checked there: restored beside it into a
 // database of its own, counted and dropped again.
 BackupInfo checkOnServer(const ServiceHost& host, const QString& connection, const QString& file)
@@ -307,32 +341,14 @@ BackupInfo checkOnServer(const ServiceHost& host, const QString& connection, con
     try {
         runRestore(host, file, probe);
     } catch (const StorageError& e) {
+        dropOnServer(*host.server, prefix + probe); // what the restore made of it
         throw damaged(file, e);
     }
+    const auto drop = qScopeGuard([&] { dropOnServer(*host.server, prefix + probe); });
     Database db;
     db.connect(prefix + probe);
     const BackupInfo info = countsOf(db, file);
     db.disconnect();
-    // The probe is dropped through the engine, which alone can remove a file on the server.
-    std::optional<Credentials> login = serverlogin::credentialsFor(*host.server);
-    Status st;
-    IProvider* provider = engineMaster()->getDispatcher();
-    try {
-        IXpbBuilder* dpb = engineMaster()->getUtilInterface()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
-        QByteArray password = login->password.toUtf8();
-        dpb->insertString(&st, isc_dpb_user_name, login->user.toUtf8().constData());
-        dpb->insertString(&st, isc_dpb_password, password.constData());
-        wipe(password);
-        dpb->insertString(&st, isc_dpb_config, "Providers = Remote");
-        const QByteArray name = QFile::encodeName(prefix + probe);
-        IAttachment* attachment = provider->attachDatabase(&st, name.constData(), dpb->getBufferLength(&st),
-                                                           dpb->getBuffer(&st));
-        dpb->dispose();
-        attachment->dropDatabase(&st);
-    } catch (const FbException&) {
-        // the probe stays on the server; the backup itself is sound
-    }
-    provider->release();
     return info;
 }
 
@@ -361,7 +377,8 @@ BackupInfo inspectBackup(const QString& backupFile)
     db.connect(probe);
     BackupInfo info = countsOf(db, backupFile);
     db.disconnect();
-    info.made = header.made;
+    // a header whose date cannot be read: the file's own date stands in
+    info.made = header.made.isValid() ? header.made : QFileInfo(backupFile).lastModified();
     return info;
 }
 

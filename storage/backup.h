@@ -53,9 +53,9 @@ BackupInfo inspectBackup(const QString& backupFile);
 //
 // The backup is restored into restoredDiaryPath(diaryPath) beside the diary,
 // opened and given the program's start-up checks; only then does it take
-// the diary's place, and the old diary is kept under keptDiaryPath(). Any failure
-// leaves the old diary as it was and removes the half-made file. Returns
-// the path under which the old diary was kept.
+// the diary's place, and the old diary is kept under keptDiaryPath(). Any
+// failure leaves the old diary as it was and removes the half-made file. Returns
+// the path under which the old diary was kept (empty when there was none).
 // A diary on a server is refused: the server's files cannot be renamed from
 // here, so a restore there is its administrator's work.
 QString restoreDiary(const QString& backupFile, const QString& diaryPath, const QDate& today = QDate::currentDate());
@@ -75,8 +75,8 @@ QString automaticBackupName(const QDate& day);
 // Of the automatic backups among fileNames (names or paths; other names are
 // ignored), those to be removed: kept are the 7 newest (the daily ones) and,
 // of each of the 4 weeks (ISO weeks) before theirs that have backups, the
-// newest (the weekly ones). Counting backups
-// rather than days keeps the old ones of a user who was away for a while.
+// newest (the weekly ones). Counting backups rather than days keeps the
+// old ones of a user who was away for a while.
 // A backup dated after today (a clock set wrong) is neither counted nor
 // removed.
 QStringList backupsToRemove(const QStringList& fileNames, const QDate& today);

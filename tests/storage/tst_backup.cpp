@@ -237,6 +237,26 @@ private Q_SLOTS:
         QCOMPARE(entriesOf(folder).size(), 11);
     }
 
+    // Run by itself against the tests' database server: the backup is made
+    // and checked there, and a restore there is refused.
+    void onServer()
+    {
+        if (!testServer().configured)
+            QSKIP("only against the tests' database server");
+        TestFolder folder;
+        Session s;
+        datafiles::openStorage(s, folder.path());
+        const GeneratedDiary diary = generateDiary(s.ZDatabase1, DiarySpec{1, 9, QDate(2024, 1, 1)});
+        const QString connection = datafiles::resolveAlias(folder.path(), datafiles::kAlias);
+        const QString target = testServer().dataFolder + "/Sicherung-" + QFileInfo(connection).baseName() + ".fbk";
+        const BackupInfo made = backupDiary(connection, target);
+        QCOMPARE(made.persons, diary.userIds.size());
+        QCOMPARE(made.entries, diary.entries);
+        QVERIFY(QFileInfo::exists(target)); // the tests' server runs on this machine
+        QVERIFY(!QFileInfo::exists(target + ".pruefung.fdb"));
+        QVERIFY(errorOf([&] { restoreDiary(target, connection); }).contains("Datenbankserver"));
+    }
+
     void rotation()
     {
         const QDate today(2026, 12, 8); // a Tuesday
