@@ -169,6 +169,13 @@ void TForm1::buildToolBar()
     ToolButton10 = addToolButton(QStringLiteral("ToolButton10"), QStringLiteral("Trainingsbereiche verwalten"),
                                  QStringLiteral("zones"));
     ToolBar1->addSeparator();
+    BackupButton = addToolButton(QStringLiteral("BackupButton"), QStringLiteral("Datensicherung erstellen..."),
+                                 QStringLiteral("backup"));
+    RestoreButton = addToolButton(QStringLiteral("RestoreButton"), QStringLiteral("Datensicherung zurückspielen..."),
+                                  QStringLiteral("restore"));
+    ExportButton = addToolButton(QStringLiteral("ExportButton"), QStringLiteral("Tagebuch exportieren..."),
+                                 QStringLiteral("export"));
+    ToolBar1->addSeparator();
     // A button without icon or hint that would open a window the program
     // never creates: it exists, but is not shown.
     ToolButton12 = addToolButton(QStringLiteral("ToolButton12"), QString(), QString());
@@ -188,6 +195,9 @@ void TForm1::buildToolBar()
     connect(ToolButton9, &QToolButton::clicked, this, &TForm1::ToolButton9Click);
     connect(ToolButton10, &QToolButton::clicked, this, &TForm1::ToolButton10Click);
     connect(ToolButton12, &QToolButton::clicked, this, &TForm1::ToolButton12Click);
+    connect(BackupButton, &QToolButton::clicked, this, &TForm1::BackupButtonClick);
+    connect(RestoreButton, &QToolButton::clicked, this, &TForm1::RestoreButtonClick);
+    connect(ExportButton, &QToolButton::clicked, this, &TForm1::ExportButtonClick);
 }
 
 QToolButton* TForm1::addToolButton(const QString& name, const QString& hint, const QString& icon)
@@ -391,6 +401,7 @@ void TForm1::closeEvent(QCloseEvent* event)
             return;
         }
     }
+    automaticBackupAtClose();
     QMainWindow::closeEvent(event);
 }
 

@@ -62,6 +62,9 @@ public:
     QToolButton* ToolButton9 = nullptr;
     QToolButton* ToolButton10 = nullptr;
     QToolButton* ToolButton12 = nullptr;
+    QToolButton* BackupButton = nullptr;  // Datensicherung erstellen...
+    QToolButton* RestoreButton = nullptr; // Datensicherung zurückspielen...
+    QToolButton* ExportButton = nullptr;  // Tagebuch exportieren...
     QFrame* Panel1 = nullptr;
     QComboBox* ComboBox1 = nullptr;
     QComboBox* ComboBox2 = nullptr;
@@ -77,6 +80,11 @@ public Q_SLOTS:
     void ToolButton9Click();
     void ToolButton10Click();
     void ToolButton12Click();
+    // Backups by the engine, their restore, and the export for
+    // spreadsheets (tform1_backup.cpp).
+    void BackupButtonClick();
+    void RestoreButtonClick();
+    void ExportButtonClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -85,6 +93,14 @@ private:
     void FormCreate(const StartOptions& options);
     void buildToolBar();
     QToolButton* addToolButton(const QString& name, const QString& hint, const QString& icon);
+    // Closes the working windows, each with its own close step; false when
+    // one stays open (input the user keeps). reopen gets the buttons that
+    // open them again.
+    bool closeWorkingWindows(QList<QToolButton*>* reopen);
+    // At most once a day on closing, into the data folder's "Sicherungen":
+    // switched by config.ini [Sicherung] Automatisch (on unless 0).
+    void automaticBackupAtClose();
+    QString automaticBackupFolder() const;
 
     Session m_session;
     bool m_startedUp = false;

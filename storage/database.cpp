@@ -1075,6 +1075,11 @@ QString Database::serverName() const
     return d->serverName();
 }
 
+QString Database::path() const
+{
+    return d->path;
+}
+
 void Database::rollback()
 {
     if (!d->transaction)

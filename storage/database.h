@@ -106,6 +106,8 @@ public:
 
     // The server's name for a diary on a server, else empty.
     QString serverName() const;
+    // What the connection was opened on: a file, or a path on a server.
+    QString path() const;
 
     // For tests: the next commit of a Transaction is carried out (or, with
     // carriedOut false, rolled back), and then the connection is dropped as
