@@ -4,6 +4,7 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -157,6 +158,18 @@ QString CalcPace(const QString& time, float distanceKm)
         seconds += 60;
     }
     return paceText(minutes, seconds);
+}
+
+QString weekLabelText(int week, int weekYear)
+{
+    return QStringLiteral("KW ") + QString::number(week) + QLatin1Char('/') + QString::number(weekYear);
+}
+
+QString monthLabelText(int month, int year)
+{
+    static const char* const names[] = {"Jan", "Feb", "Mär", "Apr", "Mai", "Jun",
+                                        "Jul", "Aug", "Sep", "Okt", "Nov", "Dez"};
+    return QString::fromUtf8(names[std::clamp(month, 1, 12) - 1]) + QLatin1Char(' ') + QString::number(year);
 }
 
 QString distanceText(double km)

@@ -41,6 +41,11 @@ QString CalcPace(const QString& time, float distanceKm);
 // "5:07 min/km": minutes without leading zero, seconds with two digits.
 QString paceText(qint64 minutes, int seconds);
 
+// A calendar week as the charts name it: "KW 5/2025" (week-based year).
+QString weekLabelText(int week, int weekYear);
+// A month as the charts name it: "Jan 2025", "Mär 2025", "Dez 2025".
+QString monthLabelText(int month, int year);
+
 // Kilometres with one decimal and the decimal comma ("%1.1f"), without " km".
 QString distanceText(double km);
 

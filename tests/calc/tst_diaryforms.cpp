@@ -71,6 +71,9 @@ void TestDiaryForms::distanceAndZoneTexts()
     // A single-precision 0.15 lies above the half, the double one below it.
     QCOMPARE(distanceText(0.15f), QString("0,2"));
     QCOMPARE(distanceText(0.15), QString("0,1"));
+    QCOMPARE(weekLabelText(5, 2025), QString("KW 5/2025"));
+    QCOMPARE(monthLabelText(3, 2024), QString::fromUtf8("Mär 2024"));
+    QCOMPARE(monthLabelText(12, 2025), QString("Dez 2025"));
 
     QCOMPARE(zoneLine("3", "regenerativer DL", "65", "68"), QString("3;regenerativer DL;65;68;"));
     // split back into its fields, also when the name holds semicolons
