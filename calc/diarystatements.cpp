@@ -11,6 +11,13 @@ QString period(const QDate& start, const QDate& end, const QString& column)
         + QStringLiteral(" AND ") + quoted(dateText(end));
 }
 
+QString ofSport(const QString& sport, const QString& column)
+{
+    if (sport.isEmpty())
+        return QString();
+    return QStringLiteral(" AND ") + column + QStringLiteral(" = ") + quoted(sport);
+}
+
 QString entriesForTotal(int userId, const QDate& start, const QDate& end)
 {
     return QStringLiteral("SELECT ID, Datum, uhrzeit FROM main WHERE UserID = ") + quoted(userId)

@@ -10,6 +10,9 @@ namespace diarystatements {
 // " AND Datum BETWEEN '<start>' AND '<end>'", with the column as given.
 QString period(const QDate& start, const QDate& end, const QString& column = QStringLiteral("Datum"));
 
+// " AND <column> = '<sport>'", or nothing for an empty sport (all sports).
+QString ofSport(const QString& sport, const QString& column = QStringLiteral("Kategorie"));
+
 // The user's entries of the period, by date and time (GetTotalDistance).
 QString entriesForTotal(int userId, const QDate& start, const QDate& end);
 

@@ -6,6 +6,7 @@
 #include "sqltext.h"
 #include "textforms.h"
 
+#include <algorithm>
 #include <atomic>
 
 namespace {
@@ -106,6 +107,13 @@ float sumInEntryOrder(Database& db, const QString& entryList)
     return r.rows.isEmpty() ? 0.0f : float(r.rows[0][0].asFloat());
 }
 
+// The user's entries (m) of the period, of one sport or of all.
+QString ofPeriod(int userId, const QDate& start, const QDate& end, const QString& sport)
+{
+    return ofUser(userId) + diarystatements::period(start, end, QStringLiteral("m.Datum"))
+        + diarystatements::ofSport(sport, QStringLiteral("m.Kategorie"));
+}
+
 QString entriesOfUser(int userId)
 {
     return QStringLiteral("SELECT ID FROM main WHERE UserID = ") + quoted(userId);
@@ -130,31 +138,35 @@ EntryKm EntryDistances(Database& db, int userId)
     return sumsOfEntries(db, ofUser(userId));
 }
 
-EntryKm EntryDistances(Database& db, int userId, const QDate& start, const QDate& end)
+EntryKm EntryDistances(Database& db, int userId, const QDate& start, const QDate& end, const QString& sport)
 {
     if (perEntry())
-        return sumEachEntry(db, db.select(entriesOfUser(userId) + diarystatements::period(start, end)));
-    return sumsOfEntries(db, ofUser(userId) + diarystatements::period(start, end, QStringLiteral("m.Datum")));
+        return sumEachEntry(db, db.select(entriesOfUser(userId) + diarystatements::period(start, end)
+                                          + diarystatements::ofSport(sport)));
+    return sumsOfEntries(db, ofPeriod(userId, start, end, sport));
 }
 
-EntryKm EntryDistancesOfZone(Database& db, int userId, const QDate& start, const QDate& end, const QString& zone)
+EntryKm EntryDistancesOfZone(Database& db, int userId, const QDate& start, const QDate& end, const QString& zone,
+                             const QString& sport)
 {
     if (perEntry())
-        return sumEachEntry(db, db.select(entriesOfUser(userId) + diarystatements::period(start, end)), zone, true);
-    return sumsOfEntries(db, ofUser(userId) + diarystatements::period(start, end, QStringLiteral("m.Datum")),
-                         QStringLiteral(" And u.Bereich = ") + quoted(zone));
+        return sumEachEntry(db,
+                            db.select(entriesOfUser(userId) + diarystatements::period(start, end)
+                                      + diarystatements::ofSport(sport)),
+                            zone, true);
+    return sumsOfEntries(db, ofPeriod(userId, start, end, sport), QStringLiteral(" And u.Bereich = ") + quoted(zone));
 }
 
-QHash<QString, EntryKm> EntryDistancesByZone(Database& db, int userId, const QDate& start, const QDate& end)
+QHash<QString, EntryKm> EntryDistancesByZone(Database& db, int userId, const QDate& start, const QDate& end,
+                                             const QString& sport)
 {
     QHash<QString, EntryKm> byZone;
     if (perEntry()) {
         const ResultSet zones = db.select(
             QStringLiteral("SELECT DISTINCT u.Bereich FROM units u JOIN main m ON m.ID = u.MainID WHERE ")
-            + ofUser(userId) + diarystatements::period(start, end, QStringLiteral("m.Datum"))
-            + QStringLiteral(" AND u.Bereich IS NOT NULL"));
+            + ofPeriod(userId, start, end, sport) + QStringLiteral(" AND u.Bereich IS NOT NULL"));
         for (const ResultRow& row : zones.rows)
-            byZone.insert(row[0].asString(), EntryDistancesOfZone(db, userId, start, end, row[0].asString()));
+            byZone.insert(row[0].asString(), EntryDistancesOfZone(db, userId, start, end, row[0].asString(), sport));
         return byZone;
     }
     // The units come without any ordering, so each entry's units arrive in
@@ -162,7 +174,7 @@ QHash<QString, EntryKm> EntryDistancesByZone(Database& db, int userId, const QDa
     // one entry adds them: the doubles are the same.
     const ResultSet units = db.select(
         QStringLiteral("SELECT u.MainID, u.Bereich, u.strecke FROM main m JOIN units u ON u.MainID = m.ID WHERE ")
-        + ofUser(userId) + diarystatements::period(start, end, QStringLiteral("m.Datum")));
+        + ofPeriod(userId, start, end, sport));
     for (const ResultRow& row : units.rows) {
         if (row[1].isNull())
             continue;
@@ -278,4 +290,19 @@ DiarySpan GetDiarySpan(Database& db, int userId)
         span.last = parseDateText(r.rows[0][1].asString());
     }
     return span;
+}
+
+QStringList SportsOfUser(Database& db, int userId)
+{
+    const ResultSet r = db.select(QStringLiteral("SELECT DISTINCT Kategorie FROM main WHERE UserID = ")
+                                  + quoted(userId) + QStringLiteral(" AND Kategorie IS NOT NULL"));
+    QStringList sports;
+    for (const ResultRow& row : r.rows) {
+        const QString sport = row[0].asString().trimmed();
+        if (!sport.isEmpty() && !sports.contains(sport))
+            sports << sport;
+    }
+    std::sort(sports.begin(), sports.end(),
+              [](const QString& a, const QString& b) { return QString::localeAwareCompare(a, b) < 0; });
+    return sports;
 }

@@ -40,16 +40,19 @@ using EntryKm = QHash<qint64, double>;
 
 // Kilometres of each of the user's entries.
 EntryKm EntryDistances(Database& db, int userId);
-// ... of the period (both end dates included).
-EntryKm EntryDistances(Database& db, int userId, const QDate& start, const QDate& end);
+// ... of the period (both end dates included); with a sport, only the
+// entries of that sport (an empty sport: all entries).
+EntryKm EntryDistances(Database& db, int userId, const QDate& start, const QDate& end,
+                       const QString& sport = QString());
 // ... counting only the units of the zone (an empty zone: the units without one).
 EntryKm EntryDistancesOfZone(Database& db, int userId, const QDate& start, const QDate& end,
-                             const QString& zone);
+                             const QString& zone, const QString& sport = QString());
 
 // EntryDistancesOfZone of every zone that the units of the period name, by
 // zone name (units without a zone are not counted; "" holds those with an
 // empty zone).
-QHash<QString, EntryKm> EntryDistancesByZone(Database& db, int userId, const QDate& start, const QDate& end);
+QHash<QString, EntryKm> EntryDistancesByZone(Database& db, int userId, const QDate& start, const QDate& end,
+                                             const QString& sport = QString());
 
 // The kilometres of the listed entries (IDs as decimal text), added in list order.
 float SumInOrder(const QStringList& entryIds, const EntryKm& km);
@@ -94,3 +97,7 @@ struct DiarySpan
 };
 
 DiarySpan GetDiarySpan(Database& db, int userId);
+
+// The sports the person's entries name, each once, alphabetically; entries
+// without a sport add none.
+QStringList SportsOfUser(Database& db, int userId);

@@ -35,13 +35,13 @@ void setInUse(QCheckBox* box, bool inUse)
         box->setCheckState(Qt::PartiallyChecked);
 }
 
-QGroupBox* makePeriodGroup(QWidget* parent, QComboBox*& quick, DateEdit*& from, DateEdit*& to,
-                           QVBoxLayout*& layout)
+QGroupBox* makePeriodGroup(QWidget* parent, const QString& quickName, QComboBox*& quick, DateEdit*& from,
+                           DateEdit*& to, QVBoxLayout*& layout)
 {
     auto* group = new QGroupBox(QStringLiteral(" Auswertungszeitraum "), parent);
     group->setObjectName(QStringLiteral("GroupBox1"));
     quick = new QComboBox(group);
-    quick->setObjectName(QStringLiteral("ComboBox4"));
+    quick->setObjectName(quickName);
     quick->addItems(quickPeriodCaptions());
     quick->setToolTip(QStringLiteral("Zeitraum schnell wählen: setzt Start- und Enddatum"));
     from = new DateEdit(group);

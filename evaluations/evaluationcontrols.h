@@ -29,11 +29,11 @@ protected:
 // becomes grey), without running its handlers.
 void setInUse(QCheckBox* box, bool inUse);
 
-// The group " Auswertungszeitraum " with the list of quick periods
-// ComboBox4 and under it the start and end fields FromDate1 and TilDate1,
-// stacked in its layout, which the caller fills on.
-QGroupBox* makePeriodGroup(QWidget* parent, QComboBox*& quick, DateEdit*& from, DateEdit*& to,
-                           QVBoxLayout*& layout);
+// The group " Auswertungszeitraum " with the list of quick periods (named
+// as the window names it) and under it the start and end fields FromDate1
+// and TilDate1, stacked in its layout, which the caller fills on.
+QGroupBox* makePeriodGroup(QWidget* parent, const QString& quickName, QComboBox*& quick, DateEdit*& from,
+                           DateEdit*& to, QVBoxLayout*& layout);
 
 // The left panel of an evaluation window in a scroll area of the panel's
 // width, which scrolls the panel up and down when the window is lower than

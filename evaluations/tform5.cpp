@@ -43,6 +43,7 @@ using evaluation::SummaryBox;
 namespace {
 
 const QString kSection = QStringLiteral("Statistik");
+const QString kSportKey = QStringLiteral("Sportart");
 
 QToolButton* makeSpeedButton(QWidget* parent, const QString& name, const QString& hint, const QString& icon)
 {
@@ -87,11 +88,17 @@ TForm5::TForm5(int userId, QWidget* parent) : QWidget(parent, workingWindowFlags
                          QStringLiteral("Anteile Sportarten (Umfang)"),
                          QStringLiteral("Anteile Sportarten (Zeitaufwand)"),
                          QStringLiteral("Streckenauswertung (km)"), QStringLiteral("Gewicht"),
-                         QStringLiteral("Schuhauswertung")});
+                         QStringLiteral("Schuhauswertung"),
+                         QStringLiteral("Trainingsbelastung (Fitness, Ermüdung, Form)"),
+                         QStringLiteral("Tempo-Entwicklung"), QStringLiteral("Kilometer pro Woche nach Sportart"),
+                         QStringLiteral("Kilometer pro Monat nach Sportart")});
+    ComboBox4 = new QComboBox(panel);
+    ComboBox4->setObjectName(QStringLiteral("ComboBox4"));
+    ComboBox4->setToolTip(QStringLiteral("Nur die Trainings dieser Sportart auswerten"));
 
     QVBoxLayout* periodLayout = nullptr;
-    QGroupBox* period = evaluation::makePeriodGroup(panel, ComboBox4, FromDate1, TilDate1, periodLayout);
-    m_period = new evaluation::PeriodChooser(FromDate1, TilDate1, ComboBox4, m_userId, this);
+    QGroupBox* period = evaluation::makePeriodGroup(panel, QStringLiteral("ComboBox5"), ComboBox5, FromDate1, TilDate1, periodLayout);
+    m_period = new evaluation::PeriodChooser(FromDate1, TilDate1, ComboBox5, m_userId, this);
     FromDate1->setDateAcceptor([this](const QDate& d) { return FromDate1AcceptDate(d); });
     TilDate1->setDateAcceptor([this](const QDate& d) { return TilDate1AcceptDate(d); });
     BitCheckBox2 = new SummaryBox(QStringLiteral("wöchentlich"), period);
@@ -139,6 +146,8 @@ TForm5::TForm5(int userId, QWidget* parent) : QWidget(parent, workingWindowFlags
     panelLayout->addWidget(makeLine(panel));
     panelLayout->addWidget(makeLabel(panel, QStringLiteral("Auswertung")));
     panelLayout->addWidget(ComboBox3);
+    panelLayout->addWidget(makeLabel(panel, QStringLiteral("Sportart")));
+    panelLayout->addWidget(ComboBox4);
     panelLayout->addWidget(period);
     panelLayout->addWidget(makeLabel(panel, QStringLiteral("Trainingsbereiche")));
     panelLayout->addWidget(ComboBox1);
@@ -164,6 +173,7 @@ TForm5::TForm5(int userId, QWidget* parent) : QWidget(parent, workingWindowFlags
     connect(FromDate1, &DateEdit::changed, this, &TForm5::ComboBox3Change);
     connect(TilDate1, &DateEdit::changed, this, &TForm5::ComboBox3Change);
     connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TForm5::ComboBox1Change);
+    connect(ComboBox4, &QComboBox::currentIndexChanged, this, &TForm5::ComboBox4Change);
     connect(ComboBox2, &QComboBox::currentIndexChanged, this, &TForm5::ComboBox2Change);
     connect(BitCheckBox1, &QCheckBox::clicked, this, &TForm5::BitCheckBox1Click);
     connect(BitCheckBox2, &QCheckBox::clicked, this, &TForm5::BitCheckBox2Click);
@@ -207,6 +217,14 @@ void TForm5::FormCreate()
     ComboBox1->addItem(QStringLiteral("nicht zugeordnete"));
     ComboBox1->setCurrentIndex(0);
     {
+        // The person's sports; a sport saved that the diary no longer
+        // names falls back to all sports.
+        const QSignalBlocker b(ComboBox4);
+        ComboBox4->addItem(QStringLiteral("alle Sportarten"));
+        guarded(this, [&] { ComboBox4->addItems(SportsOfUser(Session::current().ZDatabase1, m_userId)); });
+        ComboBox4->setCurrentIndex(qMax(0, ComboBox4->findText(ini.readString(kSection, kSportKey, QString()))));
+    }
+    {
         const QSignalBlocker b(ComboBox3);
         ComboBox3->setCurrentIndex(0);
     }
@@ -223,6 +241,7 @@ void TForm5::FormClose()
         ini.writeInteger(kSection, QStringLiteral("Kind"), ComboBox2->currentIndex());
         ini.writeBool(kSection, QStringLiteral("3D"), BitCheckBox1->isChecked());
         ini.writeInteger(kSection, QStringLiteral("3DValue"), RxSlider1->value());
+        ini.writeString(kSection, kSportKey, ComboBox4->currentIndex() > 0 ? ComboBox4->currentText() : QString());
         ini.commit();
     });
 }
@@ -261,10 +280,28 @@ void TForm5::CreateDiagramm()
         return;
     }
     guarded(this, [&] {
-        if (evaluation == 4 || evaluation == 5)
+        const QDate from = FromDate1->date();
+        const QDate to = TilDate1->date();
+        switch (evaluation) {
+        case 4:
+        case 5:
             DataBar();
-        else if (evaluation >= 1)
-            ShowPie();
+            break;
+        case 7:
+            trainingLoad(from, to);
+            break;
+        case 8:
+            paceTrend(from, to);
+            break;
+        case 9:
+        case 10:
+            kmBySport(from, to, evaluation == 10);
+            break;
+        default:
+            if (evaluation >= 1)
+                ShowPie();
+            break;
+        }
     });
     Chart1->update();
 }
@@ -296,14 +333,22 @@ void TForm5::ComboBox3Change()
         EnableSummary();
         break;
     default:
+        // The shoes and the evaluations after them choose their own kind
+        // of chart and summary.
         ComboBox1->setEnabled(false);
         ComboBox2->setEnabled(false);
         DisableSummary();
         break;
     }
-    ComboBox4->setEnabled(evaluation != 6);
+    ComboBox5->setEnabled(evaluation != 6);
     FromDate1->setEnabled(evaluation != 6);
     TilDate1->setEnabled(evaluation != 6);
+    // The sport narrows the kilometres: of the zone shares, of the distance
+    // chart, of the pace and of the sport charts.
+    ComboBox4->setEnabled(evaluation == 0 || evaluation == 1 || evaluation == 4 || evaluation >= 8);
+    // The calendar charts are drawn flat.
+    BitCheckBox1->setEnabled(evaluation < 7);
+    RxSlider1->setEnabled(evaluation < 7);
     SpeedButton1->setEnabled(inUse);
     SpeedButton2->setEnabled(inUse);
     if (inUse)
@@ -313,6 +358,17 @@ void TForm5::ComboBox3Change()
 void TForm5::ComboBox1Change()
 {
     CreateDiagramm();
+}
+
+void TForm5::ComboBox4Change()
+{
+    if (ComboBox3->currentIndex() > 0)
+        CreateDiagramm();
+}
+
+QString TForm5::sport() const
+{
+    return ComboBox4->currentIndex() > 0 ? ComboBox4->currentText() : QString();
 }
 
 void TForm5::ComboBox2Change()

@@ -23,7 +23,11 @@ struct Chart;
 
 // The graphic statistics "Statistiken": one chart at a time over the
 // current user's diary (zone and sport shares, distance and weight per day,
-// week or month, distance per shoe), printed or saved as a picture. A
+// week or month, distance per shoe; training load with fitness, fatigue and
+// form, the pace of a sport, kilometres per week or month by sport),
+// printed or saved as a picture. A sport choice narrows the kilometres of
+// the zone shares, of the distance chart and of the sport charts to one
+// sport. A
 // modeless window that releases itself on closing; several may be open.
 // It keeps its last settings in the section Statistik of config.ini.
 //
@@ -88,7 +92,8 @@ public:
     QToolButton* SpeedButton2 = nullptr;
     QToolButton* SpeedButton3 = nullptr;
     QComboBox* ComboBox3 = nullptr;
-    QComboBox* ComboBox4 = nullptr; // quick periods
+    QComboBox* ComboBox5 = nullptr; // quick periods
+    QComboBox* ComboBox4 = nullptr; // sport choice: "alle Sportarten", then the person's sports
     DateEdit* FromDate1 = nullptr;
     DateEdit* TilDate1 = nullptr;
     QCheckBox* BitCheckBox2 = nullptr;
@@ -107,6 +112,7 @@ Q_SIGNALS:
 public Q_SLOTS:
     void ComboBox3Change();
     void ComboBox1Change();
+    void ComboBox4Change();
     void ComboBox2Change();
     void BitCheckBox1Click();
     void BitCheckBox2Click();
@@ -127,6 +133,13 @@ private:
     void pieSportsDistance(const QDate& from, const QDate& to);
     void pieSportsTime(const QDate& from, const QDate& to);
     void pieShoes();
+    // The evaluations after the shoes: training load with fitness, fatigue
+    // and form; the pace of one sport; kilometres per week or month by sport.
+    void trainingLoad(const QDate& from, const QDate& to);
+    void paceTrend(const QDate& from, const QDate& to);
+    void kmBySport(const QDate& from, const QDate& to, bool monthly);
+    // The chosen sport; empty for "alle Sportarten".
+    QString sport() const;
 
     int m_userId = -1;
     evaluation::PeriodChooser* m_period = nullptr;

@@ -46,6 +46,12 @@ QString periodText(const QDate& from, const QDate& to)
     return dateText(from) + QStringLiteral(" bis ") + dateText(to);
 }
 
+// The sport in a title: "Laufen " before "vom ...", nothing for all sports.
+QString sportPart(const QString& sport)
+{
+    return sport.isEmpty() ? QString() : sport + QLatin1Char(' ');
+}
+
 void addSlice(chart::Chart& c, double value, const QString& label)
 {
     c.pie.append(chart::Slice{value, label, randomColour(c.pie.isEmpty() ? QColor() : c.pie.constLast().colour)});
@@ -120,14 +126,18 @@ void TForm5::pieZones(const QDate& from, const QDate& to)
     chart::Chart& c = chart();
     QStringList zoneLines;
     GetZoneList(zoneLines);
+    const QString chosen = sport();
     QStringList entries;
-    GetEntriesOfPeriod(entries, m_userId, from, to);
+    if (chosen.isEmpty())
+        GetEntriesOfPeriod(entries, m_userId, from, to);
+    else
+        GetEntriesOfCategory(entries, m_userId, chosen, from, to);
     // Sums in full precision, each formatted once: the total and the zones'
     // kilometres agree with those of the distance chart of the same period.
-    const double total = sumOf(EntryDistances(database(), m_userId, from, to));
+    const double total = sumOf(EntryDistances(database(), m_userId, from, to, chosen));
     if (!(total > 0))
         return;
-    const QHash<QString, EntryKm> byZone = EntryDistancesByZone(database(), m_userId, from, to);
+    const QHash<QString, EntryKm> byZone = EntryDistancesByZone(database(), m_userId, from, to, chosen);
     double assigned = 0.0;
     for (const QString& line : zoneLines) {
         const QString zone = splitZoneLine(line).value(1);
@@ -146,7 +156,9 @@ void TForm5::pieZones(const QDate& from, const QDate& to)
     }
     c.foot = QStringList{QString::number(entries.size()) + QStringLiteral(" Trainingseinheiten"),
                          fmt(total) + QStringLiteral(" km im gewählten Zeitraum")};
-    c.title = QStringList{QStringLiteral("Prozentualer Anteil der Trainingsbereiche vom ") + periodText(from, to)};
+    c.title = QStringList{QStringLiteral("Prozentualer Anteil der Trainingsbereiche ")
+                          + (chosen.isEmpty() ? QString() : QLatin1Char('(') + chosen + QStringLiteral(") "))
+                          + QStringLiteral("vom ") + periodText(from, to)};
 }
 
 void TForm5::pieSportsDistance(const QDate& from, const QDate& to)
@@ -290,17 +302,21 @@ void TForm5::DataBar()
     // The kilometres by the zone filter, for all entries of the period at once.
     const int zoneIndex = ComboBox1->currentIndex();
     const QString zoneFilter = ComboBox1->currentText();
+    // The weights are the person's whatever the sport; the kilometres are
+    // those of the chosen sport.
+    const QString chosen = weight ? QString() : sport();
     EntryKm km;
     if (zoneIndex <= 0)
-        km = EntryDistances(database(), m_userId, from, to);
+        km = EntryDistances(database(), m_userId, from, to, chosen);
     else if (zoneIndex == ComboBox1->count() - 1)
-        km = EntryDistancesOfZone(database(), m_userId, from, to, QString());
+        km = EntryDistancesOfZone(database(), m_userId, from, to, QString(), chosen);
     else
-        km = EntryDistancesOfZone(database(), m_userId, from, to, zoneFilter);
+        km = EntryDistancesOfZone(database(), m_userId, from, to, zoneFilter, chosen);
 
     Query& q = Session::current().ZQuery1;
     q.open(QStringLiteral("SELECT  ID, Datum, Uhrzeit, Gewicht FROM main WHERE UserID = ") + quoted(m_userId)
-           + diarystatements::period(from, to) + QStringLiteral(" ORDER BY Datum, Uhrzeit"));
+           + diarystatements::period(from, to) + diarystatements::ofSport(chosen)
+           + QStringLiteral(" ORDER BY Datum, Uhrzeit"));
     const int entries = q.recordCount();
     double total = 0.0;
     for (q.first(); !q.eof(); q.next()) {
@@ -359,7 +375,7 @@ void TForm5::DataBar()
                   : monthly ? QStringLiteral("monatliche Durchschnittswerte")
                             : QStringLiteral("tägliche Auswertung"));
     } else {
-        title << QStringLiteral("Trainingskilometer vom ") + periodText(from, to)
+        title << QStringLiteral("Trainingskilometer ") + sportPart(chosen) + QStringLiteral("vom ") + periodText(from, to)
               << zoneFilter
                      + (weekly    ? QStringLiteral(" - Wochenauswertung")
                         : monthly ? QStringLiteral(" - Monatsauswertung")

@@ -146,7 +146,7 @@ QWidget* TForm6::buildLeftPanel()
     ComboBox3->addItems({QStringLiteral("-- bitte wählen --"), QStringLiteral("Rezidedazurazedad")});
 
     QVBoxLayout* periodLayout = nullptr;
-    QGroupBox* period = evaluation::makePeriodGroup(panel, ComboBox4, FromDate1, TilDate1, periodLayout);
+    QGroupBox* period = evaluation::makePeriodGroup(panel, QStringLiteral("ComboBox4"), ComboBox4, FromDate1, TilDate1, periodLayout);
     m_period = new evaluation::PeriodChooser(FromDate1, TilDate1, ComboBox4, m_userId, this);
     FromDate1->setDateAcceptor([this](const QDate& d) { return FromDate1AcceptDate(d); });
     TilDate1->setDateAcceptor([this](const QDate& d) { return TilDate1AcceptDate(d); });

@@ -157,6 +157,23 @@ void TestDiarySums::entryDistancesAreTheSameBothWays()
                 QCOMPARE(float(fastPeriod.value(id.toLongLong())), GetEntryDistance(id.toInt(), QString(), false));
             }
         }
+
+        // One sport: exactly the entries of that sport, both ways.
+        QStringList running;
+        GetEntriesOfCategory(running, user, QStringLiteral("Laufen"), start, end);
+        QVERIFY(!running.isEmpty() && running.size() < entries.size());
+        const auto [slowSport, fastSport] =
+            bothWays<EntryKm>([&] { return EntryDistances(db(), user, start, end, QStringLiteral("Laufen")); });
+        QCOMPARE(fastSport, slowSport);
+        EntryKm others = fastSport;
+        for (const QString& id : running)
+            others.remove(id.toLongLong());
+        QVERIFY(others.isEmpty());
+        const auto [slowSportZones, fastSportZones] = bothWays<QHash<QString, EntryKm>>(
+            [&] { return EntryDistancesByZone(db(), user, start, end, QStringLiteral("Laufen")); });
+        QCOMPARE(fastSportZones, slowSportZones);
+        QCOMPARE(EntryDistancesOfZone(db(), user, start, end, QStringLiteral("extensiver DL"), QStringLiteral("Laufen")),
+                 fastSportZones.value(QStringLiteral("extensiver DL")));
     }
 }
 

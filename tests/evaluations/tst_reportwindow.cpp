@@ -401,11 +401,11 @@ private Q_SLOTS:
         TForm5* statistics = top<TForm5>();
         QVERIFY(statistics);
         statistics->ComboBox3->setCurrentIndex(4);
-        statistics->ComboBox4->setCurrentIndex(5);
+        statistics->ComboBox5->setCurrentIndex(5);
         QCOMPARE(statistics->chart().title.value(0), QStringLiteral("Trainingskilometer vom 01.01.2025 bis 25.01.2025"));
         QCOMPARE(statistics->chart().line.size() + statistics->chart().bars.size(), 25);
         statistics->ComboBox3->setCurrentIndex(6);
-        QVERIFY(!statistics->ComboBox4->isEnabled());
+        QVERIFY(!statistics->ComboBox5->isEnabled());
         statistics->close();
     }
 

@@ -449,7 +449,7 @@ private Q_SLOTS:
     void growsAndShrinks()
     {
         TForm5* f = open();
-        for (const char* name : {"SpeedButton1", "SpeedButton2", "SpeedButton3", "ComboBox3", "ComboBox4", "FromDate1",
+        for (const char* name : {"SpeedButton1", "SpeedButton2", "SpeedButton3", "ComboBox3", "ComboBox4", "ComboBox5", "FromDate1",
                                  "TilDate1", "BitCheckBox2", "BitCheckBox3", "ComboBox1", "ComboBox2", "BitCheckBox1",
                                  "RxSlider1", "Label4", "Chart1"})
             QVERIFY2(f->findChild<QWidget*>(QLatin1String(name)), name);
