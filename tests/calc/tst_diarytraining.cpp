@@ -196,10 +196,10 @@ void TestDiaryTraining::loadOfGeneratedDiaryMatchesDailyLoop()
     const QMap<QString, QPair<int, int>> bands{{"regenerativer DL", {65, 68}}, {"extensiver DL", {68, 72}}};
     QMap<QDate, double> loads;
     double minutesShown = 0;
-    const QDate from(2023, 2, 1), to(2024, 3, 31);
+    const QDate from(2022, 2, 1), to(2024, 12, 31);
     QList<QDate> days{QDate(2023, 12, 31), QDate(2024, 1, 1), QDate(2024, 2, 29)};
-    for (int i = 0; i < 400; ++i)
-        days << QDate(2022, 10, 1).addDays(dice.bounded(600));
+    for (int i = 0; i < 500; ++i)
+        days << QDate(2021, 11, 1).addDays(dice.bounded(1250));
     int id = 1000;
     {
         Transaction t(db());
