@@ -23,15 +23,15 @@ namespace training {
 struct UnitRow
 {
     qint64 entryId = 0;
-    QDate date;
-    QTime time;              // time of day of the entry; invalid when none
-    QString sport;           // main.Kategorie
+    QDate date{};
+    QTime time{};            // time of day of the entry; invalid when none
+    QString sport{};         // main.Kategorie
     int durationMinutes = 0; // main.Dauer
     bool hasUnit = false;
     double km = 0.0;         // units.strecke
     int seconds = 0;         // units.Zeit
     int pulse = 0;           // units.Puls; 0 when the unit has none
-    QString zone;            // units.Bereich
+    QString zone{};          // units.Bereich
 };
 
 // The person's units of the period (both end dates included), ordered by
