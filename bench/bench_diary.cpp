@@ -7,6 +7,7 @@
 #include "dateedit.h"
 #include "datafiles.h"
 #include "diarycalc.h"
+#include "diarytraining.h"
 #include "diarygenerator.h"
 #include "maskedit.h"
 #include "messages.h"
@@ -357,6 +358,35 @@ int main(int argc, char** argv)
         std::printf("%-44s %10.1f\n", "CSV export of the whole diary of the busiest person", csv);
         std::printf("%-44s %10s\n", "  (entries and units written)",
                     qPrintable(QStringLiteral("%1 / %2").arg(written.entries).arg(written.units)));
+    }
+
+    // The series of the statistics charts over the whole diary of the
+    // busiest person, each with its one read. One way only.
+    {
+        const DiarySpan span = GetDiarySpan(s.ZDatabase1, user);
+        const QString sport = training::commonestSport(s.ZDatabase1, user, span.first, span.last);
+        training::LoadSeries load;
+        QList<training::PacePoint> pace;
+        training::SportKm weeks, months;
+        const double loadMs = msOf([&] { load = training::trainingLoad(s.ZDatabase1, user, span.first, span.last); });
+        const double paceMs =
+            msOf([&] { pace = training::paceTrend(s.ZDatabase1, user, sport, span.first, span.last); });
+        const double weekMs = msOf([&] {
+            weeks = training::kmBySport(s.ZDatabase1, user, span.first, span.last, training::Bucket::Week);
+        });
+        const double monthMs = msOf([&] {
+            months = training::kmBySport(s.ZDatabase1, user, span.first, span.last, training::Bucket::Month);
+        });
+        if (load.days.isEmpty() || pace.isEmpty() || weeks.sports.isEmpty() || months.slots.isEmpty())
+            qFatal("the training series came out empty");
+        std::printf("\ntraining load and trends (one way):\n");
+        std::printf("%-44s %10.1f\n", "training load, all years (calc)", loadMs);
+        std::printf("%-44s %10.1f\n", "pace trend, all years (calc)", paceMs);
+        std::printf("%-44s %10.1f\n", "km per week by sport, all years (calc)", weekMs);
+        std::printf("%-44s %10.1f\n", "km per month by sport, all years (calc)", monthMs);
+        const QString counts =
+            QStringLiteral("%1 / %2 / %3").arg(load.days.size()).arg(pace.size()).arg(weeks.slots.size());
+        std::printf("%-44s %10s\n", "  (days, pace points, weeks)", qPrintable(counts));
     }
 
     // The engine's backup of the whole diary, with its check (a restore into

@@ -1,0 +1,162 @@
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTime>
+
+class Database;
+
+// Training load, pace trend and kilometres per sport over a period of one
+// person's diary, for the charts of the statistics window.
+//
+// Each evaluation reads the period with one statement (every unit of the
+// person's entries, entries without units as one row of their own) and
+// computes the rest here; the pure overloads take such rows, so that the
+// numbers can be checked without a database. Database errors
+// (StorageError) are not caught here.
+namespace training {
+
+// One unit of a diary entry, with its entry's fields; an entry without
+// units gives one row with hasUnit false. Texts are trimmed.
+struct UnitRow
+{
+    qint64 entryId = 0;
+    QDate date{};
+    QTime time{};            // time of day of the entry; invalid when none
+    QString sport{};         // main.Kategorie
+    int durationMinutes = 0; // main.Dauer
+    bool hasUnit = false;
+    double km = 0.0;         // units.strecke
+    int seconds = 0;         // units.Zeit
+    int pulse = 0;           // units.Puls; 0 when the unit has none
+    QString zone{};          // units.Bereich
+};
+
+// The person's units of the period (both end dates included), ordered by
+// date, time of day, entry and position in the entry. Nothing for an
+// invalid or reversed period.
+QList<UnitRow> readUnits(Database& db, int userId, const QDate& from, const QDate& to);
+
+struct Person
+{
+    bool found = false;
+    int restPulse = 0; // 0 when not recorded
+    int maxPulse = 0;
+    bool female = false;
+};
+
+Person readPerson(Database& db, int userId);
+
+// A training zone; a limit of 0 is no limit.
+struct Zone
+{
+    QString name; // trimmed
+    int minHF = 0; // percent of the maximum pulse
+    int maxHF = 0;
+};
+
+QList<Zone> readZones(Database& db);
+
+// --- Training load --------------------------------------------------------
+
+// Fitness and fatigue follow the daily loads with time constants of 42 and
+// 7 days; the form of a day is the fitness minus the fatigue of the day
+// before.
+struct DayLoad
+{
+    QDate date;
+    double load = 0.0;
+    double fitness = 0.0;
+    double fatigue = 0.0;
+    double form = 0.0;
+};
+
+struct LoadSeries
+{
+    // False when the person's resting or maximum pulse is missing or the
+    // maximum is not above the resting pulse: then there are no days.
+    bool pulsesKnown = false;
+    // Every day of the period, rest days included.
+    QList<DayLoad> days;
+    // Minutes of the period that carry no intensity: units without a pulse
+    // whose zone has no band, and entries without units (their duration).
+    double minutesWithoutIntensity = 0.0;
+
+    // The values of the day; those of the last day when the day lies outside
+    // the period; a DayLoad without a date when there are no days.
+    DayLoad valuesOn(const QDate& day) const;
+};
+
+// Days of lead-in before the period, from which the values start at 0.
+constexpr int kLoadLeadInDays = 90;
+
+// The training load (TRIMP) of one unit: its minutes weighted by the heart
+// rate reserve it used. A unit without pulse takes the middle of its zone's
+// band; without either it carries no load. The person's pulses must be known.
+double unitLoad(const UnitRow& unit, const Person& person, const QList<Zone>& zones);
+
+LoadSeries trainingLoad(Database& db, int userId, const QDate& from, const QDate& to);
+// rows must cover the lead-in as well; rows outside it and the period are left out.
+LoadSeries trainingLoad(const QList<UnitRow>& rows, const Person& person, const QList<Zone>& zones,
+                        const QDate& from, const QDate& to);
+
+// --- Pace trend -----------------------------------------------------------
+
+// Sports whose pace is a speed in km/h rather than minutes per km.
+bool speedSport(const QString& sport);
+
+// One entry of the sport: the time of its units over their distance, only
+// units with both counted; for speed sports in km/h, else in minutes per
+// km (5.5 is 5:30 min/km). The median is that of all points dated within
+// the 28 days that end at the point's date.
+struct PacePoint
+{
+    qint64 entryId = 0;
+    QDate date;
+    QTime time;
+    double value = 0.0;
+    double median = 0.0;
+};
+
+constexpr int kPaceMedianDays = 28;
+
+QList<PacePoint> paceTrend(Database& db, int userId, const QString& sport, const QDate& from, const QDate& to);
+QList<PacePoint> paceTrend(const QList<UnitRow>& rows, const QString& sport);
+
+// The sport with the most entries that give a pace point (ties: the
+// alphabetically first); empty when there is none. Entries without a
+// sport are not counted.
+QString commonestSport(Database& db, int userId, const QDate& from, const QDate& to);
+QString commonestSport(const QList<UnitRow>& rows);
+
+// --- Kilometres per week or month by sport --------------------------------
+
+enum class Bucket { Week, Month };
+
+// One ISO week (Monday to Sunday) or calendar month touched by the period.
+struct KmSlot
+{
+    QDate first;    // Monday of the week, first of the month
+    int number = 0; // week number, or month 1..12
+    int year = 0;   // week-based year, or calendar year
+    QList<double> km; // per sport, in the order of SportKm::sports
+};
+
+struct SportKm
+{
+    // The sports with kilometres in the period, most kilometres first (ties
+    // by name); an entry without a sport counts as sport "".
+    QStringList sports;
+    // Every week or month of the period in order, also those without training.
+    QList<KmSlot> slots;
+};
+
+// sport empty: all sports; else only the entries of that sport.
+SportKm kmBySport(Database& db, int userId, const QDate& from, const QDate& to, Bucket bucket,
+                  const QString& sport = QString());
+SportKm kmBySport(const QList<UnitRow>& rows, const QDate& from, const QDate& to, Bucket bucket,
+                  const QString& sport = QString());
+
+} // namespace training
