@@ -1,4 +1,5 @@
 #include "chart.h"
+#include "chartdrawing.h"
 
 #include <QFontMetricsF>
 #include <QImage>
@@ -16,6 +17,8 @@
 #include <cmath>
 
 namespace chart {
+
+using namespace detail;
 
 // ---------------------------------------------------------------------------
 // Value formats
@@ -105,6 +108,11 @@ void Chart::clear()
     pieMode = false;
     axisMinimum = 0.0;
     axisMaximum = 100.0;
+    slots = 0;
+    series.clear();
+    axisLabels.clear();
+    slotNames.clear();
+    valueText = nullptr;
 }
 
 namespace {
@@ -147,19 +155,45 @@ QColor readableColour(QRandomGenerator& generator, const QColor& previous)
     return QColor(192, 192, 192);
 }
 
+QColor fixedColour(const QString& name)
+{
+    const QString key = name.trimmed().toLower();
+    static const struct
+    {
+        const char* name;
+        QRgb colour;
+    } common[] = {
+        {"laufen", qRgb(238, 102, 102)},       {"radfahren", qRgb(92, 160, 238)},
+        {"schwimmen", qRgb(64, 208, 208)},     {"gehen", qRgb(196, 214, 92)},
+        {"wandern", qRgb(96, 196, 112)},       {"skilanglauf", qRgb(186, 166, 240)},
+        {"rudern", qRgb(244, 172, 64)},        {"krafttraining", qRgb(236, 130, 206)},
+        {"sonstiges", qRgb(184, 184, 184)},    {"", qRgb(216, 196, 156)},
+    };
+    for (const auto& entry : common)
+        if (key == QString::fromUtf8(entry.name))
+            return QColor(entry.colour);
+
+    // FNV-1a over the characters: the same in every run, unlike qHash.
+    quint32 hash = 2166136261u;
+    for (const QChar ch : key) {
+        hash ^= ch.unicode();
+        hash *= 16777619u;
+    }
+    const int hue = int(hash % 360);
+    const int saturation = 150 + int((hash >> 9) % 80);
+    // Lighter until black text reads on it.
+    for (int lightness = 140 + int((hash >> 17) % 40); lightness < 255; lightness += 8) {
+        const QColor colour = QColor::fromHsl(hue, saturation, lightness).toRgb();
+        if (contrastRatio(colour, Qt::black) >= 4.5)
+            return colour;
+    }
+    return QColor(200, 200, 200);
+}
+
 // ---------------------------------------------------------------------------
 // Drawing
 
 namespace {
-
-const QColor kBackgroundEnd(164, 164, 255);
-const QColor kBackgroundStart(Qt::white);
-const QColor kLeftWall(228, 228, 228);
-const QColor kBottomWall(0, 0, 132);
-const QColor kMaroon(128, 0, 0);
-const QColor kMarkFill(255, 255, 210);
-const QColor kLineColour(0, 128, 0);
-const QColor kGrid(160, 160, 160);
 
 QFont pixelFont(const QString& family, double pixels, bool bold = false, bool italic = false)
 {
@@ -180,14 +214,10 @@ double deviceScale(const QPainter& painter)
     return std::max(1.0, device->logicalDpiY() / 96.0);
 }
 
-struct Frame
-{
-    double s = 1.0; // scale
-    QFont title, foot, marks, axis;
-};
+} // namespace
 
-// A value mark: a pale box with the text, its bottom centre at the anchor,
-// kept inside the given bounds. Returns the box.
+namespace detail {
+
 QRectF markRect(const QFontMetricsF& fm, const QString& text, QPointF anchor, const QRectF& bounds,
                 double s)
 {
@@ -211,6 +241,10 @@ void drawMarkBox(QPainter& painter, const QRectF& box, const QString& text, doub
     painter.setPen(Qt::black);
     painter.drawText(box, Qt::AlignCenter, text);
 }
+
+} // namespace detail
+
+namespace {
 
 // The rectangle between the title lines at the top and the foot lines at
 // the bottom.
@@ -322,9 +356,9 @@ SeriesLayout layoutSeries(const Chart& c, const QRectF& area, const Frame& f)
     return l;
 }
 
-// The distance between two labelled ticks: the program's step, widened to
-// 2, 5 or 10 times (and so on) until the labels no longer crowd each other.
-double tickStep(double range, double step, double pixels, double labelHeight)
+} // namespace
+
+double detail::tickStep(double range, double step, double pixels, double labelHeight)
 {
     if (!(step > 0))
         step = range / 10;
@@ -341,6 +375,8 @@ double tickStep(double range, double step, double pixels, double labelHeight)
     }
     return range;
 }
+
+namespace {
 
 // Every how many points a bottom label stands: 1, 2, 5, 10, 20, 50 ...,
 // the first that leaves a label's thickness free between two labels.
@@ -766,6 +802,8 @@ int pointAt(const Chart& c, const QRectF& rect, const QPointF& position)
     const QRectF area = chartArea(c, rect, f);
     if (!(area.width() > 0 && area.height() > 0))
         return -1;
+    if (c.isCalendar())
+        return calendarSlotAt(c, area, f, position);
     const SeriesLayout l = layoutSeries(c, area, f);
     if (!l.valid || l.points == 0 || !l.plot.adjusted(0, -l.dy, l.dx, 0).contains(position))
         return -1;
@@ -788,7 +826,9 @@ void render(const Chart& c, QPainter& painter, const QRectF& rect)
     drawTitleAndFoot(c, painter, rect, f);
     const QRectF area = chartArea(c, rect, f);
     if (area.width() > 0 && area.height() > 0) {
-        if (c.showsPie())
+        if (c.isCalendar())
+            drawCalendarChart(c, painter, area, f);
+        else if (c.showsPie())
             drawPie(c, painter, area, f);
         else
             drawSeriesChart(c, painter, area, f);
@@ -820,6 +860,8 @@ QString ChartView::toolTipAt(const QPoint& position) const
     const int i = pointAt(m_chart, QRectF(rect()), QPointF(position));
     if (i < 0)
         return QString();
+    if (m_chart.isCalendar())
+        return calendarToolTip(m_chart, i);
     const Point& p = slotSeries(m_chart)[i];
     return p.label + QStringLiteral(": ") + formatValue(p.y, m_chart.markFormat);
 }

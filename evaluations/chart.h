@@ -1,12 +1,16 @@
 #pragma once
 
 #include <QColor>
+#include <QDate>
 #include <QList>
 #include <QPainter>
+#include <QPointF>
 #include <QRectF>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+
+#include <functional>
 
 class QRandomGenerator;
 
@@ -33,6 +37,30 @@ struct Slice
     double value = 0.0;
     QString label;
     QColor colour;
+};
+
+// One series of a calendar chart, over the chart's slots (days, weeks or
+// months).
+struct Series
+{
+    enum class Kind { Bars, Stacked, Line, Dots };
+    Kind kind = Kind::Line;
+    QString name;          // in the legend and the tooltip
+    QColor colour;
+    QList<QPointF> values; // x = slot index 0..slots-1, y = value. A Line joins its values
+                           // in order and breaks where y is NaN; Dots may hold several
+                           // values in one slot; Bars and Stacked hold at most one per slot.
+};
+
+// A candidate label under the bottom axis of a calendar chart: the slot it
+// names, its text, and its rank (0 = every slot, higher = rarer: e.g. days
+// 0, Mondays 1, first of month 2, first of quarter 3, 1 January 4, every
+// 5th year 5).
+struct AxisLabel
+{
+    int slot = 0;
+    QString text;
+    int rank = 0;
 };
 
 // A value format in the notation of the statistics window: "#" an optional
@@ -71,11 +99,42 @@ struct Chart
     bool view3D = false;
     int depthPercent = 15; // 3D depth in percent of the chart
 
-    // Empties series, pie, title and foot; the axis back to 0..100, no pie mode.
+    // A calendar chart: above 0 the chart draws `series` over this many
+    // slots (bars, line and pie unused), always flat. The bottom axis shows
+    // the candidates of the lowest rank that leave room between them; a
+    // legend names the series when two or more have names.
+    int slots = 0;
+    QList<Series> series;
+    QList<AxisLabel> axisLabels;   // candidates, any order
+    QStringList slotNames;         // per slot, the tooltip's heading ("03.02.2025", "KW 5/2025", "Jan 2025")
+    std::function<QString(double)> valueText; // when set: left axis labels, marks and tooltips
+                                              // (pace "5:12"), instead of axisFormat/markFormat
+
+    // Empties series (of both kinds), pie, title and foot; the axis back to
+    // 0..100, no pie mode, no calendar chart.
     void clear();
-    bool isEmpty() const { return bars.isEmpty() && line.isEmpty() && pie.isEmpty(); }
-    bool showsPie() const { return pieMode || !pie.isEmpty(); }
+    bool isCalendar() const { return slots > 0; }
+    bool isEmpty() const
+    {
+        return isCalendar() ? series.isEmpty() : bars.isEmpty() && line.isEmpty() && pie.isEmpty();
+    }
+    bool showsPie() const { return !isCalendar() && (pieMode || !pie.isEmpty()); }
 };
+
+// Candidate labels for a calendar chart whose slot 0 is `first` and which
+// has one slot per day, per week (Monday-based, ISO weeks) or per month.
+// Days: dd.MM.yyyy; rank 1 Mondays, 2 the first of a month, 3 of a quarter,
+// 4 1 January, 5 1 January of every 5th year. Weeks: "KW 5/2025"; rank 1
+// the first week of a month (its Thursday among the month's first seven
+// days), 2 of a quarter, 3 week 1, 4 week 1 of every 5th year. Months:
+// "Jan 2025"; rank 1 quarters, 2 January, 3 January of every 5th year.
+QList<AxisLabel> dayLabels(const QDate& first, int days);
+QList<AxisLabel> weekLabels(const QDate& firstMonday, int weeks);
+QList<AxisLabel> monthLabels(const QDate& firstOfMonth, int months);
+// The matching slot names for the tooltips.
+QStringList dayNames(const QDate& first, int days);
+QStringList weekNames(const QDate& firstMonday, int weeks);
+QStringList monthNames(const QDate& firstOfMonth, int months);
 
 // The contrast ratio of two colours (1 to 21) by their relative luminance,
 // as the accessibility guidelines measure it: 4.5 and above reads well.
@@ -86,6 +145,12 @@ double contrastRatio(const QColor& a, const QColor& b);
 // (contrast ratio of 4.5 at least) and it stands apart from the colour
 // before (when one is given), so that neighbouring slices can be told apart.
 QColor readableColour(QRandomGenerator& generator, const QColor& previous = QColor());
+
+// A fixed colour for a name (a sport): the same in every drawing and every
+// run, and black text reads on it. The common sports have hand-picked,
+// clearly different colours; any other name gets one from a stable hash of
+// the name (case and surrounding blanks do not count).
+QColor fixedColour(const QString& name);
 
 // Draws the chart into the rectangle with the fixed look: background
 // gradient from bottom to top ending in RGB 164,164,255, left wall RGB
@@ -105,7 +170,8 @@ QColor readableColour(QRandomGenerator& generator, const QColor& previous = QCol
 void render(const Chart& chart, QPainter& painter, const QRectF& rect);
 
 // The point of the longer series whose slot holds the position of a chart
-// drawn into rect on the screen; -1 outside the plot or in pie mode.
+// drawn into rect on the screen (of a calendar chart: the slot); -1 outside
+// the plot or in pie mode.
 int pointAt(const Chart& chart, const QRectF& rect, const QPointF& position);
 
 // Shows a chart; repaints when it is changed through chart().
@@ -128,6 +194,9 @@ public:
     QImage toImage() const;
 
     // The hover text at the position: the point's label and value, or empty.
+    // Of a calendar chart: the slot's name and each series' value there
+    // ("03.02.2025: Belastung 85 · Fitness 52,1"); stacked series name their
+    // non-zero values and the total ("zusammen 63,2 km").
     QString toolTipAt(const QPoint& position) const;
 
 Q_SIGNALS:
