@@ -102,7 +102,6 @@ void TForm5::trainingLoad(const QDate& from, const QDate& to)
     c.slotNames = chart::dayNames(from, days);
     c.axisFormat = QStringLiteral("###0");
     c.markFormat = QStringLiteral("###0.#");
-    c.valueText = oneDecimal;
     scaleAxis(c, low, high);
 
     const QDate today = QDate::currentDate();
@@ -112,12 +111,11 @@ void TForm5::trainingLoad(const QDate& from, const QDate& to)
                              + dateText(shown) + (shown == today ? QStringLiteral("): ") : QStringLiteral(": "))
                              + QStringLiteral("Fitness ") + oneDecimal(now.fitness) + QStringLiteral(", Ermüdung ")
                              + oneDecimal(now.fatigue) + QStringLiteral(", Form ") + oneDecimal(now.form),
-                         QStringLiteral("Belastung je Tag aus Dauer und Puls der Trainingsinhalte (TRIMP); Fitness "
-                                        "über 42, Ermüdung über 7 Tage gemittelt, ab 90 Tagen vor dem Zeitraum.")};
+                         QStringLiteral("Belastung je Tag aus Dauer und Puls (TRIMP),"),
+                         QStringLiteral("Fitness über 42, Ermüdung über 7 Tage gemittelt.")};
     const int withoutIntensity = int(std::lround(load.minutesWithoutIntensity));
     if (withoutIntensity > 0)
-        c.foot << QStringLiteral("Ohne Puls und ohne Bereich mit Grenzen, daher nicht gezählt: ")
-                      + MinutesToDuration(withoutIntensity);
+        c.foot << QStringLiteral("Trainingszeit ohne Puls und Bereich, nicht gezählt: ") + MinutesToDuration(withoutIntensity);
 }
 
 void TForm5::paceTrend(const QDate& from, const QDate& to)
@@ -127,12 +125,14 @@ void TForm5::paceTrend(const QDate& from, const QDate& to)
     // do not belong on one axis.
     QString chosen = sport();
     const bool commonest = chosen.isEmpty();
+    // One read of the period for the choice of the sport and its paces.
+    const QList<training::UnitRow> rows = training::readUnits(database(), m_userId, from, to);
     if (commonest)
-        chosen = training::commonestSport(database(), m_userId, from, to);
+        chosen = training::commonestSport(rows);
     c.title = QStringList{QStringLiteral("Tempo-Entwicklung") + (chosen.isEmpty() ? QString() : QLatin1Char(' ') + chosen),
                           periodLine(from, to)};
     const QList<training::PacePoint> points =
-        chosen.isEmpty() ? QList<training::PacePoint>() : training::paceTrend(database(), m_userId, chosen, from, to);
+        chosen.isEmpty() ? QList<training::PacePoint>() : training::paceTrend(rows, chosen);
     if (points.isEmpty()) {
         c.foot = QStringList{QStringLiteral("Im gewählten Zeitraum gibt es keine Trainingseinheit mit Strecke und Zeit"
                                             " in ihren Trainingsinhalten.")};
@@ -173,9 +173,9 @@ void TForm5::paceTrend(const QDate& from, const QDate& to)
         c.axisMaximum = c.axisMinimum + 1.0;
     c.axisStep = speed ? 1.0 : 0.5;
 
-    c.foot = QStringList{QString::number(points.size()) + QStringLiteral(" Trainingseinheiten mit Strecke und Zeit; ")
-                         + (speed ? QStringLiteral("Geschwindigkeit in km/h") : QStringLiteral("Tempo in min/km"))
-                         + QStringLiteral(", die Linie ist der gleitende Median über 28 Tage.")};
+    c.foot = QStringList{QString::number(points.size()) + QStringLiteral(" Trainingseinheiten mit Strecke und Zeit, ")
+                             + (speed ? QStringLiteral("Geschwindigkeit in km/h") : QStringLiteral("Tempo in min/km")),
+                         QStringLiteral("Die Linie ist der gleitende Median über 28 Tage.")};
     if (commonest)
         c.foot << QStringLiteral("Bei \"alle Sportarten\" zeigt das Diagramm die häufigste Sportart des Zeitraums.");
 }

@@ -4,6 +4,7 @@
 #include "inifile.h"
 #include "tform5.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QSvgRenderer>
 
@@ -137,7 +138,7 @@ private Q_SLOTS:
         }
         QVERIFY(c.foot.value(0).startsWith(QStringLiteral("Am 31.03.2025: Fitness ")));
         // The run without units has an hour without intensity.
-        QCOMPARE(c.foot.last(), QStringLiteral("Ohne Puls und ohne Bereich mit Grenzen, daher nicht gezählt: 1:00 h"));
+        QCOMPARE(c.foot.last(), QStringLiteral("Trainingszeit ohne Puls und Bereich, nicht gezählt: 1:00 h"));
         QVERIFY(c.axisMinimum < 0); // the form went below 0
 
         // Without the person's pulses there is nothing to weigh.
