@@ -3,6 +3,7 @@
 #include "diarygenerator.h"
 #include "diaryforms.h"
 #include "editorfixture.h"
+#include "openstatistics.h"
 #include "openedurls.h"
 #include "panelchecks.h"
 #include "savefolder.h"
@@ -32,19 +33,7 @@ private:
     int user = 0;
     QString zone; // the first zone by upper limit
 
-    TForm5* open()
-    {
-        fx->main().ShowUsers();
-        const int index = fx->main().ComboBox2->findText(QString::number(user));
-        fx->main().ComboBox1->setCurrentIndex(index);
-        fx->main().ComboBox1Change();
-        fx->main().ToolButton6->click();
-        TForm5* found = nullptr;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* f = qobject_cast<TForm5*>(w); f && f->isVisible())
-                found = f;
-        return found;
-    }
+    TForm5* open() { return openStatistics(*fx, user); }
     static void setPeriod(TForm5* f, const QString& from, const QString& to)
     {
         f->findChild<DateEdit*>(QStringLiteral("FromDate1"))->setText(from);

@@ -1,6 +1,7 @@
 #include "chart.h"
 #include "dateedit.h"
 #include "editorfixture.h"
+#include "openstatistics.h"
 #include "inifile.h"
 #include "tform5.h"
 
@@ -20,18 +21,7 @@ private:
     std::unique_ptr<EditorFixture> fx;
     int user = 0;
 
-    TForm5* open()
-    {
-        fx->main().ShowUsers();
-        fx->main().ComboBox1->setCurrentIndex(fx->main().ComboBox2->findText(QString::number(user)));
-        fx->main().ComboBox1Change();
-        fx->main().ToolButton6->click();
-        TForm5* found = nullptr;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* f = qobject_cast<TForm5*>(w); f && f->isVisible())
-                found = f;
-        return found;
-    }
+    TForm5* open() { return openStatistics(*fx, user); }
     static void setPeriod(TForm5* f, const QString& from, const QString& to)
     {
         f->FromDate1->setText(from);
