@@ -179,6 +179,7 @@ struct CalendarLayout
     double band = 0;   // the bottom labels
     double wall = 0;
     double step = 1; // between labelled ticks of the left axis
+    double legendHeight = 0;
     QRectF plot;
     double slot = 0; // width per slot
     QList<LegendItem> legend;
@@ -210,9 +211,9 @@ CalendarLayout layoutCalendar(const Chart& c, const QRectF& area, const Frame& f
 
     const QFontMetricsF am(f.axis);
     const QFontMetricsF mm(f.marks);
-    const double legendHeight = layoutLegend(c, area, f, l.legend);
+    l.legendHeight = layoutLegend(c, area, f, l.legend);
     l.wall = 4 * s;
-    const double top = area.top() + legendHeight + std::max(am.height(), mm.height()) * 0.5;
+    const double top = area.top() + l.legendHeight + std::max(am.height(), mm.height()) * 0.5;
 
     // The left axis is as wide as its widest label at the finest step the
     // height could take; every coarser step labels a part of those values.
@@ -336,15 +337,8 @@ std::vector<double> drawStacks(const Chart& c, QPainter& painter, const Frame& f
             total = from + value.y();
             const double x = l.xOf(i);
             const QRectF part(QPointF(x - half, l.yOf(total)), QPointF(x + half, l.yOf(from)));
-            if (wide) {
-                QLinearGradient gradient(part.topLeft(), part.topRight());
-                gradient.setColorAt(0, colour);
-                gradient.setColorAt(0.2, colour);
-                gradient.setColorAt(0.5, colour.lighter(160));
-                gradient.setColorAt(0.8, colour);
-                gradient.setColorAt(1, colour);
-                painter.setBrush(gradient);
-            }
+            if (wide)
+                painter.setBrush(barGradient(part, colour));
             painter.drawRect(part);
         }
     }
@@ -468,7 +462,9 @@ void drawTotals(const Chart& c, QPainter& painter, const QRectF& area, const Fra
 {
     const double s = f.s;
     const QFontMetricsF mm(f.marks);
-    const QRectF bounds(area.left(), area.top(), area.width(), l.plot.bottom() - area.top());
+    // Under the legend, which they must not cover.
+    const double top = area.top() + l.legendHeight;
+    const QRectF bounds(area.left(), top, area.width(), l.plot.bottom() - top);
     QStringList texts;
     QList<QRectF> boxes;
     for (int i = 0; i < c.slots; ++i) {
