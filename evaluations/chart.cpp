@@ -242,6 +242,17 @@ void drawMarkBox(QPainter& painter, const QRectF& box, const QString& text, doub
     painter.drawText(box, Qt::AlignCenter, text);
 }
 
+QLinearGradient barGradient(const QRectF& bar, const QColor& colour)
+{
+    QLinearGradient gradient(bar.topLeft(), bar.topRight());
+    gradient.setColorAt(0, colour);
+    gradient.setColorAt(0.2, colour);
+    gradient.setColorAt(0.5, colour.lighter(160));
+    gradient.setColorAt(0.8, colour);
+    gradient.setColorAt(1, colour);
+    return gradient;
+}
+
 } // namespace detail
 
 namespace {
@@ -467,12 +478,7 @@ void drawSeriesChart(const Chart& c, QPainter& painter, const QRectF& area, cons
             const double x0 = xOf(i) - half, x1 = xOf(i) + half;
             const double y = yOf(p.y);
             const QRectF bar(QPointF(x0, std::min(y, base)), QPointF(x1, std::max(y, base)));
-            QLinearGradient gradient(bar.topLeft(), bar.topRight());
-            gradient.setColorAt(0, colour);
-            gradient.setColorAt(0.2, colour);
-            gradient.setColorAt(0.5, colour.lighter(160));
-            gradient.setColorAt(0.8, colour);
-            gradient.setColorAt(1, colour);
+            const QLinearGradient gradient = barGradient(bar, colour);
             // Upright rectangles need no smoothing; narrow bars get no
             // outline and no gradient so that they keep their colour.
             painter.setRenderHint(QPainter::Antialiasing, false);

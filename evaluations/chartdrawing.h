@@ -9,6 +9,7 @@
 #include <QColor>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QLinearGradient>
 #include <QPainter>
 #include <QRectF>
 #include <QString>
@@ -34,6 +35,8 @@ struct Frame
 // kept inside the given bounds. Returns the box.
 QRectF markRect(const QFontMetricsF& fm, const QString& text, QPointF anchor, const QRectF& bounds, double s);
 void drawMarkBox(QPainter& painter, const QRectF& box, const QString& text, double s);
+// The bar's gradient across: its colour, lighter in the middle.
+QLinearGradient barGradient(const QRectF& bar, const QColor& colour);
 
 // The distance between two labelled ticks: the program's step, widened to
 // 2, 5 or 10 times (and so on) until the labels no longer crowd each other.
