@@ -211,10 +211,6 @@ int main(int argc, char* argv[])
         save(statistics, QStringLiteral("statistik_strecke"));
         statistics->ComboBox3->setCurrentIndex(7);
         save(statistics, QStringLiteral("statistik_belastung"));
-        statistics->ComboBox3->setCurrentIndex(8);
-        save(statistics, QStringLiteral("tmp_tempo"));
-        statistics->ComboBox3->setCurrentIndex(9);
-        save(statistics, QStringLiteral("tmp_wochen"));
         statistics->ComboBox3->setCurrentIndex(10);
         save(statistics, QStringLiteral("statistik_sportarten"));
         statistics->ComboBox3->setCurrentIndex(1);
