@@ -256,9 +256,14 @@ LoadSeries trainingLoad(const QList<UnitRow>& rows, const Person& person, const 
 
 bool speedSport(const QString& sport)
 {
-    static const char* const kCycling[] = {"rad", "bike", "mtb", "cycl"};
+    // "Rad" at the start or in the words of cycling, not inside any word
+    // ("Paradelauf" is run).
+    const QString name = sport.trimmed();
+    if (name.startsWith(QLatin1String("rad"), Qt::CaseInsensitive))
+        return true;
+    static const char* const kCycling[] = {"fahrrad", "rennrad", "radfahr", "radtour", "bike", "mtb", "cycl"};
     return std::any_of(std::begin(kCycling), std::end(kCycling), [&](const char* word) {
-        return sport.contains(QLatin1String(word), Qt::CaseInsensitive);
+        return name.contains(QLatin1String(word), Qt::CaseInsensitive);
     });
 }
 

@@ -315,7 +315,8 @@ std::vector<double> drawStacks(const Chart& c, QPainter& painter, const Frame& f
 {
     const double s = f.s;
     std::vector<double> totals(size_t(c.slots), std::nan(""));
-    const double half = l.slot * 0.65 / 2;
+    // At least a pixel wide, so that no week vanishes between its neighbours.
+    const double half = std::max(l.slot * 0.65 / 2, 0.5 * s);
     const bool wide = 2 * half >= 8 * s;
     painter.setRenderHint(QPainter::Antialiasing, false);
     for (const Series& series : c.series) {
@@ -530,8 +531,9 @@ void drawCalendarChart(const Chart& c, QPainter& painter, const QRectF& area, co
     painter.setClipRect(l.plot.adjusted(-2 * f.s, -2 * f.s, 2 * f.s, 0), Qt::IntersectClip);
     drawBars(c, painter, f, l);
     const std::vector<double> totals = drawStacks(c, painter, f, l);
-    drawLines(c, painter, f, l);
+    // Lines over the dots, so that a trend stays seen among many points.
     drawDots(c, painter, f, l);
+    drawLines(c, painter, f, l);
     painter.restore();
     drawTotals(c, painter, area, f, l, totals);
     drawBottomLabels(painter, f, l);
@@ -543,7 +545,28 @@ int calendarSlotAt(const Chart& c, const QRectF& area, const Frame& f, const QPo
     const CalendarLayout l = layoutCalendar(c, area, f);
     if (!l.valid || !l.plot.contains(position))
         return -1;
-    return std::clamp(int((position.x() - l.plot.left()) / l.slot), 0, c.slots - 1);
+    const int slot = std::clamp(int((position.x() - l.plot.left()) / l.slot), 0, c.slots - 1);
+    // Dots stand far apart on long charts: the nearest within a few pixels
+    // is meant, so that its value can be read.
+    std::vector<bool> dotted;
+    for (const Series& series : c.series) {
+        if (series.kind != Series::Kind::Dots)
+            continue;
+        dotted.resize(size_t(c.slots), false);
+        for (const QPointF& value : series.values)
+            if (const int i = slotOf(c, value.x()); i >= 0 && std::isfinite(value.y()))
+                dotted[size_t(i)] = true;
+    }
+    if (dotted.empty() || dotted[size_t(slot)])
+        return slot;
+    const int reach = int(std::ceil(4 * f.s / l.slot));
+    for (int d = 1; d <= reach; ++d) {
+        for (const int i : {slot - d, slot + d})
+            if (i >= 0 && i < c.slots && dotted[size_t(i)]
+                && std::abs(l.xOf(i) - position.x()) <= 4 * f.s + l.slot / 2)
+                return i;
+    }
+    return slot;
 }
 
 QString calendarToolTip(const Chart& c, int slot)

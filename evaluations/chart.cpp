@@ -108,6 +108,9 @@ void Chart::clear()
     pieMode = false;
     axisMinimum = 0.0;
     axisMaximum = 100.0;
+    axisStep = 10.0;
+    axisFormat = QStringLiteral("#,##0.### km");
+    markFormat = axisFormat;
     slots = 0;
     series.clear();
     axisLabels.clear();
@@ -179,15 +182,36 @@ QColor fixedColour(const QString& name)
         hash ^= ch.unicode();
         hash *= 16777619u;
     }
-    const int hue = int(hash % 360);
-    const int saturation = 150 + int((hash >> 9) % 80);
-    // Lighter until black text reads on it.
-    for (int lightness = 140 + int((hash >> 17) % 40); lightness < 255; lightness += 8) {
-        const QColor colour = QColor::fromHsl(hue, saturation, lightness).toRgb();
-        if (contrastRatio(colour, Qt::black) >= 4.5)
-            return colour;
+    // A colour readable under black text that stands apart from the common
+    // sports' colours; the hash is stirred until one is found.
+    const auto apart = [&](const QColor& colour) {
+        for (const auto& entry : common) {
+            const QColor other(entry.colour);
+            const int dr = colour.red() - other.red(), dg = colour.green() - other.green(),
+                      db = colour.blue() - other.blue();
+            if (dr * dr + dg * dg + db * db < 60 * 60)
+                return false;
+        }
+        return true;
+    };
+    QColor fallback(200, 200, 200);
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        const int hue = int(hash % 360);
+        const int saturation = 150 + int((hash >> 9) % 80);
+        // Lighter until black text reads on it.
+        for (int lightness = 140 + int((hash >> 17) % 40); lightness < 255; lightness += 8) {
+            const QColor colour = QColor::fromHsl(hue, saturation, lightness).toRgb();
+            if (contrastRatio(colour, Qt::black) >= 4.5) {
+                if (apart(colour))
+                    return colour;
+                if (attempt == 0)
+                    fallback = colour;
+                break;
+            }
+        }
+        hash = (hash ^ quint32(attempt + 1)) * 16777619u;
     }
-    return QColor(200, 200, 200);
+    return fallback;
 }
 
 // ---------------------------------------------------------------------------
@@ -257,41 +281,81 @@ QLinearGradient barGradient(const QRectF& bar, const QColor& colour)
 
 namespace {
 
+// The lines as they fit the width: a line too long is broken at its
+// blanks; only a single word wider than the width is shortened.
+QStringList wrapped(const QStringList& lines, const QFontMetricsF& fm, double width)
+{
+    QStringList out;
+    for (const QString& line : lines) {
+        if (fm.horizontalAdvance(line) <= width) {
+            out << line;
+            continue;
+        }
+        QString current;
+        for (const QString& word : line.split(u' ')) {
+            const QString joined = current.isEmpty() ? word : current + u' ' + word;
+            if (current.isEmpty() || fm.horizontalAdvance(joined) <= width) {
+                current = joined;
+                continue;
+            }
+            out << fm.elidedText(current, Qt::ElideRight, width);
+            current = word;
+        }
+        out << fm.elidedText(current, Qt::ElideRight, width);
+    }
+    return out;
+}
+
+QRectF innerRect(const QRectF& rect, const Frame& f)
+{
+    const double margin = 6 * f.s;
+    return rect.adjusted(margin, margin, -margin, -margin);
+}
+
+QStringList titleLines(const Chart& c, const QRectF& inner, const Frame& f)
+{
+    return wrapped(c.title, QFontMetricsF(f.title), inner.width());
+}
+
+QStringList footLines(const Chart& c, const QRectF& inner, const Frame& f)
+{
+    return wrapped(c.foot, QFontMetricsF(f.foot), inner.width());
+}
+
 // The rectangle between the title lines at the top and the foot lines at
 // the bottom.
 QRectF areaBetweenTitleAndFoot(const Chart& c, const QRectF& rect, const Frame& f)
 {
-    const double margin = 6 * f.s;
-    const QRectF inner = rect.adjusted(margin, margin, -margin, -margin);
-    const double top = inner.top() + c.title.size() * QFontMetricsF(f.title).lineSpacing();
-    const double bottom = std::max(top, inner.bottom() - c.foot.size() * QFontMetricsF(f.foot).lineSpacing());
+    const QRectF inner = innerRect(rect, f);
+    const double top = inner.top() + titleLines(c, inner, f).size() * QFontMetricsF(f.title).lineSpacing();
+    const double bottom =
+        std::max(top, inner.bottom() - footLines(c, inner, f).size() * QFontMetricsF(f.foot).lineSpacing());
     return QRectF(inner.left(), top, inner.width(), bottom - top);
 }
 
-// Title lines centred at the top, foot lines left-aligned at the bottom.
+// Title lines centred at the top, foot lines left-aligned at the bottom,
+// each broken into lines that fit the chart's width.
 void drawTitleAndFoot(const Chart& c, QPainter& painter, const QRectF& rect, const Frame& f)
 {
-    const double margin = 6 * f.s;
-    const QRectF inner = rect.adjusted(margin, margin, -margin, -margin);
+    const QRectF inner = innerRect(rect, f);
 
     painter.setPen(kMaroon);
     painter.setFont(f.title);
     const QFontMetricsF tm(f.title);
     double y = inner.top();
-    for (const QString& text : c.title) {
-        const QString shown = tm.elidedText(text, Qt::ElideRight, inner.width());
+    for (const QString& text : titleLines(c, inner, f)) {
         painter.drawText(QRectF(inner.left(), y, inner.width(), tm.height()),
-                         Qt::AlignHCenter | Qt::AlignVCenter, shown);
+                         Qt::AlignHCenter | Qt::AlignVCenter, text);
         y += tm.lineSpacing();
     }
 
     painter.setFont(f.foot);
     const QFontMetricsF fm(f.foot);
-    double fy = inner.bottom() - c.foot.size() * fm.lineSpacing();
-    for (const QString& text : c.foot) {
-        const QString shown = fm.elidedText(text, Qt::ElideRight, inner.width());
+    const QStringList foot = footLines(c, inner, f);
+    double fy = inner.bottom() - foot.size() * fm.lineSpacing();
+    for (const QString& text : foot) {
         painter.drawText(QRectF(inner.left(), fy, inner.width(), fm.height()),
-                         Qt::AlignLeft | Qt::AlignVCenter, shown);
+                         Qt::AlignLeft | Qt::AlignVCenter, text);
         fy += fm.lineSpacing();
     }
 }

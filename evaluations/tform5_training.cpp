@@ -86,7 +86,8 @@ void TForm5::trainingLoad(const QDate& from, const QDate& to)
     chart::Series fatigue = daySeries(chart::Series::Kind::Line, QStringLiteral("Ermüdung"), kFatigueColour);
     chart::Series form = daySeries(chart::Series::Kind::Line, QStringLiteral("Form"), kFormColour);
     double low = 0.0;
-    double high = 0.0;
+    double lines = 0.0;
+    double loads = 0.0;
     for (int i = 0; i < days; ++i) {
         const training::DayLoad& d = load.days[i];
         bars.values.append(QPointF(i, d.load));
@@ -94,10 +95,15 @@ void TForm5::trainingLoad(const QDate& from, const QDate& to)
         fatigue.values.append(QPointF(i, d.fatigue));
         form.values.append(QPointF(i, d.form));
         low = std::min({low, d.form, d.fitness, d.fatigue});
-        high = std::max({high, d.load, d.fitness, d.fatigue, d.form});
+        lines = std::max({lines, d.fitness, d.fatigue, d.form});
+        loads = std::max(loads, d.load);
     }
+    // The lines take at least half the height: a day of a far higher load
+    // reaches the top (its value is in the tooltip).
+    const double high = lines > 0 ? std::max(lines, std::min(loads, 2 * lines)) : loads;
     c.slots = days;
-    c.series = QList<chart::Series>{bars, fitness, fatigue, form};
+    // Fitness, the measure that matters most, is drawn last, over the others.
+    c.series = QList<chart::Series>{bars, fatigue, form, fitness};
     c.axisLabels = chart::dayLabels(from, days);
     c.slotNames = chart::dayNames(from, days);
     c.axisFormat = QStringLiteral("###0");
@@ -229,7 +235,7 @@ void TForm5::kmBySport(const QDate& from, const QDate& to, bool monthly)
                           + (monthly ? (slots == 1 ? QStringLiteral(" Monat") : QStringLiteral(" Monate"))
                                      : (slots == 1 ? QStringLiteral(" Woche") : QStringLiteral(" Wochen")));
     c.foot = QStringList{distanceText(all) + QStringLiteral(" km im gewählten Zeitraum (") + count + QLatin1Char(')')};
-    // Four sports to a line, so that no line runs out of the chart.
-    for (int i = 0; i < perSport.size(); i += 4)
-        c.foot << perSport.mid(i, 4).join(QStringLiteral(", "));
+    // The chart breaks the line where it is wider than the chart.
+    if (!perSport.isEmpty())
+        c.foot << perSport.join(QStringLiteral(", "));
 }

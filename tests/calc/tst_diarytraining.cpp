@@ -251,7 +251,7 @@ void TestDiaryTraining::paceInMinutesPerKmOrKmPerHour()
 {
     for (const char* s : {"Radfahren", "Rennrad", "Mountainbike", "MTB-Tour", "Cycling"})
         QVERIFY2(speedSport(s), s);
-    for (const char* s : {"Laufen", "Schwimmen", "Walking", ""})
+    for (const char* s : {"Laufen", "Schwimmen", "Walking", "Paradelauf", ""})
         QVERIFY2(!speedSport(s), s);
 
     addUser(1, 50, 190, 0);

@@ -674,6 +674,26 @@ void TestChart::calendarLabelsByRank()
                 QVERIFY(labels[i].box.left() - labels[i - 1].box.right() >= 0);
         }
     }
+    // Sparse dots over 20 years: wherever the pointer is over the plot, the
+    // tooltip names a dot near it rather than the empty day under it.
+    {
+        Chart dots = years;
+        dots.series.append(Series{Series::Kind::Dots, QStringLiteral("Tempo"), QColor(230, 120, 40), {}});
+        for (int i = 0; i < dots.slots; i += 17)
+            dots.series.last().values.append(QPointF(i, 50));
+        ChartView view;
+        view.resize(676, 506);
+        view.chart() = dots;
+        int inside = 0;
+        for (int x = 0; x < view.width(); ++x) {
+            const QString tip = view.toolTipAt(QPoint(x, view.height() / 2));
+            if (tip.isEmpty())
+                continue;
+            ++inside;
+            QVERIFY2(tip.contains(QStringLiteral("Tempo 50")), qPrintable(tip));
+        }
+        QVERIFY(inside > 400);
+    }
     // Too many years even for the every-5th-year labels: every n-th of them.
     const QList<TextRecorder::Text> crowded = dateLabels(years, QSize(260, 300));
     QVERIFY(!crowded.isEmpty());
@@ -820,13 +840,19 @@ void TestChart::fixedColoursStableAndReadable()
         }
     }
     QCOMPARE(fixedColour(QStringLiteral(" laufen  ")), fixedColour(QStringLiteral("Laufen")));
-    for (const char* name : {"Zumba", "Inline-Skaten", "Yoga", "Tischtennis", "Ski alpin", "Ärger", "x"}) {
+    for (const char* name : {"Zumba", "Inline-Skaten", "Inline-Skating", "Lauf's", "Yoga", "Tischtennis", "Ski alpin", "Ärger", "x"}) {
         const QString n = QString::fromUtf8(name);
         QVERIFY2(contrastRatio(fixedColour(n), Qt::black) >= 4.5, name);
         QCOMPARE(fixedColour(n), fixedColour(n));
+        // Apart from the common sports' colours, as stacks next to them are.
+        for (const QString& sport : common) {
+            const QColor a = fixedColour(n), b = fixedColour(sport);
+            const int dr = a.red() - b.red(), dg = a.green() - b.green(), db = a.blue() - b.blue();
+            QVERIFY2(dr * dr + dg * dg + db * db >= 60 * 60, qPrintable(n + u'/' + sport));
+        }
     }
     // Fixed across runs and builds.
-    QCOMPARE(fixedColour(QStringLiteral("Zumba")).name(), QStringLiteral("#69ef6d"));
+    QCOMPARE(fixedColour(QStringLiteral("Zumba")).name(), QStringLiteral("#8bf15f"));
 }
 
 // A calendar chart in SVG and EMF: its legend, series colours and axis

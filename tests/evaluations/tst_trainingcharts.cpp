@@ -162,6 +162,10 @@ private Q_SLOTS:
         f->ComboBox4->setCurrentIndex(f->ComboBox4->findText(QStringLiteral("Radfahren")));
         QCOMPARE(c.series[0].values[0], QPointF(1, 24.0));
         QCOMPARE(c.valueText(24.0), QStringLiteral("24,0 km/h"));
+        QVERIFY(c.axisStep < 10);
+        // The next chart has its own axis again.
+        f->ComboBox3->setCurrentIndex(5);
+        QCOMPARE(c.axisStep, 10.0);
 
         // Weeks: the week of 24 February to 2 March holds both sports,
         // the four weeks after it are empty; most kilometres at the bottom.
