@@ -468,19 +468,46 @@ void drawTotals(const Chart& c, QPainter& painter, const QRectF& area, const Fra
     const QRectF bounds(area.left(), top, area.width(), l.plot.bottom() - top);
     QStringList texts;
     QList<QRectF> boxes;
+    QList<int> slots;
+    bool upright = true;
     for (int i = 0; i < c.slots; ++i) {
         const double total = totals[size_t(i)];
         if (!(total > 0))
             continue;
         texts.append(valueString(c, total, c.markFormat));
+        slots.append(i);
         const QRectF box = markRect(mm, texts.last(), QPointF(l.xOf(i), l.yOf(total) - 3 * s), bounds, s);
         if (!boxes.isEmpty() && box.left() < boxes.last().right() + s)
-            return;
+            upright = false;
         boxes.append(box);
     }
     painter.setFont(f.marks);
-    for (int i = 0; i < boxes.size(); ++i)
-        drawMarkBox(painter, boxes[i], texts[i], s);
+    if (upright) {
+        for (int i = 0; i < boxes.size(); ++i)
+            drawMarkBox(painter, boxes[i], texts[i], s);
+        return;
+    }
+    // Turned by 90 degrees where only that way they fit side by side;
+    // otherwise none (the tooltip names each total).
+    const double thickness = mm.height() + 2 * s;
+    if (thickness + s > l.slot)
+        return;
+    for (int k = 0; k < slots.size(); ++k) {
+        const int i = slots[k];
+        const double length = mm.horizontalAdvance(texts[k]) + 4 * s;
+        QRectF box(l.xOf(i) - thickness / 2, l.yOf(totals[size_t(i)]) - 3 * s - length, thickness, length);
+        if (box.top() < bounds.top())
+            box.moveTop(bounds.top());
+        painter.setPen(QPen(QColor(128, 128, 128), s));
+        painter.setBrush(kMarkFill);
+        painter.drawRect(box);
+        painter.save();
+        painter.translate(box.center());
+        painter.rotate(-90);
+        painter.setPen(Qt::black);
+        painter.drawText(QRectF(-length / 2, -thickness / 2, length, thickness), Qt::AlignCenter, texts[k]);
+        painter.restore();
+    }
 }
 
 void drawBottomLabels(QPainter& painter, const Frame& f, const CalendarLayout& l)
