@@ -494,19 +494,7 @@ void drawTotals(const Chart& c, QPainter& painter, const QRectF& area, const Fra
         return;
     for (int k = 0; k < slots.size(); ++k) {
         const int i = slots[k];
-        const double length = mm.horizontalAdvance(texts[k]) + 4 * s;
-        QRectF box(l.xOf(i) - thickness / 2, l.yOf(totals[size_t(i)]) - 3 * s - length, thickness, length);
-        if (box.top() < bounds.top())
-            box.moveTop(bounds.top());
-        painter.setPen(QPen(QColor(128, 128, 128), s));
-        painter.setBrush(kMarkFill);
-        painter.drawRect(box);
-        painter.save();
-        painter.translate(box.center());
-        painter.rotate(-90);
-        painter.setPen(Qt::black);
-        painter.drawText(QRectF(-length / 2, -thickness / 2, length, thickness), Qt::AlignCenter, texts[k]);
-        painter.restore();
+        drawTurnedMark(painter, mm, texts[k], QPointF(l.xOf(i), l.yOf(totals[size_t(i)])), bounds, s);
     }
 }
 

@@ -266,6 +266,25 @@ void drawMarkBox(QPainter& painter, const QRectF& box, const QString& text, doub
     painter.drawText(box, Qt::AlignCenter, text);
 }
 
+void drawTurnedMark(QPainter& painter, const QFontMetricsF& fm, const QString& text, QPointF top,
+                    const QRectF& bounds, double s)
+{
+    const double thickness = fm.height() + 2 * s;
+    const double length = fm.horizontalAdvance(text) + 4 * s;
+    QRectF box(top.x() - thickness / 2, top.y() - 3 * s - length, thickness, length);
+    if (box.top() < bounds.top())
+        box.moveTop(bounds.top());
+    painter.setPen(QPen(QColor(128, 128, 128), s));
+    painter.setBrush(kMarkFill);
+    painter.drawRect(box);
+    painter.save();
+    painter.translate(box.center());
+    painter.rotate(-90);
+    painter.setPen(Qt::black);
+    painter.drawText(QRectF(-length / 2, -thickness / 2, length, thickness), Qt::AlignCenter, text);
+    painter.restore();
+}
+
 QLinearGradient barGradient(const QRectF& bar, const QColor& colour)
 {
     QLinearGradient gradient(bar.topLeft(), bar.topRight());
@@ -635,21 +654,8 @@ void drawSeriesChart(const Chart& c, QPainter& painter, const QRectF& area, cons
         const double thickness = mm.height() + 2 * s;
         if (series.size() > 1 && thickness + s > slot)
             return; // too dense: the values are in the tooltips
-        for (int i = 0; i < series.size(); ++i) {
-            const double length = mm.horizontalAdvance(texts[i]) + 4 * s;
-            QRectF box(tops[i].x() - thickness / 2, tops[i].y() - 3 * s - length, thickness, length);
-            if (box.top() < markBounds.top())
-                box.moveTop(markBounds.top());
-            painter.setPen(QPen(QColor(128, 128, 128), s));
-            painter.setBrush(kMarkFill);
-            painter.drawRect(box);
-            painter.save();
-            painter.translate(box.center());
-            painter.rotate(-90);
-            painter.setPen(Qt::black);
-            painter.drawText(QRectF(-length / 2, -thickness / 2, length, thickness), Qt::AlignCenter, texts[i]);
-            painter.restore();
-        }
+        for (int i = 0; i < series.size(); ++i)
+            drawTurnedMark(painter, mm, texts[i], tops[i], markBounds, s);
     };
     drawMarks(c.bars, barTops);
     drawMarks(c.line, lineTops);

@@ -35,6 +35,10 @@ struct Frame
 // kept inside the given bounds. Returns the box.
 QRectF markRect(const QFontMetricsF& fm, const QString& text, QPointF anchor, const QRectF& bounds, double s);
 void drawMarkBox(QPainter& painter, const QRectF& box, const QString& text, double s);
+// A value mark turned by 90 degrees, reading upwards, standing on the point
+// at top (x its centre), held inside bounds at the top.
+void drawTurnedMark(QPainter& painter, const QFontMetricsF& fm, const QString& text, QPointF top,
+                    const QRectF& bounds, double s);
 // The bar's gradient across: its colour, lighter in the middle.
 QLinearGradient barGradient(const QRectF& bar, const QColor& colour);
 
