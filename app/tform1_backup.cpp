@@ -1,6 +1,7 @@
 #include "tform1.h"
 
 #include "backup.h"
+#include "busycursor.h"
 #include "csvexport.h"
 #include "dateedit.h"
 #include "datafiles.h"
@@ -34,15 +35,6 @@ const QString kBackupTitle = QStringLiteral("Datensicherung");
 const QString kSection = QStringLiteral("Sicherung");
 const QString kAutomatic = QStringLiteral("Automatisch");
 const QString kLine = QStringLiteral("\n\r");
-
-class BusyCursor
-{
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 QString counts(int persons, int entries)
 {

@@ -1,5 +1,6 @@
 #include "tform4.h"
 
+#include "busycursor.h"
 #include "checkedsave.h"
 #include "dateedit.h"
 #include "database.h"
@@ -119,16 +120,6 @@ namespace {
 
 const QString kLineEnd = QStringLiteral("\n\r");
 const QString kConfirmTitle = QStringLiteral("Bestätigen");
-
-// Shows the hourglass for as long as it lives, also when a statement throws.
-class BusyCursor
-{
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 // A decimal as typed, for the statement: the first comma becomes the point.
 QString statementDecimal(QString text)
