@@ -160,6 +160,11 @@ QString CalcPace(const QString& time, float distanceKm)
     return paceText(minutes, seconds);
 }
 
+QString periodText(const QDate& from, const QDate& to)
+{
+    return dateText(from) + QStringLiteral(" bis ") + dateText(to);
+}
+
 QString weekLabelText(int week, int weekYear)
 {
     return QStringLiteral("KW ") + QString::number(week) + QLatin1Char('/') + QString::number(weekYear);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -40,6 +41,9 @@ QString CalcPace(const QString& time, float distanceKm);
 
 // "5:07 min/km": minutes without leading zero, seconds with two digits.
 QString paceText(qint64 minutes, int seconds);
+
+// A period as titles name it: "01.03.2025 bis 31.03.2025".
+QString periodText(const QDate& from, const QDate& to);
 
 // A calendar week as the charts name it: "KW 5/2025" (week-based year).
 QString weekLabelText(int week, int weekYear);

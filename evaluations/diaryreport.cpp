@@ -349,8 +349,7 @@ void Composer::entryRows(const Entry& e, const QVector<Unit>& units)
 
 void Composer::startFirstPage()
 {
-    m_title = QStringLiteral("Rezidedazurazedad ") + dateText(m_options.from) + QStringLiteral(" bis ")
-              + dateText(m_options.to);
+    m_title = QStringLiteral("Rezidedazurazedad ") + periodText(m_options.from, m_options.to);
     DrawPageHeadLine(m_title, 1);
     m_row = DrawHeadLineDiary();
 }

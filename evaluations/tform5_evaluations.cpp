@@ -41,11 +41,6 @@ Database& database()
     return Session::current().ZDatabase1;
 }
 
-QString periodText(const QDate& from, const QDate& to)
-{
-    return dateText(from) + QStringLiteral(" bis ") + dateText(to);
-}
-
 // The sport in a title: "Laufen " before "vom ...", nothing for all sports.
 QString sportPart(const QString& sport)
 {

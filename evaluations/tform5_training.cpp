@@ -25,7 +25,7 @@ Database& database()
 
 QString periodLine(const QDate& from, const QDate& to)
 {
-    return QStringLiteral("vom ") + dateText(from) + QStringLiteral(" bis ") + dateText(to);
+    return QStringLiteral("vom ") + periodText(from, to);
 }
 
 // The axis of a calendar chart: from a little below the lowest value (0 at
@@ -45,7 +45,7 @@ void scaleAxis(chart::Chart& c, double low, double high)
 }
 
 // One value per slot.
-chart::Series daySeries(chart::Series::Kind kind, const QString& name, const QColor& colour)
+chart::Series makeSeries(chart::Series::Kind kind, const QString& name, const QColor& colour)
 {
     chart::Series s;
     s.kind = kind;
@@ -81,10 +81,10 @@ void TForm5::trainingLoad(const QDate& from, const QDate& to)
         return;
     }
     const int days = int(load.days.size());
-    chart::Series bars = daySeries(chart::Series::Kind::Bars, QStringLiteral("Tagesbelastung"), kLoadColour);
-    chart::Series fitness = daySeries(chart::Series::Kind::Line, QStringLiteral("Fitness"), kFitnessColour);
-    chart::Series fatigue = daySeries(chart::Series::Kind::Line, QStringLiteral("Ermüdung"), kFatigueColour);
-    chart::Series form = daySeries(chart::Series::Kind::Line, QStringLiteral("Form"), kFormColour);
+    chart::Series bars = makeSeries(chart::Series::Kind::Bars, QStringLiteral("Tagesbelastung"), kLoadColour);
+    chart::Series fitness = makeSeries(chart::Series::Kind::Line, QStringLiteral("Fitness"), kFitnessColour);
+    chart::Series fatigue = makeSeries(chart::Series::Kind::Line, QStringLiteral("Ermüdung"), kFatigueColour);
+    chart::Series form = makeSeries(chart::Series::Kind::Line, QStringLiteral("Form"), kFormColour);
     double low = 0.0;
     double lines = 0.0;
     double loads = 0.0;
@@ -146,10 +146,10 @@ void TForm5::paceTrend(const QDate& from, const QDate& to)
     }
     const bool speed = training::speedSport(chosen);
     const int days = int(from.daysTo(to)) + 1;
-    chart::Series dots = daySeries(chart::Series::Kind::Dots, speed ? QStringLiteral("Geschwindigkeit")
+    chart::Series dots = makeSeries(chart::Series::Kind::Dots, speed ? QStringLiteral("Geschwindigkeit")
                                                                    : QStringLiteral("Tempo"),
                                    kPaceColour);
-    chart::Series median = daySeries(chart::Series::Kind::Line, QStringLiteral("Median über 28 Tage"), kMedianColour);
+    chart::Series median = makeSeries(chart::Series::Kind::Line, QStringLiteral("Median über 28 Tage"), kMedianColour);
     double low = std::numeric_limits<double>::max();
     double high = std::numeric_limits<double>::lowest();
     for (const training::PacePoint& p : points) {
@@ -203,7 +203,7 @@ void TForm5::kmBySport(const QDate& from, const QDate& to, bool monthly)
     QList<double> stackHeights(slots, 0.0);
     for (int s = 0; s < km.sports.size(); ++s) {
         const QString& name = km.sports[s];
-        chart::Series stack = daySeries(chart::Series::Kind::Stacked,
+        chart::Series stack = makeSeries(chart::Series::Kind::Stacked,
                                         name.isEmpty() ? QStringLiteral("ohne Sportart") : name,
                                         chart::fixedColour(name));
         for (int i = 0; i < slots; ++i) {
