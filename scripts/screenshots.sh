@@ -7,6 +7,8 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cmake --build "$root/build" --target screenshots -j 2
-QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8 \
+# A screen larger than the offscreen default of 800 x 600, so that every
+# window opens at its own size.
+QT_QPA_PLATFORM="offscreen:configfile=$root/tools/screenshots/screen.json" LC_ALL=C.UTF-8 \
   "$root/build/tools/bin/screenshots" "$root/manual/images" "$root/build/dialogs"
 ls "$root/manual/images"

@@ -37,8 +37,10 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTemporaryDir>
+#include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -160,9 +162,10 @@ int main(int argc, char* argv[])
 
     auto main = std::make_unique<TForm1>(StartOptions{folder, 0});
     main->ComboBox1->setCurrentIndex(main->ComboBox2->findText(QString::number(diary.busiestUser)));
-    // Below the selector the main window is empty: its picture shows the top.
+    // Below the selector the main window is empty: its picture shows the
+    // top, as wide as the whole toolbar.
     const QSize size = main->size();
-    main->resize(620, 90);
+    main->resize(std::max(620, main->ToolBar1->sizeHint().width() + 8), 90);
     save(main.get(), QStringLiteral("hauptfenster"));
     main->resize(size);
 
