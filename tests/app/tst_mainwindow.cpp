@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
 #include <QWindow>
@@ -135,6 +136,26 @@ void TestMainWindow::emptyDiaryAsksForAPerson()
     QVERIFY(!w->ToolButton7->isEnabled());
     for (QToolButton* b : {w->ToolButton1, w->ToolButton2, w->ToolButton8, w->ToolButton9, w->ToolButton10})
         QVERIFY(b->isEnabled());
+    // Each button of the toolbar can be told by its picture: no two icons
+    // share more than four fifths of their pixels (backup and restore once
+    // differed only by the direction of a small arrow).
+    const QList<QToolButton*> buttons = w->ToolBar1->findChildren<QToolButton*>();
+    const auto picture = [](QToolButton* b) { return b->icon().pixmap(24, 24).toImage().convertToFormat(QImage::Format_ARGB32); };
+    for (int i = 0; i < buttons.size(); ++i) {
+        if (buttons[i]->icon().isNull())
+            continue;
+        const QImage a = picture(buttons[i]);
+        for (int j = i + 1; j < buttons.size(); ++j) {
+            if (buttons[j]->icon().isNull())
+                continue;
+            const QImage b = picture(buttons[j]);
+            int same = 0;
+            for (int y = 0; y < 24; ++y)
+                for (int x = 0; x < 24; ++x)
+                    same += a.pixel(x, y) == b.pixel(x, y) ? 1 : 0;
+            QVERIFY2(same < 24 * 24 * 4 / 5, qPrintable(buttons[i]->objectName() + " / " + buttons[j]->objectName()));
+        }
+    }
     QVERIFY(w->findChild<QToolButton*>("ToolButton12"));
     QVERIFY(w->ToolButton12->isHidden());
     QVERIFY(Messages::shown().isEmpty());
