@@ -131,14 +131,15 @@ void TForm5::paceTrend(const QDate& from, const QDate& to)
     // do not belong on one axis.
     QString chosen = sport();
     const bool commonest = chosen.isEmpty();
-    // One read of the period for the choice of the sport and its paces.
-    const QList<training::UnitRow> rows = training::readUnits(database(), m_userId, from, to);
+    // One read of the period, with the lead-in of the medians, for the
+    // choice of the sport and its paces.
+    const QList<training::UnitRow> rows = training::readPaceUnits(database(), m_userId, from, to);
     if (commonest)
-        chosen = training::commonestSport(rows);
+        chosen = training::commonestSport(rows, from);
     c.title = QStringList{QStringLiteral("Tempo-Entwicklung") + (chosen.isEmpty() ? QString() : QLatin1Char(' ') + chosen),
                           periodLine(from, to)};
     const QList<training::PacePoint> points =
-        chosen.isEmpty() ? QList<training::PacePoint>() : training::paceTrend(rows, chosen);
+        chosen.isEmpty() ? QList<training::PacePoint>() : training::paceTrend(rows, chosen, from);
     if (points.isEmpty()) {
         c.foot = QStringList{QStringLiteral("Im gewählten Zeitraum gibt es keine Trainingseinheit mit Strecke und Zeit"
                                             " in ihren Trainingsinhalten.")};

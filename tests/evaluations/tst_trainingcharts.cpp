@@ -93,8 +93,8 @@ private Q_SLOTS:
         again->close();
     }
 
-    // Daily loads, and fitness, fatigue and form from 90 days before the
-    // period, against a plain loop over the days.
+    // Daily loads, and fitness, fatigue and form from the person's first
+    // entry, against a plain loop over the days.
     void trainingLoad()
     {
         TForm5* f = open();
@@ -114,7 +114,7 @@ private Q_SLOTS:
                                    {QDate(2025, 3, 1), trimp(50, 150) + trimp(30, 160)},
                                    {QDate(2025, 3, 2), trimp(50, 140)}};
         double fit = 0, tired = 0;
-        for (QDate day = QDate(2025, 3, 1).addDays(-90); day <= QDate(2025, 3, 31); day = day.addDays(1)) {
+        for (QDate day = QDate(2025, 1, 10); day <= QDate(2025, 3, 31); day = day.addDays(1)) {
             const double before = fit - tired;
             fit += (loads.value(day) - fit) * (1 - std::exp(-1.0 / 42));
             tired += (loads.value(day) - tired) * (1 - std::exp(-1.0 / 7));
