@@ -116,6 +116,7 @@ void Chart::clear()
     axisLabels.clear();
     slotNames.clear();
     valueText = nullptr;
+    messageOnly = false;
 }
 
 namespace {
@@ -872,7 +873,7 @@ QRectF chartArea(const Chart& c, const QRectF& rect, const Frame& f)
 
 int pointAt(const Chart& c, const QRectF& rect, const QPointF& position)
 {
-    if (c.showsPie())
+    if (c.showsPie() || c.messageOnly)
         return -1;
     const Frame f = makeFrame(1.0);
     const QRectF area = chartArea(c, rect, f);
@@ -901,7 +902,7 @@ void render(const Chart& c, QPainter& painter, const QRectF& rect)
     const Frame f = makeFrame(deviceScale(painter));
     drawTitleAndFoot(c, painter, rect, f);
     const QRectF area = chartArea(c, rect, f);
-    if (area.width() > 0 && area.height() > 0) {
+    if (!c.messageOnly && area.width() > 0 && area.height() > 0) {
         if (c.isCalendar())
             drawCalendarChart(c, painter, area, f);
         else if (c.showsPie())

@@ -242,10 +242,7 @@ void Composer::summaryBlock(const QString& title, const Totals& totals, const QC
 {
     blockHead(colour);
     const int y = m_row * kRow - 100;
-    const double countEnd =
-        blockTitle(y, title,
-                   QString::number(totals.entries)
-                       + (totals.entries == 1 ? QStringLiteral(" Trainingseinheit") : QStringLiteral(" Trainingseinheiten")));
+    const double countEnd = blockTitle(y, title, entryCountText(totals.entries));
     // A count pushed to the right by a long title pushes the time too.
     m_canvas.textOut(std::max<double>(kCols[4], countEnd + 150), y,
                      QStringLiteral("Zeitaufwand: ") + MinutesToDuration(totals.minutes));

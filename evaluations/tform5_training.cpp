@@ -78,6 +78,7 @@ void TForm5::trainingLoad(const QDate& from, const QDate& to)
         c.foot = QStringList{QStringLiteral("Für die Trainingsbelastung werden Ruhepuls und maximaler Puls der Person "
                                             "gebraucht."),
                              QStringLiteral("Tragen Sie beide in der Benutzerverwaltung ein.")};
+        c.messageOnly = true;
         return;
     }
     const int days = int(load.days.size());
@@ -107,7 +108,8 @@ void TForm5::trainingLoad(const QDate& from, const QDate& to)
     c.axisLabels = chart::dayLabels(from, days);
     c.slotNames = chart::dayNames(from, days);
     c.axisFormat = QStringLiteral("###0");
-    c.markFormat = QStringLiteral("###0.#");
+    // One decimal for every value, as in the foot.
+    c.markFormat = QStringLiteral("###0.0");
     scaleAxis(c, low, high);
 
     const QDate today = QDate::currentDate();
@@ -143,6 +145,7 @@ void TForm5::paceTrend(const QDate& from, const QDate& to)
     if (points.isEmpty()) {
         c.foot = QStringList{QStringLiteral("Im gewählten Zeitraum gibt es keine Trainingseinheit mit Strecke und Zeit"
                                             " in ihren Trainingsinhalten.")};
+        c.messageOnly = true;
         return;
     }
     const bool speed = training::speedSport(chosen);
@@ -180,7 +183,7 @@ void TForm5::paceTrend(const QDate& from, const QDate& to)
         c.axisMaximum = c.axisMinimum + 1.0;
     c.axisStep = speed ? 1.0 : 0.5;
 
-    c.foot = QStringList{QString::number(points.size()) + QStringLiteral(" Trainingseinheiten mit Strecke und Zeit, ")
+    c.foot = QStringList{entryCountText(points.size()) + QStringLiteral(" mit Strecke und Zeit, ")
                              + (speed ? QStringLiteral("Geschwindigkeit in km/h") : QStringLiteral("Tempo in min/km")),
                          QStringLiteral("Die Linie ist der gleitende Median über 28 Tage.")};
     if (commonest)
@@ -223,7 +226,7 @@ void TForm5::kmBySport(const QDate& from, const QDate& to, bool monthly)
         c.slotNames = monthly ? chart::monthNames(first, slots) : chart::weekNames(first, slots);
     }
     c.axisFormat = QStringLiteral("###0 km");
-    c.markFormat = QStringLiteral("###0.# km");
+    c.markFormat = QStringLiteral("###0.0 km");
     scaleAxis(c, 0.0, stackHeights.isEmpty() ? 0.0 : *std::max_element(stackHeights.cbegin(), stackHeights.cend()));
 
     double all = 0.0;

@@ -130,12 +130,21 @@ private Q_SLOTS:
         // The run without units has an hour without intensity.
         QCOMPARE(c.foot.last(), QStringLiteral("Trainingszeit ohne Puls und Bereich, nicht gezählt: 1:00 h"));
         QVERIFY(c.axisMinimum < 0); // the form went below 0
+        // Marks, tooltips and foot all with one decimal.
+        QCOMPARE(chart::formatValue(11, c.markFormat), QStringLiteral("11,0"));
 
         // Without the person's pulses there is nothing to weigh.
         fx->exec(QStringLiteral("UPDATE users SET Maxpuls = NULL WHERE ID = ") + quoted(user));
         f->CreateDiagramm();
         QCOMPARE(c.slots, 0);
         QVERIFY(c.foot.value(0).contains(QStringLiteral("Ruhepuls und maximaler Puls")));
+        // The message alone, without empty axes (their labels are black).
+        const QImage message = f->Chart1->toImage();
+        bool black = false;
+        for (int y = 0; y < message.height() && !black; ++y)
+            for (int x = 0; x < message.width() && !black; ++x)
+                black = qGray(message.pixel(x, y)) < 40;
+        QVERIFY(!black);
 
         // Saved in each kind of the dialog.
         fx->exec(QStringLiteral("UPDATE users SET Maxpuls = 190 WHERE ID = ") + quoted(user));
@@ -159,6 +168,7 @@ private Q_SLOTS:
         QCOMPARE(c.series[0].values.size(), 1); // the run without units has no pace
         QCOMPARE(c.series[0].values[0], QPointF(0, 80.0 / 15.0));
         QCOMPARE(c.valueText(80.0 / 15.0), QStringLiteral("5:20 min/km"));
+        QVERIFY(c.foot.value(0).startsWith(QStringLiteral("1 Trainingseinheit mit Strecke und Zeit, ")));
         f->ComboBox4->setCurrentIndex(f->ComboBox4->findText(QStringLiteral("Radfahren")));
         QCOMPARE(c.series[0].values[0], QPointF(1, 24.0));
         QCOMPARE(c.valueText(24.0), QStringLiteral("24,0 km/h"));
@@ -184,6 +194,10 @@ private Q_SLOTS:
         f->ComboBox4->setCurrentIndex(f->ComboBox4->findText(QStringLiteral("Laufen")));
         QCOMPARE(c.series.size(), 1);
         QCOMPARE(c.foot.value(0), QStringLiteral("15,0 km im gewählten Zeitraum (1 Monat)"));
+        // A pace chart without paces only says so.
+        setPeriod(f, QStringLiteral("01.04.2025"), QStringLiteral("30.04.2025"));
+        f->ComboBox3->setCurrentIndex(8);
+        QVERIFY(c.messageOnly);
         f->close();
     }
 };
