@@ -404,8 +404,10 @@ SportKm kmBySport(const QList<UnitRow>& rows, const QDate& from, const QDate& to
         QList<double>& km = bySport[row.sport];
         if (km.isEmpty())
             km.resize(result.slots.size(), 0.0);
-        km[slotOf(row.date)] += row.km;
-        totals[row.sport] += row.km;
+        // Whole metres, as every sum of distances counts them.
+        const double metresKm = wholeMetres(row.km);
+        km[slotOf(row.date)] += metresKm;
+        totals[row.sport] += metresKm;
     }
 
     for (auto it = totals.cbegin(); it != totals.cend(); ++it)

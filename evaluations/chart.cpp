@@ -1,5 +1,6 @@
 #include "chart.h"
 #include "chartdrawing.h"
+#include "textforms.h"
 
 #include <QFontMetricsF>
 #include <QImage>
@@ -74,7 +75,8 @@ QString formatValue(double value, const QString& format)
     const NumberPattern p = parsePattern(format);
     if (!std::isfinite(value))
         value = 0.0;
-    QString digits = QString::number(std::fabs(value), 'f', p.maxDecimals);
+    // Rounded as every number of the program, halves away from zero.
+    QString digits = QString::number(std::fabs(roundedDecimal(value, p.maxDecimals)), 'f', p.maxDecimals);
     QString integer = digits.section(u'.', 0, 0);
     QString fraction = p.maxDecimals > 0 ? digits.section(u'.', 1, 1) : QString();
     while (fraction.size() > p.minDecimals && fraction.endsWith(u'0'))

@@ -68,13 +68,13 @@ PointLine splitPointLine(const QString& line)
     return PointLine{line.left(a), line.mid(a + 1, b - a - 1), line.mid(b + 1)};
 }
 
-// The kilometres of all entries, in full precision.
+// The kilometres of all entries, in whole metres.
 double sumOf(const EntryKm& km)
 {
-    double sum = 0.0;
+    qint64 metres = 0;
     for (const double d : km)
-        sum += d;
-    return sum;
+        metres += distanceMetres(d);
+    return double(metres) / 1000.0;
 }
 
 // What the zones or sports leave of the total, as far as it is more than
@@ -250,7 +250,7 @@ void TForm5::pieShoes()
     GetShoeList(shoes, m_userId);
     double all = 0.0;
     for (const QString& shoe : shoes) {
-        const float km = ShoeDistance(database(), m_userId, shoe);
+        const double km = ShoeDistance(database(), m_userId, shoe);
         all += km;
         if (km > 0)
             addSlice(c, km,

@@ -1,5 +1,6 @@
 #include "chart.h"
 #include "dateedit.h"
+#include "diarycalc.h"
 #include "editorfixture.h"
 #include "openstatistics.h"
 #include "inifile.h"
@@ -198,6 +199,32 @@ private Q_SLOTS:
         setPeriod(f, QStringLiteral("01.04.2025"), QStringLiteral("30.04.2025"));
         f->ComboBox3->setCurrentIndex(8);
         QVERIFY(c.messageOnly);
+        f->close();
+    }
+
+    // A month of exactly 419,95 km in distances stored in single precision
+    // shows one total in every evaluation.
+    void oneTotalInEveryEvaluation()
+    {
+        const QString tenFifteen = QString::number(double(float(10.15)), 'g', 17);
+        for (int day = 1; day <= 29; ++day) {
+            const int entry = fx->addEntry(user, QStringLiteral("%1.12.2025").arg(day, 2, 10, QLatin1Char('0')));
+            fx->addUnit(entry, 1, tenFifteen, QStringLiteral("00:50:00"), QStringLiteral("150"));
+            fx->addUnit(entry, 2, QString::number(double(float(4.3)), 'g', 17), QStringLiteral("00:20:00"),
+                        QStringLiteral("150"));
+        }
+        fx->addUnit(fx->addEntry(user, QStringLiteral("30.12.2025")), 1, QString::number(double(float(0.9)), 'g', 17),
+                    QStringLiteral("00:05:00"), QStringLiteral("150"));
+        TForm5* f = open();
+        setPeriod(f, QStringLiteral("01.12.2025"), QStringLiteral("31.12.2025"));
+        const chart::Chart& c = f->chart();
+        for (int evaluation : {1, 2, 4}) {
+            f->ComboBox3->setCurrentIndex(evaluation);
+            QVERIFY2(c.foot.value(1).startsWith(QStringLiteral("420,0 km im gewählten")), qPrintable(c.foot.join('|')));
+        }
+        f->ComboBox3->setCurrentIndex(10);
+        QCOMPARE(c.foot.value(0), QStringLiteral("420,0 km im gewählten Zeitraum (1 Monat)"));
+        QCOMPARE(GetTotalDistance(QDate(2025, 12, 1), QDate(2025, 12, 31), user), QStringLiteral("420,0"));
         f->close();
     }
 };
