@@ -177,14 +177,25 @@ QString monthLabelText(int month, int year)
     return QString::fromUtf8(names[std::clamp(month, 1, 12) - 1]) + QLatin1Char(' ') + QString::number(year);
 }
 
+qint64 distanceMetres(double km)
+{
+    return std::isfinite(km) && std::fabs(km) < 1e12 ? std::llround(km * 1000.0) : 0;
+}
+
+double wholeMetres(double km)
+{
+    return double(distanceMetres(km)) / 1000.0;
+}
+
 QString distanceText(double km)
 {
-    return fixedText(km, 1);
+    return fixedText(wholeMetres(km), 1);
 }
 
 QString entryDistanceText(double km)
 {
-    return fixedText(km, km - std::trunc(km) > 0 ? 1 : 0);
+    const double rounded = wholeMetres(km);
+    return fixedText(rounded, rounded != std::trunc(rounded) ? 1 : 0);
 }
 
 QString timeSignsAsWords(const QString& text)

@@ -50,11 +50,20 @@ QString weekLabelText(int week, int weekYear);
 // A month as the charts name it: "Jan 2025", "Mär 2025", "Dez 2025".
 QString monthLabelText(int month, int year);
 
-// Kilometres with one decimal and the decimal comma ("%1.1f"), without " km".
+// Distances count in whole metres: a stored distance (10.1499998 for a typed
+// 10,15) is taken to the metre before it is added or shown, so every sum is
+// the exact sum of the metres (a double holds it to far below a metre), the
+// same whichever way and in whichever order it is added.
+qint64 distanceMetres(double km);
+double wholeMetres(double km); // distanceMetres in kilometres
+
+// Kilometres with one decimal and the decimal comma, without " km": the
+// distance taken to whole metres, then rounded half away from zero
+// (419,95 km gives "420,0"). Every window shows distances and their sums so.
 QString distanceText(double km);
 
-// The editor's distance text: "%1.1f" when the value has a fraction,
-// "%1.0f" otherwise ("12,5" and "12"), without " km".
+// The editor's distance text: as distanceText when the value has a fraction
+// of a kilometre, else the whole kilometres ("12,5" and "12"), without " km".
 QString entryDistanceText(double km);
 
 // The time signs of a free text written out: a mark right after a digit

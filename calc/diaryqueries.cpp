@@ -71,14 +71,14 @@ void GetEntriesOfShoe(QStringList& list, int userId, const QString& shoe)
     appendFirstField(list, q);
 }
 
-float GetEntryDistance(int entryId, const QString& zone, bool byZone)
+double GetEntryDistance(int entryId, const QString& zone, bool byZone)
 {
     Query& q = query2();
     q.open(diarystatements::entryDistance(QString::number(entryId), zone, byZone));
-    return float(q.field(0).asFloat());
+    return q.field(0).asFloat() / 1000.0;
 }
 
-float SumEntryDistances(const QStringList& entryIds)
+double SumEntryDistances(const QStringList& entryIds)
 {
     return SumEntryDistances(Session::current().ZDatabase1, entryIds);
 }

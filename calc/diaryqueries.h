@@ -28,11 +28,12 @@ void GetEntriesOfCategory(QStringList& list, int userId, const QString& category
 // Entries name their shoe by its model text: every entry with that text counts.
 void GetEntriesOfShoe(QStringList& list, int userId, const QString& shoe);
 
-// Kilometres of one entry's units; with byZone only the units of that zone.
-float GetEntryDistance(int entryId, const QString& zone, bool byZone);
+// Kilometres of one entry's units (in whole metres, diaryforms.h); with
+// byZone only the units of that zone.
+double GetEntryDistance(int entryId, const QString& zone, bool byZone);
 
-// Kilometres of the entries whose IDs the list holds, added in list order.
-float SumEntryDistances(const QStringList& entryIds);
+// Kilometres of the entries whose IDs the list holds.
+double SumEntryDistances(const QStringList& entryIds);
 
 // Zone lines (zoneLine) of all training zones, by upper heart-rate bound.
 void GetZoneList(QStringList& list);

@@ -30,9 +30,15 @@ QString entriesOfShoe(int userId, const QString& shoe)
         + QStringLiteral(" AND UserID = ") + quoted(userId) + QStringLiteral(" ORDER BY Datum");
 }
 
+QString metres(const QString& column)
+{
+    return QStringLiteral("ROUND(") + column + QStringLiteral(" * 1000, 0)");
+}
+
 QString entryDistance(const QString& entryId, const QString& zone, bool byZone)
 {
-    QString sql = QStringLiteral("SELECT SUM(strecke) FROM units WHERE MainID = ") + quoted(entryId);
+    QString sql = QStringLiteral("SELECT SUM(") + metres() + QStringLiteral(") FROM units WHERE MainID = ")
+        + quoted(entryId);
     if (byZone)
         sql += QStringLiteral(" And Bereich = ") + quoted(zone);
     return sql;

@@ -19,7 +19,10 @@ QString entriesForTotal(int userId, const QDate& start, const QDate& end);
 // The user's entries that name the shoe, by date (GetEntriesOfShoe).
 QString entriesOfShoe(int userId, const QString& shoe);
 
-// The kilometres of one entry, optionally of one zone only (GetEntryDistance).
+// The distance column in whole metres, as wholeMetres takes it (diaryforms.h).
+QString metres(const QString& column = QStringLiteral("strecke"));
+
+// The whole metres of one entry, optionally of one zone only (GetEntryDistance).
 QString entryDistance(const QString& entryId, const QString& zone, bool byZone);
 
 } // namespace diarystatements

@@ -1,6 +1,7 @@
 #include "diarysums.h"
 
 #include "database.h"
+#include "diaryforms.h"
 #include "diarystatements.h"
 #include "session.h"
 #include "sqltext.h"
@@ -42,24 +43,21 @@ EntryKm sumEachEntry(Database& db, const ResultSet& entries, const QString& zone
     for (const ResultRow& row : entries.rows) {
         const FieldValue sum = sumOfOneEntry(db, row[0].asString(), zone, byZone);
         if (!sum.isNull())
-            km.insert(row[0].asInteger(), sum.asFloat());
+            km.insert(row[0].asInteger(), sum.asFloat() / 1000.0);
     }
     return km;
 }
 
-// The kilometres of the entry m, as the single-entry statement reads them;
+// The whole metres of the entry m, as the single-entry statement reads them;
 // only those of the units the condition on u selects.
 QString entryKm(const QString& unitCondition = QString())
 {
-    return QStringLiteral("(SELECT SUM(u.strecke) FROM units u WHERE u.MainID = m.ID") + unitCondition
-        + QLatin1Char(')');
+    return QStringLiteral("(SELECT SUM(") + diarystatements::metres(QStringLiteral("u.strecke"))
+        + QStringLiteral(") FROM units u WHERE u.MainID = m.ID") + unitCondition + QLatin1Char(')');
 }
 
 // The kilometres of every entry that the condition on main (m) selects,
-// with one statement. Each entry's units are summed by the engine exactly
-// as the single-entry statement sums them (through the index on MainID, in
-// the same order), so the doubles are the same to the last bit; a GROUP BY
-// over a join sorts the units and may add them in another order.
+// with one statement, each as the single-entry statement gives them.
 EntryKm sumsOfEntries(Database& db, const QString& condition, const QString& unitCondition = QString())
 {
     EntryKm km;
@@ -69,7 +67,7 @@ EntryKm sumsOfEntries(Database& db, const QString& condition, const QString& uni
     km.reserve(sums.rows.size());
     for (const ResultRow& row : sums.rows)
         if (!row[1].isNull())
-            km.insert(row[0].asInteger(), row[1].asFloat());
+            km.insert(row[0].asInteger(), row[1].asFloat() / 1000.0);
     return km;
 }
 
@@ -87,24 +85,20 @@ QStringList firstColumn(const ResultSet& result)
     return ids;
 }
 
-// The single-precision sum over the entries of an entry list (a select of
-// ID, Datum and Uhrzeit), added in the list's order, all inside the engine:
-// the block walks the very statement the list is read with, so entries
-// that share date and time come in the same order, sums each entry's units
-// with the single-entry statement, and keeps the running sum in a FLOAT, to
-// which each entry's kilometres are added in double precision and rounded,
-// as the program adds them.
-float sumInEntryOrder(Database& db, const QString& entryList)
+// The sum over the entries of an entry list (a select of ID, Datum and
+// Uhrzeit) in whole metres, all inside the engine: the block walks the very
+// statement the list is read with and sums each entry's units with the
+// single-entry statement.
+double sumOfEntryList(Database& db, const QString& entryList)
 {
     const ResultSet r = db.select(
-        QStringLiteral("EXECUTE BLOCK RETURNS (total FLOAT) AS "
-                       "DECLARE id INTEGER; DECLARE d DATE; DECLARE t TIME; DECLARE km DOUBLE PRECISION; "
+        QStringLiteral("EXECUTE BLOCK RETURNS (total DOUBLE PRECISION) AS "
+                       "DECLARE id INTEGER; DECLARE d DATE; DECLARE t TIME; DECLARE m DOUBLE PRECISION; "
                        "BEGIN total = 0; FOR ")
-        + entryList
-        + QStringLiteral(" INTO :id, :d, :t DO BEGIN "
-                         "SELECT SUM(strecke) FROM units WHERE MainID = :id INTO :km; "
-                         "total = total + COALESCE(km, 0); END SUSPEND; END"));
-    return r.rows.isEmpty() ? 0.0f : float(r.rows[0][0].asFloat());
+        + entryList + QStringLiteral(" INTO :id, :d, :t DO BEGIN SELECT SUM(") + diarystatements::metres()
+        + QStringLiteral(") FROM units WHERE MainID = :id INTO :m; "
+                         "total = total + COALESCE(m, 0); END SUSPEND; END"));
+    return r.rows.isEmpty() ? 0.0 : r.rows[0][0].asFloat() / 1000.0;
 }
 
 // The user's entries (m) of the period, of one sport or of all.
@@ -169,59 +163,54 @@ QHash<QString, EntryKm> EntryDistancesByZone(Database& db, int userId, const QDa
             byZone.insert(row[0].asString(), EntryDistancesOfZone(db, userId, start, end, row[0].asString(), sport));
         return byZone;
     }
-    // The units come without any ordering, so each entry's units arrive in
-    // the order of their records, the order in which the engine's SUM of
-    // one entry adds them: the doubles are the same.
+    // Whole metres added up, turned into kilometres at the end, as the
+    // single-entry statement gives them.
     const ResultSet units = db.select(
         QStringLiteral("SELECT u.MainID, u.Bereich, u.strecke FROM main m JOIN units u ON u.MainID = m.ID WHERE ")
         + ofPeriod(userId, start, end, sport));
     for (const ResultRow& row : units.rows) {
         if (row[1].isNull())
             continue;
-        EntryKm& km = byZone[row[1].asString()];
-        const qint64 id = row[0].asInteger();
-        const auto it = km.find(id);
-        if (it == km.end())
-            km.insert(id, row[2].asFloat());
-        else
-            *it += row[2].asFloat();
+        byZone[row[1].asString()][row[0].asInteger()] += double(distanceMetres(row[2].asFloat()));
     }
+    for (EntryKm& km : byZone)
+        for (double& metres : km)
+            metres /= 1000.0;
     return byZone;
 }
 
-float SumInOrder(const QStringList& entryIds, const EntryKm& km)
+double SumInOrder(const QStringList& entryIds, const EntryKm& km)
 {
-    // The running sum is single precision and each entry's kilometres are
-    // added as read: the totals every window shows are formed this way.
-    float sum = 0.0f;
+    // In whole metres, exactly.
+    qint64 metres = 0;
     for (const QString& id : entryIds)
-        sum = float(sum + km.value(id.toLongLong()));
-    return sum;
+        metres += distanceMetres(km.value(id.toLongLong()));
+    return double(metres) / 1000.0;
 }
 
-float TotalDistance(Database& db, const QDate& start, const QDate& end, int userId)
+double TotalDistance(Database& db, const QDate& start, const QDate& end, int userId)
 {
     const QString entries = diarystatements::entriesForTotal(userId, start, end);
     if (perEntry()) {
         const ResultSet list = db.select(entries);
         return SumInOrder(firstColumn(list), sumEachEntry(db, list));
     }
-    return sumInEntryOrder(db, entries);
+    return sumOfEntryList(db, entries);
 }
 
-float ShoeDistance(Database& db, int userId, const QString& shoe)
+double ShoeDistance(Database& db, int userId, const QString& shoe)
 {
     const QString entries = diarystatements::entriesOfShoe(userId, shoe);
     if (perEntry()) {
         const ResultSet list = db.select(entries);
         return SumInOrder(firstColumn(list), sumEachEntry(db, list));
     }
-    return sumInEntryOrder(db, entries);
+    return sumOfEntryList(db, entries);
 }
 
-QHash<QString, float> ShoeDistances(Database& db, int userId)
+QHash<QString, double> ShoeDistances(Database& db, int userId)
 {
-    QHash<QString, float> km;
+    QHash<QString, double> km;
     const QString models = QStringLiteral("SELECT modell FROM schuhe WHERE UserID = ") + quoted(userId);
     if (perEntry()) {
         for (const ResultRow& row : db.select(models).rows)
@@ -232,27 +221,27 @@ QHash<QString, float> ShoeDistances(Database& db, int userId)
     // entry list of a shoe is the statement of GetEntriesOfShoe with the
     // model as a variable.
     const ResultSet r = db.select(
-        QStringLiteral("EXECUTE BLOCK RETURNS (model CHAR(40), total FLOAT) AS "
-                       "DECLARE id INTEGER; DECLARE d DATE; DECLARE t TIME; DECLARE km DOUBLE PRECISION; "
+        QStringLiteral("EXECUTE BLOCK RETURNS (model CHAR(40), total DOUBLE PRECISION) AS "
+                       "DECLARE id INTEGER; DECLARE d DATE; DECLARE t TIME; DECLARE m DOUBLE PRECISION; "
                        "BEGIN FOR ")
         + models
         + QStringLiteral(" INTO :model DO BEGIN total = 0; "
                          "FOR SELECT ID, Datum, Uhrzeit FROM main WHERE Schuhe = :model AND UserID = ")
         + quoted(userId)
-        + QStringLiteral(" ORDER BY Datum INTO :id, :d, :t DO BEGIN "
-                         "SELECT SUM(strecke) FROM units WHERE MainID = :id INTO :km; "
-                         "total = total + COALESCE(km, 0); END SUSPEND; END END"));
+        + QStringLiteral(" ORDER BY Datum INTO :id, :d, :t DO BEGIN SELECT SUM(") + diarystatements::metres()
+        + QStringLiteral(") FROM units WHERE MainID = :id INTO :m; "
+                         "total = total + COALESCE(m, 0); END SUSPEND; END END"));
     for (const ResultRow& row : r.rows)
-        km.insert(row[0].asString(), float(row[1].asFloat()));
+        km.insert(row[0].asString(), row[1].asFloat() / 1000.0);
     return km;
 }
 
-float SumEntryDistances(Database& db, const QStringList& entryIds)
+double SumEntryDistances(Database& db, const QStringList& entryIds)
 {
     EntryKm km;
     if (perEntry()) {
         for (const QString& id : entryIds)
-            km.insert(id.toLongLong(), sumOfOneEntry(db, id).asFloat());
+            km.insert(id.toLongLong(), sumOfOneEntry(db, id).asFloat() / 1000.0);
         return SumInOrder(entryIds, km);
     }
     // The engine takes lists of up to 1,500 values; the IDs go in blocks.

@@ -9,10 +9,10 @@ class Database;
 
 // Distance sums over many diary entries, for diaries of any length.
 //
-// An entry's kilometres are the engine's SUM(strecke) over its units, the
-// value GetEntryDistance reads. A sum over entries is single precision and
-// adds the entries in the order of their entry list, so that every window
-// shows the same total for the same entries.
+// Distances count in whole metres (wholeMetres, diaryforms.h): an entry's
+// kilometres are the engine's sum of its units' whole metres, the value
+// GetEntryDistance reads, and a sum over entries adds those exactly, so that
+// every window shows the same total for the same entries.
 //
 // The functions take the database explicitly and run their own statements
 // (never the shared queries), so they may be called while a shared query is
@@ -54,22 +54,22 @@ EntryKm EntryDistancesOfZone(Database& db, int userId, const QDate& start, const
 QHash<QString, EntryKm> EntryDistancesByZone(Database& db, int userId, const QDate& start, const QDate& end,
                                              const QString& sport = QString());
 
-// The kilometres of the listed entries (IDs as decimal text), added in list order.
-float SumInOrder(const QStringList& entryIds, const EntryKm& km);
+// The kilometres of the listed entries (IDs as decimal text).
+double SumInOrder(const QStringList& entryIds, const EntryKm& km);
 
 // Kilometres of the user's entries in the period, in the order of date and
 // time: the number behind GetTotalDistance.
-float TotalDistance(Database& db, const QDate& start, const QDate& end, int userId);
+double TotalDistance(Database& db, const QDate& start, const QDate& end, int userId);
 
 // Kilometres of the user's entries that name the shoe, in the order of
 // GetEntriesOfShoe: the number of SumEntryDistances(GetEntriesOfShoe(...)).
-float ShoeDistance(Database& db, int userId, const QString& shoe);
+double ShoeDistance(Database& db, int userId, const QString& shoe);
 
 // ShoeDistance of every model of the person's shoes (table schuhe), by model.
-QHash<QString, float> ShoeDistances(Database& db, int userId);
+QHash<QString, double> ShoeDistances(Database& db, int userId);
 
-// Kilometres of the entries whose IDs the list holds, added in list order.
-float SumEntryDistances(Database& db, const QStringList& entryIds);
+// Kilometres of the entries whose IDs the list holds.
+double SumEntryDistances(Database& db, const QStringList& entryIds);
 
 // A mark of the state of a person's diary, read cheaply: it changes when an
 // entry or unit is added anywhere (new IDs are drawn) and when the person's

@@ -93,16 +93,16 @@ QList<EntryPace> entriesWithPace(const QList<UnitRow>& rows)
 
 } // namespace
 
-QList<UnitRow> readUnits(Database& db, int userId, const QDate& from, const QDate& to)
+namespace {
+
+// The person's units that the condition on m.Datum selects, in one statement.
+QList<UnitRow> readUnitsWhere(Database& db, int userId, const QString& dateCondition)
 {
     QList<UnitRow> rows;
-    if (!validPeriod(from, to))
-        return rows;
     const ResultSet r = db.select(
         QStringLiteral("SELECT m.ID, m.Datum, m.Uhrzeit, m.Kategorie, m.Dauer, u.SubID, u.strecke, u.Zeit, "
                        "u.Puls, u.Bereich FROM main m LEFT JOIN units u ON u.MainID = m.ID WHERE m.UserID = ")
-        + quoted(userId) + diarystatements::period(from, to, QStringLiteral("m.Datum"))
-        + QStringLiteral(" ORDER BY m.Datum, m.Uhrzeit, m.ID, u.SubID"));
+        + quoted(userId) + dateCondition + QStringLiteral(" ORDER BY m.Datum, m.Uhrzeit, m.ID, u.SubID"));
     rows.reserve(r.rows.size());
     // Entries have several units: their texts are converted once.
     qint64 lastEntry = -1;
@@ -128,6 +128,22 @@ QList<UnitRow> readUnits(Database& db, int userId, const QDate& from, const QDat
         rows.append(row);
     }
     return rows;
+}
+
+} // namespace
+
+QList<UnitRow> readUnits(Database& db, int userId, const QDate& from, const QDate& to)
+{
+    if (!validPeriod(from, to))
+        return {};
+    return readUnitsWhere(db, userId, diarystatements::period(from, to, QStringLiteral("m.Datum")));
+}
+
+QList<UnitRow> readUnitsThrough(Database& db, int userId, const QDate& to)
+{
+    if (!to.isValid())
+        return {};
+    return readUnitsWhere(db, userId, QStringLiteral(" AND m.Datum <= ") + quoted(dateText(to)));
 }
 
 Person readPerson(Database& db, int userId)
@@ -205,7 +221,7 @@ LoadSeries trainingLoad(Database& db, int userId, const QDate& from, const QDate
         none.pulsesKnown = pulsesKnown(person);
         return none;
     }
-    return trainingLoad(readUnits(db, userId, from.addDays(-kLoadLeadInDays), to), person, readZones(db), from, to);
+    return trainingLoad(readUnitsThrough(db, userId, to), person, readZones(db), from, to);
 }
 
 LoadSeries trainingLoad(const QList<UnitRow>& rows, const Person& person, const QList<Zone>& zones,
@@ -216,8 +232,13 @@ LoadSeries trainingLoad(const QList<UnitRow>& rows, const Person& person, const 
     if (!series.pulsesKnown || !validPeriod(from, to))
         return series;
 
-    const QDate start = from.addDays(-kLoadLeadInDays);
+    // From the first day with a training, at the latest from the first day shown.
+    QDate start = from;
+    for (const UnitRow& row : rows)
+        if (row.date.isValid() && row.date < start)
+            start = row.date;
     const qint64 count = start.daysTo(to) + 1;
+    const qint64 firstShown = start.daysTo(from);
     QList<double> loads(count, 0.0);
     for (const UnitRow& row : rows) {
         const qint64 i = start.daysTo(row.date);
@@ -246,7 +267,7 @@ LoadSeries trainingLoad(const QList<UnitRow>& rows, const Person& person, const 
         const double form = fitness - fatigue;
         fitness += (loads[i] - fitness) * fitnessRate;
         fatigue += (loads[i] - fatigue) * fatigueRate;
-        if (i >= kLoadLeadInDays)
+        if (i >= firstShown)
             series.days.append(DayLoad{start.addDays(i), loads[i], fitness, fatigue, form});
     }
     return series;
@@ -267,12 +288,19 @@ bool speedSport(const QString& sport)
     });
 }
 
-QList<PacePoint> paceTrend(Database& db, int userId, const QString& sport, const QDate& from, const QDate& to)
+QList<UnitRow> readPaceUnits(Database& db, int userId, const QDate& from, const QDate& to)
 {
-    return paceTrend(readUnits(db, userId, from, to), sport);
+    if (!validPeriod(from, to))
+        return {};
+    return readUnits(db, userId, from.addDays(1 - kPaceMedianDays), to);
 }
 
-QList<PacePoint> paceTrend(const QList<UnitRow>& rows, const QString& sport)
+QList<PacePoint> paceTrend(Database& db, int userId, const QString& sport, const QDate& from, const QDate& to)
+{
+    return paceTrend(readPaceUnits(db, userId, from, to), sport, from);
+}
+
+QList<PacePoint> paceTrend(const QList<UnitRow>& rows, const QString& sport, const QDate& from)
 {
     const QString wanted = sport.trimmed();
     const bool speed = speedSport(wanted);
@@ -309,6 +337,9 @@ QList<PacePoint> paceTrend(const QList<UnitRow>& rows, const QString& sport)
         for (; i < end; ++i)
             points[i].median = m;
     }
+    if (from.isValid())
+        points.erase(points.begin(), std::find_if(points.begin(), points.end(),
+                                                  [&](const PacePoint& p) { return p.date >= from; }));
     return points;
 }
 
@@ -317,11 +348,11 @@ QString commonestSport(Database& db, int userId, const QDate& from, const QDate&
     return commonestSport(readUnits(db, userId, from, to));
 }
 
-QString commonestSport(const QList<UnitRow>& rows)
+QString commonestSport(const QList<UnitRow>& rows, const QDate& from)
 {
     QHash<QString, int> counts;
     for (const EntryPace& e : entriesWithPace(rows))
-        if (!e.sport.isEmpty())
+        if (!e.sport.isEmpty() && !(from.isValid() && e.date < from))
             ++counts[e.sport];
     QString best;
     int most = 0;
@@ -373,8 +404,10 @@ SportKm kmBySport(const QList<UnitRow>& rows, const QDate& from, const QDate& to
         QList<double>& km = bySport[row.sport];
         if (km.isEmpty())
             km.resize(result.slots.size(), 0.0);
-        km[slotOf(row.date)] += row.km;
-        totals[row.sport] += row.km;
+        // Whole metres, as every sum of distances counts them.
+        const double metresKm = wholeMetres(row.km);
+        km[slotOf(row.date)] += metresKm;
+        totals[row.sport] += metresKm;
     }
 
     for (auto it = totals.cbegin(); it != totals.cend(); ++it)

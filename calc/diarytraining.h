@@ -38,6 +38,8 @@ struct UnitRow
 // date, time of day, entry and position in the entry. Nothing for an
 // invalid or reversed period.
 QList<UnitRow> readUnits(Database& db, int userId, const QDate& from, const QDate& to);
+// ... from the person's first entry through the day `to`.
+QList<UnitRow> readUnitsThrough(Database& db, int userId, const QDate& to);
 
 struct Person
 {
@@ -89,16 +91,17 @@ struct LoadSeries
     DayLoad valuesOn(const QDate& day) const;
 };
 
-// Days of lead-in before the period, from which the values start at 0.
-constexpr int kLoadLeadInDays = 90;
-
 // The training load (TRIMP) of one unit: its minutes weighted by the heart
 // rate reserve it used. A unit without pulse takes the middle of its zone's
 // band; without either it carries no load. The person's pulses must be known.
 double unitLoad(const UnitRow& unit, const Person& person, const QList<Zone>& zones);
 
+// The values start at 0 on the day of the person's first entry, so that a
+// day's values are the same whatever period is shown.
 LoadSeries trainingLoad(Database& db, int userId, const QDate& from, const QDate& to);
-// rows must cover the lead-in as well; rows outside it and the period are left out.
+// rows must reach back to the person's first entry; the loads count from
+// the first row (or from `from`, when that lies earlier); rows after `to`
+// are left out.
 LoadSeries trainingLoad(const QList<UnitRow>& rows, const Person& person, const QList<Zone>& zones,
                         const QDate& from, const QDate& to);
 
@@ -122,14 +125,20 @@ struct PacePoint
 
 constexpr int kPaceMedianDays = 28;
 
+// The points of the period; the medians of its first days count the points
+// of the 27 days before it as well.
 QList<PacePoint> paceTrend(Database& db, int userId, const QString& sport, const QDate& from, const QDate& to);
-QList<PacePoint> paceTrend(const QList<UnitRow>& rows, const QString& sport);
+// The points from the day `from` on (all points for an invalid date); rows
+// before it count in the medians only.
+QList<PacePoint> paceTrend(const QList<UnitRow>& rows, const QString& sport, const QDate& from = QDate());
+// The rows a pace trend of the period needs: its own and the lead-in of its medians.
+QList<UnitRow> readPaceUnits(Database& db, int userId, const QDate& from, const QDate& to);
 
 // The sport with the most entries that give a pace point (ties: the
 // alphabetically first); empty when there is none. Entries without a
-// sport are not counted.
+// sport, and rows before `from`, are not counted.
 QString commonestSport(Database& db, int userId, const QDate& from, const QDate& to);
-QString commonestSport(const QList<UnitRow>& rows);
+QString commonestSport(const QList<UnitRow>& rows, const QDate& from = QDate());
 
 // --- Kilometres per week or month by sport --------------------------------
 

@@ -1,5 +1,6 @@
 #include "chart.h"
 #include "chartdrawing.h"
+#include "textforms.h"
 
 #include <QFontMetricsF>
 #include <QImage>
@@ -74,7 +75,8 @@ QString formatValue(double value, const QString& format)
     const NumberPattern p = parsePattern(format);
     if (!std::isfinite(value))
         value = 0.0;
-    QString digits = QString::number(std::fabs(value), 'f', p.maxDecimals);
+    // Rounded as every number of the program, halves away from zero.
+    QString digits = QString::number(std::fabs(roundedDecimal(value, p.maxDecimals)), 'f', p.maxDecimals);
     QString integer = digits.section(u'.', 0, 0);
     QString fraction = p.maxDecimals > 0 ? digits.section(u'.', 1, 1) : QString();
     while (fraction.size() > p.minDecimals && fraction.endsWith(u'0'))
@@ -116,6 +118,7 @@ void Chart::clear()
     axisLabels.clear();
     slotNames.clear();
     valueText = nullptr;
+    messageOnly = false;
 }
 
 namespace {
@@ -872,7 +875,7 @@ QRectF chartArea(const Chart& c, const QRectF& rect, const Frame& f)
 
 int pointAt(const Chart& c, const QRectF& rect, const QPointF& position)
 {
-    if (c.showsPie())
+    if (c.showsPie() || c.messageOnly)
         return -1;
     const Frame f = makeFrame(1.0);
     const QRectF area = chartArea(c, rect, f);
@@ -901,7 +904,7 @@ void render(const Chart& c, QPainter& painter, const QRectF& rect)
     const Frame f = makeFrame(deviceScale(painter));
     drawTitleAndFoot(c, painter, rect, f);
     const QRectF area = chartArea(c, rect, f);
-    if (area.width() > 0 && area.height() > 0) {
+    if (!c.messageOnly && area.width() > 0 && area.height() > 0) {
         if (c.isCalendar())
             drawCalendarChart(c, painter, area, f);
         else if (c.showsPie())

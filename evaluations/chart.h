@@ -109,6 +109,9 @@ struct Chart
     QStringList slotNames;         // per slot, the tooltip's heading ("03.02.2025", "KW 5/2025", "Jan 2025")
     std::function<QString(double)> valueText; // when set: left axis labels, marks and tooltips
                                               // (pace "5:12"), instead of axisFormat/markFormat
+    // A chart that says only why it has nothing to show: title and foot,
+    // no axes, no pie.
+    bool messageOnly = false;
 
     // Empties series (of both kinds), pie, title and foot; the axis back to
     // 0..100, no pie mode, no calendar chart.

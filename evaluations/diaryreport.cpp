@@ -62,8 +62,8 @@ QString orDashes(const QString& text, const QString& none)
 
 struct Unit
 {
-    QString kmText; // "%1.1f" without " km"
-    double km = 0;  // the kilometres as stored: sums and paces are not rounded
+    QString kmText; // distanceText, without " km"
+    double km = 0;  // the kilometres as stored: paces are not rounded
     QString time;   // hh:mm:ss
     QString pulse;
     QString zone;
@@ -242,10 +242,7 @@ void Composer::summaryBlock(const QString& title, const Totals& totals, const QC
 {
     blockHead(colour);
     const int y = m_row * kRow - 100;
-    const double countEnd =
-        blockTitle(y, title,
-                   QString::number(totals.entries)
-                       + (totals.entries == 1 ? QStringLiteral(" Trainingseinheit") : QStringLiteral(" Trainingseinheiten")));
+    const double countEnd = blockTitle(y, title, entryCountText(totals.entries));
     // A count pushed to the right by a long title pushes the time too.
     m_canvas.textOut(std::max<double>(kCols[4], countEnd + 150), y,
                      QStringLiteral("Zeitaufwand: ") + MinutesToDuration(totals.minutes));
@@ -336,8 +333,9 @@ void Composer::entryRows(const Entry& e, const QVector<Unit>& units)
             }
             m_canvas.textOutRight(kCols[5], y, orDashes(unit.pulse, QStringLiteral("-1")));
             m_canvas.textOutClipped(kCols[6], y, kCols[7] - kGap, unit.zone);
-            m_week.km += unit.km;
-            m_month.km += unit.km;
+            // Sums count whole metres, as every window's sums.
+            m_week.km += wholeMetres(unit.km);
+            m_month.km += wholeMetres(unit.km);
         }
         if (f < feeling.size())
             m_canvas.textOutClipped(kCols[9], y, feelingEnd, feeling.at(f++));

@@ -68,13 +68,13 @@ PointLine splitPointLine(const QString& line)
     return PointLine{line.left(a), line.mid(a + 1, b - a - 1), line.mid(b + 1)};
 }
 
-// The kilometres of all entries, in full precision.
+// The kilometres of all entries, in whole metres.
 double sumOf(const EntryKm& km)
 {
-    double sum = 0.0;
+    qint64 metres = 0;
     for (const double d : km)
-        sum += d;
-    return sum;
+        metres += distanceMetres(d);
+    return double(metres) / 1000.0;
 }
 
 // What the zones or sports leave of the total, as far as it is more than
@@ -149,7 +149,7 @@ void TForm5::pieZones(const QDate& from, const QDate& to)
         if (leavesRest(rest, total))
             addSlice(c, share, fmt(share) + QStringLiteral("% nicht zugeordnet (") + fmt(rest) + QStringLiteral(" km)"));
     }
-    c.foot = QStringList{QString::number(entries.size()) + QStringLiteral(" Trainingseinheiten"),
+    c.foot = QStringList{entryCountText(entries.size()),
                          fmt(total) + QStringLiteral(" km im gewählten Zeitraum")};
     c.title = QStringList{QStringLiteral("Prozentualer Anteil der Trainingsbereiche ")
                           + (chosen.isEmpty() ? QString() : QLatin1Char('(') + chosen + QStringLiteral(") "))
@@ -193,7 +193,7 @@ void TForm5::pieSportsDistance(const QDate& from, const QDate& to)
         if (leavesRest(rest, total))
             addSlice(c, share, fmt(share) + QStringLiteral("% nicht zugeordnet (") + fmt(rest) + QStringLiteral(" km)"));
     }
-    c.foot = QStringList{QString::number(count) + QStringLiteral(" Trainingseinheiten"),
+    c.foot = QStringList{entryCountText(count),
                          fmt(total) + QStringLiteral(" km im gewählten Zeitraum")};
     if (withoutKm == 1) {
         c.foot << QStringLiteral("Im gewählten Zeitraum wurde 1 Trainingseinheit ohne Kilometerangaben gefunden.")
@@ -239,7 +239,7 @@ void TForm5::pieSportsTime(const QDate& from, const QDate& to)
     }
     c.title = QStringList{QStringLiteral("Prozentualer Anteil der trainierten Sportarten am Gesamtzeitaufwand"),
                           QStringLiteral("vom ") + periodText(from, to)};
-    c.foot = QStringList{QString::number(count) + QStringLiteral(" Trainingseinheiten"),
+    c.foot = QStringList{entryCountText(count),
                          QStringLiteral("Gesamtzeitaufwand: ") + MinutesToDuration(totalMinutes)};
 }
 
@@ -250,7 +250,7 @@ void TForm5::pieShoes()
     GetShoeList(shoes, m_userId);
     double all = 0.0;
     for (const QString& shoe : shoes) {
-        const float km = ShoeDistance(database(), m_userId, shoe);
+        const double km = ShoeDistance(database(), m_userId, shoe);
         all += km;
         if (km > 0)
             addSlice(c, km,
@@ -389,7 +389,8 @@ void TForm5::ShowGraph(const QStringList& points, int entries, const QStringList
     const bool weekly = BitCheckBox2->checkState() == Qt::Checked;
     const bool monthly = BitCheckBox3->checkState() == Qt::Checked;
     c.axisFormat = weight ? QStringLiteral("##0 kg") : QStringLiteral("###0 km");
-    c.markFormat = weight ? QStringLiteral("#00.## kg") : QStringLiteral("###0.## km");
+    // The values carry one decimal (point lines): every mark shows it.
+    c.markFormat = weight ? QStringLiteral("#00.0 kg") : QStringLiteral("###0.0 km");
     const bool bars = ComboBox2->currentIndex() == 0;
     double largest = 0.0;
     for (int i = 0; i < points.size(); ++i) {
@@ -404,6 +405,6 @@ void TForm5::ShowGraph(const QStringList& points, int entries, const QStringList
     c.title = title;
     c.axisMaximum = largest * 1.1 == 0 ? 100.0 : largest * 1.1;
     c.axisMinimum = weight ? double(qRound(c.axisMaximum * 0.66)) : 0.0;
-    c.foot = QStringList{QString::number(entries) + QStringLiteral(" Trainingseinheiten"),
+    c.foot = QStringList{entryCountText(entries),
                          fmt(km) + QStringLiteral(" km im gewählten Trainingsbereich und Zeitraum")};
 }

@@ -78,6 +78,7 @@ void TForm5::trainingLoad(const QDate& from, const QDate& to)
         c.foot = QStringList{QStringLiteral("Für die Trainingsbelastung werden Ruhepuls und maximaler Puls der Person "
                                             "gebraucht."),
                              QStringLiteral("Tragen Sie beide in der Benutzerverwaltung ein.")};
+        c.messageOnly = true;
         return;
     }
     const int days = int(load.days.size());
@@ -107,7 +108,8 @@ void TForm5::trainingLoad(const QDate& from, const QDate& to)
     c.axisLabels = chart::dayLabels(from, days);
     c.slotNames = chart::dayNames(from, days);
     c.axisFormat = QStringLiteral("###0");
-    c.markFormat = QStringLiteral("###0.#");
+    // One decimal for every value, as in the foot.
+    c.markFormat = QStringLiteral("###0.0");
     scaleAxis(c, low, high);
 
     const QDate today = QDate::currentDate();
@@ -131,17 +133,19 @@ void TForm5::paceTrend(const QDate& from, const QDate& to)
     // do not belong on one axis.
     QString chosen = sport();
     const bool commonest = chosen.isEmpty();
-    // One read of the period for the choice of the sport and its paces.
-    const QList<training::UnitRow> rows = training::readUnits(database(), m_userId, from, to);
+    // One read of the period, with the lead-in of the medians, for the
+    // choice of the sport and its paces.
+    const QList<training::UnitRow> rows = training::readPaceUnits(database(), m_userId, from, to);
     if (commonest)
-        chosen = training::commonestSport(rows);
+        chosen = training::commonestSport(rows, from);
     c.title = QStringList{QStringLiteral("Tempo-Entwicklung") + (chosen.isEmpty() ? QString() : QLatin1Char(' ') + chosen),
                           periodLine(from, to)};
     const QList<training::PacePoint> points =
-        chosen.isEmpty() ? QList<training::PacePoint>() : training::paceTrend(rows, chosen);
+        chosen.isEmpty() ? QList<training::PacePoint>() : training::paceTrend(rows, chosen, from);
     if (points.isEmpty()) {
         c.foot = QStringList{QStringLiteral("Im gewählten Zeitraum gibt es keine Trainingseinheit mit Strecke und Zeit"
                                             " in ihren Trainingsinhalten.")};
+        c.messageOnly = true;
         return;
     }
     const bool speed = training::speedSport(chosen);
@@ -179,7 +183,7 @@ void TForm5::paceTrend(const QDate& from, const QDate& to)
         c.axisMaximum = c.axisMinimum + 1.0;
     c.axisStep = speed ? 1.0 : 0.5;
 
-    c.foot = QStringList{QString::number(points.size()) + QStringLiteral(" Trainingseinheiten mit Strecke und Zeit, ")
+    c.foot = QStringList{entryCountText(points.size()) + QStringLiteral(" mit Strecke und Zeit, ")
                              + (speed ? QStringLiteral("Geschwindigkeit in km/h") : QStringLiteral("Tempo in min/km")),
                          QStringLiteral("Die Linie ist der gleitende Median über 28 Tage.")};
     if (commonest)
@@ -222,7 +226,7 @@ void TForm5::kmBySport(const QDate& from, const QDate& to, bool monthly)
         c.slotNames = monthly ? chart::monthNames(first, slots) : chart::weekNames(first, slots);
     }
     c.axisFormat = QStringLiteral("###0 km");
-    c.markFormat = QStringLiteral("###0.# km");
+    c.markFormat = QStringLiteral("###0.0 km");
     scaleAxis(c, 0.0, stackHeights.isEmpty() ? 0.0 : *std::max_element(stackHeights.cbegin(), stackHeights.cend()));
 
     double all = 0.0;

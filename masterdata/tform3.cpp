@@ -377,9 +377,9 @@ void TForm3::ShowShoes()
         return;
 
     // The kilometres since, of all the person's shoes at once.
-    const QHash<QString, float> since = ShoeDistances(Session::current().ZDatabase1, p.toInt());
+    const QHash<QString, double> since = ShoeDistances(Session::current().ZDatabase1, p.toInt());
     for (qsizetype i = 0; i < m_shoes.size(); ++i)
-        m_shoes[i] += distanceText(since.value(models[i], 0.0f));
+        m_shoes[i] += distanceText(since.value(models[i], 0.0));
 
     QStringList totals;
     for (qsizetype i = 0; i < m_shoes.size(); ++i) {
@@ -421,7 +421,7 @@ void TForm3::StringAlignGrid1SelectCell(int column, int row, bool* canSelect)
     Label11->setText(shoe.since);
 
     const double max = roundedOrZero(shoe.max);
-    const float total = float(decimalOrZero(shoe.prev)) + float(decimalOrZero(shoe.since));
+    const double total = decimalOrZero(shoe.prev) + decimalOrZero(shoe.since);
     setTotalRed(total > max && max > 0);
     Label12->setText(distanceText(total));
     BitBtn2->setEnabled(true);

@@ -1,5 +1,7 @@
 #include "textforms.h"
 
+#include <cmath>
+
 namespace {
 
 // Writes value with the given number of digits, leading zeros included.
@@ -73,9 +75,25 @@ QString decimalPoint(QString text)
     return text.replace(QLatin1Char(','), QLatin1Char('.'));
 }
 
+double roundedDecimal(double value, int decimals)
+{
+    constexpr qint64 kMillion = 1000000;
+    if (!std::isfinite(value) || decimals < 0 || decimals > 6 || std::fabs(value) >= 1e12)
+        return value;
+    const qint64 millionths = std::llround(std::fabs(value) * double(kMillion));
+    qint64 unit = 1;
+    for (int i = decimals; i < 6; ++i)
+        unit *= 10;
+    const qint64 units = (millionths + unit / 2) / unit;
+    const double rounded = double(units * unit) / double(kMillion);
+    return value < 0 ? -rounded : rounded;
+}
+
 QString fixedText(double value, int decimals)
 {
-    return decimalComma(QString::number(value, 'f', decimals));
+    const double rounded = roundedDecimal(value, decimals);
+    // A value that rounds to 0 carries no sign.
+    return decimalComma(QString::number(rounded == 0.0 ? 0.0 : rounded, 'f', decimals));
 }
 
 double parseDecimal(const QString& text, bool* ok)

@@ -17,7 +17,14 @@ QTime parseTimeText(const QString& text);     // hh:mm:ss or hh:mm; invalid othe
 QString decimalComma(QString text);
 QString decimalPoint(QString text);
 
-// A number with a fixed count of decimals and the decimal comma ("%1.1f").
+// The value rounded to the count of decimals (0 to 6), halves away from
+// zero: 2.25 gives 2.3, -2.25 gives -2.3. The value is first taken to the
+// nearest millionth, so that a decimal such as 419.95, which a double holds
+// a little below or above, meets its half as written.
+double roundedDecimal(double value, int decimals);
+
+// A number with a fixed count of decimals and the decimal comma ("%1.1f"),
+// rounded by roundedDecimal.
 QString fixedText(double value, int decimals);
 // Reads a number written with a comma or a point.
 double parseDecimal(const QString& text, bool* ok = nullptr);

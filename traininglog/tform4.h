@@ -61,7 +61,7 @@ public:
     bool CheckData();
     void EnableMainControls();
     void DisableMainControls();
-    float SumStrecke() const;
+    double SumStrecke() const;
     void ReplaceTimeSigns(QPlainTextEdit* memo);
     // The unsaved-changes question; Yes saves. Runs before paging, "Neuer
     // Eintrag", the list view and closing. False when the action must stop:
@@ -84,7 +84,7 @@ public:
     // --- shoes -----------------------------------------------------------
     void ShowShoes();
     void GetDistShoe();
-    void CheckMaxDistShoe(float mileage, float limit);
+    void CheckMaxDistShoe(double mileage, double limit);
 
     // State the tests and the other files read.
     int userId() const { return m_userId; }
@@ -312,7 +312,7 @@ private:
     QList<QLabel*> m_panels;
     int m_userId = -1;
     QStringList m_entries;
-    QHash<QString, float> m_shoeKm; // kilometres of each shoe shown since the diary last changed
+    QHash<QString, double> m_shoeKm; // kilometres of each shoe shown since the diary last changed
     bool m_totalShown = false;      // panel 1 holds the total of the diary as it is
     DiaryStamp m_sumsStamp;         // the diary's state when the sums above were read
     int m_position = -1;

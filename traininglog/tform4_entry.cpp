@@ -94,11 +94,10 @@ void TForm4::setMainControlsLocked(bool locked)
     ToolButton10->setEnabled(!locked);
 }
 
-float TForm4::SumStrecke() const
+double TForm4::SumStrecke() const
 {
-    // Single precision, each distance added as read: the same arithmetic as
-    // the database sums of the list view and the totals.
-    float sum = 0.0f;
+    // In whole metres, as the database sums of the list view and the totals.
+    qint64 metres = 0;
     for (int row = 1; row < StringAlignGrid1->gridRowCount(); ++row) {
         double value = 0.0;
         if (!storedDistance(row, &value)) {
@@ -109,9 +108,9 @@ float TForm4::SumStrecke() const
             if (!ok)
                 value = 0.0;
         }
-        sum = float(sum + value);
+        metres += distanceMetres(value);
     }
-    return sum;
+    return double(metres) / 1000.0;
 }
 
 // --- new, change, check, save --------------------------------------------------

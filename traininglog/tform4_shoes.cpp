@@ -41,15 +41,15 @@ void TForm4::GetDistShoe()
     auto known = m_shoeKm.constFind(shoe);
     if (known == m_shoeKm.constEnd())
         known = m_shoeKm.insert(shoe, ShoeDistance(Session::current().ZDatabase1, m_userId, shoe));
-    const float distance = known.value();
+    const double distance = known.value();
     Query& q = query();
     q.open(QStringLiteral("SELECT prevleistung,maxleistung FROM schuhe WHERE UserID = ") + quoted(m_userId)
            + QStringLiteral(" AND modell = ") + quoted(shoe));
-    float mileage = distance;
-    float limit = 0.0f;
+    double mileage = distance;
+    double limit = 0.0;
     if (!q.eof()) {
-        mileage = float(q.field(0).asInteger()) + distance;
-        limit = float(q.field(1).asInteger());
+        mileage = double(q.field(0).asInteger()) + distance;
+        limit = double(q.field(1).asInteger());
     }
     Label24->setText(distanceText(mileage) + QStringLiteral(" km"));
     CheckMaxDistShoe(mileage, limit);
@@ -71,10 +71,10 @@ bool TForm4::checkDiaryStamp()
     return true;
 }
 
-void TForm4::CheckMaxDistShoe(float mileage, float limit)
+void TForm4::CheckMaxDistShoe(double mileage, double limit)
 {
     QPalette p = Label24->palette();
-    if (mileage > limit && limit > 0.0f) {
+    if (mileage > limit && limit > 0.0) {
         p.setColor(QPalette::WindowText, Qt::red);
         Label25->setText(QStringLiteral("Achtung! Die festgelegte maximale Laufleistung von ")
                          + fixedText(limit, 0) + QStringLiteral(" km wurde überschritten."));

@@ -68,9 +68,11 @@ void TestDiaryForms::distanceAndZoneTexts()
 {
     QCOMPARE(distanceText(0.0f), QString("0,0"));
     QCOMPARE(distanceText(1234.56), QString("1234,6"));
-    // A single-precision 0.15 lies above the half, the double one below it.
+    // Taken to whole metres, then halves away from zero, whether the binary
+    // value lies above the half (single precision) or below it (double).
     QCOMPARE(distanceText(0.15f), QString("0,2"));
-    QCOMPARE(distanceText(0.15), QString("0,1"));
+    QCOMPARE(distanceText(0.15), QString("0,2"));
+    QCOMPARE(distanceText(419.95), QString("420,0"));
     QCOMPARE(weekLabelText(5, 2025), QString("KW 5/2025"));
     QCOMPARE(monthLabelText(3, 2024), QString::fromUtf8("Mär 2024"));
     QCOMPARE(monthLabelText(12, 2025), QString("Dez 2025"));

@@ -19,7 +19,7 @@ private Q_SLOTS:
 
     void periodIncludesItsFirstAndLastDay();
     void totalsOfAPeriod();
-    void distancesAreSummedInSinglePrecision();
+    void distancesAreSummedInWholeMetres();
     void distanceOfAnEntryByZone();
     void entryDistanceWhileQuery1IsWalked();
     void categoryShoeListsAndApostrophes();
@@ -128,7 +128,7 @@ void TestDiaryQueries::totalsOfAPeriod()
     QCOMPARE(GetTotalDuration(QDate(2020, 1, 1), QDate(2020, 12, 31), anna), 0);
 }
 
-void TestDiaryQueries::distancesAreSummedInSinglePrecision()
+void TestDiaryQueries::distancesAreSummedInWholeMetres()
 {
     const int anna = addUser("Adler");
     const int a = addEntry(anna, "03.03.2025");
@@ -137,13 +137,13 @@ void TestDiaryQueries::distancesAreSummedInSinglePrecision()
     addUnit(b, 2.0);
     const QStringList both{QString::number(a), QString::number(b)};
 
-    // In double precision these would read 0,1 and 2,1.
+    // Whole metres, halves away from zero: the binary 0.15 lies below 0,15.
     QCOMPARE(GetTotalDistance(QDate(2025, 3, 3), QDate(2025, 3, 3), anna), QString("0,2"));
     QCOMPARE(GetTotalDistance(QDate(2025, 3, 1), QDate(2025, 3, 31), anna), QString("2,2"));
-    QCOMPARE(GetEntryDistance(a, QString(), false), 0.15f);
-    QCOMPARE(SumEntryDistances(both), 2.15f);
-    QCOMPARE(SumEntryDistances({}), 0.0f);
-    QCOMPARE(SumEntryDistances({"999"}), 0.0f);
+    QCOMPARE(GetEntryDistance(a, QString(), false), 0.15);
+    QCOMPARE(SumEntryDistances(both), 2.15);
+    QCOMPARE(SumEntryDistances({}), 0.0);
+    QCOMPARE(SumEntryDistances({"999"}), 0.0);
 }
 
 void TestDiaryQueries::distanceOfAnEntryByZone()
@@ -155,10 +155,10 @@ void TestDiaryQueries::distanceOfAnEntryByZone()
     addUnit(a, 1.5, "Berg'lauf");
     const int empty = addEntry(anna, "04.03.2025");
 
-    QCOMPARE(GetEntryDistance(a, "Berg'lauf", true), 3.5f);
-    QCOMPARE(GetEntryDistance(a, "Wettkampf", true), 0.0f);
-    QCOMPARE(GetEntryDistance(a, "Wettkampf", false), 11.5f);
-    QCOMPARE(GetEntryDistance(empty, QString(), false), 0.0f);
+    QCOMPARE(GetEntryDistance(a, "Berg'lauf", true), 3.5);
+    QCOMPARE(GetEntryDistance(a, "Wettkampf", true), 0.0);
+    QCOMPARE(GetEntryDistance(a, "Wettkampf", false), 11.5);
+    QCOMPARE(GetEntryDistance(empty, QString(), false), 0.0);
 }
 
 void TestDiaryQueries::entryDistanceWhileQuery1IsWalked()
@@ -174,13 +174,13 @@ void TestDiaryQueries::entryDistanceWhileQuery1IsWalked()
     QStringList ids;
     GetEntriesOfPeriod(ids, anna, QDate(2026, 1, 1), QDate(2026, 1, 31));
     QStringList walked;
-    QList<float> distances;
+    QList<double> distances;
     for (outer.first(); !outer.eof(); outer.next()) {
         walked << outer.field(0).asString();
         distances << GetEntryDistance(int(outer.field(0).asInteger()), QString(), false);
     }
     QCOMPARE(walked, ids);
-    QCOMPARE(distances, QList<float>({1.25f, 2.5f, 3.75f, 5.0f}));
+    QCOMPARE(distances, QList<double>({1.25, 2.5, 3.75, 5.0}));
 
     // GetTotalDistance walks ZQuery1 itself and sums on ZQuery2.
     QCOMPARE(GetTotalDistance(QDate(2026, 1, 1), QDate(2026, 1, 31), anna), QString("12,5"));

@@ -13,9 +13,9 @@
 
 namespace {
 
-quint32 bits(float value)
+quint64 bits(double value)
 {
-    quint32 b;
+    quint64 b;
     std::memcpy(&b, &value, sizeof b);
     return b;
 }
@@ -33,7 +33,7 @@ std::pair<T, T> bothWays(const std::function<T()>& work)
 } // namespace
 
 // The fast sums against the per-entry way on a generated diary of a few
-// years: every text and every single-precision value the same.
+// years: every text and every value the same.
 class TestDiarySums : public QObject
 {
     Q_OBJECT
@@ -44,7 +44,7 @@ private Q_SLOTS:
     void totalsOfPeriodsAreTheSameBothWays();
     void shoeMileageIsTheSameBothWays();
     void entryDistancesAreTheSameBothWays();
-    void runningSumIsSinglePrecisionInListOrder();
+    void sumsAreExactInWholeMetres();
 
 private:
     Database& db() { return m_session->ZDatabase1; }
@@ -86,7 +86,7 @@ void TestDiarySums::totalsOfPeriodsAreTheSameBothWays()
 {
     for (int user : m_diary.userIds) {
         for (const auto& [start, end] : periods()) {
-            const auto [slow, fast] = bothWays<float>([&] { return TotalDistance(db(), start, end, user); });
+            const auto [slow, fast] = bothWays<double>([&] { return TotalDistance(db(), start, end, user); });
             QCOMPARE(bits(fast), bits(slow));
             const auto [slowText, fastText] =
                 bothWays<QString>([&] { return GetTotalDistance(start, end, user); });
@@ -94,7 +94,7 @@ void TestDiarySums::totalsOfPeriodsAreTheSameBothWays()
         }
     }
     // The whole diary of the busiest person is far from nothing.
-    QVERIFY(TotalDistance(db(), QDate(1980, 1, 1), QDate::currentDate(), m_diary.busiestUser) > 1000.0f);
+    QVERIFY(TotalDistance(db(), QDate(1980, 1, 1), QDate::currentDate(), m_diary.busiestUser) > 1000.0);
 }
 
 void TestDiarySums::shoeMileageIsTheSameBothWays()
@@ -105,18 +105,18 @@ void TestDiarySums::shoeMileageIsTheSameBothWays()
         GetShoeList(names, user);
         names << QStringLiteral("kein solcher Schuh");
         for (const QString& shoe : names) {
-            const auto [slow, fast] = bothWays<float>([&] { return ShoeDistance(db(), user, shoe); });
+            const auto [slow, fast] = bothWays<double>([&] { return ShoeDistance(db(), user, shoe); });
             QCOMPARE(bits(fast), bits(slow));
             QStringList entries;
             GetEntriesOfShoe(entries, user, shoe);
-            const auto [slowList, fastList] = bothWays<float>([&] { return SumEntryDistances(entries); });
+            const auto [slowList, fastList] = bothWays<double>([&] { return SumEntryDistances(entries); });
             QCOMPARE(bits(fastList), bits(slow));
             QCOMPARE(bits(slowList), bits(slow));
-            shoes += !shoe.isEmpty() && fast > 0.0f;
+            shoes += !shoe.isEmpty() && fast > 0.0;
         }
         // All of the person's shoes at once, each as alone.
         const auto [slowAll, fastAll] =
-            bothWays<QHash<QString, float>>([&] { return ShoeDistances(db(), user); });
+            bothWays<QHash<QString, double>>([&] { return ShoeDistances(db(), user); });
         QVERIFY(!fastAll.isEmpty());
         QCOMPARE(fastAll.size(), slowAll.size());
         for (auto it = fastAll.cbegin(); it != fastAll.cend(); ++it) {
@@ -153,8 +153,8 @@ void TestDiarySums::entryDistancesAreTheSameBothWays()
                 bothWays<EntryKm>([&] { return EntryDistancesOfZone(db(), user, start, end, zone); });
             QCOMPARE(fastZone, slowZone);
             for (const QString& id : entries) {
-                QCOMPARE(float(fastZone.value(id.toLongLong())), GetEntryDistance(id.toInt(), zone, true));
-                QCOMPARE(float(fastPeriod.value(id.toLongLong())), GetEntryDistance(id.toInt(), QString(), false));
+                QCOMPARE(fastZone.value(id.toLongLong()), GetEntryDistance(id.toInt(), zone, true));
+                QCOMPARE(fastPeriod.value(id.toLongLong()), GetEntryDistance(id.toInt(), QString(), false));
             }
         }
 
@@ -177,34 +177,48 @@ void TestDiarySums::entryDistancesAreTheSameBothWays()
     }
 }
 
-void TestDiarySums::runningSumIsSinglePrecisionInListOrder()
+void TestDiarySums::sumsAreExactInWholeMetres()
 {
-    // Beside 2^24 a single-precision sum drops each 0.75 that a sum in
-    // double precision would keep: the fast way must add as the program does.
+    // A month of 419,95 km in distances stored in single precision (each a
+    // little below its decimal) and, beside 2^24 km, quarters of a kilometre
+    // that a single-precision sum would drop.
     Query& q = m_session->ZQuery1;
     q.open("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) VALUES (gen_id(Gen_Users,1), "
            "'Gleich', 'Zeitig', '01.01.1990', '0') RETURNING ID");
     const int user = int(q.field(0).asInteger());
-    // Entries that share date and time (also without a time) come in the engine's order.
-    const QStringList times{"'07:00:00'", "NULL", "'07:00:00'", "NULL", "'07:00:00'"};
-    const QStringList kms{"16777216", "0.75", "0.75", "0.75", "0.75"};
-    for (int i = 0; i < kms.size(); ++i) {
-        q.open("INSERT INTO main (ID, Datum, Uhrzeit, Schuhe, UserID) VALUES (gen_id(Gen_Main,1), '05.05.2024', "
-               + times[i] + ", 'Zwilling', " + quoted(user) + ") RETURNING ID");
-        q.execSql("INSERT INTO units (ID, MainID, SubID, strecke) VALUES (gen_id(Gen_Units,1), "
-                  + quoted(q.field(0).asString()) + ", '1', " + quoted(kms[i]) + ")");
+    const auto add = [&](const QString& date, const QString& time, const QList<double>& kms) {
+        q.open("INSERT INTO main (ID, Datum, Uhrzeit, Schuhe, UserID) VALUES (gen_id(Gen_Main,1), " + quoted(date)
+               + ", " + time + ", 'Zwilling', " + quoted(user) + ") RETURNING ID");
+        const QString id = q.field(0).asString();
+        for (int i = 0; i < kms.size(); ++i)
+            q.execSql("INSERT INTO units (ID, MainID, SubID, strecke) VALUES (gen_id(Gen_Units,1), " + quoted(id)
+                      + ", " + quoted(i + 1) + ", " + quoted(QString::number(double(float(kms[i])), 'g', 17)) + ")");
+    };
+    for (int day = 1; day <= 29; ++day)
+        add(QString("%1.12.2025").arg(day, 2, 10, QChar('0')), "'07:00:00'", {10.15, 4.3});
+    add("30.12.2025", "NULL", {0.9});
+    const QDate december(2025, 12, 1), newYear(2025, 12, 31);
+    for (const SumStrategy way : {SumStrategy::PerEntry, SumStrategy::Aggregate}) {
+        setSumStrategy(way);
+        QCOMPARE(GetTotalDistance(december, newYear, user), QString("420,0"));
+        QCOMPARE(ShoeDistance(db(), user, "Zwilling"), 419.95);
+        QStringList entries;
+        GetEntriesOfPeriod(entries, user, december, newYear);
+        QCOMPARE(SumEntryDistances(entries), 419.95);
+        QCOMPARE(SumInOrder(entries, EntryDistances(db(), user)), 419.95);
     }
-    const QDate start(2024, 1, 1);
-    const QDate end(2024, 12, 31);
-    QStringList byDate, byDateAndTime;
-    GetEntriesOfShoe(byDate, user, "Zwilling");
-    GetEntriesOfPeriod(byDateAndTime, user, start, end);
-    const EntryKm km = EntryDistances(db(), user);
-    QCOMPARE(bits(ShoeDistance(db(), user, "Zwilling")), bits(SumInOrder(byDate, km)));
-    QCOMPARE(bits(TotalDistance(db(), start, end, user)), bits(SumInOrder(byDateAndTime, km)));
-    QVERIFY(SumInOrder(byDateAndTime, km) < 16777220.0f);
-    const auto [slow, fast] = bothWays<float>([&] { return TotalDistance(db(), start, end, user); });
+    add("05.05.2024", "'07:00:00'", {16777216});
+    for (int i = 0; i < 4; ++i)
+        add("05.05.2024", "NULL", {0.25});
+    const auto [slow, fast] =
+        bothWays<double>([&] { return TotalDistance(db(), QDate(2024, 1, 1), QDate(2024, 12, 31), user); });
     QCOMPARE(bits(fast), bits(slow));
+    QCOMPARE(fast, 16777217.0);
+    // The text rounds halves away from zero, after the whole metres.
+    QCOMPARE(distanceText(0.05), QString("0,1"));
+    QCOMPARE(distanceText(2.25), QString("2,3"));
+    QCOMPARE(distanceText(double(float(2.35))), QString("2,4"));
+    QCOMPARE(entryDistanceText(double(float(12.0))), QString("12"));
 }
 
 QTEST_GUILESS_MAIN(TestDiarySums)

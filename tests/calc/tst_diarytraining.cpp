@@ -169,6 +169,19 @@ void TestDiaryTraining::loadOfHandCheckedUnits()
     QCOMPARE(man.valuesOn(QDate(2020, 5, 1)).date, to);
     QVERIFY(!LoadSeries{}.valuesOn(from).date.isValid());
 
+    // A training long before the period counts as well: the values of a
+    // day do not depend on the period shown.
+    addEntry(15, 1, "01.03.2024", "08:00:00", "Laufen");
+    addUnit(15, 1, 8, "01:00:00", "160");
+    const DayLoad withOld = trainingLoad(db(), 1, from, to).days[0];
+    QVERIFY(withOld.fitness > man.days[0].fitness);
+    for (const QDate& start : {QDate(2024, 3, 1), QDate(2024, 6, 30), QDate(2025, 1, 9)}) {
+        const DayLoad same = trainingLoad(db(), 1, start, to).valuesOn(from);
+        QVERIFY2(near(same.fitness, withOld.fitness) && near(same.fatigue, withOld.fatigue)
+                     && near(same.form, withOld.form),
+                 qPrintable(start.toString()));
+    }
+
     QVERIFY(trainingLoad(db(), 1, to, from).days.isEmpty());
     QVERIFY(trainingLoad(db(), 1, from, QDate()).days.isEmpty());
     QCOMPARE(trainingLoad(db(), 1, from, from).days.size(), 1);
@@ -232,7 +245,7 @@ void TestDiaryTraining::loadOfGeneratedDiaryMatchesDailyLoop()
     QVERIFY(near(s.minutesWithoutIntensity, minutesShown));
     double fitness = 0, fatigue = 0;
     qsizetype i = 0;
-    for (QDate day = from.addDays(-90); day <= to; day = day.addDays(1)) {
+    for (QDate day = QDate(2021, 11, 1); day <= to; day = day.addDays(1)) {
         const double form = fitness - fatigue;
         fitness += (loads.value(day) - fitness) * kFit;
         fatigue += (loads.value(day) - fatigue) * kTired;
@@ -289,6 +302,15 @@ void TestDiaryTraining::paceInMinutesPerKmOrKmPerHour()
     addUnit(7, 1, 25, "01:00:00");
     QCOMPARE(commonestSport(db(), 1, QDate(2025, 3, 1), QDate(2025, 3, 31)), QString("Radfahren"));
     QCOMPARE(commonestSport(db(), 1, QDate(2025, 3, 4), QDate(2025, 3, 4)), QString());
+
+    // The median of the period's first days counts the paces of the 27 days
+    // before it, which give no points of their own.
+    addEntry(8, 1, "10.03.2025", "07:00:00", "Laufen");
+    addUnit(8, 1, 6, "00:36:00");
+    const QList<PacePoint> later = paceTrend(db(), 1, "Laufen", QDate(2025, 3, 5), QDate(2025, 3, 31));
+    QCOMPARE(later.size(), 1);
+    QCOMPARE(later[0].value, 6.0);
+    QCOMPARE(later[0].median, 5.5);
 }
 
 void TestDiaryTraining::medianOverTwentyEightDays()

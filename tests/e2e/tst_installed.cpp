@@ -275,7 +275,7 @@ void TestInstalled::trainingRecordedReportedAndCharted()
     QVERIFY(!QImage(home + "/strecke.png").isNull());
     QSvgRenderer svg(home + "/strecke.svg");
     QVERIFY(svg.isValid());
-    QVERIFY(readBytes(home + "/strecke.svg").contains("8 km"));
+    QVERIFY(readBytes(home + "/strecke.svg").contains("8,0 km"));
     statistics->close();
 
     QVERIFY(!QFileInfo::exists(m_programFolder + "/Database"));

@@ -211,6 +211,8 @@ void TestChart::formatsValues_data()
     QTest::newRow("zero") << 0.0 << "##0 kg" << "0 kg";
     QTest::newRow("negative") << -3.5 << "##0.# kg" << "-3,5 kg";
     QTest::newRow("negative rounds to zero") << -0.004 << "##0.## kg" << "0 kg";
+    QTest::newRow("halves away from zero") << 419.95 << "###0.0 km" << "420,0 km";
+    QTest::newRow("negative half") << -2.25 << "##0.# kg" << "-2,3 kg";
 }
 
 void TestChart::formatsValues()

@@ -295,6 +295,8 @@ void TestDiaryReport::totalsAndPacesFromTheStoredDistances()
             addUnit(entry, 2, "1.26", "00:07:00", 140);
     }
     addUnit(addEntry("10.03.2026", "07:00:00"), 1, "1.25", "01:05:00", 140);
+    // The binary 0.15 lies below 0,15: whole metres, halves away from zero.
+    addUnit(addEntry("10.02.2026", "07:00:00"), 1, "0.15", "00:01:00", 140);
     Options options{m_user, QDate(2025, 3, 1), QDate(2026, 3, 31), "DejaVu Sans", true, true, true};
     pages::Document document;
     compose(m_session->ZDatabase1, options, document);
@@ -306,6 +308,7 @@ void TestDiaryReport::totalsAndPacesFromTheStoredDistances()
     QCOMPARE(blockKm(document, "KW 1/2026"), QString("6,3 km"));
     QCOMPARE(blockKm(document, QString::fromUtf8("März 2025")), storedKm("01.03.2025", "31.03.2025"));
     QCOMPARE(blockKm(document, QString::fromUtf8("März 2026")), storedKm("01.03.2026", "31.03.2026"));
+    QCOMPARE(blockKm(document, "Februar 2026"), QString("0,2 km"));
     QVERIFY2(overlap(document).isEmpty(), qPrintable(overlap(document)));
     // 1,25 km in 1:05:00 is 52:00 min/km.
     bool pace = false;

@@ -1,5 +1,6 @@
 #include "chart.h"
 #include "dateedit.h"
+#include "diarycalc.h"
 #include "editorfixture.h"
 #include "openstatistics.h"
 #include "inifile.h"
@@ -93,8 +94,8 @@ private Q_SLOTS:
         again->close();
     }
 
-    // Daily loads, and fitness, fatigue and form from 90 days before the
-    // period, against a plain loop over the days.
+    // Daily loads, and fitness, fatigue and form from the person's first
+    // entry, against a plain loop over the days.
     void trainingLoad()
     {
         TForm5* f = open();
@@ -114,7 +115,7 @@ private Q_SLOTS:
                                    {QDate(2025, 3, 1), trimp(50, 150) + trimp(30, 160)},
                                    {QDate(2025, 3, 2), trimp(50, 140)}};
         double fit = 0, tired = 0;
-        for (QDate day = QDate(2025, 3, 1).addDays(-90); day <= QDate(2025, 3, 31); day = day.addDays(1)) {
+        for (QDate day = QDate(2025, 1, 10); day <= QDate(2025, 3, 31); day = day.addDays(1)) {
             const double before = fit - tired;
             fit += (loads.value(day) - fit) * (1 - std::exp(-1.0 / 42));
             tired += (loads.value(day) - tired) * (1 - std::exp(-1.0 / 7));
@@ -130,12 +131,21 @@ private Q_SLOTS:
         // The run without units has an hour without intensity.
         QCOMPARE(c.foot.last(), QStringLiteral("Trainingszeit ohne Puls und Bereich, nicht gezählt: 1:00 h"));
         QVERIFY(c.axisMinimum < 0); // the form went below 0
+        // Marks, tooltips and foot all with one decimal.
+        QCOMPARE(chart::formatValue(11, c.markFormat), QStringLiteral("11,0"));
 
         // Without the person's pulses there is nothing to weigh.
         fx->exec(QStringLiteral("UPDATE users SET Maxpuls = NULL WHERE ID = ") + quoted(user));
         f->CreateDiagramm();
         QCOMPARE(c.slots, 0);
         QVERIFY(c.foot.value(0).contains(QStringLiteral("Ruhepuls und maximaler Puls")));
+        // The message alone, without empty axes (their labels are black).
+        const QImage message = f->Chart1->toImage();
+        bool black = false;
+        for (int y = 0; y < message.height() && !black; ++y)
+            for (int x = 0; x < message.width() && !black; ++x)
+                black = qGray(message.pixel(x, y)) < 40;
+        QVERIFY(!black);
 
         // Saved in each kind of the dialog.
         fx->exec(QStringLiteral("UPDATE users SET Maxpuls = 190 WHERE ID = ") + quoted(user));
@@ -159,6 +169,7 @@ private Q_SLOTS:
         QCOMPARE(c.series[0].values.size(), 1); // the run without units has no pace
         QCOMPARE(c.series[0].values[0], QPointF(0, 80.0 / 15.0));
         QCOMPARE(c.valueText(80.0 / 15.0), QStringLiteral("5:20 min/km"));
+        QVERIFY(c.foot.value(0).startsWith(QStringLiteral("1 Trainingseinheit mit Strecke und Zeit, ")));
         f->ComboBox4->setCurrentIndex(f->ComboBox4->findText(QStringLiteral("Radfahren")));
         QCOMPARE(c.series[0].values[0], QPointF(1, 24.0));
         QCOMPARE(c.valueText(24.0), QStringLiteral("24,0 km/h"));
@@ -184,6 +195,36 @@ private Q_SLOTS:
         f->ComboBox4->setCurrentIndex(f->ComboBox4->findText(QStringLiteral("Laufen")));
         QCOMPARE(c.series.size(), 1);
         QCOMPARE(c.foot.value(0), QStringLiteral("15,0 km im gewählten Zeitraum (1 Monat)"));
+        // A pace chart without paces only says so.
+        setPeriod(f, QStringLiteral("01.04.2025"), QStringLiteral("30.04.2025"));
+        f->ComboBox3->setCurrentIndex(8);
+        QVERIFY(c.messageOnly);
+        f->close();
+    }
+
+    // A month of exactly 419,95 km in distances stored in single precision
+    // shows one total in every evaluation.
+    void oneTotalInEveryEvaluation()
+    {
+        const QString tenFifteen = QString::number(double(float(10.15)), 'g', 17);
+        for (int day = 1; day <= 29; ++day) {
+            const int entry = fx->addEntry(user, QStringLiteral("%1.12.2025").arg(day, 2, 10, QLatin1Char('0')));
+            fx->addUnit(entry, 1, tenFifteen, QStringLiteral("00:50:00"), QStringLiteral("150"));
+            fx->addUnit(entry, 2, QString::number(double(float(4.3)), 'g', 17), QStringLiteral("00:20:00"),
+                        QStringLiteral("150"));
+        }
+        fx->addUnit(fx->addEntry(user, QStringLiteral("30.12.2025")), 1, QString::number(double(float(0.9)), 'g', 17),
+                    QStringLiteral("00:05:00"), QStringLiteral("150"));
+        TForm5* f = open();
+        setPeriod(f, QStringLiteral("01.12.2025"), QStringLiteral("31.12.2025"));
+        const chart::Chart& c = f->chart();
+        for (int evaluation : {1, 2, 4}) {
+            f->ComboBox3->setCurrentIndex(evaluation);
+            QVERIFY2(c.foot.value(1).startsWith(QStringLiteral("420,0 km im gewählten")), qPrintable(c.foot.join('|')));
+        }
+        f->ComboBox3->setCurrentIndex(10);
+        QCOMPARE(c.foot.value(0), QStringLiteral("420,0 km im gewählten Zeitraum (1 Monat)"));
+        QCOMPARE(GetTotalDistance(QDate(2025, 12, 1), QDate(2025, 12, 31), user), QStringLiteral("420,0"));
         f->close();
     }
 };
