@@ -132,12 +132,22 @@ QString paceText(qint64 minutes, int seconds)
     return QString::number(minutes) + QLatin1Char(':') + twoDigits(seconds) + QStringLiteral(" min/km");
 }
 
-QString CalcPace(const QString& time, float distanceKm)
+namespace {
+
+// Seconds of a unit time hh:mm:ss; a missing part counts as 0 like an
+// unreadable one.
+qint64 unitSeconds(const QString& time)
 {
-    // hh:mm:ss; a missing part counts as 0 like an unreadable one.
     const QStringList parts = time.split(QLatin1Char(':'));
     const auto part = [&](int i) { return i < parts.size() ? numberOrZero(parts[i]) : 0; };
-    const qint64 total = part(0) * 3600 + part(1) * 60 + part(2);
+    return part(0) * 3600 + part(1) * 60 + part(2);
+}
+
+} // namespace
+
+QString CalcPace(const QString& time, float distanceKm)
+{
+    const qint64 total = unitSeconds(time);
     if (!(distanceKm > 0.0f) || total <= 0)
         return QString();
 
@@ -158,6 +168,38 @@ QString CalcPace(const QString& time, float distanceKm)
         seconds += 60;
     }
     return paceText(minutes, seconds);
+}
+
+bool speedSport(const QString& sport)
+{
+    // "Rad" at the start or in the words of cycling, not inside any word
+    // ("Paradelauf" is run).
+    const QString name = sport.trimmed();
+    if (name.startsWith(QLatin1String("rad"), Qt::CaseInsensitive))
+        return true;
+    static const char* const kCycling[] = {"fahrrad", "rennrad", "radfahr", "radtour", "bike", "mtb", "cycl"};
+    return std::any_of(std::begin(kCycling), std::end(kCycling), [&](const char* word) {
+        return name.contains(QLatin1String(word), Qt::CaseInsensitive);
+    });
+}
+
+QString speedText(double kmh)
+{
+    return fixedText(kmh, 1) + QStringLiteral(" km/h");
+}
+
+QString CalcSpeed(const QString& time, float distanceKm)
+{
+    const qint64 total = unitSeconds(time);
+    if (!(distanceKm > 0.0f) || total <= 0)
+        return QString();
+    const double kmh = double(distanceKm) * 3600.0 / double(total);
+    return std::isfinite(kmh) ? speedText(kmh) : QString();
+}
+
+QString unitPaceText(const QString& sport, const QString& time, float distanceKm)
+{
+    return speedSport(sport) ? CalcSpeed(time, distanceKm) : CalcPace(time, distanceKm);
 }
 
 QString periodText(const QDate& from, const QDate& to)

@@ -42,6 +42,22 @@ QString CalcPace(const QString& time, float distanceKm);
 // "5:07 min/km": minutes without leading zero, seconds with two digits.
 QString paceText(qint64 minutes, int seconds);
 
+// Sports whose units are measured as a speed in km/h rather than a pace in
+// minutes per km: cycling ("Radfahren", "Rennrad", "MTB", "Bike" ...).
+// The one rule of every window that shows a pace.
+bool speedSport(const QString& sport);
+
+// "27,9 km/h": one decimal, the decimal comma.
+QString speedText(double kmh);
+
+// Speed of a unit: its time "hh:mm:ss" over the distance, as "27,9 km/h";
+// empty where CalcPace is empty.
+QString CalcSpeed(const QString& time, float distanceKm);
+
+// How a unit of the sport is measured: CalcSpeed for speed sports,
+// CalcPace for every other.
+QString unitPaceText(const QString& sport, const QString& time, float distanceKm);
+
 // A period as titles name it: "01.03.2025 bis 31.03.2025".
 QString periodText(const QDate& from, const QDate& to);
 

@@ -275,19 +275,6 @@ LoadSeries trainingLoad(const QList<UnitRow>& rows, const Person& person, const 
 
 // --- Pace trend -----------------------------------------------------------
 
-bool speedSport(const QString& sport)
-{
-    // "Rad" at the start or in the words of cycling, not inside any word
-    // ("Paradelauf" is run).
-    const QString name = sport.trimmed();
-    if (name.startsWith(QLatin1String("rad"), Qt::CaseInsensitive))
-        return true;
-    static const char* const kCycling[] = {"fahrrad", "rennrad", "radfahr", "radtour", "bike", "mtb", "cycl"};
-    return std::any_of(std::begin(kCycling), std::end(kCycling), [&](const char* word) {
-        return name.contains(QLatin1String(word), Qt::CaseInsensitive);
-    });
-}
-
 QList<UnitRow> readPaceUnits(Database& db, int userId, const QDate& from, const QDate& to)
 {
     if (!validPeriod(from, to))

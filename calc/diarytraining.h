@@ -1,5 +1,7 @@
 #pragma once
 
+#include "diaryforms.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -107,8 +109,9 @@ LoadSeries trainingLoad(const QList<UnitRow>& rows, const Person& person, const 
 
 // --- Pace trend -----------------------------------------------------------
 
-// Sports whose pace is a speed in km/h rather than minutes per km.
-bool speedSport(const QString& sport);
+// Sports whose pace is a speed in km/h rather than minutes per km: the
+// rule of the text forms (diaryforms.h).
+using ::speedSport;
 
 // One entry of the sport: the time of its units over their distance, only
 // units with both counted; for speed sports in km/h, else in minutes per

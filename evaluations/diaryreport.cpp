@@ -154,6 +154,7 @@ int Composer::DrawHeadLineDiary()
     m_canvas.textOutRight(kCols[2], 1600, QStringLiteral("Strecke"));
     m_canvas.textOutRight(kCols[3], 1600, QStringLiteral("Zeit"));
     m_canvas.textOutRight(kCols[4], 1600, QStringLiteral("min/km"));
+    m_canvas.textOutRight(kCols[4], 2000, QStringLiteral("bzw. km/h"));
     m_canvas.textOutRight(kCols[5], 1600, QStringLiteral("Puls"));
     m_canvas.textOut(kCols[6], 1600, QStringLiteral("Trainingsart"));
     m_canvas.textOut(kCols[7], 1600, QStringLiteral("Wetter/"));
@@ -328,7 +329,8 @@ void Composer::entryRows(const Entry& e, const QVector<Unit>& units)
             const QString time = shortTime(unit.time);
             m_canvas.textOutRight(kCols[3], y, time.isEmpty() ? QStringLiteral("--") : time);
             if (unit.time != QLatin1String("00:00:00")) {
-                const QString pace = CalcPace(unit.time, float(unit.km));
+                // A ride's speed in km/h, every other unit's pace in min/km.
+                const QString pace = unitPaceText(e.category, unit.time, float(unit.km));
                 m_canvas.textOutRight(kCols[4], y, pace.section(u' ', 0, 0));
             }
             m_canvas.textOutRight(kCols[5], y, orDashes(unit.pulse, QStringLiteral("-1")));

@@ -86,8 +86,8 @@ ResultSet readEntries(Database& db, const QString& condition)
 // of the entries file and, within an entry, by their number.
 ResultSet readUnits(Database& db, const QString& condition)
 {
-    return db.select(QStringLiteral("SELECT m.Datum, m.Uhrzeit, u.SubID, u.strecke, u.Zeit, u.Puls, u.Bereich "
-                                    "FROM main m JOIN units u ON u.MainID = m.ID WHERE ")
+    return db.select(QStringLiteral("SELECT m.Datum, m.Uhrzeit, u.SubID, u.strecke, u.Zeit, u.Puls, u.Bereich, "
+                                    "m.Kategorie FROM main m JOIN units u ON u.MainID = m.ID WHERE ")
                      + condition + QStringLiteral(" ORDER BY m.Datum, m.Uhrzeit, m.ID, u.SubID, u.ID"));
 }
 
@@ -117,7 +117,7 @@ QString unitsText(const ResultSet& units)
         const double km = row[3].asFloat();
         const QString time = row[4].asString();
         appendLine(text, {row[0].asString(), row[1].asString(), row[2].asString(), number(km), time,
-                          CalcPace(time, float(km)), measured(row[5]), row[6].asString()});
+                          unitPaceText(row[7].asString(), time, float(km)), measured(row[5]), row[6].asString()});
     }
     return text;
 }

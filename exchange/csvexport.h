@@ -20,7 +20,8 @@ class Database;
 // distance is the sum of the entry's units (0 without units); Dauer is
 // "h:mm" as stored.
 // Units: Datum; Uhrzeit (of their entry); Nr.; Strecke (km); Zeit
-// (hh:mm:ss); Tempo ("5:07 min/km", empty without distance or time);
+// (hh:mm:ss); Tempo ("5:07 min/km", for cycling "27,9 km/h"; empty
+// without distance or time);
 // Puls; Trainingsart, by their entry's date and time and by Nr.
 // Dates are dd.mm.yyyy and times hh:mm:ss. Numbers carry up to six
 // decimals, without trailing zeros. A pulse or weight of 0 or less (-1 is

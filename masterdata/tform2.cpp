@@ -121,6 +121,9 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent)
     Label3 = makeLabel(GroupBox1, QStringLiteral("Label3"), QStringLiteral("Geburtstag"));
     maskeditL1 = makeMaskEdit(GroupBox1, QStringLiteral("maskeditL1"), QStringLiteral("!00/00/0000;1;_"),
                               QStringLiteral("00.00.0000"), false);
+    // A day or month typed with one digit ("1.2.1970") is read as the
+    // editor's date field reads it.
+    maskeditL1->setCompletion(&completedDateText);
     Label4 = makeLabel(GroupBox1, QStringLiteral("Label4"), QStringLiteral("Ruhepuls"));
     maskeditL2 = makeMaskEdit(GroupBox1, QStringLiteral("maskeditL2"), QStringLiteral("00"), QStringLiteral("00"),
                               true);

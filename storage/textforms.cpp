@@ -1,5 +1,8 @@
 #include "textforms.h"
 
+#include <QStringList>
+
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -38,6 +41,24 @@ QDate parseDateText(const QString& text)
     if (date.isValid() && date.year() < 1)
         return {}; // "yyyy" also reads a year with a minus sign
     return date;
+}
+
+QString completedDateText(const QString& typed)
+{
+    const QString t = QString(typed).remove(QLatin1Char(' '));
+    const auto digitsOnly = [](const QString& part) {
+        return !part.isEmpty() && std::all_of(part.cbegin(), part.cend(), [](QChar c) {
+            return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        });
+    };
+    if (t.size() == 8 && digitsOnly(t))
+        return t.left(2) + QLatin1Char('.') + t.mid(2, 2) + QLatin1Char('.') + t.right(4);
+    const QStringList parts = t.split(QLatin1Char('.'));
+    if (parts.size() != 3 || !digitsOnly(parts[0]) || !digitsOnly(parts[1]) || !digitsOnly(parts[2])
+        || parts[0].size() > 2 || parts[1].size() > 2 || parts[2].size() != 4)
+        return QString();
+    return parts[0].rightJustified(2, QLatin1Char('0')) + QLatin1Char('.') + parts[1].rightJustified(2, QLatin1Char('0'))
+           + QLatin1Char('.') + parts[2];
 }
 
 QString timeText(const QTime& time)

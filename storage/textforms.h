@@ -10,6 +10,12 @@
 
 QString dateText(const QDate& date);          // 07.12.2026
 QDate parseDateText(const QString& text);     // invalid when the text is no date
+// A date as typed, in the form dd.mm.yyyy: eight digits in one go
+// ("07122026") or day and month of one or two digits between points
+// ("7.12.2026"; blanks, such as a date mask's unfilled places, are left
+// out). The result need not be a date ("07.13.2026"); empty when the text
+// has no such form.
+QString completedDateText(const QString& typed);
 QString timeText(const QTime& time);          // 08:05:00
 QTime parseTimeText(const QString& text);     // hh:mm:ss or hh:mm; invalid otherwise
 

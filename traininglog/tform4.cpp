@@ -529,6 +529,12 @@ void TForm4::connectHandlers()
         connect(edit, &QLineEdit::textChanged, this, &TForm4::setDirty);
     for (QComboBox* combo : {ComboBox3, ComboBox1})
         connect(combo, &QComboBox::currentTextChanged, this, &TForm4::setDirty);
+    // The sport tells pace from speed: the unit being typed shows the one
+    // its sport is measured in.
+    connect(ComboBox3, &QComboBox::currentTextChanged, this, [this] {
+        if (!Label19->text().isEmpty())
+            EnhancedEdit3Exit();
+    });
     for (QPlainTextEdit* memo : {Memo1, Memo2})
         connect(memo, &QPlainTextEdit::textChanged, this, &TForm4::setDirty);
     connect(BitCheckBox1, &QCheckBox::clicked, this, &TForm4::setDirty);
@@ -625,10 +631,11 @@ void TForm4::FormCreate()
         Query& q = query();
         q.open(QStringLiteral("SELECT ruhepuls, gewicht, maxpuls FROM users WHERE ID = ") + quoted(m_userId));
         if (q.recordCount() > 0) {
-            EnhancedEdit1->setText(q.field(0).asString());
+            // A value of 0 or less is none (-1 is "unbekannt").
             m_defaultRestPulse = int(q.field(0).asInteger());
-            EnhancedEdit2->setText(q.field(1).asString());
-            m_defaultWeight = q.field(1).asString();
+            m_defaultWeight = q.field(1).asFloat() > 0 ? q.field(1).asString() : QString();
+            EnhancedEdit1->setText(m_defaultRestPulse > 0 ? q.field(0).asString() : QString());
+            EnhancedEdit2->setText(m_defaultWeight);
             m_maxHeartRate = int(q.field(2).asInteger());
         }
 

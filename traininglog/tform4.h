@@ -63,10 +63,10 @@ public:
     void DisableMainControls();
     double SumStrecke() const;
     void ReplaceTimeSigns(QPlainTextEdit* memo);
-    // The unsaved-changes question; Yes saves. Runs before paging, "Neuer
-    // Eintrag", the list view and closing. False when the action must stop:
-    // Yes was answered and the save was refused or failed, so the input stays
-    // for the user to correct.
+    // The unsaved-changes question with Ja, Nein and Abbrechen; Ja saves.
+    // Runs before paging, "Neuer Eintrag", the list view and closing. False
+    // when the action must stop, the input staying as it is: Abbrechen (or
+    // Esc) was answered, or Ja and the save was refused or failed.
     bool askToSaveChanges();
 
     // --- units -----------------------------------------------------------

@@ -166,17 +166,23 @@ bool TForm4::askToSaveChanges()
 {
     if (!m_dirty)
         return true;
-    const bool save = Messages::confirm(this, kConfirmTitle,
-                                        QStringLiteral("Sie haben Ihre Eintragungen noch nicht abgespeichert. "
-                                                       "Möchten Sie die Änderungen jetzt speichern?"));
+    // Ja saves, Nein lets the input go; Abbrechen (also Esc) stops the
+    // action and keeps the input in the window.
+    const QMessageBox::StandardButton answer =
+        Messages::show(this, QMessageBox::Question, kConfirmTitle,
+                       QStringLiteral("Sie haben Ihre Eintragungen noch nicht abgespeichert. "
+                                      "Möchten Sie die Änderungen jetzt speichern?"),
+                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
     if (Messages::ending()) {
         // The desktop stopped the program while it asked: the box's No is
         // nobody's answer, so the input stays and waits as the draft.
         keepDraftNow();
         return false;
     }
-    if (!save)
+    if (answer == QMessageBox::No)
         return true;
+    if (answer != QMessageBox::Yes)
+        return false;
     ToolButton10Click();
     // Only a completed save clears the flag.
     return !m_dirty;
@@ -187,19 +193,20 @@ void TForm4::ToolButton1Click()
     if (!askToSaveChanges())
         return;
     EnableMainControls();
-    DateEdit1->clear();
+    // A new entry is most often today's training; the date is selected, so
+    // that typing replaces it.
+    DateEdit1->setDate(QDate::currentDate());
     DateEdit1->setFocus();
+    DateEdit1->selectAll();
     Label16->setText(QStringLiteral("-1"));
     m_stored = StoredRecord();
     m_unsureId.clear();
     setPanel(3, QStringLiteral("  Neuer Eintrag"));
     maskeditL1->clear();
     maskeditL3->clear();
-    // The person's usual values, unless the entry shown before left its own.
-    if (EnhancedEdit1->text().isEmpty())
-        EnhancedEdit1->setText(QString::number(m_defaultRestPulse));
-    if (EnhancedEdit2->text().isEmpty())
-        EnhancedEdit2->setText(m_defaultWeight);
+    // The person's values, not those of the entry shown before.
+    EnhancedEdit1->setText(m_defaultRestPulse > 0 ? QString::number(m_defaultRestPulse) : QString());
+    EnhancedEdit2->setText(m_defaultWeight);
     // The unit editors are cleared and locked: no unit is open for change in
     // an entry that has none yet.
     DisableControls();
@@ -232,7 +239,7 @@ bool TForm4::CheckData()
     if (sport == placeholderItem() || sport.isEmpty())
         fault(QStringLiteral("- keine Sportart ausgewählt"));
 
-    const QDate date = parseDateText(DateEdit1->text());
+    const QDate date = DateEdit1->date();
     if (!date.isValid())
         fault(QStringLiteral("- kein gültiges Datum eingetragen"));
     else if (date > QDate::currentDate())
@@ -327,7 +334,7 @@ void TForm4::ToolButton10Click()
         // Stored as h:mm, whatever blanks the field shows before a one-digit hour.
         const QString duration = storedDuration(maskeditL3->text());
         // CheckData has made sure the text is a date; written in the one form.
-        const QString date = dateText(parseDateText(DateEdit1->text()));
+        const QString date = dateText(DateEdit1->date());
         const QString weather = ComboBox1->currentText();
         const QString shoe = ComboBox2->currentText();
         const QString category = ComboBox3->currentText();

@@ -304,7 +304,10 @@ void TForm4::EnhancedEdit5Change()
 
 void TForm4::EnhancedEdit3Exit()
 {
-    Label19->setText(CalcPace(maskeditL2->text(), float(EnhancedEdit3->decimalValue())));
+    // The time as the field completes it on leaving: the leave handler runs
+    // before the field has taken the completed text. A ride shows its speed.
+    Label19->setText(unitPaceText(ComboBox3->currentText(), maskeditL2->completedText(),
+                                  float(EnhancedEdit3->decimalValue())));
 }
 
 void TForm4::maskeditL2Exit()

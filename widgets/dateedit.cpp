@@ -71,7 +71,8 @@ DateEdit::DateEdit(QWidget* parent) : QLineEdit(parent)
 QDate DateEdit::dateOf(const QString& text)
 {
     // The text forms also read negative years; a diary date never has one.
-    const QDate date = parseDateText(text);
+    const QString completed = completedDateText(text);
+    const QDate date = parseDateText(completed.isEmpty() ? text : completed);
     return date.isValid() && date.year() >= 1 ? date : QDate();
 }
 
@@ -159,9 +160,15 @@ void DateEdit::focusOutEvent(QFocusEvent* event)
 
 void DateEdit::checkOnLeave()
 {
-    const QString typed = text();
-    if (typed.trimmed().isEmpty())
+    if (text().trimmed().isEmpty())
         return;
+    // Digits typed in one go, or a day or month of one digit, are written
+    // out as a date, also when they name none: the message shows the date
+    // that was read.
+    const QString completed = completedDateText(text());
+    if (!completed.isEmpty() && completed != text())
+        setText(completed);
+    const QString typed = text();
     const QDate typedDate = dateOf(typed);
     if (typedDate.isValid()) {
         if (typed != dateText(typedDate))
@@ -173,7 +180,7 @@ void DateEdit::checkOnLeave()
     const QScopedValueRollback<bool> guard(refusing, true);
     setFocus(Qt::OtherFocusReason);
     selectAll();
-    Messages::error(this, QString("''%1'' ist kein gültiges Datum").arg(typed));
+    Messages::error(this, QStringLiteral("„%1“ ist kein gültiges Datum").arg(typed));
 }
 
 void DateEdit::keyPressEvent(QKeyEvent* event)

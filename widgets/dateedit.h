@@ -13,9 +13,11 @@ class QToolButton;
 // (four-digit years only) and carries a calendar button at its right edge.
 //
 // The field is the line edit itself, so its text is read and typed into
-// directly. When the user leaves it, a text that is not empty and no date
-// is refused in the error box and the field keeps the focus; an empty
-// field passes. A valid date is rewritten in the form dd.mm.yyyy.
+// directly. When the user leaves it, the text is completed as a date is
+// typed (completedDateText: "07122026" becomes 07.12.2026); a text that is
+// not empty and no date is then refused in the error box („07.13.2026“ ist
+// kein gültiges Datum.) and the field keeps the focus; an empty field
+// passes. A valid date is rewritten in the form dd.mm.yyyy.
 //
 // The button (object name: the field's name + "Button") opens a small
 // dialog (object name: the field's name + "Dialog") with a calendar
@@ -33,8 +35,9 @@ public:
     // Writes the date as dd.mm.yyyy; an invalid date empties the field.
     void setDate(const QDate& date);
 
-    // The date a text stands for: dd.mm.yyyy (one-digit day and month are
-    // taken too) with a four-digit year from 0001 on; invalid otherwise.
+    // The date a text stands for: dd.mm.yyyy (one-digit day and month, and
+    // the eight digits alone, are taken too) with a four-digit year from
+    // 0001 on; invalid otherwise.
     static QDate dateOf(const QString& text);
 
     // The tooltip of the calendar button.

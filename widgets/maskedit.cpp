@@ -169,6 +169,11 @@ QString MaskEdit::text() const
 
 QString MaskEdit::valueText(bool forDisplay) const
 {
+    return valueText(m_values, forDisplay);
+}
+
+QString MaskEdit::valueText(const QVector<QChar>& values, bool forDisplay) const
+{
     QString out;
     out.reserve(m_positions.size());
     for (int p = 0; p < m_positions.size(); ++p) {
@@ -176,8 +181,8 @@ QString MaskEdit::valueText(bool forDisplay) const
         if (!pos.editable()) {
             if (forDisplay || m_saveLiterals)
                 out += pos.literal;
-        } else if (!m_values[p].isNull()) {
-            out += m_values[p];
+        } else if (!values[p].isNull()) {
+            out += values[p];
         } else {
             out += forDisplay && m_showBlankChar ? m_blank : QLatin1Char(' ');
         }
@@ -215,11 +220,31 @@ bool MaskEdit::isComplete() const
 
 int MaskEdit::firstInvalidPosition() const
 {
+    return firstInvalidPosition(m_values);
+}
+
+int MaskEdit::firstInvalidPosition(const QVector<QChar>& values) const
+{
     for (int p = 0; p < m_positions.size(); ++p) {
-        if (m_positions[p].kind == Position::Kind::Required && m_values[p].isNull())
+        if (m_positions[p].kind == Position::Kind::Required && values[p].isNull())
             return p;
     }
     return -1;
+}
+
+QString MaskEdit::completedText() const
+{
+    if (!isMasked() || !m_changed)
+        return text();
+    QVector<QChar> values = m_values;
+    alignAllSections(values);
+    const QString aligned = valueText(values, false);
+    if (firstInvalidPosition(values) >= 0 && m_completion) {
+        const QString completed = m_completion(aligned);
+        if (!completed.isEmpty())
+            return completed;
+    }
+    return aligned;
 }
 
 bool MaskEdit::accepts(int pos, QChar c) const
@@ -397,6 +422,11 @@ bool MaskEdit::typeChar(QChar c)
 
 void MaskEdit::alignSection(int pos)
 {
+    alignSection(m_values, pos);
+}
+
+void MaskEdit::alignSection(QVector<QChar>& values, int pos) const
+{
     if (!m_leadingBlanks || pos < 0 || pos >= m_positions.size() || !m_positions[pos].editable())
         return;
     int start = pos;
@@ -407,8 +437,8 @@ void MaskEdit::alignSection(int pos)
         ++end;
     QVector<QChar> digits;
     for (int p = start; p < end; ++p) {
-        if (!m_values[p].isNull())
-            digits.append(m_values[p]);
+        if (!values[p].isNull())
+            digits.append(values[p]);
     }
     const int blanks = (end - start) - int(digits.size());
     if (digits.isEmpty() || blanks == 0)
@@ -418,14 +448,19 @@ void MaskEdit::alignSection(int pos)
             return; // the digits are missing, not leading blanks
     }
     for (int p = start; p < end; ++p)
-        m_values[p] = p < start + blanks ? QChar() : digits[p - start - blanks];
+        values[p] = p < start + blanks ? QChar() : digits[p - start - blanks];
 }
 
 void MaskEdit::alignAllSections()
 {
+    alignAllSections(m_values);
+}
+
+void MaskEdit::alignAllSections(QVector<QChar>& values) const
+{
     for (int p = 0; p < m_positions.size(); ++p) {
         if (m_positions[p].editable() && (p == 0 || !m_positions[p - 1].editable()))
-            alignSection(p);
+            alignSection(values, p);
     }
 }
 

@@ -69,6 +69,12 @@ public:
     bool isEmpty() const;
     // Every required position filled.
     bool isComplete() const;
+    // The text as leaving the field makes it: a changed input with its
+    // sections aligned and, when its required positions are not all
+    // filled, completed (setCompletion); text() otherwise. What is computed
+    // from the input (a pace, say) reads this, so that it never shows what
+    // the field is about to replace.
+    QString completedText() const;
     // Changed by the user since the text was last set, restored or accepted
     // on leaving (also QLineEdit::isModified()).
     bool isChanged() const { return m_changed; }
@@ -115,11 +121,15 @@ private:
     // Moves the digits of the section around pos to its end ("!" masks),
     // when only optional positions become blank by it.
     void alignSection(int pos);
+    void alignSection(QVector<QChar>& values, int pos) const;
     void alignAllSections();
+    void alignAllSections(QVector<QChar>& values) const;
     int firstInvalidPosition() const;
+    int firstInvalidPosition(const QVector<QChar>& values) const;
 
     void fill(const QString& value);
     QString valueText(bool forDisplay) const;
+    QString valueText(const QVector<QChar>& values, bool forDisplay) const;
     // Brings the shown text in line with the values; emits the text signals
     // when the field's text changed.
     void refresh(int cursor, bool userEdit);

@@ -9,6 +9,7 @@ class TestDiaryForms : public QObject
 private Q_SLOTS:
     void paceRoundsHalvesToEvenAndCarries();
     void paceOfUnreadableOrEmptyInput();
+    void ridesInKilometresPerHour();
     void durationsBothWays();
     void distanceAndZoneTexts();
     void typedTimesAndDurations();
@@ -45,6 +46,17 @@ void TestDiaryForms::paceOfUnreadableOrEmptyInput()
     // Hours and minutes alone, and one-digit parts.
     QCOMPARE(CalcPace("00:25", 5.0f), QString("5:00 min/km"));
     QCOMPARE(CalcPace("0:5:30", 1.0f), QString("5:30 min/km"));
+}
+
+void TestDiaryForms::ridesInKilometresPerHour()
+{
+    QCOMPARE(unitPaceText("Radfahren", "01:00:00", 27.9f), QString("27,9 km/h"));
+    QCOMPARE(unitPaceText(" MTB-Tour", "00:21:30", 10.0f), QString("27,9 km/h"));
+    QCOMPARE(unitPaceText("Rennrad", "00:00:00", 10.0f), QString());
+    QCOMPARE(unitPaceText("Rennrad", "01:00:00", 0.0f), QString());
+    QCOMPARE(unitPaceText("Laufen", "00:25:30", 5.0f), QString("5:06 min/km"));
+    QCOMPARE(unitPaceText("Paradelauf", "00:25:30", 5.0f), QString("5:06 min/km"));
+    QCOMPARE(unitPaceText(QString(), "00:25:30", 5.0f), QString("5:06 min/km"));
 }
 
 void TestDiaryForms::durationsBothWays()

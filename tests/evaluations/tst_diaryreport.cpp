@@ -28,6 +28,7 @@ private Q_SLOTS:
     void monthsAreToldApartByYearAndNumber();
     void totalsAndPacesFromTheStoredDistances();
     void textsStayInTheirColumns();
+    void rideShowsItsSpeed();
     void emptyPeriodAndFailedPdf();
     void wrapping();
 
@@ -339,6 +340,25 @@ void TestDiaryReport::textsStayInTheirColumns()
     for (const char* part : {"Donaudampfschifffahrtsgesellschaftskapitaensmuetze", "Wolkenbruch mit ",
                              "Nimbus 1080v13 2", "WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW"})
         QVERIFY2(shown.contains(part), part);
+}
+
+void TestDiaryReport::rideShowsItsSpeed()
+{
+    // 30 km in 1:04:00 is 28,1 km/h (2:08 min/km were no measure of a ride).
+    const int ride = addEntry("10.02.2009", "07:00:00");
+    m_session->ZQuery3.execSql("UPDATE main SET Kategorie = 'Radfahren' WHERE ID = " + quoted(ride));
+    addUnit(ride, 1, "30", "01:04:00", 130);
+    addUnit(addEntry("11.02.2009", "07:00:00"), 1, "10", "00:50:00", 150);
+    Options options{m_user, QDate(2009, 2, 1), QDate(2009, 2, 28), "DejaVu Sans", false, false, false};
+    pages::Document document;
+    compose(m_session->ZDatabase1, options, document);
+    savePicture(document);
+    const QStringList page = pageTexts(document).value(0);
+    QVERIFY(page.contains("28,1"));
+    QVERIFY(!page.contains("2:08"));
+    QVERIFY(page.contains("5:00"));
+    QVERIFY(page.contains("bzw. km/h"));
+    QVERIFY2(overlap(document).isEmpty(), qPrintable(overlap(document)));
 }
 
 void TestDiaryReport::emptyPeriodAndFailedPdf()

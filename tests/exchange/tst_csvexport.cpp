@@ -179,7 +179,7 @@ void TestCsvExport::everyFieldComesBackAsStored()
                  {kUnitHeader,
                   {"01.03.2024", "07:05:00", "1", "5", "00:25:30", "5:06 min/km", "150", "extensiver DL"},
                   {"01.03.2024", "07:05:00", "2", "1,23456", "00:06:00", "4:52 min/km", "", "Tempo; \"hart\""},
-                  {"31.03.2024", "18:00:00", "1", "10,1", "00:45:00", "4:27 min/km", "130", ""},
+                  {"31.03.2024", "18:00:00", "1", "10,1", "00:45:00", "13,5 km/h", "130", ""},
                   {"31.03.2024", "18:00:00", "2", "0,2", "00:00:00", "", "", " Auslaufen"}}));
     // Blanks at the ends are quoted, so that no reader trims them; nothing
     // is put in front of "=1+2".

@@ -364,6 +364,13 @@ void TestUserManagement::unfinishedBirthdayKeepsTheFocus()
 
     QTest::keyClick(birthday, Qt::Key_Escape);
     QCOMPARE(birthday->text(), QString("  .  .    "));
+    // Day and month of one digit are read as the date fields read them.
+    QTest::keyClicks(birthday, "1.2.1970");
+    QTest::keyClick(birthday, Qt::Key_Tab);
+    QCOMPARE(birthday->text(), QString("01.02.1970"));
+    QCOMPARE(Messages::shown().size(), 1);
+    QTest::keyClick(birthday, Qt::Key_Escape);
+    birthday->setText(QString());
     clickRow(1);
     QCOMPARE(grid()->currentGridRow(), 1);
     QVERIFY(!birthday->isEnabled());

@@ -14,6 +14,20 @@ namespace {
 const QString kUnsaved = QString::fromUtf8("Sie haben Ihre Eintragungen noch nicht abgespeichert. Möchten Sie die "
                                            "Änderungen jetzt speichern?");
 
+// Presses Esc in the next real message box, once it is up.
+void escapeNextBox()
+{
+    auto* timer = new QTimer(qApp);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            timer->deleteLater();
+            timer->stop();
+            QTest::keyClick(box, Qt::Key_Escape);
+        }
+    });
+    timer->start(10);
+}
+
 } // namespace
 
 class TestEditorFlow : public QObject
@@ -26,6 +40,8 @@ private Q_SLOTS:
     void unsavedChangesOnNewEntry();
     void unsavedChangesOnClosing();
     void refusedSaveStopsTheAction();
+    void cancelOrEscKeepsEditorAndInput();
+    void newEntryStartsTodayWithThePersonsValues();
     void everyEditMarksTheEntry();
     void timeSignsInTheMemos();
     void typedSportIsKeptInTheSettings();
@@ -50,7 +66,7 @@ void TestEditorFlow::unsavedChangesOnNewEntry()
     QCOMPARE(Messages::shown().size(), 1);
     QCOMPARE(Messages::shown().first().text, kUnsaved);
     QCOMPARE(Messages::shown().first().title, QString::fromUtf8("Bestätigen"));
-    QCOMPARE(Messages::shown().first().buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(Messages::shown().first().buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     QCOMPARE(f.value("SELECT Notizen FROM main"), QString());
     QCOMPARE(control<QLabel>(w, "Label16")->text(), QString("-1"));
     QCOMPARE(w->statusPanel(3)->text(), QString("  Neuer Eintrag"));
@@ -152,6 +168,73 @@ void TestEditorFlow::refusedSaveStopsTheAction()
     answering({QMessageBox::Yes}, [w] { tool(w, "ToolButton3")->click(); });
     QCOMPARE(f.value(notes), QString("locker"));
     QCOMPARE(w->position(), 0);
+}
+
+void TestEditorFlow::cancelOrEscKeepsEditorAndInput()
+{
+    EditorFixture f;
+    const int user = f.addUser();
+    for (const char* date : {"01.03.2025", "02.03.2025", "03.03.2025"})
+        f.addUnit(f.addEntry(user, date), 1, "5");
+    TForm4* w = f.openEditor(user);
+    QVERIFY(showActive(*w));
+    tool(w, "ToolButton4")->click(); // the middle entry: every paging button can be used
+    const QString shown = control<QLabel>(w, "Label16")->text();
+    const QList<QPair<QString, std::function<void()>>> actions = {
+        {"Neuer Eintrag", [w] { tool(w, "ToolButton1")->click(); }},
+        {"Erster Eintrag", [w] { tool(w, "ToolButton3")->click(); }},
+        {"Vorheriger Eintrag", [w] { tool(w, "ToolButton4")->click(); }},
+        {"Nächster Eintrag", [w] { tool(w, "ToolButton5")->click(); }},
+        {"Letzter Eintrag", [w] { tool(w, "ToolButton6")->click(); }},
+        {"Listenansicht", [w] { tool(w, "ToolButton8")->click(); }},
+        {"Schliessen", [w] { w->close(); }},
+        {"Esc",
+         [w] {
+             QVERIFY(showActive(*w)); // the headless platform does not give it back after a box
+             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+         }},
+        {"Programm beenden", [&f] { QVERIFY(!f.main().close()); }},
+    };
+    for (const auto& [name, action] : actions) {
+        tool(w, "ToolButton13")->click();
+        control<QPlainTextEdit>(w, "Memo2")->setPlainText("locker");
+        Messages::clearShown();
+        Messages::clearQueuedAnswers();
+        escapeNextBox();
+        action();
+        QCOMPARE(Messages::shown().size(), 1);
+        QCOMPARE(Messages::shown().first().text, kUnsaved);
+        QCOMPARE(Messages::shown().first().buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QVERIFY2(Messages::shown().first().answer == QMessageBox::Cancel, qPrintable(name));
+        QVERIFY2(w->isVisible(), qPrintable(name));
+        QCOMPARE(w->position(), 1);
+        QCOMPARE(control<QLabel>(w, "Label16")->text(), shown);
+        QCOMPARE(control<QPlainTextEdit>(w, "Memo2")->toPlainText(), QString("locker"));
+        QVERIFY(w->hasUnsavedChanges());
+        QVERIFY2(tool(w, "ToolButton12")->isChecked() && !tool(w, "ToolButton8")->isChecked(), qPrintable(name));
+        QCOMPARE(f.value("SELECT COUNT(*) FROM main WHERE Notizen = 'locker'"), QString("0"));
+    }
+    f.discardEditor();
+}
+
+void TestEditorFlow::newEntryStartsTodayWithThePersonsValues()
+{
+    EditorFixture f;
+    const int user = f.addUser("Muster", "Max", "72.5", 48);
+    f.addEntry(user, "02.03.2025", "08:00:00", QString(), ", '80', '55', '1:00'");
+    TForm4* w = f.openEditor(user);
+    QVERIFY(showActive(*w));
+    auto* restPulse = control<NumericEdit>(w, "EnhancedEdit1");
+    auto* weight = control<NumericEdit>(w, "EnhancedEdit2");
+    QCOMPARE(restPulse->text(), QString("55"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::ControlModifier);
+    auto* date = control<DateEdit>(w, "DateEdit1");
+    QCOMPARE(date->text(), QDate::currentDate().toString("dd.MM.yyyy"));
+    QCOMPARE(date->selectedText(), date->text()); // typing replaces it
+    QCOMPARE(restPulse->text(), QString("48"));
+    QCOMPARE(weight->text(), QString("72,5"));
+    QVERIFY(!w->hasUnsavedChanges());
+    f.discardEditor();
 }
 
 void TestEditorFlow::everyEditMarksTheEntry()

@@ -152,6 +152,11 @@ void TestEditorKeys::timesAsARunnerTypesThem()
     QCOMPARE(duration->text(), QString(" 1:05"));
     typeAndLeave(duration, "1230");
     tool(w, "SpeedButton5")->click();
+    // The pace reads the time as completed, not the digits as typed.
+    control<NumericEdit>(w, "EnhancedEdit3")->setText("2,5");
+    typeAndLeave(time, "1415");
+    QCOMPARE(time->text(), QString("00:14:15"));
+    QCOMPARE(control<QLabel>(w, "Label19")->text(), QString("5:42 min/km"));
     typeAndLeave(time, "715");
     QVERIFY(Messages::shown().isEmpty());
     QCOMPARE(time->text(), QString("00:07:15"));

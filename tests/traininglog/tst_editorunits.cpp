@@ -222,6 +222,15 @@ void TestEditorUnits::totalsAndPace()
     distance->setText("0");
     leave(distance);
     QCOMPARE(pace->text(), QString());
+
+    // A ride is measured in km/h; the label follows the sport.
+    auto* sport = control<QComboBox>(w, "ComboBox3");
+    sport->setEditText("Radfahren");
+    distance->setText("15");
+    leave(distance);
+    QCOMPARE(pace->text(), QString("19,8 km/h"));
+    sport->setEditText("Laufen");
+    QCOMPARE(pace->text(), QString("3:02 min/km"));
 }
 
 void TestEditorUnits::unitOpenForChangeIsTheUnit()

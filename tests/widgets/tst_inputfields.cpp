@@ -64,7 +64,11 @@ private Q_SLOTS:
 void TestInputFields::dateThatIsNoDateKeepsTheFocus()
 {
     FieldWindow w;
-    for (const QString typed : {"31.02.2025", "abc", "01.02.25", "1.2.-2025"}) {
+    // Digits typed in one go are shown as the date they were read as.
+    const QList<QPair<QString, QString>> faults = {
+        {"31.02.2025", "31.02.2025"}, {"abc", "abc"}, {"01.02.25", "01.02.25"},
+        {"1.2.-2025", "1.2.-2025"},   {"07132026", "07.13.2026"}};
+    for (const auto& [typed, shown] : faults) {
         Messages::clearShown();
         w.date->clear();
         QTest::keyClicks(w.date, typed);
@@ -72,8 +76,8 @@ void TestInputFields::dateThatIsNoDateKeepsTheFocus()
         QTest::keyClick(w.date, Qt::Key_Tab);
         QVERIFY2(w.date->hasFocus() && !w.other->hasFocus(), qPrintable(typed));
         QCOMPARE(Messages::shown().size(), 1);
-        QCOMPARE(Messages::shown()[0].text, QString("''%1'' ist kein gültiges Datum.").arg(typed));
-        QCOMPARE(w.date->text(), typed);
+        QCOMPARE(Messages::shown()[0].text, QString("„%1“ ist kein gültiges Datum.").arg(shown));
+        QCOMPARE(w.date->text(), shown);
         QVERIFY(!w.date->date().isValid());
     }
 
@@ -115,6 +119,12 @@ void TestInputFields::dateEmptyOrValidPassesAndCalendarPicks()
     QVERIFY(w.other->hasFocus());
     QCOMPARE(w.date->text(), QString("01.02.2025"));
     QCOMPARE(w.date->date(), QDate(2025, 2, 1));
+    w.date->setFocus();
+    w.date->selectAll();
+    QTest::keyClicks(w.date, "07122026");
+    QCOMPARE(w.date->date(), QDate(2026, 12, 7)); // read so before the field is left too
+    QTest::keyClick(w.date, Qt::Key_Tab);
+    QCOMPARE(w.date->text(), QString("07.12.2026"));
     QVERIFY(Messages::shown().isEmpty());
 
     // The button takes no focus, so the calendar opens over a half-typed text.
