@@ -233,10 +233,13 @@ void TestDiaryImport::shortTrainingsAndTheUsualValues()
     const QString old = file(QStringLiteral("b.tcx"), tcxFile(daysAgo(15), {{5000, 1500, 0}}));
     const QString mistake = file(QStringLiteral("c.tcx"), tcxFile(daysAgo(1), {{90, 50, 0}}));
     const QString indoor = file(QStringLiteral("d.tcx"), tcxFile(daysAgo(2), {{0, 1800, 0}}));
+    const QString unborn = file(QStringLiteral("e.tcx"), tcxFile(utc(1979, 6, 1, 8, 0), {{5000, 1500, 0}}));
     DiaryImport import(db(), m_user);
-    const ImportSummary summary = import.importFiles({recent, old, mistake, indoor});
+    const ImportSummary summary = import.importFiles({recent, old, mistake, indoor, unborn});
     QCOMPARE(summary.taken, 3);
     QCOMPARE(summary.tooShort, 1);
+    QCOMPARE(summary.refused.size(), 1);
+    QVERIFY(summary.refused[0].second.contains(QStringLiteral("vor dem Geburtsdatum 01.01.1980")));
     QVERIFY2(summary.text().contains(QStringLiteral("\nNicht übernommen, zu kurz: 1 Training")), qPrintable(summary.text()));
     QCOMPARE(value(QStringLiteral("SELECT LIST(Ruhepuls || ' ' || Gewicht, ';') FROM (SELECT * FROM main ORDER BY Datum)")),
              QStringLiteral("-1 -1.000000000000000;48 72.50000000000000;48 72.50000000000000"));
