@@ -148,7 +148,7 @@ public:
     // The person's usual values that a new entry starts with, as stored.
     const QString& restPulse() const { return m_restPulse; }
     const QString& weight() const { return m_weight; }
-    // No training can be before it; invalid when the diary has none.
+    // No training can be before it; invalid when the person has none.
     const QDate& birthday() const { return m_birthday; }
 
 private:

@@ -118,7 +118,8 @@ void TForm4::importPaths(const QStringList& chosen)
         exchange::DiaryImport import(Session::current().ZDatabase1, m_userId);
         // One file chosen (not a folder that holds one) comes into the form.
         if (files.size() == 1 && chosen.size() == 1 && !QFileInfo(chosen.first()).isDir()) {
-            const exchange::FileTrainings one = exchange::readTrainingFile(files.first(), import.zones(), import.birthday());
+            const exchange::FileTrainings one =
+                exchange::readTrainingFile(files.first(), import.zones(), import.birthday());
             if (!one.ok()) {
                 Messages::show(this, QMessageBox::Warning, kImportTitle,
                                QFileInfo(files.first()).fileName() + QStringLiteral(": ") + one.reason,
