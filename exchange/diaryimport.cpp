@@ -30,6 +30,9 @@ constexpr int kLongestUnitSeconds = 24 * 3600 - 1;
 constexpr int kUnitsPerBlock = 100;
 // Refused files named in the box itself; all of them stand in its details.
 constexpr int kRefusedInText = 8;
+// A training shorter than both was a watch started by mistake.
+constexpr double kShortestKm = 0.1;
+constexpr double kShortestSeconds = 60.0;
 
 int roundedSeconds(double seconds)
 {
@@ -265,8 +268,10 @@ QString sportWord(const Session& session)
     return QStringLiteral("Sonstiges");
 }
 
-FileTrainings trainingsOf(const Activity& activity, const ZoneAdvice& zones, const QDate& today)
+FileTrainings trainingsOf(const Activity& activity, const ZoneAdvice& zones, const QDate& today,
+                          const QDate& birthday)
 {
+    static const QDateTime kFirstDate = QDateTime::fromSecsSinceEpoch(0, Qt::UTC);
     FileTrainings result;
     bool transitions = false;
     for (const Session& session : activity.sessions) {
@@ -284,6 +289,20 @@ FileTrainings trainingsOf(const Activity& activity, const ZoneAdvice& zones, con
         ImportedEntry entry;
         entry.date = local.date();
         entry.time = QTime(local.time().hour(), local.time().minute());
+        // A device that does not know the time writes the earliest one it
+        // can (13.12.1901 as a signed count of seconds from 1970).
+        if (start < kFirstDate) {
+            result.reason = QStringLiteral("Die Datei enthält kein gültiges Datum (%1); ohne Datum lässt sich kein "
+                                           "Eintrag anlegen.")
+                                .arg(dateText(entry.date));
+            return result;
+        }
+        if (birthday.isValid() && entry.date < birthday) {
+            result.reason = QStringLiteral("Die Datei enthält kein gültiges Datum (%1, vor dem Geburtsdatum %2); "
+                                           "ist die Uhr des Geräts richtig gestellt?")
+                                .arg(dateText(entry.date), dateText(birthday));
+            return result;
+        }
         if (entry.date > today) {
             result.reason = QStringLiteral("Das Training vom %1 liegt in der Zukunft; ist die Uhr des Geräts "
                                            "richtig gestellt?")
@@ -292,7 +311,15 @@ FileTrainings trainingsOf(const Activity& activity, const ZoneAdvice& zones, con
         }
         entry.sport = sportWord(session);
         entry.units = unitsOf(session, zones);
-        entry.minutes = int(std::lround(sessionSeconds(session, entry.units) / 60.0));
+        const double seconds = sessionSeconds(session, entry.units);
+        double km = 0.0;
+        for (const ImportedUnit& unit : std::as_const(entry.units))
+            km += unit.km;
+        if (km < kShortestKm && seconds < kShortestSeconds) {
+            ++result.tooShort;
+            continue;
+        }
+        entry.minutes = int(std::lround(seconds / 60.0));
         if (entry.minutes > kLongestEntryMinutes) {
             result.reason = QStringLiteral("Das Training vom %1 dauert länger als 99:59 Stunden; so lang kann ein "
                                            "Eintrag nicht sein.")
@@ -301,13 +328,13 @@ FileTrainings trainingsOf(const Activity& activity, const ZoneAdvice& zones, con
         }
         result.entries.append(entry);
     }
-    if (result.entries.isEmpty())
+    if (result.entries.isEmpty() && result.tooShort == 0)
         result.reason = transitions ? QStringLiteral("Die Datei enthält nur Wechsel, kein Training.")
                                     : QStringLiteral("Die Datei enthält kein Training.");
     return result;
 }
 
-FileTrainings readTrainingFile(const QString& path, const ZoneAdvice& zones)
+FileTrainings readTrainingFile(const QString& path, const ZoneAdvice& zones, const QDate& birthday)
 {
     FileTrainings refused;
     refused.path = path;
@@ -341,7 +368,7 @@ FileTrainings readTrainingFile(const QString& path, const ZoneAdvice& zones)
         refused.reason = read.reason;
         return refused;
     }
-    FileTrainings trainings = trainingsOf(*read.activity, zones, QDate::currentDate());
+    FileTrainings trainings = trainingsOf(*read.activity, zones, QDate::currentDate(), birthday);
     trainings.path = path;
     return trainings;
 }
@@ -366,6 +393,11 @@ QStringList trainingFiles(const QStringList& chosen)
     return files;
 }
 
+bool takesUsualValues(const QDate& training, const QDate& today)
+{
+    return training.isValid() && training.daysTo(today) <= kUsualValuesDays;
+}
+
 QString ImportSummary::text() const
 {
     QString text;
@@ -380,8 +412,12 @@ QString ImportSummary::text() const
                     .arg(plural(files, QStringLiteral("Datei"), QStringLiteral("Dateien")), failure);
     text += QStringLiteral("Übernommen: ") + plural(taken, QStringLiteral("Training"), QStringLiteral("Trainings"))
             + QStringLiteral("\nSchon vorhanden: ")
-            + plural(present, QStringLiteral("Training"), QStringLiteral("Trainings"))
-            + QStringLiteral("\nAbgelehnt: ")
+            + plural(present, QStringLiteral("Training"), QStringLiteral("Trainings"));
+    if (tooShort > 0)
+        text += QStringLiteral("\nNicht übernommen, zu kurz: ")
+                + plural(tooShort, QStringLiteral("Training"), QStringLiteral("Trainings"))
+                + QStringLiteral(" (unter 100 m und 1 Minute)");
+    text += QStringLiteral("\nAbgelehnt: ")
             + plural(int(refused.size()), QStringLiteral("Datei"), QStringLiteral("Dateien"));
     if (!refused.isEmpty())
         text += QLatin1Char('\n');
@@ -410,13 +446,15 @@ DiaryImport::DiaryImport(Database& db, int userId) : m_db(db), m_userId(userId)
 {
     m_zones = ZoneAdvice::read(db, userId);
     const ResultSet person =
-        db.select(QStringLiteral("SELECT ruhepuls, gewicht FROM users WHERE ID = ") + quoted(userId));
+        db.select(QStringLiteral("SELECT ruhepuls, gewicht, GebDatum FROM users WHERE ID = ") + quoted(userId));
     if (!person.rows.isEmpty()) {
         const auto& row = person.rows.first();
         if (!row.at(0).isNull())
             m_restPulse = QString::number(row.at(0).asInteger());
         if (!row.at(1).isNull())
             m_weight = QString::number(row.at(1).asFloat(), 'f', QLocale::FloatingPointShortest);
+        if (!row.at(2).isNull())
+            m_birthday = parseDateText(row.at(2).asString());
     }
     const ResultSet entries =
         db.select(QStringLiteral("SELECT ID, Datum, Uhrzeit, Dauer FROM main WHERE UserID = ") + quoted(userId));
@@ -439,6 +477,7 @@ void DiaryImport::store(const QList<ImportedEntry>& entries, ImportSummary& summ
 {
     QList<QPair<QString, QString>> stored; // key and ID, kept once the commit is through
     int present = 0;
+    const QDate today = QDate::currentDate();
     Transaction transaction(m_db);
     Query q(m_db);
     for (const ImportedEntry& entry : entries) {
@@ -448,11 +487,14 @@ void DiaryImport::store(const QList<ImportedEntry>& entries, ImportSummary& summ
             ++present;
             continue;
         }
+        const bool usual = takesUsualValues(entry.date, today);
+        const QString unknown = QStringLiteral("-1");
         q.open(QStringLiteral("INSERT INTO main (ID, Datum, Uhrzeit, Wetter, Schuhe, Ruhepuls, Kategorie, "
                               "Notizen, Befinden, UserID, Gewicht, Dauer) VALUES (gen_id(Gen_Main,1), ")
                + quoted(dateText(entry.date)) + QLatin1Char(',') + quoted(entry.time.toString(QStringLiteral("hh:mm")))
-               + QStringLiteral(",'','',") + quoted(m_restPulse) + QLatin1Char(',') + quoted(entry.sport)
-               + QStringLiteral(",'','',") + quoted(m_userId) + QLatin1Char(',') + quoted(m_weight)
+               + QStringLiteral(",'','',") + quoted(usual ? m_restPulse : unknown) + QLatin1Char(',')
+               + quoted(entry.sport) + QStringLiteral(",'','',") + quoted(m_userId) + QLatin1Char(',')
+               + quoted(usual ? m_weight : unknown)
                + QLatin1Char(',') + quoted(entry.durationText()) + QStringLiteral(") RETURNING ID"));
         const QString id = q.field(0).asString();
         for (qsizetype first = 0; first < entry.units.size(); first += kUnitsPerBlock) {
@@ -496,7 +538,8 @@ ImportSummary DiaryImport::importFiles(const QStringList& files, const Progress&
             summary.cancelled = true;
             break;
         }
-        const FileTrainings trainings = readTrainingFile(files[i], m_zones);
+        const FileTrainings trainings = readTrainingFile(files[i], m_zones, m_birthday);
+        summary.tooShort += trainings.tooShort;
         const QString name = QFileInfo(files[i]).fileName();
         if (!trainings.ok()) {
             summary.refused.append({name, trainings.reason});

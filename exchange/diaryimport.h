@@ -70,18 +70,23 @@ QString sportWord(const Session& session);
 
 // The entries of a file's activity; a reason instead when it yields none
 // the diary can hold (only transitions, no date, in the future, ...).
+// A file is refused whose start lies before 1970 (a device's "no time"),
+// before the person's birthday, or after today. Trainings shorter than
+// 100 m and 1 minute (a watch started by mistake) are left out and counted.
 struct FileTrainings
 {
     QString path;
     QList<ImportedEntry> entries;
+    int tooShort = 0; // trainings left out as too short
     QString reason; // set when the file is refused; "<Dateiname>: ..." is the caller's
     bool ok() const { return reason.isEmpty(); }
 };
-FileTrainings trainingsOf(const Activity& activity, const ZoneAdvice& zones, const QDate& today);
+FileTrainings trainingsOf(const Activity& activity, const ZoneAdvice& zones, const QDate& today,
+                          const QDate& birthday = {});
 
 // Reads a file and turns it into entries; never throws. Files larger than
 // kLargestFile are refused unread.
-FileTrainings readTrainingFile(const QString& path, const ZoneAdvice& zones);
+FileTrainings readTrainingFile(const QString& path, const ZoneAdvice& zones, const QDate& birthday = {});
 constexpr qint64 kLargestFile = 64LL * 1024 * 1024;
 
 // The files to import from what the user chose or dropped: files as they
@@ -89,12 +94,18 @@ constexpr qint64 kLargestFile = 64LL * 1024 * 1024;
 // in the order of their paths.
 QStringList trainingFiles(const QStringList& chosen);
 
+// The person's weight and resting pulse are those of today: an imported
+// training takes them only when it is at most this many days old.
+constexpr int kUsualValuesDays = 14;
+bool takesUsualValues(const QDate& training, const QDate& today);
+
 struct ImportSummary
 {
     int files = 0;     // files to import
     int filesDone = 0; // files looked at before the end or the cancel
     int taken = 0;     // entries stored
     int present = 0;   // trainings already in the diary
+    int tooShort = 0;  // trainings left out as too short
     bool cancelled = false;
     QList<QPair<QString, QString>> refused; // file name and reason
     QStringList sports;                     // the words of the stored entries, each once
@@ -124,7 +135,8 @@ public:
 
     // Stores the entries that are not in the diary yet, all in one
     // transaction (all or none); adds their IDs to storedIds and counts
-    // the others as present.
+    // the others as present. Only recent trainings take the person's
+    // weight and resting pulse (takesUsualValues), older ones none (-1).
     void store(const QList<ImportedEntry>& entries, ImportSummary& summary);
 
     // Imports file after file, each file whole in its own transaction.
@@ -136,6 +148,8 @@ public:
     // The person's usual values that a new entry starts with, as stored.
     const QString& restPulse() const { return m_restPulse; }
     const QString& weight() const { return m_weight; }
+    // No training can be before it; invalid when the person has none.
+    const QDate& birthday() const { return m_birthday; }
 
 private:
     Database& m_db;
@@ -143,6 +157,7 @@ private:
     ZoneAdvice m_zones;
     QString m_restPulse = QStringLiteral("-1");
     QString m_weight = QStringLiteral("-1");
+    QDate m_birthday;
     QHash<QString, QString> m_present; // key of each entry in the diary -> its ID
 };
 

@@ -192,6 +192,7 @@ private:
     QString parseFile(const uchar* data, qsizetype size);
     void take(const Definition& d, const uchar* p, std::optional<quint32> compressedTime);
     Session fromSamples() const;
+    int sessionAt(const QDateTime& time) const;
 
     std::array<Definition, 16> m_definitions;
     quint32 m_lastTime = 0;
@@ -430,6 +431,30 @@ Session FitParser::fromSamples() const
     return s;
 }
 
+// The session a moment belongs to: of those whose time span (start to
+// start + elapsed time) holds it the one that started last; else the one
+// that started last before it; else the first. Every session has a start.
+int FitParser::sessionAt(const QDateTime& time) const
+{
+    int holding = -1;
+    int before = -1;
+    int first = 0;
+    for (int i = 0; i < m_sessions.size(); ++i) {
+        const Session& s = m_sessions[i].session;
+        if (s.start < m_sessions[first].session.start)
+            first = i;
+        if (s.start > time)
+            continue;
+        if (before < 0 || s.start >= m_sessions[before].session.start)
+            before = i;
+        const std::optional<double> span = s.elapsedSeconds ? s.elapsedSeconds : s.timerSeconds;
+        if (span && time <= s.start.addMSecs(qint64(*span * 1000.0))
+            && (holding < 0 || s.start >= m_sessions[holding].session.start))
+            holding = i;
+    }
+    return holding >= 0 ? holding : before >= 0 ? before : first;
+}
+
 ReadResult FitParser::result()
 {
     if (!m_fileTypes.isEmpty() && !m_fileTypes.contains(4))
@@ -443,49 +468,73 @@ ReadResult FitParser::result()
         return ReadResult::read(std::move(activity));
     }
 
-    // Each session takes the laps its indexes name where they name a range
-    // of the file after the laps taken so far; a session without such a
-    // range takes the laps read before its message, up to the next range.
-    // Laps skipped before a range go with it, laps after the last session's
-    // with that session: no lap is lost, and each belongs to one session.
+    // Laps a session names by its indexes belong to it, where the ranges
+    // the sessions name follow one another in the file.
     const int laps = int(m_laps.size());
-    // The ranges the sessions name, where they follow one another.
     QList<std::optional<std::pair<int, int>>> ranges;
+    QList<int> owner(laps, -1);
     int rangesEnd = 0;
-    for (const ReadSession& read : std::as_const(m_sessions)) {
+    for (int i = 0; i < m_sessions.size(); ++i) {
+        const ReadSession& read = m_sessions[i];
         std::optional<std::pair<int, int>> range;
         if (read.lapCount) {
             const int first = read.firstLap.value_or(rangesEnd);
             if (first >= rangesEnd && *read.lapCount >= 0 && first <= laps && *read.lapCount <= laps - first) {
                 range = std::pair{first, first + *read.lapCount};
                 rangesEnd = range->second;
+                std::fill(owner.begin() + first, owner.begin() + range->second, i);
             }
         }
         ranges.append(range);
     }
-    int next = 0;
-    for (int i = 0; i < m_sessions.size(); ++i) {
-        Session& s = m_sessions[i].session;
-        int end = next;
-        if (ranges[i]) {
-            end = std::max(next, ranges[i]->second);
-        } else {
-            // Up to its message, but not into a range a later session names.
-            end = std::max(next, m_sessions[i].lapsBefore);
-            for (int later = i + 1; later < m_sessions.size(); ++later) {
-                if (ranges[later]) {
-                    end = std::max(next, std::min(end, ranges[later]->first));
-                    break;
+
+    // The other laps of a file of several sessions go by their start: to
+    // the session whose time span holds it, else to the one that started
+    // last before it (a multisport file may write every lap before its
+    // sessions, naming no ranges). A lap without start follows the lap
+    // before it.
+    const bool timedSessions = std::all_of(m_sessions.cbegin(), m_sessions.cend(),
+                                           [](const ReadSession& r) { return r.session.start.isValid(); });
+    bool timedLaps = false;
+    for (int l = 0; l < laps; ++l)
+        timedLaps = timedLaps || (owner[l] < 0 && m_laps[l].start.isValid());
+    if (m_sessions.size() > 1 && timedSessions && timedLaps) {
+        for (int l = 0; l < laps; ++l) {
+            if (owner[l] >= 0)
+                continue;
+            owner[l] = m_laps[l].start.isValid() ? sessionAt(m_laps[l].start) : l > 0 ? owner[l - 1] : 0;
+        }
+        for (int l = 0; l < laps; ++l)
+            m_sessions[owner[l]].session.laps.append(m_laps[l]);
+    } else {
+        // In file order: a session without a range takes the laps read
+        // before its message, up to the next range. Laps skipped before a
+        // range go with it, laps after the last session's with that
+        // session: no lap is lost, and each belongs to one session.
+        int next = 0;
+        for (int i = 0; i < m_sessions.size(); ++i) {
+            Session& s = m_sessions[i].session;
+            int end = next;
+            if (ranges[i]) {
+                end = std::max(next, ranges[i]->second);
+            } else {
+                // Up to its message, but not into a range a later session names.
+                end = std::max(next, m_sessions[i].lapsBefore);
+                for (int later = i + 1; later < m_sessions.size(); ++later) {
+                    if (ranges[later]) {
+                        end = std::max(next, std::min(end, ranges[later]->first));
+                        break;
+                    }
                 }
             }
+            s.laps = m_laps.mid(next, end - next);
+            next = end;
+            if (!s.start.isValid() && !s.laps.isEmpty())
+                s.start = s.laps.first().start;
         }
-        s.laps = m_laps.mid(next, end - next);
-        next = end;
-        if (!s.start.isValid() && !s.laps.isEmpty())
-            s.start = s.laps.first().start;
+        if (next < laps)
+            m_sessions.last().session.laps += m_laps.mid(next);
     }
-    if (next < laps)
-        m_sessions.last().session.laps += m_laps.mid(next);
 
     // The samples: all of them for a file of one session; else each to the
     // session that started last before it (one without time follows the

@@ -60,6 +60,68 @@ bool finish(Session& session)
     return true;
 }
 
+// A device that starts a new track after each pause ("ACTIVE LOG",
+// "ACTIVE LOG #2", ...) writes one outing as several tracks: those of one
+// sport that follow one another within this pause on the same day are one
+// training.
+constexpr qint64 kLongestPauseSeconds = 2 * 3600;
+
+QDateTime endOf(const Session& track)
+{
+    return track.start.addMSecs(qint64(track.elapsedSeconds.value_or(0.0) * 1000.0));
+}
+
+bool sameOuting(const Session& first, const Session& last, const Session& next)
+{
+    const QDateTime end = endOf(last);
+    return next.sport == first.sport && next.start >= end && end.secsTo(next.start) <= kLongestPauseSeconds
+           && next.start.toLocalTime().date() == first.start.toLocalTime().date();
+}
+
+// One training of several tracks: a lap per track with its length along
+// its points and its time; the training's time is theirs together.
+Session outing(const QList<Session>& tracks)
+{
+    Session s;
+    s.sport = tracks.first().sport;
+    s.start = tracks.first().start;
+    s.elapsedSeconds = s.start.msecsTo(endOf(tracks.last())) / 1000.0;
+    s.timerSeconds = 0.0;
+    s.distanceMeters = 0.0;
+    for (const Session& track : tracks) {
+        Lap lap;
+        lap.start = track.start;
+        lap.timerSeconds = track.elapsedSeconds;
+        lap.elapsedSeconds = track.elapsedSeconds;
+        lap.distanceMeters = track.distanceMeters;
+        lap.averageHeartRate = track.averageHeartRate;
+        lap.maximumHeartRate = track.maximumHeartRate;
+        s.laps.append(lap);
+        s.track += track.track;
+        *s.timerSeconds += track.elapsedSeconds.value_or(0.0);
+        *s.distanceMeters += track.distanceMeters.value_or(0.0);
+    }
+    s.averageHeartRate = trackAverageHeartRate(s.track);
+    s.maximumHeartRate = trackMaximumHeartRate(s.track);
+    return s;
+}
+
+QList<Session> outings(const QList<Session>& tracks)
+{
+    QList<Session> trainings;
+    QList<Session> group;
+    for (const Session& track : tracks) {
+        if (!group.isEmpty() && !sameOuting(group.first(), group.last(), track)) {
+            trainings.append(group.size() == 1 ? group.first() : outing(group));
+            group.clear();
+        }
+        group.append(track);
+    }
+    if (!group.isEmpty())
+        trainings.append(group.size() == 1 ? group.first() : outing(group));
+    return trainings;
+}
+
 } // namespace
 
 ReadResult readGpx(const QByteArray& bytes)
@@ -110,6 +172,7 @@ ReadResult readGpx(const QByteArray& bytes)
     if (activity.sessions.isEmpty())
         return ReadResult::refused(
             QStringLiteral("Die Datei enthält keine Zeitangaben; ohne Datum lässt sich kein Eintrag anlegen."));
+    activity.sessions = outings(activity.sessions);
     return ReadResult::read(std::move(activity));
 }
 

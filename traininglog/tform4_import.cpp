@@ -6,6 +6,7 @@
 #include "diaryimport.h"
 #include "errorboundary.h"
 #include "messages.h"
+#include "numericedit.h"
 #include "session.h"
 #include "storageerror.h"
 #include "stringgrid.h"
@@ -117,7 +118,8 @@ void TForm4::importPaths(const QStringList& chosen)
         exchange::DiaryImport import(Session::current().ZDatabase1, m_userId);
         // One file chosen (not a folder that holds one) comes into the form.
         if (files.size() == 1 && chosen.size() == 1 && !QFileInfo(chosen.first()).isDir()) {
-            const exchange::FileTrainings one = exchange::readTrainingFile(files.first(), import.zones());
+            const exchange::FileTrainings one =
+                exchange::readTrainingFile(files.first(), import.zones(), import.birthday());
             if (!one.ok()) {
                 Messages::show(this, QMessageBox::Warning, kImportTitle,
                                QFileInfo(files.first()).fileName() + QStringLiteral(": ") + one.reason,
@@ -157,6 +159,11 @@ void TForm4::showImportedEntry(const exchange::ImportedEntry& entry, const excha
     content.fields.insert(DateEdit1->objectName(), dateText(entry.date));
     content.fields.insert(maskeditL1->objectName(), entry.time.toString(QStringLiteral("hh:mm")));
     content.fields.insert(ComboBox3->objectName(), entry.sport);
+    // The person's weight and resting pulse of today say nothing of an
+    // older training.
+    const bool usual = exchange::takesUsualValues(entry.date, QDate::currentDate());
+    content.fields.insert(EnhancedEdit1->objectName(), usual ? QString::number(m_defaultRestPulse) : QString());
+    content.fields.insert(EnhancedEdit2->objectName(), usual ? m_defaultWeight : QString());
     content.fields.insert(maskeditL3->objectName(),
                           QStringLiteral("%1:%2")
                               .arg(entry.minutes / 60, 2, 10, QLatin1Char('0'))

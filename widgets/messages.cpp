@@ -159,8 +159,24 @@ QMessageBox::StandardButton ask(QWidget* parent, Record record, QMessageBox::Sta
     QList<QPushButton*> extra;
     for (const QString& caption : extraButtons)
         extra.append(box.addButton(caption, QMessageBox::ActionRole));
-    if (defaultButton != QMessageBox::NoButton)
+    if (!record.details.isEmpty()) {
+        // The toggle of the details is no answer: Return, also while it has
+        // the focus, answers with the default button, the box's first one
+        // unless another is named.
+        for (QAbstractButton* button : box.buttons()) {
+            auto* push = qobject_cast<QPushButton*>(button);
+            if (push && box.standardButton(button) == QMessageBox::NoButton && !extra.contains(push))
+                push->setAutoDefault(false);
+        }
+        if (defaultButton == QMessageBox::NoButton && record.buttons != QMessageBox::NoButton)
+            defaultButton = QMessageBox::StandardButton(int(record.buttons) & -int(record.buttons));
+    }
+    if (defaultButton != QMessageBox::NoButton) {
         box.setDefaultButton(defaultButton);
+        if (!record.details.isEmpty())
+            if (QAbstractButton* button = box.button(defaultButton))
+                button->setFocus();
+    }
     // A box asked during a long task gets the normal pointer back meanwhile.
     const bool waiting = QApplication::overrideCursor() != nullptr;
     if (waiting)

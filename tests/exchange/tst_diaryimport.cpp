@@ -51,6 +51,7 @@ private Q_SLOTS:
     void sessionsBecomeEntriesAndLapsUnits();
     void filesTheDiaryCannotHoldAreRefused();
     void storesEachTrainingOnceWithItsUnits();
+    void shortTrainingsAndTheUsualValues();
     void aFileIsStoredWholeOrNotAtAll();
     void cancelKeepsWhatWasStored();
     void foldersAndUnusableFiles();
@@ -159,18 +160,29 @@ void TestDiaryImport::filesTheDiaryCannotHoldAreRefused()
     Training undated;
     undated.sport = Sport::Running;
     undated.laps = {lap(1000, 300, 140)};
+    Training noTime = future; // a device's "no time"
+    noTime.start = QDateTime::fromSecsSinceEpoch(-2147483648LL, Qt::UTC);
+    Training young = future;
+    young.start = utc(1979, 12, 31, 10, 0);
     for (const auto& [sessions, words] :
          {std::pair{QList<Training>{future}, QStringLiteral("Zukunft")},
           std::pair{QList<Training>{endless}, QStringLiteral("99:59")},
           std::pair{QList<Training>{change}, QStringLiteral("nur Wechsel")},
           std::pair{QList<Training>{undated}, QStringLiteral("ohne Datum")},
+          std::pair{QList<Training>{noTime}, QStringLiteral("kein gültiges Datum (13.12.1901)")},
+          std::pair{QList<Training>{young}, QStringLiteral("kein gültiges Datum (31.12.1979, vor dem Geburtsdatum 01.01.1980)")},
           std::pair{QList<Training>{}, QStringLiteral("kein Training")}}) {
         Activity activity;
         activity.sessions = sessions;
-        const FileTrainings got = exchange::trainingsOf(activity, zones, QDate(2026, 1, 1));
+        const FileTrainings got = exchange::trainingsOf(activity, zones, QDate(2026, 1, 1), QDate(1980, 1, 1));
         QVERIFY(got.entries.isEmpty() || !got.ok());
         QVERIFY2(got.reason.contains(words), qPrintable(got.reason));
     }
+    const QString gpx = file(QStringLiteral("ohne-zeit.gpx"),
+                             "<gpx><trk><trkseg><trkpt lat=\"50\" lon=\"8\"><time>1901-12-13T20:45:52Z</time></trkpt>"
+                             "<trkpt lat=\"50.1\" lon=\"8\"><time>1901-12-13T21:45:52Z</time></trkpt></trkseg></trk></gpx>");
+    QVERIFY(exchange::readTrainingFile(gpx, zones).reason.startsWith(
+        QStringLiteral("Die Datei enthält kein gültiges Datum (13.12.1901)")));
 }
 
 // Stored as the editor stores an entry; a training already in the diary,
@@ -198,7 +210,7 @@ void TestDiaryImport::storesEachTrainingOnceWithItsUnits()
     QCOMPARE(value(QStringLiteral("SELECT Datum || ' ' || Uhrzeit || ' ' || TRIM(Kategorie) || ' ' || TRIM(Dauer) "
                                   "|| ' ' || Ruhepuls || ' ' || Gewicht || ' ' || UserID FROM main WHERE ID = ")
                    + quoted(id)),
-             QStringLiteral("2025-06-01 07:05:00.0000 Laufen 0:09 48 72.50000000000000 %1").arg(m_user));
+             QStringLiteral("2025-06-01 07:05:00.0000 Laufen 0:09 -1 -1.000000000000000 %1").arg(m_user));
     QCOMPARE(value(QStringLiteral("SELECT LIST(SubID || '|' || Strecke || '|' || Zeit || '|' || Puls || '|' || "
                                   "TRIM(Bereich), ';') FROM (SELECT * FROM units WHERE MainID = ")
                    + quoted(id) + QStringLiteral(" ORDER BY SubID)")),
@@ -210,6 +222,27 @@ void TestDiaryImport::storesEachTrainingOnceWithItsUnits()
     QCOMPARE(second.taken, 0);
     QCOMPARE(second.present, 2);
     QCOMPARE(value(QStringLiteral("SELECT COUNT(*) FROM main")), QStringLiteral("2"));
+}
+
+// A watch started by mistake is left out and counted; the person's weight
+// and resting pulse of today go only to trainings of the last 14 days.
+void TestDiaryImport::shortTrainingsAndTheUsualValues()
+{
+    const auto daysAgo = [](int days) { return QDateTime(QDate::currentDate().addDays(-days), QTime(7, 0)).toUTC(); };
+    const QString recent = file(QStringLiteral("a.tcx"), tcxFile(daysAgo(14), {{5000, 1500, 0}}));
+    const QString old = file(QStringLiteral("b.tcx"), tcxFile(daysAgo(15), {{5000, 1500, 0}}));
+    const QString mistake = file(QStringLiteral("c.tcx"), tcxFile(daysAgo(1), {{90, 50, 0}}));
+    const QString indoor = file(QStringLiteral("d.tcx"), tcxFile(daysAgo(2), {{0, 1800, 0}}));
+    const QString unborn = file(QStringLiteral("e.tcx"), tcxFile(utc(1979, 6, 1, 8, 0), {{5000, 1500, 0}}));
+    DiaryImport import(db(), m_user);
+    const ImportSummary summary = import.importFiles({recent, old, mistake, indoor, unborn});
+    QCOMPARE(summary.taken, 3);
+    QCOMPARE(summary.tooShort, 1);
+    QCOMPARE(summary.refused.size(), 1);
+    QVERIFY(summary.refused[0].second.contains(QStringLiteral("vor dem Geburtsdatum 01.01.1980")));
+    QVERIFY2(summary.text().contains(QStringLiteral("\nNicht übernommen, zu kurz: 1 Training")), qPrintable(summary.text()));
+    QCOMPARE(value(QStringLiteral("SELECT LIST(Ruhepuls || ' ' || Gewicht, ';') FROM (SELECT * FROM main ORDER BY Datum)")),
+             QStringLiteral("-1 -1.000000000000000;48 72.50000000000000;48 72.50000000000000"));
 }
 
 // The diary refuses a unit: nothing of the file stays, the import ends

@@ -1,8 +1,11 @@
+#include "diaryimport.h"
 #include "fitreader.h"
 #include "fitwriter.h"
 
 #include <QRandomGenerator>
 #include <QTest>
+
+#include <array>
 
 using exchange::readFit;
 using exchange::Sport;
@@ -41,6 +44,7 @@ private Q_SLOTS:
     void readsARecordedActivity();
     void byteOrderDeveloperFieldsAndInvalidValues();
     void multisportChainsAndLapsAtTheEnd();
+    void multisportLapsGoByTheirStart();
     void longRunsOfCompressedTimestamps();
     void filesOfOtherKindsAreRefused();
     void damagedFilesAreRefusedWithoutHarm();
@@ -147,6 +151,45 @@ void TestFitReader::multisportChainsAndLapsAtTheEnd()
     for (const auto& session : mixed.activity->sessions)
         counts << session.laps.size();
     QCOMPARE(counts, QList<qsizetype>({1, 1, 4})); // the lap after the bike's range goes with it
+}
+
+// A triathlon whose laps come before its sessions, which name no laps: each
+// lap goes to the session whose span holds its start (a lap after the
+// bike's span to the bike); an entry per leg, of its laps.
+void TestFitReader::multisportLapsGoByTheirStart()
+{
+    const quint32 t = FitWriter::fitTime(kStart);
+    FitWriter w;
+    w.define(0, 19, {{2, 4, fit::UInt32}, {7, 4, fit::UInt32}, {9, 4, fit::UInt32}});
+    // start, seconds, metres of each lap: run, run, T1, bike, bike, closing lap, T2, run
+    const QList<std::array<quint32, 3>> laps{{0, 600, 2500},    {600, 600, 2400},   {1200, 60, 100},
+                                              {1260, 1800, 20000}, {3060, 1800, 19800}, {4870, 5, 30},
+                                              {4880, 30, 50},   {4910, 1500, 5000}};
+    for (const auto& [start, seconds, metres] : laps)
+        w.data(0, {t + start, seconds * 1000ULL, metres * 100ULL});
+    w.define(1, 18, {{2, 4, fit::UInt32}, {5, 1, fit::Enum}, {7, 4, fit::UInt32}});
+    for (const auto& [start, sport, seconds] : QList<std::array<quint32, 3>>{
+             {0, 1, 1200}, {1200, 3, 60}, {1260, 2, 3600}, {4880, 3, 30}, {4910, 1, 1500}})
+        w.data(1, {t + start, sport, seconds * 1000ULL});
+    const auto read = readFit(w.file());
+    QVERIFY2(read.ok(), qPrintable(read.reason));
+    QList<qsizetype> counts;
+    for (const auto& session : read.activity->sessions)
+        counts << session.laps.size();
+    QCOMPARE(counts, QList<qsizetype>({2, 1, 3, 1, 1}));
+
+    const auto got = exchange::trainingsOf(*read.activity, {}, kStart.date().addDays(1));
+    QVERIFY2(got.ok(), qPrintable(got.reason));
+    QList<double> km;
+    for (const auto& entry : got.entries) {
+        double sum = 0.0;
+        for (const auto& unit : entry.units)
+            sum += unit.km;
+        km << qRound(sum * 1000.0) / 1000.0;
+    }
+    QCOMPARE(km, QList<double>({4.9, 39.83, 5.0}));
+    QCOMPARE(got.entries[1].units.size(), 3);
+    QCOMPARE(got.entries[1].sport, QStringLiteral("Radfahren"));
 }
 
 // Compressed timestamps count on from the one before, also over minutes.

@@ -6,6 +6,8 @@
 #include <QStringEncoder>
 #include <QTest>
 
+#include <tuple>
+
 using namespace exchange;
 
 class TestXmlReaders : public QObject
@@ -16,6 +18,7 @@ private Q_SLOTS:
     void tcxLapsPointsAndTotals();
     void tcxActivitiesSportsAndPrefixes();
     void gpxVersionsHeartRateAndGaps();
+    void gpxTracksOfOneOutingAreOneTraining();
     void encodingsAsDeclared();
     void filesWithoutTrainingAreRefused();
     void damagedAndCutOffFilesAreRefused();
@@ -169,6 +172,45 @@ void TestXmlReaders::gpxVersionsHeartRateAndGaps()
     QCOMPARE(old.activity->sessions[0].sport, Sport::Running);
     QCOMPARE(old.activity->sessions[0].track.size(), 2);
     QCOMPARE(old.activity->sessions[0].track[1].latitude, 10.5);
+}
+
+// Tracks of one sport within two hours on one day are one training of a
+// lap each; a track hours later, or of another sport, is a training of its own.
+void TestXmlReaders::gpxTracksOfOneOutingAreOneTraining()
+{
+    QByteArray gpx = "<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\">";
+    // start (h:mm), minutes, degrees north walked, type
+    const QList<std::tuple<const char*, int, double, const char*>> tracks{
+        {"09:00", 20, 0.01, ""}, {"09:25", 10, 0.02, ""}, {"11:30", 5, 0.005, ""}, {"14:00", 30, 0.03, ""},
+        {"14:31", 30, 0.03, "cycling"}};
+    double latitude = 47.0;
+    for (const auto& [start, minutes, degrees, type] : tracks) {
+        const QDateTime begin = utc(QByteArray("2024-06-01T").append(start).append(":00Z").constData());
+        gpx += QStringLiteral("<trk><name>ACTIVE LOG</name><type>%1</type><trkseg>"
+                              "<trkpt lat=\"%2\" lon=\"8\"><time>%3</time></trkpt>"
+                              "<trkpt lat=\"%4\" lon=\"8\"><time>%5</time></trkpt></trkseg></trk>")
+                   .arg(QLatin1String(type))
+                   .arg(latitude)
+                   .arg(begin.toString(Qt::ISODate))
+                   .arg(latitude + degrees)
+                   .arg(begin.addSecs(60 * minutes).toString(Qt::ISODate))
+                   .toUtf8();
+        latitude += degrees;
+    }
+    gpx += "</gpx>";
+    const ReadResult read = readGpx(gpx);
+    QVERIFY2(read.ok(), qPrintable(read.reason));
+    const QList<Session>& sessions = read.activity->sessions;
+    QCOMPARE(sessions.size(), 3);
+    const Session& walk = sessions[0];
+    QCOMPARE(walk.laps.size(), 3);
+    QCOMPARE(walk.start, utc("2024-06-01T09:00:00Z"));
+    QCOMPARE(*walk.timerSeconds, 35 * 60.0);
+    QCOMPARE(*walk.laps[1].timerSeconds, 10 * 60.0);
+    QVERIFY(qAbs(*walk.laps[1].distanceMeters - 2223.9) < 1.0);
+    QVERIFY(qAbs(*walk.distanceMeters - 3891.8) < 1.0);
+    QCOMPARE(sessions[1].laps.size(), 0); // one track stays as it was
+    QCOMPARE(sessions[2].sport, Sport::Cycling);
 }
 
 void TestXmlReaders::encodingsAsDeclared()

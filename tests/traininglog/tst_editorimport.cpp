@@ -52,6 +52,7 @@ private Q_SLOTS:
     void init() { initTestEnvironment(); }
     void oneFileBecomesANewEntryToComplete();
     void manyFilesAreSavedWithOneSummary();
+    void tracksOfOneOutingAreOneEntryInTheForm();
 };
 
 // The button asks for files in the documents folder, later where the last
@@ -174,6 +175,48 @@ void TestEditorImport::manyFilesAreSavedWithOneSummary()
     QTRY_COMPARE(f.value(QStringLiteral("SELECT COUNT(*) FROM main")), QStringLiteral("7"));
     QVERIFY(!w->hasUnsavedChanges());
 
+    f.discardEditor();
+}
+
+// A GPX of an outing a device split at each pause is one entry, shown as
+// one file of one training is; an old training takes no weight or pulse
+// of today, a recent one the person's.
+void TestEditorImport::tracksOfOneOutingAreOneEntryInTheForm()
+{
+    EditorFixture f;
+    const int user = f.addUser();
+    TForm4* w = f.openEditor(user);
+    QTemporaryDir watch;
+    const auto walk = [&](const QString& name, const QDate& day) {
+        QString gpx = QStringLiteral("<gpx version=\"1.1\">");
+        for (int i = 0; i < 3; ++i) {
+            const QDateTime start = QDateTime(day, QTime(9 + i, 0)).toUTC();
+            gpx += QStringLiteral("<trk><name>ACTIVE LOG #%1</name><trkseg><trkpt lat=\"%2\" lon=\"8\"><time>%3</time>"
+                                  "</trkpt><trkpt lat=\"%4\" lon=\"8\"><time>%5</time></trkpt></trkseg></trk>")
+                       .arg(i + 1)
+                       .arg(50.0 + 0.01 * i)
+                       .arg(start.toString(Qt::ISODate))
+                       .arg(50.0 + 0.01 * i + 0.009)
+                       .arg(start.addSecs(1200).toString(Qt::ISODate));
+        }
+        const QString path = watch.filePath(name);
+        writeFile(path, (gpx + QStringLiteral("</gpx>")).toUtf8());
+        return path;
+    };
+    drop(w, {walk(QStringLiteral("alt.gpx"), QDate(2025, 5, 3))});
+    QVERIFY(w->hasUnsavedChanges());
+    QCOMPARE(f.value(QStringLiteral("SELECT COUNT(*) FROM main")), QStringLiteral("0"));
+    QCOMPARE(units(w)->gridRowCount(), 5);
+    QCOMPARE(units(w)->cells(1, 3), QStringLiteral("1,0 km "));
+    QCOMPARE(units(w)->cells(2, 3), QStringLiteral("00:20:00"));
+    QCOMPARE(control<MaskEdit>(w, "maskeditL3")->text(), QStringLiteral("01:00"));
+    QCOMPARE(control<NumericEdit>(w, "EnhancedEdit1")->text(), QString());
+    QCOMPARE(control<NumericEdit>(w, "EnhancedEdit2")->text(), QString());
+
+    Messages::setNextAnswer(QMessageBox::No); // the input shown is let go
+    drop(w, {walk(QStringLiteral("neu.gpx"), QDate::currentDate().addDays(-1))});
+    QCOMPARE(control<NumericEdit>(w, "EnhancedEdit1")->text(), QStringLiteral("48"));
+    QCOMPARE(control<NumericEdit>(w, "EnhancedEdit2")->text(), QStringLiteral("72,5"));
     f.discardEditor();
 }
 

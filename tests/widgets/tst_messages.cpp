@@ -7,6 +7,8 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QMessageBox>
+#include <QDialogButtonBox>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -25,6 +27,7 @@ private Q_SLOTS:
     void boxWithCheckBox();
     void checkBoxBoxShowsEveryControl();
     void lineEndsShowAsOneBreak();
+    void returnClosesABoxWithDetails();
 };
 
 void TestMessages::realModalBoxIsAnswered()
@@ -229,6 +232,41 @@ void TestMessages::lineEndsShowAsOneBreak()
     QCOMPARE(seen[2].text, QString("nicht bei der\nAuswahl"));
     QCOMPARE(seen[3].text, QString("Wirklich?\nEr fehlt dann."));
     QCOMPARE(Messages::shown()[0].text.count("\n\r"), 5);
+}
+
+// Return answers with the box's button, not the toggle of its details,
+// also where the desktop puts that toggle first (and the focus on it).
+void TestMessages::returnClosesABoxWithDetails()
+{
+    struct DesktopLayout : QProxyStyle
+    {
+        int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                      QStyleHintReturn* data) const override
+        {
+            return hint == SH_DialogButtonLayout ? int(QDialogButtonBox::KdeLayout)
+                                                 : QProxyStyle::styleHint(hint, option, widget, data);
+        }
+    };
+    const QString style = QApplication::style()->name();
+    QApplication::setStyle(new DesktopLayout);
+    bool closedByReturn = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        QVERIFY(showActive(*box));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTimer::singleShot(50, [&] {
+            auto* open = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            closedByReturn = !open;
+            if (open)
+                open->button(QMessageBox::Ok)->click();
+        });
+    });
+    const auto answer = Messages::show(nullptr, QMessageBox::Warning, "Übernahme", "Abgelehnt: 9 Dateien",
+                                       QMessageBox::Ok, QMessageBox::NoButton, {}, "a.fit: kaputt\n");
+    QApplication::setStyle(style);
+    QTRY_VERIFY(closedByReturn);
+    QCOMPARE(answer, QMessageBox::Ok);
 }
 
 QTEST_MAIN(TestMessages)
