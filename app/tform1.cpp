@@ -4,6 +4,7 @@
 #include "diaryqueries.h"
 #include "errorboundary.h"
 #include "messages.h"
+#include "pdfviewer.h"
 #include "quitsignals.h"
 #include "screenfit.h"
 #include "tform2.h"
@@ -24,9 +25,7 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QPointer>
-#include <QProcess>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -62,26 +61,6 @@ void pause(int ms)
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
-}
-
-// Whether the desktop names a program for PDF files. Its opener starts
-// without one and fails only afterwards, unseen; so the desktop's own
-// lookup is asked where it exists. Without it the opening itself tells.
-bool desktopShowsPdf()
-{
-    const QString lookup = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
-    if (lookup.isEmpty())
-        return true;
-    QProcess query;
-    query.start(lookup, {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("application/pdf")});
-    if (!query.waitForFinished(3000)) {
-        query.kill();
-        query.waitForFinished(1000);
-        return true; // no answer is no reason to refuse
-    }
-    // Only a clear answer naming none refuses; a lookup that failed does not.
-    return query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0
-           || !query.readAllStandardOutput().trimmed().isEmpty();
 }
 
 } // namespace
@@ -426,7 +405,7 @@ void TForm1::ToolButton9Click()
     bool opened = false;
     {
         const QuitSignals::ChildScope viewer;
-        opened = desktopShowsPdf() && QDesktopServices::openUrl(QUrl::fromLocalFile(manual));
+        opened = PdfViewer::available() && QDesktopServices::openUrl(QUrl::fromLocalFile(manual));
     }
     QApplication::restoreOverrideCursor();
     if (opened)

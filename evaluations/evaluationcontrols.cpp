@@ -4,7 +4,8 @@
 #include "messages.h"
 #include "periodchooser.h"
 
-#include <QComboBox>
+#include <QAbstractItemView>
+#include <QHelpEvent>
 #include <QDate>
 #include <QFrame>
 #include <QGroupBox>
@@ -12,6 +13,9 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <QSignalBlocker>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
+#include <QToolTip>
 
 namespace evaluation {
 
@@ -23,6 +27,55 @@ SummaryBox::SummaryBox(const QString& text, QWidget* parent) : QCheckBox(text, p
 void SummaryBox::nextCheckState()
 {
     setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+}
+
+PanelList::PanelList(QWidget* parent) : QComboBox(parent)
+{
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    setMinimumContentsLength(12);
+}
+
+bool PanelList::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip && shownText() != currentText()) {
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), currentText(), this);
+        return true;
+    }
+    return QComboBox::event(event);
+}
+
+QRect PanelList::textRect() const
+{
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    return style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this).adjusted(1, 0, -1, 0);
+}
+
+QString PanelList::shownText() const
+{
+    return fontMetrics().elidedText(currentText(), Qt::ElideRight, textRect().width());
+}
+
+void PanelList::showPopup()
+{
+    // The open list shows every item whole, also where the panel is narrower.
+    QAbstractItemView* list = view();
+    int widest = 0;
+    for (int i = 0; i < count(); ++i)
+        widest = qMax(widest, list->sizeHintForIndex(model()->index(i, modelColumn(), rootModelIndex())).width());
+    list->setMinimumWidth(widest + 2 * list->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 8);
+    QComboBox::showPopup();
+}
+
+void PanelList::paintEvent(QPaintEvent* event)
+{
+    Q_UNUSED(event);
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    option.currentText = shownText();
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
 void setInUse(QCheckBox* box, bool inUse)

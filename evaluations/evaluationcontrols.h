@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QComboBox>
 
 class DateEdit;
-class QComboBox;
 class QDate;
 class QFrame;
 class QGroupBox;
@@ -23,6 +23,26 @@ public:
 
 protected:
     void nextCheckState() override;
+};
+
+// A pick list of the left panel that does not widen the panel for a long
+// item: it shows the chosen item shortened with "…" where it is narrower
+// (the whole text as its tooltip then) and opens its list as wide as the items.
+class PanelList : public QComboBox
+{
+public:
+    explicit PanelList(QWidget* parent);
+
+    // The chosen item as the closed list shows it.
+    QString shownText() const;
+    void showPopup() override;
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QRect textRect() const;
 };
 
 // Puts a summary box in use (grey becomes checked) or out of use (checked

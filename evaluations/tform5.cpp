@@ -26,6 +26,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -44,6 +45,8 @@ namespace {
 
 const QString kSection = QStringLiteral("Statistik");
 const QString kSportKey = QStringLiteral("Sportart");
+const QString kEvaluationKey = QStringLiteral("Auswertung");
+const QString kPictureKey = QStringLiteral("Bildformat");
 
 QToolButton* makeSpeedButton(QWidget* parent, const QString& name, const QString& hint, const QString& icon)
 {
@@ -82,7 +85,7 @@ TForm5::TForm5(int userId, QWidget* parent) : QWidget(parent, workingWindowFlags
                                    QStringLiteral("Trainingsauswertungen in Textform anzeigen"),
                                    QStringLiteral(":/reporticons/report.svg"));
 
-    ComboBox3 = new QComboBox(panel);
+    ComboBox3 = new evaluation::PanelList(panel);
     ComboBox3->setObjectName(QStringLiteral("ComboBox3"));
     ComboBox3->addItems({QStringLiteral("-- bitte wählen --"), QStringLiteral("Anteile Trainingsbereiche (%)"),
                          QStringLiteral("Anteile Sportarten (Umfang)"),
@@ -92,7 +95,7 @@ TForm5::TForm5(int userId, QWidget* parent) : QWidget(parent, workingWindowFlags
                          QStringLiteral("Trainingsbelastung (Fitness, Ermüdung, Form)"),
                          QStringLiteral("Tempo-Entwicklung"), QStringLiteral("Kilometer pro Woche nach Sportart"),
                          QStringLiteral("Kilometer pro Monat nach Sportart")});
-    ComboBox4 = new QComboBox(panel);
+    ComboBox4 = new evaluation::PanelList(panel);
     ComboBox4->setObjectName(QStringLiteral("ComboBox4"));
     ComboBox4->setToolTip(QStringLiteral("Nur die Trainings dieser Sportart auswerten"));
 
@@ -110,7 +113,7 @@ TForm5::TForm5(int userId, QWidget* parent) : QWidget(parent, workingWindowFlags
     periodLayout->addWidget(BitCheckBox2);
     periodLayout->addWidget(BitCheckBox3);
 
-    ComboBox1 = new QComboBox(panel);
+    ComboBox1 = new evaluation::PanelList(panel);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
 
     auto* style = new QGroupBox(QStringLiteral(" Diagrammstil "), panel);
@@ -153,7 +156,8 @@ TForm5::TForm5(int userId, QWidget* parent) : QWidget(parent, workingWindowFlags
     panelLayout->addWidget(ComboBox1);
     panelLayout->addWidget(style);
     panelLayout->addStretch(1);
-    // 177 pixels, or what the texts of the font in use need.
+    // 177 pixels, or what the texts of the font in use need; the lists
+    // shorten a long item rather than widen the panel.
     panel->setFixedWidth(qMax(177, panelLayout->sizeHint().width()));
 
     Chart1 = new chart::ChartView(this);
@@ -224,9 +228,16 @@ void TForm5::FormCreate()
         guarded(this, [&] { ComboBox4->addItems(SportsOfUser(Session::current().ZDatabase1, m_userId)); });
         ComboBox4->setCurrentIndex(qMax(0, ComboBox4->findText(ini.readString(kSection, kSportKey, QString()))));
     }
+    m_pictureSuffix = ini.readString(kSection, kPictureKey, QString());
+    // The evaluation shown last is drawn again.
+    const int evaluation = ini.readInteger(kSection, kEvaluationKey, 0);
     {
         const QSignalBlocker b(ComboBox3);
-        ComboBox3->setCurrentIndex(0);
+        ComboBox3->setCurrentIndex(evaluation > 0 && evaluation < ComboBox3->count() ? evaluation : 0);
+    }
+    if (ComboBox3->currentIndex() > 0) {
+        ComboBox3Change();
+        return;
     }
     SpeedButton1->setEnabled(false);
     SpeedButton2->setEnabled(false);
@@ -242,6 +253,9 @@ void TForm5::FormClose()
         ini.writeBool(kSection, QStringLiteral("3D"), BitCheckBox1->isChecked());
         ini.writeInteger(kSection, QStringLiteral("3DValue"), RxSlider1->value());
         ini.writeString(kSection, kSportKey, ComboBox4->currentIndex() > 0 ? ComboBox4->currentText() : QString());
+        ini.writeInteger(kSection, kEvaluationKey, ComboBox3->currentIndex());
+        if (!m_pictureSuffix.isEmpty())
+            ini.writeString(kSection, kPictureKey, m_pictureSuffix);
         ini.commit();
     });
 }
@@ -553,6 +567,19 @@ TForm5::ChartFile TForm5::chartFileFor(const QString& chosen, const QString& fil
     return ChartFile{path + pictureKinds()[kind - 1].suffix, kind};
 }
 
+QString TForm5::proposedChartName() const
+{
+    QString name = ComboBox3->currentText();
+    // The shoes are counted over the whole diary, not over the period.
+    if (ComboBox3->currentIndex() != 6 && periodValid())
+        name += QLatin1Char(' ') + FromDate1->date().toString(QStringLiteral("dd.MM.yyyy")) + QLatin1Char('-')
+                + TilDate1->date().toString(QStringLiteral("dd.MM.yyyy"));
+    static const QRegularExpression unfit(QStringLiteral("[/\\\\:*?\"<>|]"));
+    name.replace(unfit, QStringLiteral("-"));
+    const int kind = qMax(1, kindOfSuffix(m_pictureSuffix));
+    return name + QLatin1Char('.') + pictureKinds()[kind - 1].suffix;
+}
+
 void TForm5::SpeedButton2Click()
 {
     QFileDialog dialog(this, QString(), SaveFolder::startFolder());
@@ -561,9 +588,13 @@ void TForm5::SpeedButton2Click()
     for (const PictureKind& kind : pictureKinds())
         filters << kind.filter;
     dialog.setNameFilters(filters);
-    // The suffix follows the filter, so that the dialog asks before it
-    // lets a file of that name be overwritten.
-    dialog.setDefaultSuffix(pictureKinds().constFirst().suffix);
+    // The kind saved last comes first again. The suffix follows the filter,
+    // so that the dialog asks before it lets a file of that name be
+    // overwritten.
+    const PictureKind& last = pictureKinds()[qMax(1, kindOfSuffix(m_pictureSuffix)) - 1];
+    dialog.selectNameFilter(last.filter);
+    dialog.setDefaultSuffix(last.suffix);
+    dialog.selectFile(proposedChartName());
     connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
         for (const PictureKind& kind : pictureKinds())
             if (kind.filter == filter)
@@ -580,6 +611,7 @@ void TForm5::SpeedButton2Click()
         return;
     }
     SaveFolder::remember(file.path);
+    m_pictureSuffix = pictureKinds()[file.kind - 1].suffix;
     QDesktopServices::openUrl(QUrl::fromLocalFile(file.path));
 }
 

@@ -29,7 +29,9 @@ struct Chart;
 // the zone shares, of the distance chart and of the sport charts to one
 // sport. A
 // modeless window that releases itself on closing; several may be open.
-// It keeps its last settings in the section Statistik of config.ini.
+// It keeps its last settings in the section Statistik of config.ini: the
+// period, the evaluation, the sport, the chart style, the 3D view and the
+// picture kind saved last.
 //
 // The user is fixed when the window is created. Sums are read through the
 // aggregate paths of diarysums.h, one statement per selection.
@@ -141,7 +143,12 @@ private:
     // The chosen sport; empty for "alle Sportarten".
     QString sport() const;
 
+    // The name the save dialog proposes: evaluation and period, and the
+    // suffix of the picture kind saved last.
+    QString proposedChartName() const;
+
     int m_userId = -1;
     evaluation::PeriodChooser* m_period = nullptr;
     bool m_pieMode = false;
+    QString m_pictureSuffix; // of the picture kind saved last
 };

@@ -5,6 +5,7 @@
 #include "diaryreport.h"
 #include "errorboundary.h"
 #include "messages.h"
+#include "pdfviewer.h"
 #include "periodchooser.h"
 #include "reportpreview.h"
 #include "savefolder.h"
@@ -18,7 +19,9 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QFrame>
 #include <QGroupBox>
@@ -593,7 +596,17 @@ void TForm6::SpeedButton2Click()
     if (!savePdf(path))
         return;
     SaveFolder::remember(path);
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    if (PdfViewer::available() && QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        return;
+    // Saved, but nothing shows it: the user learns where it is, to open it
+    // another way.
+    const QString line = QStringLiteral("\n\r");
+    Messages::show(this, QMessageBox::Information, Messages::applicationTitle(),
+                   QStringLiteral("Der Bericht wurde gespeichert, kann aber nicht angezeigt werden: Es wurde kein "
+                                  "Programm gefunden, das PDF-Dateien anzeigen kann.")
+                       + line + QStringLiteral("Der Bericht liegt unter:") + line
+                       + QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()),
+                   QMessageBox::Ok);
 }
 
 bool TForm6::FromDate1AcceptDate(const QDate& date)

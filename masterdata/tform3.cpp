@@ -14,6 +14,7 @@
 #include "storedtext.h"
 #include "stringgrid.h"
 #include "textforms.h"
+#include "workingwindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -119,8 +120,8 @@ TForm3::TForm3(QWidget* parent, const QComboBox* mainNames, const QComboBox* mai
 {
     setObjectName(QStringLiteral("TForm3"));
     setWindowTitle(QStringLiteral("Schuhverwaltung"));
-    // A tool window of the main window: kept above it, not above other programs.
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    // A window of the main window: kept above it, not above other programs.
+    setWindowFlags(keepingWindowFlags());
     ScreenFit::keepOnScreen(this);
     setAttribute(Qt::WA_DeleteOnClose);
     QFont f(QStringLiteral("MS Sans Serif"));
@@ -267,6 +268,7 @@ TForm3::TForm3(QWidget* parent, const QComboBox* mainNames, const QComboBox* mai
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
+    WorkingWindow::activateWhenShown(this, ComboBox1);
     FormCreate(mainNames, mainIds);
 }
 

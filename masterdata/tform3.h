@@ -17,9 +17,9 @@ class StringGrid;
 // The shoe management "Schuhverwaltung": the running shoes of a person with
 // their maximum mileage, the kilometres run before they were recorded and
 // those run since, summed from the diary entries that name the shoe. A
-// modeless tool window that stays on top and frees itself when closed; it
-// takes the main window's chosen person when it opens and then goes its own
-// way. Runs its statements on the first shared query of the current session.
+// modeless window kept above the main window that opens active, with the
+// focus in the person list, and frees itself when closed; it takes the main
+// window's chosen person when it opens and then goes its own way. Runs its statements on the first shared query of the current session.
 //
 // Safeguards:
 // - "&Löschen" and "&Ändern" act only on a shoe of the current list that the

@@ -11,6 +11,7 @@
 #include "sqltext.h"
 #include "storedtext.h"
 #include "stringgrid.h"
+#include "workingwindow.h"
 
 #include <QCloseEvent>
 #include <QFocusEvent>
@@ -108,7 +109,7 @@ TForm8::TForm8(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("TForm8"));
     setWindowTitle(QStringLiteral("Verwaltung Trainingsbereiche"));
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(keepingWindowFlags());
     setAttribute(Qt::WA_DeleteOnClose);
     ScreenFit::keepOnScreen(this);
     QFont f(QStringLiteral("MS Sans Serif"));
@@ -188,7 +189,8 @@ TForm8::TForm8(QWidget* parent) : QWidget(parent)
     layout->addLayout(buttons);
     layout->addWidget(GroupBox1);
     layout->addLayout(save);
-    resize(348, 463);
+    resize(QSize(348, 463).expandedTo(minimumSizeHint()));
+    WorkingWindow::centreOverOwner(this);
 
     setTabOrder(StringAlignGrid1, BitBtn2);
     setTabOrder(BitBtn2, BitBtn3);
@@ -205,6 +207,7 @@ TForm8::TForm8(QWidget* parent) : QWidget(parent)
     connect(StringAlignGrid1, &StringGrid::selectCell, this, &TForm8::StringAlignGrid1SelectCell);
     connect(StringAlignGrid1, &StringGrid::dblClick, this, &TForm8::StringAlignGrid1DblClick);
     maskeditL1->installEventFilter(this);
+    WorkingWindow::activateWhenShown(this, StringAlignGrid1);
 
     FormCreate();
 }

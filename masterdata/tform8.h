@@ -14,8 +14,9 @@ class StringGrid;
 
 // The training-zone management "Verwaltung Trainingsbereiche": lists the
 // zones of all persons by their upper limit, creates, changes and deletes
-// them. A modeless tool window that releases itself on closing and tells
-// its opener by closed().
+// them. A modeless window kept above the main window, opened centred over it
+// and active, with the focus in the zone list; it releases itself on closing
+// and tells its opener by closed().
 //
 // Label8 holds the zone being edited: its ID, "-1" for a new zone, empty
 // when none.

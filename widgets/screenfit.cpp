@@ -98,8 +98,6 @@ void scrollContent(QWidget* window, const QSize& room)
         if (visible)
             scroll->show();
     }
-    // A fixed or minimum size of the window gives way to the screen.
-    window->setMinimumSize(window->minimumSize().boundedTo(room));
 }
 
 // Fits its window at the first showing, and once more when the desktop has
@@ -196,21 +194,35 @@ QSize neededSize(QWidget* window)
 
 void fit(QWidget* window)
 {
-    if (!window || !window->isWindow() || window->isMaximized() || window->isFullScreen())
+    if (!window)
         return;
-    const QRect area = availableArea(window);
-    if (area.isEmpty())
+    fit(window, availableArea(window), frameMargins(window));
+}
+
+void fit(QWidget* window, const QRect& area, const QMargins& frame)
+{
+    if (!window || !window->isWindow() || window->isMaximized() || window->isFullScreen() || area.isEmpty())
         return;
-    const QMargins frame = frameMargins(window);
     const QSize room = area.size().shrunkBy(frame);
-    if (!fitsIn(neededSize(window), room))
+    if (!fitsIn(neededSize(window), room)) {
         scrollContent(window, room);
+        // A fixed or minimum size of the window gives way to the screen, also
+        // to a frame found larger than it was taken for at the first fitting.
+        window->setMinimumSize(window->minimumSize().boundedTo(room));
+    }
     if (!fitsIn(window->size(), room))
         window->resize(window->size().boundedTo(room));
+    // Until the desktop has framed the window, its position is where its
+    // frame was asked to go.
     const QRect outer(window->pos(), window->size().grownBy(frame));
     const QRect placed = inside(outer, area);
-    if (placed.topLeft() != outer.topLeft())
-        window->move(placed.topLeft());
+    if (placed.topLeft() == outer.topLeft())
+        return;
+    // The inner area is placed, below the title bar and inside the borders:
+    // a window that is already made but not yet framed would otherwise put
+    // its inner area where the frame should go, the title bar above the
+    // screen.
+    window->setGeometry(QRect(placed.topLeft() + QPoint(frame.left(), frame.top()), window->size()));
 }
 
 } // namespace ScreenFit

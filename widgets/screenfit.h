@@ -20,6 +20,10 @@ void keepOnScreen(QWidget* window);
 // and moves its frame fully inside.
 void fit(QWidget* window);
 
+// The same for a given available area and frame: the frame, title bar and
+// borders included, goes inside the area.
+void fit(QWidget* window, const QRect& area, const QMargins& frame);
+
 // The available area of the screen that holds the window (or will hold it).
 QRect availableArea(const QWidget* window);
 

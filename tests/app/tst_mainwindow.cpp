@@ -328,28 +328,6 @@ void TestMainWindow::infoDialogShowsVersion()
     QTRY_VERIFY(guard.isNull()); // released on closing
 }
 
-// Puts a stand-in for the desktop's lookup of the program for PDF files
-// first on PATH, answering with the given desktop file (or with nothing).
-class PdfProgramLookup
-{
-public:
-    explicit PdfProgramLookup(const QByteArray& answer)
-        : m_path(qgetenv("PATH"))
-    {
-        QFile script(m_dir.filePath("xdg-mime"));
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\n[ -n \"" + answer + "\" ] && echo \"" + answer + "\"\nexit 0\n");
-        script.close();
-        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
-        qputenv("PATH", m_dir.path().toLocal8Bit() + ':' + m_path);
-    }
-    ~PdfProgramLookup() { qputenv("PATH", m_path); }
-
-private:
-    QTemporaryDir m_dir;
-    QByteArray m_path;
-};
-
 void TestMainWindow::manualOpensWhenPresent()
 {
     const PdfProgramLookup viewer("pdfviewer.desktop");

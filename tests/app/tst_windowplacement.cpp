@@ -4,6 +4,7 @@
 #include "../traininglog/editorfixture.h"
 
 #include "screenfit.h"
+#include "stringgrid.h"
 #include "tform2.h"
 #include "tform3.h"
 #include "tform5.h"
@@ -13,6 +14,8 @@
 
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QStyleOptionComboBox>
@@ -31,6 +34,8 @@ private Q_SLOTS:
     void everyWindowOpensInsideTheScreen();
     void contentThatCannotShrinkScrolls();
     void windowsStayAboveTheMainWindowOnly();
+    void keepingWindowsOpenActive();
+    void frameNotInnerAreaGoesInside();
     void selectorShowsItsPlaceholderWhole();
 
 private:
@@ -142,6 +147,9 @@ void TestWindowPlacement::windowsStayAboveTheMainWindowOnly()
         // owner; the window manager keeps them above it and groups them.
         QCOMPARE(handle->transientParent(), m_f->main().windowHandle());
         QVERIFY2(w->windowType() == Qt::Dialog || w->windowType() == Qt::Tool, qPrintable(w->objectName()));
+        // Desktops do not activate tool windows when they open.
+        if (qobject_cast<TForm3*>(w) || qobject_cast<TForm8*>(w))
+            QCOMPARE(w->windowType(), Qt::Dialog);
         QVERIFY2(!(w->windowFlags() & Qt::WindowStaysOnTopHint), qPrintable(w->objectName()));
     }
     // The working windows can be made small and large like any window.
@@ -151,6 +159,56 @@ void TestWindowPlacement::windowsStayAboveTheMainWindowOnly()
         QVERIFY(w->windowFlags() & Qt::WindowMinimizeButtonHint);
         QVERIFY(w->windowFlags() & Qt::WindowMaximizeButtonHint);
     }
+}
+
+void TestWindowPlacement::keepingWindowsOpenActive()
+{
+    TForm1& main = m_f->main();
+    main.setGeometry(60, 40, 680, 420);
+    QVERIFY(showActive(main));
+
+    main.ToolButton10->click();
+    QPointer<TForm8> zones = main.findChild<TForm8*>();
+    QVERIFY(zones);
+    QTRY_COMPARE(QApplication::activeWindow(), zones.data());
+    QCOMPARE(QApplication::focusWidget(), zones->StringAlignGrid1);
+    const QPoint off = zones->frameGeometry().center() - main.frameGeometry().center();
+    QVERIFY2(off.manhattanLength() <= 2, qPrintable(QStringLiteral("%1, %2").arg(off.x()).arg(off.y())));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); // keys reach it without a click first
+    QTRY_VERIFY(zones.isNull());
+
+    main.ToolButton1->click();
+    QPointer<TForm3> shoes = main.findChild<TForm3*>();
+    QVERIFY(shoes);
+    QTRY_COMPARE(QApplication::activeWindow(), shoes.data());
+    QCOMPARE(QApplication::focusWidget(), shoes->ComboBox1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(shoes.isNull());
+}
+
+void TestWindowPlacement::frameNotInnerAreaGoesInside()
+{
+    // Made but not yet framed by the desktop, larger than the area: the
+    // title bar goes inside as well, not only the inner area.
+    const QRect area(0, 0, 800, 500);
+    const QMargins frame(4, 30, 4, 4);
+    TForm1& main = m_f->main();
+    main.move(-74, -80);
+    main.winId();
+    ScreenFit::fit(&main, area, frame);
+    QCOMPARE(main.geometry(), QRect(4, 30, 792, 466));
+
+    // The editor over it: its frame inside, the unit's button in reach.
+    main.show();
+    main.ToolButton3->click();
+    TForm4* editor = TForm4::findOpen();
+    QVERIFY(editor);
+    ScreenFit::fit(editor, area, frame);
+    QVERIFY(area.contains(editor->geometry().marginsAdded(frame)));
+    auto* button = editor->findChild<QPushButton*>(QStringLiteral("Button1"));
+    editor->findChild<QScrollArea*>()->ensureWidgetVisible(button, 0, 0);
+    const QRect shown(button->mapToGlobal(QPoint(0, 0)), button->size());
+    QVERIFY(editor->geometry().contains(shown));
 }
 
 void TestWindowPlacement::selectorShowsItsPlaceholderWhole()

@@ -21,6 +21,8 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <optional>
+
 // The report window on a small diary, driven through its controls.
 class TestReportWindow : public QObject
 {
@@ -316,6 +318,7 @@ private Q_SLOTS:
         // Saving through the dialog: it starts in the documents folder with a
         // name of the person and the period, then the file is opened.
         OpenedUrls opened;
+        std::optional<PdfProgramLookup> viewer(std::in_place, "pdfviewer.desktop");
         const QString path = fx->folder().file(QStringLiteral("bericht"));
         const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         const auto saveAs = [&](const QString& folder, const QString& file) {
@@ -343,6 +346,18 @@ private Q_SLOTS:
         // The next dialog starts where the last file went.
         saveAs(fx->folder().path(), path + QStringLiteral("2.pdf"));
         QCOMPARE(opened.paths().size(), 2);
+        // Without a program for PDF files the user learns where the report went.
+        viewer.emplace("");
+        Messages::clearShown();
+        Messages::setNextAnswer(QMessageBox::Ok);
+        saveAs(fx->folder().path(), path + QStringLiteral("3.pdf"));
+        viewer.reset();
+        QCOMPARE(opened.paths().size(), 2);
+        QCOMPARE(Messages::shown().size(), 1);
+        QCOMPARE(Messages::shown().first().text,
+                 QStringLiteral("Der Bericht wurde gespeichert, kann aber nicht angezeigt werden: Es wurde kein Programm "
+                                "gefunden, das PDF-Dateien anzeigen kann.\n\rDer Bericht liegt unter:\n\r")
+                     + QDir::toNativeSeparators(path + QStringLiteral("3.pdf")));
         const QString saved = pdfText(path + QStringLiteral(".pdf"));
         if (!saved.isEmpty()) {
             QCOMPARE(saved.count(u'\f'), 3);

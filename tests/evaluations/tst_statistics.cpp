@@ -3,6 +3,7 @@
 #include "diarygenerator.h"
 #include "diaryforms.h"
 #include "editorfixture.h"
+#include "evaluationcontrols.h"
 #include "openstatistics.h"
 #include "openedurls.h"
 #include "panelchecks.h"
@@ -10,12 +11,15 @@
 #include "textforms.h"
 #include "tform5.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QImageReader>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QLabel>
 #include <QPrinter>
@@ -404,6 +408,80 @@ private Q_SLOTS:
         QVERIFY(box(again, QStringLiteral("BitCheckBox1"))->isChecked());
         QCOMPARE(again->findChild<QSlider*>(QStringLiteral("RxSlider1"))->value(), 35);
         again->close();
+    }
+
+    // The evaluation, the sport and the chart style are there again at the
+    // next opening; the save dialog proposes the evaluation and its period
+    // in the picture kind saved last.
+    void keepsItsChoices()
+    {
+        TForm5* f = open();
+        setPeriod(f, QStringLiteral("01.03.2025"), QStringLiteral("31.03.2025"));
+        choose(f, QStringLiteral("ComboBox3"), 4);
+        QVERIFY(f->ComboBox4->findText(QStringLiteral("Rad")) > 0);
+        choose(f, QStringLiteral("ComboBox4"), f->ComboBox4->findText(QStringLiteral("Rad")));
+        choose(f, QStringLiteral("ComboBox2"), 0);
+        OpenedUrls opened;
+        QTemporaryDir folder;
+        QString proposed;
+        QString filter;
+        auto save = [&](TForm5* window, const QString& pick, const QString& name) {
+            QTimer::singleShot(0, this, [&, pick, name] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                proposed = QFileInfo(dialog->selectedFiles().value(0)).fileName();
+                filter = dialog->selectedNameFilter();
+                auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+                while (!pick.isEmpty() && types->currentText() != pick && types->currentIndex() + 1 < types->count())
+                    QTest::keyClick(types, Qt::Key_Down);
+                dialog->selectFile(folder.filePath(name));
+                static_cast<QDialog*>(dialog)->accept();
+            });
+            window->SpeedButton2->click();
+        };
+        save(f, QStringLiteral("PNG-Grafiken (*.png)"), QStringLiteral("strecke"));
+        QCOMPARE(proposed, QStringLiteral("Streckenauswertung (km) 01.03.2025-31.03.2025.bmp"));
+        QCOMPARE(filter, QStringLiteral("Bitmaps (*.bmp)"));
+        QCOMPARE(opened.paths().value(0), folder.filePath(QStringLiteral("strecke.png")));
+        save(f, QString(), QStringLiteral("strecke2"));
+        QCOMPARE(proposed, QStringLiteral("Streckenauswertung (km) 01.03.2025-31.03.2025.png"));
+        QCOMPARE(filter, QStringLiteral("PNG-Grafiken (*.png)"));
+        f->close();
+
+        TForm5* again = open();
+        QCOMPARE(again->ComboBox3->currentIndex(), 4);
+        QCOMPARE(again->ComboBox4->currentText(), QStringLiteral("Rad"));
+        QCOMPARE(again->ComboBox2->currentIndex(), 0);
+        QVERIFY(!again->chart().bars.isEmpty());
+        QVERIFY(again->SpeedButton2->isEnabled());
+        // The shoes are counted over the whole diary: no period in the name.
+        choose(again, QStringLiteral("ComboBox3"), 6);
+        save(again, QString(), QStringLiteral("schuhe"));
+        QCOMPARE(proposed, QStringLiteral("Schuhauswertung.png"));
+        again->close();
+    }
+
+    // A long evaluation is shortened in its list; the panel keeps its width
+    // and leaves the room to the chart.
+    void longEvaluationLeavesTheRoomToTheChart()
+    {
+        TForm5* f = open();
+        f->resize(788, 500);
+        choose(f, QStringLiteral("ComboBox3"), 7);
+        QApplication::processEvents();
+        const QString text = f->ComboBox3->currentText();
+        auto* list = dynamic_cast<evaluation::PanelList*>(f->ComboBox3);
+        QVERIFY(list);
+        QVERIFY(list->shownText().endsWith(QChar(0x2026)));
+        list->showPopup(); // the open list shows the items whole
+        QVERIFY(list->view()->width() > list->fontMetrics().horizontalAdvance(text));
+        list->hidePopup();
+        QVERIFY(f->findChild<QWidget*>(QStringLiteral("Panel1"))->width() < f->fontMetrics().horizontalAdvance(text));
+        QVERIFY2(f->Chart1->width() >= 560, qPrintable(QString::number(f->Chart1->width())));
+        if (const QString folder = qEnvironmentVariable("TRAMORA_CHART_PICTURES"); !folder.isEmpty())
+            f->grab().save(folder + QStringLiteral("/statistics-long-evaluation.png"));
+        QCOMPARE(cutOrUnreachable(f->findChild<QScrollArea*>(QStringLiteral("ScrollBox1"))).join(u';'), QString());
+        f->close();
     }
 
     // Whatever the generator draws, black text reads on every slice and

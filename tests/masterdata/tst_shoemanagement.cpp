@@ -190,7 +190,7 @@ void TestShoeManagement::openedFromTheToolbarOnce()
     QCOMPARE(form->windowTitle(), QString("Schuhverwaltung"));
     QVERIFY(form->isVisible() && !form->isModal());
     QVERIFY(!(form->windowFlags() & Qt::WindowStaysOnTopHint)); // above the main window only
-    QCOMPARE(form->windowType(), Qt::Tool);
+    QCOMPARE(form->windowType(), Qt::Dialog); // not a tool window: the desktop activates it
     QVERIFY(form->width() >= 645 && form->height() >= 275);
     QVERIFY(!m_main->ToolButton1->isEnabled());
     m_main->ToolButton1->click();

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QDesktopServices>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QList>
 #include <QObject>
 #include <QStringList>
@@ -27,4 +30,27 @@ public:
 
 public Q_SLOTS:
     void open(const QUrl& url) { urls << url; }
+};
+
+// Puts a stand-in for the desktop's lookup of the program for PDF files
+// first on PATH, answering with the given desktop file (or with nothing).
+class PdfProgramLookup
+{
+public:
+    explicit PdfProgramLookup(const QByteArray& answer)
+        : m_path(qgetenv("PATH"))
+    {
+        QFile script(m_dir.filePath("xdg-mime"));
+        if (!script.open(QIODevice::WriteOnly))
+            QFAIL("no stand-in for the lookup");
+        script.write("#!/bin/sh\n[ -n \"" + answer + "\" ] && echo \"" + answer + "\"\nexit 0\n");
+        script.close();
+        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+        qputenv("PATH", m_dir.path().toLocal8Bit() + ':' + m_path);
+    }
+    ~PdfProgramLookup() { qputenv("PATH", m_path); }
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_path;
 };
