@@ -5,6 +5,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include "documents.h"
 #include "messages.h"
 
 #include <csignal>
@@ -16,39 +17,18 @@ namespace {
 
 bool s_requested = false;
 
-sigset_t quitSet()
-{
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGTERM);
-    sigaddset(&set, SIGINT);
-    sigaddset(&set, SIGHUP);
-    return set;
-}
-
 } // namespace
 
 void QuitSignals::blockInAllThreads()
 {
-    const sigset_t set = quitSet();
+    const sigset_t set = Documents::quitSignals();
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
-}
-
-QuitSignals::ChildScope::ChildScope()
-{
-    const sigset_t set = quitSet();
-    pthread_sigmask(SIG_UNBLOCK, &set, &m_previous);
-}
-
-QuitSignals::ChildScope::~ChildScope()
-{
-    pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);
 }
 
 QuitSignals::QuitSignals(QObject* parent) : QObject(parent)
 {
     s_requested = false;
-    const sigset_t set = quitSet();
+    const sigset_t set = Documents::quitSignals();
     m_fd = signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
     if (m_fd < 0)
         return;

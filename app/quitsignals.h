@@ -17,18 +17,6 @@ public:
     // Call first thing in main, before any thread exists.
     static void blockInAllThreads();
 
-    // Lifts the block in the calling thread while it lives, so that a
-    // program started meanwhile (the document viewer) does not inherit it.
-    class ChildScope
-    {
-    public:
-        ChildScope();
-        ~ChildScope();
-
-    private:
-        sigset_t m_previous;
-    };
-
     explicit QuitSignals(QObject* parent = nullptr);
     ~QuitSignals() override;
 

@@ -4,6 +4,7 @@
 #include "diaryqueries.h"
 #include "errorboundary.h"
 #include "messages.h"
+#include "documents.h"
 #include "pdfviewer.h"
 #include "quitsignals.h"
 #include "screenfit.h"
@@ -19,7 +20,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -29,7 +29,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 TForm1* Form1 = nullptr;
@@ -402,11 +401,7 @@ void TForm1::ToolButton9Click()
         manual = m_session.programFolder + name;
     if (!QFileInfo::exists(manual))
         manual = QDir::current().absoluteFilePath(name);
-    bool opened = false;
-    {
-        const QuitSignals::ChildScope viewer;
-        opened = PdfViewer::available() && QDesktopServices::openUrl(QUrl::fromLocalFile(manual));
-    }
+    const bool opened = PdfViewer::available() && Documents::open(manual);
     QApplication::restoreOverrideCursor();
     if (opened)
         return;

@@ -2,6 +2,7 @@
 
 #include "chart.h"
 #include "dateedit.h"
+#include "documents.h"
 #include "evaluationcontrols.h"
 #include "diarycalc.h"
 #include "errorboundary.h"
@@ -18,7 +19,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
@@ -35,7 +35,6 @@
 #include <QSlider>
 #include <QSvgGenerator>
 #include <QToolButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 using evaluation::makeLine;
@@ -612,7 +611,7 @@ void TForm5::SpeedButton2Click()
     }
     SaveFolder::remember(file.path);
     m_pictureSuffix = pictureKinds()[file.kind - 1].suffix;
-    QDesktopServices::openUrl(QUrl::fromLocalFile(file.path));
+    Documents::open(file.path);
 }
 
 void TForm5::SpeedButton3Click()

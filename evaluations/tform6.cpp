@@ -5,6 +5,7 @@
 #include "diaryreport.h"
 #include "errorboundary.h"
 #include "messages.h"
+#include "documents.h"
 #include "pdfviewer.h"
 #include "periodchooser.h"
 #include "reportpreview.h"
@@ -18,7 +19,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -33,7 +33,6 @@
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QToolButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 using evaluation::makeLine;
@@ -596,7 +595,7 @@ void TForm6::SpeedButton2Click()
     if (!savePdf(path))
         return;
     SaveFolder::remember(path);
-    if (PdfViewer::available() && QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+    if (PdfViewer::available() && Documents::open(path))
         return;
     // Saved, but nothing shows it: the user learns where it is, to open it
     // another way.

@@ -334,8 +334,19 @@ private Q_SLOTS:
             });
             f->SpeedButton2->click();
         };
+        // The viewer starts without the block of the quit signals that the
+        // program keeps for itself; the block is back afterwards.
+        sigset_t quit;
+        sigemptyset(&quit);
+        sigaddset(&quit, SIGTERM);
+        sigset_t unblocked;
+        pthread_sigmask(SIG_BLOCK, &quit, &unblocked);
         saveAs(documents, path);
+        sigset_t after;
+        pthread_sigmask(SIG_SETMASK, &unblocked, &after);
         QCOMPARE(opened.paths(), QStringList(path + QStringLiteral(".pdf")));
+        QCOMPARE(opened.termBlocked, QList<bool>{false});
+        QCOMPARE(sigismember(&after, SIGTERM), 1);
         if (const QString info = QStandardPaths::findExecutable(QStringLiteral("pdfinfo")); !info.isEmpty()) {
             QProcess process;
             process.start(info, {path + QStringLiteral(".pdf")});

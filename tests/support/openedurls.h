@@ -9,6 +9,9 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <csignal>
+#include <pthread.h>
+
 // While it lives, catches the files a window hands the desktop to open
 // instead of starting a program for them.
 class OpenedUrls : public QObject
@@ -20,6 +23,9 @@ public:
     ~OpenedUrls() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
 
     QList<QUrl> urls;
+    // Whether the thread that opened each file had SIGTERM blocked: a
+    // program started then would inherit the block.
+    QList<bool> termBlocked;
     QStringList paths() const
     {
         QStringList files;
@@ -29,7 +35,13 @@ public:
     }
 
 public Q_SLOTS:
-    void open(const QUrl& url) { urls << url; }
+    void open(const QUrl& url)
+    {
+        urls << url;
+        sigset_t mask;
+        pthread_sigmask(SIG_BLOCK, nullptr, &mask);
+        termBlocked << (sigismember(&mask, SIGTERM) == 1);
+    }
 };
 
 // Puts a stand-in for the desktop's lookup of the program for PDF files
