@@ -159,11 +159,12 @@ void TForm4::showImportedEntry(const exchange::ImportedEntry& entry, const excha
     content.fields.insert(DateEdit1->objectName(), dateText(entry.date));
     content.fields.insert(maskeditL1->objectName(), entry.time.toString(QStringLiteral("hh:mm")));
     content.fields.insert(ComboBox3->objectName(), entry.sport);
-    // The person's weight and resting pulse of today say nothing of an
-    // older training.
-    const bool usual = exchange::takesUsualValues(entry.date, QDate::currentDate());
-    content.fields.insert(EnhancedEdit1->objectName(), usual ? QString::number(m_defaultRestPulse) : QString());
-    content.fields.insert(EnhancedEdit2->objectName(), usual ? m_defaultWeight : QString());
+    // The person's weight and resting pulse of today, which the new entry
+    // starts with, say nothing of an older training.
+    if (!exchange::takesUsualValues(entry.date, QDate::currentDate())) {
+        content.fields.insert(EnhancedEdit1->objectName(), QString());
+        content.fields.insert(EnhancedEdit2->objectName(), QString());
+    }
     content.fields.insert(maskeditL3->objectName(),
                           QStringLiteral("%1:%2")
                               .arg(entry.minutes / 60, 2, 10, QLatin1Char('0'))

@@ -218,6 +218,13 @@ void TestEditorImport::tracksOfOneOutingAreOneEntryInTheForm()
     QCOMPARE(control<NumericEdit>(w, "EnhancedEdit1")->text(), QStringLiteral("48"));
     QCOMPARE(control<NumericEdit>(w, "EnhancedEdit2")->text(), QStringLiteral("72,5"));
     f.discardEditor();
+
+    // A person without resting pulse: the field stays empty, as for a new entry.
+    TForm4* v = f.openEditor(f.addUser(QStringLiteral("Ohne"), QStringLiteral("Puls"), QStringLiteral("70"), -1));
+    drop(v, {walk(QStringLiteral("heute.gpx"), QDate::currentDate().addDays(-1))});
+    QCOMPARE(control<NumericEdit>(v, "EnhancedEdit1")->text(), QString());
+    QCOMPARE(control<NumericEdit>(v, "EnhancedEdit2")->text(), QStringLiteral("70"));
+    f.discardEditor();
 }
 
 QTEST_MAIN(TestEditorImport)
