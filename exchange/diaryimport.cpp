@@ -470,7 +470,15 @@ DiaryImport::DiaryImport(Database& db, int userId) : m_db(db), m_userId(userId)
 
 QString DiaryImport::presentId(const ImportedEntry& entry) const
 {
-    return m_present.value(entry.key());
+    if (const QString id = m_present.value(entry.key()); !id.isEmpty())
+        return id;
+    // An outing of several tracks was once taken as one entry a track; the
+    // entry of its first track stands for the whole outing, so that a second
+    // import of the file does not store it again.
+    if (entry.units.size() > 1 && entry.units.first().seconds >= 0)
+        return m_present.value(
+            minuteKey(entry.date, entry.time, int(std::lround(entry.units.first().seconds / 60.0))));
+    return QString();
 }
 
 void DiaryImport::store(const QList<ImportedEntry>& entries, ImportSummary& summary)
@@ -483,7 +491,7 @@ void DiaryImport::store(const QList<ImportedEntry>& entries, ImportSummary& summ
     for (const ImportedEntry& entry : entries) {
         const QString key = entry.key();
         const bool twice = std::any_of(stored.cbegin(), stored.cend(), [&](const auto& s) { return s.first == key; });
-        if (m_present.contains(key) || twice) {
+        if (twice || !presentId(entry).isEmpty()) {
             ++present;
             continue;
         }

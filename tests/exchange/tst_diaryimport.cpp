@@ -222,6 +222,23 @@ void TestDiaryImport::storesEachTrainingOnceWithItsUnits()
     QCOMPARE(second.taken, 0);
     QCOMPARE(second.present, 2);
     QCOMPARE(value(QStringLiteral("SELECT COUNT(*) FROM main")), QStringLiteral("2"));
+
+    // A walk of two tracks, taken before as an entry a track (09:00, 0:20),
+    // is found by its first track and not stored once more as one entry.
+    QString gpx = QStringLiteral("<gpx version=\"1.1\">");
+    for (int i = 0; i < 2; ++i) {
+        const QDateTime from = QDateTime(QDate(2025, 6, 5), QTime(9 + i, 0)).toUTC();
+        gpx += QStringLiteral("<trk><trkseg><trkpt lat=\"50\" lon=\"8\"><time>%1</time></trkpt>"
+                              "<trkpt lat=\"50.01\" lon=\"8\"><time>%2</time></trkpt></trkseg></trk>")
+                   .arg(from.toString(Qt::ISODate), from.addSecs(1200).toString(Qt::ISODate));
+    }
+    m_session->ZQuery1.execSql(QStringLiteral("INSERT INTO main (ID, Datum, Uhrzeit, Kategorie, UserID, Dauer) "
+                                              "VALUES (gen_id(Gen_Main,1), '05.06.2025', '09:00', 'Gehen', ")
+                               + quoted(m_user) + QStringLiteral(", '0:20')"));
+    DiaryImport walk(db(), m_user);
+    const ImportSummary walked = walk.importFiles({file(QStringLiteral("walk.gpx"), (gpx + "</gpx>").toUtf8())});
+    QCOMPARE(walked.taken, 0);
+    QCOMPARE(walked.present, 1);
 }
 
 // A watch started by mistake is left out and counted; the person's weight
