@@ -5,7 +5,6 @@
 #include "errorboundary.h"
 #include "messages.h"
 #include "documents.h"
-#include "pdfviewer.h"
 #include "quitsignals.h"
 #include "screenfit.h"
 #include "tform2.h"
@@ -401,7 +400,7 @@ void TForm1::ToolButton9Click()
         manual = m_session.programFolder + name;
     if (!QFileInfo::exists(manual))
         manual = QDir::current().absoluteFilePath(name);
-    const bool opened = PdfViewer::available() && Documents::open(manual);
+    const bool opened = Documents::viewerAvailable(manual) && Documents::open(manual);
     QApplication::restoreOverrideCursor();
     if (opened)
         return;

@@ -20,6 +20,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
@@ -611,7 +612,18 @@ void TForm5::SpeedButton2Click()
     }
     SaveFolder::remember(file.path);
     m_pictureSuffix = pictureKinds()[file.kind - 1].suffix;
-    Documents::open(file.path);
+    if (Documents::viewerAvailable(file.path) && Documents::open(file.path))
+        return;
+    // Saved, but nothing shows it: the user learns where it is, to open it
+    // another way.
+    const QString line = QStringLiteral("\n\r");
+    Messages::show(this, QMessageBox::Information, Messages::applicationTitle(),
+                   QStringLiteral("Die Grafik wurde gespeichert, kann aber nicht angezeigt werden: Es wurde kein "
+                                  "Programm gefunden, das %1-Dateien anzeigen kann.")
+                           .arg(m_pictureSuffix.toUpper())
+                       + line + QStringLiteral("Die Grafik liegt unter:") + line
+                       + QDir::toNativeSeparators(QFileInfo(file.path).absoluteFilePath()),
+                   QMessageBox::Ok);
 }
 
 void TForm5::SpeedButton3Click()

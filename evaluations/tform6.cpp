@@ -6,7 +6,6 @@
 #include "errorboundary.h"
 #include "messages.h"
 #include "documents.h"
-#include "pdfviewer.h"
 #include "periodchooser.h"
 #include "reportpreview.h"
 #include "savefolder.h"
@@ -595,7 +594,7 @@ void TForm6::SpeedButton2Click()
     if (!savePdf(path))
         return;
     SaveFolder::remember(path);
-    if (PdfViewer::available() && Documents::open(path))
+    if (Documents::viewerAvailable(path) && Documents::open(path))
         return;
     // Saved, but nothing shows it: the user learns where it is, to open it
     // another way.

@@ -1,6 +1,10 @@
 #include "documents.h"
 
 #include <QDesktopServices>
+#include <QMimeDatabase>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringList>
 #include <QUrl>
 
 #include <pthread.h>
@@ -15,6 +19,24 @@ sigset_t quitSignals()
     sigaddset(&set, SIGINT);
     sigaddset(&set, SIGHUP);
     return set;
+}
+
+bool viewerAvailable(const QString& path)
+{
+    const QString lookup = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (lookup.isEmpty())
+        return true;
+    const QString type = QMimeDatabase().mimeTypeForFile(path).name();
+    QProcess query;
+    query.start(lookup, {QStringLiteral("query"), QStringLiteral("default"), type});
+    if (!query.waitForFinished(3000)) {
+        query.kill();
+        query.waitForFinished(1000);
+        return true; // no answer is no reason to refuse
+    }
+    // Only a clear answer naming none refuses; a lookup that failed does not.
+    return query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0
+           || !query.readAllStandardOutput().trimmed().isEmpty();
 }
 
 bool open(const QString& path)

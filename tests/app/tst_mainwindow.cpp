@@ -330,7 +330,7 @@ void TestMainWindow::infoDialogShowsVersion()
 
 void TestMainWindow::manualOpensWhenPresent()
 {
-    const PdfProgramLookup viewer("pdfviewer.desktop");
+    const ViewerLookup viewer("pdfviewer.desktop");
     OpenedUrls catcher;
     m_form = start();
     m_form->ToolButton9->click();
@@ -384,7 +384,7 @@ void TestMainWindow::manualWithoutViewerSaysWhereItIs()
     // A desktop whose opener starts without any program for PDF files.
     QVERIFY(manual.open(QIODevice::WriteOnly));
     manual.close();
-    const PdfProgramLookup none("");
+    const ViewerLookup none("");
     OpenedUrls catcher;
     Messages::clearShown();
     Messages::setNextAnswer(QMessageBox::Ok);

@@ -318,7 +318,7 @@ private Q_SLOTS:
         // Saving through the dialog: it starts in the documents folder with a
         // name of the person and the period, then the file is opened.
         OpenedUrls opened;
-        std::optional<PdfProgramLookup> viewer(std::in_place, "pdfviewer.desktop");
+        std::optional<ViewerLookup> viewer(std::in_place, "pdfviewer.desktop");
         const QString path = fx->folder().file(QStringLiteral("bericht"));
         const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         const auto saveAs = [&](const QString& folder, const QString& file) {

@@ -353,6 +353,22 @@ private Q_SLOTS:
         save(elsewhere.path(), QStringLiteral("Bitmaps (*.bmp)"), QStringLiteral("schuhe3.svg"));
         QCOMPARE(opened.paths().last(), elsewhere.filePath(QStringLiteral("schuhe3.svg")));
         QVERIFY(QSvgRenderer(opened.paths().last()).isValid());
+        // Without a program for the kind the picture is saved all the same,
+        // and a box says where it lies.
+        {
+            const ViewerLookup none("");
+            const qsizetype before = Messages::shown().size();
+            Messages::setNextAnswer(QMessageBox::Ok);
+            save(elsewhere.path(), QStringLiteral("PNG-Grafiken (*.png)"), QStringLiteral("schuhe4"));
+            QCOMPARE(opened.paths().size(), 2);
+            QVERIFY(QFileInfo::exists(elsewhere.filePath(QStringLiteral("schuhe4.png"))));
+            QCOMPARE(Messages::shown().size(), before + 1);
+            QCOMPARE(Messages::shown().last().icon, QMessageBox::Information);
+            QVERIFY(Messages::shown().last().text.startsWith(QStringLiteral(
+                "Die Grafik wurde gespeichert, kann aber nicht angezeigt werden: Es wurde kein Programm gefunden, "
+                "das PNG-Dateien anzeigen kann.")));
+            QVERIFY(Messages::shown().last().text.endsWith(elsewhere.filePath(QStringLiteral("schuhe4.png"))));
+        }
         QCOMPARE(TForm5::chartFileFor(QStringLiteral("/a/b.txt"), QStringLiteral("Metadateien (*.wmf)")).path,
                  QStringLiteral("/a/b.txt.wmf"));
     }

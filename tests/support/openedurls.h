@@ -44,12 +44,13 @@ public Q_SLOTS:
     }
 };
 
-// Puts a stand-in for the desktop's lookup of the program for PDF files
-// first on PATH, answering with the given desktop file (or with nothing).
-class PdfProgramLookup
+// Puts a stand-in for the desktop's lookup of the program for a kind of
+// file first on PATH, answering with the given desktop file (or with
+// nothing) for every kind.
+class ViewerLookup
 {
 public:
-    explicit PdfProgramLookup(const QByteArray& answer)
+    explicit ViewerLookup(const QByteArray& answer)
         : m_path(qgetenv("PATH"))
     {
         QFile script(m_dir.filePath("xdg-mime"));
@@ -60,7 +61,7 @@ public:
         script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
         qputenv("PATH", m_dir.path().toLocal8Bit() + ':' + m_path);
     }
-    ~PdfProgramLookup() { qputenv("PATH", m_path); }
+    ~ViewerLookup() { qputenv("PATH", m_path); }
 
 private:
     QTemporaryDir m_dir;
