@@ -3,6 +3,7 @@
 #include "fitreader.h"
 #include "gpxreader.h"
 #include "tcxreader.h"
+#include "xmlhead.h"
 
 namespace exchange {
 
@@ -10,7 +11,7 @@ ReadResult readActivity(const QByteArray& bytes)
 {
     if (bytes.isEmpty())
         return ReadResult::refused(QStringLiteral("Die Datei ist leer."));
-    const QByteArray head = bytes.left(4096);
+    const QByteArray head = bytes.left(XmlHeadBytes);
     if (looksLikeFit(head))
         return readFit(bytes);
     if (looksLikeTcx(head))

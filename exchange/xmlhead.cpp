@@ -43,7 +43,7 @@ bool cutStartTagIs(const QByteArray& head, QStringView localName)
 bool rootElementIs(const QByteArray& head, QStringView localName)
 {
     // The document element stands near the start; what follows is not needed.
-    const QByteArray start = head.left(64 * 1024);
+    const QByteArray start = head.left(XmlHeadBytes);
     QXmlStreamReader reader(start);
     reader.setNamespaceProcessing(false);
     while (!reader.atEnd()) {

@@ -1,3 +1,4 @@
+#include "activityfile.h"
 #include "gpxreader.h"
 #include "tcxreader.h"
 #include "trackmath.h"
@@ -359,6 +360,13 @@ void TestXmlReaders::formatDetectionByRoot()
     QVERIFY(!looksLikeGpx(TwoLaps));
     QVERIFY(!looksLikeGpx("\x0e\x10\x98\x00.FIT"));
     QVERIFY(!looksLikeGpx(QByteArray()));
+
+    // A writer's long comment before the root does not hide the format.
+    QByteArray commented = Gpx11;
+    commented.insert(commented.indexOf('\n') + 1, "<!-- " + QByteArray(5000, 'x') + " -->\n");
+    const ReadResult read = readActivity(commented);
+    QVERIFY2(read.ok(), qPrintable(read.reason));
+    QCOMPARE(read.activity->sessions.size(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestXmlReaders)
