@@ -45,14 +45,43 @@ public:
     const QString& reason() const { return m_reason; }
 
     static constexpr qsizetype MaxValueLength = 64;
+    // No element of these formats has more than a handful of attributes;
+    // the parser's cost grows with the square of their number.
+    static constexpr int MaxAttributes = 1000;
 
 private:
+    // Looks over the raw markup before the parser gets it and counts the
+    // attributes of each start tag, so an element with a flood of them is
+    // refused before the parser spends minutes on it.
+    class AttributeCount {
+    public:
+        explicit AttributeCount(const QByteArray& bytes);
+        // Where in bytes [from, to) a start tag passes MaxAttributes; -1 if nowhere.
+        qsizetype scan(const QByteArray& bytes, qsizetype from, qsizetype to);
+        int line() const { return m_line; }
+
+    private:
+        enum class State { Text, Open, StartTag, Value, EndTag, Instruction, Bang, BangDash, Comment, CData, Declaration };
+        int m_unit = 1; // bytes per character: 2 for UTF-16
+        bool m_bigEndian = false;
+        State m_state = State::Text;
+        char16_t m_quote = 0;
+        int m_count = 0;
+        int m_run = 0; // "-", "]" or "?" just before a possible end of markup
+        int m_brackets = 0;
+        int m_line = 1;
+    };
+
+
     QXmlStreamReader::TokenType readToken();
     void fail(const QString& why);
 
     const QByteArray m_bytes;
     qsizetype m_fed = 0;
     qsizetype m_fedSinceToken = 0;
+    AttributeCount m_attributes;
+    qsizetype m_feedEnd; // the parser gets no byte beyond this one
+    bool m_tooManyAttributes = false;
     QXmlStreamReader m_reader;
     QStringView m_root;
     QList<QStringView> m_tags;

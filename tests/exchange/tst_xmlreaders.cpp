@@ -24,6 +24,7 @@ private Q_SLOTS:
     void filesWithoutTrainingAreRefused();
     void damagedAndCutOffFilesAreRefused();
     void hugeTextsStayBounded();
+    void attributeFloodsAreRefused();
     void timeForms();
     void distanceAlongAMeridian();
     void formatDetectionByRoot();
@@ -291,6 +292,33 @@ void TestXmlReaders::damagedAndCutOffFilesAreRefused()
     // An entity bomb stops at the parser's expansion limit.
     const QByteArray bomb = R"(<?xml version="1.0"?><!DOCTYPE gpx [<!ENTITY a "aaaaaaaaaa"><!ENTITY b "&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;"><!ENTITY c "&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;"><!ENTITY d "&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;">]><gpx><trk><name>&d;&d;&d;&d;&d;&d;&d;&d;</name></trk></gpx>)";
     QVERIFY(!readGpx(bomb).ok());
+}
+
+// An element with masses of attributes would keep the parser busy for
+// minutes; up to the limit, and with "=" in comments and values, a file reads.
+void TestXmlReaders::attributeFloodsAreRefused()
+{
+    const auto attributes = [](int count) {
+        QByteArray list;
+        for (int i = 0; i < count; ++i)
+            list += " a" + QByteArray::number(i) + "=\"1\"";
+        return list;
+    };
+    QByteArray flood = TwoLaps;
+    flood.replace("<Trackpoint>", "<Trackpoint" + attributes(100000) + ">");
+    QCOMPARE(readActivity(flood).reason,
+             QStringLiteral("Die Datei ist beschädigt (mehr als 1.000 Attribute an einem Element in Zeile 8)."));
+    QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+    QByteArray wide = Gpx11;
+    wide.replace("encoding=\"UTF-8\"", "encoding=\"UTF-16\"").replace("<gpx ", "<gpx" + attributes(5000) + " ");
+    QVERIFY(readActivity(utf16.encode(QString::fromUtf8(wide))).reason.contains(u"1.000 Attribute"));
+
+    QByteArray many = Gpx11;
+    many.replace("<wpt ", "<!-- " + attributes(2000) + " --><wpt" + attributes(998) + " ")
+        .replace("<name>", "<name t=\"" + QByteArray(2000, '=') + "\">");
+    const ReadResult read = readActivity(many);
+    QVERIFY2(read.ok(), qPrintable(read.reason));
+    QCOMPARE(read.activity->sessions.size(), 2);
 }
 
 void TestXmlReaders::hugeTextsStayBounded()
