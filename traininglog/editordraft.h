@@ -46,8 +46,9 @@ public:
 
     const QString& path() const { return m_path; }
 
-    // Replaces the file with the content; false when it could not be written.
-    bool write(const Content& content);
+    // Replaces the file with the content; false when it could not be
+    // written whole (error gets the reason), the file before then stays.
+    bool write(const Content& content, QString* error = nullptr);
     // The person's draft; none when there is no file. A file that cannot be
     // read, or holds another person's input, is no draft: it is removed.
     std::optional<Content> load();
