@@ -152,7 +152,8 @@ bool EditorDraft::write(const Content& content, QString* error)
             cells << escaped(unit.value(i));
         text += kUnitKey + QLatin1Char('=') + cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
     }
-    return ownfiles::writeWhole(m_path, text.toUtf8(), ownfiles::Access::Kept, error);
+    // Only its person may read it, as the diary.
+    return ownfiles::writeWhole(m_path, text.toUtf8(), ownfiles::Access::OwnerOnly, error);
 }
 
 std::optional<EditorDraft::Content> EditorDraft::load()

@@ -9,7 +9,7 @@
 
 // The input of the diary-entry editor that is not saved yet, kept in a small
 // file beside the settings file so that it outlives the end of the desktop
-// session and a crash: "Entwurf-<UserID>.txt" in UTF-8, one per person,
+// session and a crash: "Entwurf-<UserID>.txt" in UTF-8 (0600), one per person,
 // replaced whole on every write (a write that fails leaves the file before
 // it). The editor writes it while the input changes, removes it when the
 // input is saved or let go, and offers it at its next opening for the person.

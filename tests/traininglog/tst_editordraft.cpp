@@ -12,6 +12,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace editorinput;
 
@@ -271,12 +272,14 @@ void TestEditorDraft::draftOnAFullDisk()
     EditorFixture f;
     const int user = f.addUser();
     const QString path = draftPath(f, user);
+    ::umask(022);
     TForm4* w = openAnswering(f, user, QMessageBox::Ok);
     newEntry(w);
     control<QPlainTextEdit>(w, "Memo1")->setPlainText("vorher");
     w->keepDraftNow();
     const QByteArray before = readBytes(path);
     QVERIFY(before.contains("Memo1=vorher"));
+    QCOMPARE(fileMode(path), 0600);
 
     // The new draft does not fit: the one before stays, the user hears of
     // it once.
