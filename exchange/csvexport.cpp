@@ -2,6 +2,7 @@
 
 #include "database.h"
 #include "diaryforms.h"
+#include "ownfiles.h"
 #include "sqltext.h"
 #include "storageerror.h"
 #include "textforms.h"
@@ -129,9 +130,12 @@ QString cannotWrite(const QString& path)
 
 // Opens the file beside the target and writes the whole text into it; it
 // takes the target's place only on commit.
+// The export holds a person's diary: only its owner may read it, unless it
+// goes into a folder others share, where it is meant for them.
 void writeBeside(QSaveFile& file, const QString& text)
 {
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly)
+        || (!ownfiles::isFolderOfOthers(QFileInfo(file.fileName()).absolutePath()) && !ownfiles::makeOwnerOnly(file)))
         throw StorageError(cannotWrite(file.fileName()), file.errorString());
     const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + text.toUtf8();
     if (file.write(bytes) != bytes.size())

@@ -4,6 +4,7 @@
 #include "datafiles.h"
 #include "dbserver.h"
 #include "enginestatus.h"
+#include "ownfiles.h"
 #include "query.h"
 #include "storageerror.h"
 
@@ -20,6 +21,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <optional>
 #include <unistd.h>
 #include <vector>
@@ -406,9 +408,13 @@ BackupInfo backupDiary(const QString& diaryPath, const QString& target)
     const QString partial = partialBackupPath(target);
     removeFile(partial); // what a backup cut off left, never a backup that was put in place
     auto cleanUp = qScopeGuard([&] { QFile::remove(partial); });
+    // The backup holds every person's diary: only its owner may read it,
+    // from the first byte on (the engine writes into the file there is).
+    ownfiles::createOwnerOnly(partial);
     BackupInfo info;
     try {
         runBackup(host, diaryPath, partial);
+        ::chmod(QFile::encodeName(partial).constData(), 0600);
         info = inspectBackup(partial);
     } catch (const StorageError& e) {
         throw failed(e);
@@ -491,7 +497,7 @@ QString automaticBackupName(const QDate& day)
 
 QString automaticBackup(const QString& diaryPath, const QString& folder, const QDate& today)
 {
-    if (!QDir().mkpath(folder))
+    if (!ownfiles::ensureOwnerOnlyFolder(folder))
         throw StorageError(QStringLiteral("Der Ordner %1 für die Datensicherungen kann nicht angelegt werden")
                                .arg(native(folder)));
     const QDir dir(folder);

@@ -1,12 +1,12 @@
 #include "inifile.h"
 
 #include "cp1252.h"
+#include "ownfiles.h"
 #include "storageerror.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <optional>
 
@@ -177,13 +177,10 @@ void IniFile::commit()
     // The new content goes to a file beside it that replaces the old one
     // only when it is written whole; there is no writing in place, which a
     // full disk would leave cut off. A folder that takes no new file keeps
-    // the old settings and says so. Unbuffered, a short write on a full
-    // disk shows in the count; the buffer's flush would pass it over.
-    QSaveFile file(m_path);
-    const QByteArray bytes = cp1252::encode(text);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size()
-        || !file.commit())
-        notWritten(m_path, file.errorString());
+    // the old settings and says so.
+    QString reason;
+    if (!ownfiles::writeWhole(m_path, cp1252::encode(text), ownfiles::Access::Kept, &reason))
+        notWritten(m_path, reason);
     m_changed = false;
 }
 

@@ -1,9 +1,10 @@
 #include "editordraft.h"
 
+#include "ownfiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace {
@@ -136,7 +137,7 @@ QString EditorDraft::fileName(int userId)
     return QStringLiteral("Entwurf-%1.txt").arg(userId);
 }
 
-bool EditorDraft::write(const Content& content)
+bool EditorDraft::write(const Content& content, QString* error)
 {
     QString text = kHeading + QLatin1Char('\n');
     text += line(QStringLiteral("UserID"), QString::number(m_userId));
@@ -151,11 +152,8 @@ bool EditorDraft::write(const Content& content)
             cells << escaped(unit.value(i));
         text += kUnitKey + QLatin1Char('=') + cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
     }
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(text.toUtf8());
-    return file.commit();
+    // Only its person may read it, as the diary.
+    return ownfiles::writeWhole(m_path, text.toUtf8(), ownfiles::Access::OwnerOnly, error);
 }
 
 std::optional<EditorDraft::Content> EditorDraft::load()

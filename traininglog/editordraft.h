@@ -9,7 +9,7 @@
 
 // The input of the diary-entry editor that is not saved yet, kept in a small
 // file beside the settings file so that it outlives the end of the desktop
-// session and a crash: "Entwurf-<UserID>.txt" in UTF-8, one per person,
+// session and a crash: "Entwurf-<UserID>.txt" in UTF-8 (0600), one per person,
 // replaced whole on every write (a write that fails leaves the file before
 // it). The editor writes it while the input changes, removes it when the
 // input is saved or let go, and offers it at its next opening for the person.
@@ -46,8 +46,9 @@ public:
 
     const QString& path() const { return m_path; }
 
-    // Replaces the file with the content; false when it could not be written.
-    bool write(const Content& content);
+    // Replaces the file with the content; false when it could not be
+    // written whole (error gets the reason), the file before then stays.
+    bool write(const Content& content, QString* error = nullptr);
     // The person's draft; none when there is no file. A file that cannot be
     // read, or holds another person's input, is no draft: it is removed.
     std::optional<Content> load();

@@ -335,4 +335,6 @@ private:
     // The draft found at the opening has been offered: from then on the
     // file follows the input.
     bool m_draftOffered = false;
+    // The last draft could not be written, and the user was told.
+    bool m_draftFailed = false;
 };

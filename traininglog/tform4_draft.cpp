@@ -11,6 +11,7 @@
 #include "stringgrid.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -103,8 +104,22 @@ void TForm4::writeDraft()
     if (!m_dirty || !m_draftOffered)
         return;
     // A draft that cannot be written leaves the one before; the input is
-    // still in the window, and the question on closing still comes.
-    m_draft.write(draftContent());
+    // still in the window, and the question on closing still comes. The
+    // user hears of it once, until a draft is written again.
+    QString reason;
+    if (m_draft.write(draftContent(), &reason)) {
+        m_draftFailed = false;
+        return;
+    }
+    if (m_draftFailed)
+        return;
+    m_draftFailed = true;
+    Messages::error(this,
+                    QStringLiteral("Die Eingaben können nicht vorläufig aufbewahrt werden, weil die Datei %1 nicht "
+                                   "geschrieben werden kann (ist der Datenträger voll?). Bei einem Absturz gehen "
+                                   "sie verloren; speichern Sie den Eintrag")
+                        .arg(QDir::toNativeSeparators(m_draft.path())),
+                    reason);
 }
 
 EditorDraft::Content TForm4::draftContent() const

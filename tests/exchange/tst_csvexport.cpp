@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include <memory>
 
 using exchange::CsvExport;
@@ -219,7 +221,16 @@ void TestCsvExport::generatedDiaryExportedWhole()
     DiarySpec spec;
     spec.years = 3;
     const int user = generateDiary(db(), spec).busiestUser;
+    ::umask(022);
     const CsvExport done = exportDiary(db(), user, QDate(), QDate(), m_entriesPath, m_unitsPath);
+    // Only its owner may read the export, unless it goes into a folder
+    // others may write into.
+    QCOMPARE(fileMode(m_entriesPath), 0600);
+    QCOMPARE(fileMode(m_unitsPath), 0600);
+    const QString shared = m_dir->file(QStringLiteral("gemeinsam"));
+    QVERIFY(QDir().mkdir(shared) && QFile::setPermissions(shared, QFile::permissions(shared) | QFile::WriteGroup));
+    exportDiary(db(), user, QDate(), QDate(), shared + "/e.csv", shared + "/u.csv");
+    QCOMPARE(fileMode(shared + "/e.csv"), 0644);
 
     const QString units = QStringLiteral(" FROM units u JOIN main m ON m.ID = u.MainID WHERE m.UserID = ")
                           + quoted(user);

@@ -14,6 +14,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -91,7 +92,11 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase() { initTestEnvironment(); }
+    void initTestCase()
+    {
+        initTestEnvironment();
+        ::umask(022); // as most desktops have it
+    }
 
     // First, while this process has not used the engine yet: the engine is
     // used in a child of it, as a full disk refuses the backup's writes.
@@ -141,6 +146,7 @@ private Q_SLOTS:
         QCOMPARE(made.persons, m_generated.userIds.size());
         QCOMPARE(made.entries, m_generated.entries);
         QVERIFY(!QFileInfo::exists(partialBackupPath(target)));
+        QCOMPARE(fileMode(target), 0600);
 
         const BackupInfo inspected = inspectBackup(target);
         QCOMPARE(inspected.persons, made.persons);
@@ -232,6 +238,8 @@ private Q_SLOTS:
         const QString made = automaticBackup(m_diary, folder, today);
         QCOMPARE(made, folder + "/" + automaticBackupName(today));
         QCOMPARE(inspectBackup(made).entries, m_generated.entries);
+        QCOMPARE(fileMode(made), 0600);
+        QCOMPARE(fileMode(folder), 0700);
         QCOMPARE(entriesOf(folder).size(), 11);
         QVERIFY(automaticBackup(m_diary, folder, today).isEmpty());
         QCOMPARE(entriesOf(folder).size(), 11);

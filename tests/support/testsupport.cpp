@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTableView>
+#include <sys/stat.h>
 #include <QWidget>
 
 TestFolder::TestFolder()
@@ -103,6 +104,12 @@ QByteArray readBytes(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
+}
+
+int fileMode(const QString& path)
+{
+    struct stat st{};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
 }
 
 QString scalar(Session& session, const QString& sql)

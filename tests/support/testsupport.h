@@ -30,6 +30,8 @@ void initTestEnvironment();
 
 // Reads a whole file as bytes.
 QByteArray readBytes(const QString& path);
+// The permission bits of a file or folder (as 0600), -1 when there is none.
+int fileMode(const QString& path);
 
 // Runs a select on the session's first query and returns field 0 of the first row as text.
 QString scalar(Session& session, const QString& sql);

@@ -10,6 +10,10 @@
 #include <QRegularExpression>
 #include <QTimer>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 using namespace editorinput;
 
 namespace {
@@ -42,6 +46,19 @@ void crash(EditorFixture& f, TForm4* w)
     f.main().ComboBox1->setEnabled(true);
 }
 
+// A limit of the file size below the draft's stands in for a full disk.
+void withFullDisk(const std::function<void()>& step)
+{
+    rlimit before{};
+    QVERIFY(getrlimit(RLIMIT_FSIZE, &before) == 0);
+    const auto handler = signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{64, before.rlim_max};
+    QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0);
+    step();
+    setrlimit(RLIMIT_FSIZE, &before);
+    signal(SIGXFSZ, handler);
+}
+
 } // namespace
 
 class TestEditorDraft : public QObject
@@ -55,6 +72,7 @@ private Q_SLOTS:
     void changeOfAStoredEntry();
     void endOfTheDesktopSession();
     void draftsThatAreNotOffered();
+    void draftOnAFullDisk();
 };
 
 void TestEditorDraft::newEntryOutlivesACrash()
@@ -247,6 +265,39 @@ void TestEditorDraft::draftsThatAreNotOffered()
         QVERIFY(!w->hasUnsavedChanges());
         f.closeEditor();
     }
+}
+
+void TestEditorDraft::draftOnAFullDisk()
+{
+    EditorFixture f;
+    const int user = f.addUser();
+    const QString path = draftPath(f, user);
+    ::umask(022);
+    TForm4* w = openAnswering(f, user, QMessageBox::Ok);
+    newEntry(w);
+    control<QPlainTextEdit>(w, "Memo1")->setPlainText("vorher");
+    w->keepDraftNow();
+    const QByteArray before = readBytes(path);
+    QVERIFY(before.contains("Memo1=vorher"));
+    QCOMPARE(fileMode(path), 0600);
+
+    // The new draft does not fit: the one before stays, the user hears of
+    // it once.
+    Messages::clearShown();
+    for (const char* text : {"nachher", "noch später"}) {
+        control<QPlainTextEdit>(w, "Memo1")->setPlainText(QString::fromUtf8(text));
+        answering({}, [&] { withFullDisk([&] { w->keepDraftNow(); }); });
+        QCOMPARE(readBytes(path), before);
+    }
+    QCOMPARE(Messages::shown().size(), 1);
+    QVERIFY2(Messages::shown().first().text.contains("nicht vorläufig aufbewahrt"),
+             qPrintable(Messages::shown().first().text));
+
+    // With space again the draft follows the input.
+    w->keepDraftNow();
+    QVERIFY(readBytes(path).contains("Memo1=noch später"));
+    QCOMPARE(Messages::shown().size(), 1);
+    crash(f, w);
 }
 
 QTEST_MAIN(TestEditorDraft)
