@@ -5,7 +5,10 @@
 #include <QPushButton>
 #include <QGridLayout>
 #include <QLayout>
+#include <QPointer>
 #include <QQueue>
+
+#include <memory>
 
 namespace Messages {
 namespace {
@@ -86,6 +89,77 @@ private:
     int m_height;
 };
 
+// The window a box belongs to, and every window and widget it lies in,
+// stay while the box is open: one closed meanwhile (the session ends, the
+// main window closes its working windows) is deleted only once the box
+// and the code that asked have returned, as that code still uses it.
+class KeepWhileAsking : public QObject
+{
+public:
+    explicit KeepWhileAsking(QWidget* parent)
+    {
+        for (QObject* object = parent; object; object = object->parent()) {
+            object->installEventFilter(this);
+            m_watched.append(object);
+        }
+        active().append(this);
+    }
+    ~KeepWhileAsking() override
+    {
+        active().removeOne(this);
+        for (const QPointer<QObject>& object : std::as_const(m_watched)) {
+            if (object)
+                object->removeEventFilter(this);
+        }
+        for (const QPointer<QObject>& object : std::as_const(m_deleteLater)) {
+            if (!object)
+                continue;
+            // A box further out that still keeps it deletes it in its turn.
+            KeepWhileAsking* outer = nullptr;
+            for (KeepWhileAsking* keeper : std::as_const(active()))
+                if (keeper->m_watched.contains(object))
+                    outer = keeper;
+            if (outer) {
+                outer->m_deleteLater.append(object);
+                continue;
+            }
+            // The engine of deferred deletion takes no second request for an
+            // object: a stand-in of its own is deleted when control returns
+            // to the event loop of the code that asked, and takes it along.
+            auto* standIn = new QObject;
+            connect(standIn, &QObject::destroyed, [object] { delete object.data(); });
+            standIn->deleteLater();
+        }
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::DeferredDelete)
+            return false;
+        m_deleteLater.append(watched);
+        return true;
+    }
+
+private:
+    static QList<KeepWhileAsking*>& active()
+    {
+        static QList<KeepWhileAsking*> keepers;
+        return keepers;
+    }
+
+    QList<QPointer<QObject>> m_watched;
+    QList<QPointer<QObject>> m_deleteLater;
+};
+
+// The answer of a box closed with Esc.
+QMessageBox::StandardButton escapeAnswer(QMessageBox::StandardButtons buttons)
+{
+    return buttons.testFlag(QMessageBox::No)       ? QMessageBox::No
+           : buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel
+                                                   : QMessageBox::Ok;
+}
+
 // The text as the box shows it: the line ends the program composes ("\n\r",
 // and "\r\n" or a lone "\r" of texts from elsewhere) each become one line
 // break; two line ends in a row stay an empty line.
@@ -122,15 +196,18 @@ QMessageBox::StandardButton ask(QWidget* parent, Record record, QMessageBox::Sta
         return record.answer;
     }
     if (state().ending) {
-        record.answer = record.buttons.testFlag(QMessageBox::No)       ? QMessageBox::No
-                        : record.buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel
-                                                                       : QMessageBox::Ok;
+        record.answer = escapeAnswer(record.buttons);
         state().shown.append(record);
         return record.answer;
     }
 
     // The record keeps the text as composed; only the box shows it changed.
-    QMessageBox box(record.icon, record.title, shownText(record.text), record.buttons, parent);
+    // On the heap: a parent deleted outright while the box is open takes
+    // the box with it.
+    const KeepWhileAsking keep(parent);
+    QPointer<QMessageBox> owned =
+        new QMessageBox(record.icon, record.title, shownText(record.text), record.buttons, parent);
+    QMessageBox& box = *owned;
     box.setObjectName(QStringLiteral("MessageBox"));
     if (!record.detail.isEmpty())
         box.setInformativeText(shownText(record.detail));
@@ -155,7 +232,8 @@ QMessageBox::StandardButton ask(QWidget* parent, Record record, QMessageBox::Sta
         // and above the buttons, at least as wide as asked.
         tick->setMinimumWidth(layout.tickBoxGeometry.width());
     }
-    AtLeastHeight atLeast(&box, layout.height);
+    auto* atLeast = new AtLeastHeight(&box, layout.height);
+    atLeast->setParent(&box);
     QList<QPushButton*> extra;
     for (const QString& caption : extraButtons)
         extra.append(box.addButton(caption, QMessageBox::ActionRole));
@@ -184,6 +262,12 @@ QMessageBox::StandardButton ask(QWidget* parent, Record record, QMessageBox::Sta
     const int result = box.exec();
     if (waiting)
         QApplication::restoreOverrideCursor();
+    if (!owned) {
+        record.answer = escapeAnswer(record.buttons);
+        state().shown.append(record);
+        return record.answer;
+    }
+    const std::unique_ptr<QMessageBox> done(owned.data());
     record.answer = static_cast<QMessageBox::StandardButton>(result);
     for (int i = 0; i < extra.size(); ++i) {
         if (box.clickedButton() == extra[i])

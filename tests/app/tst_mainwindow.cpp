@@ -62,6 +62,7 @@ private Q_SLOTS:
     void manualOpensWhenPresent();
     void manualWithoutViewerSaysWhereItIs();
     void quitSignalEndsWithUnsavedInput();
+    void quitSignalWhileTheEditorAsks();
 
 private:
     std::unique_ptr<TForm1> start();
@@ -428,6 +429,45 @@ void TestMainWindow::quitSignalEndsWithUnsavedInput()
     QCOMPARE(scalar(m_form->session(), "SELECT COUNT(*) FROM main"), QString("0"));
     QVERIFY(QFile::exists(draft));
     QVERIFY(draft.endsWith("Entwurf-" + user + ".txt"));
+    QVERIFY(readBytes(draft).contains("Memo2=nicht gespeichert\n"));
+}
+
+void TestMainWindow::quitSignalWhileTheEditorAsks()
+{
+    // The editor asks whether to save before it leaves the entry, and the
+    // session ends while the question is open, closing the editor: the
+    // input is kept as the draft, and the editor goes only once it has
+    // finished asking; the quit signal then closes the question as with Esc.
+    QuitSignals::blockInAllThreads();
+    QuitSignals quit;
+    m_form = start();
+    addUser("Muster", "Max");
+    m_form->ShowUsers();
+    m_form->ComboBox1Change();
+    m_form->show();
+    m_form->ToolButton3->click();
+    QPointer<TForm4> editor = TForm4::findOpen();
+    QVERIFY(editor);
+    QCoreApplication::processEvents();
+    const QString draft = editor->draft().path();
+    editor->findChild<QPlainTextEdit*>("Memo2")->setPlainText("nicht gespeichert");
+
+    bool asked = false;
+    QTimer::singleShot(0, editor, [&] {
+        QTimer::singleShot(100, [&] {
+            asked = QApplication::activeModalWidget() != nullptr;
+            Messages::setEnding(true);
+            editor->close();
+            QTimer::singleShot(50, [] { raise(SIGTERM); });
+        });
+        editor->ToolButton3Click(); // asks, and the session ends meanwhile
+    });
+    QTimer::singleShot(60000, [] { QCoreApplication::exit(1); }); // guards the suite only
+    quit.mainLoopStarts();
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(asked);
+    QVERIFY(editor.isNull() || !editor->isVisible());
+    QCOMPARE(scalar(m_form->session(), "SELECT COUNT(*) FROM main"), QString("0"));
     QVERIFY(readBytes(draft).contains("Memo2=nicht gespeichert\n"));
 }
 

@@ -8,7 +8,9 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QDialogButtonBox>
+#include <QEventLoop>
 #include <QProxyStyle>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -28,6 +30,7 @@ private Q_SLOTS:
     void checkBoxBoxShowsEveryControl();
     void lineEndsShowAsOneBreak();
     void returnClosesABoxWithDetails();
+    void windowGoneWhileItAsks();
 };
 
 void TestMessages::realModalBoxIsAnswered()
@@ -267,6 +270,39 @@ void TestMessages::returnClosesABoxWithDetails()
     QApplication::setStyle(style);
     QTRY_VERIFY(closedByReturn);
     QCOMPARE(answer, QMessageBox::Ok);
+}
+
+// A window that is closed (and so deleted later) while its box is open
+// stays until the code that asked has returned; one deleted outright
+// meanwhile leaves the box answered as with Esc.
+void TestMessages::windowGoneWhileItAsks()
+{
+    auto* closing = new QWidget;
+    closing->setAttribute(Qt::WA_DeleteOnClose);
+    closing->show();
+    QPointer<QWidget> closingGuard = closing;
+    QTimer::singleShot(50, [closing] {
+        closing->close();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (QWidget* box = QApplication::activeModalWidget())
+            box->close();
+    });
+    QCOMPARE(Messages::show(closing, QMessageBox::Question, "Frage", "Speichern?",
+                            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel),
+             QMessageBox::Cancel);
+    QVERIFY(closingGuard); // this code may still use it
+    QEventLoop loop; // the one the asking code returns to
+    QTimer::singleShot(0, &loop, &QEventLoop::quit);
+    loop.exec();
+    QVERIFY(!closingGuard);
+
+    QPointer<QWidget> deleted = new QWidget;
+    deleted->show();
+    QTimer::singleShot(50, [deleted] { delete deleted.data(); });
+    QCOMPARE(Messages::show(deleted, QMessageBox::Question, "Frage", "Speichern?", QMessageBox::Yes | QMessageBox::No),
+             QMessageBox::No);
+    QVERIFY(!deleted);
+    QCOMPARE(Messages::shown().size(), 2);
 }
 
 QTEST_MAIN(TestMessages)
