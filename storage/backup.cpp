@@ -6,6 +6,7 @@
 #include "enginestatus.h"
 #include "ownfiles.h"
 #include "query.h"
+#include "schemacheck.h"
 #include "storageerror.h"
 
 #include <QDir>
@@ -272,13 +273,24 @@ void runRestore(const ServiceHost& host, const QString& file, const QString& dat
 }
 
 // Throws when the database is not a diary of this program; else its counts.
-BackupInfo countsOf(Database& db, const QString& backupFile)
+// A backup to be restored must hold a diary as this program makes it: one
+// of another make would stop the program at its next start or let it store
+// wrong data; the diary's own backup is counted only, whatever it holds.
+BackupInfo countsOf(Database& db, const QString& backupFile, bool toRestore)
 {
     const ResultSet tables = db.select(QStringLiteral(
         "SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME IN ('MAIN', 'USERS')"));
     if (tables.rows.value(0).value(0).asInteger() != 2)
         throw StorageError(
             QStringLiteral("Die Datei %1 ist keine Datensicherung des Programms").arg(native(backupFile)));
+    if (toRestore) {
+        const QStringList faults = datafiles::schemaFaults(db);
+        if (!faults.isEmpty())
+            throw StorageError(QStringLiteral("Die Datei %1 ist keine Datensicherung dieses Tagebuchs: Ihre Tabellen "
+                                              "sind anders aufgebaut als die des Programms")
+                                   .arg(native(backupFile)),
+                               faults.join(QLatin1Char('\n')));
+    }
     const ResultSet counts =
         db.select(QStringLiteral("SELECT (SELECT COUNT(*) FROM users), (SELECT COUNT(*) FROM main) FROM RDB$DATABASE"));
     BackupInfo info;
@@ -349,7 +361,7 @@ BackupInfo checkOnServer(const ServiceHost& host, const QString& connection, con
     const auto drop = qScopeGuard([&] { dropOnServer(*host.server, prefix + probe); });
     Database db;
     db.connect(prefix + probe);
-    const BackupInfo info = countsOf(db, file);
+    const BackupInfo info = countsOf(db, file, false);
     db.disconnect();
     return info;
 }
@@ -361,7 +373,9 @@ QString partialBackupPath(const QString& target)
     return target + QStringLiteral(".teil");
 }
 
-BackupInfo inspectBackup(const QString& backupFile)
+namespace {
+
+BackupInfo inspect(const QString& backupFile, bool toRestore)
 {
     const BackupHeader header = checkedHeader(backupFile);
     QTemporaryDir dir;
@@ -377,11 +391,18 @@ BackupInfo inspectBackup(const QString& backupFile)
     }
     Database db;
     db.connect(probe);
-    BackupInfo info = countsOf(db, backupFile);
+    BackupInfo info = countsOf(db, backupFile, toRestore);
     db.disconnect();
     // a header whose date cannot be read: the file's own date stands in
     info.made = header.made.isValid() ? header.made : QFileInfo(backupFile).lastModified();
     return info;
+}
+
+} // namespace
+
+BackupInfo inspectBackup(const QString& backupFile)
+{
+    return inspect(backupFile, true);
 }
 
 BackupInfo backupDiary(const QString& diaryPath, const QString& target)
@@ -415,7 +436,7 @@ BackupInfo backupDiary(const QString& diaryPath, const QString& target)
     try {
         runBackup(host, diaryPath, partial);
         ::chmod(QFile::encodeName(partial).constData(), 0600);
-        info = inspectBackup(partial);
+        info = inspect(partial, false);
     } catch (const StorageError& e) {
         throw failed(e);
     }
@@ -459,7 +480,7 @@ QString restoreDiary(const QString& backupFile, const QString& diaryPath, const 
     {
         Database db;
         db.connect(restored, true);
-        countsOf(db, backupFile);
+        countsOf(db, backupFile, true);
         Query query(db);
         datafiles::CheckDataBases(query);
         db.disconnect();

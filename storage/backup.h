@@ -43,8 +43,9 @@ BackupInfo backupDiary(const QString& diaryPath, const QString& target);
 
 // What a backup file on this computer holds. Refuses a file that is no
 // backup of this program (not the engine's backup format, or without the
-// tables of persons and entries), a damaged or cut-off one, and one that a
-// newer version of the engine wrote.
+// tables of persons and entries), one whose tables differ from the diary's
+// (see datafiles::schemaFaults), a damaged or cut-off one, and one that a
+// newer version of the engine wrote. restoreDiary refuses the same.
 BackupInfo inspectBackup(const QString& backupFile);
 
 // Puts the diary of a backup in place of the diary at diaryPath (a file on

@@ -226,6 +226,71 @@ private Q_SLOTS:
         }
     }
 
+    // A backup of a database whose tables differ from the diary's is refused
+    // before it is offered, and a restore of it leaves the diary as it was;
+    // additions that change nothing of what the program stores are allowed.
+    void backupsOfOtherTablesAreRefused()
+    {
+        makeDiary();
+        const auto backupOf = [&](const QString& name, const QStringList& statements, bool asDiary) {
+            const QString folder = m_dir.filePath(name + "/");
+            QDir().mkpath(folder);
+            QString path = folder + "db.fdb";
+            if (asDiary) {
+                Session s;
+                datafiles::openStorage(s, folder);
+                path = datafiles::databasePath(folder);
+            } else {
+                Database db;
+                db.create(path);
+            }
+            {
+                Database db;
+                db.connect(path);
+                for (const QString& sql : statements)
+                    db.execute(sql);
+            }
+            const QString backup = m_dir.filePath(name + ".fbk");
+            backupDiary(path, backup);
+            return backup;
+        };
+        const QStringList refused = {
+            backupOf("fremd", {"CREATE TABLE main (x INTEGER)", "CREATE TABLE users (y VARCHAR(10))",
+                               "INSERT INTO main VALUES (1)", "INSERT INTO users VALUES ('a')"},
+                     false),
+            backupOf("pflicht", {"ALTER TABLE main ADD pflicht INTEGER NOT NULL"}, true),
+            backupOf("trigger", {"CREATE TRIGGER leeren FOR main AFTER INSERT AS BEGIN "
+                                 "DELETE FROM main WHERE ID <> NEW.ID; END"},
+                     true),
+            backupOf("bedingung", {"ALTER TABLE units ADD CONSTRAINT kurz CHECK (strecke < 5)"}, true),
+            backupOf("typ", {"ALTER TABLE main ALTER COLUMN Notizen TYPE VARCHAR(300)"}, true),
+        };
+        const QString folder = QFileInfo(m_diary).absolutePath();
+        const QByteArray diary = readBytes(m_diary);
+        const QStringList files = entriesOf(folder);
+        for (const QString& backup : refused) {
+            const QString inspected = errorOf([&] { inspectBackup(backup); });
+            const QString restored = errorOf([&] { restoreDiary(backup, m_diary); });
+            for (const QString& error : {inspected, restored})
+                QVERIFY2(error.contains("ist keine Datensicherung dieses Tagebuchs"), qPrintable(backup + ": " + error));
+            QCOMPARE(readBytes(m_diary), diary);
+            QCOMPARE(entriesOf(folder), files);
+        }
+        try {
+            inspectBackup(refused[1]);
+        } catch (const StorageError& e) {
+            QCOMPARE(e.detail(), "zusätzliche Spalte MAIN.PFLICHT muss gefüllt sein und hat keinen Vorgabewert");
+        }
+
+        const QString added = backupOf("ergaenzt",
+                                       {"ALTER TABLE main ADD frei INTEGER",
+                                        "ALTER TABLE main ADD mitwert INTEGER DEFAULT 0 NOT NULL",
+                                        "CREATE TABLE notizen (ID INTEGER NOT NULL PRIMARY KEY, text VARCHAR(40))",
+                                        "CREATE INDEX ix_wetter ON main (Wetter)"},
+                                       true);
+        QCOMPARE(inspectBackup(added).persons, 0);
+    }
+
     // Once a day, and the old ones thinned out.
     void automaticBackups()
     {
