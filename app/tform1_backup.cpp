@@ -192,6 +192,8 @@ void TForm1::RestoreButtonClick()
         ComboBox1Change();
     }
     if (!failure.isEmpty()) {
+        if (!failure.endsWith(QLatin1Char('.')))
+            failure += QLatin1Char('.');
         Messages::error(this, failure + QStringLiteral(" Das Tagebuch ist unverändert"), detail);
         return;
     }

@@ -157,6 +157,16 @@ private:
     int m_saved = -1;
 };
 
+// The engine's backup and restore put a full disk into words of their own,
+// in their report or their error.
+bool isFullDisk(const QString& engineText)
+{
+    static const char* const kFull[] = {"free disk space exhausted", "No space left on device", "File too large",
+                                        "Disk quota exceeded"};
+    return std::any_of(std::begin(kFull), std::end(kFull),
+                       [&](const char* words) { return engineText.contains(QLatin1String(words)); });
+}
+
 // Runs one action of the engine's service manager to its end and returns
 // what the engine wrote meanwhile. Throws the engine's error; an action that
 // ended with an error only in its output throws that output.
@@ -220,8 +230,11 @@ QString runService(const ServiceHost& host, const std::function<void(IXpbBuilder
         service = nullptr;
         output = QString::fromLocal8Bit(text).trimmed();
     } catch (const FbException& e) {
-        const StorageError failed = engineError(e.getStatus()->getErrors(), engineStatusText(e.getStatus()),
-                                                host.serverName());
+        const QString engineText = engineStatusText(e.getStatus());
+        StorageError failed = engineError(e.getStatus()->getErrors(), engineText, host.serverName());
+        if (failed.reason() == StorageError::Reason::Other && isFullDisk(engineText))
+            failed = StorageError(QStringLiteral("Auf dem Datenträger ist kein Platz mehr frei"), engineText,
+                                  StorageError::Reason::NoSpace);
         if (spb)
             spb->dispose();
         if (service)
@@ -232,6 +245,9 @@ QString runService(const ServiceHost& host, const std::function<void(IXpbBuilder
         throw failed;
     }
     provider->release();
+    if (isFullDisk(output))
+        throw StorageError(QStringLiteral("Auf dem Datenträger ist kein Platz mehr frei"), output,
+                           StorageError::Reason::NoSpace);
     if (output.contains(QLatin1String("ERROR:")))
         throw StorageError(output);
     return output;
@@ -299,8 +315,21 @@ BackupInfo countsOf(Database& db, const QString& backupFile, bool toRestore)
     return info;
 }
 
-StorageError damaged(const QString& backupFile, const StorageError& e)
+// A restore that failed: for want of room or of permission where the
+// database is written, it says so and names the folder (a backup that is
+// sound is never called damaged); any other failure lies in the backup.
+StorageError restoreFailed(const QString& backupFile, const StorageError& e, const QString& folder)
 {
+    if (e.reason() == StorageError::Reason::NoSpace)
+        return StorageError(QStringLiteral("Auf dem Datenträger des Ordners %1 ist kein Platz mehr frei, um die "
+                                           "Datensicherung %2 zurückzuspielen")
+                                .arg(native(folder), native(backupFile)),
+                            withOutput(e), e.reason());
+    if (e.reason() == StorageError::Reason::CannotWrite)
+        return StorageError(QStringLiteral("Im Ordner %1 kann die Datensicherung %2 nicht zurückgespielt werden: Es "
+                                           "fehlt die Berechtigung, dort zu schreiben")
+                                .arg(native(folder), native(backupFile)),
+                            withOutput(e), e.reason());
     return StorageError(QStringLiteral("Die Datensicherung %1 ist beschädigt oder unvollständig").arg(native(backupFile)),
                         withOutput(e));
 }
@@ -356,7 +385,7 @@ BackupInfo checkOnServer(const ServiceHost& host, const QString& connection, con
         runRestore(host, file, probe);
     } catch (const StorageError& e) {
         dropOnServer(*host.server, prefix + probe); // what the restore made of it
-        throw damaged(file, e);
+        throw restoreFailed(file, e, QFileInfo(probe).absolutePath());
     }
     const auto drop = qScopeGuard([&] { dropOnServer(*host.server, prefix + probe); });
     Database db;
@@ -387,7 +416,19 @@ BackupInfo inspect(const QString& backupFile, bool toRestore)
     try {
         runRestore(ServiceHost{}, backupFile, probe);
     } catch (const StorageError& e) {
-        throw damaged(backupFile, e);
+        // the check restores into the temporary folder
+        const QString folder = native(QDir::tempPath());
+        if (e.reason() == StorageError::Reason::NoSpace)
+            throw StorageError(QStringLiteral("Für die Prüfung der Datensicherung ist auf dem Datenträger des "
+                                              "vorläufigen Ordners %1 kein Platz mehr frei")
+                                   .arg(folder),
+                               withOutput(e), e.reason());
+        if (e.reason() == StorageError::Reason::CannotWrite)
+            throw StorageError(QStringLiteral("Für die Prüfung der Datensicherung kann im vorläufigen Ordner %1 "
+                                              "nicht geschrieben werden")
+                                   .arg(folder),
+                               withOutput(e), e.reason());
+        throw restoreFailed(backupFile, e, folder);
     }
     Database db;
     db.connect(probe);
@@ -417,9 +458,26 @@ BackupInfo backupDiary(const QString& diaryPath, const QString& target)
                                 .arg(e.message(), where),
                             e.detail(), e.reason());
     };
+    // The engine's report of a full disk, with the folder of the backup
+    // (on the server, for a diary there).
+    const auto writing = [&](const StorageError& e) {
+        if (e.reason() != StorageError::Reason::NoSpace)
+            return e;
+        const QString folder = native(QFileInfo(target).absolutePath());
+        return StorageError(host.server ? QStringLiteral("Auf dem Datenträger des Ordners %1 auf dem Datenbankserver "
+                                                         "%2 ist kein Platz mehr frei")
+                                              .arg(folder, host.serverName())
+                                        : QStringLiteral("Auf dem Datenträger des Ordners %1 ist kein Platz mehr frei")
+                                              .arg(folder),
+                            e.detail(), e.reason());
+    };
     if (host.server) {
         try {
             runBackup(host, pathOnServer(diaryPath), target);
+        } catch (const StorageError& e) {
+            throw failed(writing(e));
+        }
+        try {
             return checkOnServer(host, diaryPath, target);
         } catch (const StorageError& e) {
             throw failed(e);
@@ -435,7 +493,11 @@ BackupInfo backupDiary(const QString& diaryPath, const QString& target)
     BackupInfo info;
     try {
         runBackup(host, diaryPath, partial);
-        ::chmod(QFile::encodeName(partial).constData(), 0600);
+    } catch (const StorageError& e) {
+        throw failed(writing(e));
+    }
+    ::chmod(QFile::encodeName(partial).constData(), 0600);
+    try {
         info = inspect(partial, false);
     } catch (const StorageError& e) {
         throw failed(e);
@@ -475,7 +537,7 @@ QString restoreDiary(const QString& backupFile, const QString& diaryPath, const 
     try {
         runRestore(ServiceHost{}, backupFile, restored);
     } catch (const StorageError& e) {
-        throw damaged(backupFile, e);
+        throw restoreFailed(backupFile, e, QFileInfo(restored).absolutePath());
     }
     {
         Database db;

@@ -278,13 +278,16 @@ StorageError engineError(const intptr_t* vector, const QString& engineText, cons
     case Cause::NoSpace:
         message = QStringLiteral("Auf dem Datenträger ist kein Platz mehr frei: Die Daten konnten nicht in die "
                                  "Datenbank%1 geschrieben werden");
+        reason = StorageError::Reason::NoSpace;
         break;
     case Cause::NoPermission:
         message = QStringLiteral("Es fehlt die Berechtigung, die Datenbank%1 zu öffnen oder zu schreiben");
+        reason = StorageError::Reason::CannotWrite;
         break;
     case Cause::ReadOnly:
         message = QStringLiteral("Die Datenbank%1 ist schreibgeschützt oder es fehlt die Berechtigung, sie zu "
                                  "schreiben");
+        reason = StorageError::Reason::CannotWrite;
         break;
     case Cause::Truncated:
         message = QStringLiteral("Die Datenbank%1 ist leer oder abgeschnitten: Die Datei ist kürzer als eine "
@@ -300,7 +303,7 @@ StorageError engineError(const intptr_t* vector, const QString& engineText, cons
         return StorageError(QStringLiteral("Die Datenbank%1 kann%2 nicht angelegt werden: Der Ordner fehlt oder es "
                                            "fehlt die Berechtigung, dort zu schreiben")
                                 .arg(where, onServer),
-                            engineText);
+                            engineText, StorageError::Reason::CannotWrite);
     case Cause::InUse:
         message = QStringLiteral("Die Datenbank%1 wird gerade von einer anderen Kopie des Programms oder einem "
                                  "anderen Programm benutzt");

@@ -295,7 +295,9 @@ void openServerDiary(Database& db, const QString& target)
     try {
         db.connect(target);
     } catch (const StorageError& e) {
-        if (e.reason() != StorageError::Reason::Other && e.reason() != StorageError::Reason::Missing)
+        using Reason = StorageError::Reason;
+        if (e.reason() != Reason::Other && e.reason() != Reason::Missing && e.reason() != Reason::NoSpace
+            && e.reason() != Reason::CannotWrite)
             throw; // out of reach, or not let in
         try {
             db.create(target);

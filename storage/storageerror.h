@@ -17,11 +17,24 @@
 // database server: out of reach, the login refused, the connection lost
 // while working, a change that collided with one made elsewhere, a
 // database file that is not there, or a commit whose answer was lost (the
-// change may or may not be stored).
+// change may or may not be stored); and, for any file, that its disk was
+// full (NoSpace) or that it could not be written or made there for want of
+// permission (CannotWrite): the fault lies with the place, not the data.
 class StorageError : public std::runtime_error
 {
 public:
-    enum class Reason { Other, Unreachable, LoginRefused, ConnectionLost, Conflict, Missing, AnswerLost };
+    enum class Reason
+    {
+        Other,
+        Unreachable,
+        LoginRefused,
+        ConnectionLost,
+        Conflict,
+        Missing,
+        AnswerLost,
+        NoSpace,
+        CannotWrite
+    };
 
     explicit StorageError(const QString& message, const QString& detail = {}, Reason reason = Reason::Other)
         : std::runtime_error(message.toStdString()), m_message(message), m_detail(detail), m_reason(reason) {}

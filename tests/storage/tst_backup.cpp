@@ -8,11 +8,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <cstdio>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -99,7 +102,8 @@ private Q_SLOTS:
     }
 
     // First, while this process has not used the engine yet: the engine is
-    // used in a child of it, as a full disk refuses the backup's writes.
+    // used in a child of it, as a full disk refuses the backup's writes. It
+    // says so, names the folder and leaves no file.
     void fullDiskLeavesNoBackup()
     {
         const QString folder = m_dir.filePath("voll/");
@@ -122,20 +126,58 @@ private Q_SLOTS:
                 backupDiary(datafiles::databasePath(folder), target);
                 code = 1;
             } catch (const StorageError& e) {
-                code = e.message().startsWith("Die Datensicherung konnte nicht erstellt werden") ? 0 : 2;
+                const QString expected = "Die Datensicherung konnte nicht erstellt werden: Auf dem Datenträger des "
+                                         "Ordners " + QDir::toNativeSeparators(m_dir.path()) + " ist kein Platz mehr frei.";
+                code = e.message() == expected ? 0 : 2;
+                if (code)
+                    std::fprintf(stderr, "%s\n", qPrintable(e.message()));
             }
             ::_exit(code);
         }
         int status = 0;
         QCOMPARE(::waitpid(child, &status, 0), child);
-        QVERIFY(WIFEXITED(status));
+        QVERIFY2(WIFEXITED(status), qPrintable(QString::number(WTERMSIG(status))));
         QCOMPARE(WEXITSTATUS(status), 0);
         QVERIFY(!QFileInfo::exists(target));
         QVERIFY(!QFileInfo::exists(partialBackupPath(target)));
     }
 
-    // A backup, what inspecting it tells, and a restore that brings back
-    // every row after the diary was changed.
+    // A restore into a full disk, and the check of a backup with the
+    // temporary folder full, say so and name the folder, not that the
+    // backup were damaged; the diary stays as it was. A small disk of its
+    // own needs the right to mount one.
+    void fullDiskDuringRestore()
+    {
+        makeDiary();
+        const QString good = m_dir.filePath("gut-voll.fbk");
+        backupDiary(m_diary, good);
+        const QString disk = m_dir.filePath("kleine-platte");
+        QDir().mkpath(disk);
+        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=300k", "tmpfs", disk}) != 0)
+            QSKIP("a small disk cannot be mounted here");
+        const auto unmount = qScopeGuard([&] { QProcess::execute("umount", {disk}); });
+        const QString diary = disk + "/Database/data.fdb";
+        QDir().mkpath(disk + "/Database");
+        writeFile(diary, "das bisherige Tagebuch");
+        const QString restored = errorOf([&] { restoreDiary(good, diary); });
+        QVERIFY2(restored.contains("Auf dem Datenträger des Ordners " + QDir::toNativeSeparators(disk + "/Database")
+                                   + " ist kein Platz mehr frei"),
+                 qPrintable(restored));
+        QCOMPARE(readBytes(diary), QByteArray("das bisherige Tagebuch"));
+        QCOMPARE(entriesOf(disk + "/Database"), QStringList{"data.fdb"});
+
+        const QByteArray tmp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(disk));
+        const QString inspected = errorOf([&] { inspectBackup(good); });
+        const QString backedUp = errorOf([&] { backupDiary(m_diary, m_dir.filePath("neu-voll.fbk")); });
+        qputenv("TMPDIR", tmp);
+        for (const QString& error : {inspected, backedUp})
+            QVERIFY2(error.contains("Für die Prüfung der Datensicherung ist auf dem Datenträger des vorläufigen Ordners")
+                         && !error.contains("beschädigt"),
+                     qPrintable(error));
+        QVERIFY(!QFileInfo::exists(m_dir.filePath("neu-voll.fbk")));
+    }
+
     void roundTrip()
     {
         makeDiary();
