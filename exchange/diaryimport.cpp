@@ -33,12 +33,12 @@ constexpr int kRefusedInText = 8;
 // A training shorter than both was a watch started by mistake.
 constexpr double kShortestKm = 0.1;
 constexpr double kShortestSeconds = 60.0;
-// Faster than anyone goes on foot, or at all under their own power: a
-// device's filler or a broken count (a lap of 0xFFFFFFFE cm), no training.
+// Faster than anyone runs or walks, or than any training goes: a device's
+// filler or a broken count (a lap of 0xFFFFFFFE cm), no training.
 constexpr int kFastestOnFootKmh = 100;
 constexpr int kFastestKmh = 200;
 // A lap shorter than this says nothing of the speed: a closing lap of a
-// second takes a jump of the position for tens of metres.
+// second may hold a jump of the position of tens of metres.
 constexpr double kShortestJudgedKm = 1.0;
 
 int roundedSeconds(double seconds)
@@ -76,9 +76,11 @@ int fastestKmh(Sport sport)
     }
 }
 
+// Without a time the longest entry is the most it can have taken.
 bool tooFast(double km, double seconds, Sport sport)
 {
-    return km >= kShortestJudgedKm && seconds > 0.0 && km * 3600.0 > fastestKmh(sport) * seconds;
+    const double took = seconds > 0.0 ? seconds : kLongestEntryMinutes * 60.0;
+    return km >= kShortestJudgedKm && km * 3600.0 > fastestKmh(sport) * took;
 }
 
 QString tooFastReason(const QString& what, double km, Sport sport)

@@ -165,6 +165,10 @@ void TestDiaryImport::filesTheDiaryCannotHoldAreRefused()
     noTime.start = QDateTime::fromSecsSinceEpoch(-2147483648LL, Qt::UTC);
     Training young = future;
     young.start = utc(1979, 12, 31, 10, 0);
+    Training untimed = endless; // a lap of 0xFFFFFFFE cm: too fast in any time an entry holds
+    untimed.timerSeconds.reset();
+    untimed.laps = {Lap()};
+    untimed.laps[0].distanceMeters = 42949672.94;
     for (const auto& [sessions, words] :
          {std::pair{QList<Training>{future}, QStringLiteral("Zukunft")},
           std::pair{QList<Training>{endless}, QStringLiteral("99:59")},
@@ -172,6 +176,7 @@ void TestDiaryImport::filesTheDiaryCannotHoldAreRefused()
           std::pair{QList<Training>{undated}, QStringLiteral("ohne Datum")},
           std::pair{QList<Training>{noTime}, QStringLiteral("kein gültiges Datum (13.12.1901)")},
           std::pair{QList<Training>{young}, QStringLiteral("kein gültiges Datum (31.12.1979, vor dem Geburtsdatum 01.01.1980)")},
+          std::pair{QList<Training>{untimed}, QStringLiteral("eine Runde von 42949,7 km, schneller als 100 km/h")},
           std::pair{QList<Training>{}, QStringLiteral("kein Training")}}) {
         Activity activity;
         activity.sessions = sessions;
