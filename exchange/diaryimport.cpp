@@ -33,6 +33,13 @@ constexpr int kRefusedInText = 8;
 // A training shorter than both was a watch started by mistake.
 constexpr double kShortestKm = 0.1;
 constexpr double kShortestSeconds = 60.0;
+// Faster than anyone runs or walks, or than any training goes: a device's
+// filler or a broken count (a lap of 0xFFFFFFFE cm), no training.
+constexpr int kFastestOnFootKmh = 100;
+constexpr int kFastestKmh = 200;
+// A lap shorter than this says nothing of the speed: a closing lap of a
+// second may hold a jump of the position of tens of metres.
+constexpr double kShortestJudgedKm = 1.0;
 
 int roundedSeconds(double seconds)
 {
@@ -50,9 +57,37 @@ bool usableDistance(const std::optional<double>& metres)
     return metres && std::isfinite(*metres) && *metres >= 0.0 && *metres < 1.0e8;
 }
 
+// A time of 0 says nothing: the next source of the time is asked.
 bool usableTime(const std::optional<double>& seconds)
 {
-    return seconds && std::isfinite(*seconds) && *seconds >= 0.0 && *seconds < 1.0e8;
+    return seconds && std::isfinite(*seconds) && *seconds > 0.0 && *seconds < 1.0e8;
+}
+
+int fastestKmh(Sport sport)
+{
+    switch (sport) {
+    case Sport::Running:
+    case Sport::Walking:
+    case Sport::Hiking:
+    case Sport::Mountaineering:
+        return kFastestOnFootKmh;
+    default:
+        return kFastestKmh;
+    }
+}
+
+// Without a time the longest entry is the most it can have taken.
+bool tooFast(double km, double seconds, Sport sport)
+{
+    const double took = seconds > 0.0 ? seconds : kLongestEntryMinutes * 60.0;
+    return km >= kShortestJudgedKm && km * 3600.0 > fastestKmh(sport) * took;
+}
+
+QString tooFastReason(const QString& what, double km, Sport sport)
+{
+    return QStringLiteral("Die Datei enthält %1 von %2 km, schneller als %3 km/h; ist die Datei beschädigt?")
+        .arg(what, distanceText(km))
+        .arg(fastestKmh(sport));
 }
 
 QDateTime sessionStart(const Session& session)
@@ -120,7 +155,8 @@ ImportedUnit unitOfTrack(const Session& session)
     return unit;
 }
 
-QList<ImportedUnit> unitsOf(const Session& session, const ZoneAdvice& zones)
+// The units of a session; fault tells of a unit too fast to be true.
+QList<ImportedUnit> unitsOf(const Session& session, const ZoneAdvice& zones, QString& fault)
 {
     QList<ImportedUnit> units;
     for (const Lap& lap : session.laps) {
@@ -138,12 +174,16 @@ QList<ImportedUnit> unitsOf(const Session& session, const ZoneAdvice& zones)
         unit.pulse = usablePulse(lap.averageHeartRate);
         units.append(unit);
     }
-    if (units.isEmpty()) {
+    const bool laps = !units.isEmpty();
+    if (!laps) {
         const ImportedUnit whole = unitOfTrack(session);
         if (whole.km > 0.0 || whole.seconds > 0)
             units.append(whole);
     }
     for (ImportedUnit& unit : units) {
+        if (fault.isEmpty() && tooFast(unit.km, unit.seconds, session.sport))
+            fault = tooFastReason(laps ? QStringLiteral("eine Runde") : QStringLiteral("ein Training"), unit.km,
+                                  session.sport);
         // A unit's time is a time of day in the diary: a lap of a day and
         // more keeps no time rather than a wrong one.
         if (unit.seconds > kLongestUnitSeconds)
@@ -154,7 +194,8 @@ QList<ImportedUnit> unitsOf(const Session& session, const ZoneAdvice& zones)
 }
 
 // The seconds a session took: its timer, else its elapsed time, else what
-// its laps or points say.
+// its laps say, else the span of its points: points years apart make a
+// training too long for the diary, not one of no time.
 double sessionSeconds(const Session& session, const QList<ImportedUnit>& units)
 {
     if (usableTime(session.timerSeconds))
@@ -164,7 +205,7 @@ double sessionSeconds(const Session& session, const QList<ImportedUnit>& units)
     double sum = 0.0;
     for (const ImportedUnit& unit : units)
         sum += std::max(unit.seconds, 0);
-    return sum;
+    return sum > 0.0 ? sum : std::max(trackSeconds(session.track), 0.0);
 }
 
 QString plural(int count, const QString& one, const QString& many)
@@ -310,7 +351,8 @@ FileTrainings trainingsOf(const Activity& activity, const ZoneAdvice& zones, con
             return result;
         }
         entry.sport = sportWord(session);
-        entry.units = unitsOf(session, zones);
+        QString tooFastUnit;
+        entry.units = unitsOf(session, zones, tooFastUnit);
         const double seconds = sessionSeconds(session, entry.units);
         double km = 0.0;
         for (const ImportedUnit& unit : std::as_const(entry.units))
@@ -324,6 +366,12 @@ FileTrainings trainingsOf(const Activity& activity, const ZoneAdvice& zones, con
             result.reason = QStringLiteral("Das Training vom %1 dauert länger als 99:59 Stunden; so lang kann ein "
                                            "Eintrag nicht sein.")
                                 .arg(dateText(entry.date));
+            return result;
+        }
+        if (tooFastUnit.isEmpty() && tooFast(km, seconds, session.sport))
+            tooFastUnit = tooFastReason(QStringLiteral("ein Training"), km, session.sport);
+        if (!tooFastUnit.isEmpty()) {
+            result.reason = tooFastUnit;
             return result;
         }
         result.entries.append(entry);

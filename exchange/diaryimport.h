@@ -71,7 +71,9 @@ QString sportWord(const Session& session);
 // The entries of a file's activity; a reason instead when it yields none
 // the diary can hold (only transitions, no date, in the future, ...).
 // A file is refused whose start lies before 1970 (a device's "no time"),
-// before the person's birthday, or after today. Trainings shorter than
+// before the person's birthday, or after today, and one with a lap or a
+// training faster than anyone goes (100 km/h on foot, 200 km/h in any
+// sport) or longer than an entry can be. Trainings shorter than
 // 100 m and 1 minute (a watch started by mistake) are left out and counted.
 struct FileTrainings
 {

@@ -85,6 +85,8 @@ void TestDiaryForms::distanceAndZoneTexts()
     QCOMPARE(distanceText(0.15f), QString("0,2"));
     QCOMPARE(distanceText(0.15), QString("0,2"));
     QCOMPARE(distanceText(419.95), QString("420,0"));
+    QCOMPARE(distanceText(-0.0), QString("0,0")); // a file's -0 km
+    QCOMPARE(entryDistanceText(-0.0), QString("0"));
     QCOMPARE(weekLabelText(5, 2025), QString("KW 5/2025"));
     QCOMPARE(monthLabelText(3, 2024), QString::fromUtf8("Mär 2024"));
     QCOMPARE(monthLabelText(12, 2025), QString("Dez 2025"));

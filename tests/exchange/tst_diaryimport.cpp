@@ -52,6 +52,7 @@ private Q_SLOTS:
     void filesTheDiaryCannotHoldAreRefused();
     void storesEachTrainingOnceWithItsUnits();
     void shortTrainingsAndTheUsualValues();
+    void valuesNoTrainingHas();
     void aFileIsStoredWholeOrNotAtAll();
     void cancelKeepsWhatWasStored();
     void foldersAndUnusableFiles();
@@ -164,6 +165,10 @@ void TestDiaryImport::filesTheDiaryCannotHoldAreRefused()
     noTime.start = QDateTime::fromSecsSinceEpoch(-2147483648LL, Qt::UTC);
     Training young = future;
     young.start = utc(1979, 12, 31, 10, 0);
+    Training untimed = endless; // a lap of 0xFFFFFFFE cm: too fast in any time an entry holds
+    untimed.timerSeconds.reset();
+    untimed.laps = {Lap()};
+    untimed.laps[0].distanceMeters = 42949672.94;
     for (const auto& [sessions, words] :
          {std::pair{QList<Training>{future}, QStringLiteral("Zukunft")},
           std::pair{QList<Training>{endless}, QStringLiteral("99:59")},
@@ -171,6 +176,7 @@ void TestDiaryImport::filesTheDiaryCannotHoldAreRefused()
           std::pair{QList<Training>{undated}, QStringLiteral("ohne Datum")},
           std::pair{QList<Training>{noTime}, QStringLiteral("kein gültiges Datum (13.12.1901)")},
           std::pair{QList<Training>{young}, QStringLiteral("kein gültiges Datum (31.12.1979, vor dem Geburtsdatum 01.01.1980)")},
+          std::pair{QList<Training>{untimed}, QStringLiteral("eine Runde von 42949,7 km, schneller als 100 km/h")},
           std::pair{QList<Training>{}, QStringLiteral("kein Training")}}) {
         Activity activity;
         activity.sessions = sessions;
@@ -260,6 +266,57 @@ void TestDiaryImport::shortTrainingsAndTheUsualValues()
     QVERIFY2(summary.text().contains(QStringLiteral("\nNicht übernommen, zu kurz: 1 Training")), qPrintable(summary.text()));
     QCOMPARE(value(QStringLiteral("SELECT LIST(Ruhepuls || ' ' || Gewicht, ';') FROM (SELECT * FROM main ORDER BY Datum)")),
              QStringLiteral("-1 -1.000000000000000;48 72.50000000000000;48 72.50000000000000"));
+}
+
+// A lap faster than anyone goes (on foot 100 km/h, else 200 km/h; a lap of
+// a second and some metres says nothing) and points years apart refuse the
+// file; a time of 0 and values that are no numbers count as none: the time
+// comes from the points, a lap of nothing usable is too short; -0 km is 0.
+void TestDiaryImport::valuesNoTrainingHas()
+{
+    const QDateTime start = utc(2025, 6, 1, 7, 0);
+    const auto gpx = [&](const QString& name, const QString& from, const QString& to, const QString& lat) {
+        return file(name, QStringLiteral("<gpx><trk><trkseg><trkpt lat=\"50\" lon=\"8\"><time>%1</time></trkpt>"
+                                         "<trkpt lat=\"%3\" lon=\"8\"><time>%2</time></trkpt></trkseg></trk></gpx>")
+                              .arg(from, to, lat)
+                              .toUtf8());
+    };
+    QStringList files{
+        file(QStringLiteral("lauf.fit"), fitActivity(start, {{300, 42949672.94, 140}})), // 0xFFFFFFFE cm
+        file(QStringLiteral("rad.fit"), fitActivity(start.addDays(1), {{300, 12500, 140}}, 2)), // 150 km/h
+        file(QStringLiteral("lauf2.fit"), fitActivity(start.addDays(6), {{300, 1000, 140}, {1, 40, 140}})),
+        file(QStringLiteral("rad2.fit"), fitActivity(start.addDays(2), {{300, 25000, 140}}, 2)),
+        gpx(QStringLiteral("jahre.gpx"), QStringLiteral("1995-05-01T08:00:00Z"), QStringLiteral("2024-05-01T08:00:00Z"),
+            QStringLiteral("50.1")),
+        gpx(QStringLiteral("sprung.gpx"), QStringLiteral("2025-05-01T08:00:00Z"), QStringLiteral("2025-05-01T08:05:00Z"),
+            QStringLiteral("-50")),
+        file(QStringLiteral("null.tcx"),
+             tcxFile(start.addDays(3), {{1000, 300, 0}})
+                 .replace("<TotalTimeSeconds>300.000</TotalTimeSeconds><DistanceMeters>1000.000",
+                          "<TotalTimeSeconds>0</TotalTimeSeconds><DistanceMeters>-0")
+                 .replace("<Intensity>",
+                          "<Track><Trackpoint><Time>2025-06-04T07:00:00Z</Time></Trackpoint>"
+                          "<Trackpoint><Time>2025-06-04T07:30:00Z</Time></Trackpoint></Track><Intensity>")),
+        file(QStringLiteral("minus.tcx"), tcxFile(start.addDays(5), {{-0.0, 600, 0}}))};
+    for (const double garbage : {qQNaN(), qInf(), -1.0, 1e300})
+        files << file(QStringLiteral("unsinn%1.tcx").arg(files.size()), tcxFile(start.addDays(4), {{garbage, garbage, 0}}));
+    DiaryImport import(db(), m_user);
+    const ImportSummary summary = import.importFiles(files);
+    QCOMPARE(summary.taken, 4);
+    QCOMPARE(summary.tooShort, 4);
+    QVERIFY2(summary.text().contains(QStringLiteral(
+                 "\n\nlauf.fit: Die Datei enthält eine Runde von 42949,7 km, schneller als 100 km/h; ist die Datei "
+                 "beschädigt?\nrad2.fit: Die Datei enthält eine Runde von 25,0 km, schneller als 200 km/h")),
+             qPrintable(summary.text()));
+    QCOMPARE(summary.refused.size(), 4);
+    QVERIFY2(summary.refused[2].second.contains(QStringLiteral("dauert länger als 99:59 Stunden")),
+             qPrintable(summary.refused[2].second));
+    QVERIFY2(summary.refused[3].second.contains(QStringLiteral("ein Training von 11119,5 km, schneller als 200 km/h")),
+             qPrintable(summary.refused[3].second));
+    QCOMPARE(value(QStringLiteral("SELECT LIST(TRIM(Dauer) || ' ' || Strecke || ' ' || Zeit, ';') FROM (SELECT "
+                                  "Dauer, Strecke, Zeit FROM main JOIN units ON units.MainID = main.ID WHERE "
+                                  "Datum BETWEEN '03.06.2025' AND '06.06.2025' ORDER BY Datum)")),
+             QStringLiteral("0:30 0.000000000000000 00:30:00.0000;0:10 0.000000000000000 00:10:00.0000"));
 }
 
 // The diary refuses a unit: nothing of the file stays, the import ends
