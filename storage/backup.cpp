@@ -3,6 +3,7 @@
 #include "database.h"
 #include "datafiles.h"
 #include "dbserver.h"
+#include "engineowners.h"
 #include "enginestatus.h"
 #include "ownfiles.h"
 #include "query.h"
@@ -175,17 +176,19 @@ QString runService(const ServiceHost& host, const std::function<void(IXpbBuilder
     std::optional<Credentials> login;
     if (host.server)
         login = serverlogin::credentialsFor(*host.server);
+    // the console's input comes back only once the engine's objects are gone
+    std::optional<NoConsoleInput> noInput;
     Status st;
     IUtil* util = engineMaster()->getUtilInterface();
-    IProvider* provider = engineMaster()->getDispatcher();
-    IService* service = nullptr;
-    IXpbBuilder* spb = nullptr;
+    engine::Provider provider(engineMaster()->getDispatcher());
+    engine::Service service;
+    engine::Builder spb;
     QString output;
-    std::optional<NoConsoleInput> noInput;
     if (!host.server)
         noInput.emplace();
     try {
-        spb = util->getXpbBuilder(&st, IXpbBuilder::SPB_ATTACH, nullptr, 0);
+        // the builder's copy of the password is wiped with it
+        spb = engine::Builder(util->getXpbBuilder(&st, IXpbBuilder::SPB_ATTACH, nullptr, 0), true);
         if (login) {
             QByteArray password = login->password.toUtf8();
             spb->insertString(&st, isc_spb_user_name, login->user.toUtf8().constData());
@@ -199,17 +202,13 @@ QString runService(const ServiceHost& host, const std::function<void(IXpbBuilder
         }
         const QByteArray name = host.serviceName().toUtf8();
         const unsigned length = spb->getBufferLength(&st);
-        unsigned char* buffer = const_cast<unsigned char*>(spb->getBuffer(&st));
-        service = provider->attachServiceManager(&st, name.constData(), length, buffer);
-        explicit_bzero(buffer, length);
-        spb->dispose();
-        spb = nullptr;
+        service.reset(provider->attachServiceManager(&st, name.constData(), length, spb->getBuffer(&st)));
+        spb.reset();
 
-        spb = util->getXpbBuilder(&st, IXpbBuilder::SPB_START, nullptr, 0);
-        request(spb, &st);
+        spb = engine::Builder(util->getXpbBuilder(&st, IXpbBuilder::SPB_START, nullptr, 0));
+        request(spb.get(), &st);
         service->start(&st, spb->getBufferLength(&st), spb->getBuffer(&st));
-        spb->dispose();
-        spb = nullptr;
+        spb.reset();
 
         // Waits a second at most for each piece of output.
         const unsigned char send[] = {isc_info_svc_timeout, 4, 0, 1, 0, 0, 0, isc_info_end};
@@ -226,8 +225,7 @@ QString runService(const ServiceHost& host, const std::function<void(IXpbBuilder
             const unsigned char next = p[3 + piece];
             done = piece == 0 && next != isc_info_svc_timeout && next != isc_info_data_not_ready;
         }
-        service->detach(&st);
-        service = nullptr;
+        service.detach(&st);
         output = QString::fromLocal8Bit(text).trimmed();
     } catch (const FbException& e) {
         const QString engineText = engineStatusText(e.getStatus());
@@ -235,16 +233,10 @@ QString runService(const ServiceHost& host, const std::function<void(IXpbBuilder
         if (failed.reason() == StorageError::Reason::Other && isFullDisk(engineText))
             failed = StorageError(QStringLiteral("Auf dem Datenträger ist kein Platz mehr frei"), engineText,
                                   StorageError::Reason::NoSpace);
-        if (spb)
-            spb->dispose();
-        if (service)
-            service->release();
-        provider->release();
         if (host.server && failed.reason() == StorageError::Reason::LoginRefused)
             serverlogin::refused(*host.server);
         throw failed;
     }
-    provider->release();
     if (isFullDisk(output))
         throw StorageError(QStringLiteral("Auf dem Datenträger ist kein Platz mehr frei"), output,
                            StorageError::Reason::NoSpace);
@@ -346,11 +338,13 @@ void dropOnServer(const ServerAddress& server, const QString& connection)
 {
     const Credentials login = serverlogin::credentialsFor(server);
     Status st;
-    IProvider* provider = engineMaster()->getDispatcher();
-    IXpbBuilder* dpb = nullptr;
-    IAttachment* attachment = nullptr;
+    engine::Provider provider(engineMaster()->getDispatcher());
+    engine::Attachment attachment;
+    engine::Builder dpb;
     try {
-        dpb = engineMaster()->getUtilInterface()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
+        // the builder's copy of the password is wiped with it
+        dpb = engine::Builder(engineMaster()->getUtilInterface()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0),
+                              true);
         QByteArray password = login.password.toUtf8();
         dpb->insertString(&st, isc_dpb_user_name, login.user.toUtf8().constData());
         dpb->insertString(&st, isc_dpb_password, password.constData());
@@ -358,20 +352,12 @@ void dropOnServer(const ServerAddress& server, const QString& connection)
         dpb->insertString(&st, isc_dpb_config, "Providers = Remote");
         const QByteArray name = QFile::encodeName(connection);
         const unsigned length = dpb->getBufferLength(&st);
-        unsigned char* buffer = const_cast<unsigned char*>(dpb->getBuffer(&st));
-        attachment = provider->attachDatabase(&st, name.constData(), length, buffer);
-        explicit_bzero(buffer, length);
-        dpb->dispose();
-        dpb = nullptr;
-        attachment->dropDatabase(&st);
-        attachment = nullptr;
+        attachment.reset(provider->attachDatabase(&st, name.constData(), length, dpb->getBuffer(&st)));
+        dpb.reset();
+        attachment.dropDatabase(&st);
     } catch (const FbException&) {
-        if (dpb)
-            dpb->dispose();
-        if (attachment)
-            attachment->release();
+        // one that cannot be dropped stays; the owners let its objects go
     }
-    provider->release();
 }
 
 // A backup on a server is checked there: restored beside it into a

@@ -1,4 +1,5 @@
 #include "datafiles.h"
+#include "engineowners.h"
 #include "session.h"
 #include "sqltext.h"
 #include "storageerror.h"
@@ -10,6 +11,7 @@
 #include <QTest>
 
 #include <future>
+#include <stdexcept>
 #include <memory>
 #include <thread>
 
@@ -32,6 +34,7 @@ private Q_SLOTS:
     void lockHeldElsewhereStopsNoReadAndBoundsAWrite();
     void saveNoticesChangeElsewhereAndLostAnswer();
     void twoWorkstationsSavingAtOnceLoseNoSave();
+    void passwordInParameterBlockWipedOnEveryWay();
 
 private:
     QString insertUser(const QString& name, const QString& vorname);
@@ -347,6 +350,73 @@ void TestDatabase::twoWorkstationsSavingAtOnceLoseNoSave()
     QVERIFY(savedHere + savedThere >= 25); // each skips only what the other saved meanwhile
     QCOMPARE(scalar(*m_session, "SELECT Ruhepuls FROM users WHERE ID = " + quoted(id)),
              QString::number(savedHere + savedThere));
+}
+
+namespace {
+
+// A parameter block builder that keeps what it is given in a buffer of its
+// own and, when disposed, hands the buffer's last content to the test.
+class RecordingBuilder : public Firebird::IXpbBuilderImpl<RecordingBuilder, Firebird::ThrowStatusWrapper>
+{
+public:
+    using St = Firebird::ThrowStatusWrapper;
+    RecordingBuilder(QList<QByteArray>& disposed) : m_disposed(disposed) {}
+
+    void insertString(St*, unsigned char, const char* text) override { m_buffer.append(text); }
+    unsigned getBufferLength(St*) override { return unsigned(m_buffer.size()); }
+    const unsigned char* getBuffer(St*) override { return reinterpret_cast<const unsigned char*>(m_buffer.data()); }
+    void dispose() override
+    {
+        m_disposed.append(m_buffer);
+        delete this;
+    }
+
+    void clear(St*) override {}
+    void removeCurrent(St*) override {}
+    void insertInt(St*, unsigned char, int) override {}
+    void insertBigInt(St*, unsigned char, ISC_INT64) override {}
+    void insertBytes(St*, unsigned char, const void*, unsigned) override {}
+    void insertTag(St*, unsigned char) override {}
+    FB_BOOLEAN isEof(St*) override { return true; }
+    void moveNext(St*) override {}
+    void rewind(St*) override {}
+    FB_BOOLEAN findFirst(St*, unsigned char) override { return false; }
+    FB_BOOLEAN findNext(St*) override { return false; }
+    unsigned char getTag(St*) override { return 0; }
+    unsigned getLength(St*) override { return 0; }
+    int getInt(St*) override { return 0; }
+    ISC_INT64 getBigInt(St*) override { return 0; }
+    const char* getString(St*) override { return ""; }
+    const unsigned char* getBytes(St*) override { return nullptr; }
+
+private:
+    QList<QByteArray>& m_disposed;
+    QByteArray m_buffer;
+};
+
+} // namespace
+
+// A refused login, a server out of reach: the block that carried the password
+// goes on an exception, and its password must not stay in memory given back.
+void TestDatabase::passwordInParameterBlockWipedOnEveryWay()
+{
+    QList<QByteArray> disposed;
+    try {
+        Status st;
+        engine::Builder secret(new RecordingBuilder(disposed), true);
+        secret->insertString(&st, isc_dpb_password, "geheim");
+        engine::Builder moved = std::move(secret);
+        throw std::runtime_error("attach refused");
+    } catch (const std::runtime_error&) {
+    }
+    {
+        Status st;
+        engine::Builder plain(new RecordingBuilder(disposed));
+        plain->insertString(&st, isc_spb_dbname, "service_mgr");
+    }
+    QCOMPARE(disposed.size(), 2); // each once, the moved-from owner holding nothing
+    QCOMPARE(disposed[0], QByteArray(6, '\0'));
+    QCOMPARE(disposed[1], QByteArray("service_mgr"));
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)
