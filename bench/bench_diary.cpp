@@ -1,7 +1,8 @@
 // Times the program on a generated diary of many years (20 unless given):
-// start-up, the diary-entry editor and the diary-wide sums, each the fast
-// way (one statement for all entries) and the per-entry way (one statement
-// per entry) side by side. Run it by hand:
+// start-up, the diary-entry editor and the diary-wide sums. The sums are
+// timed the fast way (one statement for all entries) and the per-entry way
+// (one statement per entry, perentrysums.h) side by side; the windows only
+// have the fast way, their per-entry column stays empty. Run it by hand:
 //   build/bin/bench_diary [years]
 // It is not part of the test suite, which never asserts on time.
 #include "dateedit.h"
@@ -25,6 +26,7 @@
 #include "backup.h"
 #include "csvexport.h"
 #include "fitwriter.h"
+#include "perentrysums.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -41,6 +43,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -62,18 +65,20 @@ struct Row
 {
     const char* what;
     double fast;
-    double perEntry;
+    std::optional<double> perEntry;
 };
 
 // Runs the work the fast way and then the per-entry way.
-Row bothWays(const char* what, const std::function<void()>& work)
+Row bothWays(const char* what, const std::function<void()>& fast, const std::function<void()>& perEntry)
 {
-    setSumStrategy(SumStrategy::Aggregate);
-    const double fast = msOf(work);
-    setSumStrategy(SumStrategy::PerEntry);
-    const double perEntry = msOf(work);
-    setSumStrategy(SumStrategy::Aggregate);
-    return {what, fast, perEntry};
+    const double fastMs = msOf(fast);
+    return {what, fastMs, msOf(perEntry)};
+}
+
+// Work of the windows, which have the fast way only.
+Row fastWay(const char* what, const std::function<void()>& work)
+{
+    return {what, msOf(work), std::nullopt};
 }
 
 template <typename T>
@@ -136,8 +141,12 @@ QString residentMemory()
 
 void print(const Row& row)
 {
-    std::printf("%-44s %10.1f %12.1f %8.1f\n", row.what, row.fast, row.perEntry,
-                row.fast > 0.0 ? row.perEntry / row.fast : 0.0);
+    if (!row.perEntry) {
+        std::printf("%-44s %10.1f %12s %8s\n", row.what, row.fast, "-", "-");
+        return;
+    }
+    std::printf("%-44s %10.1f %12.1f %8.1f\n", row.what, row.fast, *row.perEntry,
+                row.fast > 0.0 ? *row.perEntry / row.fast : 0.0);
 }
 
 } // namespace
@@ -166,7 +175,7 @@ int main(int argc, char** argv)
 
     std::unique_ptr<TForm1> main;
     // Start-up: storage, start-up check, person list; the splash pause is left out.
-    print(bothWays("start-up to a usable main window", [&] {
+    print(fastWay("start-up to a usable main window", [&] {
         main.reset();
         main = std::make_unique<TForm1>(StartOptions{folder, 0});
         main->show();
@@ -179,27 +188,38 @@ int main(int argc, char** argv)
                    + QStringLiteral(" AND Schuhe <> '' GROUP BY Schuhe ORDER BY 2 DESC"));
     const QString shoe = s.ZQuery1.field(0).asString();
 
-    print(bothWays("GetTotalDistance, all years", [&] {
-        GetTotalDistance(QDate(1980, 1, 1), QDate::currentDate(), user);
-    }));
-    print(bothWays("shoe mileage (entries of a shoe, their sum)", [&] {
-        ShoeDistance(s.ZDatabase1, user, shoe);
-    }));
-    print(bothWays("mileage of each of the person's shoes", [&] { ShoeDistances(s.ZDatabase1, user); }));
-    print(bothWays("GetEntriesOfShoe + SumEntryDistances", [&] {
-        QStringList entries;
-        GetEntriesOfShoe(entries, user, shoe);
-        SumEntryDistances(entries);
-    }));
-    print(bothWays("kilometres of every entry (list view)", [&] { EntryDistances(s.ZDatabase1, user); }));
+    const QDate allYears(1980, 1, 1);
+    print(bothWays(
+        "GetTotalDistance, all years", [&] { GetTotalDistance(allYears, QDate::currentDate(), user); },
+        [&] { distanceText(perentry::TotalDistance(s.ZDatabase1, allYears, QDate::currentDate(), user)); }));
+    print(bothWays(
+        "shoe mileage (entries of a shoe, their sum)", [&] { ShoeDistance(s.ZDatabase1, user, shoe); },
+        [&] { perentry::ShoeDistance(s.ZDatabase1, user, shoe); }));
+    print(bothWays(
+        "mileage of each of the person's shoes", [&] { ShoeDistances(s.ZDatabase1, user); },
+        [&] { perentry::ShoeDistances(s.ZDatabase1, user); }));
+    print(bothWays(
+        "GetEntriesOfShoe + SumEntryDistances",
+        [&] {
+            QStringList entries;
+            GetEntriesOfShoe(entries, user, shoe);
+            SumEntryDistances(entries);
+        },
+        [&] {
+            QStringList entries;
+            GetEntriesOfShoe(entries, user, shoe);
+            perentry::SumEntryDistances(s.ZDatabase1, entries);
+        }));
+    print(bothWays(
+        "kilometres of every entry (list view)", [&] { EntryDistances(s.ZDatabase1, user); },
+        [&] { perentry::EntryDistances(s.ZDatabase1, user); }));
 
-    // The editor for the person with the most entries, each step both ways.
-    closeEditor(openEditor(*main, user)); // the engine's caches are warm for both ways alike
-    QList<Row> editorRows = {{"editor: open", 0, 0},       {"editor: fill the list view", 0, 0},
-                             {"editor: page to the first entry", 0, 0}, {"editor: page to the last entry", 0, 0},
-                             {"editor: save an entry with 5 units", 0, 0}};
-    for (const SumStrategy strategy : {SumStrategy::Aggregate, SumStrategy::PerEntry}) {
-        setSumStrategy(strategy);
+    // The editor for the person with the most entries, each step once.
+    closeEditor(openEditor(*main, user)); // the engine's caches are warm
+    QList<Row> editorRows = {{"editor: open", 0, {}},       {"editor: fill the list view", 0, {}},
+                             {"editor: page to the first entry", 0, {}}, {"editor: page to the last entry", 0, {}},
+                             {"editor: save an entry with 5 units", 0, {}}};
+    {
         TForm4* editor = nullptr;
         QList<double> ms;
         ms << msOf([&] { editor = openEditor(*main, user); });
@@ -225,9 +245,8 @@ int main(int argc, char** argv)
             qFatal("a message box came up while saving");
         closeEditor(editor);
         for (int i = 0; i < editorRows.size(); ++i)
-            (strategy == SumStrategy::Aggregate ? editorRows[i].fast : editorRows[i].perEntry) = ms[i];
+            editorRows[i].fast = ms[i];
     }
-    setSumStrategy(SumStrategy::Aggregate);
     for (const Row& row : editorRows)
         print(row);
 
@@ -242,11 +261,11 @@ int main(int argc, char** argv)
         shoes->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     };
-    openShoeWindow(); // warm caches for both ways alike
-    print(bothWays("shoe window: open with all shoes listed", openShoeWindow));
+    openShoeWindow(); // warm caches
+    print(fastWay("shoe window: open with all shoes listed", openShoeWindow));
 
     // The statistics over the whole diary of the same person: each evaluation
-    // composed and drawn once, both ways.
+    // composed and drawn once.
     main->ToolButton6->click();
     settle();
     TForm5* stats = main->findChild<TForm5*>();
@@ -260,7 +279,7 @@ int main(int argc, char** argv)
     for (int evaluation = 1; evaluation <= 6; ++evaluation) {
         control<QComboBox>(stats, "ComboBox3")->setCurrentIndex(evaluation);
         settle();
-        print(bothWays(evaluations[evaluation - 1], [&] {
+        print(fastWay(evaluations[evaluation - 1], [&] {
             stats->CreateDiagramm();
             stats->Chart1->toImage();
         }));
@@ -269,7 +288,7 @@ int main(int argc, char** argv)
     for (int evaluation = 4; evaluation <= 5; ++evaluation) {
         control<QComboBox>(stats, "ComboBox3")->setCurrentIndex(evaluation);
         settle();
-        print(bothWays(evaluation == 4 ? "statistics: km per week" : "statistics: weight per week", [&] {
+        print(fastWay(evaluation == 4 ? "statistics: km per week" : "statistics: weight per week", [&] {
             stats->CreateDiagramm();
             stats->Chart1->toImage();
         }));
@@ -306,11 +325,11 @@ int main(int argc, char** argv)
     control<QCheckBox>(reports, "BitCheckBox3")->setCheckState(Qt::Checked);
     control<QComboBox>(reports, "ComboBox3")->setCurrentIndex(1);
     settle();
-    print(bothWays("report window: diary report of one year", [&] { reports->ComboBox3Change(); }));
+    print(fastWay("report window: diary report of one year", [&] { reports->ComboBox3Change(); }));
     control<DateEdit>(reports, "FromDate1")->setText(dateText(spec.firstDay));
     settle();
     const int pages = reports->PrintPreview1->pageCount();
-    print(bothWays("report window: diary report of all years", [&] { reports->ComboBox3Change(); }));
+    print(fastWay("report window: diary report of all years", [&] { reports->ComboBox3Change(); }));
     std::printf("%-44s %10d\n", "  (pages of all years)", pages);
     reports->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -434,9 +453,8 @@ int main(int argc, char** argv)
     s.ZQuery1.execSql(QStringLiteral("DROP INDEX IX_UNITS_MAINID"));
     s.ZQuery1.execSql(QStringLiteral("DROP INDEX IX_MAIN_USERID_DATUM"));
     s.ZQuery1.execSql(QStringLiteral("DROP INDEX IX_MAIN_USERID_SCHUHE"));
-    setSumStrategy(SumStrategy::PerEntry);
-    const double unindexedYear = msOf([&] { GetTotalDistance(yearStart, yearEnd, user); });
-    setSumStrategy(SumStrategy::Aggregate);
+    const double unindexedYear =
+        msOf([&] { distanceText(perentry::TotalDistance(s.ZDatabase1, yearStart, yearEnd, user)); });
     std::printf("\nwithout the indexes, as before (per-entry column):\n");
     print({"GetTotalDistance, last year", fastYear, unindexedYear});
 

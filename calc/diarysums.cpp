@@ -3,50 +3,12 @@
 #include "database.h"
 #include "diaryforms.h"
 #include "diarystatements.h"
-#include "session.h"
 #include "sqltext.h"
 #include "textforms.h"
 
 #include <algorithm>
-#include <atomic>
 
 namespace {
-
-std::atomic<SumStrategy> g_strategy{SumStrategy::Aggregate};
-
-bool perEntry()
-{
-    return g_strategy.load() == SumStrategy::PerEntry;
-}
-
-// One entry's kilometres the per-entry way: on the second shared query, as
-// the diary operations first ran it, when db is the session's; NULL when
-// the entry has no (matching) units.
-FieldValue sumOfOneEntry(Database& db, const QString& entryId, const QString& zone = QString(), bool byZone = false)
-{
-    const QString sql = diarystatements::entryDistance(entryId, zone, byZone);
-    if (Session::hasCurrent() && &Session::current().ZDatabase1 == &db) {
-        Query& q = Session::current().ZQuery2;
-        q.open(sql);
-        return q.eof() ? FieldValue() : q.field(0);
-    }
-    const ResultSet sum = db.select(sql);
-    return sum.rows.isEmpty() ? FieldValue() : sum.rows[0][0];
-}
-
-// The per-entry sums of the entries a statement lists (ID in its first
-// column), one statement per entry.
-EntryKm sumEachEntry(Database& db, const ResultSet& entries, const QString& zone = QString(),
-                     bool byZone = false)
-{
-    EntryKm km;
-    for (const ResultRow& row : entries.rows) {
-        const FieldValue sum = sumOfOneEntry(db, row[0].asString(), zone, byZone);
-        if (!sum.isNull())
-            km.insert(row[0].asInteger(), sum.asFloat() / 1000.0);
-    }
-    return km;
-}
 
 // The whole metres of the entry m, as the single-entry statement reads them;
 // only those of the units the condition on u selects.
@@ -76,15 +38,6 @@ QString ofUser(int userId)
     return QStringLiteral("m.UserID = ") + quoted(userId);
 }
 
-QStringList firstColumn(const ResultSet& result)
-{
-    QStringList ids;
-    ids.reserve(result.rows.size());
-    for (const ResultRow& row : result.rows)
-        ids << row[0].asString();
-    return ids;
-}
-
 // The sum over the entries of an entry list (a select of ID, Datum and
 // Uhrzeit) in whole metres, all inside the engine: the block walks the very
 // statement the list is read with and sums each entry's units with the
@@ -108,46 +61,21 @@ QString ofPeriod(int userId, const QDate& start, const QDate& end, const QString
         + diarystatements::ofSport(sport, QStringLiteral("m.Kategorie"));
 }
 
-QString entriesOfUser(int userId)
-{
-    return QStringLiteral("SELECT ID FROM main WHERE UserID = ") + quoted(userId);
-}
-
 } // namespace
-
-void setSumStrategy(SumStrategy strategy)
-{
-    g_strategy = strategy;
-}
-
-SumStrategy sumStrategy()
-{
-    return g_strategy.load();
-}
 
 EntryKm EntryDistances(Database& db, int userId)
 {
-    if (perEntry())
-        return sumEachEntry(db, db.select(entriesOfUser(userId)));
     return sumsOfEntries(db, ofUser(userId));
 }
 
 EntryKm EntryDistances(Database& db, int userId, const QDate& start, const QDate& end, const QString& sport)
 {
-    if (perEntry())
-        return sumEachEntry(db, db.select(entriesOfUser(userId) + diarystatements::period(start, end)
-                                          + diarystatements::ofSport(sport)));
     return sumsOfEntries(db, ofPeriod(userId, start, end, sport));
 }
 
 EntryKm EntryDistancesOfZone(Database& db, int userId, const QDate& start, const QDate& end, const QString& zone,
                              const QString& sport)
 {
-    if (perEntry())
-        return sumEachEntry(db,
-                            db.select(entriesOfUser(userId) + diarystatements::period(start, end)
-                                      + diarystatements::ofSport(sport)),
-                            zone, true);
     return sumsOfEntries(db, ofPeriod(userId, start, end, sport), QStringLiteral(" And u.Bereich = ") + quoted(zone));
 }
 
@@ -155,14 +83,6 @@ QHash<QString, EntryKm> EntryDistancesByZone(Database& db, int userId, const QDa
                                              const QString& sport)
 {
     QHash<QString, EntryKm> byZone;
-    if (perEntry()) {
-        const ResultSet zones = db.select(
-            QStringLiteral("SELECT DISTINCT u.Bereich FROM units u JOIN main m ON m.ID = u.MainID WHERE ")
-            + ofPeriod(userId, start, end, sport) + QStringLiteral(" AND u.Bereich IS NOT NULL"));
-        for (const ResultRow& row : zones.rows)
-            byZone.insert(row[0].asString(), EntryDistancesOfZone(db, userId, start, end, row[0].asString(), sport));
-        return byZone;
-    }
     // Whole metres added up, turned into kilometres at the end, as the
     // single-entry statement gives them.
     const ResultSet units = db.select(
@@ -191,20 +111,12 @@ double SumInOrder(const QStringList& entryIds, const EntryKm& km)
 double TotalDistance(Database& db, const QDate& start, const QDate& end, int userId)
 {
     const QString entries = diarystatements::entriesForTotal(userId, start, end);
-    if (perEntry()) {
-        const ResultSet list = db.select(entries);
-        return SumInOrder(firstColumn(list), sumEachEntry(db, list));
-    }
     return sumOfEntryList(db, entries);
 }
 
 double ShoeDistance(Database& db, int userId, const QString& shoe)
 {
     const QString entries = diarystatements::entriesOfShoe(userId, shoe);
-    if (perEntry()) {
-        const ResultSet list = db.select(entries);
-        return SumInOrder(firstColumn(list), sumEachEntry(db, list));
-    }
     return sumOfEntryList(db, entries);
 }
 
@@ -212,11 +124,6 @@ QHash<QString, double> ShoeDistances(Database& db, int userId)
 {
     QHash<QString, double> km;
     const QString models = QStringLiteral("SELECT modell FROM schuhe WHERE UserID = ") + quoted(userId);
-    if (perEntry()) {
-        for (const ResultRow& row : db.select(models).rows)
-            km.insert(row[0].asString(), ShoeDistance(db, userId, row[0].asString()));
-        return km;
-    }
     // Each shoe as ShoeDistance sums it, all shoes in one statement: the
     // entry list of a shoe is the statement of GetEntriesOfShoe with the
     // model as a variable.
@@ -239,11 +146,6 @@ QHash<QString, double> ShoeDistances(Database& db, int userId)
 double SumEntryDistances(Database& db, const QStringList& entryIds)
 {
     EntryKm km;
-    if (perEntry()) {
-        for (const QString& id : entryIds)
-            km.insert(id.toLongLong(), sumOfOneEntry(db, id).asFloat() / 1000.0);
-        return SumInOrder(entryIds, km);
-    }
     // The engine takes lists of up to 1,500 values; the IDs go in blocks.
     constexpr qsizetype kBlock = 1000;
     for (qsizetype first = 0; first < entryIds.size(); first += kBlock) {

@@ -18,21 +18,9 @@ class Database;
 // (never the shared queries), so they may be called while a shared query is
 // being walked. They read all entries of a selection with one statement, in
 // which the engine sums each entry's units exactly as the single-entry
-// statement does. The per-entry way, one SUM statement for every entry,
-// gives the same numbers to the last bit; it is kept for comparing and
-// measuring the two (setSumStrategy).
+// statement does.
 //
 // Database errors (StorageError) are not caught here.
-
-enum class SumStrategy
-{
-    Aggregate, // one statement for all entries of a selection
-    PerEntry,  // one statement per entry
-};
-
-// The strategy of every function below, for the whole process.
-void setSumStrategy(SumStrategy strategy);
-SumStrategy sumStrategy();
 
 // Kilometres of each entry, by entry ID; an entry without units is missing
 // and counts 0.

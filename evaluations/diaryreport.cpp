@@ -474,23 +474,14 @@ Outcome compose(Database& db, const Options& options, pages::Document& document)
     }
 
     // All units of the period's entries at once, in the order of their entry
-    // and SubID; the per-entry way (for measuring) asks once per entry.
-    QVector<ResultRow> unitRows;
-    if (sumStrategy() == SumStrategy::PerEntry) {
-        for (const ResultRow& row : main.rows)
-            unitRows += db.select(QStringLiteral("SELECT * FROM units WHERE mainID = ") + quoted(row.at(0).asInteger())
-                                  + QStringLiteral(" ORDER BY SubID"))
-                            .rows;
-    } else {
-        // "+ 0" lets the period's entries lead through their index and their
-        // units follow through theirs, instead of a scan of all units.
-        unitRows = db.select(QStringLiteral("SELECT u.ID, u.MainID, u.SubID, u.strecke, u.Zeit, u.Puls, u.Bereich "
-                                            "FROM main m JOIN units u ON u.MainID = m.ID + 0 WHERE m.UserID = ")
-                             + quoted(options.userId)
-                             + diarystatements::period(options.from, options.to, QStringLiteral("m.Datum"))
-                             + QStringLiteral(" ORDER BY u.MainID, u.SubID"))
-                       .rows;
-    }
+    // and SubID. "+ 0" lets the period's entries lead through their index and
+    // their units follow through theirs, instead of a scan of all units.
+    const QVector<ResultRow> unitRows =
+        db.select(QStringLiteral("SELECT u.ID, u.MainID, u.SubID, u.strecke, u.Zeit, u.Puls, u.Bereich "
+                                 "FROM main m JOIN units u ON u.MainID = m.ID + 0 WHERE m.UserID = ")
+                  + quoted(options.userId) + diarystatements::period(options.from, options.to, QStringLiteral("m.Datum"))
+                  + QStringLiteral(" ORDER BY u.MainID, u.SubID"))
+            .rows;
     QHash<qint64, QVector<Unit>> units;
     for (const ResultRow& row : unitRows) {
         Unit unit;

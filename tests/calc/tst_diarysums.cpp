@@ -1,6 +1,7 @@
 #include "datafiles.h"
 #include "diarycalc.h"
 #include "diarygenerator.h"
+#include "perentrysums.h"
 #include "session.h"
 #include "sqltext.h"
 #include "testsupport.h"
@@ -20,14 +21,12 @@ quint64 bits(double value)
     return b;
 }
 
-// Runs the work the per-entry way and the fast way; returns both results.
+// Runs the per-entry way and the fast way of the same work; returns both results.
 template <typename T>
-std::pair<T, T> bothWays(const std::function<T()>& work)
+std::pair<T, T> bothWays(const std::function<T()>& perEntry, const std::function<T()>& fast)
 {
-    setSumStrategy(SumStrategy::PerEntry);
-    const T perEntry = work();
-    setSumStrategy(SumStrategy::Aggregate);
-    return {perEntry, work()};
+    const T slow = perEntry();
+    return {slow, fast()};
 }
 
 } // namespace
@@ -67,7 +66,6 @@ void TestDiarySums::initTestCase()
 
 void TestDiarySums::cleanupTestCase()
 {
-    setSumStrategy(SumStrategy::Aggregate);
     m_session.reset();
     m_dir.reset();
 }
@@ -86,10 +84,12 @@ void TestDiarySums::totalsOfPeriodsAreTheSameBothWays()
 {
     for (int user : m_diary.userIds) {
         for (const auto& [start, end] : periods()) {
-            const auto [slow, fast] = bothWays<double>([&] { return TotalDistance(db(), start, end, user); });
+            const auto [slow, fast] = bothWays<double>([&] { return perentry::TotalDistance(db(), start, end, user); },
+                                                     [&] { return TotalDistance(db(), start, end, user); });
             QCOMPARE(bits(fast), bits(slow));
             const auto [slowText, fastText] =
-                bothWays<QString>([&] { return GetTotalDistance(start, end, user); });
+                bothWays<QString>([&] { return distanceText(perentry::TotalDistance(db(), start, end, user)); },
+                                  [&] { return GetTotalDistance(start, end, user); });
             QCOMPARE(fastText, slowText);
         }
     }
@@ -105,18 +105,21 @@ void TestDiarySums::shoeMileageIsTheSameBothWays()
         GetShoeList(names, user);
         names << QStringLiteral("kein solcher Schuh");
         for (const QString& shoe : names) {
-            const auto [slow, fast] = bothWays<double>([&] { return ShoeDistance(db(), user, shoe); });
+            const auto [slow, fast] = bothWays<double>([&] { return perentry::ShoeDistance(db(), user, shoe); },
+                                                     [&] { return ShoeDistance(db(), user, shoe); });
             QCOMPARE(bits(fast), bits(slow));
             QStringList entries;
             GetEntriesOfShoe(entries, user, shoe);
-            const auto [slowList, fastList] = bothWays<double>([&] { return SumEntryDistances(entries); });
+            const auto [slowList, fastList] = bothWays<double>([&] { return perentry::SumEntryDistances(db(), entries); },
+                                                             [&] { return SumEntryDistances(entries); });
             QCOMPARE(bits(fastList), bits(slow));
             QCOMPARE(bits(slowList), bits(slow));
             shoes += !shoe.isEmpty() && fast > 0.0;
         }
         // All of the person's shoes at once, each as alone.
         const auto [slowAll, fastAll] =
-            bothWays<QHash<QString, double>>([&] { return ShoeDistances(db(), user); });
+            bothWays<QHash<QString, double>>([&] { return perentry::ShoeDistances(db(), user); },
+                                             [&] { return ShoeDistances(db(), user); });
         QVERIFY(!fastAll.isEmpty());
         QCOMPARE(fastAll.size(), slowAll.size());
         for (auto it = fastAll.cbegin(); it != fastAll.cend(); ++it) {
@@ -132,10 +135,12 @@ void TestDiarySums::entryDistancesAreTheSameBothWays()
     const QDate start(2022, 3, 1);
     const QDate end(2023, 6, 30);
     for (int user : m_diary.userIds) {
-        const auto [slowAll, fastAll] = bothWays<EntryKm>([&] { return EntryDistances(db(), user); });
+        const auto [slowAll, fastAll] = bothWays<EntryKm>([&] { return perentry::EntryDistances(db(), user); },
+                                                           [&] { return EntryDistances(db(), user); });
         QCOMPARE(fastAll, slowAll);
         const auto [slowPeriod, fastPeriod] =
-            bothWays<EntryKm>([&] { return EntryDistances(db(), user, start, end); });
+            bothWays<EntryKm>([&] { return perentry::EntryDistances(db(), user, start, end); },
+                              [&] { return EntryDistances(db(), user, start, end); });
         QCOMPARE(fastPeriod, slowPeriod);
         QVERIFY(fastPeriod.size() < fastAll.size());
 
@@ -145,12 +150,14 @@ void TestDiarySums::entryDistancesAreTheSameBothWays()
         GetEntriesOfPeriod(entries, user, start, end);
         // All zones at once, each as alone.
         const auto [slowZones, fastZones] =
-            bothWays<QHash<QString, EntryKm>>([&] { return EntryDistancesByZone(db(), user, start, end); });
+            bothWays<QHash<QString, EntryKm>>([&] { return perentry::EntryDistancesByZone(db(), user, start, end); },
+                                              [&] { return EntryDistancesByZone(db(), user, start, end); });
         QCOMPARE(fastZones, slowZones);
         QVERIFY(fastZones.size() > 5);
         for (const QString& zone : {QStringLiteral("extensiver DL"), QString()}) {
             const auto [slowZone, fastZone] =
-                bothWays<EntryKm>([&] { return EntryDistancesOfZone(db(), user, start, end, zone); });
+                bothWays<EntryKm>([&] { return perentry::EntryDistancesOfZone(db(), user, start, end, zone); },
+                                  [&] { return EntryDistancesOfZone(db(), user, start, end, zone); });
             QCOMPARE(fastZone, slowZone);
             for (const QString& id : entries) {
                 QCOMPARE(fastZone.value(id.toLongLong()), GetEntryDistance(id.toInt(), zone, true));
@@ -163,13 +170,15 @@ void TestDiarySums::entryDistancesAreTheSameBothWays()
         GetEntriesOfCategory(running, user, QStringLiteral("Laufen"), start, end);
         QVERIFY(!running.isEmpty() && running.size() < entries.size());
         const auto [slowSport, fastSport] =
-            bothWays<EntryKm>([&] { return EntryDistances(db(), user, start, end, QStringLiteral("Laufen")); });
+            bothWays<EntryKm>([&] { return perentry::EntryDistances(db(), user, start, end, QStringLiteral("Laufen")); },
+                              [&] { return EntryDistances(db(), user, start, end, QStringLiteral("Laufen")); });
         QCOMPARE(fastSport, slowSport);
         EntryKm others = fastSport;
         for (const QString& id : running)
             others.remove(id.toLongLong());
         QVERIFY(others.isEmpty());
         const auto [slowSportZones, fastSportZones] = bothWays<QHash<QString, EntryKm>>(
+            [&] { return perentry::EntryDistancesByZone(db(), user, start, end, QStringLiteral("Laufen")); },
             [&] { return EntryDistancesByZone(db(), user, start, end, QStringLiteral("Laufen")); });
         QCOMPARE(fastSportZones, slowSportZones);
         QCOMPARE(EntryDistancesOfZone(db(), user, start, end, QStringLiteral("extensiver DL"), QStringLiteral("Laufen")),
@@ -198,20 +207,24 @@ void TestDiarySums::sumsAreExactInWholeMetres()
         add(QString("%1.12.2025").arg(day, 2, 10, QChar('0')), "'07:00:00'", {10.15, 4.3});
     add("30.12.2025", "NULL", {0.9});
     const QDate december(2025, 12, 1), newYear(2025, 12, 31);
-    for (const SumStrategy way : {SumStrategy::PerEntry, SumStrategy::Aggregate}) {
-        setSumStrategy(way);
-        QCOMPARE(GetTotalDistance(december, newYear, user), QString("420,0"));
-        QCOMPARE(ShoeDistance(db(), user, "Zwilling"), 419.95);
-        QStringList entries;
-        GetEntriesOfPeriod(entries, user, december, newYear);
-        QCOMPARE(SumEntryDistances(entries), 419.95);
-        QCOMPARE(SumInOrder(entries, EntryDistances(db(), user)), 419.95);
-    }
+    QStringList entries;
+    GetEntriesOfPeriod(entries, user, december, newYear);
+    // The per-entry way ...
+    QCOMPARE(distanceText(perentry::TotalDistance(db(), december, newYear, user)), QString("420,0"));
+    QCOMPARE(perentry::ShoeDistance(db(), user, "Zwilling"), 419.95);
+    QCOMPARE(perentry::SumEntryDistances(db(), entries), 419.95);
+    QCOMPARE(SumInOrder(entries, perentry::EntryDistances(db(), user)), 419.95);
+    // ... and the fast way.
+    QCOMPARE(GetTotalDistance(december, newYear, user), QString("420,0"));
+    QCOMPARE(ShoeDistance(db(), user, "Zwilling"), 419.95);
+    QCOMPARE(SumEntryDistances(entries), 419.95);
+    QCOMPARE(SumInOrder(entries, EntryDistances(db(), user)), 419.95);
     add("05.05.2024", "'07:00:00'", {16777216});
     for (int i = 0; i < 4; ++i)
         add("05.05.2024", "NULL", {0.25});
     const auto [slow, fast] =
-        bothWays<double>([&] { return TotalDistance(db(), QDate(2024, 1, 1), QDate(2024, 12, 31), user); });
+        bothWays<double>([&] { return perentry::TotalDistance(db(), QDate(2024, 1, 1), QDate(2024, 12, 31), user); },
+                         [&] { return TotalDistance(db(), QDate(2024, 1, 1), QDate(2024, 12, 31), user); });
     QCOMPARE(bits(fast), bits(slow));
     QCOMPARE(fast, 16777217.0);
     // The text rounds halves away from zero, after the whole metres.
