@@ -3,12 +3,12 @@
 #include "checkedsave.h"
 #include "diarycalc.h"
 #include "errorboundary.h"
+#include "zones.h"
 #include "fieldcolours.h"
 #include "maskedit.h"
 #include "messages.h"
 #include "screenfit.h"
 #include "session.h"
-#include "sqltext.h"
 #include "storedtext.h"
 #include "stringgrid.h"
 #include "workingwindow.h"
@@ -297,7 +297,7 @@ void TForm8::BitBtn3Click()
     EnableControls();
     BitBtn1->setEnabled(true);
     Label8->setText(id);
-    m_stored.setSelects({QStringLiteral("SELECT ID, TRBereich, minHF, maxHF FROM bereiche WHERE ID = ") + quoted(id)});
+    m_stored = Zones::storedRecord(id);
     m_stored.take(QStringList{id, StringAlignGrid1->cells(1, row), StringAlignGrid1->cells(2, row),
                               StringAlignGrid1->cells(3, row)});
     Edit1->setText(StringAlignGrid1->cells(1, row));
@@ -335,26 +335,17 @@ void TForm8::BitBtn1Click()
         return;
 
     const QString id = Label8->text();
-    QString sql;
-    if (isZoneId(id)) {
-        sql = QStringLiteral("UPDATE bereiche SET TRBereich = ") + quoted(Edit1->text()) + QStringLiteral(",")
-              + QStringLiteral("minHF = ") + quoted(min) + QStringLiteral(",") + QStringLiteral("maxHF = ")
-              + quoted(max) + QStringLiteral(" WHERE ID = ") + quoted(id);
-    } else if (id == QLatin1String("-1")) {
-        sql = QStringLiteral("INSERT INTO bereiche (ID, TRBereich, minHF, maxHF) VALUES (gen_id(Gen_Bereich,1), ")
-              + quoted(Edit1->text()) + QStringLiteral(",") + quoted(min) + QStringLiteral(",") + quoted(max)
-              + QStringLiteral(")");
-    }
+    const Zones::Zone zone{Edit1->text(), min, max};
     bool written = true;
     CheckedSave saved = CheckedSave::Saved;
     // A rejected statement is shown; the input stays and can be saved again.
     if (!guarded(this, [&] {
-            Query& q = Session::current().ZQuery1;
+            Database& db = Session::current().ZDatabase1;
             if (isZoneId(id))
-                saved = saveChecked(this, q.database(), m_stored, QStringLiteral("Der Trainingsbereich"),
-                                    [&] { written = q.execSqlOnRecord(sql); });
-            else if (!sql.isEmpty())
-                q.execSql(sql);
+                saved = saveChecked(this, db, m_stored, QStringLiteral("Der Trainingsbereich"),
+                                    [&] { written = Zones::update(db, id, zone); });
+            else if (id == QLatin1String("-1"))
+                Zones::insert(db, zone);
             if (saved == CheckedSave::Saved)
                 StringGridLesen();
         }))
@@ -451,8 +442,7 @@ void TForm8::BitBtn2Click()
         return;
     bool deletedElsewhere = false;
     guarded(this, [&] {
-        deletedElsewhere =
-            !Session::current().ZQuery1.execSqlOnRecord(QStringLiteral("DELETE FROM bereiche WHERE ID = ") + quoted(id));
+        deletedElsewhere = !Zones::remove(Session::current().ZDatabase1, id);
         // The deleted zone is no longer open for a save.
         DisableControls();
         BitBtn1->setEnabled(false);

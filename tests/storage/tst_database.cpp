@@ -5,6 +5,7 @@
 #include "storageerror.h"
 #include "storedrecord.h"
 #include "testsupport.h"
+#include "zones.h"
 
 #include <QElapsedTimer>
 #include <QScopeGuard>
@@ -35,6 +36,7 @@ private Q_SLOTS:
     void saveNoticesChangeElsewhereAndLostAnswer();
     void twoWorkstationsSavingAtOnceLoseNoSave();
     void passwordInParameterBlockWipedOnEveryWay();
+    void zonesAreWrittenAndNoticeAChangeElsewhere();
 
 private:
     QString insertUser(const QString& name, const QString& vorname);
@@ -417,6 +419,23 @@ void TestDatabase::passwordInParameterBlockWipedOnEveryWay()
     QCOMPARE(disposed.size(), 2); // each once, the moved-from owner holding nothing
     QCOMPARE(disposed[0], QByteArray(6, '\0'));
     QCOMPARE(disposed[1], QByteArray("service_mgr"));
+}
+
+
+void TestDatabase::zonesAreWrittenAndNoticeAChangeElsewhere()
+{
+    Database& db = m_session->ZDatabase1;
+    Zones::insert(db, {"Schwelle", 84, 88});
+    const QString id = db.select("SELECT ID FROM bereiche WHERE TrBereich = 'Schwelle'").rows.value(0).value(0).asString();
+    QVERIFY(!id.isEmpty());
+    StoredRecord stored = Zones::storedRecord(id);
+    stored.take(db);
+    QVERIFY(Zones::update(db, id, {"Schwelle", 85, 89}));
+    QVERIFY(stored.changedElsewhere(db));
+    QCOMPARE(db.select("SELECT minHF, maxHF FROM bereiche WHERE ID = " + quoted(id)).rows[0][1].asInteger(), 89);
+    QVERIFY(Zones::remove(db, id));
+    QVERIFY(!Zones::remove(db, id));
+    QVERIFY(!Zones::update(db, id, {"Schwelle", 85, 89}));
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)
