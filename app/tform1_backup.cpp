@@ -8,6 +8,7 @@
 #include "dbserver.h"
 #include "diarysums.h"
 #include "errorboundary.h"
+#include "persons.h"
 #include "messages.h"
 #include "savefolder.h"
 #include "sqltext.h"
@@ -143,20 +144,18 @@ void TForm1::RestoreButtonClick()
     const QString backup = dialog.selectedFiles().first();
 
     BackupInfo held;
-    int persons = 0;
-    int entries = 0;
+    Persons::Counts now;
     if (!guarded(this, [&] {
             BusyCursor busy;
             held = inspectBackup(backup);
-            persons = int(m_session.ZDatabase1.select(QStringLiteral("SELECT COUNT(*) FROM users")).rows.first().at(0).asInteger());
-            entries = int(m_session.ZDatabase1.select(QStringLiteral("SELECT COUNT(*) FROM main")).rows.first().at(0).asInteger());
+            now = Persons::counts(m_session.ZDatabase1);
         }))
         return;
     const QString question =
         QStringLiteral("Die Datensicherung vom %1, %2 Uhr enthält %3.").arg(dateText(held.made.date()),
                                                                           held.made.toString(QStringLiteral("hh:mm")),
                                                                           counts(held.persons, held.entries))
-        + kLine + QStringLiteral("Das Tagebuch enthält jetzt %1.").arg(counts(persons, entries)) + kLine + kLine
+        + kLine + QStringLiteral("Das Tagebuch enthält jetzt %1.").arg(counts(now.persons, now.entries)) + kLine + kLine
         + QStringLiteral("Soll das Tagebuch durch die Datensicherung ersetzt werden? Das bisherige Tagebuch "
                          "bleibt als „%1“ erhalten; alle Fenster werden dafür geschlossen.")
               .arg(QFileInfo(keptDiaryPath(diary, QDate::currentDate())).fileName());

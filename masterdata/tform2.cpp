@@ -2,6 +2,7 @@
 
 #include "checkedsave.h"
 #include "errorboundary.h"
+#include "persons.h"
 #include "fieldwidth.h"
 #include "fieldcolours.h"
 #include "maskedit.h"
@@ -461,24 +462,8 @@ void TForm2::BitBtn2Click()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     bool deletedElsewhere = false;
     guarded(this, [&] {
-        const QString id = selectedId();
-        Session& session = Session::current();
-        Query& q = session.ZQuery1;
-        // The person, the diary entries and their units go together or not at all.
-        Transaction transaction(session.ZDatabase1);
         // Deleted at another workstation meanwhile, with the entries: nothing left to do.
-        deletedElsewhere = !q.execSqlOnRecord(QStringLiteral("DELETE FROM users WHERE ID = ") + quoted(id));
-        if (deletedElsewhere)
-            return;
-        q.open(QStringLiteral("SELECT ID FROM main WHERE UserID = ") + quoted(id));
-        QStringList entries;
-        for (q.first(); !q.eof(); q.next())
-            entries << q.field(0).asString();
-        for (const QString& entry : std::as_const(entries)) {
-            q.execSql(QStringLiteral("DELETE FROM units WHERE MainID = ") + quoted(entry));
-            q.execSql(QStringLiteral("DELETE FROM main WHERE ID = ") + quoted(entry));
-        }
-        transaction.commit();
+        deletedElsewhere = !Persons::remove(Session::current().ZDatabase1, selectedId());
     });
     QApplication::restoreOverrideCursor();
     rebuildList();

@@ -6,6 +6,7 @@
 #include "engineowners.h"
 #include "enginestatus.h"
 #include "ownfiles.h"
+#include "persons.h"
 #include "query.h"
 #include "schemacheck.h"
 #include "storageerror.h"
@@ -299,11 +300,10 @@ BackupInfo countsOf(Database& db, const QString& backupFile, bool toRestore)
                                    .arg(native(backupFile)),
                                faults.join(QLatin1Char('\n')));
     }
-    const ResultSet counts =
-        db.select(QStringLiteral("SELECT (SELECT COUNT(*) FROM users), (SELECT COUNT(*) FROM main) FROM RDB$DATABASE"));
+    const Persons::Counts counts = Persons::counts(db);
     BackupInfo info;
-    info.persons = int(counts.rows.value(0).value(0).asInteger());
-    info.entries = int(counts.rows.value(0).value(1).asInteger());
+    info.persons = counts.persons;
+    info.entries = counts.entries;
     return info;
 }
 

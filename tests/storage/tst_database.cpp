@@ -4,6 +4,7 @@
 #include "sqltext.h"
 #include "storageerror.h"
 #include "storedrecord.h"
+#include "persons.h"
 #include "testsupport.h"
 #include "zones.h"
 
@@ -37,6 +38,7 @@ private Q_SLOTS:
     void twoWorkstationsSavingAtOnceLoseNoSave();
     void passwordInParameterBlockWipedOnEveryWay();
     void zonesAreWrittenAndNoticeAChangeElsewhere();
+    void personGoesWithItsDiaryOnly();
 
 private:
     QString insertUser(const QString& name, const QString& vorname);
@@ -436,6 +438,30 @@ void TestDatabase::zonesAreWrittenAndNoticeAChangeElsewhere()
     QVERIFY(Zones::remove(db, id));
     QVERIFY(!Zones::remove(db, id));
     QVERIFY(!Zones::update(db, id, {"Schwelle", 85, 89}));
+}
+
+void TestDatabase::personGoesWithItsDiaryOnly()
+{
+    Database& db = m_session->ZDatabase1;
+    const QStringList persons = {insertUser("Muster", "Max"), insertUser("Beispiel", "Eva")};
+    for (const QString& person : persons) {
+        for (int day = 1; day <= 3; ++day) {
+            db.execute("INSERT INTO main (ID, Datum, UserID) VALUES (gen_id(Gen_Main,1), '0" + QString::number(day)
+                       + ".05.2024', " + quoted(person) + ")");
+            db.execute("INSERT INTO units (ID, MainID, SubID, strecke) VALUES (gen_id(Gen_Units,1), "
+                       "gen_id(Gen_Main,0), 1, 10)");
+        }
+    }
+    QCOMPARE(Persons::counts(db).entries, 6);
+    QVERIFY(Persons::remove(db, persons[0]));
+    QVERIFY(!Persons::remove(db, persons[0]));
+    const Persons::Counts left = Persons::counts(db);
+    QCOMPARE(left.persons, 1);
+    QCOMPARE(left.entries, 3);
+    QCOMPARE(scalar(*m_session, "SELECT COUNT(*) FROM units u JOIN main m ON m.ID = u.MainID WHERE m.UserID = "
+                                    + quoted(persons[1])),
+             QString("3"));
+    QCOMPARE(scalar(*m_session, "SELECT COUNT(*) FROM units"), QString("3"));
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)
