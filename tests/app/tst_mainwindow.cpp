@@ -68,6 +68,8 @@ private:
     std::unique_ptr<TForm1> start();
     void addUser(const QString& name, const QString& vorname);
     void addEntry(int userId);
+    // Starts the program with one person and opens the editor on its diary.
+    TForm4* openEditorOfNewPerson();
 
     std::unique_ptr<TestFolder> m_dir;
     std::unique_ptr<TForm1> m_form;
@@ -396,6 +398,17 @@ void TestMainWindow::manualWithoutViewerSaysWhereItIs()
     manual.remove();
 }
 
+TForm4* TestMainWindow::openEditorOfNewPerson()
+{
+    m_form = start();
+    addUser("Muster", "Max");
+    m_form->ShowUsers();
+    m_form->ComboBox1Change();
+    m_form->show();
+    m_form->ToolButton3->click();
+    return TForm4::findOpen();
+}
+
 void TestMainWindow::quitSignalEndsWithUnsavedInput()
 {
     // The desktop stops the program while the editor holds typed input: no
@@ -403,15 +416,9 @@ void TestMainWindow::quitSignalEndsWithUnsavedInput()
     // input is kept as the person's draft, and the program ends.
     QuitSignals::blockInAllThreads();
     QuitSignals quit;
-    m_form = start();
-    addUser("Muster", "Max");
-    const QString user = scalar(m_form->session(), "SELECT MAX(ID) FROM users");
-    m_form->ShowUsers();
-    m_form->ComboBox1Change();
-    m_form->show();
-    m_form->ToolButton3->click();
-    QPointer<TForm4> editor = TForm4::findOpen();
+    QPointer<TForm4> editor = openEditorOfNewPerson();
     QVERIFY(editor);
+    const QString user = scalar(m_form->session(), "SELECT MAX(ID) FROM users");
     QCoreApplication::processEvents(); // no draft to offer
     const QString draft = editor->draft().path();
     editor->findChild<QPlainTextEdit*>("Memo2")->setPlainText("nicht gespeichert");
@@ -440,13 +447,7 @@ void TestMainWindow::quitSignalWhileTheEditorAsks()
     // finished asking; the quit signal then closes the question as with Esc.
     QuitSignals::blockInAllThreads();
     QuitSignals quit;
-    m_form = start();
-    addUser("Muster", "Max");
-    m_form->ShowUsers();
-    m_form->ComboBox1Change();
-    m_form->show();
-    m_form->ToolButton3->click();
-    QPointer<TForm4> editor = TForm4::findOpen();
+    QPointer<TForm4> editor = openEditorOfNewPerson();
     QVERIFY(editor);
     QCoreApplication::processEvents();
     const QString draft = editor->draft().path();
