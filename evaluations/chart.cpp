@@ -293,24 +293,26 @@ int labelStep(double slot, double thickness)
     return 1000000000;
 }
 
-void drawSeriesChart(const Chart& c, QPainter& painter, const QRectF& area, const Frame& f)
+// What the pieces of one series chart share while it is drawn.
+struct SeriesScene
 {
-    const double s = f.s;
-    const QList<Point>& points = slotSeries(c);
-    const SeriesLayout l = layoutSeries(c, area, f);
-    if (!l.valid)
-        return;
-    const QFontMetricsF am(f.axis);
-    const QFontMetricsF mm(f.marks);
-    const double minimum = l.minimum, maximum = l.maximum;
-    const double widest = l.widest, wall = l.wall, dx = l.dx, dy = l.dy;
+    const Chart& c;
+    QPainter& painter;
+    const QRectF& area;
+    const Frame& f;
+    const SeriesLayout& l;
+};
+
+// Walls: flat strips in 2D, the left side and the floor in 3D.
+void drawWalls(const SeriesScene& sc)
+{
+    QPainter& painter = sc.painter;
+    const SeriesLayout& l = sc.l;
     const QRectF& plot = l.plot;
     const double left = plot.left(), right = plot.right(), top = plot.top(), bottom = plot.bottom();
-    auto yOf = [&](double v) { return l.yOf(v); };
-
-    // Walls: flat strips in 2D, the left side and the floor in 3D.
-    painter.setPen(QPen(QColor(96, 96, 96), s));
-    if (c.view3D) {
+    const double wall = l.wall, dx = l.dx, dy = l.dy;
+    painter.setPen(QPen(QColor(96, 96, 96), sc.f.s));
+    if (sc.c.view3D) {
         painter.setBrush(kLeftWall);
         painter.drawPolygon(QPolygonF({QPointF(left, bottom), QPointF(left, top),
                                        QPointF(left + dx, top - dy), QPointF(left + dx, bottom - dy)}));
@@ -332,330 +334,202 @@ void drawSeriesChart(const Chart& c, QPainter& painter, const QRectF& area, cons
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(plot);
     }
+}
 
-    // Ticks, grid on the back wall, labels at the front.
-    const double step = tickStep(maximum - minimum, c.axisStep, plot.height(), am.height());
-    painter.setFont(f.axis);
-    const double first = std::ceil(minimum / step - 1e-9) * step;
+// Ticks, grid on the back wall, labels at the front.
+void drawValueAxis(const SeriesScene& sc)
+{
+    QPainter& painter = sc.painter;
+    const SeriesLayout& l = sc.l;
+    const double s = sc.f.s;
+    const QFontMetricsF am(sc.f.axis);
+    const double step = tickStep(l.maximum - l.minimum, sc.c.axisStep, l.plot.height(), am.height());
+    painter.setFont(sc.f.axis);
+    const double first = std::ceil(l.minimum / step - 1e-9) * step;
     for (int i = 0;; ++i) {
         const double v = first + i * step;
-        if (v > maximum + step * 1e-9 || i > 1000)
+        if (v > l.maximum + step * 1e-9 || i > 1000)
             break;
-        const double y = yOf(v);
+        const double y = l.yOf(v);
         painter.setPen(QPen(kGrid, s, Qt::DotLine));
-        painter.drawLine(QPointF(left + dx, y - dy), QPointF(right + dx, y - dy));
-        if (c.view3D)
-            painter.drawLine(QPointF(left, y), QPointF(left + dx, y - dy));
+        painter.drawLine(QPointF(l.plot.left() + l.dx, y - l.dy), QPointF(l.plot.right() + l.dx, y - l.dy));
+        if (sc.c.view3D)
+            painter.drawLine(QPointF(l.plot.left(), y), QPointF(l.plot.left() + l.dx, y - l.dy));
         painter.setPen(Qt::black);
-        const QRectF label(area.left(), y - am.height() / 2, widest, am.height());
-        painter.drawText(label, Qt::AlignRight | Qt::AlignVCenter, formatValue(v, c.axisFormat));
+        const QRectF label(sc.area.left(), y - am.height() / 2, l.widest, am.height());
+        painter.drawText(label, Qt::AlignRight | Qt::AlignVCenter, formatValue(v, sc.c.axisFormat));
     }
+}
 
-    if (points.isEmpty())
-        return;
-
-    const double slot = l.slot;
-    auto xOf = [&](int i) { return l.xOf(i); };
-    const double base = yOf(std::max(minimum, std::min(0.0, maximum)));
-
-    // Series.
-    QList<QPointF> barTops, lineTops; // where each point's mark hangs from
-    if (!c.bars.isEmpty()) {
-        const double half = slot * 0.65 / 2;
-        for (int i = 0; i < c.bars.size(); ++i) {
-            const Point& p = c.bars[i];
-            const QColor colour = p.colour.isValid() ? p.colour : QColor(Qt::red);
-            const double x0 = xOf(i) - half, x1 = xOf(i) + half;
-            const double y = yOf(p.y);
-            const QRectF bar(QPointF(x0, std::min(y, base)), QPointF(x1, std::max(y, base)));
-            const QLinearGradient gradient = barGradient(bar, colour);
-            // Upright rectangles need no smoothing; narrow bars get no
-            // outline and no gradient so that they keep their colour.
-            painter.setRenderHint(QPainter::Antialiasing, false);
-            if (bar.width() >= 8 * s) {
-                painter.setPen(QPen(colour.darker(150), s * 0.5));
-                painter.setBrush(gradient);
-            } else {
-                painter.setPen(Qt::NoPen);
-                painter.setBrush(colour);
-            }
-            painter.drawRect(bar);
-            painter.setRenderHint(QPainter::Antialiasing, true);
-            if (c.view3D) {
-                painter.setBrush(colour.lighter(130));
-                painter.drawPolygon(QPolygonF({bar.topLeft(), bar.topRight(),
-                                               bar.topRight() + QPointF(dx, -dy),
-                                               bar.topLeft() + QPointF(dx, -dy)}));
-                painter.setBrush(colour.darker(130));
-                painter.drawPolygon(QPolygonF({bar.topRight(), bar.bottomRight(),
-                                               bar.bottomRight() + QPointF(dx, -dy),
-                                               bar.topRight() + QPointF(dx, -dy)}));
-            }
-            barTops.append(QPointF(xOf(i) + dx / 2, bar.top() - dy / 2));
-        }
-    }
-    if (!c.line.isEmpty()) {
-        QPolygonF front;
-        for (int i = 0; i < c.line.size(); ++i)
-            front.append(QPointF(xOf(i), yOf(c.line[i].y)));
-        if (c.view3D) {
-            painter.setPen(QPen(kLineColour.darker(140), s * 0.5));
-            for (int i = 0; i + 1 < front.size(); ++i) {
-                const QPointF a = front[i], b = front[i + 1];
-                painter.setBrush(b.y() <= a.y() ? kLineColour : kLineColour.darker(130));
-                painter.drawPolygon(QPolygonF({a, b, b + QPointF(dx, -dy), a + QPointF(dx, -dy)}));
-            }
-            if (front.size() == 1) {
-                painter.setPen(QPen(kLineColour, 2 * s));
-                painter.drawLine(front[0], front[0] + QPointF(dx, -dy));
-            }
+// The bars; returns where each bar's mark hangs from.
+QList<QPointF> drawBars(const SeriesScene& sc)
+{
+    QPainter& painter = sc.painter;
+    const SeriesLayout& l = sc.l;
+    const double s = sc.f.s, dx = l.dx, dy = l.dy;
+    const double base = l.yOf(std::max(l.minimum, std::min(0.0, l.maximum)));
+    const double half = l.slot * 0.65 / 2;
+    QList<QPointF> tops;
+    for (int i = 0; i < sc.c.bars.size(); ++i) {
+        const Point& p = sc.c.bars[i];
+        const QColor colour = p.colour.isValid() ? p.colour : QColor(Qt::red);
+        const double x0 = l.xOf(i) - half, x1 = l.xOf(i) + half;
+        const double y = l.yOf(p.y);
+        const QRectF bar(QPointF(x0, std::min(y, base)), QPointF(x1, std::max(y, base)));
+        const QLinearGradient gradient = barGradient(bar, colour);
+        // Upright rectangles need no smoothing; narrow bars get no
+        // outline and no gradient so that they keep their colour.
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        if (bar.width() >= 8 * s) {
+            painter.setPen(QPen(colour.darker(150), s * 0.5));
+            painter.setBrush(gradient);
         } else {
-            painter.setPen(QPen(kLineColour, 2 * s));
-            painter.setBrush(Qt::NoBrush);
-            // Smoothing a line of thousands of points costs seconds where
-            // they stand closer than a pixel or two: such a line is drawn
-            // plain, in segments.
-            if (slot < 3 * s) {
-                painter.setRenderHint(QPainter::Antialiasing, false);
-                QList<QLineF> segments;
-                segments.reserve(front.size());
-                for (int i = 0; i + 1 < front.size(); ++i)
-                    segments.append(QLineF(front[i], front[i + 1]));
-                painter.drawLines(segments);
-                painter.setRenderHint(QPainter::Antialiasing, true);
-            } else {
-                painter.drawPolyline(front);
-            }
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(colour);
         }
-        for (const QPointF& p : front)
-            lineTops.append(QPointF(p.x() + dx / 2, p.y() - dy / 2));
+        painter.drawRect(bar);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        if (sc.c.view3D) {
+            painter.setBrush(colour.lighter(130));
+            painter.drawPolygon(QPolygonF({bar.topLeft(), bar.topRight(), bar.topRight() + QPointF(dx, -dy),
+                                           bar.topLeft() + QPointF(dx, -dy)}));
+            painter.setBrush(colour.darker(130));
+            painter.drawPolygon(QPolygonF({bar.topRight(), bar.bottomRight(), bar.bottomRight() + QPointF(dx, -dy),
+                                           bar.topRight() + QPointF(dx, -dy)}));
+        }
+        tops.append(QPointF(l.xOf(i) + dx / 2, bar.top() - dy / 2));
     }
+    return tops;
+}
 
-    // Value marks, each on its pale box: all upright, all turned, or none.
-    painter.setFont(f.marks);
-    const QRectF markBounds(area.left(), area.top(), area.width(), bottom - area.top());
-    auto drawMarks = [&](const QList<Point>& series, const QList<QPointF>& tops) {
-        QStringList texts;
-        QList<QRectF> upright;
-        for (int i = 0; i < series.size(); ++i) {
-            texts.append(formatValue(series[i].y, c.markFormat));
-            const QPointF anchor(tops[i].x(), tops[i].y() - 3 * s);
-            upright.append(markRect(mm, texts.last(), anchor, markBounds, s));
+// The line; returns where each point's mark hangs from.
+QList<QPointF> drawLine(const SeriesScene& sc)
+{
+    QPainter& painter = sc.painter;
+    const SeriesLayout& l = sc.l;
+    const double s = sc.f.s, dx = l.dx, dy = l.dy;
+    QPolygonF front;
+    for (int i = 0; i < sc.c.line.size(); ++i)
+        front.append(QPointF(l.xOf(i), l.yOf(sc.c.line[i].y)));
+    if (sc.c.view3D) {
+        painter.setPen(QPen(kLineColour.darker(140), s * 0.5));
+        for (int i = 0; i + 1 < front.size(); ++i) {
+            const QPointF a = front[i], b = front[i + 1];
+            painter.setBrush(b.y() <= a.y() ? kLineColour : kLineColour.darker(130));
+            painter.drawPolygon(QPolygonF({a, b, b + QPointF(dx, -dy), a + QPointF(dx, -dy)}));
         }
-        // Upright when no mark covers another; the marks go from left to
-        // right, so only those still reaching into a mark's column need a look.
-        bool fit = true;
-        QList<QRectF> reaching;
-        for (int i = 0; i < upright.size() && fit; ++i) {
-            const QRectF& box = upright[i];
-            reaching.removeIf([&](const QRectF& drawn) { return drawn.right() + s < box.left(); });
-            fit = std::none_of(reaching.cbegin(), reaching.cend(),
-                               [&](const QRectF& drawn) { return box.intersects(drawn.adjusted(-s, 0, s, 0)); });
-            reaching.append(box);
+        if (front.size() == 1) {
+            painter.setPen(QPen(kLineColour, 2 * s));
+            painter.drawLine(front[0], front[0] + QPointF(dx, -dy));
         }
-        if (fit) {
-            for (int i = 0; i < upright.size(); ++i)
-                drawMarkBox(painter, upright[i], texts[i], s);
-            return;
+    } else {
+        painter.setPen(QPen(kLineColour, 2 * s));
+        painter.setBrush(Qt::NoBrush);
+        // Smoothing a line of thousands of points costs seconds where
+        // they stand closer than a pixel or two: such a line is drawn
+        // plain, in segments.
+        if (l.slot < 3 * s) {
+            painter.setRenderHint(QPainter::Antialiasing, false);
+            QList<QLineF> segments;
+            segments.reserve(front.size());
+            for (int i = 0; i + 1 < front.size(); ++i)
+                segments.append(QLineF(front[i], front[i + 1]));
+            painter.drawLines(segments);
+            painter.setRenderHint(QPainter::Antialiasing, true);
+        } else {
+            painter.drawPolyline(front);
         }
-        const double thickness = mm.height() + 2 * s;
-        if (series.size() > 1 && thickness + s > slot)
-            return; // too dense: the values are in the tooltips
-        for (int i = 0; i < series.size(); ++i)
-            drawTurnedMark(painter, mm, texts[i], tops[i], markBounds, s);
-    };
-    drawMarks(c.bars, barTops);
-    drawMarks(c.line, lineTops);
+    }
+    QList<QPointF> tops;
+    for (const QPointF& p : front)
+        tops.append(QPointF(p.x() + dx / 2, p.y() - dy / 2));
+    return tops;
+}
 
-    // Bottom labels, turned by 90 degrees, reading upwards, at every n-th
-    // point: a label's thickness stays free between two labels.
-    painter.setFont(f.axis);
+// Value marks, each on its pale box: all upright, all turned, or none.
+void drawValueMarks(const SeriesScene& sc, const QList<Point>& series, const QList<QPointF>& tops)
+{
+    QPainter& painter = sc.painter;
+    const double s = sc.f.s;
+    const QFontMetricsF mm(sc.f.marks);
+    painter.setFont(sc.f.marks);
+    const QRectF markBounds(sc.area.left(), sc.area.top(), sc.area.width(), sc.l.plot.bottom() - sc.area.top());
+    QStringList texts;
+    QList<QRectF> upright;
+    for (int i = 0; i < series.size(); ++i) {
+        texts.append(formatValue(series[i].y, sc.c.markFormat));
+        const QPointF anchor(tops[i].x(), tops[i].y() - 3 * s);
+        upright.append(markRect(mm, texts.last(), anchor, markBounds, s));
+    }
+    // Upright when no mark covers another; the marks go from left to
+    // right, so only those still reaching into a mark's column need a look.
+    bool fit = true;
+    QList<QRectF> reaching;
+    for (int i = 0; i < upright.size() && fit; ++i) {
+        const QRectF& box = upright[i];
+        reaching.removeIf([&](const QRectF& drawn) { return drawn.right() + s < box.left(); });
+        fit = std::none_of(reaching.cbegin(), reaching.cend(),
+                           [&](const QRectF& drawn) { return box.intersects(drawn.adjusted(-s, 0, s, 0)); });
+        reaching.append(box);
+    }
+    if (fit) {
+        for (int i = 0; i < upright.size(); ++i)
+            drawMarkBox(painter, upright[i], texts[i], s);
+        return;
+    }
+    const double thickness = mm.height() + 2 * s;
+    if (series.size() > 1 && thickness + s > sc.l.slot)
+        return; // too dense: the values are in the tooltips
+    for (int i = 0; i < series.size(); ++i)
+        drawTurnedMark(painter, mm, texts[i], tops[i], markBounds, s);
+}
+
+// Bottom labels, turned by 90 degrees, reading upwards, at every n-th
+// point: a label's thickness stays free between two labels.
+void drawBottomLabels(const SeriesScene& sc, const QList<Point>& points)
+{
+    QPainter& painter = sc.painter;
+    const SeriesLayout& l = sc.l;
+    const double s = sc.f.s;
+    const QFontMetricsF am(sc.f.axis);
+    const double bottom = l.plot.bottom();
+    painter.setFont(sc.f.axis);
     painter.setPen(Qt::black);
-    const double labelTop = bottom + wall + 3 * s;
-    const int every = labelStep(slot, am.height());
+    const double labelTop = bottom + l.wall + 3 * s;
+    const int every = labelStep(l.slot, am.height());
     if (every > 1) {
         painter.setPen(QPen(Qt::black, s));
         for (int i = 0; i < points.size(); i += every)
-            painter.drawLine(QPointF(xOf(i), bottom + wall), QPointF(xOf(i), labelTop - s));
+            painter.drawLine(QPointF(l.xOf(i), bottom + l.wall), QPointF(l.xOf(i), labelTop - s));
     }
     for (int i = 0; i < points.size(); i += every) {
         const QString& text = points[i].label;
         const double w = am.horizontalAdvance(text);
         painter.save();
-        painter.translate(xOf(i), labelTop);
+        painter.translate(l.xOf(i), labelTop);
         painter.rotate(-90);
-        painter.drawText(QRectF(-w - s, -am.height() / 2, w + s, am.height()),
-                         Qt::AlignRight | Qt::AlignVCenter, text);
+        painter.drawText(QRectF(-w - s, -am.height() / 2, w + s, am.height()), Qt::AlignRight | Qt::AlignVCenter,
+                         text);
         painter.restore();
     }
 }
 
-void drawPie(const Chart& c, QPainter& painter, const QRectF& area, const Frame& f)
+void drawSeriesChart(const Chart& c, QPainter& painter, const QRectF& area, const Frame& f)
 {
-    const double s = f.s;
-    QList<Slice> slices;
-    double total = 0;
-    for (const Slice& slice : c.pie) {
-        if (slice.value > 0 && std::isfinite(slice.value)) {
-            slices.append(slice);
-            total += slice.value;
-        }
-    }
-    if (slices.isEmpty() || !(total > 0))
+    const QList<Point>& points = slotSeries(c);
+    const SeriesLayout l = layoutSeries(c, area, f);
+    if (!l.valid)
         return;
-
-    const QFontMetricsF mm(f.marks);
-    const double arrow = 8 * s;
-    const double gap = 2 * s;
-    const double pad = 2 * s;
-    const double boxHeight = mm.height() + pad;
-    const double depthPx = c.view3D ? std::clamp(c.depthPercent, 0, 100) / 100.0
-                                          * std::min(area.width(), area.height())
-                                    : 0.0;
-
-    // Qt angles: counter-clockwise from three o'clock, in 1/16 degree.
-    QList<double> starts, spans;
-    QList<bool> onRight;
-    double angle = 0;
-    for (const Slice& slice : slices) {
-        const double span = slice.value / total * 360.0;
-        starts.append(angle);
-        spans.append(span);
-        onRight.append(std::cos((angle + span / 2) * M_PI / 180.0) >= 0);
-        angle += span;
-    }
-
-    // Labels narrower than half the chart. The pie is round and as large as
-    // the height and its labels allow: each label stands beside its slice's
-    // rim, so the radius is the largest for which some centre keeps the pie
-    // and every label inside the area.
-    const double minRadius = 10 * s;
-    const double labelRoom = std::max(20 * s, area.width() / 2 - minRadius - arrow - gap - 2 * pad);
-    QStringList texts;
-    QList<double> widths, across;
-    for (int i = 0; i < slices.size(); ++i) {
-        texts.append(mm.elidedText(slices[i].label, Qt::ElideRight, labelRoom));
-        widths.append(mm.horizontalAdvance(texts.last()) + 2 * pad);
-        across.append(std::cos((starts[i] + spans[i] / 2) * M_PI / 180.0));
-    }
-    // The centres that fit a radius: from lowest to highest x.
-    auto centres = [&](double r) {
-        double lo = area.left() + r, hi = area.right() - r;
-        for (int i = 0; i < slices.size(); ++i) {
-            const double rim = (r + arrow) * across[i];
-            if (onRight[i])
-                hi = std::min(hi, area.right() - rim - gap - widths[i]);
-            else
-                lo = std::max(lo, area.left() - rim + gap + widths[i]);
-        }
-        return std::pair(lo, hi);
-    };
-    const double fitY = (area.height() - depthPx) / 2 - arrow - boxHeight / 2;
-    double fits = minRadius, fails = std::max(minRadius, fitY) + 1;
-    if (fitY <= minRadius) {
-        fails = minRadius;
-    } else {
-        const auto [lo, hi] = centres(fitY);
-        if (lo <= hi)
-            fits = fails = fitY;
-    }
-    while (fails - fits > 0.25) {
-        const double r = (fits + fails) / 2;
-        const auto [lo, hi] = centres(r);
-        (lo <= hi ? fits : fails) = r;
-    }
-    const double rx = fits;
-    const double ry = rx;
-    const auto [lowest, highest] = centres(rx);
-    const double cx = lowest <= highest ? (lowest + highest) / 2 : area.center().x();
-    const QPointF centre(cx, area.center().y() - depthPx / 2);
-    const QRectF ellipse(centre.x() - rx, centre.y() - ry, 2 * rx, 2 * ry);
-
-    auto colourOf = [](const Slice& slice) {
-        return slice.colour.isValid() ? slice.colour : QColor(Qt::gray);
-    };
-
-    if (depthPx > 0) {
-        painter.setPen(Qt::NoPen);
-        for (int k = int(std::lround(depthPx)); k >= 1; --k) {
-            const QRectF layer = ellipse.translated(0, k);
-            for (int i = 0; i < slices.size(); ++i) {
-                painter.setBrush(colourOf(slices[i]).darker(150));
-                painter.drawPie(layer, int(std::lround(starts[i] * 16)), int(std::lround(spans[i] * 16)));
-            }
-        }
-    }
-    painter.setPen(QPen(QColor(64, 64, 64), 0.5 * s));
-    for (int i = 0; i < slices.size(); ++i) {
-        painter.setBrush(colourOf(slices[i]));
-        painter.drawPie(ellipse, int(std::lround(starts[i] * 16)), int(std::lround(spans[i] * 16)));
-    }
-
-    // Labels beside the slices: right half and left half, each ordered top
-    // to bottom and pushed apart so that no two boxes overlap.
-    struct Label
-    {
-        QPointF edge;  // on the slice's rim
-        QRectF box;
-        bool right;
-        int index;
-    };
-    QList<Label> labels;
-    for (int i = 0; i < slices.size(); ++i) {
-        const double mid = (starts[i] + spans[i] / 2) * M_PI / 180.0;
-        const QPointF dir(std::cos(mid), -std::sin(mid));
-        QPointF edge(centre.x() + rx * dir.x(), centre.y() + ry * dir.y());
-        if (depthPx > 0 && dir.y() > 0)
-            edge.ry() += depthPx * dir.y();
-        const QPointF tip = edge + dir * arrow;
-        const bool right = onRight[i];
-        const double w = mm.horizontalAdvance(texts[i]) + 2 * pad;
-        const double x = right ? tip.x() + gap : tip.x() - gap - w;
-        labels.append({edge, QRectF(x, tip.y() - boxHeight / 2, w, boxHeight), right, i});
-    }
-    for (bool side : {true, false}) {
-        QList<Label*> column;
-        for (Label& label : labels)
-            if (label.right == side)
-                column.append(&label);
-        std::sort(column.begin(), column.end(),
-                  [](const Label* a, const Label* b) { return a->box.top() < b->box.top(); });
-        for (int i = 1; i < column.size(); ++i)
-            if (column[i]->box.top() < column[i - 1]->box.bottom() + s)
-                column[i]->box.moveTop(column[i - 1]->box.bottom() + s);
-        double limit = area.bottom();
-        for (int i = int(column.size()) - 1; i >= 0; --i) {
-            if (column[i]->box.bottom() > limit)
-                column[i]->box.moveBottom(limit);
-            limit = column[i]->box.top() - s;
-        }
-        for (Label* label : column) {
-            if (label->box.top() < area.top())
-                label->box.moveTop(area.top());
-            if (label->box.left() < area.left())
-                label->box.moveLeft(area.left());
-            if (label->box.right() > area.right())
-                label->box.moveRight(area.right());
-        }
-    }
-
-    painter.setFont(f.marks);
-    for (const Label& label : labels) {
-        const QPointF end(label.right ? label.box.left() : label.box.right(), label.box.center().y());
-        painter.setPen(QPen(Qt::black, s));
-        painter.drawLine(end, label.edge);
-        // A small head on the slice's end of the arrow.
-        const QPointF d = label.edge - end;
-        const double len = std::hypot(d.x(), d.y());
-        if (len > 0) {
-            const QPointF u = d / len, n(-u.y(), u.x());
-            const double h = 3 * s;
-            painter.setBrush(Qt::black);
-            painter.drawPolygon(QPolygonF({label.edge, label.edge - u * h + n * h * 0.6,
-                                           label.edge - u * h - n * h * 0.6}));
-        }
-        drawMarkBox(painter, label.box, texts[label.index], s);
-    }
+    const SeriesScene sc{c, painter, area, f, l};
+    drawWalls(sc);
+    drawValueAxis(sc);
+    if (points.isEmpty())
+        return;
+    const QList<QPointF> barTops = c.bars.isEmpty() ? QList<QPointF>() : drawBars(sc);
+    const QList<QPointF> lineTops = c.line.isEmpty() ? QList<QPointF>() : drawLine(sc);
+    drawValueMarks(sc, c.bars, barTops);
+    drawValueMarks(sc, c.line, lineTops);
+    drawBottomLabels(sc, points);
 }
 
 Frame makeFrame(double scale)

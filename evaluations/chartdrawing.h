@@ -46,6 +46,9 @@ QLinearGradient barGradient(const QRectF& bar, const QColor& colour);
 // 2, 5 or 10 times (and so on) until the labels no longer crowd each other.
 double tickStep(double range, double step, double pixels, double labelHeight);
 
+// The pie with its labels drawn into the area between title and foot.
+void drawPie(const Chart& chart, QPainter& painter, const QRectF& area, const Frame& f);
+
 // The calendar chart drawn into the area between title and foot.
 void drawCalendarChart(const Chart& chart, QPainter& painter, const QRectF& area, const Frame& f);
 // The slot under the position, or -1.

@@ -108,139 +108,158 @@ QString answerLostText(const QString& server)
                                        "lässt sich erst sagen, wenn die Verbindung wieder steht");
 }
 
-StorageError engineError(const intptr_t* vector, const QString& engineText, const QString& server, bool connected)
+namespace {
+
+// What the engine's codes and the system's error numbers say about the
+// cause; the first cause found in the vector counts.
+enum class Cause {
+    None, NoSpace, NoPermission, ReadOnly, InUse, Damaged, Truncated, Folder, Missing, CannotCreate, Foreign,
+    Unreachable, Refused, Lost, Conflict
+};
+
+Cause causeOfSystemError(intptr_t value)
 {
-    // What the engine's codes and the system's error numbers say about the
-    // cause; the first cause found in the vector counts.
-    enum class Cause {
-        None, NoSpace, NoPermission, ReadOnly, InUse, Damaged, Truncated, Folder, Missing, CannotCreate, Foreign,
-        Unreachable, Refused, Lost, Conflict
-    };
+    switch (value) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return Cause::NoSpace;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return Cause::NoPermission;
+    case EAGAIN:
+    case EBUSY:
+    case ETXTBSY:
+        return Cause::InUse;
+    case EISDIR:
+        return Cause::Folder;
+    default:
+        return Cause::None;
+    }
+}
+
+// lostServer: a server that answered once, so a network error means it is gone now.
+Cause causeOfEngineCode(intptr_t value, bool lostServer)
+{
+    switch (value) {
+    case isc_bad_db_format:
+    case isc_wrong_ods:
+        return Cause::Foreign;
+    case isc_bug_check:
+    case isc_db_corrupt:
+    case isc_badpage:
+        return Cause::Damaged;
+    case isc_lock_conflict:
+    case isc_lock_timeout:
+    case isc_already_opened:
+        return Cause::InUse;
+    case isc_network_error:
+    case isc_net_connect_err:
+    case isc_net_lookup_err:
+    case isc_net_read_err:
+    case isc_net_write_err:
+    case isc_conn_lost:
+    case isc_unavailable:
+        return lostServer ? Cause::Lost : Cause::Unreachable;
+    case isc_att_shutdown:
+    case isc_shutdown:
+        return lostServer ? Cause::Lost : Cause::None;
+    case isc_login:
+        return Cause::Refused;
+    case isc_deadlock:
+    case isc_update_conflict:
+        return Cause::Conflict;
+    default:
+        return Cause::None;
+    }
+}
+
+// What an error vector tells: the cause, the file it names, and what a
+// failed file operation tells beyond the codes: the operation, the system's
+// error (a number here, its text from a server), and the kind of object a
+// missing permission is for.
+struct VectorReading
+{
     Cause cause = Cause::None;
     QString file;
-    // What a failed file operation tells beyond the codes: the operation,
-    // the system's error (a number here, its text from a server), and the
-    // kind of object a missing permission is for.
-    intptr_t lastCode = 0;
-    int argumentsOfCode = 0;
     QByteArray ioOperation;
     QByteArray systemText;
     intptr_t systemError = 0;
     bool openFailed = false;
     bool createFailed = false;
-    const auto note = [&](Cause c) {
+
+    void note(Cause c)
+    {
         if (cause == Cause::None)
             cause = c;
-    };
+    }
+    void noteFile(const QByteArray& argument)
+    {
+        if (file.isEmpty() && isFileName(argument))
+            file = QFile::decodeName(argument);
+    }
+};
+
+VectorReading readVector(const intptr_t* vector, bool lostServer)
+{
+    VectorReading r;
+    intptr_t lastCode = 0;
+    int argumentsOfCode = 0;
     for (const intptr_t* p = vector; p && *p != isc_arg_end;) {
         const intptr_t type = *p++;
         if (type == isc_arg_cstring) {
             const auto length = static_cast<qsizetype>(*p++);
-            const QByteArray argument(reinterpret_cast<const char*>(*p++), length);
-            if (file.isEmpty() && isFileName(argument))
-                file = QFile::decodeName(argument);
+            r.noteFile(QByteArray(reinterpret_cast<const char*>(*p++), length));
             continue;
         }
         const intptr_t value = *p++;
         if (type == isc_arg_string) {
             const QByteArray argument(reinterpret_cast<const char*>(value));
-            if (file.isEmpty() && isFileName(argument))
-                file = QFile::decodeName(argument);
+            r.noteFile(argument);
             const int position = argumentsOfCode++;
             if (lastCode == isc_io_error && position == 0)
-                ioOperation = argument;
+                r.ioOperation = argument;
             else if (lastCode == isc_no_priv && argument == "database")
-                note(Cause::ReadOnly);
+                r.note(Cause::ReadOnly);
             else if (lastCode == isc_io_open_err || lastCode == isc_io_create_err)
-                systemText = argument;
+                r.systemText = argument;
         } else if (type == isc_arg_interpreted) {
             // the system's error as a server puts it into words
             if (lastCode == isc_io_open_err || lastCode == isc_io_create_err)
-                systemText = QByteArray(reinterpret_cast<const char*>(value));
+                r.systemText = QByteArray(reinterpret_cast<const char*>(value));
         } else if (type == isc_arg_unix) {
-            if (systemError == 0)
-                systemError = value;
-            switch (value) {
-            case ENOSPC:
-            case EDQUOT:
-            case EFBIG:
-                note(Cause::NoSpace);
-                break;
-            case EACCES:
-            case EPERM:
-            case EROFS:
-                note(Cause::NoPermission);
-                break;
-            case EAGAIN:
-            case EBUSY:
-            case ETXTBSY:
-                note(Cause::InUse);
-                break;
-            case EISDIR:
-                note(Cause::Folder);
-                break;
-            default:
-                break;
-            }
+            if (r.systemError == 0)
+                r.systemError = value;
+            r.note(causeOfSystemError(value));
         } else if (type == isc_arg_gds) {
             lastCode = value;
             argumentsOfCode = 0;
-            switch (value) {
-            case isc_io_open_err:
-                openFailed = true;
-                break;
-            case isc_io_create_err:
-                createFailed = true;
-                break;
-            case isc_bad_db_format:
-            case isc_wrong_ods:
-                note(Cause::Foreign);
-                break;
-            case isc_bug_check:
-            case isc_db_corrupt:
-            case isc_badpage:
-                note(Cause::Damaged);
-                break;
-            case isc_lock_conflict:
-            case isc_lock_timeout:
-            case isc_already_opened:
-                note(Cause::InUse);
-                break;
-            case isc_network_error:
-            case isc_net_connect_err:
-            case isc_net_lookup_err:
-            case isc_net_read_err:
-            case isc_net_write_err:
-            case isc_conn_lost:
-            case isc_unavailable:
-                // a server that answered once and is gone now
-                note(connected && !server.isEmpty() ? Cause::Lost : Cause::Unreachable);
-                break;
-            case isc_att_shutdown:
-            case isc_shutdown:
-                if (connected && !server.isEmpty())
-                    note(Cause::Lost);
-                break;
-            case isc_login:
-                note(Cause::Refused);
-                break;
-            case isc_deadlock:
-            case isc_update_conflict:
-                note(Cause::Conflict);
-                break;
-            default:
-                break;
-            }
+            if (value == isc_io_open_err)
+                r.openFailed = true;
+            else if (value == isc_io_create_err)
+                r.createFailed = true;
+            r.note(causeOfEngineCode(value, lostServer));
         }
     }
+    return r;
+}
+
+} // namespace
+
+StorageError engineError(const intptr_t* vector, const QString& engineText, const QString& server, bool connected)
+{
+    const VectorReading r = readVector(vector, connected && !server.isEmpty());
+    Cause cause = r.cause;
+    const QString& file = r.file;
     // A database file that is empty or cut off ends before the pages the
     // engine reads; the engine then also reports inconsistencies.
-    const bool systemSaid = systemError != 0 || !systemText.isEmpty();
-    if ((cause == Cause::None || cause == Cause::Damaged) && ioOperation == "read" && !systemSaid)
+    const bool systemSaid = r.systemError != 0 || !r.systemText.isEmpty();
+    if ((cause == Cause::None || cause == Cause::Damaged) && r.ioOperation == "read" && !systemSaid)
         cause = Cause::Truncated;
-    if (cause == Cause::None && createFailed && systemError != EEXIST && systemText != "File exists")
+    if (cause == Cause::None && r.createFailed && r.systemError != EEXIST && r.systemText != "File exists")
         cause = Cause::CannotCreate;
-    if (cause == Cause::None && openFailed && (systemError == ENOENT || systemText == "No such file or directory"))
+    if (cause == Cause::None && r.openFailed && (r.systemError == ENOENT || r.systemText == "No such file or directory"))
         cause = Cause::Missing;
     const QString where = file.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(QDir::toNativeSeparators(file));
     const QString named = server.isEmpty() ? QString() : QLatin1Char(' ') + server;
