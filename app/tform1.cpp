@@ -5,6 +5,7 @@
 #include "errorboundary.h"
 #include "messages.h"
 #include "documents.h"
+#include "persons.h"
 #include "quitsignals.h"
 #include "screenfit.h"
 #include "tform2.h"
@@ -228,19 +229,18 @@ void TForm1::ShowUsers()
     const QSignalBlocker block2(ComboBox2);
     ComboBox1->clear();
     ComboBox2->clear();
-    Query& q = m_session.ZQuery1;
-    q.open(QStringLiteral("SELECT ID, name, vorname FROM users ORDER BY name, vorname"));
-    if (q.recordCount() == 0) {
+    const QList<Persons::Listed> persons = Persons::list(m_session.ZDatabase1);
+    if (persons.isEmpty()) {
         ComboBox1->addItem(QStringLiteral("-- bitte Benutzer anlegen --"));
     } else {
         ComboBox1->addItem(QStringLiteral("-- bitte Benutzer wählen --"));
     }
     ComboBox2->addItem(QStringLiteral("-1"));
-    for (q.first(); !q.eof(); q.next()) {
-        ComboBox1->addItem(q.field(2).asString() + QLatin1Char(' ') + q.field(1).asString());
-        ComboBox2->addItem(q.field(0).asString());
+    for (const Persons::Listed& person : persons) {
+        ComboBox1->addItem(person.firstName + QLatin1Char(' ') + person.name);
+        ComboBox2->addItem(person.id);
     }
-    ComboBox1->setCurrentIndex(q.recordCount() == 1 ? 1 : 0);
+    ComboBox1->setCurrentIndex(persons.size() == 1 ? 1 : 0);
     ComboBox2->setCurrentIndex(ComboBox1->currentIndex());
     // Wide enough for the placeholder and every name in the font in use.
     ComboBox1->resize(qMax(169, ComboBox1->sizeHint().width()), qMax(21, ComboBox1->sizeHint().height()));
@@ -282,7 +282,7 @@ bool TForm1::editorOpenFor(int userId) const
 
 TForm2* TForm1::createUserManagement()
 {
-    auto* form = new TForm2(this);
+    auto* form = new TForm2(m_session, this);
     form->setPersonInUse([this](int userId) { return editorOpenFor(userId); });
     return form;
 }
@@ -290,7 +290,7 @@ TForm2* TForm1::createUserManagement()
 void TForm1::ToolButton1Click()
 {
     // One shoe window at a time: the button waits until it closes.
-    auto* shoes = new TForm3(this, ComboBox1, ComboBox2);
+    auto* shoes = new TForm3(m_session, this, ComboBox1, ComboBox2);
     connect(shoes, &TForm3::closed, this, [this] { ToolButton1->setEnabled(true); });
     ToolButton1->setEnabled(false);
     shoes->show();
@@ -420,7 +420,7 @@ void TForm1::ToolButton9Click()
 void TForm1::ToolButton10Click()
 {
     // One zone window at a time: the button is off while it is open.
-    auto* zones = new TForm8(this);
+    auto* zones = new TForm8(m_session, this);
     connect(zones, &TForm8::closed, ToolButton10, [this] { ToolButton10->setEnabled(true); });
     ToolButton10->setEnabled(false);
     zones->show();

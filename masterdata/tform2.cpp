@@ -10,7 +10,6 @@
 #include "radiogroup.h"
 #include "screenfit.h"
 #include "session.h"
-#include "sqltext.h"
 #include "storageerror.h"
 #include "storedtext.h"
 #include "stringgrid.h"
@@ -66,7 +65,7 @@ MaskEdit* makeMaskEdit(QWidget* parent, const QString& name, const QString& mask
 
 } // namespace
 
-TForm2::TForm2(QWidget* parent) : QDialog(parent)
+TForm2::TForm2(Session& session, QWidget* parent) : QDialog(parent), m_session(session)
 {
     setObjectName(QStringLiteral("TForm2"));
     setWindowTitle(QStringLiteral("Benutzerverwaltung"));
@@ -218,11 +217,6 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent)
     FormCreate();
 }
 
-Query& TForm2::query() const
-{
-    return Session::current().ZQuery1;
-}
-
 int TForm2::saveMode() const
 {
     return BitBtn1->property("Tag").toInt();
@@ -247,17 +241,14 @@ void TForm2::StringGridLeeren()
 void TForm2::ReadUsers()
 {
     StringGridLeeren();
-    Query& q = query();
-    q.open(QStringLiteral("SELECT ID, name, vorname, GebDatum FROM users ORDER BY name, vorname"));
-    if (q.recordCount() == 0)
-        return;
     int i = 1;
-    for (q.first(); !q.eof(); q.next(), ++i) {
-        StringAlignGrid1->setCells(0, i, q.field(0).asString());
-        StringAlignGrid1->setCells(1, i, QStringLiteral(" ") + q.field(1).asString());
-        StringAlignGrid1->setCells(2, i, QStringLiteral(" ") + q.field(2).asString());
-        StringAlignGrid1->setCells(3, i, q.field(3).asString());
+    for (const Persons::Listed& person : Persons::list(m_session.ZDatabase1)) {
+        StringAlignGrid1->setCells(0, i, person.id);
+        StringAlignGrid1->setCells(1, i, QStringLiteral(" ") + person.name);
+        StringAlignGrid1->setCells(2, i, QStringLiteral(" ") + person.firstName);
+        StringAlignGrid1->setCells(3, i, person.birthday);
         StringAlignGrid1->addRow();
+        ++i;
     }
 }
 
@@ -367,42 +358,20 @@ bool TForm2::CheckData()
     return true;
 }
 
-namespace {
-
-// The weight as it enters a statement: single precision, "%3.1f", decimal point (75.5).
-QString weightStatementText(const MaskEdit* edit)
+Persons::Person TForm2::fieldsPerson() const
 {
+    Persons::Person person;
+    person.name = Edit1->text();
+    person.firstName = Edit2->text();
+    person.birthday = maskeditL1->text();
+    person.sex = RadioGroup1->itemIndex();
     bool ok = false;
-    float weight = float(parseDecimal(edit->text(), &ok));
+    person.weight = parseDecimal(maskeditL4->text(), &ok);
     if (!ok)
-        weight = 0.0f;
-    return decimalPoint(QString::asprintf("%3.1f", double(weight)));
-}
-
-} // namespace
-
-QString TForm2::insertStatement() const
-{
-    return QStringLiteral("INSERT INTO USERS (ID, name, vorname, GebDatum, Gewicht, Geschlecht, Ruhepuls, "
-                          "MaxPuls) VALUES (gen_id(Gen_Users,1), ")
-           + quoted(Edit1->text()) + QStringLiteral(",") + quoted(Edit2->text()) + QStringLiteral(",")
-           + quoted(maskeditL1->text()) + QStringLiteral(",") + quoted(weightStatementText(maskeditL4))
-           + QStringLiteral(",") + quoted(QString::number(RadioGroup1->itemIndex())) + QStringLiteral(",")
-           + quoted(maskeditL2->text()) + QStringLiteral(",") + quoted(maskeditL3->text()) + QStringLiteral(")");
-}
-
-QString TForm2::updateStatement() const
-{
-    const QString id = Label8->text();
-    return QStringLiteral("UPDATE users SET ID = ") + id + QStringLiteral(",") + QStringLiteral(" name = ")
-           + quoted(Edit1->text()) + QStringLiteral(",") + QStringLiteral(" vorname = ") + quoted(Edit2->text())
-           + QStringLiteral(",") + QStringLiteral(" gebdatum = ") + quoted(maskeditL1->text())
-           + QStringLiteral(",") + QStringLiteral(" geschlecht = ")
-           + quoted(QString::number(RadioGroup1->itemIndex())) + QStringLiteral(",")
-           + QStringLiteral(" gewicht = ") + quoted(weightStatementText(maskeditL4)) + QStringLiteral(",")
-           + QStringLiteral(" ruhepuls = ") + quoted(maskeditL2->text()) + QStringLiteral(",")
-           + QStringLiteral(" maxpuls = ") + quoted(maskeditL3->text()) + QStringLiteral(" WHERE ID = ")
-           + quoted(id);
+        person.weight = 0.0;
+    person.restingPulse = maskeditL2->text();
+    person.maxPulse = maskeditL3->text();
+    return person;
 }
 
 void TForm2::BitBtn1Click()
@@ -414,11 +383,13 @@ void TForm2::BitBtn1Click()
     CheckedSave saved = CheckedSave::Saved;
     // A rejected statement is shown and the input stays in the fields.
     if (!guarded(this, [&] {
+            Database& db = m_session.ZDatabase1;
+            const Persons::Person person = fieldsPerson();
             if (update)
-                saved = saveChecked(this, query().database(), m_stored, QStringLiteral("Der Benutzer"),
-                                    [&] { written = query().execSqlOnRecord(updateStatement()); });
+                saved = saveChecked(this, db, m_stored, QStringLiteral("Der Benutzer"),
+                                    [&] { written = Persons::update(db, Label8->text(), person); });
             else
-                query().execSql(insertStatement());
+                Persons::insert(db, person);
         }))
         return;
     if (saved == CheckedSave::Cancelled)
@@ -463,7 +434,7 @@ void TForm2::BitBtn2Click()
     bool deletedElsewhere = false;
     guarded(this, [&] {
         // Deleted at another workstation meanwhile, with the entries: nothing left to do.
-        deletedElsewhere = !Persons::remove(Session::current().ZDatabase1, selectedId());
+        deletedElsewhere = !Persons::remove(m_session.ZDatabase1, selectedId());
     });
     QApplication::restoreOverrideCursor();
     rebuildList();
@@ -478,26 +449,20 @@ void TForm2::BitBtn3Click()
 
 void TForm2::loadUser(const QString& id)
 {
-    Query& q = query();
-    const QString select = QStringLiteral("SELECT * FROM users WHERE ID = ") + quoted(id);
-    q.open(select);
-    if (!q.eof()) {
-        m_stored.setSelects({select});
-        m_stored.take({q.result()});
+    if (const std::optional<Persons::Person> person = Persons::read(m_session.ZDatabase1, id, &m_stored)) {
         EnableControls();
-        const double weight = q.field(5).asFloat();
-        QString weightText = decimalComma(QString::asprintf("%3.1f", weight));
+        QString weightText = decimalComma(QString::asprintf("%3.1f", person->weight));
         // Below 100 kg a leading zero fills the weight mask (075,5).
         if (parseDecimal(weightText) < 100)
             weightText.prepend(QLatin1Char('0'));
-        Label8->setText(q.field(0).asString());
-        Edit1->setText(q.field(1).asString());
-        Edit2->setText(q.field(2).asString());
-        maskeditL1->setText(q.field(3).asString());
-        RadioGroup1->setItemIndex(int(q.field(4).asInteger()));
+        Label8->setText(id);
+        Edit1->setText(person->name);
+        Edit2->setText(person->firstName);
+        maskeditL1->setText(person->birthday);
+        RadioGroup1->setItemIndex(person->sex);
         maskeditL4->setText(weightText);
-        maskeditL2->setText(q.field(6).asString());
-        maskeditL3->setText(q.field(7).asString());
+        maskeditL2->setText(person->restingPulse);
+        maskeditL3->setText(person->maxPulse);
         setSaveMode(kUpdate);
         return;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "persons.h"
 #include "storedrecord.h"
 
 #include <QDialog>
@@ -12,14 +13,14 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class Query;
 class RadioGroup;
+class Session;
 class StringGrid;
 
 // The user management "Benutzerverwaltung": lists the persons,
 // creates, changes and deletes them. A modal dialog that ends with the
 // result 1 at every closing; the main window then rebuilds its selector.
-// Runs every statement on the first shared query of the current session.
+// Reads and writes the persons of the session it is given (storage/persons).
 //
 // Safeguards:
 // - deleting a person removes the person, the diary entries and their
@@ -39,7 +40,7 @@ public:
     static constexpr int kInsert = 0;
     static constexpr int kUpdate = 2;
 
-    explicit TForm2(QWidget* parent = nullptr);
+    explicit TForm2(Session& session, QWidget* parent = nullptr);
 
     // Answers whether a person's data are open for editing elsewhere; such a
     // person is not deleted. The opener tells; without an answer none is.
@@ -59,9 +60,6 @@ public:
     void FormClose();
 
     int saveMode() const;
-    // The statements saving composes from the fields (mode 0 and mode 2).
-    QString insertStatement() const;
-    QString updateStatement() const;
 
     StringGrid* StringAlignGrid1 = nullptr;
     QPushButton* BitBtn1 = nullptr;
@@ -100,7 +98,8 @@ public:
     void reject() override;
 
 private:
-    Query& query() const;
+    // The person as the fields hold it.
+    Persons::Person fieldsPerson() const;
     void setSaveMode(int mode);
     void setFieldsLocked(bool locked);
     // The ID cell of the selected row as a whole number in text form; throws
@@ -115,6 +114,7 @@ private:
     // Fills the fields with a person as stored; the list anew when it is gone.
     void loadUser(const QString& id);
 
+    Session& m_session;
     PersonInUse m_personInUse;
     // The person in the fields as read, so that a save notices a change made elsewhere.
     StoredRecord m_stored;

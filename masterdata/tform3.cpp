@@ -8,9 +8,10 @@
 #include "fieldcolours.h"
 #include "messages.h"
 #include "numericedit.h"
+#include "persons.h"
 #include "screenfit.h"
 #include "session.h"
-#include "sqltext.h"
+#include "shoes.h"
 #include "storedtext.h"
 #include "stringgrid.h"
 #include "textforms.h"
@@ -116,7 +117,8 @@ NumericEdit* makeNumberField(QWidget* parent, const QString& name)
 
 } // namespace
 
-TForm3::TForm3(QWidget* parent, const QComboBox* mainNames, const QComboBox* mainIds) : QWidget(parent)
+TForm3::TForm3(Session& session, QWidget* parent, const QComboBox* mainNames, const QComboBox* mainIds)
+    : QWidget(parent), m_session(session)
 {
     setObjectName(QStringLiteral("TForm3"));
     setWindowTitle(QStringLiteral("Schuhverwaltung"));
@@ -301,13 +303,12 @@ void TForm3::FormCreate(const QComboBox* mainNames, const QComboBox* mainIds)
     DisableControls();
 
     guarded(this, [&] {
-        Query& q = Session::current().ZQuery1;
-        q.open(QStringLiteral("Select ID, name, vorname FROM users ORDER BY name, vorname"));
-        if (q.recordCount() == 0)
+        const QList<Persons::Listed> persons = Persons::list(m_session.ZDatabase1);
+        if (persons.isEmpty())
             ComboBox1->setItemText(0, QStringLiteral("noch keine Benutzer angelegt"));
-        for (q.first(); !q.eof(); q.next()) {
-            ComboBox1->addItem(q.field(1).asString() + QStringLiteral(", ") + q.field(2).asString());
-            ComboBox2->addItem(q.field(0).asString());
+        for (const Persons::Listed& person : persons) {
+            ComboBox1->addItem(person.name + QStringLiteral(", ") + person.firstName);
+            ComboBox2->addItem(person.id);
         }
     });
 
@@ -366,20 +367,17 @@ void TForm3::ShowShoes()
     if (p.isEmpty())
         return;
 
-    Query& q = Session::current().ZQuery1;
-    q.open(QStringLiteral("SELECT ID, Modell, MaxLeistung, PrevLeistung FROM schuhe WHERE UserID = ") + quoted(p));
     QStringList models;
-    for (q.first(); !q.eof(); q.next()) {
-        const QString model = q.field(1).asString();
-        models << model;
-        m_shoes << q.field(0).asString() + QLatin1Char(';') + model + QLatin1Char(';') + q.field(2).asString()
-                       + QLatin1Char(';') + q.field(3).asString() + QLatin1Char(';');
+    for (const Shoes::Listed& shoe : Shoes::list(m_session.ZDatabase1, p)) {
+        models << shoe.model;
+        m_shoes << shoe.id + QLatin1Char(';') + shoe.model + QLatin1Char(';') + shoe.max + QLatin1Char(';') + shoe.prev
+                       + QLatin1Char(';');
     }
     if (m_shoes.isEmpty())
         return;
 
     // The kilometres since, of all the person's shoes at once.
-    const QHash<QString, double> since = ShoeDistances(Session::current().ZDatabase1, p.toInt());
+    const QHash<QString, double> since = ShoeDistances(m_session.ZDatabase1, p.toInt());
     for (qsizetype i = 0; i < m_shoes.size(); ++i)
         m_shoes[i] += distanceText(since.value(models[i], 0.0));
 
@@ -412,8 +410,7 @@ void TForm3::StringAlignGrid1SelectCell(int column, int row, bool* canSelect)
         return;
     }
     const ShoeLine shoe = splitShoeLine(m_shoes[index]);
-    m_stored.setSelects({QStringLiteral("SELECT ID, Modell, MaxLeistung, PrevLeistung FROM schuhe WHERE ID = ")
-                         + quoted(shoe.id)});
+    m_stored = Shoes::storedRecord(shoe.id);
     m_stored.take(QStringList{shoe.id, shoe.model, shoe.max, shoe.prev});
     Label6->setText(shoe.id);
     Edit1->setText(shoe.model);
@@ -485,13 +482,11 @@ bool TForm3::CheckData()
     const QString stored = StoredText::fault(QStringLiteral("Modell"), Edit1->text(), 40, StoredText::Kind::Line);
     if (!stored.isEmpty())
         faults += stored + kLineEnd;
-    Query& q = Session::current().ZQuery1;
-    if (stored.isEmpty())
-        q.open(QStringLiteral("SELECT ID FROM schuhe WHERE modell = ") + quoted(Edit1->text())
-               + QStringLiteral(" AND UserID = ") + quoted(person()));
-    if (stored.isEmpty() && q.recordCount() > 0) {
+    const QString sameModel = stored.isEmpty() ? Shoes::idOfModel(m_session.ZDatabase1, person(), Edit1->text())
+                                               : QString();
+    if (!sameModel.isEmpty()) {
         if (saveMode() == kUpdate) {
-            if (q.field(0).asString() != Label6->text())
+            if (sameModel != Label6->text())
                 fault("- es existiert bereits ein anderer Schuh mit dieser Modellbezeichnung");
         } else {
             fault("- ein Schuh mit dieser Modellbezeichnung existiert bereits");
@@ -531,18 +526,16 @@ void TForm3::BitBtn1Click()
     }
 
     bool written = true;
-    Renamed renamed;
+    Shoes::Renamed renamed;
     CheckedSave saved = CheckedSave::Saved;
+    const Shoes::Shoe shoe{Edit1->text(), max, prev};
     if (!guarded(this, [&] {
+            Database& db = m_session.ZDatabase1;
             if (update)
-                saved = saveChecked(this, Session::current().ZDatabase1, m_stored, QStringLiteral("Der Laufschuh"),
-                                    [&] { written = updateShoe(max, prev, &renamed); });
+                saved = saveChecked(this, db, m_stored, QStringLiteral("Der Laufschuh"),
+                                    [&] { written = Shoes::update(db, Label6->text(), shoe, &renamed); });
             else
-                Session::current().ZQuery1.execSql(
-                    QStringLiteral("INSERT INTO schuhe (ID, modell, maxleistung, prevleistung, UserID) VALUES "
-                                   "(gen_id(Gen_schuhe,1), ")
-                    + quoted(Edit1->text()) + QStringLiteral(",") + quoted(max) + QStringLiteral(",")
-                    + quoted(prev) + QStringLiteral(",") + quoted(p) + QStringLiteral(")"));
+                Shoes::insert(db, p, shoe);
         }))
         return; // a rejected statement leaves the input in the fields
     if (saved == CheckedSave::Cancelled)
@@ -596,39 +589,6 @@ void TForm3::showStoredShoe(const QString& id)
     }
 }
 
-bool TForm3::updateShoe(int max, int prev, Renamed* renamed)
-{
-    Session& session = Session::current();
-    Query& q = session.ZQuery1;
-    const QString id = Label6->text();
-    const QString model = Edit1->text();
-    // The diary names a shoe by its model: the owner's entries that name the
-    // old one change with the shoe, or the shoe loses their kilometres. The
-    // shoe and its entries change together or not at all.
-    Transaction transaction(session.ZDatabase1);
-    q.open(QStringLiteral("SELECT modell, UserID FROM schuhe WHERE ID = ") + quoted(id));
-    if (q.eof())
-        return false; // deleted at another workstation meanwhile
-    const QString before = q.field(0).asString();
-    const QString owner = q.field(1).asString();
-    if (!q.execSqlOnRecord(QStringLiteral("UPDATE schuhe SET modell = ") + quoted(model)
-                           + QStringLiteral(", maxleistung = ") + quoted(max) + QStringLiteral(", prevleistung = ")
-                           + quoted(prev) + QStringLiteral(" WHERE ID = ") + quoted(id)))
-        return false;
-    // The database compares the texts as it compares the model names: a
-    // model that differs from the old one by trailing blanks is the same.
-    const QString entries = QStringLiteral(" WHERE UserID = ") + quoted(owner)
-                            + QStringLiteral(" AND Schuhe = ") + quoted(before) + QStringLiteral(" AND Schuhe <> ")
-                            + quoted(model);
-    q.open(QStringLiteral("SELECT COUNT(*) FROM main") + entries);
-    renamed->from = before;
-    renamed->entries = int(q.field(0).asInteger());
-    if (renamed->entries > 0)
-        q.execSql(QStringLiteral("UPDATE main SET Schuhe = ") + quoted(model) + entries);
-    transaction.commit();
-    return true;
-}
-
 void TForm3::BitBtn2Click()
 {
     const QString id = Label6->text();
@@ -643,8 +603,7 @@ void TForm3::BitBtn2Click()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     bool deletedElsewhere = false;
     guarded(this, [&] {
-        deletedElsewhere =
-            !Session::current().ZQuery1.execSqlOnRecord(QStringLiteral("DELETE FROM Schuhe WHERE ID = ") + quoted(id));
+        deletedElsewhere = !Shoes::remove(m_session.ZDatabase1, id);
     });
     QApplication::restoreOverrideCursor();
     ComboBox1Change();

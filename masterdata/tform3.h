@@ -12,6 +12,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class Session;
 class StringGrid;
 
 // The shoe management "Schuhverwaltung": the running shoes of a person with
@@ -19,7 +20,7 @@ class StringGrid;
 // those run since, summed from the diary entries that name the shoe. A
 // modeless window kept above the main window that opens active, with the
 // focus in the person list, and frees itself when closed; it takes the main
-// window's chosen person when it opens and then goes its own way. Runs its statements on the first shared query of the current session.
+// window's chosen person when it opens and then goes its own way. Reads and writes the shoes of the session it is given (storage/shoes).
 //
 // Safeguards:
 // - "&Löschen" and "&Ändern" act only on a shoe of the current list that the
@@ -49,7 +50,7 @@ public:
     static constexpr int kUpdate = 1;
 
     // Takes the chosen person of the main window's person lists, when given.
-    explicit TForm3(QWidget* parent = nullptr, const QComboBox* mainNames = nullptr,
+    explicit TForm3(Session& session, QWidget* parent = nullptr, const QComboBox* mainNames = nullptr,
                     const QComboBox* mainIds = nullptr);
 
     void ComboBox1Change();
@@ -119,19 +120,10 @@ private:
     void setTotalRed(bool red);
     // Forgets the chosen shoe: "&Löschen" and "&Ändern" wait for a new choice.
     void forgetChosenShoe();
-    // A new model of the chosen shoe, and the owner's diary entries that took it along.
-    struct Renamed
-    {
-        QString from;
-        int entries = 0;
-    };
-    // Writes the fields into the chosen shoe; false when it was deleted at
-    // another workstation meanwhile, and nothing was written.
-    bool updateShoe(int max, int prev, Renamed* renamed);
-
     // Shows the list anew with a shoe chosen as it is stored now.
     void showStoredShoe(const QString& id);
 
+    Session& m_session;
     QStringList m_shoes;
     QList<int> m_columnWidths; // as the window opened
     // The chosen shoe as the list read it, so that a save notices a change made elsewhere.

@@ -105,7 +105,7 @@ QString storedName(const QString& typed)
 
 } // namespace
 
-TForm8::TForm8(QWidget* parent) : QWidget(parent)
+TForm8::TForm8(Session& session, QWidget* parent) : QWidget(parent), m_session(session)
 {
     setObjectName(QStringLiteral("TForm8"));
     setWindowTitle(QStringLiteral("Verwaltung Trainingsbereiche"));
@@ -215,7 +215,7 @@ TForm8::TForm8(QWidget* parent) : QWidget(parent)
 void TForm8::FormCreate()
 {
     guarded(this, [&] {
-        m_dontShowDialog = Session::current().settings().readBool(kSettingsSection, kSettingsKey, false);
+        m_dontShowDialog = m_session.settings().readBool(kSettingsSection, kSettingsKey, false);
     });
     guarded(this, [&] { StringGridLesen(); });
     DisableControls();
@@ -340,7 +340,7 @@ void TForm8::BitBtn1Click()
     CheckedSave saved = CheckedSave::Saved;
     // A rejected statement is shown; the input stays and can be saved again.
     if (!guarded(this, [&] {
-            Database& db = Session::current().ZDatabase1;
+            Database& db = m_session.ZDatabase1;
             if (isZoneId(id))
                 saved = saveChecked(this, db, m_stored, QStringLiteral("Der Trainingsbereich"),
                                     [&] { written = Zones::update(db, id, zone); });
@@ -390,7 +390,7 @@ bool TForm8::DontShowDialogAgain(const QString& question)
                                    QMessageBox::Yes | QMessageBox::No, {},
                                    QStringLiteral("Diese Meldung nicht mehr anzeigen"), &dontShow, layout);
     guarded(this, [&] {
-        IniFile settings = Session::current().settings();
+        IniFile settings = m_session.settings();
         settings.writeBool(kSettingsSection, kSettingsKey, dontShow);
         settings.commit();
     });
@@ -442,7 +442,7 @@ void TForm8::BitBtn2Click()
         return;
     bool deletedElsewhere = false;
     guarded(this, [&] {
-        deletedElsewhere = !Zones::remove(Session::current().ZDatabase1, id);
+        deletedElsewhere = !Zones::remove(m_session.ZDatabase1, id);
         // The deleted zone is no longer open for a save.
         DisableControls();
         BitBtn1->setEnabled(false);

@@ -10,6 +10,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class Session;
 class StringGrid;
 
 // The training-zone management "Verwaltung Trainingsbereiche": lists the
@@ -37,7 +38,7 @@ class TForm8 : public QWidget
     Q_OBJECT
 
 public:
-    explicit TForm8(QWidget* parent = nullptr);
+    explicit TForm8(Session& session, QWidget* parent = nullptr);
 
     void FormCreate();
     void StringGridLesen();
@@ -97,6 +98,7 @@ private:
     // Shows the list anew with a zone open for change as it is stored now.
     void showStoredZone(const QString& id);
 
+    Session& m_session;
     bool m_dontShowDialog = false;
     // The zone in the fields as the list showed it, so that a save notices a change made elsewhere.
     StoredRecord m_stored;

@@ -30,13 +30,13 @@ QList<QWidget*> allWindows(EditorFixture& f, int user)
     main.ShowUsers();
     main.ComboBox1Change();
     return {&main,
-            new TForm2(&main),
-            new TForm3(&main, main.ComboBox1, main.ComboBox2),
+            new TForm2(main.session(), &main),
+            new TForm3(main.session(), &main, main.ComboBox1, main.ComboBox2),
             f.openEditor(user),
             new TForm5(user, &main),
             new TForm6(user, &main),
             new TForm7(&main),
-            new TForm8(&main)};
+            new TForm8(main.session(), &main)};
 }
 
 } // namespace
@@ -74,8 +74,10 @@ void TestWindowKeys::escClosesTheWorkingWindows()
     EditorFixture f;
     const int user = f.addUser();
     TForm1& main = f.main();
-    for (QWidget* window : QList<QWidget*>{new TForm3(&main, main.ComboBox1, main.ComboBox2), new TForm5(user, &main),
-                                           new TForm6(user, &main), new TForm8(&main)}) {
+    Session& session = main.session();
+    for (QWidget* window : QList<QWidget*>{new TForm3(session, &main, main.ComboBox1, main.ComboBox2),
+                                           new TForm5(user, &main), new TForm6(user, &main),
+                                           new TForm8(session, &main)}) {
         window->setAttribute(Qt::WA_DeleteOnClose);
         QPointer<QWidget> guard(window);
         QVERIFY(showActive(*window));

@@ -64,7 +64,7 @@ private:
     QString value(const QString& sql) { return scalar(session(), sql); }
     int insert(const QString& table, const QString& columns, const QString& values, const char* generator)
     {
-        session().ZQuery1.execSql(QStringLiteral("INSERT INTO %1 (ID, %2) VALUES (gen_id(%3,1), %4)")
+        session().ZDatabase1.execute(QStringLiteral("INSERT INTO %1 (ID, %2) VALUES (gen_id(%3,1), %4)")
                                       .arg(table, columns, QString::fromLatin1(generator), values));
         return value(QStringLiteral("SELECT gen_id(%1,0) FROM rdb$database").arg(generator)).toInt();
     }
@@ -150,7 +150,7 @@ private:
     }
     QString shoes(int user)
     {
-        Query& q = session().ZQuery1;
+        Query q(session().ZDatabase1);
         q.open("SELECT modell, MaxLeistung, prevLeistung FROM schuhe WHERE UserID = " + quoted(user) + " ORDER BY ID");
         QStringList all;
         for (q.first(); !q.eof(); q.next())
@@ -479,8 +479,8 @@ void TestShoeManagement::deletingAsksAndKeepsTheDiary()
     QVERIFY(noChosenActions() && locked(true));
 
     // a failing delete is shown and the list is built anew all the same
-    session().ZQuery1.execSql("CREATE EXCEPTION e_keep 'Schuh bleibt'");
-    session().ZQuery1.execSql("CREATE TRIGGER t_keep FOR schuhe BEFORE DELETE AS BEGIN EXCEPTION e_keep; END");
+    session().ZDatabase1.execute("CREATE EXCEPTION e_keep 'Schuh bleibt'");
+    session().ZDatabase1.execute("CREATE TRIGGER t_keep FOR schuhe BEFORE DELETE AS BEGIN EXCEPTION e_keep; END");
     grid()->setCurrentGridRow(1);
     Messages::clearShown();
     Messages::setNextAnswer(QMessageBox::Ok);
@@ -499,7 +499,7 @@ void TestShoeManagement::shoeDeletedElsewhere()
     const int pegasus = addShoe(adler, "Pegasus", 800, 0);
     const int clifton = addShoe(adler, "Clifton", 600, 0);
     QVERIFY(open(1));
-    const auto deleteElsewhere = [&](int id) { session().ZQuery1.execSql("DELETE FROM schuhe WHERE ID = " + quoted(id)); };
+    const auto deleteElsewhere = [&](int id) { session().ZDatabase1.execute("DELETE FROM schuhe WHERE ID = " + quoted(id)); };
     const QString gone = "Der Laufschuh wurde inzwischen an einem anderen Arbeitsplatz gelöscht.";
 
     // a change: nothing written, the list anew, the input kept and saved as a new shoe
@@ -565,8 +565,8 @@ void TestShoeManagement::renamingCarriesTheEntriesAlong()
     QCOMPARE(shoes(adler), QString("Wolke Süd 2/950/100"));
 
     // a failing entry update leaves the shoe as it was, and the input in the fields
-    session().ZQuery1.execSql("CREATE EXCEPTION e_keep 'Eintrag bleibt'");
-    session().ZQuery1.execSql("CREATE TRIGGER t_keep FOR main BEFORE UPDATE AS BEGIN EXCEPTION e_keep; END");
+    session().ZDatabase1.execute("CREATE EXCEPTION e_keep 'Eintrag bleibt'");
+    session().ZDatabase1.execute("CREATE TRIGGER t_keep FOR main BEFORE UPDATE AS BEGIN EXCEPTION e_keep; END");
     grid()->setCurrentGridRow(1);
     button(3)->click();
     w("Edit1")->setText("Wolke Süd 3");
@@ -621,7 +621,7 @@ void TestShoeManagement::shoeChangedElsewhere()
     grid()->setCurrentGridRow(1);
     button(3)->click();
     num(1)->setText("0900");
-    session().ZQuery1.execSql("UPDATE schuhe SET MaxLeistung = 1000 WHERE ID = " + quoted(pegasus));
+    session().ZDatabase1.execute("UPDATE schuhe SET MaxLeistung = 1000 WHERE ID = " + quoted(pegasus));
     const QStringList asked = save({QMessageBox::Cancel});
     QCOMPARE(asked.size(), 1);
     QVERIFY(asked.first().startsWith("Der Laufschuh wurde seit dem Laden an einem anderen Arbeitsplatz geändert."));

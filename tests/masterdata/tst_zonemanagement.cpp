@@ -344,7 +344,7 @@ void TestZoneManagement::newZoneTakesTheNextIdAndAnyText()
 
 void TestZoneManagement::renameLeavesStoredUnitsAndForgetsTheChoice()
 {
-    Query& q = session().ZQuery1;
+    Query q(session().ZDatabase1);
     q.execSql("INSERT INTO main (ID, Datum, UserID) VALUES (gen_id(Gen_Main,1), '01.06.2025', '1')");
     q.execSql("INSERT INTO units (ID, MainID, SubID, strecke, Bereich) "
               "VALUES (gen_id(Gen_Units,1), '1', '1', '5.0', 'intensiver DL')");
@@ -407,7 +407,7 @@ void TestZoneManagement::zoneDeletedElsewhere()
 {
     open();
     const auto deleteElsewhere = [&](const QString& name) {
-        session().ZQuery1.execSql("DELETE FROM bereiche WHERE TrBereich = " + quoted(name));
+        session().ZDatabase1.execute("DELETE FROM bereiche WHERE TrBereich = " + quoted(name));
     };
     const QString gone = "Der Trainingsbereich wurde inzwischen an einem anderen Arbeitsplatz gelöscht.";
 
@@ -450,7 +450,7 @@ void TestZoneManagement::zoneChangedElsewhere()
     grid()->setCurrentGridRow(rowOf("regenerativer DL"));
     button(3)->click();
     w("Edit1")->setText("Regeneration");
-    session().ZQuery1.execSql("UPDATE bereiche SET maxHF = 70 WHERE TrBereich = 'regenerativer DL'");
+    session().ZDatabase1.execute("UPDATE bereiche SET maxHF = 70 WHERE TrBereich = 'regenerativer DL'");
     Messages::clearShown();
     Messages::setNextAnswer(Messages::customAnswer(0));
     button(1)->click();
