@@ -33,8 +33,8 @@ QList<QWidget*> allWindows(EditorFixture& f, int user)
             new TForm2(&main),
             new TForm3(&main, main.ComboBox1, main.ComboBox2),
             f.openEditor(user),
-            new TForm5(user, &main),
-            new TForm6(user, &main),
+            new TForm5(main.session(), user, &main),
+            new TForm6(main.session(), user, &main),
             new TForm7(&main),
             new TForm8(&main)};
 }
@@ -74,8 +74,8 @@ void TestWindowKeys::escClosesTheWorkingWindows()
     EditorFixture f;
     const int user = f.addUser();
     TForm1& main = f.main();
-    for (QWidget* window : QList<QWidget*>{new TForm3(&main, main.ComboBox1, main.ComboBox2), new TForm5(user, &main),
-                                           new TForm6(user, &main), new TForm8(&main)}) {
+    for (QWidget* window : QList<QWidget*>{new TForm3(&main, main.ComboBox1, main.ComboBox2), new TForm5(main.session(), user, &main),
+                                           new TForm6(main.session(), user, &main), new TForm8(&main)}) {
         window->setAttribute(Qt::WA_DeleteOnClose);
         QPointer<QWidget> guard(window);
         QVERIFY(showActive(*window));
