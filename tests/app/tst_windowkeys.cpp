@@ -74,7 +74,8 @@ void TestWindowKeys::escClosesTheWorkingWindows()
     EditorFixture f;
     const int user = f.addUser();
     TForm1& main = f.main();
-    for (QWidget* window : QList<QWidget*>{new TForm3(&main, main.ComboBox1, main.ComboBox2), new TForm5(main.session(), user, &main),
+    for (QWidget* window : QList<QWidget*>{new TForm3(&main, main.ComboBox1, main.ComboBox2),
+                                           new TForm5(main.session(), user, &main),
                                            new TForm6(main.session(), user, &main), new TForm8(&main)}) {
         window->setAttribute(Qt::WA_DeleteOnClose);
         QPointer<QWidget> guard(window);
