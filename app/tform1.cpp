@@ -215,7 +215,7 @@ void TForm1::FormCreate(const StartOptions& options)
 
 void TForm1::CheckDataBases()
 {
-    datafiles::CheckDataBases(m_session.ZQuery1);
+    datafiles::CheckDataBases(m_session.ZDatabase1);
 }
 
 QString TForm1::currentUser() const
@@ -257,7 +257,7 @@ void TForm1::ComboBox1Change()
             ToolButton6->setEnabled(false);
             ToolButton7->setEnabled(false);
         }
-        const bool hasEntries = UserHasEntries(currentUser().toInt());
+        const bool hasEntries = UserHasEntries(m_session.ZDatabase1, currentUser().toInt());
         ToolButton6->setEnabled(hasEntries);
         ToolButton7->setEnabled(hasEntries);
     });
@@ -347,7 +347,7 @@ void TForm1::ToolButton3Click()
 void TForm1::ToolButton6Click()
 {
     // A statistics window of its own for each opening, fixed to the chosen person.
-    auto* statistics = new TForm5(currentUser().toInt(), this);
+    auto* statistics = new TForm5(m_session, currentUser().toInt(), this);
     connect(statistics, &TForm5::reportsRequested, this, &TForm1::ToolButton7Click);
     statistics->setWindowTitle(QStringLiteral("Statistiken ") + ComboBox1->currentText());
     placeWorkingWindow(statistics);
@@ -357,7 +357,7 @@ void TForm1::ToolButton6Click()
 void TForm1::ToolButton7Click()
 {
     // A report window of its own for each opening, fixed to the chosen person.
-    auto* reports = new TForm6(currentUser().toInt(), this);
+    auto* reports = new TForm6(m_session, currentUser().toInt(), this);
     connect(reports, &TForm6::statisticsRequested, this, &TForm1::ToolButton6Click);
     reports->setPersonName(ComboBox1->currentText());
     placeWorkingWindow(reports);

@@ -77,7 +77,7 @@ void TForm1::BackupButtonClick()
             return;
         target = target.trimmed();
     } else {
-        QFileDialog dialog(this, QStringLiteral("Datensicherung erstellen"), SaveFolder::startFolder(),
+        QFileDialog dialog(this, QStringLiteral("Datensicherung erstellen"), SaveFolder::startFolder(m_session),
                            QStringLiteral("Datensicherungen (*.fbk)"));
         dialog.setObjectName(QStringLiteral("BackupDialog"));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -95,7 +95,7 @@ void TForm1::BackupButtonClick()
     if (!done)
         return;
     if (!server)
-        SaveFolder::remember(target);
+        SaveFolder::remember(m_session, target);
     Messages::show(this, QMessageBox::Information, kBackupTitle,
                    QStringLiteral("Die Datensicherung ist erstellt und geprüft:") + kLine
                        + QDir::toNativeSeparators(target) + (server ? QStringLiteral(" (auf dem Server)") : QString())
@@ -134,7 +134,7 @@ void TForm1::RestoreButtonClick()
                        QMessageBox::Ok);
         return;
     }
-    QFileDialog dialog(this, QStringLiteral("Datensicherung zurückspielen"), SaveFolder::startFolder(),
+    QFileDialog dialog(this, QStringLiteral("Datensicherung zurückspielen"), SaveFolder::startFolder(m_session),
                        QStringLiteral("Datensicherungen (*.fbk)"));
     dialog.setObjectName(QStringLiteral("RestoreDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -249,7 +249,7 @@ void TForm1::ExportButtonClick()
     }
 
     const QString name = ComboBox1->currentText().trimmed();
-    QFileDialog dialog(this, QStringLiteral("Tagebuch exportieren"), SaveFolder::startFolder(),
+    QFileDialog dialog(this, QStringLiteral("Tagebuch exportieren"), SaveFolder::startFolder(m_session),
                        QStringLiteral("CSV-Dateien (*.csv)"));
     dialog.setObjectName(QStringLiteral("ExportDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -267,7 +267,7 @@ void TForm1::ExportButtonClick()
                                             unitsPath);
         }))
         return;
-    SaveFolder::remember(entriesPath);
+    SaveFolder::remember(m_session, entriesPath);
     Messages::show(this, QMessageBox::Information, QStringLiteral("Tagebuch exportieren"),
                    QStringLiteral("Exportiert sind %1 %2 und %3 %4:")
                            .arg(written.entries)

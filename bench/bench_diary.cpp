@@ -184,13 +184,14 @@ int main(int argc, char** argv)
 
     Session& s = main->session();
     const int user = diary.busiestUser;
-    s.ZQuery1.open(QStringLiteral("SELECT FIRST 1 Schuhe, COUNT(*) FROM main WHERE UserID = ") + quoted(user)
-                   + QStringLiteral(" AND Schuhe <> '' GROUP BY Schuhe ORDER BY 2 DESC"));
-    const QString shoe = s.ZQuery1.field(0).asString();
+    Query q(s.ZDatabase1);
+    q.open(QStringLiteral("SELECT FIRST 1 Schuhe, COUNT(*) FROM main WHERE UserID = ") + quoted(user)
+           + QStringLiteral(" AND Schuhe <> '' GROUP BY Schuhe ORDER BY 2 DESC"));
+    const QString shoe = q.field(0).asString();
 
     const QDate allYears(1980, 1, 1);
     print(bothWays(
-        "GetTotalDistance, all years", [&] { GetTotalDistance(allYears, QDate::currentDate(), user); },
+        "GetTotalDistance, all years", [&] { GetTotalDistance(s.ZDatabase1, allYears, QDate::currentDate(), user); },
         [&] { distanceText(perentry::TotalDistance(s.ZDatabase1, allYears, QDate::currentDate(), user)); }));
     print(bothWays(
         "shoe mileage (entries of a shoe, their sum)", [&] { ShoeDistance(s.ZDatabase1, user, shoe); },
@@ -202,12 +203,12 @@ int main(int argc, char** argv)
         "GetEntriesOfShoe + SumEntryDistances",
         [&] {
             QStringList entries;
-            GetEntriesOfShoe(entries, user, shoe);
-            SumEntryDistances(entries);
+            GetEntriesOfShoe(s.ZDatabase1, entries, user, shoe);
+            SumEntryDistances(s.ZDatabase1, entries);
         },
         [&] {
             QStringList entries;
-            GetEntriesOfShoe(entries, user, shoe);
+            GetEntriesOfShoe(s.ZDatabase1, entries, user, shoe);
             perentry::SumEntryDistances(s.ZDatabase1, entries);
         }));
     print(bothWays(
@@ -436,8 +437,8 @@ int main(int argc, char** argv)
         s.ZDatabase1.disconnect();
         const double restored = msOf([&] { restoreDiary(target, diary); });
         s.ZDatabase1.connect(diary);
-        s.ZQuery1.open(QStringLiteral("SELECT COUNT(*) FROM main"));
-        if (info.entries == 0 || s.ZQuery1.field(0).asInteger() != info.entries)
+        q.open(QStringLiteral("SELECT COUNT(*) FROM main"));
+        if (info.entries == 0 || q.field(0).asInteger() != info.entries)
             qFatal("the restored diary lacks entries");
         std::printf("\nbackup and restore (one way):\n");
         std::printf("%-44s %10.1f\n", "backup of the whole diary", made);
@@ -449,10 +450,10 @@ int main(int argc, char** argv)
     // table; one year of the busiest person shows what that cost.
     const QDate yearStart(spec.firstDay.year() + spec.years - 1, 1, 1);
     const QDate yearEnd(yearStart.year(), 12, 31);
-    const double fastYear = msOf([&] { GetTotalDistance(yearStart, yearEnd, user); });
-    s.ZQuery1.execSql(QStringLiteral("DROP INDEX IX_UNITS_MAINID"));
-    s.ZQuery1.execSql(QStringLiteral("DROP INDEX IX_MAIN_USERID_DATUM"));
-    s.ZQuery1.execSql(QStringLiteral("DROP INDEX IX_MAIN_USERID_SCHUHE"));
+    const double fastYear = msOf([&] { GetTotalDistance(s.ZDatabase1, yearStart, yearEnd, user); });
+    s.ZDatabase1.execute(QStringLiteral("DROP INDEX IX_UNITS_MAINID"));
+    s.ZDatabase1.execute(QStringLiteral("DROP INDEX IX_MAIN_USERID_DATUM"));
+    s.ZDatabase1.execute(QStringLiteral("DROP INDEX IX_MAIN_USERID_SCHUHE"));
     const double unindexedYear =
         msOf([&] { distanceText(perentry::TotalDistance(s.ZDatabase1, yearStart, yearEnd, user)); });
     std::printf("\nwithout the indexes, as before (per-entry column):\n");

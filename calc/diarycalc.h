@@ -1,7 +1,7 @@
 #pragma once
 
 // The diary operations in one include: text forms, calendar weeks, the
-// statements on the shared queries and the sums over many entries.
+// reads over the database and the sums over many entries.
 #include "diaryforms.h"
 #include "diaryqueries.h"
 #include "diarysums.h"

@@ -14,9 +14,8 @@ class Database;
 // GetEntryDistance reads, and a sum over entries adds those exactly, so that
 // every window shows the same total for the same entries.
 //
-// The functions take the database explicitly and run their own statements
-// (never the shared queries), so they may be called while a shared query is
-// being walked. They read all entries of a selection with one statement, in
+// The functions take the database explicitly and run their own statements,
+// so they may be called while a query is being walked. They read all entries of a selection with one statement, in
 // which the engine sums each entry's units exactly as the single-entry
 // statement does.
 //

@@ -50,8 +50,9 @@ Period quickPeriod(QuickPeriod kind, const QDate& today, const Period& diary)
     return {};
 }
 
-PeriodChooser::PeriodChooser(DateEdit* from, DateEdit* to, QComboBox* quick, int userId, QObject* parent)
-    : QObject(parent), m_from(from), m_to(to), m_quick(quick), m_userId(userId)
+PeriodChooser::PeriodChooser(Session& session, DateEdit* from, DateEdit* to, QComboBox* quick, int userId,
+                             QObject* parent)
+    : QObject(parent), m_session(session), m_from(from), m_to(to), m_quick(quick), m_userId(userId)
 {
     connect(m_quick, &QComboBox::currentIndexChanged, this, [this](int index) {
         choose(QuickPeriod(index));
@@ -72,7 +73,7 @@ QuickPeriod PeriodChooser::current() const
 
 Period PeriodChooser::diarySpan() const
 {
-    const DiarySpan span = GetDiarySpan(Session::current().ZDatabase1, m_userId);
+    const DiarySpan span = GetDiarySpan(m_session.ZDatabase1, m_userId);
     return {span.first, span.last};
 }
 

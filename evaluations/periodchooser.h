@@ -7,6 +7,7 @@
 class DateEdit;
 class IniFile;
 class QComboBox;
+class Session;
 
 namespace evaluation {
 
@@ -57,7 +58,7 @@ class PeriodChooser : public QObject
     Q_OBJECT
 
 public:
-    PeriodChooser(DateEdit* from, DateEdit* to, QComboBox* quick, int userId, QObject* parent);
+    PeriodChooser(Session& session, DateEdit* from, DateEdit* to, QComboBox* quick, int userId, QObject* parent);
 
     // Sets the fields from the section without announcing it.
     void restore(const IniFile& ini, const QString& section, const QDate& today = QDate::currentDate());
@@ -75,6 +76,7 @@ private:
     void show(QuickPeriod kind, const QDate& today);
     Period diarySpan() const;
 
+    Session& m_session;
     DateEdit* m_from;
     DateEdit* m_to;
     QComboBox* m_quick;

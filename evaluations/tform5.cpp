@@ -66,7 +66,8 @@ QLabel* makeLabel(QWidget* parent, const QString& text)
 
 } // namespace
 
-TForm5::TForm5(int userId, QWidget* parent) : QWidget(parent, workingWindowFlags()), m_userId(userId)
+TForm5::TForm5(Session& session, int userId, QWidget* parent)
+    : QWidget(parent, workingWindowFlags()), m_session(session), m_userId(userId)
 {
     ScreenFit::keepOnScreen(this);
     setObjectName(QStringLiteral("TForm5"));
@@ -101,7 +102,7 @@ TForm5::TForm5(int userId, QWidget* parent) : QWidget(parent, workingWindowFlags
 
     QVBoxLayout* periodLayout = nullptr;
     QGroupBox* period = evaluation::makePeriodGroup(panel, QStringLiteral("ComboBox5"), ComboBox5, FromDate1, TilDate1, periodLayout);
-    m_period = new evaluation::PeriodChooser(FromDate1, TilDate1, ComboBox5, m_userId, this);
+    m_period = new evaluation::PeriodChooser(m_session, FromDate1, TilDate1, ComboBox5, m_userId, this);
     FromDate1->setDateAcceptor([this](const QDate& d) { return FromDate1AcceptDate(d); });
     TilDate1->setDateAcceptor([this](const QDate& d) { return TilDate1AcceptDate(d); });
     BitCheckBox2 = new SummaryBox(QStringLiteral("wöchentlich"), period);
@@ -198,7 +199,7 @@ chart::Chart& TForm5::chart()
 
 void TForm5::FormCreate()
 {
-    const IniFile ini = Session::current().settings();
+    const IniFile ini = m_session.settings();
     {
         const QSignalBlocker b3(ComboBox2);
         const QSignalBlocker b4(BitCheckBox1);
@@ -213,10 +214,9 @@ void TForm5::FormCreate()
     const QSignalBlocker block(ComboBox1);
     ComboBox1->addItem(QStringLiteral("alle Bereiche"));
     guarded(this, [&] {
-        Query& q = Session::current().ZQuery1;
-        q.open(QStringLiteral("SELECT TRbereich From bereiche"));
-        for (q.first(); !q.eof(); q.next())
-            ComboBox1->addItem(q.field(0).asString());
+        QStringList zones;
+        GetZoneNames(m_session.ZDatabase1, zones);
+        ComboBox1->addItems(zones);
     });
     ComboBox1->addItem(QStringLiteral("nicht zugeordnete"));
     ComboBox1->setCurrentIndex(0);
@@ -225,7 +225,7 @@ void TForm5::FormCreate()
         // names falls back to all sports.
         const QSignalBlocker b(ComboBox4);
         ComboBox4->addItem(QStringLiteral("alle Sportarten"));
-        guarded(this, [&] { ComboBox4->addItems(SportsOfUser(Session::current().ZDatabase1, m_userId)); });
+        guarded(this, [&] { ComboBox4->addItems(SportsOfUser(m_session.ZDatabase1, m_userId)); });
         ComboBox4->setCurrentIndex(qMax(0, ComboBox4->findText(ini.readString(kSection, kSportKey, QString()))));
     }
     m_pictureSuffix = ini.readString(kSection, kPictureKey, QString());
@@ -247,7 +247,7 @@ void TForm5::FormCreate()
 void TForm5::FormClose()
 {
     guarded(this, [&] {
-        IniFile ini = Session::current().settings();
+        IniFile ini = m_session.settings();
         m_period->save(ini, kSection);
         ini.writeInteger(kSection, QStringLiteral("Kind"), ComboBox2->currentIndex());
         ini.writeBool(kSection, QStringLiteral("3D"), BitCheckBox1->isChecked());
@@ -582,7 +582,7 @@ QString TForm5::proposedChartName() const
 
 void TForm5::SpeedButton2Click()
 {
-    QFileDialog dialog(this, QString(), SaveFolder::startFolder());
+    QFileDialog dialog(this, QString(), SaveFolder::startFolder(m_session));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     QStringList filters;
     for (const PictureKind& kind : pictureKinds())
@@ -610,7 +610,7 @@ void TForm5::SpeedButton2Click()
         Messages::error(this, QStringLiteral("Die Grafik konnte nicht gespeichert werden: ") + file.path);
         return;
     }
-    SaveFolder::remember(file.path);
+    SaveFolder::remember(m_session, file.path);
     m_pictureSuffix = pictureKinds()[file.kind - 1].suffix;
     if (Documents::viewerAvailable(file.path) && Documents::open(file.path))
         return;

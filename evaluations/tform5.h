@@ -15,6 +15,7 @@ class QLabel;
 class QPrinter;
 class QSlider;
 class QToolButton;
+class Session;
 
 namespace chart {
 class ChartView;
@@ -51,7 +52,7 @@ class TForm5 : public QWidget
     Q_OBJECT
 
 public:
-    TForm5(int userId, QWidget* parent = nullptr);
+    TForm5(Session& session, int userId, QWidget* parent = nullptr);
 
     // The colours of slices and points come from one generator; tests seed it.
     static void seedColours(quint32 seed);
@@ -147,6 +148,7 @@ private:
     // suffix of the picture kind saved last.
     QString proposedChartName() const;
 
+    Session& m_session;
     int m_userId = -1;
     evaluation::PeriodChooser* m_period = nullptr;
     bool m_pieMode = false;

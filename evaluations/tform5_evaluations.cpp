@@ -6,9 +6,7 @@
 #include "chart.h"
 #include "dateedit.h"
 #include "diarycalc.h"
-#include "diarystatements.h"
 #include "session.h"
-#include "sqltext.h"
 #include "textforms.h"
 
 #include <QCheckBox>
@@ -34,11 +32,6 @@ QColor randomColour(const QColor& previous = QColor())
 QString fmt(double value)
 {
     return distanceText(value);
-}
-
-Database& database()
-{
-    return Session::current().ZDatabase1;
 }
 
 // The sport in a title: "Laufen " before "vom ...", nothing for all sports.
@@ -120,19 +113,19 @@ void TForm5::pieZones(const QDate& from, const QDate& to)
 {
     chart::Chart& c = chart();
     QStringList zoneLines;
-    GetZoneList(zoneLines);
+    GetZoneList(m_session.ZDatabase1, zoneLines);
     const QString chosen = sport();
     QStringList entries;
     if (chosen.isEmpty())
-        GetEntriesOfPeriod(entries, m_userId, from, to);
+        GetEntriesOfPeriod(m_session.ZDatabase1, entries, m_userId, from, to);
     else
-        GetEntriesOfCategory(entries, m_userId, chosen, from, to);
+        GetEntriesOfCategory(m_session.ZDatabase1, entries, m_userId, chosen, from, to);
     // Sums in full precision, each formatted once: the total and the zones'
     // kilometres agree with those of the distance chart of the same period.
-    const double total = sumOf(EntryDistances(database(), m_userId, from, to, chosen));
+    const double total = sumOf(EntryDistances(m_session.ZDatabase1, m_userId, from, to, chosen));
     if (!(total > 0))
         return;
-    const QHash<QString, EntryKm> byZone = EntryDistancesByZone(database(), m_userId, from, to, chosen);
+    const QHash<QString, EntryKm> byZone = EntryDistancesByZone(m_session.ZDatabase1, m_userId, from, to, chosen);
     double assigned = 0.0;
     for (const QString& line : zoneLines) {
         const QString zone = splitZoneLine(line).value(1);
@@ -160,15 +153,15 @@ void TForm5::pieSportsDistance(const QDate& from, const QDate& to)
 {
     chart::Chart& c = chart();
     QStringList categories;
-    GetCategoryList(categories);
-    const EntryKm km = EntryDistances(database(), m_userId, from, to);
+    GetCategoryList(m_session.ZDatabase1, categories);
+    const EntryKm km = EntryDistances(m_session.ZDatabase1, m_userId, from, to);
     const double total = sumOf(km);
     int count = 0;
     int withoutKm = 0;
     double assigned = 0.0;
     for (const QString& category : categories) {
         QStringList entries;
-        GetEntriesOfCategory(entries, m_userId, category, from, to);
+        GetEntriesOfCategory(m_session.ZDatabase1, entries, m_userId, category, from, to);
         count += int(entries.size());
         if (entries.isEmpty())
             continue;
@@ -211,21 +204,14 @@ void TForm5::pieSportsTime(const QDate& from, const QDate& to)
 {
     chart::Chart& c = chart();
     QStringList categories;
-    GetCategoryList(categories);
-    const int totalMinutes = GetTotalDuration(from, to, m_userId);
+    GetCategoryList(m_session.ZDatabase1, categories);
+    const int totalMinutes = GetTotalDuration(m_session.ZDatabase1, from, to, m_userId);
     // The durations of the period's entries in one read.
-    QHash<qint64, int> minutes;
-    {
-        Query& q = Session::current().ZQuery2;
-        q.open(QStringLiteral("SELECT ID, Dauer FROM main WHERE UserID = ") + quoted(m_userId)
-               + diarystatements::period(from, to));
-        for (q.first(); !q.eof(); q.next())
-            minutes.insert(q.field(0).asInteger(), DurationToMinutes(q.field(1).asString()));
-    }
+    const QHash<qint64, int> minutes = GetEntryMinutes(m_session.ZDatabase1, m_userId, from, to);
     int count = 0;
     for (const QString& category : categories) {
         QStringList entries;
-        GetEntriesOfCategory(entries, m_userId, category, from, to);
+        GetEntriesOfCategory(m_session.ZDatabase1, entries, m_userId, category, from, to);
         count += int(entries.size());
         if (entries.isEmpty())
             continue;
@@ -247,10 +233,10 @@ void TForm5::pieShoes()
 {
     chart::Chart& c = chart();
     QStringList shoes;
-    GetShoeList(shoes, m_userId);
+    GetShoeList(m_session.ZDatabase1, shoes, m_userId);
     double all = 0.0;
     for (const QString& shoe : shoes) {
-        const double km = ShoeDistance(database(), m_userId, shoe);
+        const double km = ShoeDistance(m_session.ZDatabase1, m_userId, shoe);
         all += km;
         if (km > 0)
             addSlice(c, km,
@@ -302,28 +288,25 @@ void TForm5::DataBar()
     const QString chosen = weight ? QString() : sport();
     EntryKm km;
     if (zoneIndex <= 0)
-        km = EntryDistances(database(), m_userId, from, to, chosen);
+        km = EntryDistances(m_session.ZDatabase1, m_userId, from, to, chosen);
     else if (zoneIndex == ComboBox1->count() - 1)
-        km = EntryDistancesOfZone(database(), m_userId, from, to, QString(), chosen);
+        km = EntryDistancesOfZone(m_session.ZDatabase1, m_userId, from, to, QString(), chosen);
     else
-        km = EntryDistancesOfZone(database(), m_userId, from, to, zoneFilter, chosen);
+        km = EntryDistancesOfZone(m_session.ZDatabase1, m_userId, from, to, zoneFilter, chosen);
 
-    Query& q = Session::current().ZQuery1;
-    q.open(QStringLiteral("SELECT  ID, Datum, Uhrzeit, Gewicht FROM main WHERE UserID = ") + quoted(m_userId)
-           + diarystatements::period(from, to) + diarystatements::ofSport(chosen)
-           + QStringLiteral(" ORDER BY Datum, Uhrzeit"));
-    const int entries = q.recordCount();
+    const QList<EntryWeight> rows = GetEntryWeights(m_session.ZDatabase1, m_userId, from, to, chosen);
+    const int entries = int(rows.size());
     double total = 0.0;
-    for (q.first(); !q.eof(); q.next()) {
-        const qint64 id = q.field(0).asInteger();
+    for (const EntryWeight& row : rows) {
+        const qint64 id = row.id;
         const double d = km.value(id, 0.0);
         total += d;
-        const QDate date = parseDateText(q.field(1).asString());
+        const QDate& date = row.date;
         const int y = date.year();
         const int m = date.month();
         // The editor stores an empty weight as -1: only weights above 0
         // are weighings, for a day's point as for an average.
-        const FieldValue& weightField = q.field(3);
+        const FieldValue& weightField = row.weight;
         const double kg = weightField.isNull() ? 0.0 : weightField.asFloat();
         if (weight && !weekly && !monthly) {
             if (kg > 0)

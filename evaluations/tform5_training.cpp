@@ -18,11 +18,6 @@
 
 namespace {
 
-Database& database()
-{
-    return Session::current().ZDatabase1;
-}
-
 QString periodLine(const QDate& from, const QDate& to)
 {
     return QStringLiteral("vom ") + periodText(from, to);
@@ -72,7 +67,7 @@ QString oneDecimal(double value)
 void TForm5::trainingLoad(const QDate& from, const QDate& to)
 {
     chart::Chart& c = chart();
-    const training::LoadSeries load = training::trainingLoad(database(), m_userId, from, to);
+    const training::LoadSeries load = training::trainingLoad(m_session.ZDatabase1, m_userId, from, to);
     c.title = QStringList{QStringLiteral("Trainingsbelastung (Fitness, Ermüdung, Form)"), periodLine(from, to)};
     if (!load.pulsesKnown) {
         c.foot = QStringList{QStringLiteral("Für die Trainingsbelastung werden Ruhepuls und maximaler Puls der Person "
@@ -135,7 +130,7 @@ void TForm5::paceTrend(const QDate& from, const QDate& to)
     const bool commonest = chosen.isEmpty();
     // One read of the period, with the lead-in of the medians, for the
     // choice of the sport and its paces.
-    const QList<training::UnitRow> rows = training::readPaceUnits(database(), m_userId, from, to);
+    const QList<training::UnitRow> rows = training::readPaceUnits(m_session.ZDatabase1, m_userId, from, to);
     if (commonest)
         chosen = training::commonestSport(rows, from);
     c.title = QStringList{QStringLiteral("Tempo-Entwicklung") + (chosen.isEmpty() ? QString() : QLatin1Char(' ') + chosen),
@@ -194,7 +189,7 @@ void TForm5::kmBySport(const QDate& from, const QDate& to, bool monthly)
 {
     chart::Chart& c = chart();
     const QString chosen = sport();
-    const training::SportKm km = training::kmBySport(database(), m_userId, from, to,
+    const training::SportKm km = training::kmBySport(m_session.ZDatabase1, m_userId, from, to,
                                                      monthly ? training::Bucket::Month : training::Bucket::Week,
                                                      chosen);
     c.title = QStringList{(monthly ? QStringLiteral("Kilometer pro Monat nach Sportart")

@@ -58,7 +58,8 @@ QToolButton* makeSpeedButton(QWidget* parent, const char* name, const QString& h
 
 } // namespace
 
-TForm6::TForm6(int userId, QWidget* parent) : QWidget(parent, workingWindowFlags()), m_userId(userId)
+TForm6::TForm6(Session& session, int userId, QWidget* parent)
+    : QWidget(parent, workingWindowFlags()), m_session(session), m_userId(userId)
 {
     ScreenFit::keepOnScreen(this);
     setObjectName(QStringLiteral("TForm6"));
@@ -148,7 +149,7 @@ QWidget* TForm6::buildLeftPanel()
 
     QVBoxLayout* periodLayout = nullptr;
     QGroupBox* period = evaluation::makePeriodGroup(panel, QStringLiteral("ComboBox4"), ComboBox4, FromDate1, TilDate1, periodLayout);
-    m_period = new evaluation::PeriodChooser(FromDate1, TilDate1, ComboBox4, m_userId, this);
+    m_period = new evaluation::PeriodChooser(m_session, FromDate1, TilDate1, ComboBox4, m_userId, this);
     FromDate1->setDateAcceptor([this](const QDate& d) { return FromDate1AcceptDate(d); });
     TilDate1->setDateAcceptor([this](const QDate& d) { return TilDate1AcceptDate(d); });
     BitCheckBox2 = new SummaryBox(QStringLiteral("wöchentlich"), period);
@@ -214,7 +215,7 @@ void TForm6::connectControls()
 
 void TForm6::FormCreate()
 {
-    const IniFile ini = Session::current().settings();
+    const IniFile ini = m_session.settings();
     m_period->restore(ini, kSection);
     m_fontName = ini.readString(kSection, QStringLiteral("Font"), QStringLiteral("Arial"));
     const auto state = [&](const char* key) {
@@ -238,7 +239,7 @@ void TForm6::FormCreate()
 void TForm6::FormClose()
 {
     guarded(this, [&] {
-        IniFile ini = Session::current().settings();
+        IniFile ini = m_session.settings();
         m_period->save(ini, kSection);
         ini.writeString(kSection, QStringLiteral("Font"), m_fontName);
         // A grey box is a checked box out of use: the choice is kept.
@@ -379,7 +380,7 @@ bool TForm6::CreateDiaryReport()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     diaryreport::Outcome outcome = diaryreport::Outcome::NoEntries;
     const bool ran = guarded(this, [&] {
-        outcome = diaryreport::compose(Session::current().ZDatabase1, options, PrintPreview1->document());
+        outcome = diaryreport::compose(m_session.ZDatabase1, options, PrintPreview1->document());
     });
     QApplication::restoreOverrideCursor();
     return ran && outcome == diaryreport::Outcome::Composed;
@@ -581,7 +582,7 @@ bool TForm6::savePdf(const QString& path)
 
 void TForm6::SpeedButton2Click()
 {
-    QFileDialog dialog(this, QString(), SaveFolder::startFolder());
+    QFileDialog dialog(this, QString(), SaveFolder::startFolder(m_session));
     dialog.setObjectName(QStringLiteral("SaveDialog1"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("pdf"));
@@ -593,7 +594,7 @@ void TForm6::SpeedButton2Click()
     const QString path = dialog.selectedFiles().constFirst();
     if (!savePdf(path))
         return;
-    SaveFolder::remember(path);
+    SaveFolder::remember(m_session, path);
     if (Documents::viewerAvailable(path) && Documents::open(path))
         return;
     // Saved, but nothing shows it: the user learns where it is, to open it

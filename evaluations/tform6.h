@@ -15,6 +15,7 @@ class QPrinter;
 class QStatusBar;
 class QToolButton;
 class ReportPreview;
+class Session;
 
 // The text reports "Trainingsreports": the diary report of the current
 // user over a period, in a print preview with paging and zoom, printed in a
@@ -35,7 +36,7 @@ class TForm6 : public QWidget
     Q_OBJECT
 
 public:
-    TForm6(int userId, QWidget* parent = nullptr);
+    TForm6(Session& session, int userId, QWidget* parent = nullptr);
 
     int userId() const { return m_userId; }
     // The person the reports are of: the window is titled with the name.
@@ -129,6 +130,7 @@ private:
     void datesChanged();
     QString ownTitle() const;
 
+    Session& m_session;
     int m_userId = -1;
     evaluation::PeriodChooser* m_period = nullptr;
     QString m_fontName;

@@ -231,7 +231,7 @@ void TForm8::StringGridLesen()
     StringGridLeeren();
     forgetChoice();
     QStringList zones;
-    GetZoneList(zones);
+    GetZoneList(m_session.ZDatabase1, zones);
     for (int i = 0; i < zones.size(); ++i) {
         const QStringList fields = splitZoneLine(zones[i]);
         for (int c = 0; c < 4; ++c)

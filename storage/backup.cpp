@@ -7,7 +7,6 @@
 #include "enginestatus.h"
 #include "ownfiles.h"
 #include "persons.h"
-#include "query.h"
 #include "schemacheck.h"
 #include "storageerror.h"
 
@@ -529,8 +528,7 @@ QString restoreDiary(const QString& backupFile, const QString& diaryPath, const 
         Database db;
         db.connect(restored, true);
         countsOf(db, backupFile, true);
-        Query query(db);
-        datafiles::CheckDataBases(query);
+        datafiles::CheckDataBases(db);
         db.disconnect();
     }
     datafiles::syncPath(restored, O_RDONLY);

@@ -261,7 +261,7 @@ void createDatabase(Session& session, const QString& folder)
         // given its name, with the engine's page-by-page writing switched on.
         session.ZDatabase1.create(partial, false);
         stepDone();
-        CheckDataBases(session.ZQuery1);
+        CheckDataBases(session.ZDatabase1);
         session.ZDatabase1.disconnect();
         session.ZDatabase1.connect(partial, true);
         session.ZDatabase1.disconnect();
@@ -488,7 +488,7 @@ QString openStorage(Session& session, const QString& folder, const QString& sett
     QString target = resolveAlias(folder, QLatin1String(kAlias));
     if (serverOf(target)) {
         openServerDiary(session.ZDatabase1, target);
-        CheckDataBases(session.ZQuery1);
+        CheckDataBases(session.ZDatabase1);
         return {};
     }
     QDir().mkdir(folder + QStringLiteral("Database")); // a failure shows when the database is created
@@ -512,12 +512,13 @@ QString openStorage(Session& session, const QString& folder, const QString& sett
         createDatabase(session, folder);
     else if (QFileInfo::exists(partialDatabasePath(folder)))
         QFile::remove(partialDatabasePath(folder)); // left by a creation cut off, never a diary
-    CheckDataBases(session.ZQuery1);
+    CheckDataBases(session.ZDatabase1);
     return notice;
 }
 
-void CheckDataBases(Query& query)
+void CheckDataBases(Database& db)
 {
+    Query query(db);
     ensureTable(query, kSchuhe);
     createGenerator(query, "Gen_Schuhe");
     ensureTable(query, kMain);

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-class Query;
+class Database;
 class Session;
 
 // The files the diary keeps in its program folder, and the steps that bring
@@ -83,7 +83,7 @@ void setCreationStepHook(std::function<void()> hook);
 
 // Makes sure every table, generator and index exists, as the catalogue shows them,
 // creating the missing ones; a new zone table receives the eleven default
-// training zones. Runs on the given query; any failure is thrown.
-void CheckDataBases(Query& query);
+// training zones. Any failure is thrown.
+void CheckDataBases(Database& db);
 
 } // namespace datafiles

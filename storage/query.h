@@ -2,7 +2,7 @@
 
 #include "database.h"
 
-// A shared query: holds the statement it last ran and, for a select, the
+// A query over a database: holds the statement it last ran and, for a select, the
 // whole result, so its row count is known as soon as it is open. Fields are
 // read by position (from 0) or by column name, as text, integer or float.
 class Query

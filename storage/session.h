@@ -6,13 +6,9 @@
 
 #include <QString>
 
-// The diary's storage for one run of the program: the one connection with
-// its three shared queries, the program folder and the settings file. The
-// main window owns it; every other window and the diary operations reach it
-// through Session::current().
-//
-// ZQuery1 serves almost every statement, ZQuery2 nested reads while another
-// result is being walked, ZQuery3 the outer loop of the editor's list view.
+// The diary's storage for one run of the program: the one connection, the
+// program folder and the settings file. The main window owns it and hands
+// it to the windows it opens; storage and calc functions take its database.
 class Session
 {
 public:
@@ -26,6 +22,9 @@ public:
     static bool hasCurrent();
 
     Database ZDatabase1;
+    // On their way out: the shared queries and current() are left only for
+    // the windows not yet given their session; new code makes a local
+    // Query over ZDatabase1.
     Query ZQuery1;
     Query ZQuery2;
     Query ZQuery3;

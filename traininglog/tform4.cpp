@@ -640,7 +640,7 @@ void TForm4::FormCreate()
         }
 
         QStringList zones;
-        GetZoneList(zones);
+        GetZoneList(Session::current().ZDatabase1, zones);
         ComboBox4->addItem(placeholderItem());
         // Each zone keeps its upper limit: one without is never advised.
         for (const QString& line : zones) {
@@ -678,7 +678,8 @@ void TForm4::showTotalDistance()
     checkDiaryStamp();
     if (m_totalShown)
         return;
-    setPanel(1, QStringLiteral("  Gesamt: ") + GetTotalDistance(QDate(1980, 1, 1), QDate::currentDate(), m_userId)
+    setPanel(1, QStringLiteral("  Gesamt: ")
+                    + GetTotalDistance(Session::current().ZDatabase1, QDate(1980, 1, 1), QDate::currentDate(), m_userId)
                     + QStringLiteral(" km"));
     m_totalShown = true;
 }

@@ -27,31 +27,27 @@ bool isFolder(const QString& path)
 
 } // namespace
 
-QString startFolder()
+QString startFolder(const Session& session)
 {
     if (isFolder(lastThisRun()))
         return lastThisRun();
-    if (Session::hasCurrent()) {
-        const QString stored = Session::current().settings().readString(kSection, kKey, QString());
-        if (isFolder(stored))
-            return stored;
-    }
+    const QString stored = session.settings().readString(kSection, kKey, QString());
+    if (isFolder(stored))
+        return stored;
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (isFolder(documents))
         return documents;
     return QDir::homePath();
 }
 
-void remember(const QString& savedFilePath)
+void remember(const Session& session, const QString& savedFilePath)
 {
     const QString folder = QFileInfo(savedFilePath).absolutePath();
     if (!isFolder(folder))
         return;
     lastThisRun() = folder;
-    if (!Session::hasCurrent())
-        return;
     try {
-        IniFile ini = Session::current().settings();
+        IniFile ini = session.settings();
         ini.writeString(kSection, kKey, folder);
         ini.commit();
     } catch (const StorageError&) {

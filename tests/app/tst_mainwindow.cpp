@@ -96,14 +96,14 @@ std::unique_ptr<TForm1> TestMainWindow::start()
 void TestMainWindow::addUser(const QString& name, const QString& vorname)
 {
     Form1->session().ZDatabase1.execute("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) VALUES "
-                                     "(gen_id(Gen_Users,1), " + quoted(name) + ", " + quoted(vorname)
+                                        "(gen_id(Gen_Users,1), " + quoted(name) + ", " + quoted(vorname)
                                      + ", '01.01.1980', '0')");
 }
 
 void TestMainWindow::addEntry(int userId)
 {
     Form1->session().ZDatabase1.execute("INSERT INTO main (ID, Datum, UserID) VALUES (gen_id(Gen_Main,1), "
-                                     "'01.06.2025', " + quoted(userId) + ")");
+                                        "'01.06.2025', " + quoted(userId) + ")");
 }
 
 void TestMainWindow::emptyDiaryAsksForAPerson()
@@ -221,8 +221,8 @@ void TestMainWindow::evaluationsNeedEntries()
     m_form->ComboBox1->setCurrentIndex(2);
     QVERIFY(m_form->ToolButton6->isEnabled());
     QVERIFY(m_form->ToolButton7->isEnabled());
-    QVERIFY(!UserHasEntries(99));
-    QVERIFY(!UserHasEntries(-1));
+    QVERIFY(!UserHasEntries(m_form->session().ZDatabase1, 99));
+    QVERIFY(!UserHasEntries(m_form->session().ZDatabase1, -1));
 }
 
 void TestMainWindow::startupErrorIsShownAndWindowOpens()
@@ -261,7 +261,7 @@ void TestMainWindow::rejectedStatementShowsErrorBox()
     Messages::setNextAnswer(QMessageBox::Ok);
     const bool ran = guarded(m_form.get(), [] {
         Form1->session().ZDatabase1.execute("INSERT INTO main (ID, Datum, UserID, Dauer) VALUES "
-                                         "(gen_id(Gen_Main,1), '05.01.2026', '1', '100:00')");
+                                            "(gen_id(Gen_Main,1), '05.01.2026', '1', '100:00')");
     });
     QVERIFY(!ran);
     QCOMPARE(Messages::shown().size(), 1);

@@ -33,8 +33,8 @@ QList<QWidget*> allWindows(EditorFixture& f, int user)
             new TForm2(main.session(), &main),
             new TForm3(main.session(), &main, main.ComboBox1, main.ComboBox2),
             f.openEditor(user),
-            new TForm5(user, &main),
-            new TForm6(user, &main),
+            new TForm5(main.session(), user, &main),
+            new TForm6(main.session(), user, &main),
             new TForm7(&main),
             new TForm8(main.session(), &main)};
 }
@@ -76,7 +76,7 @@ void TestWindowKeys::escClosesTheWorkingWindows()
     TForm1& main = f.main();
     Session& session = main.session();
     for (QWidget* window : QList<QWidget*>{new TForm3(session, &main, main.ComboBox1, main.ComboBox2),
-                                           new TForm5(user, &main), new TForm6(user, &main),
+                                           new TForm5(session, user, &main), new TForm6(session, user, &main),
                                            new TForm8(session, &main)}) {
         window->setAttribute(Qt::WA_DeleteOnClose);
         QPointer<QWidget> guard(window);

@@ -21,7 +21,7 @@ private Q_SLOTS:
     void totalsOfAPeriod();
     void distancesAreSummedInWholeMetres();
     void distanceOfAnEntryByZone();
-    void entryDistanceWhileQuery1IsWalked();
+    void readsWhileAResultIsWalked();
     void categoryShoeListsAndApostrophes();
     void zoneListInHeartRateOrder();
     void userHasEntries();
@@ -35,6 +35,7 @@ private:
 
     std::unique_ptr<TestFolder> m_dir;
     std::unique_ptr<Session> m_session;
+    Database& db() { return m_session->ZDatabase1; }
 };
 
 void TestDiaryQueries::init()
@@ -52,7 +53,7 @@ void TestDiaryQueries::cleanup()
 
 int TestDiaryQueries::addUser(const QString& name)
 {
-    m_session->ZQuery3.execSql("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) VALUES "
+    db().execute("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) VALUES "
                                "(gen_id(Gen_Users,1), " + quoted(name) + ", 'Anna', '01.02.1980', '1')");
     return scalar(*m_session, "SELECT MAX(ID) FROM users").toInt();
 }
@@ -60,7 +61,7 @@ int TestDiaryQueries::addUser(const QString& name)
 int TestDiaryQueries::addEntry(int user, const QString& date, const QString& time, const QString& category,
                                const QString& shoe, const QString& duration)
 {
-    m_session->ZQuery3.execSql(
+    db().execute(
         "INSERT INTO main (ID, Datum, Uhrzeit, Kategorie, Schuhe, UserID, Dauer) VALUES (gen_id(Gen_Main,1), "
         + quoted(date) + ", " + quoted(time) + ", " + quoted(category) + ", "
         + (shoe.isNull() ? QString("NULL") : quoted(shoe)) + ", " + quoted(user) + ", "
@@ -70,7 +71,7 @@ int TestDiaryQueries::addEntry(int user, const QString& date, const QString& tim
 
 void TestDiaryQueries::addUnit(int entry, double km, const QString& zone)
 {
-    m_session->ZQuery3.execSql("INSERT INTO units (ID, MainID, SubID, strecke, Zeit, Bereich) VALUES "
+    db().execute("INSERT INTO units (ID, MainID, SubID, strecke, Zeit, Bereich) VALUES "
                                "(gen_id(Gen_Units,1), " + quoted(entry) + ", '1', "
                                + quoted(QString::number(km, 'g', 17)) + ", '00:30:00', " + quoted(zone) + ")");
 }
@@ -88,20 +89,20 @@ void TestDiaryQueries::periodIncludesItsFirstAndLastDay()
     addEntry(ben, "10.03.2024");
 
     QStringList list{"vorher"};
-    GetEntriesOfPeriod(list, anna, QDate(2024, 3, 1), QDate(2024, 3, 31));
+    GetEntriesOfPeriod(db(), list, anna, QDate(2024, 3, 1), QDate(2024, 3, 31));
     QCOMPARE(list, QStringList({"vorher", QString::number(first), QString::number(middle),
                                 QString::number(lastMorning), QString::number(lastEvening)}));
 
     list.clear();
-    GetEntriesOfCategory(list, anna, "Laufen", QDate(2024, 3, 1), QDate(2024, 3, 31));
+    GetEntriesOfCategory(db(), list, anna, "Laufen", QDate(2024, 3, 1), QDate(2024, 3, 31));
     QCOMPARE(list, QStringList({QString::number(first), QString::number(lastMorning),
                                 QString::number(lastEvening)}));
 
     list.clear();
-    GetEntriesOfPeriod(list, anna, QDate(2024, 3, 31), QDate(2024, 3, 31));
+    GetEntriesOfPeriod(db(), list, anna, QDate(2024, 3, 31), QDate(2024, 3, 31));
     QCOMPARE(list.size(), 2);
-    GetEntriesOfPeriod(list, anna, QDate(2023, 1, 1), QDate(2023, 12, 31));
-    GetEntriesOfCategory(list, ben, "Laufen", QDate(2024, 4, 1), QDate(2024, 4, 30));
+    GetEntriesOfPeriod(db(), list, anna, QDate(2023, 1, 1), QDate(2023, 12, 31));
+    GetEntriesOfCategory(db(), list, ben, "Laufen", QDate(2024, 4, 1), QDate(2024, 4, 30));
     QCOMPARE(list.size(), 2);
 }
 
@@ -120,12 +121,12 @@ void TestDiaryQueries::totalsOfAPeriod()
     addUnit(other, 5.0);
 
     const QDate start(2025, 5, 1), end(2025, 5, 31);
-    QCOMPARE(GetTotalDistance(start, end, anna), QString("12,5"));
-    QCOMPARE(GetTotalDuration(start, end, anna), 135);
-    QCOMPARE(GetTotalDistance(QDate(1980, 1, 1), QDate(2025, 12, 31), anna), QString("19,5"));
+    QCOMPARE(GetTotalDistance(db(), start, end, anna), QString("12,5"));
+    QCOMPARE(GetTotalDuration(db(), start, end, anna), 135);
+    QCOMPARE(GetTotalDistance(db(), QDate(1980, 1, 1), QDate(2025, 12, 31), anna), QString("19,5"));
 
-    QCOMPARE(GetTotalDistance(QDate(2020, 1, 1), QDate(2020, 12, 31), anna), QString("0,0"));
-    QCOMPARE(GetTotalDuration(QDate(2020, 1, 1), QDate(2020, 12, 31), anna), 0);
+    QCOMPARE(GetTotalDistance(db(), QDate(2020, 1, 1), QDate(2020, 12, 31), anna), QString("0,0"));
+    QCOMPARE(GetTotalDuration(db(), QDate(2020, 1, 1), QDate(2020, 12, 31), anna), 0);
 }
 
 void TestDiaryQueries::distancesAreSummedInWholeMetres()
@@ -138,12 +139,12 @@ void TestDiaryQueries::distancesAreSummedInWholeMetres()
     const QStringList both{QString::number(a), QString::number(b)};
 
     // Whole metres, halves away from zero: the binary 0.15 lies below 0,15.
-    QCOMPARE(GetTotalDistance(QDate(2025, 3, 3), QDate(2025, 3, 3), anna), QString("0,2"));
-    QCOMPARE(GetTotalDistance(QDate(2025, 3, 1), QDate(2025, 3, 31), anna), QString("2,2"));
-    QCOMPARE(GetEntryDistance(a, QString(), false), 0.15);
-    QCOMPARE(SumEntryDistances(both), 2.15);
-    QCOMPARE(SumEntryDistances({}), 0.0);
-    QCOMPARE(SumEntryDistances({"999"}), 0.0);
+    QCOMPARE(GetTotalDistance(db(), QDate(2025, 3, 3), QDate(2025, 3, 3), anna), QString("0,2"));
+    QCOMPARE(GetTotalDistance(db(), QDate(2025, 3, 1), QDate(2025, 3, 31), anna), QString("2,2"));
+    QCOMPARE(GetEntryDistance(db(), a, QString(), false), 0.15);
+    QCOMPARE(SumEntryDistances(db(), both), 2.15);
+    QCOMPARE(SumEntryDistances(db(), {}), 0.0);
+    QCOMPARE(SumEntryDistances(db(), {"999"}), 0.0);
 }
 
 void TestDiaryQueries::distanceOfAnEntryByZone()
@@ -155,13 +156,13 @@ void TestDiaryQueries::distanceOfAnEntryByZone()
     addUnit(a, 1.5, "Berg'lauf");
     const int empty = addEntry(anna, "04.03.2025");
 
-    QCOMPARE(GetEntryDistance(a, "Berg'lauf", true), 3.5);
-    QCOMPARE(GetEntryDistance(a, "Wettkampf", true), 0.0);
-    QCOMPARE(GetEntryDistance(a, "Wettkampf", false), 11.5);
-    QCOMPARE(GetEntryDistance(empty, QString(), false), 0.0);
+    QCOMPARE(GetEntryDistance(db(), a, "Berg'lauf", true), 3.5);
+    QCOMPARE(GetEntryDistance(db(), a, "Wettkampf", true), 0.0);
+    QCOMPARE(GetEntryDistance(db(), a, "Wettkampf", false), 11.5);
+    QCOMPARE(GetEntryDistance(db(), empty, QString(), false), 0.0);
 }
 
-void TestDiaryQueries::entryDistanceWhileQuery1IsWalked()
+void TestDiaryQueries::readsWhileAResultIsWalked()
 {
     const int anna = addUser("Adler");
     for (int day = 1; day <= 4; ++day) {
@@ -170,20 +171,23 @@ void TestDiaryQueries::entryDistanceWhileQuery1IsWalked()
             addUnit(entry, 1.25);
     }
 
-    Query& outer = m_session->ZQuery1;
+    // Each read runs on a query of its own: a caller's result stays as it was.
     QStringList ids;
-    GetEntriesOfPeriod(ids, anna, QDate(2026, 1, 1), QDate(2026, 1, 31));
+    GetEntriesOfPeriod(db(), ids, anna, QDate(2026, 1, 1), QDate(2026, 1, 31));
+    Query outer(db());
+    outer.open("SELECT ID FROM main WHERE UserID = " + quoted(anna) + " ORDER BY Datum");
     QStringList walked;
     QList<double> distances;
     for (outer.first(); !outer.eof(); outer.next()) {
+        QStringList again;
+        GetEntriesOfPeriod(db(), again, anna, QDate(2026, 1, 1), QDate(2026, 1, 31));
+        QCOMPARE(again, ids);
         walked << outer.field(0).asString();
-        distances << GetEntryDistance(int(outer.field(0).asInteger()), QString(), false);
+        distances << GetEntryDistance(db(), int(outer.field(0).asInteger()), QString(), false);
     }
     QCOMPARE(walked, ids);
     QCOMPARE(distances, QList<double>({1.25, 2.5, 3.75, 5.0}));
-
-    // GetTotalDistance walks ZQuery1 itself and sums on ZQuery2.
-    QCOMPARE(GetTotalDistance(QDate(2026, 1, 1), QDate(2026, 1, 31), anna), QString("12,5"));
+    QCOMPARE(GetTotalDistance(db(), QDate(2026, 1, 1), QDate(2026, 1, 31), anna), QString("12,5"));
 }
 
 void TestDiaryQueries::categoryShoeListsAndApostrophes()
@@ -197,32 +201,32 @@ void TestDiaryQueries::categoryShoeListsAndApostrophes()
     const int bens = addEntry(ben, "05.01.2025", "10:00:00", "Schwimmen", "Runner's High");
 
     QStringList list{"vorher"};
-    GetCategoryList(list);
+    GetCategoryList(db(), list);
     QCOMPARE(list.size(), 4);
     QCOMPARE(list.first(), QString("vorher"));
     for (const char* category : {"Laufen", "Nordic' Walking", "Schwimmen"})
         QCOMPARE(list.count(category), 1);
 
     list.clear();
-    GetShoeList(list, anna);
+    GetShoeList(db(), list, anna);
     list.sort();
     QCOMPARE(list, QStringList({"", "Runner's High", "Trail"}));
 
     // The same shoe text of another user does not count.
     list.clear();
-    GetEntriesOfShoe(list, anna, "Runner's High");
+    GetEntriesOfShoe(db(), list, anna, "Runner's High");
     QCOMPARE(list, QStringList({QString::number(older), QString::number(newer)}));
     QVERIFY(!list.contains(QString::number(bens)));
 
     list.clear();
-    GetEntriesOfCategory(list, anna, "Nordic' Walking", QDate(2025, 1, 1), QDate(2025, 1, 31));
+    GetEntriesOfCategory(db(), list, anna, "Nordic' Walking", QDate(2025, 1, 1), QDate(2025, 1, 31));
     QCOMPARE(list, QStringList({QString::number(newer)}));
 }
 
 void TestDiaryQueries::zoneListInHeartRateOrder()
 {
     QStringList list{"vorher"};
-    GetZoneList(list);
+    GetZoneList(db(), list);
     QCOMPARE(list.size(), 12);
     QCOMPARE(list[3], QString("3;regenerativer DL;65;68;"));
     QCOMPARE(list.last(), QString("11;Wettkampf;90;100;"));
@@ -234,10 +238,10 @@ void TestDiaryQueries::userHasEntries()
     const int anna = addUser("Adler");
     const int ben = addUser("Berg");
     addEntry(ben, "01.01.2025");
-    QVERIFY(!UserHasEntries(anna));
-    QVERIFY(UserHasEntries(ben));
-    QVERIFY(!UserHasEntries(99));
-    QVERIFY(!UserHasEntries(-1));
+    QVERIFY(!UserHasEntries(db(), anna));
+    QVERIFY(UserHasEntries(db(), ben));
+    QVERIFY(!UserHasEntries(db(), 99));
+    QVERIFY(!UserHasEntries(db(), -1));
 }
 
 QTEST_GUILESS_MAIN(TestDiaryQueries)

@@ -89,7 +89,7 @@ void TestDiarySums::totalsOfPeriodsAreTheSameBothWays()
             QCOMPARE(bits(fast), bits(slow));
             const auto [slowText, fastText] =
                 bothWays<QString>([&] { return distanceText(perentry::TotalDistance(db(), start, end, user)); },
-                                  [&] { return GetTotalDistance(start, end, user); });
+                                  [&] { return GetTotalDistance(db(), start, end, user); });
             QCOMPARE(fastText, slowText);
         }
     }
@@ -102,16 +102,16 @@ void TestDiarySums::shoeMileageIsTheSameBothWays()
     int shoes = 0;
     for (int user : m_diary.userIds) {
         QStringList names;
-        GetShoeList(names, user);
+        GetShoeList(db(), names, user);
         names << QStringLiteral("kein solcher Schuh");
         for (const QString& shoe : names) {
             const auto [slow, fast] = bothWays<double>([&] { return perentry::ShoeDistance(db(), user, shoe); },
                                                      [&] { return ShoeDistance(db(), user, shoe); });
             QCOMPARE(bits(fast), bits(slow));
             QStringList entries;
-            GetEntriesOfShoe(entries, user, shoe);
+            GetEntriesOfShoe(db(), entries, user, shoe);
             const auto [slowList, fastList] = bothWays<double>([&] { return perentry::SumEntryDistances(db(), entries); },
-                                                             [&] { return SumEntryDistances(entries); });
+                                                             [&] { return SumEntryDistances(db(), entries); });
             QCOMPARE(bits(fastList), bits(slow));
             QCOMPARE(bits(slowList), bits(slow));
             shoes += !shoe.isEmpty() && fast > 0.0;
@@ -147,7 +147,7 @@ void TestDiarySums::entryDistancesAreTheSameBothWays()
         // Each entry's kilometres as the single-entry operation reads them,
         // of all units, of one zone and of the units without a zone.
         QStringList entries;
-        GetEntriesOfPeriod(entries, user, start, end);
+        GetEntriesOfPeriod(db(), entries, user, start, end);
         // All zones at once, each as alone.
         const auto [slowZones, fastZones] =
             bothWays<QHash<QString, EntryKm>>([&] { return perentry::EntryDistancesByZone(db(), user, start, end); },
@@ -160,14 +160,14 @@ void TestDiarySums::entryDistancesAreTheSameBothWays()
                                   [&] { return EntryDistancesOfZone(db(), user, start, end, zone); });
             QCOMPARE(fastZone, slowZone);
             for (const QString& id : entries) {
-                QCOMPARE(fastZone.value(id.toLongLong()), GetEntryDistance(id.toInt(), zone, true));
-                QCOMPARE(fastPeriod.value(id.toLongLong()), GetEntryDistance(id.toInt(), QString(), false));
+                QCOMPARE(fastZone.value(id.toLongLong()), GetEntryDistance(db(), id.toInt(), zone, true));
+                QCOMPARE(fastPeriod.value(id.toLongLong()), GetEntryDistance(db(), id.toInt(), QString(), false));
             }
         }
 
         // One sport: exactly the entries of that sport, both ways.
         QStringList running;
-        GetEntriesOfCategory(running, user, QStringLiteral("Laufen"), start, end);
+        GetEntriesOfCategory(db(), running, user, QStringLiteral("Laufen"), start, end);
         QVERIFY(!running.isEmpty() && running.size() < entries.size());
         const auto [slowSport, fastSport] =
             bothWays<EntryKm>([&] { return perentry::EntryDistances(db(), user, start, end, QStringLiteral("Laufen")); },
@@ -191,7 +191,7 @@ void TestDiarySums::sumsAreExactInWholeMetres()
     // A month of 419,95 km in distances stored in single precision (each a
     // little below its decimal) and, beside 2^24 km, quarters of a kilometre
     // that a single-precision sum would drop.
-    Query& q = m_session->ZQuery1;
+    Query q(db());
     q.open("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) VALUES (gen_id(Gen_Users,1), "
            "'Gleich', 'Zeitig', '01.01.1990', '0') RETURNING ID");
     const int user = int(q.field(0).asInteger());
@@ -208,16 +208,16 @@ void TestDiarySums::sumsAreExactInWholeMetres()
     add("30.12.2025", "NULL", {0.9});
     const QDate december(2025, 12, 1), newYear(2025, 12, 31);
     QStringList entries;
-    GetEntriesOfPeriod(entries, user, december, newYear);
+    GetEntriesOfPeriod(db(), entries, user, december, newYear);
     // The per-entry way ...
     QCOMPARE(distanceText(perentry::TotalDistance(db(), december, newYear, user)), QString("420,0"));
     QCOMPARE(perentry::ShoeDistance(db(), user, "Zwilling"), 419.95);
     QCOMPARE(perentry::SumEntryDistances(db(), entries), 419.95);
     QCOMPARE(SumInOrder(entries, perentry::EntryDistances(db(), user)), 419.95);
     // ... and the fast way.
-    QCOMPARE(GetTotalDistance(december, newYear, user), QString("420,0"));
+    QCOMPARE(GetTotalDistance(db(), december, newYear, user), QString("420,0"));
     QCOMPARE(ShoeDistance(db(), user, "Zwilling"), 419.95);
-    QCOMPARE(SumEntryDistances(entries), 419.95);
+    QCOMPARE(SumEntryDistances(db(), entries), 419.95);
     QCOMPARE(SumInOrder(entries, EntryDistances(db(), user)), 419.95);
     add("05.05.2024", "'07:00:00'", {16777216});
     for (int i = 0; i < 4; ++i)

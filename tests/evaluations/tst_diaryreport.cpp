@@ -54,8 +54,8 @@ void TestDiaryReport::init()
     m_dir = std::make_unique<TestFolder>();
     m_session = std::make_unique<Session>();
     datafiles::openStorage(*m_session, m_dir->path());
-    m_session->ZQuery3.execSql("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) VALUES "
-                               "(gen_id(Gen_Users,1), 'Adler', 'Anna', '01.02.1980', '1')");
+    m_session->ZDatabase1.execute("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) VALUES "
+                                  "(gen_id(Gen_Users,1), 'Adler', 'Anna', '01.02.1980', '1')");
     m_user = scalar(*m_session, "SELECT MAX(ID) FROM users").toInt();
 }
 
@@ -69,17 +69,17 @@ void TestDiaryReport::cleanup()
 int TestDiaryReport::addEntry(const QString& date, const QString& time, const QString& extra,
                               const QString& extraValues)
 {
-    m_session->ZQuery3.execSql("INSERT INTO main (ID, Datum, Uhrzeit, Kategorie, UserID, Dauer" + extra
-                               + ") VALUES (gen_id(Gen_Main,1), " + quoted(date) + ", " + quoted(time)
-                               + ", 'Laufen', " + quoted(m_user) + ", '1:30'" + extraValues + ")");
+    m_session->ZDatabase1.execute("INSERT INTO main (ID, Datum, Uhrzeit, Kategorie, UserID, Dauer" + extra
+                                  + ") VALUES (gen_id(Gen_Main,1), " + quoted(date) + ", " + quoted(time)
+                                  + ", 'Laufen', " + quoted(m_user) + ", '1:30'" + extraValues + ")");
     return scalar(*m_session, "SELECT MAX(ID) FROM main").toInt();
 }
 
 void TestDiaryReport::addUnit(int entry, int sub, const QString& km, const QString& time, int pulse)
 {
-    m_session->ZQuery3.execSql("INSERT INTO units (ID, MainID, SubID, strecke, Zeit, Puls, Bereich) VALUES "
-                               "(gen_id(Gen_Units,1), " + quoted(entry) + ", " + quoted(sub) + ", " + quoted(km)
-                               + ", " + quoted(time) + ", " + quoted(pulse) + ", 'extensiver DL')");
+    m_session->ZDatabase1.execute("INSERT INTO units (ID, MainID, SubID, strecke, Zeit, Puls, Bereich) VALUES "
+                                  "(gen_id(Gen_Units,1), " + quoted(entry) + ", " + quoted(sub) + ", " + quoted(km)
+                                  + ", " + quoted(time) + ", " + quoted(pulse) + ", 'extensiver DL')");
 }
 
 // Set TRAMORA_REPORT_PICTURES to a folder to look at the pages.
@@ -346,7 +346,7 @@ void TestDiaryReport::rideShowsItsSpeed()
 {
     // 30 km in 1:04:00 is 28,1 km/h (2:08 min/km were no measure of a ride).
     const int ride = addEntry("10.02.2009", "07:00:00");
-    m_session->ZQuery3.execSql("UPDATE main SET Kategorie = 'Radfahren' WHERE ID = " + quoted(ride));
+    m_session->ZDatabase1.execute("UPDATE main SET Kategorie = 'Radfahren' WHERE ID = " + quoted(ride));
     addUnit(ride, 1, "30", "01:04:00", 130);
     addUnit(addEntry("11.02.2009", "07:00:00"), 1, "10", "00:50:00", 150);
     Options options{m_user, QDate(2009, 2, 1), QDate(2009, 2, 28), "DejaVu Sans", false, false, false};

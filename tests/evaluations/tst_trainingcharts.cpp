@@ -224,7 +224,8 @@ private Q_SLOTS:
         }
         f->ComboBox3->setCurrentIndex(10);
         QCOMPARE(c.foot.value(0), QStringLiteral("420,0 km im gewählten Zeitraum (1 Monat)"));
-        QCOMPARE(GetTotalDistance(QDate(2025, 12, 1), QDate(2025, 12, 31), user), QStringLiteral("420,0"));
+        QCOMPARE(GetTotalDistance(fx->session().ZDatabase1, QDate(2025, 12, 1), QDate(2025, 12, 31), user),
+                 QStringLiteral("420,0"));
         f->close();
     }
 };

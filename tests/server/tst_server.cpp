@@ -300,12 +300,12 @@ void TestServerDiary::secondWorkstationSeesWholeEntriesOnly()
     QString id;
     {
         Transaction transaction(a.ZDatabase1);
-        a.ZQuery1.open("INSERT INTO main (ID, Datum, UserID) VALUES (gen_id(Gen_Main,1), '01.03.2025', '1') "
-                       "RETURNING ID");
-        id = a.ZQuery1.field(0).asString();
+        Query q(a.ZDatabase1);
+        q.open("INSERT INTO main (ID, Datum, UserID) VALUES (gen_id(Gen_Main,1), '01.03.2025', '1') RETURNING ID");
+        id = q.field(0).asString();
         for (const char* sub : {"1", "2"})
-            a.ZQuery1.execSql("INSERT INTO units (ID, MainID, SubID, strecke) VALUES (gen_id(Gen_Units,1), "
-                              + quoted(id) + ", '" + sub + "', '5')");
+            a.ZDatabase1.execute("INSERT INTO units (ID, MainID, SubID, strecke) VALUES (gen_id(Gen_Units,1), "
+                                 + quoted(id) + ", '" + sub + "', '5')");
         QCOMPARE(scalar(b, "SELECT COUNT(*) FROM main") + "/" + scalar(b, "SELECT COUNT(*) FROM units"),
                  QString("0/0"));
         transaction.commit();
@@ -317,9 +317,9 @@ void TestServerDiary::secondWorkstationSeesWholeEntriesOnly()
     // with a message, and the other one stays
     {
         Transaction transaction(a.ZDatabase1);
-        b.ZQuery1.execSql("UPDATE main SET Wetter = 'Regen' WHERE ID = " + quoted(id));
+        b.ZDatabase1.execute("UPDATE main SET Wetter = 'Regen' WHERE ID = " + quoted(id));
         try {
-            a.ZQuery1.execSql("UPDATE main SET Wetter = 'Sonne' WHERE ID = " + quoted(id));
+            a.ZDatabase1.execute("UPDATE main SET Wetter = 'Sonne' WHERE ID = " + quoted(id));
             QFAIL("the colliding change was taken");
         } catch (const StorageError& e) {
             QCOMPARE(e.reason(), StorageError::Reason::Conflict);
@@ -343,8 +343,8 @@ void TestServerDiary::editorMeetsEntryDeletedElsewhere()
     QCOMPARE(control<QLabel>(w, "Label16")->text(), QString::number(entry));
     const auto deleteThere = [&](const QString& id) {
         Transaction transaction(other.ZDatabase1);
-        other.ZQuery1.execSql("DELETE FROM units WHERE MainID = " + quoted(id));
-        other.ZQuery1.execSql("DELETE FROM main WHERE ID = " + quoted(id));
+        other.ZDatabase1.execute("DELETE FROM units WHERE MainID = " + quoted(id));
+        other.ZDatabase1.execute("DELETE FROM main WHERE ID = " + quoted(id));
         transaction.commit();
     };
     deleteThere(QString::number(entry));
@@ -395,7 +395,7 @@ void TestServerDiary::zoneWindowMeetsZoneDeletedElsewhere()
             grid->setCurrentGridRow(row);
     zones->BitBtn3->click();
     zones->Edit1->setText("Rennen");
-    other.ZQuery1.execSql("DELETE FROM bereiche WHERE TrBereich = 'Wettkampf'");
+    other.ZDatabase1.execute("DELETE FROM bereiche WHERE TrBereich = 'Wettkampf'");
 
     Messages::clearShown();
     Messages::setNextAnswer(QMessageBox::Ok);

@@ -20,8 +20,8 @@ int main(int argc, char* argv[])
     try {
         Session s;
         const QString notice = datafiles::openStorage(s, QString::fromLocal8Bit(argv[1]));
-        s.ZQuery1.execSql(QStringLiteral("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) "
-                                         "VALUES (gen_id(Gen_Users,1), 'Muster', 'Max', '01.02.1980', '0')"));
+        s.ZDatabase1.execute(QStringLiteral("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) "
+                                            "VALUES (gen_id(Gen_Users,1), 'Muster', 'Max', '01.02.1980', '0')"));
         std::printf("geöffnet\n%s\n", notice.toUtf8().constData());
         return 0;
     } catch (const StorageError& e) {

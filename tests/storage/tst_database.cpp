@@ -65,15 +65,15 @@ void TestDatabase::cleanup()
 
 QString TestDatabase::insertUser(const QString& name, const QString& vorname)
 {
-    m_session->ZQuery1.execSql("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht, Gewicht, Ruhepuls, Maxpuls) "
-                               "VALUES (gen_id(Gen_Users,1), " + quoted(name) + ", " + quoted(vorname)
-                               + ", '07.03.1975', '0', '72.5', '48', '190')");
+    m_session->ZDatabase1.execute("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht, Gewicht, Ruhepuls, Maxpuls) "
+                                  "VALUES (gen_id(Gen_Users,1), " + quoted(name) + ", " + quoted(vorname)
+                                  + ", '07.03.1975', '0', '72.5', '48', '190')");
     return scalar(*m_session, "SELECT MAX(ID) FROM users");
 }
 
 void TestDatabase::valuesReadBackInTheirTextForms()
 {
-    Query& q = m_session->ZQuery1;
+    Query q(m_session->ZDatabase1);
     insertUser("Muster", "Max");
     q.execSql("INSERT INTO main (ID, Datum, Uhrzeit, Wetter, UserID, Gewicht, Ruhepuls) VALUES "
               "(gen_id(Gen_Main,1), '05.01.2026', '07:05:09', 'sonnig', '1', '71.25', NULL)");
@@ -111,7 +111,7 @@ void TestDatabase::valuesReadBackInTheirTextForms()
 
 void TestDatabase::fieldsByPositionAndName()
 {
-    Query& q = m_session->ZQuery1;
+    Query q(m_session->ZDatabase1);
     insertUser("Berg", "Anna");
     insertUser("Adler", "Ben");
     q.open("SELECT ID, name, vorname FROM users ORDER BY name, vorname");
@@ -141,7 +141,7 @@ void TestDatabase::quotedTextStandsForItself()
     QCOMPARE(scalar(*m_session, "SELECT Name FROM users WHERE ID = " + quoted(id)), QString("O'Brien"));
     QCOMPARE(scalar(*m_session, "SELECT Vorname FROM users WHERE Name = " + quoted("O'Brien")),
              QString("x' OR '1'='1"));
-    m_session->ZQuery1.execSql("DELETE FROM users WHERE Name = " + quoted("x' OR '1'='1"));
+    m_session->ZDatabase1.execute("DELETE FROM users WHERE Name = " + quoted("x' OR '1'='1"));
     QCOMPARE(scalar(*m_session, "SELECT COUNT(*) FROM users"), QString("1"));
 }
 
@@ -149,19 +149,19 @@ void TestDatabase::rejectedStatementRaisesEngineText()
 {
     insertUser("Muster", "Max");
     try {
-        m_session->ZQuery1.execSql("INSERT INTO main (ID, Datum, UserID, Dauer) VALUES "
-                                   "(gen_id(Gen_Main,1), '05.01.2026', '1', '100:00')");
+        m_session->ZDatabase1.execute("INSERT INTO main (ID, Datum, UserID, Dauer) VALUES "
+                                      "(gen_id(Gen_Main,1), '05.01.2026', '1', '100:00')");
         QFAIL("a duration of six characters must not fit");
     } catch (const StorageError& e) {
         QVERIFY2(e.message().contains("truncation"), qPrintable(e.message()));
     }
     QCOMPARE(scalar(*m_session, "SELECT COUNT(*) FROM main"), QString("0"));
-    QVERIFY_THROWS_EXCEPTION(StorageError, m_session->ZQuery1.open("SELECT * FROM nirgends"));
+    QVERIFY_THROWS_EXCEPTION(StorageError, Query(m_session->ZDatabase1).open("SELECT * FROM nirgends"));
 }
 
 void TestDatabase::statementsCommitOneByOne()
 {
-    Query& q = m_session->ZQuery1;
+    Query q(m_session->ZDatabase1);
     insertUser("Erster", "A");
     QVERIFY_THROWS_EXCEPTION(StorageError, q.execSql("INSERT INTO users (ID) VALUES ('x')"));
     insertUser("Zweiter", "B");
@@ -173,7 +173,7 @@ void TestDatabase::statementsCommitOneByOne()
 
 void TestDatabase::transactionKeepsAllOrNothing()
 {
-    Query& q = m_session->ZQuery1;
+    Query q(m_session->ZDatabase1);
     {
         Transaction t(m_session->ZDatabase1);
         insertUser("Eins", "A");
@@ -209,7 +209,7 @@ void TestDatabase::nestedScopeJoinsOuter()
 
 void TestDatabase::insertReturnsTheIdItDrew()
 {
-    Query& q = m_session->ZQuery1;
+    Query q(m_session->ZDatabase1);
     insertUser("Erster", "A");
     q.execSql("SET GENERATOR Gen_Main TO 40");
     q.execSql("INSERT INTO main (ID, Datum, UserID) VALUES ('90', '01.01.2020', '1')"); // a larger ID of another kind
@@ -234,7 +234,7 @@ void TestDatabase::lockHeldElsewhereStopsNoReadAndBoundsAWrite()
     auto other = std::make_unique<Session>();
     datafiles::openStorage(*other, m_dir->path());
     auto held = std::make_unique<Transaction>(other->ZDatabase1);
-    other->ZQuery1.execSql("UPDATE users SET Name = 'Anders' WHERE ID = " + quoted(id));
+    other->ZDatabase1.execute("UPDATE users SET Name = 'Anders' WHERE ID = " + quoted(id));
     // lets go after a while, so that a write waiting without end shows as a failure, not a hang
     std::promise<void> tried;
     std::thread release([&, done = tried.get_future()] {
@@ -262,7 +262,7 @@ void TestDatabase::lockHeldElsewhereStopsNoReadAndBoundsAWrite()
     QVERIFY(clock.elapsed() < 1000);
 
     try {
-        m_session->ZQuery1.execSql("UPDATE users SET Vorname = 'Moritz' WHERE ID = " + quoted(id));
+        m_session->ZDatabase1.execute("UPDATE users SET Vorname = 'Moritz' WHERE ID = " + quoted(id));
         QFAIL("the change went through a record held elsewhere");
     } catch (const StorageError& e) {
         QVERIFY2(e.message().startsWith("Dieselben Daten wurden gerade an einem anderen Arbeitsplatz geändert"),
@@ -322,7 +322,7 @@ void TestDatabase::saveNoticesChangeElsewhereAndLostAnswer()
 void TestDatabase::twoWorkstationsSavingAtOnceLoseNoSave()
 {
     const QString id = insertUser("Muster", "Max");
-    m_session->ZQuery1.execSql("UPDATE users SET Ruhepuls = 0 WHERE ID = " + quoted(id));
+    m_session->ZDatabase1.execute("UPDATE users SET Ruhepuls = 0 WHERE ID = " + quoted(id));
     const QString read = "SELECT * FROM users WHERE ID = " + quoted(id);
     const auto workstation = [&](Database& db, int* saved) {
         StoredRecord record({read});

@@ -31,9 +31,10 @@ QByteArray aliasBlock(const QString& folder)
 QStringList column(Session& s, const QString& sql)
 {
     QStringList out;
-    s.ZQuery1.open(sql);
-    for (s.ZQuery1.first(); !s.ZQuery1.eof(); s.ZQuery1.next())
-        out << s.ZQuery1.field(0).asString();
+    Query q(s.ZDatabase1);
+    q.open(sql);
+    for (q.first(); !q.eof(); q.next())
+        out << q.field(0).asString();
     return out;
 }
 
@@ -185,14 +186,15 @@ void TestDataFiles::firstStartInEmptyFolder()
     QCOMPARE(scalar(s, "SELECT MON$SQL_DIALECT FROM MON$DATABASE"), QString("3"));
     QCOMPARE(scalar(s, "SELECT MON$FORCED_WRITES FROM MON$DATABASE"), QString("1"));
 
-    s.ZQuery1.open("SELECT ID, TrBereich, minHF, maxHF FROM bereiche ORDER BY ID");
+    Query q(s.ZDatabase1);
+    q.open("SELECT ID, TrBereich, minHF, maxHF FROM bereiche ORDER BY ID");
     const QStringList expected = {
         "1;Einlaufen / Auslaufen;0;0", "2;Fahrtspiel;0;0",       "3;regenerativer DL;65;68",
         "4;extensiver DL;68;72",       "5;mittelintensiver DL;72;76", "6;intensiver DL;76;80",
         "7;Tempodauerlauf 1;80;84",    "8;Tempodauerlauf 2;84;90", "9;intensiver TDL;90;95",
         QString::fromUtf8("10;Wiederholungsläufe;90;95"), "11;Wettkampf;90;100"};
     QStringList zones;
-    for (Query& q = s.ZQuery1; !q.eof(); q.next())
+    for (; !q.eof(); q.next())
         zones << QStringList{q.field(0).asString(), q.field(1).asString(), q.field(2).asString(),
                              q.field(3).asString()}.join(';');
     QCOMPARE(zones, expected);
@@ -228,10 +230,10 @@ void TestDataFiles::missingTableIsCreatedAlone()
     {
         Session s;
         open(s, dir.path());
-        s.ZQuery1.execSql("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) "
-                          "VALUES (gen_id(Gen_Users,1), 'Muster', 'Erika', '01.02.1980', '1')");
-        s.ZQuery1.execSql("DELETE FROM bereiche WHERE ID = '2'");
-        s.ZQuery1.execSql("DROP TABLE strecken");
+        s.ZDatabase1.execute("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) "
+                             "VALUES (gen_id(Gen_Users,1), 'Muster', 'Erika', '01.02.1980', '1')");
+        s.ZDatabase1.execute("DELETE FROM bereiche WHERE ID = '2'");
+        s.ZDatabase1.execute("DROP TABLE strecken");
     }
     Session s;
     open(s, dir.path());
@@ -246,11 +248,11 @@ void TestDataFiles::indexesAreAddedToEarlierDatabases()
     {
         Session s;
         open(s, dir.path());
-        s.ZQuery1.execSql("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) "
-                          "VALUES (gen_id(Gen_Users,1), 'Muster', 'Erika', '01.02.1980', '1')");
-        s.ZQuery1.execSql("DROP INDEX IX_UNITS_MAINID");
-        s.ZQuery1.execSql("DROP INDEX IX_MAIN_USERID_DATUM");
-        s.ZQuery1.execSql("DROP INDEX IX_MAIN_USERID_SCHUHE");
+        s.ZDatabase1.execute("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) "
+                             "VALUES (gen_id(Gen_Users,1), 'Muster', 'Erika', '01.02.1980', '1')");
+        s.ZDatabase1.execute("DROP INDEX IX_UNITS_MAINID");
+        s.ZDatabase1.execute("DROP INDEX IX_MAIN_USERID_DATUM");
+        s.ZDatabase1.execute("DROP INDEX IX_MAIN_USERID_SCHUHE");
         QCOMPARE(ownIndexes(s), QStringList());
     }
     for (int start = 0; start < 2; ++start) {
@@ -268,13 +270,13 @@ void TestDataFiles::earlierDurationColumnIsWidenedOnce()
         Session s;
         open(s, dir.path());
         // A diary of an earlier version: durations four characters wide.
-        s.ZQuery1.execSql("DROP TABLE main");
-        s.ZQuery1.execSql("CREATE TABLE main (ID\t INTEGER NOT NULL PRIMARY KEY,Datum DATE NOT NULL,Uhrzeit TIME, "
-                          "Wetter CHAR(40),Schuhe CHAR(40),Ruhepuls SMALLINT,Kategorie CHAR(40),Notizen CHAR(255),"
-                          "Befinden CHAR(255),UserID SMALLINT NOT NULL,Gewicht DOUBLE PRECISION,"
-                          "Dauer Char(4) DEFAULT '0:00' NOT NULL)");
-        s.ZQuery1.execSql("INSERT INTO main (ID, Datum, UserID, Dauer) VALUES (gen_id(Gen_Main,1), '01.03.2025', '1', "
-                          "'9:59')");
+        s.ZDatabase1.execute("DROP TABLE main");
+        s.ZDatabase1.execute("CREATE TABLE main (ID\t INTEGER NOT NULL PRIMARY KEY,Datum DATE NOT NULL,Uhrzeit TIME, "
+                             "Wetter CHAR(40),Schuhe CHAR(40),Ruhepuls SMALLINT,Kategorie CHAR(40),Notizen CHAR(255),"
+                             "Befinden CHAR(255),UserID SMALLINT NOT NULL,Gewicht DOUBLE PRECISION,"
+                             "Dauer Char(4) DEFAULT '0:00' NOT NULL)");
+        s.ZDatabase1.execute("INSERT INTO main (ID, Datum, UserID, Dauer) VALUES (gen_id(Gen_Main,1), '01.03.2025', '1', "
+                             "'9:59')");
     }
     const QString width = "SELECT f.RDB$FIELD_LENGTH FROM RDB$RELATION_FIELDS rf JOIN RDB$FIELDS f "
                           "ON f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE "
@@ -293,7 +295,7 @@ void TestDataFiles::earlierDurationColumnIsWidenedOnce()
     }
     Session s;
     open(s, dir.path());
-    s.ZQuery1.execSql("UPDATE main SET Dauer = '12:30'");
+    s.ZDatabase1.execute("UPDATE main SET Dauer = '12:30'");
     QCOMPARE(scalar(s, "SELECT Dauer FROM main"), QString("12:30"));
     QCOMPARE(scalar(s, "SELECT Dauer FROM main WHERE Dauer = '12:30'"), QString("12:30"));
 }
@@ -304,7 +306,7 @@ void TestDataFiles::deletedZonesStayDeleted()
     {
         Session s;
         open(s, dir.path());
-        s.ZQuery1.execSql("DELETE FROM bereiche");
+        s.ZDatabase1.execute("DELETE FROM bereiche");
     }
     {
         Session s;
@@ -312,8 +314,8 @@ void TestDataFiles::deletedZonesStayDeleted()
         QCOMPARE(scalar(s, "SELECT COUNT(*) FROM bereiche"), QString("0"));
         // as a first start cut off on a server leaves it: the zone table
         // made, its zones not yet, and the tables after it missing
-        s.ZQuery1.execSql("DROP TABLE users");
-        s.ZQuery1.execSql("DROP TABLE strecken");
+        s.ZDatabase1.execute("DROP TABLE users");
+        s.ZDatabase1.execute("DROP TABLE strecken");
     }
     Session s;
     open(s, dir.path());
@@ -329,8 +331,8 @@ void TestDataFiles::deletedSettingsFileIsRecreated()
         IniFile ini = s.settings();
         ini.writeBool("Statistik", "3D", true);
         ini.commit();
-        s.ZQuery1.execSql("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) "
-                          "VALUES (gen_id(Gen_Users,1), 'Muster', 'Max', '01.02.1980', '0')");
+        s.ZDatabase1.execute("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) "
+                             "VALUES (gen_id(Gen_Users,1), 'Muster', 'Max', '01.02.1980', '0')");
     }
     QVERIFY(QFile::remove(dir.file("config.ini")));
     Session s;
@@ -346,8 +348,8 @@ void TestDataFiles::movedFolderAppendsSecondAlias()
     {
         Session s;
         open(s, first.path());
-        s.ZQuery1.execSql("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) "
-                          "VALUES (gen_id(Gen_Users,1), 'Muster', 'Max', '01.02.1980', '0')");
+        s.ZDatabase1.execute("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) "
+                             "VALUES (gen_id(Gen_Users,1), 'Muster', 'Max', '01.02.1980', '0')");
     }
     TestFolder target;
     const QString moved = target.path() + "Diary Moved/";
@@ -370,7 +372,7 @@ void TestDataFiles::umlautsAreStoredAsCodePage1252()
     QCOMPARE(scalar(s, "SELECT ASCII_VAL(SUBSTRING(TrBereich FROM 15 FOR 1)) FROM bereiche WHERE ID = '10'"),
              QString("228"));
     QCOMPARE(scalar(s, "SELECT CHAR_LENGTH(TRIM(TrBereich)) FROM bereiche WHERE ID = '10'"), QString("18"));
-    s.ZQuery1.execSql(QString::fromUtf8("UPDATE bereiche SET TrBereich = 'Läufe 5 €' WHERE ID = '1'"));
+    s.ZDatabase1.execute(QString::fromUtf8("UPDATE bereiche SET TrBereich = 'Läufe 5 €' WHERE ID = '1'"));
     QCOMPARE(scalar(s, "SELECT ASCII_VAL(SUBSTRING(TrBereich FROM 9 FOR 1)) FROM bereiche WHERE ID = '1'"),
              QString("128"));
     QCOMPARE(scalar(s, "SELECT TrBereich FROM bereiche WHERE ID = '1'"), QString::fromUtf8("Läufe 5 €"));
@@ -401,8 +403,8 @@ void TestDataFiles::foldersOfAnyNameOpenAgain()
         {
             Session s;
             open(s, folder);
-            s.ZQuery1.execSql("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) "
-                              "VALUES (gen_id(Gen_Users,1), 'Muster', 'Max', '01.02.1980', '0')");
+            s.ZDatabase1.execute("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) "
+                                 "VALUES (gen_id(Gen_Users,1), 'Muster', 'Max', '01.02.1980', '0')");
         }
         const QByteArray block = readBytes(folder + "aliases.conf");
         QVERIFY2(block.endsWith("/" + stored + "/Database/data.fdb\r\n"), block.constData());
@@ -419,9 +421,9 @@ void TestDataFiles::unreadableTableIsNotCreatedAnew()
     {
         Session s;
         open(s, dir.path());
-        s.ZQuery1.execSql("INSERT INTO schuhe (ID, modell, UserID) VALUES (gen_id(Gen_Schuhe,1), 'Racer', '1')");
-        s.ZQuery1.execSql("ALTER TABLE schuhe ADD broken COMPUTED BY (1 / 0)");
-        QVERIFY_THROWS_EXCEPTION(StorageError, s.ZQuery1.open("SELECT * FROM schuhe"));
+        s.ZDatabase1.execute("INSERT INTO schuhe (ID, modell, UserID) VALUES (gen_id(Gen_Schuhe,1), 'Racer', '1')");
+        s.ZDatabase1.execute("ALTER TABLE schuhe ADD broken COMPUTED BY (1 / 0)");
+        QVERIFY_THROWS_EXCEPTION(StorageError, s.ZDatabase1.select("SELECT * FROM schuhe"));
     }
     Session s;
     open(s, dir.path());
@@ -499,8 +501,8 @@ void TestDataFiles::interruptedFirstStartLeavesNoDatabase()
     {
         Session s;
         open(s, dir.path());
-        s.ZQuery1.execSql("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) "
-                          "VALUES (gen_id(Gen_Users,1), 'Muster', 'Max', '01.02.1980', '0')");
+        s.ZDatabase1.execute("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) "
+                             "VALUES (gen_id(Gen_Users,1), 'Muster', 'Max', '01.02.1980', '0')");
     }
     QFile partial(datafiles::partialDatabasePath(dir.path()));
     QVERIFY(partial.open(QIODevice::WriteOnly));
@@ -598,8 +600,8 @@ void TestDataFiles::diaryInUnwritableProgramFolder()
     {
         Session s;
         open(s, exe.path());
-        s.ZQuery1.execSql("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) "
-                          "VALUES (gen_id(Gen_Users,1), 'Muster', 'Max', '01.02.1980', '0')");
+        s.ZDatabase1.execute("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht) "
+                             "VALUES (gen_id(Gen_Users,1), 'Muster', 'Max', '01.02.1980', '0')");
         IniFile ini = s.settings();
         ini.writeString("Wetter", "Items", "sonnig%");
         ini.commit();

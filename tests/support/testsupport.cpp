@@ -114,8 +114,9 @@ int fileMode(const QString& path)
 
 QString scalar(Session& session, const QString& sql)
 {
-    session.ZQuery1.open(sql);
-    return session.ZQuery1.eof() ? QString() : session.ZQuery1.field(0).asString();
+    Query q(session.ZDatabase1);
+    q.open(sql);
+    return q.eof() ? QString() : q.field(0).asString();
 }
 
 bool showActive(QWidget& window)

@@ -24,18 +24,18 @@ void TestSaveFolder::startsInDocumentsThenInTheFolderSavedTo()
 
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     QDir().mkpath(documents);
-    QCOMPARE(SaveFolder::startFolder(), documents);
+    QCOMPARE(SaveFolder::startFolder(session), documents);
 
     QTemporaryDir elsewhere;
-    SaveFolder::remember(elsewhere.filePath("bericht.pdf"));
-    QCOMPARE(SaveFolder::startFolder(), elsewhere.path());
+    SaveFolder::remember(session, elsewhere.filePath("bericht.pdf"));
+    QCOMPARE(SaveFolder::startFolder(session), elsewhere.path());
     // Kept for the next run in the settings file.
     QCOMPARE(session.settings().readString("Ordner", "Speichern", {}), elsewhere.path());
 
     // A folder that is gone is not offered again.
     elsewhere.remove();
-    QCOMPARE(SaveFolder::startFolder(), documents);
-    QVERIFY(SaveFolder::startFolder() != program.path());
+    QCOMPARE(SaveFolder::startFolder(session), documents);
+    QVERIFY(SaveFolder::startFolder(session) != program.path());
 }
 
 QTEST_MAIN(TestSaveFolder)
