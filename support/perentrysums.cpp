@@ -2,23 +2,15 @@
 
 #include "database.h"
 #include "diarystatements.h"
-#include "session.h"
 #include "sqltext.h"
 
 namespace {
 
-// One entry's kilometres the per-entry way: on the second shared query, as
-// the diary operations first ran it, when db is the session's; NULL when
-// the entry has no (matching) units.
+// One entry's kilometres the per-entry way, one statement for it; NULL
+// when the entry has no (matching) units.
 FieldValue sumOfOneEntry(Database& db, const QString& entryId, const QString& zone = QString(), bool byZone = false)
 {
-    const QString sql = diarystatements::entryDistance(entryId, zone, byZone);
-    if (Session::hasCurrent() && &Session::current().ZDatabase1 == &db) {
-        Query& q = Session::current().ZQuery2;
-        q.open(sql);
-        return q.eof() ? FieldValue() : q.field(0);
-    }
-    const ResultSet sum = db.select(sql);
+    const ResultSet sum = db.select(diarystatements::entryDistance(entryId, zone, byZone));
     return sum.rows.isEmpty() ? FieldValue() : sum.rows[0][0];
 }
 
