@@ -328,7 +328,7 @@ void TForm1::ToolButton3Click()
         return;
     ComboBox1->setEnabled(false);
     ToolButton3->setEnabled(false);
-    auto* editor = new TForm4(currentUser().toInt(), this);
+    auto* editor = new TForm4(m_session, currentUser().toInt(), this);
     connect(editor, &TForm4::closed, this, [this](bool hasEntries) {
         ComboBox1->setEnabled(true);
         // Nothing is enabled for the placeholder.

@@ -13,6 +13,7 @@
 #include "maskedit.h"
 #include "messages.h"
 #include "numericedit.h"
+#include "query.h"
 #include "session.h"
 #include "sqltext.h"
 #include "tform1.h"

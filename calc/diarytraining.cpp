@@ -149,14 +149,24 @@ QList<UnitRow> readUnitsThrough(Database& db, int userId, const QDate& to)
 Person readPerson(Database& db, int userId)
 {
     Person p;
-    const ResultSet r =
-        db.select(QStringLiteral("SELECT Ruhepuls, Maxpuls, Geschlecht FROM users WHERE ID = ") + quoted(userId));
+    const ResultSet r = db.select(QStringLiteral("SELECT Ruhepuls, Maxpuls, Geschlecht, Gewicht, GebDatum FROM users "
+                                                 "WHERE ID = ")
+                                  + quoted(userId));
     if (r.rows.isEmpty())
         return p;
+    const ResultRow& f = r.rows[0];
     p.found = true;
-    p.restPulse = qMax(0, int(r.rows[0][0].asInteger()));
-    p.maxPulse = qMax(0, int(r.rows[0][1].asInteger()));
-    p.female = r.rows[0][2].asInteger() == 1;
+    p.restPulse = qMax(0, int(f[0].asInteger()));
+    p.maxPulse = qMax(0, int(f[1].asInteger()));
+    p.female = f[2].asInteger() == 1;
+    if (!f[0].isNull())
+        p.storedRestPulse = int(f[0].asInteger());
+    if (!f[3].isNull()) {
+        p.weight = f[3].asFloat();
+        p.weightText = f[3].asString();
+    }
+    if (!f[4].isNull())
+        p.birthday = parseDateText(f[4].asString());
     return p;
 }
 
@@ -167,6 +177,34 @@ QList<Zone> readZones(Database& db)
     for (const ResultRow& f : r.rows)
         zones.append(Zone{f[0].asString().trimmed(), int(f[1].asInteger()), int(f[2].asInteger())});
     return zones;
+}
+
+QList<Zone> zonesHolding(Database& db, int percentage)
+{
+    QList<Zone> zones;
+    const ResultSet r = db.select(QStringLiteral("SELECT TRBereich, minHF, maxHF FROM bereiche WHERE minHF <= ")
+                                  + quoted(percentage) + QStringLiteral(" AND maxHF >= ") + quoted(percentage));
+    for (const ResultRow& f : r.rows)
+        zones.append(Zone{f[0].asString(), int(f[1].asInteger()), int(f[2].asInteger())});
+    return zones;
+}
+
+QStringList shoeModels(Database& db, int userId)
+{
+    QStringList models;
+    for (const ResultRow& f :
+         db.select(QStringLiteral("SELECT modell FROM schuhe WHERE UserID = ") + quoted(userId)).rows)
+        models << f[0].asString();
+    return models;
+}
+
+std::optional<ShoeLimits> readShoeLimits(Database& db, int userId, const QString& model)
+{
+    const ResultSet r = db.select(QStringLiteral("SELECT prevleistung,maxleistung FROM schuhe WHERE UserID = ")
+                                  + quoted(userId) + QStringLiteral(" AND modell = ") + quoted(model));
+    if (r.rows.isEmpty())
+        return std::nullopt;
+    return ShoeLimits{int(r.rows[0][0].asInteger()), int(r.rows[0][1].asInteger())};
 }
 
 // --- Training load --------------------------------------------------------

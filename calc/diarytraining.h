@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QTime>
 
+#include <optional>
+
 class Database;
 
 // Training load, pace trend and kilometres per sport over a period of one
@@ -49,6 +51,11 @@ struct Person
     int restPulse = 0; // 0 when not recorded
     int maxPulse = 0;
     bool female = false;
+    // As stored, for the values a new entry starts with: none where NULL.
+    std::optional<int> storedRestPulse;
+    std::optional<double> weight; // kg
+    QString weightText;           // the diary's text form ("72,5"); empty where NULL
+    QDate birthday;               // invalid where none
 };
 
 Person readPerson(Database& db, int userId);
@@ -61,7 +68,22 @@ struct Zone
     int maxHF = 0;
 };
 
+// In the order of their IDs.
 QList<Zone> readZones(Database& db);
+// The zones whose limits hold the percentage of the maximum pulse, as the
+// editor's advice lists them; names as stored, only trailing blanks gone.
+QList<Zone> zonesHolding(Database& db, int percentage);
+
+// The models of the person's shoes, as stored.
+QStringList shoeModels(Database& db, int userId);
+// The distance a shoe had done before the diary counted it, and the limit
+// of its mileage (0: none), in km; nullopt when the person has no such shoe.
+struct ShoeLimits
+{
+    int before = 0;
+    int limit = 0;
+};
+std::optional<ShoeLimits> readShoeLimits(Database& db, int userId, const QString& model);
 
 // --- Training load --------------------------------------------------------
 

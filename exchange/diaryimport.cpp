@@ -3,7 +3,8 @@
 #include "activityfile.h"
 #include "database.h"
 #include "diaryforms.h"
-#include "query.h"
+#include "diarytraining.h"
+#include "entries.h"
 #include "sqltext.h"
 #include "storageerror.h"
 #include "textforms.h"
@@ -25,9 +26,6 @@ namespace {
 // a unit (its column is a time of day).
 constexpr int kLongestEntryMinutes = 99 * 60 + 59;
 constexpr int kLongestUnitSeconds = 24 * 3600 - 1;
-// Units of one entry written per statement: a block holds a limited number
-// of statements.
-constexpr int kUnitsPerBlock = 100;
 // Refused files named in the box itself; all of them stand in its details.
 constexpr int kRefusedInText = 8;
 // A training shorter than both was a watch started by mistake.
@@ -231,16 +229,15 @@ QString minuteKey(const QDate& date, const QTime& time, int minutes)
 
 ZoneAdvice ZoneAdvice::read(Database& db, int userId)
 {
+    return read(db, training::readPerson(db, userId));
+}
+
+ZoneAdvice ZoneAdvice::read(Database& db, const training::Person& person)
+{
     QList<Zone> zones;
-    const ResultSet rows = db.select(QStringLiteral("SELECT TRBereich, minHF, maxHF FROM bereiche ORDER BY ID"));
-    for (const auto& row : rows.rows)
-        zones.append({row.at(0).asString().trimmed(), int(row.at(1).asInteger()), int(row.at(2).asInteger())});
-    const ResultSet person =
-        db.select(QStringLiteral("SELECT maxpuls FROM users WHERE ID = ") + quoted(userId));
-    int maxPulse = 0;
-    if (!person.rows.isEmpty() && !person.rows.first().at(0).isNull())
-        maxPulse = int(person.rows.first().at(0).asInteger());
-    return ZoneAdvice(std::move(zones), maxPulse);
+    for (const training::Zone& zone : training::readZones(db))
+        zones.append({zone.name, zone.minHF, zone.maxHF});
+    return ZoneAdvice(std::move(zones), person.maxPulse);
 }
 
 QString ZoneAdvice::zoneFor(int pulse) const
@@ -492,18 +489,13 @@ QString ImportSummary::details() const
 
 DiaryImport::DiaryImport(Database& db, int userId) : m_db(db), m_userId(userId)
 {
-    m_zones = ZoneAdvice::read(db, userId);
-    const ResultSet person =
-        db.select(QStringLiteral("SELECT ruhepuls, gewicht, GebDatum FROM users WHERE ID = ") + quoted(userId));
-    if (!person.rows.isEmpty()) {
-        const auto& row = person.rows.first();
-        if (!row.at(0).isNull())
-            m_restPulse = QString::number(row.at(0).asInteger());
-        if (!row.at(1).isNull())
-            m_weight = QString::number(row.at(1).asFloat(), 'f', QLocale::FloatingPointShortest);
-        if (!row.at(2).isNull())
-            m_birthday = parseDateText(row.at(2).asString());
-    }
+    const training::Person person = training::readPerson(db, userId);
+    m_zones = ZoneAdvice::read(db, person);
+    if (person.storedRestPulse)
+        m_restPulse = QString::number(*person.storedRestPulse);
+    if (person.weight)
+        m_weight = QString::number(*person.weight, 'f', QLocale::FloatingPointShortest);
+    m_birthday = person.birthday;
     const ResultSet entries =
         db.select(QStringLiteral("SELECT ID, Datum, Uhrzeit, Dauer FROM main WHERE UserID = ") + quoted(userId));
     m_present.reserve(entries.rows.size());
@@ -531,50 +523,40 @@ QString DiaryImport::presentId(const ImportedEntry& entry) const
 
 void DiaryImport::store(const QList<ImportedEntry>& entries, ImportSummary& summary)
 {
-    QList<QPair<QString, QString>> stored; // key and ID, kept once the commit is through
+    QStringList keys; // of the entries to store, in their order
+    QList<Entries::Entry> toStore;
     int present = 0;
     const QDate today = QDate::currentDate();
-    Transaction transaction(m_db);
-    Query q(m_db);
     for (const ImportedEntry& entry : entries) {
         const QString key = entry.key();
-        const bool twice = std::any_of(stored.cbegin(), stored.cend(), [&](const auto& s) { return s.first == key; });
-        if (twice || !presentId(entry).isEmpty()) {
+        if (keys.contains(key) || !presentId(entry).isEmpty()) {
             ++present;
             continue;
         }
         const bool usual = takesUsualValues(entry.date, today);
-        const QString unknown = QStringLiteral("-1");
-        q.open(QStringLiteral("INSERT INTO main (ID, Datum, Uhrzeit, Wetter, Schuhe, Ruhepuls, Kategorie, "
-                              "Notizen, Befinden, UserID, Gewicht, Dauer) VALUES (gen_id(Gen_Main,1), ")
-               + quoted(dateText(entry.date)) + QLatin1Char(',') + quoted(entry.time.toString(QStringLiteral("hh:mm")))
-               + QStringLiteral(",'','',") + quoted(usual ? m_restPulse : unknown) + QLatin1Char(',')
-               + quoted(entry.sport) + QStringLiteral(",'','',") + quoted(m_userId) + QLatin1Char(',')
-               + quoted(usual ? m_weight : unknown)
-               + QLatin1Char(',') + quoted(entry.durationText()) + QStringLiteral(") RETURNING ID"));
-        const QString id = q.field(0).asString();
-        for (qsizetype first = 0; first < entry.units.size(); first += kUnitsPerBlock) {
-            QString block = QStringLiteral("EXECUTE BLOCK AS BEGIN\n");
-            const qsizetype end = std::min(entry.units.size(), first + kUnitsPerBlock);
-            for (qsizetype i = first; i < end; ++i) {
-                const ImportedUnit& unit = entry.units[i];
-                block += QStringLiteral("INSERT INTO units (ID, MainID, SubID, Strecke, Zeit, Puls, Bereich) "
-                                        "VALUES (gen_id(Gen_Units,1), ")
-                         + quoted(id) + QLatin1Char(',') + quoted(int(i + 1)) + QLatin1Char(',')
-                         + quoted(QString::number(unit.km, 'f', QLocale::FloatingPointShortest)) + QLatin1Char(',')
-                         + quoted(unitTime(unit.seconds)) + QLatin1Char(',') + quoted(unit.pulse) + QLatin1Char(',')
-                         + quoted(unit.zone) + QStringLiteral(");\n");
-            }
-            block += QStringLiteral("END");
-            q.execSql(block);
+        Entries::Entry e;
+        e.date = dateText(entry.date);
+        e.time = entry.time.toString(QStringLiteral("hh:mm"));
+        e.restPulse = usual ? m_restPulse : QStringLiteral("-1");
+        e.category = entry.sport;
+        e.userId = m_userId;
+        e.weight = usual ? m_weight : QStringLiteral("-1");
+        e.duration = entry.durationText();
+        for (qsizetype i = 0; i < entry.units.size(); ++i) {
+            const ImportedUnit& unit = entry.units[i];
+            e.units.append({QString::number(i + 1), QString::number(unit.km, 'f', QLocale::FloatingPointShortest),
+                            unitTime(unit.seconds), QString::number(unit.pulse), unit.zone});
         }
-        stored.append({key, id});
+        keys << key;
+        toStore << e;
     }
-    q.close();
-    transaction.commit();
-    for (const auto& [key, id] : stored) {
-        m_present.insert(key, id);
-        summary.storedIds.append(id);
+    // Kept once the commit is through.
+    const QStringList ids = Entries::insertMany(m_db, toStore);
+    QList<QPair<QString, QString>> stored; // key and ID
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+        stored.append({keys[i], ids[i]});
+        m_present.insert(keys[i], ids[i]);
+        summary.storedIds.append(ids[i]);
     }
     for (const ImportedEntry& entry : entries) {
         const bool taken = std::any_of(stored.cbegin(), stored.cend(), [&](const auto& s) { return s.first == entry.key(); });

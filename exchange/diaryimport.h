@@ -13,6 +13,9 @@
 #include <functional>
 
 class Database;
+namespace training {
+struct Person;
+}
 
 // Recorded trainings taken into a person's diary: one entry per session of a
 // file (transitions left out), one unit per lap in order.
@@ -33,6 +36,8 @@ public:
     ZoneAdvice() = default;
     ZoneAdvice(QList<Zone> zones, int maxHeartRate) : m_zones(std::move(zones)), m_maxHeartRate(maxHeartRate) {}
     static ZoneAdvice read(Database& db, int userId);
+    // With the person read already.
+    static ZoneAdvice read(Database& db, const training::Person& person);
 
     // Empty when the person has no maximum pulse, the pulse is none, or no
     // zone or more than one fits.

@@ -2,6 +2,7 @@
 
 #include "cp1252.h"
 #include "dbserver.h"
+#include "query.h"
 #include "session.h"
 #include "sqltext.h"
 #include "storageerror.h"

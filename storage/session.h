@@ -2,7 +2,6 @@
 
 #include "database.h"
 #include "inifile.h"
-#include "query.h"
 
 #include <QString>
 
@@ -17,17 +16,7 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    // The session created last that still lives; throws StorageError when none.
-    static Session& current();
-    static bool hasCurrent();
-
     Database ZDatabase1;
-    // On their way out: the shared queries and current() are left only for
-    // the windows not yet given their session; new code makes a local
-    // Query over ZDatabase1.
-    Query ZQuery1;
-    Query ZQuery2;
-    Query ZQuery3;
 
     // Folder with a trailing separator, and the settings file in it.
     QString programFolder;
@@ -37,7 +26,4 @@ public:
     IniFile settings() const { return IniFile(settingsPath); }
     // Set when the settings file found at the start was not used.
     QString settingsNotice;
-
-private:
-    Session* m_previous = nullptr;
 };

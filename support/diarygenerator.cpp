@@ -1,8 +1,10 @@
 #include "diarygenerator.h"
 
 #include "database.h"
+#include "entries.h"
 #include "sqltext.h"
 #include "textforms.h"
+#include "zones.h"
 
 #include <QStringList>
 #include <QTime>
@@ -106,10 +108,7 @@ public:
     {
         Transaction transaction(m_db);
         for (const OwnZone& zone : kOwnZones) {
-            m_db.execute(QStringLiteral("INSERT INTO bereiche (ID, TrBereich, minHF, maxHF) VALUES "
-                                        "(gen_id(Gen_Bereich,1), ")
-                         + quoted(QString::fromUtf8(zone.name)) + QLatin1Char(',') + quoted(zone.minHF)
-                         + QLatin1Char(',') + quoted(zone.maxHF) + QLatin1Char(')'));
+            Zones::insert(m_db, {QString::fromUtf8(zone.name), zone.minHF, zone.maxHF});
         }
         for (const Person& p : kPersons) {
             m_result.userIds << insertReturningId(
@@ -140,6 +139,7 @@ public:
                 }
             }
         }
+        Entries::insertMany(m_db, m_entries);
         transaction.commit();
         const auto busiest = std::max_element(counts.cbegin(), counts.cend()) - counts.cbegin();
         m_result.busiestUser = m_result.userIds.value(int(busiest), -1);
@@ -219,32 +219,33 @@ private:
                                  + QStringLiteral("%1").arg(minutes % 60, 2, 10, QLatin1Char('0'));
         const double years = day.daysTo(m_spec.firstDay) / -365.25;
         const double weight = p.weight + 2.5 * std::sin(years * 1.3 + person) + m_dice.range(-0.8, 0.8);
-        const QString time = m_dice.chance(0.03)
-                                 ? QStringLiteral("NULL")
-                                 : quoted(timeText(QTime(m_dice.between(firstHour, lastHour), m_dice.between(0, 3) * 15)));
-
-        const int entryId = insertReturningId(
-            QStringLiteral("INSERT INTO main (ID, Datum, Uhrzeit, Wetter, Schuhe, Ruhepuls, Kategorie, Notizen, "
-                           "Befinden, UserID, Gewicht, Dauer) VALUES (gen_id(Gen_Main,1), ")
-            + quoted(dateText(day)) + QLatin1Char(',') + time + QLatin1Char(',') + quoted(m_dice.pick(kWeather))
-            + QLatin1Char(',') + quoted(shoe) + QLatin1Char(',')
-            + quoted(m_dice.chance(0.15) ? -1 : p.restPulse + m_dice.between(-3, 3)) + QLatin1Char(',')
-            + quoted(category) + QLatin1Char(',') + quoted(m_dice.pick(kNotes)) + QLatin1Char(',')
-            + quoted(m_dice.pick(kFeeling)) + QLatin1Char(',') + quoted(m_result.userIds[person]) + QLatin1Char(',')
-            + quoted(m_dice.chance(0.1) ? QStringLiteral("-1") : decimal(weight, 1)) + QLatin1Char(',')
-            + quoted(duration) + QStringLiteral(") RETURNING ID"));
-        ++m_result.entries;
-
-        int sub = 0;
-        for (const Unit& unit : units) {
-            m_db.execute(QStringLiteral("INSERT INTO units (ID, MainID, SubID, strecke, Zeit, Puls, Bereich) VALUES "
-                                        "(gen_id(Gen_Units,1), ")
-                         + quoted(entryId) + QLatin1Char(',') + quoted(++sub) + QLatin1Char(',')
-                         + quoted(decimal(unit.km, 2)) + QLatin1Char(',')
-                         + quoted(timeText(QTime(0, 0).addSecs(std::min(unit.seconds, 86399)))) + QLatin1Char(',')
-                         + quoted(unit.pulse) + QLatin1Char(',') + quoted(unit.zone) + QLatin1Char(')'));
-            ++m_result.units;
+        // The values are drawn in the order in which the diaries generated
+        // so far drew them, so that a seed keeps giving its diary.
+        QString time;
+        if (!m_dice.chance(0.03)) {
+            const int minute = m_dice.between(0, 3) * 15;
+            time = timeText(QTime(m_dice.between(firstHour, lastHour), minute));
         }
+        Entries::Entry entry;
+        entry.date = dateText(day);
+        entry.time = time;
+        entry.shoe = shoe;
+        entry.category = category;
+        entry.userId = m_result.userIds[person];
+        entry.duration = duration;
+        entry.weight = m_dice.chance(0.1) ? QStringLiteral("-1") : decimal(weight, 1);
+        entry.feeling = m_dice.pick(kFeeling);
+        entry.notes = m_dice.pick(kNotes);
+        entry.restPulse = QString::number(m_dice.chance(0.15) ? -1 : p.restPulse + m_dice.between(-3, 3));
+        entry.weather = m_dice.pick(kWeather);
+        int sub = 0;
+        for (const Unit& unit : units)
+            entry.units.append({QString::number(++sub), decimal(unit.km, 2),
+                                timeText(QTime(0, 0).addSecs(std::min(unit.seconds, 86399))),
+                                QString::number(unit.pulse), unit.zone});
+        m_result.units += int(units.size());
+        ++m_result.entries;
+        m_entries.append(entry);
     }
 
     Database& m_db;
@@ -252,6 +253,7 @@ private:
     Dice m_dice;
     GeneratedDiary m_result;
     QList<ShoeRack> m_racks;
+    QList<Entries::Entry> m_entries; // written at the end, all at once
 };
 
 } // namespace

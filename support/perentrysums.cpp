@@ -6,12 +6,11 @@
 
 namespace {
 
-// One entry's kilometres the per-entry way, one statement for the entry;
-// NULL when the entry has no (matching) units.
+// One entry's kilometres the per-entry way, one statement for it; NULL
+// when the entry has no (matching) units.
 FieldValue sumOfOneEntry(Database& db, const QString& entryId, const QString& zone = QString(), bool byZone = false)
 {
-    const QString sql = diarystatements::entryDistance(entryId, zone, byZone);
-    const ResultSet sum = db.select(sql);
+    const ResultSet sum = db.select(diarystatements::entryDistance(entryId, zone, byZone));
     return sum.rows.isEmpty() ? FieldValue() : sum.rows[0][0];
 }
 

@@ -9,7 +9,7 @@
 #include "numericedit.h"
 #include "screenfit.h"
 #include "session.h"
-#include "sqltext.h"
+#include "diarytraining.h"
 #include "storedtext.h"
 #include "stringgrid.h"
 #include "workingwindow.h"
@@ -86,9 +86,8 @@ QToolButton* speedButton(QWidget* parent, const char* name, const QString& hint,
 
 // A window of its own, kept above its owner (the main window) by the desktop,
 // but not above other programs nor above the program's boxes and dialogs.
-TForm4::TForm4(int userId, QWidget* parent)
-    : QMainWindow(parent, workingWindowFlags()),
-      m_draft(Session::hasCurrent() ? Session::current().settingsPath : QString(), userId)
+TForm4::TForm4(Session& session, int userId, QWidget* parent)
+    : QMainWindow(parent, workingWindowFlags()), m_session(session), m_draft(session.settingsPath, userId)
 {
     setObjectName(QStringLiteral("TForm4"));
     ScreenFit::keepOnScreen(this);
@@ -111,11 +110,6 @@ TForm4::TForm4(int userId, QWidget* parent)
 }
 
 TForm4::~TForm4() = default;
-
-Query& TForm4::query() const
-{
-    return Session::current().ZQuery1;
-}
 
 void TForm4::buildWindow()
 {
@@ -615,7 +609,7 @@ void TForm4::FormCreate()
         m_maxHeartRate = 0;
         m_entries.clear();
 
-        const IniFile settings = Session::current().settings();
+        const IniFile settings = m_session.settings();
         ComboBox3->addItem(placeholderItem());
         ComboBox3->addItems(splitItemList(settings.readString(QStringLiteral("Sportarten"), QStringLiteral("Items"),
                                                               QStringLiteral("Laufen%Radfahren%Schwimmen%"))));
@@ -628,19 +622,18 @@ void TForm4::FormCreate()
         ComboBox1->setCurrentIndex(-1);
         ComboBox2->setCurrentIndex(-1);
 
-        Query& q = query();
-        q.open(QStringLiteral("SELECT ruhepuls, gewicht, maxpuls FROM users WHERE ID = ") + quoted(m_userId));
-        if (q.recordCount() > 0) {
+        const training::Person person = training::readPerson(m_session.ZDatabase1, m_userId);
+        if (person.found) {
             // A value of 0 or less is none (-1 is "unbekannt").
-            m_defaultRestPulse = int(q.field(0).asInteger());
-            m_defaultWeight = q.field(1).asFloat() > 0 ? q.field(1).asString() : QString();
-            EnhancedEdit1->setText(m_defaultRestPulse > 0 ? q.field(0).asString() : QString());
+            m_defaultRestPulse = person.storedRestPulse.value_or(0);
+            m_defaultWeight = person.weight.value_or(0.0) > 0 ? person.weightText : QString();
+            EnhancedEdit1->setText(m_defaultRestPulse > 0 ? QString::number(m_defaultRestPulse) : QString());
             EnhancedEdit2->setText(m_defaultWeight);
-            m_maxHeartRate = int(q.field(2).asInteger());
+            m_maxHeartRate = person.maxPulse;
         }
 
         QStringList zones;
-        GetZoneList(Session::current().ZDatabase1, zones);
+        GetZoneList(m_session.ZDatabase1, zones);
         ComboBox4->addItem(placeholderItem());
         // Each zone keeps its upper limit: one without is never advised.
         for (const QString& line : zones) {
@@ -679,7 +672,7 @@ void TForm4::showTotalDistance()
     if (m_totalShown)
         return;
     setPanel(1, QStringLiteral("  Gesamt: ")
-                    + GetTotalDistance(Session::current().ZDatabase1, QDate(1980, 1, 1), QDate::currentDate(), m_userId)
+                    + GetTotalDistance(m_session.ZDatabase1, QDate(1980, 1, 1), QDate::currentDate(), m_userId)
                     + QStringLiteral(" km"));
     m_totalShown = true;
 }
@@ -690,7 +683,7 @@ void TForm4::FormClose()
         return;
     m_closing = true;
     guarded(this, [&] {
-        IniFile settings = Session::current().settings();
+        IniFile settings = m_session.settings();
         QStringList sports;
         for (int i = 1; i < ComboBox3->count(); ++i)
             sports << ComboBox3->itemText(i);

@@ -2,6 +2,7 @@
 
 #include "diarysums.h"
 #include "editordraft.h"
+#include "entries.h"
 #include "storedrecord.h"
 #include "storedtext.h"
 
@@ -23,7 +24,7 @@ class QStatusBar;
 class QTimer;
 class QToolBar;
 class QToolButton;
-class Query;
+class Session;
 class StringGrid;
 class QDragEnterEvent;
 class QDropEvent;
@@ -49,8 +50,9 @@ class TForm4 : public QMainWindow
     Q_OBJECT
 
 public:
-    // Opens for the user whose ID the main window holds as current user.
-    explicit TForm4(int userId, QWidget* parent = nullptr);
+    // Opens for the user whose ID the main window holds as current user,
+    // on the diary of the session.
+    TForm4(Session& session, int userId, QWidget* parent = nullptr);
     ~TForm4() override;
 
     static QString placeholderItem() { return QStringLiteral("-- bitte eintragen oder auswählen --"); }
@@ -276,15 +278,12 @@ private:
     bool checkDiaryStamp();
     // Shows the entry at a position kept inside the entry list.
     void showEntryAt(int position);
-    Query& query() const;
     // The time of day as it is checked and stored.
     QString entryTime() const;
-    // Writes the units of the grid as the units of the entry.
-    void insertUnits(const QString& entryId);
+    // The units of the grid, as the entry stores them.
+    QList<Entries::Unit> gridUnits() const;
     // Shows an entry as it is stored now (after a change made elsewhere).
     void showStoredEntry(const QString& id);
-    // The statements that read an entry with its units.
-    static QStringList entryReads(const QString& id);
     // The entry being saved was deleted at another workstation meanwhile.
     void entryDeletedElsewhere();
     // The entry to be shown was deleted at another workstation meanwhile;
@@ -309,6 +308,7 @@ private:
     // Shows the zone panel at a place, one line of its grid selected.
     void showZonePanel(const QPoint& place);
 
+    Session& m_session;
     QList<QLabel*> m_panels;
     int m_userId = -1;
     QStringList m_entries;

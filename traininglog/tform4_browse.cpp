@@ -8,7 +8,6 @@
 #include "messages.h"
 #include "numericedit.h"
 #include "session.h"
-#include "sqltext.h"
 #include "stringgrid.h"
 
 #include <QComboBox>
@@ -48,12 +47,6 @@ private:
 
 } // namespace
 
-QStringList TForm4::entryReads(const QString& id)
-{
-    return {QStringLiteral("SELECT * FROM main WHERE ID = ") + quoted(id),
-            QStringLiteral("SELECT * FROM units WHERE MainID = ") + quoted(id) + QStringLiteral(" ORDER BY subid, ID")};
-}
-
 void TForm4::Blaettern()
 {
     const QString shownBefore = Label16->text();
@@ -89,49 +82,36 @@ void TForm4::Blaettern()
         const QString id = m_entries.at(m_position);
         Label16->setText(id);
         setPanel(3, QStringLiteral("  ID: ") + id);
-        Query& q = query();
-        const QStringList reads = entryReads(id);
-        q.open(reads[0]);
-        QList<ResultSet> loaded{q.result()};
-        if (q.eof()) {
+        const std::optional<Entries::Entry> entry = Entries::read(m_session.ZDatabase1, id, &m_stored);
+        if (!entry) {
             entryGoneWhileBrowsing(shownBefore);
             return;
         }
-        // Read the whole row first: setting the shoe field reads the
-        // shoe's mileage on the same shared query.
-        QStringList f;
-        for (int i = 0; i < q.fieldCount(); ++i)
-            f << q.field(i).asString();
-        const bool noRestPulse = q.field(5).asInteger() < 1;
-        DateEdit1->setText(f[1]);
-        maskeditL1->setText(f[2].left(5));
-        ComboBox1->setEditText(f[3]);
+        const bool noRestPulse = entry->restPulse.toInt() < 1;
+        DateEdit1->setText(entry->date);
+        maskeditL1->setText(entry->time.left(5));
+        ComboBox1->setEditText(entry->weather);
         {
             // The mileage is shown once, at the end.
             const QSignalBlocker quiet(ComboBox2);
-            ComboBox2->setEditText(f[4]);
+            ComboBox2->setEditText(entry->shoe);
             ComboBox2->lineEdit()->setCursorPosition(0);
         }
-        EnhancedEdit1->setText(noRestPulse ? QString() : f[5]);
-        ComboBox3->setEditText(f[6]);
-        Memo2->setPlainText(f[7]);
-        Memo1->setPlainText(f[8]);
-        EnhancedEdit2->setText(f[10] == QLatin1String("-1") ? QString() : f[10]);
-        maskeditL3->setText(f[11]);
-        q.open(reads[1]);
-        loaded.append(q.result());
-        m_stored.setSelects(reads);
-        m_stored.take(loaded);
+        EnhancedEdit1->setText(noRestPulse ? QString() : entry->restPulse);
+        ComboBox3->setEditText(entry->category);
+        Memo2->setPlainText(entry->notes);
+        Memo1->setPlainText(entry->feeling);
+        EnhancedEdit2->setText(entry->weight == QLatin1String("-1") ? QString() : entry->weight);
+        maskeditL3->setText(entry->duration);
         int row = 1;
-        for (q.first(); !q.eof(); q.next(), ++row) {
-            StringAlignGrid1->setCells(0, row, q.field(QStringLiteral("SubID")).asString() + QStringLiteral(". "));
-            setStoredDistance(row, q.field(QStringLiteral("strecke")).asFloat());
-            const QString time = q.field(QStringLiteral("Zeit")).asString();
-            StringAlignGrid1->setCells(2, row, time == QLatin1String("00:00:00") ? QString() : time);
-            const QString pulse = q.field(QStringLiteral("Puls")).asString();
-            StringAlignGrid1->setCells(3, row, pulse == QLatin1String("-1") ? QString() : pulse);
-            StringAlignGrid1->setCells(4, row, q.field(QStringLiteral("Bereich")).asString());
+        for (const Entries::Unit& unit : entry->units) {
+            StringAlignGrid1->setCells(0, row, unit.subId + QStringLiteral(". "));
+            setStoredDistance(row, unit.distance.toDouble());
+            StringAlignGrid1->setCells(2, row, unit.time == QLatin1String("00:00:00") ? QString() : unit.time);
+            StringAlignGrid1->setCells(3, row, unit.pulse == QLatin1String("-1") ? QString() : unit.pulse);
+            StringAlignGrid1->setCells(4, row, unit.zone);
             StringAlignGrid1->addRow();
+            ++row;
         }
     }
     Label18->setText(entryDistanceText(SumStrecke()) + QStringLiteral(" km"));
@@ -240,13 +220,8 @@ void TForm4::ToolButton2Click()
         return;
     guarded(this, [&] {
         bool deletedElsewhere = false;
-        {
-            // Units and entry go together: a failure leaves both in place.
-            Transaction transaction(Session::current().ZDatabase1);
-            query().execSql(QStringLiteral("DELETE FROM units WHERE MainID = ") + quoted(id));
-            deletedElsewhere = !query().execSqlOnRecord(QStringLiteral("DELETE FROM main WHERE ID = ") + quoted(id));
-            transaction.commit();
-        }
+        // Units and entry go together: a failure leaves both in place.
+        deletedElsewhere = !Entries::remove(m_session.ZDatabase1, id);
         forgetDiarySums();
         // The entry before the deleted one; the first stays first.
         if (m_position > 0)
@@ -282,33 +257,26 @@ void TForm4::ToolButton8Click()
 
     StringAlignGrid2->clearRows();
     guarded(this, [&] {
-        Session& session = Session::current();
-        Query& entries = session.ZQuery3;
         // The kilometres of all entries come with one statement.
-        const EntryKm sums = EntryDistances(session.ZDatabase1, m_userId);
-        entries.open(QStringLiteral("SELECT  * FROM main WHERE UserID = ") + quoted(m_userId)
-                     + QStringLiteral(" ORDER BY Datum, Uhrzeit"));
+        const EntryKm sums = EntryDistances(m_session.ZDatabase1, m_userId);
+        const QList<Entries::Entry> entries = Entries::listed(m_session.ZDatabase1, m_userId);
         QList<QStringList> lines;
         QHash<QString, qsizetype> lineOf;
-        lines.reserve(entries.recordCount());
-        for (entries.first(); !entries.eof(); entries.next()) {
-            const QString id = entries.field(QStringLiteral("ID")).asString();
-            const double km = sums.value(entries.field(QStringLiteral("ID")).asInteger());
-            const FieldValue& restPulse = entries.field(QStringLiteral("Ruhepuls"));
-            const FieldValue& weight = entries.field(QStringLiteral("Gewicht"));
-            lineOf.insert(id, lines.size());
+        lines.reserve(entries.size());
+        for (const Entries::Entry& e : entries) {
+            lineOf.insert(e.id, lines.size());
             lines << QStringList{
-                id,
-                entries.field(QStringLiteral("Datum")).asString(),
-                entries.field(QStringLiteral("Uhrzeit")).asString(),
-                entries.field(QStringLiteral("Kategorie")).asString(),
-                entryDistanceText(km) + QStringLiteral(" km "),
-                restPulse.asInteger() <= 0 ? QString() : restPulse.asString(),
-                weight.asInteger() <= 0 ? QString() : weight.asString() + QStringLiteral(" kg "),
-                entries.field(QStringLiteral("Schuhe")).asString(),
-                entries.field(QStringLiteral("Wetter")).asString(),
-                entries.field(QStringLiteral("Befinden")).asString(),
-                entries.field(QStringLiteral("Notizen")).asString(),
+                e.id,
+                e.date,
+                e.time,
+                e.category,
+                entryDistanceText(sums.value(e.id.toLongLong())) + QStringLiteral(" km "),
+                e.restPulse,
+                e.weight.isEmpty() ? QString() : e.weight + QStringLiteral(" kg "),
+                e.shoe,
+                e.weather,
+                e.feeling,
+                e.notes,
             };
         }
         // Entries that share date and time may come here in another order

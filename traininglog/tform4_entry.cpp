@@ -11,7 +11,6 @@
 #include "messages.h"
 #include "numericedit.h"
 #include "session.h"
-#include "sqltext.h"
 #include "storageerror.h"
 #include "storedtext.h"
 #include "stringgrid.h"
@@ -52,11 +51,7 @@ void paintBasicField(QWidget* field, bool locked)
 void TForm4::CheckMain(bool moveToLast)
 {
     m_entries.clear();
-    Query& q = query();
-    q.open(QStringLiteral("SELECT  ID, Datum, Uhrzeit FROM main WHERE UserID = ") + quoted(m_userId)
-           + QStringLiteral(" ORDER BY Datum, Uhrzeit"));
-    for (q.first(); !q.eof(); q.next())
-        m_entries << q.field(0).asString();
+    m_entries = Entries::ids(m_session.ZDatabase1, m_userId);
     if (moveToLast)
         m_position = int(m_entries.size()) - 1;
     setPanel(0, QStringLiteral("  ") + entryCountText(m_entries.size()));
@@ -294,14 +289,13 @@ bool TForm4::CheckData()
     return true;
 }
 
-void TForm4::insertUnits(const QString& entryId)
+QList<Entries::Unit> TForm4::gridUnits() const
 {
-    Query& q = query();
+    QList<Entries::Unit> units;
     for (int row = 1; row < StringAlignGrid1->gridRowCount(); ++row) {
         const QString distanceCell = StringAlignGrid1->cells(1, row);
         if (distanceCell.isEmpty())
             continue;
-        const QString subId = StringAlignGrid1->cells(0, row).section(QLatin1Char('.'), 0, 0).trimmed();
         const QString time = StringAlignGrid1->cells(2, row);
         const QString pulse = StringAlignGrid1->cells(3, row);
         // A loaded distance that nobody changed goes back as it was stored,
@@ -310,14 +304,11 @@ void TForm4::insertUnits(const QString& entryId)
         const QString distance = storedDistance(row, &stored)
                                      ? QString::number(stored, 'f', QLocale::FloatingPointShortest)
                                      : unitDistance(distanceCell);
-        q.execSql(QStringLiteral("INSERT INTO units (ID, MainID, SubID, Strecke, Zeit, Puls, Bereich) VALUES "
-                                 "(gen_id(Gen_Units,1), ")
-                  + quoted(entryId) + QLatin1Char(',') + quoted(subId) + QLatin1Char(',')
-                  + quoted(distance) + QLatin1Char(',')
-                  + quoted(time.isEmpty() ? QStringLiteral("0:00:00") : time) + QLatin1Char(',')
-                  + quoted(pulse.isEmpty() ? QStringLiteral("-1") : pulse) + QLatin1Char(',')
-                  + quoted(StringAlignGrid1->cells(4, row)) + QLatin1Char(')'));
+        units.append({StringAlignGrid1->cells(0, row).section(QLatin1Char('.'), 0, 0).trimmed(), distance,
+                      time.isEmpty() ? QStringLiteral("0:00:00") : time,
+                      pulse.isEmpty() ? QStringLiteral("-1") : pulse, StringAlignGrid1->cells(4, row)});
     }
+    return units;
 }
 
 void TForm4::ToolButton10Click()
@@ -327,30 +318,32 @@ void TForm4::ToolButton10Click()
         if (CheckData())
             return;
 
-        const QString time = entryTime();
-        const QString restPulse = EnhancedEdit1->text().isEmpty() ? QStringLiteral("-1") : EnhancedEdit1->text();
-        const QString weight =
+        Entries::Entry entry;
+        entry.time = entryTime();
+        entry.restPulse = EnhancedEdit1->text().isEmpty() ? QStringLiteral("-1") : EnhancedEdit1->text();
+        entry.weight =
             EnhancedEdit2->text().isEmpty() ? QStringLiteral("-1") : statementDecimal(EnhancedEdit2->text());
         // Stored as h:mm, whatever blanks the field shows before a one-digit hour.
-        const QString duration = storedDuration(maskeditL3->text());
+        entry.duration = storedDuration(maskeditL3->text());
         // CheckData has made sure the text is a date; written in the one form.
-        const QString date = dateText(DateEdit1->date());
-        const QString weather = ComboBox1->currentText();
-        const QString shoe = ComboBox2->currentText();
-        const QString category = ComboBox3->currentText();
-        const QString notes = Memo2->toPlainText();
-        const QString feeling = Memo1->toPlainText();
+        entry.date = dateText(DateEdit1->date());
+        entry.weather = ComboBox1->currentText();
+        entry.shoe = ComboBox2->currentText();
+        entry.category = ComboBox3->currentText();
+        entry.notes = Memo2->toPlainText();
+        entry.feeling = Memo1->toPlainText();
+        entry.userId = m_userId;
+        entry.units = gridUnits();
         bool idOk = false;
         int id = Label16->text().toInt(&idOk);
         if (!idOk)
             id = -1;
 
-        Session& session = Session::current();
-        Query& q = query();
+        Database& db = m_session.ZDatabase1;
         if (id <= 0 && !m_unsureId.isEmpty()) {
             // The last save of this new entry lost its answer: when it is
             // stored after all, this save changes it.
-            if (!m_stored.current(session.ZDatabase1).isEmpty()) {
+            if (!m_stored.current(db).isEmpty()) {
                 id = m_unsureId.toInt();
                 Label16->setText(m_unsureId);
             } else {
@@ -362,21 +355,10 @@ void TForm4::ToolButton10Click()
             bool deletedElsewhere = false;
             // The entry and all its units change together or not at all,
             // and only when nobody else has changed it since it was read.
-            const CheckedSave saved = saveChecked(this, session.ZDatabase1, m_stored, QStringLiteral("Der Eintrag"), [&] {
-                // An entry deleted at another workstation meanwhile gets no
-                // units without it; nothing is written.
-                deletedElsewhere = !q.execSqlOnRecord(
-                    QStringLiteral("UPDATE main SET datum = ") + quoted(date) + QStringLiteral(",uhrzeit = ")
-                    + quoted(time) + QStringLiteral(",wetter = ") + quoted(weather) + QStringLiteral(",schuhe = ")
-                    + quoted(shoe) + QStringLiteral(",ruhepuls = ") + quoted(restPulse)
-                    + QStringLiteral(",kategorie = ") + quoted(category) + QStringLiteral(",notizen = ")
-                    + quoted(notes) + QStringLiteral(",befinden = ") + quoted(feeling) + QStringLiteral(",userid = ")
-                    + quoted(m_userId) + QStringLiteral(",gewicht = ") + quoted(weight)
-                    + QStringLiteral(",dauer = ") + quoted(duration) + QStringLiteral(" WHERE ID = ") + quoted(id));
-                if (!deletedElsewhere) {
-                    q.execSql(QStringLiteral("DELETE FROM units WHERE MainID = ") + quoted(id));
-                    insertUnits(QString::number(id));
-                }
+            const CheckedSave saved = saveChecked(this, db, m_stored, QStringLiteral("Der Eintrag"), [&] {
+                // An entry deleted at another workstation meanwhile: nothing
+                // is written.
+                deletedElsewhere = !Entries::update(db, QString::number(id), entry);
             });
             if (saved == CheckedSave::Cancelled)
                 return; // the input stays unsaved
@@ -394,19 +376,9 @@ void TForm4::ToolButton10Click()
             QString newId;
             m_stored = StoredRecord();
             try {
-                saveChecked(this, session.ZDatabase1, m_stored, QStringLiteral("Der Eintrag"), [&] {
-                // The new entry's ID is the one its INSERT drew, whoever else
-                // writes entries meanwhile.
-                q.open(QStringLiteral("INSERT INTO main (ID, Datum, Uhrzeit, Wetter, Schuhe, Ruhepuls, Kategorie, "
-                                      "Notizen, Befinden, UserID, Gewicht, Dauer) VALUES (gen_id(Gen_Main,1), ")
-                       + quoted(date) + QLatin1Char(',') + quoted(time) + QLatin1Char(',') + quoted(weather)
-                       + QLatin1Char(',') + quoted(shoe) + QLatin1Char(',') + quoted(restPulse) + QLatin1Char(',')
-                       + quoted(category) + QLatin1Char(',') + quoted(notes) + QLatin1Char(',') + quoted(feeling)
-                       + QLatin1Char(',') + quoted(m_userId) + QLatin1Char(',') + quoted(weight) + QLatin1Char(',')
-                       + quoted(duration) + QStringLiteral(") RETURNING ID"));
-                newId = q.field(0).asString();
-                insertUnits(newId);
-                m_stored.setSelects(entryReads(newId));
+                saveChecked(this, db, m_stored, QStringLiteral("Der Eintrag"), [&] {
+                    newId = Entries::insert(db, entry);
+                    m_stored.setSelects(Entries::storedRecord(newId).selects());
                 });
             } catch (const StorageError& e) {
                 if (e.reason() == StorageError::Reason::AnswerLost && !newId.isEmpty())

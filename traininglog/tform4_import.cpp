@@ -38,11 +38,11 @@ bool isFolder(const QString& path)
 
 // The folder the last import came from while it exists, else the
 // documents folder, else home.
-QString importFolder()
+QString importFolder(const Session& session)
 {
     QString last;
     guarded(nullptr, [&] {
-        last = Session::current().settings().readString(kFolderSection, kFolderKey, QString());
+        last = session.settings().readString(kFolderSection, kFolderKey, QString());
     });
     if (isFolder(last))
         return last;
@@ -50,13 +50,13 @@ QString importFolder()
     return isFolder(documents) ? documents : QDir::homePath();
 }
 
-void rememberImportFolder(const QString& chosen)
+void rememberImportFolder(const Session& session, const QString& chosen)
 {
     const QFileInfo info(chosen);
     const QString folder = info.isDir() ? info.absoluteFilePath() : info.absolutePath();
     // A settings file that cannot be written only costs the start folder.
     try {
-        IniFile settings = Session::current().settings();
+        IniFile settings = session.settings();
         settings.writeString(kFolderSection, kFolderKey, folder);
         settings.commit();
     } catch (const StorageError&) {
@@ -91,7 +91,7 @@ QStringList unitCells(int number, const exchange::ImportedUnit& unit)
 
 void TForm4::ImportButtonClick()
 {
-    QFileDialog dialog(this, kImportTitle, importFolder(),
+    QFileDialog dialog(this, kImportTitle, importFolder(m_session),
                        QStringLiteral("Trainingsdateien (*.fit *.FIT *.tcx *.gpx)"));
     dialog.setObjectName(QStringLiteral("ImportDialog"));
     dialog.setFileMode(QFileDialog::ExistingFiles);
@@ -107,7 +107,7 @@ void TForm4::importPaths(const QStringList& chosen)
         return;
     if (ToolButton8->isChecked())
         ToolButton12Click(); // the imported entry is seen in the form
-    rememberImportFolder(chosen.first());
+    rememberImportFolder(m_session, chosen.first());
     const QStringList files = exchange::trainingFiles(chosen);
     if (files.isEmpty()) {
         Messages::show(this, QMessageBox::Information, kImportTitle,
@@ -115,7 +115,7 @@ void TForm4::importPaths(const QStringList& chosen)
         return;
     }
     guarded(this, [&] {
-        exchange::DiaryImport import(Session::current().ZDatabase1, m_userId);
+        exchange::DiaryImport import(m_session.ZDatabase1, m_userId);
         // One file chosen (not a folder that holds one) comes into the form.
         if (files.size() == 1 && chosen.size() == 1 && !QFileInfo(chosen.first()).isDir()) {
             const exchange::FileTrainings one =

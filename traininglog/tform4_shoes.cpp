@@ -2,8 +2,8 @@
 
 #include "diarycalc.h"
 #include "errorboundary.h"
+#include "diarytraining.h"
 #include "session.h"
-#include "sqltext.h"
 #include "textforms.h"
 
 #include <QComboBox>
@@ -14,11 +14,7 @@
 
 void TForm4::ShowShoes()
 {
-    Query& q = query();
-    q.open(QStringLiteral("SELECT modell FROM schuhe WHERE UserID = ") + quoted(m_userId));
-    QStringList models;
-    for (q.first(); !q.eof(); q.next())
-        models << q.field(0).asString();
+    const QStringList models = training::shoeModels(m_session.ZDatabase1, m_userId);
     // The first item put into the empty list becomes the field's text, whose
     // change would look up the mileage on the very query read here; the
     // mileage is shown once the list is complete.
@@ -40,16 +36,13 @@ void TForm4::GetDistShoe()
         showTotalDistance();
     auto known = m_shoeKm.constFind(shoe);
     if (known == m_shoeKm.constEnd())
-        known = m_shoeKm.insert(shoe, ShoeDistance(Session::current().ZDatabase1, m_userId, shoe));
+        known = m_shoeKm.insert(shoe, ShoeDistance(m_session.ZDatabase1, m_userId, shoe));
     const double distance = known.value();
-    Query& q = query();
-    q.open(QStringLiteral("SELECT prevleistung,maxleistung FROM schuhe WHERE UserID = ") + quoted(m_userId)
-           + QStringLiteral(" AND modell = ") + quoted(shoe));
     double mileage = distance;
     double limit = 0.0;
-    if (!q.eof()) {
-        mileage = double(q.field(0).asInteger()) + distance;
-        limit = double(q.field(1).asInteger());
+    if (const auto limits = training::readShoeLimits(m_session.ZDatabase1, m_userId, shoe)) {
+        mileage = double(limits->before) + distance;
+        limit = double(limits->limit);
     }
     Label24->setText(distanceText(mileage) + QStringLiteral(" km"));
     CheckMaxDistShoe(mileage, limit);
@@ -63,7 +56,7 @@ void TForm4::forgetDiarySums()
 
 bool TForm4::checkDiaryStamp()
 {
-    const DiaryStamp stamp = GetDiaryStamp(Session::current().ZDatabase1, m_userId);
+    const DiaryStamp stamp = GetDiaryStamp(m_session.ZDatabase1, m_userId);
     if (stamp == m_sumsStamp)
         return false;
     forgetDiarySums();

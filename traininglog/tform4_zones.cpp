@@ -1,10 +1,10 @@
 #include "tform4.h"
 
+#include "diarytraining.h"
 #include "errorboundary.h"
 #include "messages.h"
 #include "numericedit.h"
 #include "session.h"
-#include "sqltext.h"
 #include "stringgrid.h"
 
 #include <QComboBox>
@@ -49,15 +49,13 @@ void TForm4::EnhancedEdit4Exit()
         StringAlignGrid3->clearRows();
         const int percentage = pulse * 100 / m_maxHeartRate;
         Label20->setText(QString::number(percentage) + QStringLiteral(" % max. HF"));
-        Query& q = query();
-        q.open(QStringLiteral("SELECT TRBereich, minHF, maxHF FROM bereiche WHERE minHF <= ") + quoted(percentage)
-               + QStringLiteral(" AND maxHF >= ") + quoted(percentage));
         int row = StringAlignGrid3->firstDataRow();
-        for (q.first(); !q.eof(); q.next(), ++row) {
-            StringAlignGrid3->setCells(0, row, q.field(0).asString());
-            StringAlignGrid3->setCells(1, row, QLatin1Char('(') + q.field(1).asString() + QLatin1Char('-')
-                                                   + q.field(2).asString() + QStringLiteral("%)"));
+        for (const training::Zone& zone : training::zonesHolding(m_session.ZDatabase1, percentage)) {
+            StringAlignGrid3->setCells(0, row, zone.name);
+            StringAlignGrid3->setCells(1, row, QLatin1Char('(') + QString::number(zone.minHF) + QLatin1Char('-')
+                                                   + QString::number(zone.maxHF) + QStringLiteral("%)"));
             StringAlignGrid3->addRow();
+            ++row;
         }
         // As in any grid one line is current, so that "Übernehmen" has one.
         StringAlignGrid3->setCurrentGridRow(StringAlignGrid3->firstDataRow(), false);
@@ -116,7 +114,7 @@ bool TForm4::DontShowDialogAgain(const QString& message)
     if (showZones)
         showZonePanel(QPoint(268, 160));
     guarded(this, [&] {
-        IniFile settings = Session::current().settings();
+        IniFile settings = m_session.settings();
         settings.writeBool(QStringLiteral("DontShowDialogs"), QStringLiteral("HFDialog"), dontShow);
         settings.commit();
     });

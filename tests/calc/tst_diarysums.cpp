@@ -2,6 +2,7 @@
 #include "diarycalc.h"
 #include "diarygenerator.h"
 #include "perentrysums.h"
+#include "query.h"
 #include "session.h"
 #include "sqltext.h"
 #include "testsupport.h"

@@ -77,7 +77,7 @@ void TestDiaryImport::init()
     m_dir = std::make_unique<TestFolder>();
     m_session = std::make_unique<Session>();
     datafiles::openStorage(*m_session, m_dir->path());
-    m_session->ZQuery1.execSql(QStringLiteral(
+    m_session->ZDatabase1.execute(QStringLiteral(
         "INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht, Gewicht, Ruhepuls, Maxpuls) "
         "VALUES (gen_id(Gen_Users,1), 'Muster', 'Max', '01.01.1980', '0', '72.5', 48, 190)"));
     m_user = value(QStringLiteral("SELECT MAX(ID) FROM users")).toInt();
@@ -238,7 +238,7 @@ void TestDiaryImport::storesEachTrainingOnceWithItsUnits()
                               "<trkpt lat=\"50.01\" lon=\"8\"><time>%2</time></trkpt></trkseg></trk>")
                    .arg(from.toString(Qt::ISODate), from.addSecs(1200).toString(Qt::ISODate));
     }
-    m_session->ZQuery1.execSql(QStringLiteral("INSERT INTO main (ID, Datum, Uhrzeit, Kategorie, UserID, Dauer) "
+    m_session->ZDatabase1.execute(QStringLiteral("INSERT INTO main (ID, Datum, Uhrzeit, Kategorie, UserID, Dauer) "
                                               "VALUES (gen_id(Gen_Main,1), '05.06.2025', '09:00', 'Gehen', ")
                                + quoted(m_user) + QStringLiteral(", '0:20')"));
     DiaryImport walk(db(), m_user);
@@ -323,8 +323,8 @@ void TestDiaryImport::valuesNoTrainingHas()
 // there and says so; the files before it stay stored.
 void TestDiaryImport::aFileIsStoredWholeOrNotAtAll()
 {
-    m_session->ZQuery1.execSql(QStringLiteral("CREATE EXCEPTION too_far 'zu weit'"));
-    m_session->ZQuery1.execSql(QStringLiteral("CREATE TRIGGER units_check FOR units BEFORE INSERT AS BEGIN "
+    m_session->ZDatabase1.execute(QStringLiteral("CREATE EXCEPTION too_far 'zu weit'"));
+    m_session->ZDatabase1.execute(QStringLiteral("CREATE TRIGGER units_check FOR units BEFORE INSERT AS BEGIN "
                                               "IF (NEW.Strecke > 50) THEN EXCEPTION too_far; END"));
     const QDateTime start = utc(2025, 6, 1, 7, 0);
     const QString good = file(QStringLiteral("1.tcx"), tcxFile(start, {{1000, 300, 0}}));

@@ -1,5 +1,6 @@
 #include "messages.h"
 #include "numericedit.h"
+#include "query.h"
 #include "session.h"
 #include "sqltext.h"
 #include "stringgrid.h"

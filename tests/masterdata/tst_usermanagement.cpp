@@ -1,4 +1,5 @@
 #include "userfixture.h"
+#include "query.h"
 
 // The user management saving and deleting persons, also when another workstation changed them.
 class TestUserManagement : public UserFixture
@@ -400,4 +401,5 @@ void TestUserManagement::personChangedElsewhere()
 }
 
 QTEST_MAIN(TestUserManagement)
+#include "query.h"
 #include "tst_usermanagement.moc"

@@ -1,5 +1,6 @@
 #include "maskedit.h"
 #include "messages.h"
+#include "query.h"
 #include "session.h"
 #include "sqltext.h"
 #include "stringgrid.h"

@@ -3,6 +3,7 @@
 #include "editorfixture.h"
 #include "editorinput.h"
 #include "logindialog.h"
+#include "query.h"
 #include "storageerror.h"
 #include "tform8.h"
 

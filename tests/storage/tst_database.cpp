@@ -1,5 +1,6 @@
 #include "datafiles.h"
 #include "engineowners.h"
+#include "query.h"
 #include "session.h"
 #include "sqltext.h"
 #include "storageerror.h"

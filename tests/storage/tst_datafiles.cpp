@@ -1,5 +1,6 @@
 #include "database.h"
 #include "datafiles.h"
+#include "query.h"
 #include "session.h"
 #include "storageerror.h"
 #include "testsupport.h"

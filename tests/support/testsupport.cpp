@@ -1,6 +1,7 @@
 #include "testsupport.h"
 
 #include "messages.h"
+#include "query.h"
 #include "session.h"
 #include "translations.h"
 

@@ -44,8 +44,13 @@ public:
     Session& session() { return m_main->session(); }
     const TestFolder& folder() const { return *m_dir; }
 
-    void exec(const QString& sql) { session().ZQuery1.execSql(sql); }
-    QString value(const QString& sql) { return scalar(session(), sql); }
+    void exec(const QString& sql) { session().ZDatabase1.execute(sql); }
+    // Field 0 of the first row, as text.
+    QString value(const QString& sql)
+    {
+        const ResultSet r = session().ZDatabase1.select(sql, 1);
+        return r.rows.isEmpty() ? QString() : r.rows[0].value(0).asString();
+    }
 
     // A person with resting pulse, weight and maximum pulse; returns the ID.
     int addUser(const QString& name = QStringLiteral("Muster"), const QString& vorname = QStringLiteral("Max"),
@@ -62,13 +67,12 @@ public:
     int addEntry(int userId, const QString& date, const QString& time = QStringLiteral("08:00:00"),
                  const QString& shoe = QString(), const QString& extra = QString())
     {
-        Query& q = session().ZQuery1;
-        q.open(QStringLiteral("INSERT INTO main (ID, Datum, Uhrzeit, Schuhe, Kategorie, UserID, Gewicht, Ruhepuls, "
+        return value(QStringLiteral("INSERT INTO main (ID, Datum, Uhrzeit, Schuhe, Kategorie, UserID, Gewicht, Ruhepuls, "
                               "Dauer) VALUES (gen_id(Gen_Main,1), ")
                + quoted(date) + ',' + quoted(time) + ',' + quoted(shoe) + QStringLiteral(", 'Laufen', ")
                + quoted(userId) + (extra.isEmpty() ? QStringLiteral(", '72.5', '50', '1:00'") : extra)
-               + QStringLiteral(") RETURNING ID"));
-        return int(q.field(0).asInteger());
+               + QStringLiteral(") RETURNING ID"))
+            .toInt();
     }
 
     void addUnit(int entryId, int subId, const QString& km, const QString& time = QStringLiteral("00:30:00"),

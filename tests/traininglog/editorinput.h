@@ -93,11 +93,9 @@ inline void save(TForm4* w, std::initializer_list<QMessageBox::StandardButton> a
 // Field 0 of every row of a select, joined by ",".
 inline QString rows(Session& session, const QString& sql)
 {
-    Query& q = session.ZQuery1;
-    q.open(sql);
     QStringList values;
-    for (q.first(); !q.eof(); q.next())
-        values << q.field(0).asString();
+    for (const ResultRow& row : session.ZDatabase1.select(sql).rows)
+        values << row.value(0).asString();
     return values.join(QLatin1Char(','));
 }
 

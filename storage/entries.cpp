@@ -1,0 +1,202 @@
+#include "entries.h"
+
+#include "database.h"
+#include "query.h"
+#include "sqltext.h"
+
+#include <QLocale>
+
+#include <algorithm>
+
+namespace Entries {
+
+namespace {
+
+// Units written with one statement: a block stays well below the engine's
+// limit of a statement's length.
+constexpr qsizetype kUnitsPerBlock = 100;
+
+QString unitInsert(const QString& entryId, const Unit& unit)
+{
+    return QStringLiteral("INSERT INTO units (ID, MainID, SubID, Strecke, Zeit, Puls, Bereich) VALUES "
+                          "(gen_id(Gen_Units,1), ")
+           + quoted(entryId) + QLatin1Char(',') + quoted(unit.subId) + QLatin1Char(',') + quoted(unit.distance)
+           + QLatin1Char(',') + quoted(unit.time) + QLatin1Char(',') + quoted(unit.pulse) + QLatin1Char(',')
+           + quoted(unit.zone) + QLatin1Char(')');
+}
+
+// The units in their order, a block of statements at a time.
+void insertUnits(Database& db, const QString& entryId, const QList<Unit>& units)
+{
+    for (qsizetype first = 0; first < units.size(); first += kUnitsPerBlock) {
+        const qsizetype end = std::min(units.size(), first + kUnitsPerBlock);
+        if (end - first == 1) {
+            db.execute(unitInsert(entryId, units[first]));
+            continue;
+        }
+        QString block = QStringLiteral("EXECUTE BLOCK AS BEGIN\n");
+        for (qsizetype i = first; i < end; ++i)
+            block += unitInsert(entryId, units[i]) + QStringLiteral(";\n");
+        block += QStringLiteral("END");
+        db.execute(block);
+    }
+}
+
+QString timeValue(const Entry& entry)
+{
+    return entry.time.isEmpty() ? QStringLiteral("NULL") : quoted(entry.time);
+}
+
+QString insertEntry(Database& db, const Entry& entry)
+{
+    const ResultSet r = db.select(
+        QStringLiteral("INSERT INTO main (ID, Datum, Uhrzeit, Wetter, Schuhe, Ruhepuls, Kategorie, Notizen, "
+                       "Befinden, UserID, Gewicht, Dauer) VALUES (gen_id(Gen_Main,1), ")
+        + quoted(entry.date) + QLatin1Char(',') + timeValue(entry) + QLatin1Char(',') + quoted(entry.weather)
+        + QLatin1Char(',') + quoted(entry.shoe) + QLatin1Char(',') + quoted(entry.restPulse) + QLatin1Char(',')
+        + quoted(entry.category) + QLatin1Char(',') + quoted(entry.notes) + QLatin1Char(',') + quoted(entry.feeling)
+        + QLatin1Char(',') + quoted(entry.userId) + QLatin1Char(',') + quoted(entry.weight) + QLatin1Char(',')
+        + quoted(entry.duration) + QStringLiteral(") RETURNING ID"));
+    const QString id = r.rows.value(0).value(0).asString();
+    insertUnits(db, id, entry.units);
+    return id;
+}
+
+} // namespace
+
+StoredRecord storedRecord(const QString& id)
+{
+    return StoredRecord({QStringLiteral("SELECT * FROM main WHERE ID = ") + quoted(id),
+                         QStringLiteral("SELECT * FROM units WHERE MainID = ") + quoted(id)
+                             + QStringLiteral(" ORDER BY subid, ID")});
+}
+
+std::optional<Entry> read(Database& db, const QString& id, StoredRecord* record)
+{
+    const StoredRecord reads = storedRecord(id);
+    const ResultSet main = db.select(reads.selects().at(0));
+    if (main.rows.isEmpty())
+        return std::nullopt;
+    const ResultSet units = db.select(reads.selects().at(1));
+    if (record) {
+        *record = reads;
+        record->take(QList<ResultSet>{main, units});
+    }
+    const ResultRow& f = main.rows.first();
+    Entry entry;
+    entry.id = f.value(0).asString();
+    entry.date = f.value(1).asString();
+    entry.time = f.value(2).asString();
+    entry.weather = f.value(3).asString();
+    entry.shoe = f.value(4).asString();
+    entry.restPulse = f.value(5).asString();
+    entry.category = f.value(6).asString();
+    entry.notes = f.value(7).asString();
+    entry.feeling = f.value(8).asString();
+    entry.userId = int(f.value(9).asInteger());
+    entry.weight = f.value(10).asString();
+    entry.duration = f.value(11).asString();
+    const auto column = [&](const char* name) { return int(units.columns.indexOf(QLatin1String(name))); };
+    const int subId = column("SUBID"), km = column("STRECKE"), time = column("ZEIT"), pulse = column("PULS"),
+              zone = column("BEREICH");
+    for (const ResultRow& u : units.rows)
+        entry.units.append(Unit{u.value(subId).asString(),
+                                QString::number(u.value(km).asFloat(), 'f', QLocale::FloatingPointShortest),
+                                u.value(time).asString(), u.value(pulse).asString(), u.value(zone).asString()});
+    return entry;
+}
+
+QStringList ids(Database& db, int userId)
+{
+    QStringList ids;
+    const ResultSet r = db.select(QStringLiteral("SELECT  ID, Datum, Uhrzeit FROM main WHERE UserID = ")
+                                  + quoted(userId) + QStringLiteral(" ORDER BY Datum, Uhrzeit"));
+    ids.reserve(r.rows.size());
+    for (const ResultRow& row : r.rows)
+        ids << row.value(0).asString();
+    return ids;
+}
+
+QList<Entry> listed(Database& db, int userId)
+{
+    Query q(db);
+    q.open(QStringLiteral("SELECT  * FROM main WHERE UserID = ") + quoted(userId)
+           + QStringLiteral(" ORDER BY Datum, Uhrzeit"));
+    QList<Entry> entries;
+    entries.reserve(q.recordCount());
+    for (q.first(); !q.eof(); q.next()) {
+        const auto text = [&](const char* name) { return q.field(QLatin1String(name)).asString(); };
+        const auto recorded = [&](const char* name) {
+            const FieldValue& value = q.field(QLatin1String(name));
+            return value.asInteger() <= 0 ? QString() : value.asString();
+        };
+        Entry e;
+        e.id = text("ID");
+        e.date = text("Datum");
+        e.time = text("Uhrzeit");
+        e.weather = text("Wetter");
+        e.shoe = text("Schuhe");
+        e.restPulse = recorded("Ruhepuls");
+        e.category = text("Kategorie");
+        e.notes = text("Notizen");
+        e.feeling = text("Befinden");
+        e.userId = userId;
+        e.weight = recorded("Gewicht");
+        e.duration = text("Dauer");
+        entries.append(e);
+    }
+    return entries;
+}
+
+QString insert(Database& db, const Entry& entry)
+{
+    Transaction transaction(db);
+    const QString id = insertEntry(db, entry);
+    transaction.commit();
+    return id;
+}
+
+QStringList insertMany(Database& db, const QList<Entry>& entries)
+{
+    QStringList ids;
+    ids.reserve(entries.size());
+    Transaction transaction(db);
+    for (const Entry& entry : entries)
+        ids << insertEntry(db, entry);
+    transaction.commit();
+    return ids;
+}
+
+bool update(Database& db, const QString& id, const Entry& entry)
+{
+    Transaction transaction(db);
+    Query q(db);
+    // An entry deleted at another workstation meanwhile gets no units
+    // without it.
+    if (!q.execSqlOnRecord(QStringLiteral("UPDATE main SET datum = ") + quoted(entry.date)
+                           + QStringLiteral(",uhrzeit = ") + timeValue(entry) + QStringLiteral(",wetter = ")
+                           + quoted(entry.weather) + QStringLiteral(",schuhe = ") + quoted(entry.shoe)
+                           + QStringLiteral(",ruhepuls = ") + quoted(entry.restPulse)
+                           + QStringLiteral(",kategorie = ") + quoted(entry.category)
+                           + QStringLiteral(",notizen = ") + quoted(entry.notes) + QStringLiteral(",befinden = ")
+                           + quoted(entry.feeling) + QStringLiteral(",userid = ") + quoted(entry.userId)
+                           + QStringLiteral(",gewicht = ") + quoted(entry.weight) + QStringLiteral(",dauer = ")
+                           + quoted(entry.duration) + QStringLiteral(" WHERE ID = ") + quoted(id)))
+        return false;
+    q.execSql(QStringLiteral("DELETE FROM units WHERE MainID = ") + quoted(id));
+    insertUnits(db, id, entry.units);
+    transaction.commit();
+    return true;
+}
+
+bool remove(Database& db, const QString& id)
+{
+    Transaction transaction(db);
+    Query q(db);
+    q.execSql(QStringLiteral("DELETE FROM units WHERE MainID = ") + quoted(id));
+    const bool found = q.execSqlOnRecord(QStringLiteral("DELETE FROM main WHERE ID = ") + quoted(id));
+    transaction.commit();
+    return found;
+}
+
+} // namespace Entries

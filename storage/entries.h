@@ -1,0 +1,81 @@
+#pragma once
+
+#include "storedrecord.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class Database;
+
+// The diary entries of the persons (table main), each with its ordered
+// training units (table units). Values are the texts the statements take
+// and the windows show: dates as dd.mm.yyyy, times as hh:mm[:ss], numbers
+// in statement form to write ("72.5"), in the text form of the diary when
+// read ("72,5").
+namespace Entries {
+
+struct Unit
+{
+    QString subId;    // its place in the entry, from 1
+    QString distance; // km
+    QString time;     // h:mm:ss; "0:00:00" for none
+    QString pulse;    // "-1" for none
+    QString zone;
+};
+
+struct Entry
+{
+    QString id; // as read; a new entry gets its ID from insert
+    QString date;
+    QString time; // of day; empty: none (stored as NULL)
+    QString weather;
+    QString shoe;
+    QString restPulse = QStringLiteral("-1"); // -1: not recorded
+    QString category;
+    QString notes;
+    QString feeling;
+    int userId = -1;
+    QString weight = QStringLiteral("-1"); // kg; -1: not recorded
+    QString duration;                      // h:mm
+    QList<Unit> units;
+};
+
+// The statements that read an entry with its units, for a save that
+// notices a change made at another workstation.
+StoredRecord storedRecord(const QString& id);
+
+// The entry with its units ordered by their place; none when it is not
+// there. With record, the rows read are taken as the stored record.
+std::optional<Entry> read(Database& db, const QString& id, StoredRecord* record = nullptr);
+
+// The IDs of the person's entries, ordered by date and time of day: the
+// order the editor pages through.
+QStringList ids(Database& db, int userId);
+
+// The person's entries without units, ordered by date and time of day, as
+// the list view shows them: a resting pulse or weight of 0 or less (not
+// recorded) is empty.
+QList<Entry> listed(Database& db, int userId);
+
+// Stores the entry with its units, all or none; returns the new ID, the one
+// its INSERT drew whoever else writes entries meanwhile.
+QString insert(Database& db, const Entry& entry);
+// Many entries with their units, all or none, with as few statements as
+// the engine takes: the import and the generated diaries. Returns the new
+// IDs in the order of the entries.
+QStringList insertMany(Database& db, const QList<Entry>& entries);
+
+// Changes the entry and replaces its units, all or none. False when the
+// entry is no longer there (deleted at another workstation): then nothing
+// is written. The check for a change made elsewhere is the caller's
+// (saveRecord with storedRecord), around this call.
+bool update(Database& db, const QString& id, const Entry& entry);
+
+// Deletes the entry with its units, all or none. False when the entry was
+// gone already (deleted at another workstation).
+bool remove(Database& db, const QString& id);
+
+} // namespace Entries

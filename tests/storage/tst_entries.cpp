@@ -1,0 +1,129 @@
+#include "datafiles.h"
+#include "entries.h"
+#include "session.h"
+#include "testsupport.h"
+
+#include <QTest>
+
+#include <memory>
+
+class TestEntries : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void insertedEntriesReadBackWithTheirUnitsInOrder();
+    void updateReplacesUnitsAndRemoveTakesThem();
+
+private:
+    Database& db() { return m_session->ZDatabase1; }
+    int count(const QString& sql) { return scalar(*m_session, sql).toInt(); }
+
+    std::unique_ptr<TestFolder> m_dir;
+    std::unique_ptr<Session> m_session;
+};
+
+namespace {
+
+Entries::Entry entry(const QString& date, const QString& time, int units)
+{
+    Entries::Entry e;
+    e.date = date;
+    e.time = time;
+    e.weather = QStringLiteral("O'Regen");
+    e.category = QStringLiteral("Laufen");
+    e.userId = 1;
+    e.restPulse = QStringLiteral("48");
+    e.weight = QStringLiteral("72.5");
+    e.duration = QStringLiteral("1:05");
+    for (int i = 1; i <= units; ++i)
+        e.units.append({QString::number(i), QString::number(i) + QStringLiteral(".25"), QStringLiteral("0:05:00"),
+                        QStringLiteral("-1"), QStringLiteral("Zone ") + QString::number(i)});
+    return e;
+}
+
+} // namespace
+
+void TestEntries::init()
+{
+    skipWithoutTestServer();
+    m_dir = std::make_unique<TestFolder>();
+    m_session = std::make_unique<Session>();
+    datafiles::openStorage(*m_session, m_dir->path());
+}
+
+void TestEntries::cleanup()
+{
+    m_session.reset();
+    m_dir.reset();
+}
+
+void TestEntries::insertedEntriesReadBackWithTheirUnitsInOrder()
+{
+    const QString later = Entries::insert(db(), entry(QStringLiteral("02.03.2024"), QStringLiteral("18:00"), 2));
+    // More units than one statement writes, and an entry without time of day.
+    const QStringList ids = Entries::insertMany(
+        db(), {entry(QStringLiteral("01.03.2024"), QString(), 150), entry(QStringLiteral("01.03.2024"), QStringLiteral("07:30"), 0)});
+    QCOMPARE(ids.size(), 2);
+    // By date, not by the order of writing.
+    const QStringList order = Entries::ids(db(), 1);
+    QCOMPARE(order.size(), 3);
+    QCOMPARE(order.last(), later);
+    QCOMPARE(Entries::ids(db(), 2), QStringList());
+
+    const std::optional<Entries::Entry> many = Entries::read(db(), ids[0]);
+    QVERIFY(many);
+    QCOMPARE(many->time, QString());
+    QCOMPARE(many->units.size(), 150);
+    QCOMPARE(many->units[119].subId, QStringLiteral("120"));
+    QCOMPARE(many->units[119].distance, QStringLiteral("120.25"));
+    QCOMPARE(many->units[119].zone, QStringLiteral("Zone 120"));
+
+    StoredRecord record;
+    const std::optional<Entries::Entry> read = Entries::read(db(), later, &record);
+    QVERIFY(read);
+    QCOMPARE(read->date, QStringLiteral("02.03.2024"));
+    QCOMPARE(read->time.left(5), QStringLiteral("18:00"));
+    QCOMPARE(read->weather, QStringLiteral("O'Regen"));
+    QCOMPARE(read->weight, QStringLiteral("72,5"));
+    QCOMPARE(read->units.size(), 2);
+    QVERIFY(!record.changedElsewhere(db()));
+    QVERIFY(!Entries::read(db(), QStringLiteral("999")));
+
+    // The list view leaves values not recorded empty.
+    Entries::Entry unknown = entry(QStringLiteral("03.03.2024"), QStringLiteral("08:00"), 0);
+    unknown.restPulse = unknown.weight = QStringLiteral("-1");
+    const QString none = Entries::insert(db(), unknown);
+    const QList<Entries::Entry> listed = Entries::listed(db(), 1);
+    QCOMPARE(listed.size(), 4);
+    QCOMPARE(listed.last().id, none);
+    QCOMPARE(listed.last().restPulse, QString());
+    QCOMPARE(listed.last().weight, QString());
+    QCOMPARE(listed.first().restPulse, QStringLiteral("48"));
+}
+
+void TestEntries::updateReplacesUnitsAndRemoveTakesThem()
+{
+    const QString id = Entries::insert(db(), entry(QStringLiteral("02.03.2024"), QStringLiteral("18:00"), 3));
+    Entries::Entry changed = entry(QStringLiteral("04.03.2024"), QStringLiteral("19:15"), 1);
+    changed.units[0].distance = QStringLiteral("9.5");
+    QVERIFY(Entries::update(db(), id, changed));
+    const std::optional<Entries::Entry> read = Entries::read(db(), id);
+    QCOMPARE(read->date, QStringLiteral("04.03.2024"));
+    QCOMPARE(read->units.size(), 1);
+    QCOMPARE(read->units[0].distance, QStringLiteral("9.5"));
+
+    QVERIFY(Entries::remove(db(), id));
+    QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM units")), 0);
+    // Gone elsewhere: no update writes units without their entry, and a
+    // second delete says so.
+    QVERIFY(!Entries::update(db(), id, changed));
+    QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM units")), 0);
+    QVERIFY(!Entries::remove(db(), id));
+}
+
+QTEST_MAIN(TestEntries)
+#include "tst_entries.moc"
