@@ -150,6 +150,337 @@ void print(const Row& row)
                 row.fast > 0.0 ? *row.perEntry / row.fast : 0.0);
 }
 
+// The charts of training load and trends; they have no per-entry way.
+const char* const kTrendCharts[] = {"statistics: training load (window)", "statistics: pace trend (window)",
+                                    "statistics: km per week by sport (window)",
+                                    "statistics: km per month by sport (window)"};
+
+// What every part of the benchmark works on: the started program, the
+// busiest person of the generated diary and the shoe of most of its entries.
+struct Bench
+{
+    TForm1* main;
+    Session& s;
+    int user;
+    QString shoe;
+    const DiarySpec& spec;
+    QString folder;
+};
+
+void benchSums(const Bench& b)
+{
+    Session& s = b.s;
+    const int user = b.user;
+    const QString& shoe = b.shoe;
+    const QDate allYears(1980, 1, 1);
+    print(bothWays(
+        "GetTotalDistance, all years", [&] { GetTotalDistance(s.ZDatabase1, allYears, QDate::currentDate(), user); },
+        [&] { distanceText(perentry::TotalDistance(s.ZDatabase1, allYears, QDate::currentDate(), user)); }));
+    print(bothWays(
+        "shoe mileage (entries of a shoe, their sum)", [&] { ShoeDistance(s.ZDatabase1, user, shoe); },
+        [&] { perentry::ShoeDistance(s.ZDatabase1, user, shoe); }));
+    print(bothWays(
+        "mileage of each of the person's shoes", [&] { ShoeDistances(s.ZDatabase1, user); },
+        [&] { perentry::ShoeDistances(s.ZDatabase1, user); }));
+    print(bothWays(
+        "GetEntriesOfShoe + SumEntryDistances",
+        [&] {
+            QStringList entries;
+            GetEntriesOfShoe(s.ZDatabase1, entries, user, shoe);
+            SumEntryDistances(s.ZDatabase1, entries);
+        },
+        [&] {
+            QStringList entries;
+            GetEntriesOfShoe(s.ZDatabase1, entries, user, shoe);
+            perentry::SumEntryDistances(s.ZDatabase1, entries);
+        }));
+    print(bothWays(
+        "kilometres of every entry (list view)", [&] { EntryDistances(s.ZDatabase1, user); },
+        [&] { perentry::EntryDistances(s.ZDatabase1, user); }));
+}
+
+void benchEditor(const Bench& b)
+{
+    TForm1* main = b.main;
+    const int user = b.user;
+    const QString& shoe = b.shoe;
+    // The editor for the person with the most entries, each step once.
+    closeEditor(openEditor(*main, user)); // the engine's caches are warm
+    QList<Row> editorRows = {{"editor: open", 0, {}},       {"editor: fill the list view", 0, {}},
+                             {"editor: page to the first entry", 0, {}}, {"editor: page to the last entry", 0, {}},
+                             {"editor: save an entry with 5 units", 0, {}}};
+    TForm4* editor = nullptr;
+    QList<double> ms;
+    ms << msOf([&] { editor = openEditor(*main, user); });
+    ms << msOf([&] {
+        control<QToolButton>(editor, "ToolButton8")->click();
+        settle();
+    });
+    control<QToolButton>(editor, "ToolButton12")->click();
+    ms << msOf([&] {
+        control<QToolButton>(editor, "ToolButton3")->click();
+        settle();
+    });
+    ms << msOf([&] {
+        control<QToolButton>(editor, "ToolButton6")->click();
+        settle();
+    });
+    typeEntryWithFiveUnits(editor, shoe);
+    ms << msOf([&] {
+        control<QToolButton>(editor, "ToolButton10")->click();
+        settle();
+    });
+    if (!Messages::shown().isEmpty())
+        qFatal("a message box came up while saving");
+    closeEditor(editor);
+    for (int i = 0; i < editorRows.size(); ++i)
+        editorRows[i].fast = ms[i];
+    for (const Row& row : editorRows)
+        print(row);
+}
+
+void benchShoeWindow(const Bench& b)
+{
+    TForm1* main = b.main;
+    const int user = b.user;
+    // The shoe window for the same person: its list with the kilometres of every shoe.
+    main->ComboBox1->setCurrentIndex(main->ComboBox2->findText(QString::number(user)));
+    const auto openShoeWindow = [&] {
+        main->ToolButton1->click();
+        settle();
+        TForm3* shoes = main->findChild<TForm3*>();
+        if (!shoes || !shoes->isVisible() || shoes->shoeList().isEmpty())
+            qFatal("the shoe window did not open with its shoes");
+        shoes->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    };
+    openShoeWindow(); // warm caches
+    print(fastWay("shoe window: open with all shoes listed", openShoeWindow));
+}
+
+QList<double> benchStatistics(const Bench& b)
+{
+    TForm1* main = b.main;
+    const DiarySpec& spec = b.spec;
+    // The statistics over the whole diary of the same person: each evaluation
+    // composed and drawn once.
+    main->ToolButton6->click();
+    settle();
+    TForm5* stats = main->findChild<TForm5*>();
+    if (!stats || !stats->isVisible())
+        qFatal("the statistics window did not open");
+    control<DateEdit>(stats, "FromDate1")->setText(dateText(spec.firstDay));
+    control<DateEdit>(stats, "TilDate1")->setText(dateText(QDate(spec.firstDay.year() + spec.years - 1, 12, 31)));
+    const char* evaluations[] = {"statistics: zone shares",   "statistics: sport shares (km)",
+                                 "statistics: sport shares (time)", "statistics: km per day",
+                                 "statistics: weight per day", "statistics: shoes"};
+    for (int evaluation = 1; evaluation <= 6; ++evaluation) {
+        control<QComboBox>(stats, "ComboBox3")->setCurrentIndex(evaluation);
+        settle();
+        print(fastWay(evaluations[evaluation - 1], [&] {
+            stats->CreateDiagramm();
+            stats->Chart1->toImage();
+        }));
+    }
+    control<QCheckBox>(stats, "BitCheckBox2")->click();
+    for (int evaluation = 4; evaluation <= 5; ++evaluation) {
+        control<QComboBox>(stats, "ComboBox3")->setCurrentIndex(evaluation);
+        settle();
+        print(fastWay(evaluation == 4 ? "statistics: km per week" : "statistics: weight per week", [&] {
+            stats->CreateDiagramm();
+            stats->Chart1->toImage();
+        }));
+    }
+    // The charts of training load and trends, composed and drawn; they have
+    // no per-entry way.
+    QList<double> trendMs(4);
+    for (int evaluation = 7; evaluation <= 10; ++evaluation) {
+        control<QComboBox>(stats, "ComboBox3")->setCurrentIndex(evaluation);
+        settle();
+        trendMs[evaluation - 7] = msOf([&] {
+            stats->CreateDiagramm();
+            stats->Chart1->toImage();
+        });
+        if (stats->chart().slots == 0)
+            qFatal("a chart of training load or trends came out empty");
+    }
+    stats->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return trendMs;
+}
+
+void benchReport(const Bench& b)
+{
+    TForm1* main = b.main;
+    const DiarySpec& spec = b.spec;
+    // The diary report of the same person, composed into the report window's
+    // preview: the last year, then all years.
+    main->ToolButton7->click();
+    settle();
+    TForm6* reports = main->findChild<TForm6*>();
+    if (!reports || !reports->isVisible())
+        qFatal("the report window did not open");
+    const QString lastYear = QString::number(spec.firstDay.year() + spec.years - 1);
+    control<DateEdit>(reports, "FromDate1")->setText(QStringLiteral("01.01.") + lastYear);
+    control<DateEdit>(reports, "TilDate1")->setText(QStringLiteral("31.12.") + lastYear);
+    control<QCheckBox>(reports, "BitCheckBox3")->setCheckState(Qt::Checked);
+    control<QComboBox>(reports, "ComboBox3")->setCurrentIndex(1);
+    settle();
+    print(fastWay("report window: diary report of one year", [&] { reports->ComboBox3Change(); }));
+    control<DateEdit>(reports, "FromDate1")->setText(dateText(spec.firstDay));
+    settle();
+    const int pages = reports->PrintPreview1->pageCount();
+    print(fastWay("report window: diary report of all years", [&] { reports->ComboBox3Change(); }));
+    std::printf("%-44s %10d\n", "  (pages of all years)", pages);
+    reports->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void benchImport(const Bench& b)
+{
+    TForm1* main = b.main;
+    const int user = b.user;
+    const QString& folder = b.folder;
+    // A watch's history taken into the same person's diary: 1,000 FIT files
+    // of an hour each (a sample every second, six laps), then one more file
+    // into the editor's form. One way only: the import has no per-entry twin.
+    const QString watch = folder + QStringLiteral("Uhr/");
+    QDir().mkpath(watch);
+    const QList<FitLap> laps(6, FitLap{600, 2000.0, 148});
+    const QDateTime first = QDateTime(QDate::currentDate().addDays(-1001), QTime(5, 17)).toUTC();
+    const double writing = msOf([&] {
+        for (int i = 0; i < 1000; ++i) {
+            QFile file(watch + QStringLiteral("%1.fit").arg(i, 4, 10, QLatin1Char('0')));
+            if (!file.open(QIODevice::WriteOnly) || file.write(fitActivity(first.addDays(i), laps)) < 0)
+                qFatal("the watch files could not be written");
+        }
+    });
+    TForm4* editor = openEditor(*main, user);
+    const int before = int(editor->entries().size());
+    Messages::setNextAnswer(QMessageBox::Ok);
+    const double history = msOf([&] {
+        editor->importPaths({watch});
+        settle();
+    });
+    if (editor->entries().size() != before + 1000)
+        qFatal("the import did not take every training");
+    Messages::clearShown();
+    QFile::remove(watch + QStringLiteral("0999.fit"));
+    const QString single = folder + QStringLiteral("eins.fit");
+    QFile one(single);
+    if (!one.open(QIODevice::WriteOnly) || one.write(fitActivity(first.addDays(1000), laps)) < 0)
+        qFatal("the watch file could not be written");
+    one.close();
+    const double form = msOf([&] {
+        editor->importPaths({single});
+        settle();
+    });
+    if (!editor->hasUnsavedChanges() || !Messages::shown().isEmpty())
+        qFatal("the single file did not come into the form");
+    closeEditor(editor);
+    std::printf("\nimport of watch files (one way):\n");
+    std::printf("%-44s %10.1f\n", "import: 1,000 FIT files of an hour", history);
+    std::printf("%-44s %10.1f\n", "import: one FIT file of an hour into the form", form);
+    std::printf("%-44s %10.1f\n", "  (writing the 1,000 files, not counted)", writing);
+}
+
+void benchCsvExport(const Bench& b)
+{
+    Session& s = b.s;
+    const int user = b.user;
+    const QString& folder = b.folder;
+    // The whole diary of the busiest person (the imported trainings
+    // included) written as the two CSV files for spreadsheets.
+    const QString entriesPath = folder + QStringLiteral("Einträge.csv");
+    const QString unitsPath = folder + QStringLiteral("Einheiten.csv");
+    exchange::CsvExport written;
+    const double csv = msOf([&] {
+        written = exchange::exportDiary(s.ZDatabase1, user, QDate(), QDate(), entriesPath, unitsPath);
+    });
+    if (written.entries == 0 || written.units == 0)
+        qFatal("the export wrote no entries");
+    std::printf("\nCSV export (one way):\n");
+    std::printf("%-44s %10.1f\n", "CSV export of the whole diary of the busiest person", csv);
+    std::printf("%-44s %10s\n", "  (entries and units written)",
+                qPrintable(QStringLiteral("%1 / %2").arg(written.entries).arg(written.units)));
+}
+
+void benchTrends(const Bench& b, const QList<double>& trendMs)
+{
+    Session& s = b.s;
+    const int user = b.user;
+    // The series of the statistics charts over the whole diary of the
+    // busiest person, each with its one read. One way only.
+    const DiarySpan span = GetDiarySpan(s.ZDatabase1, user);
+    const QString sport = training::commonestSport(s.ZDatabase1, user, span.first, span.last);
+    training::LoadSeries load;
+    QList<training::PacePoint> pace;
+    training::SportKm weeks, months;
+    const double loadMs = msOf([&] { load = training::trainingLoad(s.ZDatabase1, user, span.first, span.last); });
+    const double paceMs =
+        msOf([&] { pace = training::paceTrend(s.ZDatabase1, user, sport, span.first, span.last); });
+    const double weekMs = msOf([&] {
+        weeks = training::kmBySport(s.ZDatabase1, user, span.first, span.last, training::Bucket::Week);
+    });
+    const double monthMs = msOf([&] {
+        months = training::kmBySport(s.ZDatabase1, user, span.first, span.last, training::Bucket::Month);
+    });
+    if (load.days.isEmpty() || pace.isEmpty() || weeks.sports.isEmpty() || months.slots.isEmpty())
+        qFatal("the training series came out empty");
+    std::printf("\ntraining load and trends (one way):\n");
+    std::printf("%-44s %10.1f\n", "training load, all years (calc)", loadMs);
+    std::printf("%-44s %10.1f\n", "pace trend, all years (calc)", paceMs);
+    std::printf("%-44s %10.1f\n", "km per week by sport, all years (calc)", weekMs);
+    std::printf("%-44s %10.1f\n", "km per month by sport, all years (calc)", monthMs);
+    for (int i = 0; i < 4; ++i)
+        std::printf("%-44s %10.1f\n", kTrendCharts[i], trendMs[i]);
+    const QString counts =
+        QStringLiteral("%1 / %2 / %3").arg(load.days.size()).arg(pace.size()).arg(weeks.slots.size());
+    std::printf("%-44s %10s\n", "  (days, pace points, weeks)", qPrintable(counts));
+}
+
+void benchBackup(const Bench& b)
+{
+    Session& s = b.s;
+    const QString& folder = b.folder;
+    // The engine's backup of the whole diary, with its check (a restore into
+    // a temporary file), and the restore in place of the diary. One way only.
+    const QString diary = datafiles::databasePath(folder);
+    const QString target = folder + QStringLiteral("Sicherung.fbk");
+    BackupInfo info;
+    const double made = msOf([&] { info = backupDiary(diary, target); });
+    s.ZDatabase1.disconnect();
+    const double restored = msOf([&] { restoreDiary(target, diary); });
+    s.ZDatabase1.connect(diary);
+    Query q(s.ZDatabase1);
+    q.open(QStringLiteral("SELECT COUNT(*) FROM main"));
+    if (info.entries == 0 || q.field(0).asInteger() != info.entries)
+        qFatal("the restored diary lacks entries");
+    std::printf("\nbackup and restore (one way):\n");
+    std::printf("%-44s %10.1f\n", "backup of the whole diary", made);
+    std::printf("%-44s %10.1f\n", "restore of the whole diary", restored);
+    std::printf("%-44s %10.1f\n", "  (size of the backup, MB)", double(QFileInfo(target).size()) / 1e6);
+}
+
+void benchWithoutIndexes(const Bench& b)
+{
+    Session& s = b.s;
+    const int user = b.user;
+    const DiarySpec& spec = b.spec;
+    // Before the indexes existed, each per-entry sum read the whole units
+    // table; one year of the busiest person shows what that cost.
+    const QDate yearStart(spec.firstDay.year() + spec.years - 1, 1, 1);
+    const QDate yearEnd(yearStart.year(), 12, 31);
+    const double fastYear = msOf([&] { GetTotalDistance(s.ZDatabase1, yearStart, yearEnd, user); });
+    s.ZDatabase1.execute(QStringLiteral("DROP INDEX IX_UNITS_MAINID"));
+    s.ZDatabase1.execute(QStringLiteral("DROP INDEX IX_MAIN_USERID_DATUM"));
+    s.ZDatabase1.execute(QStringLiteral("DROP INDEX IX_MAIN_USERID_SCHUHE"));
+    const double unindexedYear =
+        msOf([&] { distanceText(perentry::TotalDistance(s.ZDatabase1, yearStart, yearEnd, user)); });
+    std::printf("\nwithout the indexes, as before (per-entry column):\n");
+    print({"GetTotalDistance, last year", fastYear, unindexedYear});
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -188,277 +519,18 @@ int main(int argc, char** argv)
     Query q(s.ZDatabase1);
     q.open(QStringLiteral("SELECT FIRST 1 Schuhe, COUNT(*) FROM main WHERE UserID = ") + quoted(user)
            + QStringLiteral(" AND Schuhe <> '' GROUP BY Schuhe ORDER BY 2 DESC"));
-    const QString shoe = q.field(0).asString();
+    const Bench b{main.get(), s, user, q.field(0).asString(), spec, folder};
 
-    const QDate allYears(1980, 1, 1);
-    print(bothWays(
-        "GetTotalDistance, all years", [&] { GetTotalDistance(s.ZDatabase1, allYears, QDate::currentDate(), user); },
-        [&] { distanceText(perentry::TotalDistance(s.ZDatabase1, allYears, QDate::currentDate(), user)); }));
-    print(bothWays(
-        "shoe mileage (entries of a shoe, their sum)", [&] { ShoeDistance(s.ZDatabase1, user, shoe); },
-        [&] { perentry::ShoeDistance(s.ZDatabase1, user, shoe); }));
-    print(bothWays(
-        "mileage of each of the person's shoes", [&] { ShoeDistances(s.ZDatabase1, user); },
-        [&] { perentry::ShoeDistances(s.ZDatabase1, user); }));
-    print(bothWays(
-        "GetEntriesOfShoe + SumEntryDistances",
-        [&] {
-            QStringList entries;
-            GetEntriesOfShoe(s.ZDatabase1, entries, user, shoe);
-            SumEntryDistances(s.ZDatabase1, entries);
-        },
-        [&] {
-            QStringList entries;
-            GetEntriesOfShoe(s.ZDatabase1, entries, user, shoe);
-            perentry::SumEntryDistances(s.ZDatabase1, entries);
-        }));
-    print(bothWays(
-        "kilometres of every entry (list view)", [&] { EntryDistances(s.ZDatabase1, user); },
-        [&] { perentry::EntryDistances(s.ZDatabase1, user); }));
-
-    // The editor for the person with the most entries, each step once.
-    closeEditor(openEditor(*main, user)); // the engine's caches are warm
-    QList<Row> editorRows = {{"editor: open", 0, {}},       {"editor: fill the list view", 0, {}},
-                             {"editor: page to the first entry", 0, {}}, {"editor: page to the last entry", 0, {}},
-                             {"editor: save an entry with 5 units", 0, {}}};
-    {
-        TForm4* editor = nullptr;
-        QList<double> ms;
-        ms << msOf([&] { editor = openEditor(*main, user); });
-        ms << msOf([&] {
-            control<QToolButton>(editor, "ToolButton8")->click();
-            settle();
-        });
-        control<QToolButton>(editor, "ToolButton12")->click();
-        ms << msOf([&] {
-            control<QToolButton>(editor, "ToolButton3")->click();
-            settle();
-        });
-        ms << msOf([&] {
-            control<QToolButton>(editor, "ToolButton6")->click();
-            settle();
-        });
-        typeEntryWithFiveUnits(editor, shoe);
-        ms << msOf([&] {
-            control<QToolButton>(editor, "ToolButton10")->click();
-            settle();
-        });
-        if (!Messages::shown().isEmpty())
-            qFatal("a message box came up while saving");
-        closeEditor(editor);
-        for (int i = 0; i < editorRows.size(); ++i)
-            editorRows[i].fast = ms[i];
-    }
-    for (const Row& row : editorRows)
-        print(row);
-
-    // The shoe window for the same person: its list with the kilometres of every shoe.
-    main->ComboBox1->setCurrentIndex(main->ComboBox2->findText(QString::number(user)));
-    const auto openShoeWindow = [&] {
-        main->ToolButton1->click();
-        settle();
-        TForm3* shoes = main->findChild<TForm3*>();
-        if (!shoes || !shoes->isVisible() || shoes->shoeList().isEmpty())
-            qFatal("the shoe window did not open with its shoes");
-        shoes->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    };
-    openShoeWindow(); // warm caches
-    print(fastWay("shoe window: open with all shoes listed", openShoeWindow));
-
-    // The statistics over the whole diary of the same person: each evaluation
-    // composed and drawn once.
-    main->ToolButton6->click();
-    settle();
-    TForm5* stats = main->findChild<TForm5*>();
-    if (!stats || !stats->isVisible())
-        qFatal("the statistics window did not open");
-    control<DateEdit>(stats, "FromDate1")->setText(dateText(spec.firstDay));
-    control<DateEdit>(stats, "TilDate1")->setText(dateText(QDate(spec.firstDay.year() + spec.years - 1, 12, 31)));
-    const char* evaluations[] = {"statistics: zone shares",   "statistics: sport shares (km)",
-                                 "statistics: sport shares (time)", "statistics: km per day",
-                                 "statistics: weight per day", "statistics: shoes"};
-    for (int evaluation = 1; evaluation <= 6; ++evaluation) {
-        control<QComboBox>(stats, "ComboBox3")->setCurrentIndex(evaluation);
-        settle();
-        print(fastWay(evaluations[evaluation - 1], [&] {
-            stats->CreateDiagramm();
-            stats->Chart1->toImage();
-        }));
-    }
-    control<QCheckBox>(stats, "BitCheckBox2")->click();
-    for (int evaluation = 4; evaluation <= 5; ++evaluation) {
-        control<QComboBox>(stats, "ComboBox3")->setCurrentIndex(evaluation);
-        settle();
-        print(fastWay(evaluation == 4 ? "statistics: km per week" : "statistics: weight per week", [&] {
-            stats->CreateDiagramm();
-            stats->Chart1->toImage();
-        }));
-    }
-    // The charts of training load and trends, composed and drawn; they have
-    // no per-entry way.
-    const char* trendCharts[] = {"statistics: training load (window)", "statistics: pace trend (window)",
-                                 "statistics: km per week by sport (window)",
-                                 "statistics: km per month by sport (window)"};
-    double trendMs[4] = {};
-    for (int evaluation = 7; evaluation <= 10; ++evaluation) {
-        control<QComboBox>(stats, "ComboBox3")->setCurrentIndex(evaluation);
-        settle();
-        trendMs[evaluation - 7] = msOf([&] {
-            stats->CreateDiagramm();
-            stats->Chart1->toImage();
-        });
-        if (stats->chart().slots == 0)
-            qFatal("a chart of training load or trends came out empty");
-    }
-    stats->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-
-    // The diary report of the same person, composed into the report window's
-    // preview: the last year, then all years.
-    main->ToolButton7->click();
-    settle();
-    TForm6* reports = main->findChild<TForm6*>();
-    if (!reports || !reports->isVisible())
-        qFatal("the report window did not open");
-    const QString lastYear = QString::number(spec.firstDay.year() + spec.years - 1);
-    control<DateEdit>(reports, "FromDate1")->setText(QStringLiteral("01.01.") + lastYear);
-    control<DateEdit>(reports, "TilDate1")->setText(QStringLiteral("31.12.") + lastYear);
-    control<QCheckBox>(reports, "BitCheckBox3")->setCheckState(Qt::Checked);
-    control<QComboBox>(reports, "ComboBox3")->setCurrentIndex(1);
-    settle();
-    print(fastWay("report window: diary report of one year", [&] { reports->ComboBox3Change(); }));
-    control<DateEdit>(reports, "FromDate1")->setText(dateText(spec.firstDay));
-    settle();
-    const int pages = reports->PrintPreview1->pageCount();
-    print(fastWay("report window: diary report of all years", [&] { reports->ComboBox3Change(); }));
-    std::printf("%-44s %10d\n", "  (pages of all years)", pages);
-    reports->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-
-    // A watch's history taken into the same person's diary: 1,000 FIT files
-    // of an hour each (a sample every second, six laps), then one more file
-    // into the editor's form. One way only: the import has no per-entry twin.
-    {
-        const QString watch = folder + QStringLiteral("Uhr/");
-        QDir().mkpath(watch);
-        const QList<FitLap> laps(6, FitLap{600, 2000.0, 148});
-        const QDateTime first = QDateTime(QDate::currentDate().addDays(-1001), QTime(5, 17)).toUTC();
-        const double writing = msOf([&] {
-            for (int i = 0; i < 1000; ++i) {
-                QFile file(watch + QStringLiteral("%1.fit").arg(i, 4, 10, QLatin1Char('0')));
-                if (!file.open(QIODevice::WriteOnly) || file.write(fitActivity(first.addDays(i), laps)) < 0)
-                    qFatal("the watch files could not be written");
-            }
-        });
-        TForm4* editor = openEditor(*main, user);
-        const int before = int(editor->entries().size());
-        Messages::setNextAnswer(QMessageBox::Ok);
-        const double history = msOf([&] {
-            editor->importPaths({watch});
-            settle();
-        });
-        if (editor->entries().size() != before + 1000)
-            qFatal("the import did not take every training");
-        Messages::clearShown();
-        QFile::remove(watch + QStringLiteral("0999.fit"));
-        const QString single = folder + QStringLiteral("eins.fit");
-        QFile one(single);
-        if (!one.open(QIODevice::WriteOnly) || one.write(fitActivity(first.addDays(1000), laps)) < 0)
-            qFatal("the watch file could not be written");
-        one.close();
-        const double form = msOf([&] {
-            editor->importPaths({single});
-            settle();
-        });
-        if (!editor->hasUnsavedChanges() || !Messages::shown().isEmpty())
-            qFatal("the single file did not come into the form");
-        closeEditor(editor);
-        std::printf("\nimport of watch files (one way):\n");
-        std::printf("%-44s %10.1f\n", "import: 1,000 FIT files of an hour", history);
-        std::printf("%-44s %10.1f\n", "import: one FIT file of an hour into the form", form);
-        std::printf("%-44s %10.1f\n", "  (writing the 1,000 files, not counted)", writing);
-    }
-
-    // The whole diary of the busiest person (the imported trainings
-    // included) written as the two CSV files for spreadsheets.
-    {
-        const QString entriesPath = folder + QStringLiteral("Einträge.csv");
-        const QString unitsPath = folder + QStringLiteral("Einheiten.csv");
-        exchange::CsvExport written;
-        const double csv = msOf([&] {
-            written = exchange::exportDiary(s.ZDatabase1, user, QDate(), QDate(), entriesPath, unitsPath);
-        });
-        if (written.entries == 0 || written.units == 0)
-            qFatal("the export wrote no entries");
-        std::printf("\nCSV export (one way):\n");
-        std::printf("%-44s %10.1f\n", "CSV export of the whole diary of the busiest person", csv);
-        std::printf("%-44s %10s\n", "  (entries and units written)",
-                    qPrintable(QStringLiteral("%1 / %2").arg(written.entries).arg(written.units)));
-    }
-
-    // The series of the statistics charts over the whole diary of the
-    // busiest person, each with its one read. One way only.
-    {
-        const DiarySpan span = GetDiarySpan(s.ZDatabase1, user);
-        const QString sport = training::commonestSport(s.ZDatabase1, user, span.first, span.last);
-        training::LoadSeries load;
-        QList<training::PacePoint> pace;
-        training::SportKm weeks, months;
-        const double loadMs = msOf([&] { load = training::trainingLoad(s.ZDatabase1, user, span.first, span.last); });
-        const double paceMs =
-            msOf([&] { pace = training::paceTrend(s.ZDatabase1, user, sport, span.first, span.last); });
-        const double weekMs = msOf([&] {
-            weeks = training::kmBySport(s.ZDatabase1, user, span.first, span.last, training::Bucket::Week);
-        });
-        const double monthMs = msOf([&] {
-            months = training::kmBySport(s.ZDatabase1, user, span.first, span.last, training::Bucket::Month);
-        });
-        if (load.days.isEmpty() || pace.isEmpty() || weeks.sports.isEmpty() || months.slots.isEmpty())
-            qFatal("the training series came out empty");
-        std::printf("\ntraining load and trends (one way):\n");
-        std::printf("%-44s %10.1f\n", "training load, all years (calc)", loadMs);
-        std::printf("%-44s %10.1f\n", "pace trend, all years (calc)", paceMs);
-        std::printf("%-44s %10.1f\n", "km per week by sport, all years (calc)", weekMs);
-        std::printf("%-44s %10.1f\n", "km per month by sport, all years (calc)", monthMs);
-        for (int i = 0; i < 4; ++i)
-            std::printf("%-44s %10.1f\n", trendCharts[i], trendMs[i]);
-        const QString counts =
-            QStringLiteral("%1 / %2 / %3").arg(load.days.size()).arg(pace.size()).arg(weeks.slots.size());
-        std::printf("%-44s %10s\n", "  (days, pace points, weeks)", qPrintable(counts));
-    }
-
-    // The engine's backup of the whole diary, with its check (a restore into
-    // a temporary file), and the restore in place of the diary. One way only.
-    {
-        const QString diary = datafiles::databasePath(folder);
-        const QString target = folder + QStringLiteral("Sicherung.fbk");
-        BackupInfo info;
-        const double made = msOf([&] { info = backupDiary(diary, target); });
-        s.ZDatabase1.disconnect();
-        const double restored = msOf([&] { restoreDiary(target, diary); });
-        s.ZDatabase1.connect(diary);
-        q.open(QStringLiteral("SELECT COUNT(*) FROM main"));
-        if (info.entries == 0 || q.field(0).asInteger() != info.entries)
-            qFatal("the restored diary lacks entries");
-        std::printf("\nbackup and restore (one way):\n");
-        std::printf("%-44s %10.1f\n", "backup of the whole diary", made);
-        std::printf("%-44s %10.1f\n", "restore of the whole diary", restored);
-        std::printf("%-44s %10.1f\n", "  (size of the backup, MB)", double(QFileInfo(target).size()) / 1e6);
-    }
-
-    // Before the indexes existed, each per-entry sum read the whole units
-    // table; one year of the busiest person shows what that cost.
-    const QDate yearStart(spec.firstDay.year() + spec.years - 1, 1, 1);
-    const QDate yearEnd(yearStart.year(), 12, 31);
-    const double fastYear = msOf([&] { GetTotalDistance(s.ZDatabase1, yearStart, yearEnd, user); });
-    s.ZDatabase1.execute(QStringLiteral("DROP INDEX IX_UNITS_MAINID"));
-    s.ZDatabase1.execute(QStringLiteral("DROP INDEX IX_MAIN_USERID_DATUM"));
-    s.ZDatabase1.execute(QStringLiteral("DROP INDEX IX_MAIN_USERID_SCHUHE"));
-    const double unindexedYear =
-        msOf([&] { distanceText(perentry::TotalDistance(s.ZDatabase1, yearStart, yearEnd, user)); });
-    std::printf("\nwithout the indexes, as before (per-entry column):\n");
-    print({"GetTotalDistance, last year", fastYear, unindexedYear});
+    benchSums(b);
+    benchEditor(b);
+    benchShoeWindow(b);
+    const QList<double> trendMs = benchStatistics(b);
+    benchReport(b);
+    benchImport(b);
+    benchCsvExport(b);
+    benchTrends(b, trendMs);
+    benchBackup(b);
+    benchWithoutIndexes(b);
 
     std::printf("\npeak resident memory: %s\n", qPrintable(residentMemory()));
     main.reset();

@@ -169,7 +169,48 @@ TForm3::TForm3(Session& session, QWidget* parent, const QComboBox* mainNames, co
     left->addWidget(StringAlignGrid1, 1);
     left->addLayout(listButtons);
 
-    // Right: the data of one shoe and the save button.
+    QLayout* right = buildShoeData();
+
+    // A larger window gives its room to the shoe list.
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(8, 4, 8, 8);
+    layout->setSpacing(8);
+    layout->addLayout(left, 1);
+    layout->addLayout(right);
+
+    setTabOrder(ComboBox1, StringAlignGrid1);
+    setTabOrder(StringAlignGrid1, BitBtn2);
+    setTabOrder(BitBtn2, BitBtn3);
+    setTabOrder(BitBtn3, BitBtn4);
+    setTabOrder(BitBtn4, Edit1);
+    setTabOrder(Edit1, EnhancedEdit1);
+    setTabOrder(EnhancedEdit1, EnhancedEdit2);
+    setTabOrder(EnhancedEdit2, BitBtn1);
+
+    resize(QSize(645, 275).expandedTo(minimumSizeHint()));
+
+    connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { ComboBox1Change(); });
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm3::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TForm3::BitBtn2Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &TForm3::BitBtn3Click);
+    connect(BitBtn4, &QPushButton::clicked, this, &TForm3::BitBtn4Click);
+    connect(StringAlignGrid1, &StringGrid::selectCell, this, &TForm3::StringAlignGrid1SelectCell);
+    connect(StringAlignGrid1, &StringGrid::dblClick, this, &TForm3::StringAlignGrid1DblClick);
+    for (QWidget* field : {EnhancedEdit1, EnhancedEdit2})
+        field->installEventFilter(this);
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    WorkingWindow::activateWhenShown(this, ComboBox1);
+    FormCreate(mainNames, mainIds);
+}
+
+// Right: the data of one shoe and the save button.
+QLayout* TForm3::buildShoeData()
+{
     GroupBox2 = new QGroupBox(QStringLiteral(" Schuhdaten "), this);
     GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
     Label1 = makeLabel(GroupBox2, QStringLiteral("Label1"), QStringLiteral("Modell:"));
@@ -236,42 +277,7 @@ TForm3::TForm3(Session& session, QWidget* parent, const QComboBox* mainNames, co
     auto* right = new QVBoxLayout;
     right->addWidget(GroupBox2, 1);
     right->addLayout(saveRow);
-
-    // A larger window gives its room to the shoe list.
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(8, 4, 8, 8);
-    layout->setSpacing(8);
-    layout->addLayout(left, 1);
-    layout->addLayout(right);
-
-    setTabOrder(ComboBox1, StringAlignGrid1);
-    setTabOrder(StringAlignGrid1, BitBtn2);
-    setTabOrder(BitBtn2, BitBtn3);
-    setTabOrder(BitBtn3, BitBtn4);
-    setTabOrder(BitBtn4, Edit1);
-    setTabOrder(Edit1, EnhancedEdit1);
-    setTabOrder(EnhancedEdit1, EnhancedEdit2);
-    setTabOrder(EnhancedEdit2, BitBtn1);
-
-    resize(QSize(645, 275).expandedTo(minimumSizeHint()));
-
-    connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { ComboBox1Change(); });
-    connect(BitBtn1, &QPushButton::clicked, this, &TForm3::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TForm3::BitBtn2Click);
-    connect(BitBtn3, &QPushButton::clicked, this, &TForm3::BitBtn3Click);
-    connect(BitBtn4, &QPushButton::clicked, this, &TForm3::BitBtn4Click);
-    connect(StringAlignGrid1, &StringGrid::selectCell, this, &TForm3::StringAlignGrid1SelectCell);
-    connect(StringAlignGrid1, &StringGrid::dblClick, this, &TForm3::StringAlignGrid1DblClick);
-    for (QWidget* field : {EnhancedEdit1, EnhancedEdit2})
-        field->installEventFilter(this);
-
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
-    WorkingWindow::activateWhenShown(this, ComboBox1);
-    FormCreate(mainNames, mainIds);
+    return right;
 }
 
 int TForm3::saveMode() const

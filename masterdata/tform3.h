@@ -10,6 +10,7 @@ class QComboBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class Session;
@@ -111,6 +112,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The shoe's fields and the save button, laid out.
+    QLayout* buildShoeData();
     void FormCreate(const QComboBox* mainNames, const QComboBox* mainIds);
     void FormClose();
     // The chosen person's ID text; empty for the placeholder.
