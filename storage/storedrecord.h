@@ -74,3 +74,15 @@ struct SaveResult
 // reached, StorageError says that this is still unknown, and the next save
 // takes the record as this one left it for unchanged.
 SaveResult saveRecord(Database& db, StoredRecord& record, const std::function<void()>& write, bool check = true);
+
+// How a save of a record that a window read ended, after the user was asked
+// about a change made elsewhere.
+enum class CheckedSave {
+    Saved,
+    // the record was changed elsewhere and the user chose its stored
+    // version: the window loads it, the input is dropped
+    LoadStored,
+    // the record was changed elsewhere and the user cancelled: nothing
+    // written, the input stays
+    Cancelled,
+};

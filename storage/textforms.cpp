@@ -43,6 +43,12 @@ QDate parseDateText(const QString& text)
     return date;
 }
 
+QDate typedDate(const QString& typed)
+{
+    const QString completed = completedDateText(typed);
+    return parseDateText(completed.isEmpty() ? typed : completed);
+}
+
 QString completedDateText(const QString& typed)
 {
     const QString t = QString(typed).remove(QLatin1Char(' '));

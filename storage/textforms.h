@@ -16,6 +16,9 @@ QDate parseDateText(const QString& text);     // invalid when the text is no dat
 // out). The result need not be a date ("07.13.2026"); empty when the text
 // has no such form.
 QString completedDateText(const QString& typed);
+// The date a text typed into a date field means: completed as above, or as
+// written; invalid when it is none.
+QDate typedDate(const QString& typed);
 QString timeText(const QTime& time);          // 08:05:00
 QTime parseTimeText(const QString& text);     // hh:mm:ss or hh:mm; invalid otherwise
 

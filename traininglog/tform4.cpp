@@ -87,13 +87,13 @@ QToolButton* speedButton(QWidget* parent, const char* name, const QString& hint,
 // A window of its own, kept above its owner (the main window) by the desktop,
 // but not above other programs nor above the program's boxes and dialogs.
 TForm4::TForm4(Session& session, int userId, QWidget* parent)
-    : QMainWindow(parent, workingWindowFlags()), m_session(session), m_draft(session.settingsPath, userId)
+    : QMainWindow(parent, workingWindowFlags()), m_session(session),
+      m_model(session.ZDatabase1, userId, session.settingsPath)
 {
     setObjectName(QStringLiteral("TForm4"));
     ScreenFit::keepOnScreen(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Trainingseinheiten"));
-    m_userId = userId;
     buildWindow();
     resize(QSize(856, 529).expandedTo(minimumSizeHint()));
     connectHandlers();
@@ -596,7 +596,7 @@ void TForm4::closeEvent(QCloseEvent* event)
         // What was not saved now was let go, unless the program was
         // stopped while it asked.
         if (m_draftOffered && !Messages::ending())
-            m_draft.remove();
+            m_model.draft().remove();
     }
     FormClose();
     event->accept();
@@ -606,8 +606,6 @@ void TForm4::FormCreate()
 {
     guarded(this, [&] {
         StringAlignGrid2->hide();
-        m_maxHeartRate = 0;
-        m_entries.clear();
 
         const IniFile settings = m_session.settings();
         ComboBox3->addItem(placeholderItem());
@@ -622,15 +620,10 @@ void TForm4::FormCreate()
         ComboBox1->setCurrentIndex(-1);
         ComboBox2->setCurrentIndex(-1);
 
-        const training::Person person = training::readPerson(m_session.ZDatabase1, m_userId);
-        if (person.found) {
-            // A value of 0 or less is none (-1 is "unbekannt").
-            m_defaultRestPulse = person.storedRestPulse.value_or(0);
-            m_defaultWeight = person.weight.value_or(0.0) > 0 ? person.weightText : QString();
-            EnhancedEdit1->setText(m_defaultRestPulse > 0 ? QString::number(m_defaultRestPulse) : QString());
-            EnhancedEdit2->setText(m_defaultWeight);
-            m_maxHeartRate = person.maxPulse;
-        }
+        m_model.readPerson();
+        EnhancedEdit1->setText(m_model.defaultRestPulse() > 0 ? QString::number(m_model.defaultRestPulse())
+                                                              : QString());
+        EnhancedEdit2->setText(m_model.defaultWeight());
 
         QStringList zones;
         GetZoneList(m_session.ZDatabase1, zones);
@@ -644,8 +637,8 @@ void TForm4::FormCreate()
         ComboBox3->setCurrentIndex(0);
 
         CheckMain(true);
-        m_dirty = false;
-        if (m_entries.isEmpty()) {
+        m_model.setDirty(false);
+        if (m_model.ids().isEmpty()) {
             setPanel(3, QStringLiteral("  ID:"));
             Label16->setText(QStringLiteral("-1"));
             ToolButton2->setEnabled(false);
@@ -655,13 +648,13 @@ void TForm4::FormCreate()
             ToolButton4->setEnabled(false);
             ToolButton13->setEnabled(false);
         } else {
-            m_position = int(m_entries.size()) - 1;
+            m_model.setPosition(int(m_model.ids().size()) - 1);
             Blaettern();
         }
         // Showing the entry has refreshed the shoe mileage already.
         showTotalDistance();
     });
-    m_dirty = false;
+    m_model.setDirty(false);
     ToolButton1->setEnabled(true);
 }
 
@@ -672,7 +665,7 @@ void TForm4::showTotalDistance()
     if (m_totalShown)
         return;
     setPanel(1, QStringLiteral("  Gesamt: ")
-                    + GetTotalDistance(m_session.ZDatabase1, QDate(1980, 1, 1), QDate::currentDate(), m_userId)
+                    + GetTotalDistance(m_session.ZDatabase1, QDate(1980, 1, 1), QDate::currentDate(), userId())
                     + QStringLiteral(" km"));
     m_totalShown = true;
 }
@@ -695,5 +688,5 @@ void TForm4::FormClose()
         settings.writeString(QStringLiteral("Wetter"), QStringLiteral("Items"), joinItemList(weather));
         settings.commit();
     });
-    Q_EMIT closed(!m_entries.isEmpty());
+    Q_EMIT closed(!m_model.ids().isEmpty());
 }

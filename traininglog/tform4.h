@@ -1,9 +1,7 @@
 #pragma once
 
 #include "diarysums.h"
-#include "editordraft.h"
-#include "entries.h"
-#include "storedrecord.h"
+#include "editormodel.h"
 #include "storedtext.h"
 
 #include <QHash>
@@ -55,7 +53,7 @@ public:
     TForm4(Session& session, int userId, QWidget* parent = nullptr);
     ~TForm4() override;
 
-    static QString placeholderItem() { return QStringLiteral("-- bitte eintragen oder auswählen --"); }
+    static QString placeholderItem() { return EditorModel::placeholderItem(); }
 
     // --- basic data ------------------------------------------------------
     void FormCreate();
@@ -89,11 +87,13 @@ public:
     void CheckMaxDistShoe(double mileage, double limit);
 
     // State the tests and the other files read.
-    int userId() const { return m_userId; }
-    const QStringList& entries() const { return m_entries; }
-    int position() const { return m_position; }
-    bool hasUnsavedChanges() const { return m_dirty; }
-    int maxHeartRate() const { return m_maxHeartRate; }
+    int userId() const { return m_model.userId(); }
+    const QStringList& entries() const { return m_model.ids(); }
+    int position() const { return m_model.position(); }
+    bool hasUnsavedChanges() const { return m_model.dirty(); }
+    int maxHeartRate() const { return m_model.maxHeartRate(); }
+    // What the window shows and edits, as the fields last handed it over.
+    const EditorModel& model() const { return m_model; }
     bool hfDialogSuppressed() const { return m_hfDialog; }
 
     // The editor that is open for the user (any user for -1), or null. The
@@ -103,12 +103,12 @@ public:
 
     // --- draft of unsaved input -------------------------------------------
     // Where the input not saved yet is kept for the next opening.
-    const EditorDraft& draft() const { return m_draft; }
+    const EditorDraft& draft() const { return m_model.draft(); }
     // Writes the draft now, when there is unsaved input (the desktop session
     // is being saved, or the program is ending).
     void keepDraftNow();
     // The input as the draft keeps it: the basic-data fields and unit rows.
-    EditorDraft::Content draftContent() const;
+    EditorDraft::Content draftContent();
     // At the opening: offers the person's draft, when there is one.
     void offerDraft();
 
@@ -278,10 +278,17 @@ private:
     bool checkDiaryStamp();
     // Shows the entry at a position kept inside the entry list.
     void showEntryAt(int position);
-    // The time of day as it is checked and stored.
-    QString entryTime() const;
-    // The units of the grid, as the entry stores them.
-    QList<Entries::Unit> gridUnits() const;
+    // Hands the texts of the basic-data fields to the model.
+    void takeInput();
+    // Shows the basic data of the model in the fields.
+    void showValues();
+    // Shows the model's units in the grid, the row given current.
+    void showUnits(int currentRow = -1);
+    // Shows the ID of the entry in the form and the status bar.
+    void showId();
+    // The number of entries and the place of the one shown in the status bar.
+    void showEntryCount();
+    void showPlace();
     // Shows an entry as it is stored now (after a change made elsewhere).
     void showStoredEntry(const QString& id);
     // The entry being saved was deleted at another workstation meanwhile.
@@ -296,12 +303,6 @@ private:
     // Clears the unit editors without running their input handlers, and
     // locks or opens them; no unit is open for change afterwards.
     void resetUnitEditors(bool locked);
-    // A unit distance as loaded from the database: shown as the distance
-    // text, the stored value kept with the cell.
-    void setStoredDistance(int row, double km);
-    // The stored value of a unit row whose distance still reads as loaded;
-    // false for a distance typed or changed since.
-    bool storedDistance(int row, double* km) const;
     // The index of the zone list's item that its text names (item 0 for the
     // placeholder), -1 for a typed text that is no item.
     int zoneIndex() const;
@@ -310,27 +311,15 @@ private:
 
     Session& m_session;
     QList<QLabel*> m_panels;
-    int m_userId = -1;
-    QStringList m_entries;
+    EditorModel m_model;
     QHash<QString, double> m_shoeKm; // kilometres of each shoe shown since the diary last changed
     bool m_totalShown = false;      // panel 1 holds the total of the diary as it is
     DiaryStamp m_sumsStamp;         // the diary's state when the sums above were read
-    int m_position = -1;
     int m_unitChanging = -1;
-    bool m_dirty = false;
-    int m_defaultRestPulse = 0;
-    QString m_defaultWeight;
-    int m_maxHeartRate = 0;
     bool m_listReady = false;
     bool m_hfDialog = false;
     QString m_zoneChecked; // the zone and percentage last checked against the advice
     bool m_closing = false;
-    // The entry shown, as it was read: a save notices a change made
-    // elsewhere since.
-    StoredRecord m_stored;
-    // A new entry whose save lost its answer: it may be stored under this ID.
-    QString m_unsureId;
-    EditorDraft m_draft;
     QTimer* m_draftTimer = nullptr;
     // The draft found at the opening has been offered: from then on the
     // file follows the input.

@@ -28,19 +28,6 @@ namespace {
 // Typing is written to the draft once it pauses this long.
 constexpr int kDraftDelayMs = 500;
 
-QString fieldText(QWidget* field)
-{
-    if (auto* mask = qobject_cast<MaskEdit*>(field))
-        return mask->text();
-    if (auto* edit = qobject_cast<QLineEdit*>(field))
-        return edit->text();
-    if (auto* combo = qobject_cast<QComboBox*>(field))
-        return combo->currentText();
-    if (auto* memo = qobject_cast<QPlainTextEdit*>(field))
-        return memo->toPlainText();
-    return QString();
-}
-
 void setFieldText(QWidget* field, const QString& text)
 {
     if (auto* mask = qobject_cast<MaskEdit*>(field)) {
@@ -76,19 +63,19 @@ void TForm4::setUpDraft()
 
 void TForm4::setDirty()
 {
-    m_dirty = true;
+    m_model.setDirty(true);
     if (m_draftOffered && !m_closing && m_draftTimer)
         m_draftTimer->start();
 }
 
 void TForm4::markClean()
 {
-    m_dirty = false;
+    m_model.setDirty(false);
     if (!m_draftOffered)
         return;
     if (m_draftTimer)
         m_draftTimer->stop();
-    m_draft.remove();
+    m_model.draft().remove();
 }
 
 void TForm4::keepDraftNow()
@@ -101,13 +88,13 @@ void TForm4::keepDraftNow()
 void TForm4::writeDraft()
 {
     // The draft found at the opening stays as it is until it was offered.
-    if (!m_dirty || !m_draftOffered)
+    if (!m_model.dirty() || !m_draftOffered)
         return;
     // A draft that cannot be written leaves the one before; the input is
     // still in the window, and the question on closing still comes. The
     // user hears of it once, until a draft is written again.
     QString reason;
-    if (m_draft.write(draftContent(), &reason)) {
+    if (m_model.draft().write(draftContent(), &reason)) {
         m_draftFailed = false;
         return;
     }
@@ -118,38 +105,21 @@ void TForm4::writeDraft()
                     QStringLiteral("Die Eingaben können nicht vorläufig aufbewahrt werden, weil die Datei %1 nicht "
                                    "geschrieben werden kann (ist der Datenträger voll?). Bei einem Absturz gehen "
                                    "sie verloren; speichern Sie den Eintrag")
-                        .arg(QDir::toNativeSeparators(m_draft.path())),
+                        .arg(QDir::toNativeSeparators(m_model.draft().path())),
                     reason);
 }
 
-EditorDraft::Content TForm4::draftContent() const
+EditorDraft::Content TForm4::draftContent()
 {
-    EditorDraft::Content content;
-    content.userId = m_userId;
-    content.entryId = Label16->text();
-    content.written = QDateTime::currentDateTime();
-    for (QWidget* field : std::initializer_list<QWidget*>{DateEdit1, maskeditL1, ComboBox3, EnhancedEdit1,
-                                                          EnhancedEdit2, maskeditL3, ComboBox1, ComboBox2, Memo1,
-                                                          Memo2})
-        content.fields.insert(field->objectName(), fieldText(field));
-    for (int row = 1; row < StringAlignGrid1->gridRowCount(); ++row) {
-        if (StringAlignGrid1->cells(0, row).isEmpty())
-            continue;
-        QStringList cells;
-        for (int column = 0; column < 5; ++column)
-            cells << StringAlignGrid1->cells(column, row);
-        double km = 0.0;
-        cells << (storedDistance(row, &km) ? QString::number(km, 'g', 17) : QString());
-        content.units << cells;
-    }
-    return content;
+    takeInput();
+    return m_model.draftContent();
 }
 
 void TForm4::offerDraft()
 {
     if (m_draftOffered || m_closing)
         return;
-    const std::optional<EditorDraft::Content> content = m_draft.load();
+    const std::optional<EditorDraft::Content> content = m_model.draft().load();
     if (!content) {
         m_draftOffered = true;
         return;
@@ -169,36 +139,26 @@ void TForm4::offerDraft()
     }
     m_draftOffered = true;
     if (!restore)
-        m_draft.remove();
+        m_model.draft().remove();
 }
 
 void TForm4::restoreDraft(const EditorDraft::Content& content)
 {
     // The entry the input was made for, when it is still there; otherwise
     // the input becomes a new entry.
-    const qsizetype at = content.entryId.toInt() > 0 ? m_entries.indexOf(content.entryId) : -1;
+    const qsizetype at = content.entryId.toInt() > 0 ? m_model.ids().indexOf(content.entryId) : -1;
     if (at >= 0) {
         showEntryAt(int(at));
         ToolButton13Click();
     } else {
         ToolButton1Click();
     }
+    m_model.applyDraft(content);
     for (auto it = content.fields.cbegin(); it != content.fields.cend(); ++it)
         if (auto* field = GroupBox2->findChild<QWidget*>(it.key(), Qt::FindDirectChildrenOnly))
             setFieldText(field, it.value());
-
-    StringGridLeeren();
-    for (const QStringList& unit : content.units) {
-        const int row = StringAlignGrid1->gridRowCount() - 1;
-        for (int column = 0; column < 5; ++column)
-            StringAlignGrid1->setCells(column, row, unit.at(column));
-        bool ok = false;
-        const double km = unit.at(5).toDouble(&ok);
-        if (ok && StringAlignGrid1->cells(1, row) == entryDistanceText(km) + QStringLiteral(" km "))
-            setStoredDistance(row, km);
-        StringAlignGrid1->addRow();
-    }
+    showUnits();
     FieldColours::setLocked(StringAlignGrid1, false);
     showUnitTotal();
-    m_dirty = true;
+    m_model.setDirty(true);
 }

@@ -50,14 +50,64 @@ void paintBasicField(QWidget* field, bool locked)
 
 void TForm4::CheckMain(bool moveToLast)
 {
-    m_entries.clear();
-    m_entries = Entries::ids(m_session.ZDatabase1, m_userId);
-    if (moveToLast)
-        m_position = int(m_entries.size()) - 1;
-    setPanel(0, QStringLiteral("  ") + entryCountText(m_entries.size()));
-    const bool any = !m_entries.isEmpty();
+    m_model.readIds(moveToLast);
+    showEntryCount();
+}
+
+void TForm4::showEntryCount()
+{
+    setPanel(0, QStringLiteral("  ") + entryCountText(m_model.ids().size()));
+    const bool any = !m_model.ids().isEmpty();
     for (QToolButton* b : {ToolButton2, ToolButton3, ToolButton4, ToolButton5, ToolButton6})
         b->setEnabled(any);
+}
+
+void TForm4::showPlace()
+{
+    setPanel(2, QStringLiteral("  Eintrag ") + QString::number(m_model.position() + 1) + QLatin1Char('/')
+                    + QString::number(m_model.ids().size()));
+}
+
+void TForm4::showId()
+{
+    Label16->setText(m_model.id());
+    setPanel(3, m_model.id() == QLatin1String("-1") ? QStringLiteral("  ID:") : QStringLiteral("  ID: ") + m_model.id());
+}
+
+void TForm4::takeInput()
+{
+    EditorModel::Values v;
+    v.date = DateEdit1->text();
+    v.time = maskeditL1->text();
+    v.sport = ComboBox3->currentText();
+    v.restPulse = EnhancedEdit1->text();
+    v.weight = EnhancedEdit2->text();
+    v.duration = maskeditL3->text();
+    v.weather = ComboBox1->currentText();
+    v.shoe = ComboBox2->currentText();
+    v.feeling = Memo1->toPlainText();
+    v.notes = Memo2->toPlainText();
+    m_model.setValues(v);
+}
+
+void TForm4::showValues()
+{
+    const EditorModel::Values& v = m_model.values();
+    DateEdit1->setText(v.date);
+    maskeditL1->setText(v.time);
+    ComboBox1->setEditText(v.weather);
+    {
+        // The mileage is shown once, at the end.
+        const QSignalBlocker quiet(ComboBox2);
+        ComboBox2->setEditText(v.shoe);
+        ComboBox2->lineEdit()->setCursorPosition(0);
+    }
+    EnhancedEdit1->setText(v.restPulse);
+    ComboBox3->setEditText(v.sport);
+    Memo2->setPlainText(v.notes);
+    Memo1->setPlainText(v.feeling);
+    EnhancedEdit2->setText(v.weight);
+    maskeditL3->setText(v.duration);
 }
 
 void TForm4::DisableMainControls()
@@ -91,52 +141,13 @@ void TForm4::setMainControlsLocked(bool locked)
 
 double TForm4::SumStrecke() const
 {
-    // In whole metres, as the database sums of the list view and the totals.
-    qint64 metres = 0;
-    for (int row = 1; row < StringAlignGrid1->gridRowCount(); ++row) {
-        double value = 0.0;
-        if (!storedDistance(row, &value)) {
-            const QString cell = StringAlignGrid1->cells(1, row);
-            const qsizetype km = cell.indexOf(QLatin1String(" km"));
-            bool ok = false;
-            value = parseDecimal(km < 0 ? cell : cell.left(km), &ok);
-            if (!ok)
-                value = 0.0;
-        }
-        metres += distanceMetres(value);
-    }
-    return double(metres) / 1000.0;
+    return m_model.unitKm();
 }
-
-// --- new, change, check, save --------------------------------------------------
 
 namespace {
 
 const QString kLineEnd = QStringLiteral("\n\r");
 const QString kConfirmTitle = QStringLiteral("Bestätigen");
-
-// A decimal as typed, for the statement: the first comma becomes the point.
-QString statementDecimal(QString text)
-{
-    const qsizetype comma = text.indexOf(QLatin1Char(','));
-    if (comma >= 0)
-        text[comma] = QLatin1Char('.');
-    return text;
-}
-
-// The distance of a unit row as it goes into the statement.
-QString unitDistance(const QString& cell)
-{
-    const qsizetype km = cell.indexOf(QLatin1String(" km"));
-    return statementDecimal(km < 0 ? cell : cell.left(km));
-}
-
-bool isStatementNumber(const QString& text)
-{
-    bool ok = false;
-    QLocale::c().toDouble(text.trimmed(), &ok);
-    return ok && !text.trimmed().isEmpty();
-}
 
 } // namespace
 
@@ -150,16 +161,9 @@ TForm4* TForm4::findOpen(int userId)
     return nullptr;
 }
 
-QString TForm4::entryTime() const
-{
-    // While the field still has the focus, an hour typed as one digit stands
-    // before its blank ("8 :30"); the blanks carry no meaning.
-    return maskeditL1->text().remove(QLatin1Char(' '));
-}
-
 bool TForm4::askToSaveChanges()
 {
-    if (!m_dirty)
+    if (!m_model.dirty())
         return true;
     // Ja saves, Nein lets the input go; Abbrechen (also Esc) stops the
     // action and keeps the input in the window.
@@ -180,7 +184,7 @@ bool TForm4::askToSaveChanges()
         return false;
     ToolButton10Click();
     // Only a completed save clears the flag.
-    return !m_dirty;
+    return !m_model.dirty();
 }
 
 void TForm4::ToolButton1Click()
@@ -193,15 +197,14 @@ void TForm4::ToolButton1Click()
     DateEdit1->setDate(QDate::currentDate());
     DateEdit1->setFocus();
     DateEdit1->selectAll();
-    Label16->setText(QStringLiteral("-1"));
-    m_stored = StoredRecord();
-    m_unsureId.clear();
+    m_model.startNew();
+    Label16->setText(m_model.id());
     setPanel(3, QStringLiteral("  Neuer Eintrag"));
     maskeditL1->clear();
     maskeditL3->clear();
     // The person's values, not those of the entry shown before.
-    EnhancedEdit1->setText(m_defaultRestPulse > 0 ? QString::number(m_defaultRestPulse) : QString());
-    EnhancedEdit2->setText(m_defaultWeight);
+    EnhancedEdit1->setText(m_model.defaultRestPulse() > 0 ? QString::number(m_model.defaultRestPulse()) : QString());
+    EnhancedEdit2->setText(m_model.defaultWeight());
     // The unit editors are cleared and locked: no unit is open for change in
     // an entry that has none yet.
     DisableControls();
@@ -227,88 +230,24 @@ void TForm4::ToolButton13Click()
 
 bool TForm4::CheckData()
 {
-    QString faults;
-    auto fault = [&](const QString& line) { faults += line + kLineEnd; };
-
-    const QString sport = ComboBox3->currentText();
-    if (sport == placeholderItem() || sport.isEmpty())
-        fault(QStringLiteral("- keine Sportart ausgewählt"));
-
-    const QDate date = DateEdit1->date();
-    if (!date.isValid())
-        fault(QStringLiteral("- kein gültiges Datum eingetragen"));
-    else if (date > QDate::currentDate())
-        fault(QStringLiteral("- das gewählte Trainingsdatum liegt in der Zukunft"));
-
-    if (maskeditL1->isEmpty() || !parseTimeText(entryTime()).isValid())
-        fault(QStringLiteral("- keine gültige Uhrzeit eingetragen"));
-
-    if (maskeditL3->isEmpty())
-        maskeditL3->setText(QStringLiteral("0:00"));
-    else if (storedDuration(maskeditL3->text()).isEmpty())
-        fault(QStringLiteral("- ungültige Zeitangabe bei Trainingsdauer"));
-
-    // The fields refuse what cannot be stored; a text set otherwise (a memo
-    // grown by its time signs, a value of an older diary) is named here.
-    for (const auto& [field, text, length, kind] :
-         {std::tuple{"Sportart", ComboBox3->currentText(), 40, StoredText::Kind::ListItem},
-          std::tuple{"Wetter", ComboBox1->currentText(), 40, StoredText::Kind::ListItem},
-          std::tuple{"Schuhe", ComboBox2->currentText(), 40, StoredText::Kind::Line},
-          std::tuple{"Befinden", Memo1->toPlainText(), 255, StoredText::Kind::Memo},
-          std::tuple{"Notizen", Memo2->toPlainText(), 255, StoredText::Kind::Memo}}) {
-        const QString line = StoredText::fault(QString::fromUtf8(field), text, length, kind);
-        if (!line.isEmpty())
-            fault(line);
-    }
-
-    if (StringAlignGrid1->cells(1, 1).isEmpty()
-        && !Messages::confirm(this, kConfirmTitle,
-                              QStringLiteral("Sie haben noch keine Trainingsinhalte erfasst. Möchten Sie die "
-                                             "Trainingseinheit trotzdem speichern?")))
-        fault(QStringLiteral("- keine Trainingsinhalte erfasst"));
-
-    // A unit the database would refuse is named here, so that a save never
-    // stops halfway through a statement.
-    for (int row = 1; row < StringAlignGrid1->gridRowCount(); ++row) {
-        if (StringAlignGrid1->cells(1, row).isEmpty())
-            continue;
-        const QString number = StringAlignGrid1->cells(0, row).section(QLatin1Char('.'), 0, 0);
-        if (!isStatementNumber(unitDistance(StringAlignGrid1->cells(1, row))))
-            fault(QStringLiteral("- ungültige Strecke in Trainingsinhalt ") + number);
-        const QString time = StringAlignGrid1->cells(2, row);
-        if (!time.isEmpty() && !parseTimeText(time).isValid())
-            fault(QStringLiteral("- ungültige Zeit in Trainingsinhalt ") + number);
-    }
-
+    takeInput();
+    const QString duration = m_model.values().duration;
+    const QStringList faults = m_model.check(QDate::currentDate(), [this] {
+        return Messages::confirm(this, kConfirmTitle,
+                                 QStringLiteral("Sie haben noch keine Trainingsinhalte erfasst. Möchten Sie die "
+                                                "Trainingseinheit trotzdem speichern?"));
+    });
+    // A duration left empty is saved as none.
+    if (m_model.values().duration != duration)
+        maskeditL3->setText(m_model.values().duration);
     if (faults.isEmpty())
         return false;
     Messages::beep();
     Messages::show(this, QMessageBox::Critical, QStringLiteral("Fehler"),
-                   QStringLiteral("Es sind folgende Eingabefehler aufgetreten:") + kLineEnd + faults,
+                   QStringLiteral("Es sind folgende Eingabefehler aufgetreten:") + kLineEnd + faults.join(kLineEnd)
+                       + kLineEnd,
                    QMessageBox::Ok);
     return true;
-}
-
-QList<Entries::Unit> TForm4::gridUnits() const
-{
-    QList<Entries::Unit> units;
-    for (int row = 1; row < StringAlignGrid1->gridRowCount(); ++row) {
-        const QString distanceCell = StringAlignGrid1->cells(1, row);
-        if (distanceCell.isEmpty())
-            continue;
-        const QString time = StringAlignGrid1->cells(2, row);
-        const QString pulse = StringAlignGrid1->cells(3, row);
-        // A loaded distance that nobody changed goes back as it was stored,
-        // not as its rounded text.
-        double stored = 0.0;
-        const QString distance = storedDistance(row, &stored)
-                                     ? QString::number(stored, 'f', QLocale::FloatingPointShortest)
-                                     : unitDistance(distanceCell);
-        units.append({StringAlignGrid1->cells(0, row).section(QLatin1Char('.'), 0, 0).trimmed(), distance,
-                      time.isEmpty() ? QStringLiteral("0:00:00") : time,
-                      pulse.isEmpty() ? QStringLiteral("-1") : pulse, StringAlignGrid1->cells(4, row)});
-    }
-    return units;
 }
 
 void TForm4::ToolButton10Click()
@@ -317,87 +256,42 @@ void TForm4::ToolButton10Click()
     const bool ran = guarded(this, [&] {
         if (CheckData())
             return;
-
-        Entries::Entry entry;
-        entry.time = entryTime();
-        entry.restPulse = EnhancedEdit1->text().isEmpty() ? QStringLiteral("-1") : EnhancedEdit1->text();
-        entry.weight =
-            EnhancedEdit2->text().isEmpty() ? QStringLiteral("-1") : statementDecimal(EnhancedEdit2->text());
-        // Stored as h:mm, whatever blanks the field shows before a one-digit hour.
-        entry.duration = storedDuration(maskeditL3->text());
-        // CheckData has made sure the text is a date; written in the one form.
-        entry.date = dateText(DateEdit1->date());
-        entry.weather = ComboBox1->currentText();
-        entry.shoe = ComboBox2->currentText();
-        entry.category = ComboBox3->currentText();
-        entry.notes = Memo2->toPlainText();
-        entry.feeling = Memo1->toPlainText();
-        entry.userId = m_userId;
-        entry.units = gridUnits();
-        bool idOk = false;
-        int id = Label16->text().toInt(&idOk);
-        if (!idOk)
-            id = -1;
-
         Database& db = m_session.ZDatabase1;
-        if (id <= 0 && !m_unsureId.isEmpty()) {
-            // The last save of this new entry lost its answer: when it is
-            // stored after all, this save changes it.
-            if (!m_stored.current(db).isEmpty()) {
-                id = m_unsureId.toInt();
-                Label16->setText(m_unsureId);
-            } else {
-                m_stored = StoredRecord();
-            }
-            m_unsureId.clear();
-        }
-        if (id > 0) {
-            bool deletedElsewhere = false;
-            // The entry and all its units change together or not at all,
-            // and only when nobody else has changed it since it was read.
-            const CheckedSave saved = saveChecked(this, db, m_stored, QStringLiteral("Der Eintrag"), [&] {
-                // An entry deleted at another workstation meanwhile: nothing
-                // is written.
-                deletedElsewhere = !Entries::update(db, QString::number(id), entry);
+        const EditorModel::Saved saved =
+            m_model.save([&](StoredRecord& stored, const std::function<void()>& write) {
+                return saveChecked(this, db, stored, QStringLiteral("Der Eintrag"), write);
             });
-            if (saved == CheckedSave::Cancelled)
-                return; // the input stays unsaved
-            if (saved == CheckedSave::LoadStored) {
-                showStoredEntry(QString::number(id));
-                return;
-            }
-            if (deletedElsewhere) {
-                entryDeletedElsewhere(); // the input stays in the form
-                return;
-            }
+        Label16->setText(m_model.id());
+        switch (saved) {
+        case EditorModel::Saved::Cancelled:
+            return; // the input stays unsaved
+        case EditorModel::Saved::LoadStored:
+            showStoredEntry(m_model.id());
+            return;
+        case EditorModel::Saved::DeletedElsewhere:
+            entryDeletedElsewhere(); // the input stays in the form
+            return;
+        case EditorModel::Saved::Updated:
             forgetDiarySums();
-            CheckMain(false);
-        } else {
-            QString newId;
-            m_stored = StoredRecord();
-            try {
-                saveChecked(this, db, m_stored, QStringLiteral("Der Eintrag"), [&] {
-                    newId = Entries::insert(db, entry);
-                    m_stored.setSelects(Entries::storedRecord(newId).selects());
-                });
-            } catch (const StorageError& e) {
-                if (e.reason() == StorageError::Reason::AnswerLost && !newId.isEmpty())
-                    m_unsureId = newId;
-                throw;
-            }
+            showEntryCount();
+            break;
+        case EditorModel::Saved::Inserted: {
             forgetDiarySums();
-            Label16->setText(newId);
-            setPanel(3, QStringLiteral("  ID: ") + newId);
-            CheckMain(true);
+            showId();
+            showEntryCount();
             // The new entry's place among all entries by date and time.
-            const qsizetype place = m_entries.indexOf(newId);
+            const qsizetype place = m_model.ids().indexOf(m_model.id());
             if (place >= 0)
                 setPanel(2, QStringLiteral("  Eintrag ") + QString::number(place + 1) + QLatin1Char('/')
-                                + QString::number(m_entries.size()));
+                                + QString::number(m_model.ids().size()));
+            break;
+        }
         }
         GetDistShoe();
         markClean();
     });
+    // The ID a save found stored after a lost answer, also when it failed.
+    Label16->setText(m_model.id());
     // after a failure the total is as it was: one box is enough
     if (ran)
         guarded(this, [&] { showTotalDistance(); });
@@ -407,19 +301,18 @@ void TForm4::showStoredEntry(const QString& id)
 {
     forgetDiarySums();
     CheckMain(false);
-    const qsizetype place = m_entries.indexOf(id);
+    const qsizetype place = m_model.ids().indexOf(id);
     // its date may have changed, and with it its place
-    showEntryAt(place >= 0 ? int(place) : m_position);
+    showEntryAt(place >= 0 ? int(place) : m_model.position());
     showTotalDistance();
 }
 
 void TForm4::entryDeletedElsewhere()
 {
-    Label16->setText(QStringLiteral("-1"));
-    m_stored = StoredRecord();
-    setPanel(3, QStringLiteral("  ID:"));
+    // The model has let the entry go and read the list anew.
+    showId();
     forgetDiarySums();
-    CheckMain(false);
+    showEntryCount();
     ToolButton2->setEnabled(false);
     Messages::deletedElsewhere(this, QStringLiteral("Der Eintrag"), QStringLiteral("neuen Eintrag"),
                                QStringLiteral("Eingaben speichern"));

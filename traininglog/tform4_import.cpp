@@ -115,7 +115,7 @@ void TForm4::importPaths(const QStringList& chosen)
         return;
     }
     guarded(this, [&] {
-        exchange::DiaryImport import(m_session.ZDatabase1, m_userId);
+        exchange::DiaryImport import(m_session.ZDatabase1, userId());
         // One file chosen (not a folder that holds one) comes into the form.
         if (files.size() == 1 && chosen.size() == 1 && !QFileInfo(chosen.first()).isDir()) {
             const exchange::FileTrainings one =
@@ -145,7 +145,7 @@ void TForm4::showImportedEntry(const exchange::ImportedEntry& entry, const excha
                        QMessageBox::Ok);
         if (askToSaveChanges()) {
             CheckMain(false);
-            const qsizetype at = m_entries.indexOf(present);
+            const qsizetype at = m_model.ids().indexOf(present);
             if (at >= 0)
                 showEntryAt(int(at));
         }
@@ -153,9 +153,9 @@ void TForm4::showImportedEntry(const exchange::ImportedEntry& entry, const excha
     }
     if (!askToSaveChanges())
         return;
-    m_dirty = false; // the input shown before was let go
+    m_model.setDirty(false); // the input shown before was let go
     EditorDraft::Content content;
-    content.userId = m_userId;
+    content.userId = userId();
     content.fields.insert(DateEdit1->objectName(), dateText(entry.date));
     content.fields.insert(maskeditL1->objectName(), entry.time.toString(QStringLiteral("hh:mm")));
     content.fields.insert(ComboBox3->objectName(), entry.sport);
@@ -217,21 +217,20 @@ void TForm4::importFiles(const QStringList& files, exchange::DiaryImport& import
         forgetDiarySums();
         const QString shown = Label16->text();
         // The entry the paging starts from, while a new one is being typed.
-        const QString current = m_position >= 0 && m_position < m_entries.size() ? m_entries[m_position] : QString();
-        const bool wasEmpty = m_entries.isEmpty();
+        const QString current = m_model.ids().value(m_model.position());
+        const bool wasEmpty = m_model.ids().isEmpty();
         CheckMain(false);
-        qsizetype at = m_entries.indexOf(shown);
-        if (at < 0 && m_dirty)
-            at = m_entries.indexOf(current);
+        qsizetype at = m_model.ids().indexOf(shown);
+        if (at < 0 && m_model.dirty())
+            at = m_model.ids().indexOf(current);
         if (at >= 0) {
-            m_position = int(at);
-            setPanel(2, QStringLiteral("  Eintrag ") + QString::number(m_position + 1) + QLatin1Char('/')
-                            + QString::number(m_entries.size()));
-        } else if (!m_dirty && (wasEmpty || shown == QLatin1String("-1"))) {
+            m_model.setPosition(int(at));
+            showPlace();
+        } else if (!m_model.dirty() && (wasEmpty || shown == QLatin1String("-1"))) {
             // Nothing of the user's was shown: the newest entry is.
-            showEntryAt(int(m_entries.size()) - 1);
+            showEntryAt(int(m_model.ids().size()) - 1);
         }
-        ToolButton13->setEnabled(!m_entries.isEmpty());
+        ToolButton13->setEnabled(!m_model.ids().isEmpty());
         showTotalDistance();
         GetDistShoe();
     }

@@ -14,7 +14,7 @@
 
 void TForm4::ShowShoes()
 {
-    const QStringList models = training::shoeModels(m_session.ZDatabase1, m_userId);
+    const QStringList models = training::shoeModels(m_session.ZDatabase1, userId());
     // The first item put into the empty list becomes the field's text, whose
     // change would look up the mileage on the very query read here; the
     // mileage is shown once the list is complete.
@@ -36,11 +36,11 @@ void TForm4::GetDistShoe()
         showTotalDistance();
     auto known = m_shoeKm.constFind(shoe);
     if (known == m_shoeKm.constEnd())
-        known = m_shoeKm.insert(shoe, ShoeDistance(m_session.ZDatabase1, m_userId, shoe));
+        known = m_shoeKm.insert(shoe, ShoeDistance(m_session.ZDatabase1, userId(), shoe));
     const double distance = known.value();
     double mileage = distance;
     double limit = 0.0;
-    if (const auto limits = training::readShoeLimits(m_session.ZDatabase1, m_userId, shoe)) {
+    if (const auto limits = training::readShoeLimits(m_session.ZDatabase1, userId(), shoe)) {
         mileage = double(limits->before) + distance;
         limit = double(limits->limit);
     }
@@ -56,7 +56,7 @@ void TForm4::forgetDiarySums()
 
 bool TForm4::checkDiaryStamp()
 {
-    const DiaryStamp stamp = GetDiaryStamp(m_session.ZDatabase1, m_userId);
+    const DiaryStamp stamp = GetDiaryStamp(m_session.ZDatabase1, userId());
     if (stamp == m_sumsStamp)
         return false;
     forgetDiarySums();

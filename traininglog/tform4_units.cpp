@@ -63,35 +63,29 @@ void TForm4::DisableControls()
 
 void TForm4::StringGridLeeren()
 {
-    StringAlignGrid1->clearRows();
-    StringAlignGrid1->setGridRowCount(2);
+    m_model.clearUnits();
+    showUnits();
+}
+
+void TForm4::showUnits(int currentRow)
+{
+    StringGrid* grid = StringAlignGrid1;
+    grid->clearRows();
+    grid->setGridRowCount(2);
+    for (const EditorModel::Unit& unit : m_model.units()) {
+        const int row = grid->gridRowCount() - 1;
+        grid->setCells(0, row, unit.number);
+        grid->setCells(1, row, unit.distance);
+        grid->setCells(2, row, unit.time);
+        grid->setCells(3, row, unit.pulse);
+        grid->setCells(4, row, unit.zone);
+        grid->addRow();
+    }
+    if (currentRow > 0)
+        grid->setCurrentGridRow(currentRow);
 }
 
 namespace {
-
-// The role under which a loaded unit keeps its distance as stored.
-constexpr int kStoredDistance = Qt::UserRole;
-
-QString loadedDistanceText(double km)
-{
-    return entryDistanceText(km) + QStringLiteral(" km ");
-}
-
-// Swaps two rows whole, so that what a cell keeps besides its text moves too.
-void swapRows(StringGrid* grid, int a, int b)
-{
-    const int ta = a - grid->firstDataRow();
-    const int tb = b - grid->firstDataRow();
-    for (int column = 0; column < grid->columnCount(); ++column) {
-        // A unit row has all its cells; a missing one is an empty cell.
-        grid->setCells(column, a, grid->cells(column, a));
-        grid->setCells(column, b, grid->cells(column, b));
-        QTableWidgetItem* cellA = grid->takeItem(ta, column);
-        QTableWidgetItem* cellB = grid->takeItem(tb, column);
-        grid->setItem(ta, column, cellB);
-        grid->setItem(tb, column, cellA);
-    }
-}
 
 // The unit open for change is the unit, wherever it moves.
 void followMovedUnit(int& changing, int a, int b)
@@ -111,25 +105,6 @@ int TForm4::zoneIndex() const
     if (current >= 0 && ComboBox4->itemText(current) == text)
         return current;
     return ComboBox4->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
-}
-
-void TForm4::setStoredDistance(int row, double km)
-{
-    StringAlignGrid1->setCells(1, row, loadedDistanceText(km));
-    if (QTableWidgetItem* cell = StringAlignGrid1->item(row - StringAlignGrid1->firstDataRow(), 1))
-        cell->setData(kStoredDistance, km);
-}
-
-bool TForm4::storedDistance(int row, double* km) const
-{
-    const QTableWidgetItem* cell = StringAlignGrid1->item(row - StringAlignGrid1->firstDataRow(), 1);
-    if (!cell)
-        return false;
-    const QVariant stored = cell->data(kStoredDistance);
-    if (!stored.isValid() || cell->text() != loadedDistanceText(stored.toDouble()))
-        return false;
-    *km = stored.toDouble();
-    return true;
 }
 
 QString TForm4::unitTimeText() const
@@ -164,12 +139,12 @@ void TForm4::SpeedButton4Click()
     {
         // Loading is no input: no zone warning, no unsaved change.
         const auto blockers = quiet({EnhancedEdit3, maskeditL2, EnhancedEdit4, EnhancedEdit5, ComboBox4});
-        const QString distance = StringAlignGrid1->cells(1, row);
-        const qsizetype km = distance.indexOf(QLatin1String(" km"));
-        EnhancedEdit3->setText(km < 0 ? distance : distance.left(km));
-        maskeditL2->setText(StringAlignGrid1->cells(2, row));
-        EnhancedEdit4->setText(StringAlignGrid1->cells(3, row));
-        const QString zone = StringAlignGrid1->cells(4, row);
+        const EditorModel::Unit unit = m_model.units().value(row - 1);
+        const qsizetype km = unit.distance.indexOf(QLatin1String(" km"));
+        EnhancedEdit3->setText(km < 0 ? unit.distance : unit.distance.left(km));
+        maskeditL2->setText(unit.time);
+        EnhancedEdit4->setText(unit.pulse);
+        const QString& zone = unit.zone;
         const int item = ComboBox4->findText(zone, Qt::MatchExactly | Qt::MatchCaseSensitive);
         if (item >= 0)
             ComboBox4->setCurrentIndex(item);
@@ -201,9 +176,8 @@ void TForm4::Button1Click()
     // advised zones picks one before the unit goes in.
     if (checkZoneAgainstAdvice())
         return;
-    StringGrid* grid = StringAlignGrid1;
-    const QString distance = EnhancedEdit3->text() + QStringLiteral(" km ");
     const int zone = zoneIndex();
+    const QString zoneText = zone != 0 ? ComboBox4->currentText() : QString();
     if (m_unitChanging == -1) {
         int count = 1;
         if (BitCheckBox1->isChecked()) {
@@ -214,24 +188,12 @@ void TForm4::Button1Click()
                 return;
             }
         }
-        for (int i = 0; i < count; ++i) {
-            const int row = grid->gridRowCount() - 1;
-            grid->setCells(0, row, QString::number(row) + QStringLiteral(". "));
-            grid->setCells(1, row, distance);
-            grid->setCells(2, row, unitTimeText());
-            grid->setCells(3, row, EnhancedEdit4->text());
-            grid->setCells(4, row, zone != 0 ? ComboBox4->currentText() : QString());
-            grid->addRow();
-            grid->setCurrentGridRow(row);
-        }
+        m_model.addUnits(EnhancedEdit3->text(), unitTimeText(), EnhancedEdit4->text(), zoneText, count);
+        showUnits(count > 0 ? int(m_model.units().size()) : -1);
     } else {
-        const int row = m_unitChanging;
-        grid->setCells(1, row, distance);
-        grid->setCells(2, row, unitTimeText());
-        grid->setCells(3, row, EnhancedEdit4->text());
-        if (zone != 0)
-            grid->setCells(4, row, ComboBox4->currentText());
-        grid->setCurrentGridRow(row);
+        m_model.changeUnit(m_unitChanging - 1, EnhancedEdit3->text(), unitTimeText(), EnhancedEdit4->text(),
+                           zoneText);
+        showUnits(m_unitChanging);
     }
     showUnitTotal();
     DisableControls();
@@ -244,8 +206,10 @@ void TForm4::SpeedButton3Click()
                           QStringLiteral("Möchten Sie den gewählten Trainingsinhalt löschen?"))) {
         const int row = StringAlignGrid1->currentGridRow();
         if (row >= StringAlignGrid1->firstDataRow() && !StringAlignGrid1->cells(0, row).isEmpty()) {
-            StringAlignGrid1->removeRow(row - StringAlignGrid1->firstDataRow());
-            SetSubID();
+            m_model.removeUnit(row - 1);
+            showUnits();
+            // The row that moved up into its place is the current one.
+            StringAlignGrid1->setCurrentGridRow(row, false);
             DisableControls();
         }
     }
@@ -257,11 +221,12 @@ void TForm4::SpeedButton1Click()
 {
     const int row = StringAlignGrid1->currentGridRow();
     if (row > 1 && !StringAlignGrid1->cells(0, row).isEmpty()) {
-        swapRows(StringAlignGrid1, row, row - 1);
+        m_model.moveUnit(row - 1, -1);
         followMovedUnit(m_unitChanging, row, row - 1);
-        StringAlignGrid1->setCurrentGridRow(row - 1);
+        showUnits(row - 1);
+    } else {
+        SetSubID();
     }
-    SetSubID();
     setDirty();
 }
 
@@ -269,18 +234,21 @@ void TForm4::SpeedButton2Click()
 {
     const int row = StringAlignGrid1->currentGridRow();
     if (row >= 1 && row != StringAlignGrid1->gridRowCount() - 2 && !StringAlignGrid1->cells(0, row).isEmpty()) {
-        swapRows(StringAlignGrid1, row, row + 1);
+        m_model.moveUnit(row - 1, +1);
         followMovedUnit(m_unitChanging, row, row + 1);
-        StringAlignGrid1->setCurrentGridRow(row + 1);
+        showUnits(row + 1);
+    } else {
+        SetSubID();
     }
-    SetSubID();
     setDirty();
 }
 
 void TForm4::SetSubID()
 {
-    for (int row = 1; row <= StringAlignGrid1->gridRowCount() - 2; ++row)
-        StringAlignGrid1->setCells(0, row, QString::number(row) + QStringLiteral(". "));
+    m_model.renumberUnits();
+    const int row = StringAlignGrid1->currentGridRow();
+    showUnits();
+    StringAlignGrid1->setCurrentGridRow(row, false);
 }
 
 void TForm4::StringAlignGrid1SelectCell(int, int row, bool*)

@@ -41,13 +41,13 @@ void TForm4::EnhancedEdit4Exit()
 {
     Label20->clear();
     const int pulse = EnhancedEdit4->intValue();
-    if (m_maxHeartRate < 1 || pulse < 1) {
+    if (m_model.maxHeartRate() < 1 || pulse < 1) {
         SpeedButton6->setEnabled(false);
         return;
     }
     guarded(this, [&] {
         StringAlignGrid3->clearRows();
-        const int percentage = pulse * 100 / m_maxHeartRate;
+        const int percentage = pulse * 100 / m_model.maxHeartRate();
         Label20->setText(QString::number(percentage) + QStringLiteral(" % max. HF"));
         int row = StringAlignGrid3->firstDataRow();
         for (const training::Zone& zone : training::zonesHolding(m_session.ZDatabase1, percentage)) {

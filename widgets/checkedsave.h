@@ -8,17 +8,6 @@
 
 class QWidget;
 
-// How a window's save of a record ended.
-enum class CheckedSave {
-    Saved,
-    // the record was changed elsewhere and the user chose its stored
-    // version: the window loads it, the input is dropped
-    LoadStored,
-    // the record was changed elsewhere and the user cancelled: nothing
-    // written, the input stays
-    Cancelled,
-};
-
 // Saves a record that a window read (see storedrecord.h). When another
 // workstation has changed it since, the user is asked whether to load that
 // version or to save the input over it. A save whose answer was lost but

@@ -70,10 +70,7 @@ DateEdit::DateEdit(QWidget* parent) : QLineEdit(parent)
 
 QDate DateEdit::dateOf(const QString& text)
 {
-    // The text forms also read negative years; a diary date never has one.
-    const QString completed = completedDateText(text);
-    const QDate date = parseDateText(completed.isEmpty() ? text : completed);
-    return date.isValid() && date.year() >= 1 ? date : QDate();
+    return typedDate(text);
 }
 
 QDate DateEdit::date() const

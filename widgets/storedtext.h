@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storabletext.h"
+
 #include <QPlainTextEdit>
 #include <QString>
 
@@ -7,30 +9,10 @@ class QComboBox;
 class QKeyEvent;
 class QLineEdit;
 
-// What a free-text field may hold so that its text is stored unchanged:
-// only characters that code page 1252 has, at most as many as its column
-// takes, and for the words of a pick list in config.ini nothing that would
-// split or change the list when it is read back.
-//
-// A field is limited with limit(); a typed or pasted text that it cannot
-// take is refused with the exclamation beep, the field's text staying as it
-// was. The input checks use fault() as the last guard before a statement.
+// The fields that hold what may be stored (see storabletext.h): a typed
+// or pasted text that a field cannot take is refused with the exclamation
+// beep, the field's text staying as it was.
 namespace StoredText {
-
-enum class Kind {
-    Line,     // a single-line field: no control characters
-    ListItem, // a word of a pick list ("%"-separated): also no "%" and no blank in front
-    Memo,     // several lines: line breaks and tabs are text
-};
-
-// The position of the first character a field of the kind cannot store,
-// -1 when there is none.
-qsizetype refusedAt(const QString& text, Kind kind);
-
-// The fault line of an input check ("- Wetter: das Zeichen „%“ kann nicht
-// gespeichert werden", "- Notizen: mehr als 255 Zeichen"), empty when the
-// text can be stored as it is.
-QString fault(const QString& field, const QString& text, int maxLength, Kind kind);
 
 // The text a key event types into a field; empty for editing keys (cursor
 // keys, backspace, Return, Esc, Tab) and shortcuts. Ctrl together with Alt
