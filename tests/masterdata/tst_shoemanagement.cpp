@@ -1,3 +1,4 @@
+#include "faulttext.h"
 #include "messages.h"
 #include "numericedit.h"
 #include "query.h"
@@ -20,14 +21,6 @@
 #include <memory>
 
 namespace {
-
-QString faultText(const QStringList& lines)
-{
-    QString text = QStringLiteral("Es sind folgende Eingabefehler aufgetreten:\n\r\n\r");
-    for (const QString& line : lines)
-        text += line + QStringLiteral("\n\r");
-    return text + QStringLiteral("\n\rIhre Eingaben können deshalb nicht gespeichert werden");
-}
 
 const QString kDuplicateNew = "- ein Schuh mit dieser Modellbezeichnung existiert bereits";
 const QString kDuplicateOther = "- es existiert bereits ein anderer Schuh mit dieser Modellbezeichnung";

@@ -1,16 +1,5 @@
+#include "faulttext.h"
 #include "userfixture.h"
-
-namespace {
-
-QString faultText(const QStringList& lines)
-{
-    QString text = QStringLiteral("Es sind folgende Eingabefehler aufgetreten:\n\r\n\r");
-    for (const QString& line : lines)
-        text += line + QStringLiteral("\n\r");
-    return text + QStringLiteral("\n\rIhre Eingaben können deshalb nicht gespeichert werden");
-}
-
-} // namespace
 
 // The user management's window: its list, its fields and the input check.
 class TestUserWindow : public UserFixture
