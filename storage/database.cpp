@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -369,6 +370,33 @@ void Database::execute(const QString& sql)
     const QByteArray text = cp1252::encode(sql);
     d->run(false, [&](ThrowStatusWrapper* st, ITransaction* tra) {
         d->attachment->execute(st, tra, 0, text.constData(), 3, nullptr, nullptr, nullptr, nullptr);
+    });
+}
+
+void Database::executeWithBlob(const QString& sql, const QByteArray& bytes)
+{
+    const QByteArray text = cp1252::encode(sql);
+    d->run(false, [&](ThrowStatusWrapper* st, ITransaction* tra) {
+        engine::Statement stmt(d->attachment->prepare(st, tra, 0, text.constData(), 3, 0));
+        engine::Metadata in(stmt->getInputMetadata(st));
+        if (in->getCount(st) != 1 || (in->getType(st, 0) & ~1u) != SQL_BLOB)
+            throw StorageError(QStringLiteral("Die Anweisung nimmt keinen Blob als einzigen Parameter"), sql);
+        ISC_QUAD id{};
+        engine::Blob blob(d->attachment->createBlob(st, tra, &id, 0, nullptr));
+        // a segment is at most 64 kB long
+        constexpr qsizetype kSegment = 32768;
+        for (qsizetype at = 0; at < bytes.size(); at += kSegment) {
+            const auto length = static_cast<unsigned>(std::min(kSegment, bytes.size() - at));
+            blob->putSegment(st, length, bytes.constData() + at);
+        }
+        blob.close(st);
+        std::vector<unsigned char> message(in->getMessageLength(st));
+        std::memcpy(message.data() + in->getOffset(st, 0), &id, sizeof id);
+        const short notNull = 0;
+        std::memcpy(message.data() + in->getNullOffset(st, 0), &notNull, sizeof notNull);
+        stmt->execute(st, tra, in.get(), message.data(), nullptr, nullptr);
+        in.reset();
+        stmt.free(st);
     });
 }
 

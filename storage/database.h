@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -26,7 +27,7 @@ StorageError engineError(const intptr_t* vector, const QString& engineText, cons
 // floating-point numbers with the decimal comma.
 struct FieldValue
 {
-    enum class Kind { Null, Text, Integer, Float, Date, Time, Timestamp };
+    enum class Kind { Null, Text, Integer, Float, Date, Time, Timestamp, Bytes };
 
     Kind kind = Kind::Null;
     // Numbers, dates and times keep their raw value and are turned into
@@ -35,6 +36,7 @@ struct FieldValue
     qint64 integer = 0; // Integer; Date and Timestamp: the Julian day
     double number = 0.0; // Integer and Float; Time and Timestamp: milliseconds of the day
     int format = 0;     // Float: significant digits, or decimals when negative
+    QByteArray bytes;   // Bytes: a binary blob (BLOB SUB_TYPE 0), as stored
 
     bool isNull() const { return kind == Kind::Null; }
     QString asString() const;
@@ -94,6 +96,11 @@ public:
     bool isConnected() const;
 
     void execute(const QString& sql);
+    // A command with exactly one parameter (?) that takes a binary blob:
+    // the bytes are written as a blob in the statement's transaction, in
+    // pieces, and passed as the parameter, so that the statement stays
+    // short whatever their size.
+    void executeWithBlob(const QString& sql, const QByteArray& bytes);
     // Reads the whole result, or its first maxRows rows when maxRows >= 0.
     ResultSet select(const QString& sql, int maxRows = -1);
 

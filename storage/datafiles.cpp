@@ -135,6 +135,10 @@ const Table kUsers{"USERS",
                    "CREATE TABLE Users (ID\tINTEGER NOT NULL PRIMARY KEY,Name CHAR(40) NOT NULL,"
                    "Vorname CHAR(40) NOT NULL,GebDatum DATE NOT NULL,Geschlecht SMALLINT NOT NULL,"
                    "Gewicht FLOAT,Ruhepuls SMALLINT,Maxpuls SMALLINT)"};
+// The course of an entry, as its samples in one binary blob (see courses.h).
+const Table kVerlauf{"VERLAUF",
+                     "CREATE TABLE verlauf (MainID INTEGER NOT NULL PRIMARY KEY, Version SMALLINT NOT NULL, "
+                     "Anzahl INTEGER NOT NULL, Daten BLOB SUB_TYPE 0 NOT NULL)"};
 
 struct DefaultZone
 {
@@ -554,6 +558,7 @@ void CheckDataBases(Database& db)
     createGenerator(query, "Gen_Strecken");
     ensureTable(query, kUsers);
     createGenerator(query, "Gen_Users");
+    ensureTable(query, kVerlauf);
     ensureIndexes(query);
 }
 

@@ -68,13 +68,13 @@ QString insert(Database& db, const Entry& entry);
 // IDs in the order of the entries.
 QStringList insertMany(Database& db, const QList<Entry>& entries);
 
-// Changes the entry and replaces its units, all or none. False when the
+// Changes the entry and replaces its units, all or none; its course stays. False when the
 // entry is no longer there (deleted at another workstation): then nothing
 // is written. The check for a change made elsewhere is the caller's
 // (saveRecord with storedRecord), around this call.
 bool update(Database& db, const QString& id, const Entry& entry);
 
-// Deletes the entry with its units, all or none. False when the entry was
+// Deletes the entry with its units and its course, all or none. False when the entry was
 // gone already (deleted at another workstation).
 bool remove(Database& db, const QString& id);
 

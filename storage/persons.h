@@ -50,8 +50,8 @@ void insert(Database& db, const Person& person);
 // False when the person is no longer there (deleted at another workstation).
 bool update(Database& db, const QString& id, const Person& person);
 
-// Deletes the person with the entries of its diary and their units, all
-// or none. False when the person was no longer there (deleted at another
+// Deletes the person with the entries of its diary, their units and
+// courses, all or none. False when the person was no longer there (deleted at another
 // workstation, with its entries).
 bool remove(Database& db, const QString& id);
 

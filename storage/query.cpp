@@ -30,6 +30,13 @@ void Query::execSql(const QString& sql)
     m_db.execute(sql);
 }
 
+void Query::execSqlWithBlob(const QString& sql, const QByteArray& bytes)
+{
+    close();
+    m_sql = sql;
+    m_db.executeWithBlob(sql, bytes);
+}
+
 bool Query::execSqlOnRecord(const QString& sql)
 {
     open(sql + QStringLiteral(" RETURNING ID"));

@@ -19,6 +19,9 @@ public:
     void openFirst(const QString& sql);
     // Command: runs the statement; committed at once unless a Transaction is active.
     void execSql(const QString& sql);
+    // Command with one ? that takes the bytes as a binary blob (see
+    // Database::executeWithBlob); committed at once unless a Transaction is active.
+    void execSqlWithBlob(const QString& sql, const QByteArray& bytes);
     // Command on one record named by its ID (UPDATE or DELETE ... WHERE ID =):
     // runs it with RETURNING ID. False when it touched no record, as when
     // another workstation has deleted the record meanwhile.

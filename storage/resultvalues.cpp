@@ -19,12 +19,12 @@ QString floatText(double value, int digits)
     return decimalComma(QString::number(value, 'g', digits));
 }
 
-// The whole content of a blob, as text in code page 1252.
-QString readBlob(IAttachment* attachment, ITransaction* transaction, ThrowStatusWrapper* st, ISC_QUAD id)
+// The whole content of a blob, as stored.
+QByteArray readBlob(IAttachment* attachment, ITransaction* transaction, ThrowStatusWrapper* st, ISC_QUAD id)
 {
     engine::Blob blob(attachment->openBlob(st, transaction, &id, 0, nullptr));
     QByteArray bytes;
-    char segment[8192];
+    char segment[32768];
     for (;;) {
         unsigned length = 0;
         const int result = blob->getSegment(st, sizeof segment, segment, &length);
@@ -33,7 +33,7 @@ QString readBlob(IAttachment* attachment, ITransaction* transaction, ThrowStatus
         bytes.append(segment, length);
     }
     blob.close(st);
-    return cp1252::decode(bytes);
+    return bytes;
 }
 
 } // namespace
@@ -47,6 +47,7 @@ std::vector<Column> columnsOf(IMessageMetadata* meta, ThrowStatusWrapper* st)
         columns[i].offset = meta->getOffset(st, i);
         columns[i].length = meta->getLength(st, i);
         columns[i].scale = meta->getScale(st, i);
+        columns[i].subType = meta->getSubType(st, i);
     }
     return columns;
 }
@@ -165,8 +166,13 @@ FieldValue readField(IUtil* util, const Column& column, ThrowStatusWrapper* st, 
     case SQL_BLOB: {
         ISC_QUAD id;
         std::memcpy(&id, p, sizeof id);
-        v.kind = FieldValue::Kind::Text;
-        v.text = readBlob(attachment, transaction, st, id);
+        if (column.subType == 0) {
+            v.kind = FieldValue::Kind::Bytes;
+            v.bytes = readBlob(attachment, transaction, st, id);
+        } else {
+            v.kind = FieldValue::Kind::Text;
+            v.text = cp1252::decode(readBlob(attachment, transaction, st, id));
+        }
         break;
     }
     default:

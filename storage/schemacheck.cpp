@@ -10,7 +10,7 @@ namespace datafiles {
 namespace {
 
 // The engine's numbers of the column types the diary uses.
-enum Type { SmallInt = 7, Integer = 8, Float = 10, Date = 12, Time = 13, Char = 14, Double = 27 };
+enum Type { SmallInt = 7, Integer = 8, Float = 10, Date = 12, Time = 13, Char = 14, Double = 27, Blob = 261 };
 
 struct Column
 {
@@ -25,6 +25,7 @@ struct Table
     const char* name;
     bool required; // the others are made at start-up when they are missing
     std::initializer_list<Column> columns;
+    const char* key = "ID"; // the column of the primary key
 };
 
 // The tables as CheckDataBases makes them.
@@ -78,6 +79,14 @@ const Table kTables[] = {
       {"GEWICHT", Float, 0, false},
       {"RUHEPULS", SmallInt, 0, false},
       {"MAXPULS", SmallInt, 0, false}}},
+    // a blob of bytes, one row per entry
+    {"VERLAUF",
+     false,
+     {{"MAINID", Integer, 0, true},
+      {"VERSION", SmallInt, 0, true},
+      {"ANZAHL", Integer, 0, true},
+      {"DATEN", Blob, 0, true}},
+     "MAINID"},
 };
 
 QString typeText(int type, int length, int scale)
@@ -139,6 +148,7 @@ struct Found
     bool hasDefault = false;
     bool computed = false;
     bool validated = false;
+    int subType = 0;
 };
 
 void checkColumns(Database& db, const QString& names, const QSet<QString>& present, QStringList& faults)
@@ -148,7 +158,8 @@ void checkColumns(Database& db, const QString& names, const QSet<QString>& prese
                        "COALESCE(f.RDB$CHARACTER_LENGTH, f.RDB$FIELD_LENGTH), COALESCE(f.RDB$FIELD_SCALE, 0), "
                        "COALESCE(rf.RDB$NULL_FLAG, f.RDB$NULL_FLAG, 0), "
                        "IIF(rf.RDB$DEFAULT_SOURCE IS NULL AND f.RDB$DEFAULT_SOURCE IS NULL, 0, 1), "
-                       "IIF(f.RDB$COMPUTED_BLR IS NULL, 0, 1), IIF(f.RDB$VALIDATION_BLR IS NULL, 0, 1) "
+                       "IIF(f.RDB$COMPUTED_BLR IS NULL, 0, 1), IIF(f.RDB$VALIDATION_BLR IS NULL, 0, 1), "
+                       "COALESCE(f.RDB$FIELD_SUB_TYPE, 0) "
                        "FROM RDB$RELATION_FIELDS rf JOIN RDB$FIELDS f ON f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE "
                        "WHERE rf.RDB$RELATION_NAME IN (")
         + names + QStringLiteral(") ORDER BY rf.RDB$RELATION_NAME, rf.RDB$FIELD_POSITION"));
@@ -163,6 +174,7 @@ void checkColumns(Database& db, const QString& names, const QSet<QString>& prese
         found.hasDefault = row[6].asInteger() != 0;
         found.computed = row[7].asInteger() != 0;
         found.validated = row[8].asInteger() != 0;
+        found.subType = int(row[9].asInteger());
         columns[row[0].asString()].insert(row[1].asString(), found);
         order[row[0].asString()] << row[1].asString();
     }
@@ -191,6 +203,10 @@ void checkColumns(Database& db, const QString& names, const QSet<QString>& prese
                 faults << QStringLiteral("Spalte %1 ist %2 statt %3")
                               .arg(where, typeText(f.type, f.length, f.scale),
                                    typeText(column.type, column.length, 0));
+            else if (column.type == Blob && f.subType != 0)
+                faults << QStringLiteral("Spalte %1 ist BLOB SUB_TYPE %2 statt BLOB SUB_TYPE 0")
+                              .arg(where)
+                              .arg(f.subType);
             if (f.validated)
                 faults << QStringLiteral("Spalte %1 hat eine Prüfbedingung").arg(where);
             if (f.notNull && !column.notNull)
@@ -218,11 +234,16 @@ void checkConstraints(Database& db, const QString& names, QStringList& faults)
                        "WHERE s.RDB$INDEX_NAME = c.RDB$INDEX_NAME) "
                        "FROM RDB$RELATION_CONSTRAINTS c WHERE c.RDB$RELATION_NAME IN (")
         + names + QStringLiteral(") AND c.RDB$CONSTRAINT_TYPE <> 'NOT NULL' ORDER BY 1, 2"));
+    QHash<QString, QString> keys;
+    for (const Table& table : kTables)
+        keys.insert(QString::fromLatin1(table.name), QString::fromLatin1(table.key));
     for (const ResultRow& row : constraints.rows) {
         const QString type = row[2].asString();
-        if (type == QLatin1String("PRIMARY KEY") && row[3].asString() == QLatin1String("ID"))
+        const QString key = keys.value(row[0].asString());
+        if (type == QLatin1String("PRIMARY KEY") && row[3].asString() == key)
             continue;
-        const QString kind = type == QLatin1String("PRIMARY KEY") ? QStringLiteral("Primärschlüssel nicht auf ID")
+        const QString notOnKey = QStringLiteral("Primärschlüssel nicht auf ") + key;
+        const QString kind = type == QLatin1String("PRIMARY KEY") ? notOnKey
                              : type == QLatin1String("UNIQUE")    ? QStringLiteral("Eindeutigkeit")
                              : type == QLatin1String("FOREIGN KEY") ? QStringLiteral("Fremdschlüssel")
                              : type == QLatin1String("CHECK")     ? QStringLiteral("Prüfbedingung")

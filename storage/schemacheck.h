@@ -12,7 +12,7 @@ namespace datafiles {
 // each of its columns with its type, length and whether it may be empty;
 // no further column that must be filled and has no default (inserts of
 // the program would fail); no condition, unique index or foreign key on
-// them beyond their primary key on ID. The database holds no trigger,
+// them beyond their primary key (on ID; on MainID for the courses). The database holds no trigger,
 // procedure, function or package: the program makes none, and one of
 // them could change or remove entries behind its back. Further tables,
 // further optional columns and indexes are allowed.

@@ -180,7 +180,7 @@ void TestDataFiles::firstStartInEmptyFolder()
     QCOMPARE(readBytes(dir.file("aliases.conf")), aliasBlock(dir.path()));
     QVERIFY(QFileInfo(dir.file("Database/data.fdb")).isFile());
 
-    QCOMPARE(userTables(s), QStringList({"BEREICHE", "MAIN", "SCHUHE", "STRECKEN", "UNITS", "USERS"}));
+    QCOMPARE(userTables(s), QStringList({"BEREICHE", "MAIN", "SCHUHE", "STRECKEN", "UNITS", "USERS", "VERLAUF"}));
     QCOMPARE(generators(s), QStringList({"GEN_BEREICH", "GEN_MAIN", "GEN_SCHUHE", "GEN_STRECKEN",
                                          "GEN_UNITS", "GEN_USERS"}));
     QCOMPARE(scalar(s, "SELECT MON$PAGE_SIZE FROM MON$DATABASE"), QString("4096"));
@@ -235,10 +235,12 @@ void TestDataFiles::missingTableIsCreatedAlone()
                              "VALUES (gen_id(Gen_Users,1), 'Muster', 'Erika', '01.02.1980', '1')");
         s.ZDatabase1.execute("DELETE FROM bereiche WHERE ID = '2'");
         s.ZDatabase1.execute("DROP TABLE strecken");
+        s.ZDatabase1.execute("DROP TABLE verlauf"); // a diary from before courses were kept
     }
     Session s;
     open(s, dir.path());
     QVERIFY(userTables(s).contains("STRECKEN"));
+    QVERIFY(userTables(s).contains("VERLAUF"));
     QCOMPARE(scalar(s, "SELECT Name FROM users"), QString("Muster"));
     QCOMPARE(scalar(s, "SELECT COUNT(*) FROM bereiche"), QString("10"));
 }
@@ -490,7 +492,7 @@ void TestDataFiles::interruptedFirstStartLeavesNoDatabase()
             continue;
         Session s;
         open(s, dir.path());
-        QCOMPARE(userTables(s).size(), 6);
+        QCOMPARE(userTables(s).size(), 7);
         QCOMPARE(generators(s).size(), 6);
         QCOMPARE(ownIndexes(s).size(), 3);
         QCOMPARE(scalar(s, "SELECT COUNT(*) || ':' || MAX(ID) FROM bereiche"), QString("11:11"));
