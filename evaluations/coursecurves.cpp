@@ -179,8 +179,6 @@ void CourseCurves::drawBand(QPainter& painter, const Band& band, const QRectF& r
         painter.drawText(QRectF(r.left() - kLeft, y - metrics.height() / 2, kLeft - 5, metrics.height()),
                          Qt::AlignRight | Qt::AlignVCenter, valueLabel(band.channel, v, step));
     }
-    painter.setPen(colour);
-    painter.drawText(r.adjusted(5, 2, -5, 0), Qt::AlignLeft | Qt::AlignTop, channelTitle(band.channel));
 
     // One pixel column holds the least and the greatest value that fall
     // into it, so that long courses draw as fast as short ones.
@@ -228,6 +226,13 @@ void CourseCurves::drawBand(QPainter& painter, const Band& band, const QRectF& r
     flush();
     painter.drawPath(path);
     painter.restore();
+
+    // The title above the curve, on a ground of its own so that it stays readable.
+    const QString title = channelTitle(band.channel);
+    const QRectF titleRect(r.left() + 3, r.top() + 2, metrics.horizontalAdvance(title) + 6, metrics.height());
+    painter.fillRect(titleRect, QColor(255, 255, 255, 215));
+    painter.setPen(colour);
+    painter.drawText(titleRect, Qt::AlignCenter, title);
 }
 
 void CourseCurves::drawXAxis(QPainter& painter, const QRectF& area, const QRectF& plot) const
