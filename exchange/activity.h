@@ -37,6 +37,10 @@ struct TrackPoint {
     std::optional<double> longitude; // degrees
     std::optional<double> distance;  // metres from the start, as the device counted
     std::optional<int> heartRate;    // bpm
+    std::optional<double> altitude;  // metres above sea level
+    std::optional<int> cadence;      // per minute, as the device gives it
+    std::optional<double> speed;     // metres per second
+    std::optional<int> power;        // watts
 };
 
 struct Lap {
@@ -58,7 +62,7 @@ struct Session {
     std::optional<int> averageHeartRate;
     std::optional<int> maximumHeartRate;
     QList<Lap> laps;          // in file order
-    QList<TrackPoint> track;  // filled where the file has no laps (GPX), else may stay empty
+    QList<TrackPoint> track;  // every sample of the session the file holds, in file order
 };
 
 // The trainings of one file; a multisport file gives one session per sport

@@ -22,7 +22,26 @@ constexpr quint32 kFirstDate = 0x10000000;
 
 enum Message : quint16 { FileId = 0, SessionMessage = 18, LapMessage = 19, RecordMessage = 20 };
 
-enum Field : quint8 { Timestamp = 253 };
+enum Field : quint8 { Timestamp = 253, EnhancedSpeed = 73, EnhancedAltitude = 78 };
+
+// The decoded fields of a message: numbers 0-31 in their own slot, the
+// record's enhanced speed and altitude in the two slots after them.
+constexpr int kSlots = 34;
+constexpr int kEnhancedSpeedSlot = 32;
+constexpr int kEnhancedAltitudeSlot = 33;
+
+int slotOf(quint8 number)
+{
+    if (number < 32)
+        return number;
+    if (number == EnhancedSpeed)
+        return kEnhancedSpeedSlot;
+    if (number == EnhancedAltitude)
+        return kEnhancedAltitudeSlot;
+    return -1;
+}
+
+constexpr double kSemicircle = 180.0 / 2147483648.0;
 
 // More than any device records (a sample a second for three weeks, a lap
 // each 100 m of a 10,000 km ride): beyond these a file is refused rather
@@ -192,7 +211,6 @@ private:
     QString parseFile(const uchar* data, qsizetype size);
     void take(const Definition& d, const uchar* p, std::optional<quint32> compressedTime);
     Session fromSamples() const;
-    int sessionAt(const QDateTime& time) const;
 
     std::array<Definition, 16> m_definitions;
     quint32 m_lastTime = 0;
@@ -318,15 +336,16 @@ void FitParser::take(const Definition& d, const uchar* p, std::optional<quint32>
                              || d.global == RecordMessage;
     std::optional<quint32> timestamp = compressedTime;
     // Only the fields a diary entry needs are decoded.
-    std::array<std::optional<double>, 32> value{};
+    std::array<std::optional<double>, kSlots> value{};
     const uchar* field = p;
     for (int i = 0; i < d.fieldCount; ++i) {
         const FieldDef& f = d.fields[i];
         if (f.number == Timestamp) {
             if (const auto t = numberOf(field, f, d.bigEndian))
                 timestamp = quint32(*t);
-        } else if (interesting && f.number < value.size()) {
-            value[f.number] = numberOf(field, f, d.bigEndian);
+        } else if (interesting) {
+            if (const int slot = slotOf(f.number); slot >= 0)
+                value[slot] = numberOf(field, f, d.bigEndian);
         }
         field += f.size;
     }
@@ -390,12 +409,21 @@ void FitParser::take(const Definition& d, const uchar* p, std::optional<quint32>
         if (timestamp)
             point.time = timeOf(*timestamp);
         if (value[0] && value[1]) {
-            point.latitude = *value[0] * 180.0 / 2147483648.0;
-            point.longitude = *value[1] * 180.0 / 2147483648.0;
+            point.latitude = *value[0] * kSemicircle;
+            point.longitude = *value[1] * kSemicircle;
         }
         point.heartRate = whole(3);
         point.distance = scaled(5, 100.0);
-        m_track.append(point);
+        // The enhanced fields hold the same values in more bits; a device
+        // writing both fills the plain ones only while they fit.
+        const std::optional<double> altitude =
+            value[kEnhancedAltitudeSlot] ? value[kEnhancedAltitudeSlot] : value[2];
+        if (altitude)
+            point.altitude = *altitude / 5.0 - 500.0;
+        point.speed = value[kEnhancedSpeedSlot] ? scaled(kEnhancedSpeedSlot, 1000.0) : scaled(6, 1000.0);
+        point.cadence = whole(4);
+        point.power = whole(7);
+        m_track.append(std::move(point));
         if (m_track.size() > kMostSamples)
             m_tooMany = QStringLiteral("Die Datei ist beschädigt (mehr als %1 Messpunkte).").arg(kMostSamples);
         break;
@@ -433,27 +461,84 @@ Session FitParser::fromSamples() const
 
 // The session a moment belongs to: of those whose time span (start to
 // start + elapsed time) holds it the one that started last; else the one
-// that started last before it; else the first. Every session has a start.
-int FitParser::sessionAt(const QDateTime& time) const
+// that started last before it; else the first. Sessions without a start
+// take no moment. The owner changes only at the sessions' starts and ends,
+// so it is worked out once for each of those and for the stretch after
+// each; a moment then costs a binary search, not a walk over the sessions.
+class SessionSpans
 {
-    int holding = -1;
-    int before = -1;
-    int first = 0;
-    for (int i = 0; i < m_sessions.size(); ++i) {
-        const Session& s = m_sessions[i].session;
-        if (s.start < m_sessions[first].session.start)
-            first = i;
-        if (s.start > time)
-            continue;
-        if (before < 0 || s.start >= m_sessions[before].session.start)
-            before = i;
-        const std::optional<double> span = s.elapsedSeconds ? s.elapsedSeconds : s.timerSeconds;
-        if (span && time <= s.start.addMSecs(qint64(*span * 1000.0))
-            && (holding < 0 || s.start >= m_sessions[holding].session.start))
-            holding = i;
+public:
+    explicit SessionSpans(const QList<ReadSession>& sessions)
+    {
+        for (int i = 0; i < sessions.size(); ++i) {
+            const Session& s = sessions[i].session;
+            if (!s.start.isValid())
+                continue;
+            const std::optional<double> span = s.elapsedSeconds ? s.elapsedSeconds : s.timerSeconds;
+            const qint64 start = s.start.toMSecsSinceEpoch();
+            // A span beyond any training (hostile values) is cut, not overflowed.
+            const qint64 end = span && *span >= 0.0 ? start + qint64(std::min(*span, 1.0e10) * 1000.0) : -1;
+            m_spans.append({start, end, i});
+            m_breaks << start;
+            if (end >= start)
+                m_breaks << end;
+        }
+        std::sort(m_breaks.begin(), m_breaks.end());
+        m_breaks.erase(std::unique(m_breaks.begin(), m_breaks.end()), m_breaks.end());
+        for (qsizetype k = 0; k < m_breaks.size(); ++k) {
+            m_atBreak << walk(m_breaks[k]);
+            // Moments are whole milliseconds: the next one after the break
+            // stands for the stretch up to the next break.
+            m_afterBreak << walk(m_breaks[k] + 1);
+        }
+        m_beforeAll = walk(std::numeric_limits<qint64>::min());
     }
-    return holding >= 0 ? holding : before >= 0 ? before : first;
-}
+
+    bool isEmpty() const { return m_spans.isEmpty(); }
+
+    int owner(const QDateTime& time) const
+    {
+        const qint64 t = time.toMSecsSinceEpoch();
+        const auto after = std::upper_bound(m_breaks.cbegin(), m_breaks.cend(), t);
+        if (after == m_breaks.cbegin())
+            return m_beforeAll;
+        const qsizetype k = std::prev(after) - m_breaks.cbegin();
+        return m_breaks[k] == t ? m_atBreak[k] : m_afterBreak[k];
+    }
+
+private:
+    struct Span
+    {
+        qint64 start;
+        qint64 end; // -1: no span known
+        int session;
+    };
+
+    int walk(qint64 t) const
+    {
+        const Span* holding = nullptr;
+        const Span* before = nullptr;
+        const Span* first = nullptr;
+        for (const Span& s : m_spans) {
+            if (!first || s.start < first->start)
+                first = &s;
+            if (s.start > t)
+                continue;
+            if (!before || s.start >= before->start)
+                before = &s;
+            if (s.end >= 0 && t <= s.end && (!holding || s.start >= holding->start))
+                holding = &s;
+        }
+        const Span* found = holding ? holding : before ? before : first;
+        return found ? found->session : 0;
+    }
+
+    QList<Span> m_spans;
+    QList<qint64> m_breaks;
+    QList<int> m_atBreak;
+    QList<int> m_afterBreak;
+    int m_beforeAll = 0;
+};
 
 ReadResult FitParser::result()
 {
@@ -499,10 +584,11 @@ ReadResult FitParser::result()
     for (int l = 0; l < laps; ++l)
         timedLaps = timedLaps || (owner[l] < 0 && m_laps[l].start.isValid());
     if (m_sessions.size() > 1 && timedSessions && timedLaps) {
+        const SessionSpans spans(m_sessions);
         for (int l = 0; l < laps; ++l) {
             if (owner[l] >= 0)
                 continue;
-            owner[l] = m_laps[l].start.isValid() ? sessionAt(m_laps[l].start) : l > 0 ? owner[l - 1] : 0;
+            owner[l] = m_laps[l].start.isValid() ? spans.owner(m_laps[l].start) : l > 0 ? owner[l - 1] : 0;
         }
         for (int l = 0; l < laps; ++l)
             m_sessions[owner[l]].session.laps.append(m_laps[l]);
@@ -537,27 +623,19 @@ ReadResult FitParser::result()
     }
 
     // The samples: all of them for a file of one session; else each to the
-    // session that started last before it (one without time follows the
-    // sample before it).
+    // session whose time span holds it, as the laps go (one without time
+    // follows the sample before it, the first ones the first session).
     if (m_sessions.size() == 1) {
-        m_sessions.first().session.track = m_track;
+        m_sessions.first().session.track = std::move(m_track);
     } else {
-        QList<QPair<QDateTime, int>> starts;
-        for (int i = 0; i < m_sessions.size(); ++i)
-            if (m_sessions[i].session.start.isValid())
-                starts.append({m_sessions[i].session.start, i});
-        std::stable_sort(starts.begin(), starts.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
-        int owner = starts.isEmpty() ? -1 : starts.first().second;
-        for (const TrackPoint& point : std::as_const(m_track)) {
-            if (point.time.isValid() && !starts.isEmpty()) {
-                auto after = std::upper_bound(starts.cbegin(), starts.cend(), point.time,
-                                              [](const QDateTime& t, const auto& s) { return t < s.first; });
-                owner = after == starts.cbegin() ? starts.first().second : std::prev(after)->second;
-            }
-            if (owner >= 0)
-                m_sessions[owner].session.track.append(point);
+        const SessionSpans spans(m_sessions);
+        int owner = 0;
+        for (TrackPoint& point : m_track) {
+            if (point.time.isValid() && !spans.isEmpty())
+                owner = spans.owner(point.time);
+            m_sessions[owner].session.track.append(std::move(point));
         }
+        m_track.clear();
     }
     for (ReadSession& read : m_sessions)
         activity.sessions.append(std::move(read.session));

@@ -17,7 +17,13 @@ enum Tag {
     TrkptTag,
     TimeTag,
     HrTag,
+    EleTag,
+    CadTag,
+    PowerTag,
+    SpeedTag,
 };
+
+constexpr double kMaxMeters = 1e9;
 
 // The word of a track's type, as the writing programs put it.
 Sport sportOf(const QString& type)
@@ -126,7 +132,7 @@ QList<Session> outings(const QList<Session>& tracks)
 
 ReadResult readGpx(const QByteArray& bytes)
 {
-    XmlScan scan(bytes, u"gpx", {u"trk", u"type", u"trkseg", u"trkpt", u"time", u"hr"},
+    XmlScan scan(bytes, u"gpx", {u"trk", u"type", u"trkseg", u"trkpt", u"time", u"hr", u"ele", u"cad", u"power", u"speed"},
                  QStringLiteral("Die Datei ist keine GPX-Datei."));
     Activity activity;
     qsizetype points = 0;
@@ -153,8 +159,18 @@ ReadResult readGpx(const QByteArray& bytes)
         } else if (point) {
             if (tag == TimeTag && scan.parentTag() == TrkptTag)
                 point->time = parseXmlTime(scan.readValue());
+            else if (tag == EleTag && scan.parentTag() == TrkptTag)
+                point->altitude = parseXmlNumber(scan.readValue(), -kMaxMeters, kMaxMeters);
+            // The values of the extensions, whatever prefix their writer
+            // gave them (speed is also a point's own element in GPX 1.0).
             else if (tag == HrTag)
                 point->heartRate = parseHeartRate(scan.readValue());
+            else if (tag == CadTag)
+                point->cadence = wholeNumber(scan.readValue());
+            else if (tag == PowerTag)
+                point->power = wholeNumber(scan.readValue());
+            else if (tag == SpeedTag)
+                point->speed = parseXmlNumber(scan.readValue(), 0, kMaxMeters);
         } else if (tag == TypeTag && scan.parentTag() == TrkTag) {
             track->sport = sportOf(scan.readValue());
         } else if (tag == TrkptTag && scan.parentTag() == TrksegTag) {

@@ -30,6 +30,11 @@ enum Tag {
     HeartRateBpmTag,
     CoursesTag,
     WorkoutsTag,
+    AltitudeMetersTag,
+    CadenceTag,
+    TpxTag,
+    SpeedTag,
+    WattsTag,
 };
 
 constexpr double MaxSeconds = 1e9;
@@ -134,7 +139,7 @@ ReadResult readTcx(const QByteArray& bytes)
                  {u"Activities", u"Activity", u"Id", u"Lap", u"TotalTimeSeconds", u"DistanceMeters",
                   u"AverageHeartRateBpm", u"MaximumHeartRateBpm", u"Value", u"Trackpoint", u"Time",
                   u"Position", u"LatitudeDegrees", u"LongitudeDegrees", u"HeartRateBpm", u"Courses",
-                  u"Workouts"},
+                  u"Workouts", u"AltitudeMeters", u"Cadence", u"TPX", u"Speed", u"Watts"},
                  NotTcx);
     Activity activity;
     int activities = 0;
@@ -209,6 +214,14 @@ ReadResult readTcx(const QByteArray& bytes)
                 s.point.distance = parseXmlNumber(scan.readValue(), 0, MaxMeters);
             else if (tag == ValueTag && parent == HeartRateBpmTag && scan.parentTag(2) == TrackpointTag)
                 s.point.heartRate = parseHeartRate(scan.readValue());
+            else if (tag == AltitudeMetersTag && parent == TrackpointTag)
+                s.point.altitude = parseXmlNumber(scan.readValue(), -MaxMeters, MaxMeters);
+            else if (tag == CadenceTag && parent == TrackpointTag)
+                s.point.cadence = wholeNumber(scan.readValue());
+            else if (tag == SpeedTag && parent == TpxTag)
+                s.point.speed = parseXmlNumber(scan.readValue(), 0, MaxMeters);
+            else if (tag == WattsTag && parent == TpxTag)
+                s.point.power = wholeNumber(scan.readValue());
         } else if (parent == LapTag) {
             Lap& lap = s.session.laps.last();
             if (tag == TotalTimeSecondsTag)

@@ -100,6 +100,14 @@ std::optional<double> parseXmlNumber(QStringView text, double minimum, double ma
     return value;
 }
 
+std::optional<int> wholeNumber(QStringView text)
+{
+    const std::optional<double> value = parseXmlNumber(text, 0, 100000);
+    if (!value)
+        return std::nullopt;
+    return int(std::lround(*value));
+}
+
 std::optional<int> parseHeartRate(QStringView text)
 {
     const std::optional<double> value = parseXmlNumber(text, 1, 255);

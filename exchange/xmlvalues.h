@@ -16,6 +16,10 @@ QDateTime parseXmlTime(QStringView text);
 // A decimal number within [minimum, maximum]; nullopt for anything else.
 std::optional<double> parseXmlNumber(QStringView text, double minimum, double maximum);
 
+// A count such as a cadence or a power (0 to 100,000, rounded); nullopt
+// for anything else.
+std::optional<int> wholeNumber(QStringView text);
+
 // A heart rate in beats per minute (1 to 255); nullopt for anything else.
 std::optional<int> parseHeartRate(QStringView text);
 

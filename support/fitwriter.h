@@ -133,9 +133,17 @@ struct FitLap
     int heartRate = 140; // of each sample; 0: no heart rate recorded
 };
 
+// The altitude (stored as (m + 500) * 5) and the cadence of the samples
+// fitActivity writes, by the second of their lap: 400 m rising 0.2 m a
+// second over each minute, and a cadence of 80 to 89 steps a minute.
+inline double sampleAltitude(int second) { return 400.0 + 0.2 * (second % 60); }
+inline int sampleCadence(int second) { return 80 + second % 10; }
+inline quint64 fitAltitude(int second) { return quint64(std::lround((sampleAltitude(second) + 500.0) * 5.0)); }
+inline quint64 fitCadence(int second) { return quint64(sampleCadence(second)); }
+
 // A recorded activity as a watch writes it: file_id, a sample each second
-// (position, heart rate, distance; compressed timestamps between full ones),
-// the laps, the session and the activity at the end.
+// (position, heart rate, distance, altitude, cadence; compressed timestamps
+// between full ones), the laps, the session and the activity at the end.
 inline QByteArray fitActivity(const QDateTime& startUtc, const QList<FitLap>& laps, int sport = 1)
 {
     FitWriter w;
@@ -143,8 +151,9 @@ inline QByteArray fitActivity(const QDateTime& startUtc, const QList<FitLap>& la
     w.define(0, 0, {{0, 1, fit::Enum}, {1, 2, fit::UInt16}, {4, 4, fit::UInt32}});
     w.data(0, {4, 1, start});
     w.define(1, 20, {{253, 4, fit::UInt32}, {0, 4, fit::SInt32}, {1, 4, fit::SInt32}, {3, 1, fit::UInt8},
-                     {5, 4, fit::UInt32}});
-    w.define(2, 20, {{0, 4, fit::SInt32}, {1, 4, fit::SInt32}, {3, 1, fit::UInt8}, {5, 4, fit::UInt32}});
+                     {5, 4, fit::UInt32}, {2, 2, fit::UInt16}, {4, 1, fit::UInt8}});
+    w.define(2, 20, {{0, 4, fit::SInt32}, {1, 4, fit::SInt32}, {3, 1, fit::UInt8}, {5, 4, fit::UInt32},
+                     {2, 2, fit::UInt16}, {4, 1, fit::UInt8}});
     quint32 t = start;
     double metres = 0.0;
     double latitude = 50.0;
@@ -159,10 +168,12 @@ inline QByteArray fitActivity(const QDateTime& startUtc, const QList<FitLap>& la
             const auto lon = quint64(quint32(qint32(std::lround(8.0 * 2147483648.0 / 180.0))));
             const quint64 hr = lap.heartRate > 0 ? quint64(lap.heartRate) : 0xFF;
             const auto cm = quint64(std::lround(metres * 100.0));
+            const quint64 altitude = fitAltitude(s);
+            const quint64 cadence = fitCadence(s);
             if (t % 32 == 0 || t == start)
-                w.data(1, {t, lat, lon, hr, cm});
+                w.data(1, {t, lat, lon, hr, cm, altitude, cadence});
             else
-                w.compressed(2, t & 0x1F, {lat, lon, hr, cm});
+                w.compressed(2, t & 0x1F, {lat, lon, hr, cm, altitude, cadence});
         }
         total += lap.seconds;
         distance += lap.metres;

@@ -1,3 +1,4 @@
+#include "coursefrom.h"
 #include "diaryimport.h"
 #include "fitreader.h"
 #include "fitwriter.h"
@@ -45,6 +46,8 @@ private Q_SLOTS:
     void byteOrderDeveloperFieldsAndInvalidValues();
     void multisportChainsAndLapsAtTheEnd();
     void multisportLapsGoByTheirStart();
+    void recordsCarryEveryValue();
+    void multisportRecordsGoToTheSessionOfTheirTime();
     void longRunsOfCompressedTimestamps();
     void filesOfOtherKindsAreRefused();
     void damagedFilesAreRefusedWithoutHarm();
@@ -72,6 +75,8 @@ void TestFitReader::readsARecordedActivity()
         QCOMPARE(s.track[i].time, kStart.addSecs(i)); // also across the rollover of the 5-bit offset
     QVERIFY(!s.track[400].heartRate);
     QVERIFY(qAbs(*s.track.last().latitude - (50.0 + 3234.56 / 111195.0)) < 1e-6);
+    QCOMPARE(*s.track[37].altitude, sampleAltitude(37));
+    QCOMPARE(*s.track[37].cadence, sampleCadence(37));
 }
 
 void TestFitReader::byteOrderDeveloperFieldsAndInvalidValues()
@@ -190,6 +195,79 @@ void TestFitReader::multisportLapsGoByTheirStart()
     QCOMPARE(km, QList<double>({4.9, 39.83, 5.0}));
     QCOMPARE(got.entries[1].units.size(), 3);
     QCOMPARE(got.entries[1].sport, QStringLiteral("Radfahren"));
+}
+
+// Every value of a record in both byte orders; the enhanced speed and
+// altitude before the plain ones; a record without position or values.
+void TestFitReader::recordsCarryEveryValue()
+{
+    const quint32 t = FitWriter::fitTime(kStart);
+    for (bool bigEndian : {false, true}) {
+        FitWriter w(bigEndian);
+        w.define(0, 20, {{253, 4, fit::UInt32}, {0, 4, fit::SInt32}, {1, 4, fit::SInt32}, {2, 2, fit::UInt16},
+                         {3, 1, fit::UInt8}, {4, 1, fit::UInt8}, {5, 4, fit::UInt32}, {6, 2, fit::UInt16},
+                         {7, 2, fit::UInt16}});
+        // 47.5 and -8.25 degrees as semicircles; 1000 m; 3.5 m/s; 250 W
+        w.data(0, {t, quint64(quint32(566697074)), quint64(quint32(-98426334)), 7500, 150, 88, 123456, 3500, 250});
+        w.data(0, {t + 1, 0x7FFFFFFF, 0x7FFFFFFF, 0xFFFF, 0xFF, 0xFF, 0xFFFFFFFF, 0xFFFF, 0xFFFF});
+        w.define(1, 20, {{253, 4, fit::UInt32}, {2, 2, fit::UInt16}, {6, 2, fit::UInt16}, {73, 4, fit::UInt32},
+                         {78, 4, fit::UInt32}});
+        w.data(1, {t + 2, 7500, 3500, 4250, 2502}); // the enhanced ones win: 4.25 m/s, 0.4 m
+        const auto read = readFit(w.file());
+        QVERIFY2(read.ok(), qPrintable(read.reason));
+        const auto& track = read.activity->sessions.first().track;
+        QCOMPARE(track.size(), 3);
+        const exchange::TrackPoint& p = track[0];
+        QVERIFY(qAbs(*p.latitude - 47.5) < 1e-7 && qAbs(*p.longitude + 8.25) < 1e-7);
+        QCOMPARE(*p.altitude, 1000.0);
+        QCOMPARE(*p.heartRate, 150);
+        QCOMPARE(*p.cadence, 88);
+        QCOMPARE(*p.distance, 1234.56);
+        QCOMPARE(*p.speed, 3.5);
+        QCOMPARE(*p.power, 250);
+        const exchange::TrackPoint& none = track[1];
+        QVERIFY(!none.latitude && !none.longitude && !none.altitude && !none.heartRate && !none.cadence
+                && !none.distance && !none.speed && !none.power);
+        QCOMPARE(none.time, kStart.addSecs(1));
+        QCOMPARE(*track[2].speed, 4.25);
+        QVERIFY(qAbs(*track[2].altitude - 0.4) < 1e-9);
+    }
+}
+
+// Records of a multisport file go to the session whose span holds them: a
+// short session within a long one takes only its own; records after a
+// session's end go to the one that started last, those before all to the
+// first. The courses count from their session's start.
+void TestFitReader::multisportRecordsGoToTheSessionOfTheirTime()
+{
+    const quint32 t = FitWriter::fitTime(kStart);
+    FitWriter w;
+    w.define(0, 20, {{253, 4, fit::UInt32}, {3, 1, fit::UInt8}});
+    for (int s = -10; s <= 1900; s += 10)
+        w.data(0, {quint64(t + s), quint64(100 + (s + 10) / 10 % 100)});
+    w.define(1, 18, {{2, 4, fit::UInt32}, {5, 1, fit::Enum}, {7, 4, fit::UInt32}});
+    // run 0-1000, a drill 200-300 within it, bike from 1000 for 500 s
+    w.data(1, {t, 1, 1000000});
+    w.data(1, {t + 200, 10, 100000});
+    w.data(1, {t + 1000, 2, 500000});
+    const auto read = readFit(w.file());
+    QVERIFY2(read.ok(), qPrintable(read.reason));
+    const auto& sessions = read.activity->sessions;
+    QCOMPARE(sessions.size(), 3);
+    // run: -10 .. 190 and 310 .. 990; drill 200 .. 300; bike 1000 .. 1900
+    QCOMPARE(sessions[0].track.size(), 21 + 69);
+    QCOMPARE(sessions[1].track.size(), 11);
+    QCOMPARE(sessions[2].track.size(), 91);
+    QCOMPARE(sessions[0].track[21].time, kStart.addSecs(310));
+    QCOMPARE(sessions[1].track.first().time, kStart.addSecs(200));
+    QCOMPARE(sessions[1].track.last().time, kStart.addSecs(300));
+
+    const course::Course bike = exchange::courseOf(sessions[2]);
+    QCOMPARE(bike.start, kStart.addSecs(1000));
+    QCOMPARE(bike.samples.size(), 91);
+    QCOMPARE(bike.samples.first().seconds, 0.0);
+    QCOMPARE(bike.samples.last().seconds, 900.0);
+    QCOMPARE(exchange::courseOf(sessions[0]).samples.first().seconds, -10.0);
 }
 
 // Compressed timestamps count on from the one before, also over minutes.

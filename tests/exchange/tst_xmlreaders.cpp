@@ -46,12 +46,12 @@ const QByteArray TwoLaps = tcx(R"(<Activities><Activity Sport="Running">
 <Lap StartTime="2024-05-01T08:00:00Z"><TotalTimeSeconds>600</TotalTimeSeconds><DistanceMeters>2000.5</DistanceMeters>
  <AverageHeartRateBpm><Value>140</Value></AverageHeartRateBpm><MaximumHeartRateBpm><Value>150</Value></MaximumHeartRateBpm>
  <Track>
-  <Trackpoint><Time>2024-05-01T10:00:00.500+02:00</Time><Position><LatitudeDegrees>47.5</LatitudeDegrees><LongitudeDegrees>8.25</LongitudeDegrees></Position><DistanceMeters>0</DistanceMeters><HeartRateBpm><Value>120</Value></HeartRateBpm></Trackpoint>
+  <Trackpoint><Time>2024-05-01T10:00:00.500+02:00</Time><Position><LatitudeDegrees>47.5</LatitudeDegrees><LongitudeDegrees>8.25</LongitudeDegrees></Position><AltitudeMeters>-12.5</AltitudeMeters><DistanceMeters>0</DistanceMeters><HeartRateBpm><Value>120</Value></HeartRateBpm><Cadence>88</Cadence><Extensions><ns3:TPX xmlns:ns3="http://www.garmin.com/xmlschemas/ActivityExtension/v2"><ns3:Speed>3.25</ns3:Speed><ns3:Watts>250</ns3:Watts></ns3:TPX></Extensions></Trackpoint>
   <Trackpoint><Time>2024-05-01T08:10:05Z</Time><DistanceMeters>2000</DistanceMeters></Trackpoint>
  </Track>
  <Extensions><LX><AvgSpeed>3.3</AvgSpeed></LX></Extensions>
 </Lap>
-<Lap StartTime="2024-05-01T08:10:05Z"><TotalTimeSeconds>1800</TotalTimeSeconds><DistanceMeters>6000</DistanceMeters>
+<Lap StartTime="2024-05-01T08:10:05Z"><TotalTimeSeconds>1800</TotalTimeSeconds><DistanceMeters>6000</DistanceMeters><Cadence>77</Cadence>
  <AverageHeartRateBpm><Value>160</Value></AverageHeartRateBpm><MaximumHeartRateBpm><Value>175</Value></MaximumHeartRateBpm>
  <Track><Trackpoint><Time>2024-05-01T08:40:00Z</Time></Trackpoint></Track>
 </Lap>
@@ -67,7 +67,7 @@ const QByteArray Gpx11 = R"(<?xml version="1.0" encoding="UTF-8"?>
   <trkseg></trkseg>
   <trkseg>
    <trkpt lat="47.0" lon="8.0"><ele>400</ele><extensions><gpxtpx:TrackPointExtension><gpxtpx:hr>130</gpxtpx:hr></gpxtpx:TrackPointExtension></extensions></trkpt>
-   <trkpt lat="47.001" lon="8.0"><time>2024-05-01T06:00:00Z</time><extensions><ns3:TrackPointExtension><ns3:hr>141</ns3:hr></ns3:TrackPointExtension></extensions></trkpt>
+   <trkpt lat="47.001" lon="8.0"><ele>401.5</ele><time>2024-05-01T06:00:00Z</time><extensions><power>210</power><ns3:TrackPointExtension><ns3:hr>141</ns3:hr><ns3:cad>91</ns3:cad><ns3:speed>3.5</ns3:speed></ns3:TrackPointExtension></extensions></trkpt>
   </trkseg>
   <trkseg><trkpt lat="47.002" lon="8.0"><time>2024-05-01T06:20:00Z</time></trkpt></trkseg>
  </trk>
@@ -112,8 +112,15 @@ void TestXmlReaders::tcxLapsPointsAndTotals()
     QCOMPARE(p.longitude, 8.25);
     QCOMPARE(p.distance, 0.0);
     QCOMPARE(p.heartRate, 120);
+    QCOMPARE(p.altitude, -12.5);
+    QCOMPARE(p.cadence, 88);
+    QCOMPARE(p.speed, 3.25);
+    QCOMPARE(p.power, 250);
     QCOMPARE(s.track[1].latitude, std::nullopt);
     QCOMPARE(s.track[1].heartRate, std::nullopt);
+    // The lap's cadence is no sample's.
+    QVERIFY(!s.track[1].altitude && !s.track[1].cadence && !s.track[1].speed && !s.track[1].power);
+    QCOMPARE(s.track[2].cadence, std::nullopt);
 }
 
 void TestXmlReaders::tcxActivitiesSportsAndPrefixes()
@@ -154,6 +161,12 @@ void TestXmlReaders::gpxVersionsHeartRateAndGaps()
     QVERIFY(!run.track[0].time.isValid());
     QCOMPARE(run.track[0].heartRate, 130);
     QCOMPARE(run.track[1].heartRate, 141);
+    QCOMPARE(run.track[0].altitude, 400.0);
+    QCOMPARE(run.track[1].altitude, 401.5);
+    QCOMPARE(run.track[1].cadence, 91);
+    QCOMPARE(run.track[1].power, 210);
+    QCOMPARE(run.track[1].speed, 3.5);
+    QVERIFY(!run.track[2].altitude && !run.track[2].cadence && !run.track[2].power && !run.track[2].speed);
     QCOMPARE(run.start, utc("2024-05-01T06:00:00Z"));
     QCOMPARE(run.elapsedSeconds, 1200.0);
     QCOMPARE(run.averageHeartRate, 136); // 135.5 rounded
@@ -174,6 +187,7 @@ void TestXmlReaders::gpxVersionsHeartRateAndGaps()
     QCOMPARE(old.activity->sessions[0].sport, Sport::Running);
     QCOMPARE(old.activity->sessions[0].track.size(), 2);
     QCOMPARE(old.activity->sessions[0].track[1].latitude, 10.5);
+    QCOMPARE(old.activity->sessions[0].track[0].speed, 3.0);
 }
 
 // Tracks of one sport within two hours on one day are one training of a
