@@ -1,6 +1,8 @@
 #include "diaryimport.h"
 
 #include "activityfile.h"
+#include "coursefrom.h"
+#include "courses.h"
 #include "database.h"
 #include "diaryforms.h"
 #include "diarytraining.h"
@@ -371,7 +373,8 @@ FileTrainings trainingsOf(const Activity& activity, const ZoneAdvice& zones, con
             result.reason = tooFastUnit;
             return result;
         }
-        result.entries.append(entry);
+        entry.course = courseOf(session);
+        result.entries.append(std::move(entry));
     }
     if (result.entries.isEmpty() && result.tooShort == 0)
         result.reason = transitions ? QStringLiteral("Die Datei enthält nur Wechsel, kein Training.")
@@ -458,6 +461,8 @@ QString ImportSummary::text() const
     text += QStringLiteral("Übernommen: ") + plural(taken, QStringLiteral("Training"), QStringLiteral("Trainings"))
             + QStringLiteral("\nSchon vorhanden: ")
             + plural(present, QStringLiteral("Training"), QStringLiteral("Trainings"));
+    if (coursesAdded > 0)
+        text += QStringLiteral("\nVerlauf ergänzt: ") + QString::number(coursesAdded);
     if (tooShort > 0)
         text += QStringLiteral("\nNicht übernommen, zu kurz: ")
                 + plural(tooShort, QStringLiteral("Training"), QStringLiteral("Trainings"))
@@ -498,6 +503,7 @@ DiaryImport::DiaryImport(Database& db, int userId) : m_db(db), m_userId(userId)
     m_birthday = person.birthday;
     const ResultSet entries =
         db.select(QStringLiteral("SELECT ID, Datum, Uhrzeit, Dauer FROM main WHERE UserID = ") + quoted(userId));
+    m_withCourse = Courses::entriesWithCourse(db, userId);
     m_present.reserve(entries.rows.size());
     for (const auto& row : entries.rows) {
         const QTime time = parseTimeText(row.at(2).asString());
@@ -525,12 +531,22 @@ void DiaryImport::store(const QList<ImportedEntry>& entries, ImportSummary& summ
 {
     QStringList keys; // of the entries to store, in their order
     QList<Entries::Entry> toStore;
+    QList<const course::Course*> courses; // of the entries to store
+    QList<QPair<QString, const course::Course*>> toComplete; // entries in the diary without a course
     int present = 0;
     const QDate today = QDate::currentDate();
     for (const ImportedEntry& entry : entries) {
         const QString key = entry.key();
-        if (keys.contains(key) || !presentId(entry).isEmpty()) {
+        if (keys.contains(key)) {
             ++present;
+            continue;
+        }
+        if (const QString id = presentId(entry); !id.isEmpty()) {
+            ++present;
+            const bool queued = std::any_of(toComplete.cbegin(), toComplete.cend(),
+                                            [&](const auto& c) { return c.first == id; });
+            if (!entry.course.isEmpty() && !m_withCourse.contains(id) && !queued)
+                toComplete.append({id, &entry.course});
             continue;
         }
         const bool usual = takesUsualValues(entry.date, today);
@@ -549,9 +565,27 @@ void DiaryImport::store(const QList<ImportedEntry>& entries, ImportSummary& summ
         }
         keys << key;
         toStore << e;
+        courses << &entry.course;
     }
-    // Kept once the commit is through.
-    const QStringList ids = Entries::insertMany(m_db, toStore);
+    // The entries and their courses go together or not at all; what the
+    // import keeps of them is kept once the commit is through.
+    QStringList ids;
+    {
+        Transaction transaction(m_db);
+        ids = Entries::insertMany(m_db, toStore);
+        for (qsizetype i = 0; i < ids.size(); ++i)
+            if (!courses[i]->isEmpty())
+                Courses::store(m_db, ids[i], *courses[i]);
+        for (const auto& [id, course] : std::as_const(toComplete))
+            Courses::store(m_db, id, *course);
+        transaction.commit();
+    }
+    for (qsizetype i = 0; i < ids.size(); ++i)
+        if (!courses[i]->isEmpty())
+            m_withCourse.insert(ids[i]);
+    for (const auto& complete : std::as_const(toComplete))
+        m_withCourse.insert(complete.first);
+    summary.coursesAdded += int(toComplete.size());
     QList<QPair<QString, QString>> stored; // key and ID
     for (qsizetype i = 0; i < ids.size(); ++i) {
         stored.append({keys[i], ids[i]});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "activity.h"
+#include "course.h"
 
 #include <QDate>
 #include <QHash>
@@ -63,6 +64,7 @@ struct ImportedEntry
     QString sport;
     int minutes = 0;
     QList<ImportedUnit> units;
+    course::Course course; // the samples of the session; empty when the file has none
 
     // "h:mm" as main.Dauer holds it.
     QString durationText() const;
@@ -112,6 +114,7 @@ struct ImportSummary
     int filesDone = 0; // files looked at before the end or the cancel
     int taken = 0;     // entries stored
     int present = 0;   // trainings already in the diary
+    int coursesAdded = 0; // of those, entries without a course that got the file's
     int tooShort = 0;  // trainings left out as too short
     bool cancelled = false;
     QList<QPair<QString, QString>> refused; // file name and reason
@@ -140,9 +143,10 @@ public:
     // The ID of the diary's entry of the same training, else empty.
     QString presentId(const ImportedEntry& entry) const;
 
-    // Stores the entries that are not in the diary yet, all in one
-    // transaction (all or none); adds their IDs to storedIds and counts
-    // the others as present. Only recent trainings take the person's
+    // Stores the entries that are not in the diary yet with their courses,
+    // all in one transaction (all or none); adds their IDs to storedIds and
+    // counts the others as present. An entry in the diary without a course
+    // gets the file's (counted in coursesAdded). Only recent trainings take the person's
     // weight and resting pulse (takesUsualValues), older ones none (-1).
     void store(const QList<ImportedEntry>& entries, ImportSummary& summary);
 
@@ -166,6 +170,7 @@ private:
     QString m_weight = QStringLiteral("-1");
     QDate m_birthday;
     QHash<QString, QString> m_present; // key of each entry in the diary -> its ID
+    QSet<QString> m_withCourse;        // IDs of the entries that have a course
 };
 
 } // namespace exchange

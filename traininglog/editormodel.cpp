@@ -1,5 +1,6 @@
 #include "editormodel.h"
 
+#include "courses.h"
 #include "diaryforms.h"
 #include "diarysums.h"
 #include "diarytraining.h"
@@ -154,6 +155,7 @@ EditorModel::Shown EditorModel::load()
 {
     m_stored = StoredRecord();
     m_unsureId.clear();
+    m_pendingCourse = {};
     m_values.feeling.clear();
     m_values.notes.clear();
     m_units.clear();
@@ -204,6 +206,7 @@ void EditorModel::startNew()
     m_stored = StoredRecord();
     m_unsureId.clear();
     m_units.clear();
+    m_pendingCourse = {};
 }
 
 void EditorModel::addUnits(const QString& distance, const QString& time, const QString& pulse,
@@ -376,6 +379,10 @@ EditorModel::Saved EditorModel::save(const CheckedWrite& checked)
             // An entry deleted at another workstation meanwhile: nothing is
             // written.
             deletedElsewhere = !Entries::update(m_db, QString::number(id), entry);
+            // The entry of a save whose answer was lost holds the course
+            // already, or it goes with this save.
+            if (!deletedElsewhere && !m_pendingCourse.isEmpty())
+                Courses::store(m_db, QString::number(id), m_pendingCourse);
         });
         if (saved == CheckedSave::Cancelled)
             return Saved::Cancelled;
@@ -387,6 +394,7 @@ EditorModel::Saved EditorModel::save(const CheckedWrite& checked)
             readIds(false);
             return Saved::DeletedElsewhere;
         }
+        m_pendingCourse = {};
         readIds(false);
         return Saved::Updated;
     }
@@ -395,6 +403,9 @@ EditorModel::Saved EditorModel::save(const CheckedWrite& checked)
     try {
         checked(m_stored, [&] {
             newId = Entries::insert(m_db, entry);
+            // In the save's transaction: the entry and its course, or neither.
+            if (!m_pendingCourse.isEmpty())
+                Courses::store(m_db, newId, m_pendingCourse);
             m_stored.setSelects(Entries::storedRecord(newId).selects());
         });
     } catch (const StorageError& e) {
@@ -403,6 +414,7 @@ EditorModel::Saved EditorModel::save(const CheckedWrite& checked)
         throw;
     }
     m_id = newId;
+    m_pendingCourse = {};
     readIds(true);
     return Saved::Inserted;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "course.h"
 #include "editordraft.h"
 #include "entries.h"
 #include "storedrecord.h"
@@ -114,6 +115,11 @@ public:
     const QString& id() const { return m_id; }
     // A new entry: no ID, no units. The window sets its fields.
     void startNew();
+    // The course of a training taken from a file into the form: a save
+    // that stores the entry stores it with it; starting another entry or
+    // paging away drops it.
+    void setPendingCourse(course::Course course) { m_pendingCourse = std::move(course); }
+    const course::Course& pendingCourse() const { return m_pendingCourse; }
     const Values& values() const { return m_values; }
     void setValues(const Values& values) { m_values = values; }
     void setDuration(const QString& text) { m_values.duration = text; }
@@ -184,4 +190,5 @@ private:
     // A new entry whose save lost its answer: it may be stored under this ID.
     QString m_unsureId;
     EditorDraft m_draft;
+    course::Course m_pendingCourse;
 };

@@ -172,6 +172,8 @@ void TForm4::showImportedEntry(const exchange::ImportedEntry& entry, const excha
     for (int i = 0; i < entry.units.size(); ++i)
         content.units << unitCells(i + 1, entry.units[i]);
     restoreDraft(content);
+    // Kept until the entry is saved; a new entry or paging away drops it.
+    m_model.setPendingCourse(entry.course);
     ComboBox3Exit(); // a sport new to the list is offered from now on
     setDirty();
 }

@@ -1,3 +1,4 @@
+#include "courses.h"
 #include "datafiles.h"
 #include "fitwriter.h"
 #include "diaryimport.h"
@@ -56,6 +57,7 @@ private Q_SLOTS:
     void aFileIsStoredWholeOrNotAtAll();
     void cancelKeepsWhatWasStored();
     void foldersAndUnusableFiles();
+    void coursesAreStoredAndCompleted();
 
 private:
     Database& db() { return m_session->ZDatabase1; }
@@ -387,6 +389,44 @@ void TestDiaryImport::foldersAndUnusableFiles()
         const FileTrainings got = exchange::readTrainingFile(path, zones);
         QVERIFY2(got.reason.contains(words), qPrintable(got.reason));
     }
+}
+
+// The course goes with its entry; a training in the diary without a course
+// gets the one a later file has, once, and the summary says so.
+void TestDiaryImport::coursesAreStoredAndCompleted()
+{
+    const QDateTime start = QDateTime(QDate::currentDate().addDays(-3), QTime(7, 5)).toUTC();
+    const QString fitted = file(QStringLiteral("uhr.fit"), fitActivity(start, {{120, 400, 140}, {60, 250, 150}}));
+    const QString bare = file(QStringLiteral("ohne.tcx"), tcxFile(start.addDays(1), {{2000, 600, 0}}));
+    const QString later = file(QStringLiteral("spaeter.fit"), fitActivity(start.addDays(1), {{600, 2000, 145}}));
+
+    DiaryImport import(db(), m_user);
+    ImportSummary summary = import.importFiles({fitted, bare});
+    QCOMPARE(summary.storedIds.size(), 2);
+    const std::optional<course::Course> stored = Courses::read(db(), summary.storedIds[0]);
+    QVERIFY(stored);
+    QCOMPARE(stored->start, start);
+    QCOMPARE(stored->samples.size(), 180);
+    const course::Sample& s = stored->samples[125];
+    QCOMPARE(s.seconds, 125.0);
+    QCOMPARE(s.heartRate, 150.0);
+    QVERIFY(qAbs(s.altitude - sampleAltitude(5)) < 0.01); // the sixth second of the second lap
+    QCOMPARE(s.cadence, double(sampleCadence(5)));
+    QVERIFY(qAbs(s.distance - (400.0 + 6 * 250.0 / 60.0)) < 0.01);
+    QVERIFY(course::recorded(s.latitude) && course::recorded(s.longitude));
+    QVERIFY(!Courses::hasCourse(db(), summary.storedIds[1])); // the file has no samples
+    QVERIFY(!summary.text().contains(QStringLiteral("Verlauf")));
+
+    summary = DiaryImport(db(), m_user).importFiles({later, fitted, later});
+    QCOMPARE(summary.taken, 0);
+    QCOMPARE(summary.present, 3);
+    QCOMPARE(summary.coursesAdded, 1);
+    QVERIFY2(summary.text().contains(QStringLiteral("Schon vorhanden: 3 Trainings\nVerlauf ergänzt: 1")),
+             qPrintable(summary.text()));
+    const std::optional<course::Course> added = Courses::read(db(), import.presentId(
+        exchange::readTrainingFile(later, {}).entries.first()));
+    QVERIFY(added);
+    QCOMPARE(added->samples.size(), 600);
 }
 
 QTEST_GUILESS_MAIN(TestDiaryImport)

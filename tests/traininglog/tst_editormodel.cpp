@@ -1,3 +1,4 @@
+#include "courses.h"
 #include "datafiles.h"
 #include "editormodel.h"
 #include "session.h"
@@ -21,6 +22,7 @@ private Q_SLOTS:
     void checkNamesEveryFault();
     void saveNoticesChangesAndDeletionsElsewhere();
     void draftAndListFollowTheInput();
+    void pendingCourseGoesWithTheNewEntry();
 
 private:
     Database& db() { return m_session->ZDatabase1; }
@@ -237,6 +239,52 @@ void TestEditorModel::draftAndListFollowTheInput()
     QCOMPARE(m->load(), EditorModel::Shown::Gone);
     m->entryGone(first);
     QCOMPARE(m->position(), -1);
+}
+
+// A course taken from a file is stored with the entry when it is saved;
+// starting another entry or paging away drops it unsaved.
+void TestEditorModel::pendingCourseGoesWithTheNewEntry()
+{
+    course::Course c;
+    c.start = QDateTime(QDate(2024, 3, 5), QTime(17, 0), Qt::UTC);
+    for (int i = 0; i < 3; ++i) {
+        course::Sample s;
+        s.seconds = i;
+        s.heartRate = 120 + i;
+        c.samples << s;
+    }
+    auto m = model();
+    m->readIds(true);
+    m->load();
+    EditorModel::Values v;
+    v.sport = QStringLiteral("Laufen");
+    v.date = QStringLiteral("05.03.2024");
+    v.time = QStringLiteral("18:00");
+    v.duration = QStringLiteral("0:40");
+    m->startNew();
+    m->setValues(v);
+    m->addUnits(QStringLiteral("8"), QString(), QString(), QString(), 1);
+    m->setPendingCourse(c);
+    QCOMPARE(m->save(answering(CheckedSave::Cancelled)), EditorModel::Saved::Inserted);
+    const std::optional<course::Course> stored = Courses::read(db(), m->id());
+    QVERIFY(stored);
+    QCOMPARE(stored->samples.size(), 3);
+    QCOMPARE(stored->samples[2].heartRate, 122.0);
+    QVERIFY(m->pendingCourse().isEmpty());
+
+    m->setPendingCourse(c);
+    m->startNew();
+    QVERIFY(m->pendingCourse().isEmpty());
+    m->setPendingCourse(c);
+    m->load();
+    QVERIFY(m->pendingCourse().isEmpty());
+    // A change of the saved entry stores no course of another training.
+    v.date = QStringLiteral("06.03.2024");
+    m->startNew();
+    m->setValues(v);
+    m->addUnits(QStringLiteral("5"), QString(), QString(), QString(), 1);
+    QCOMPARE(m->save(answering(CheckedSave::Cancelled)), EditorModel::Saved::Inserted);
+    QVERIFY(!Courses::hasCourse(db(), m->id()));
 }
 
 QTEST_GUILESS_MAIN(TestEditorModel)
