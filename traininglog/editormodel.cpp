@@ -142,6 +142,7 @@ void EditorModel::readPerson()
 void EditorModel::readIds(bool moveToLast)
 {
     m_ids = Entries::ids(m_db, m_userId);
+    m_withCourse = Courses::entriesWithCourse(m_db, m_userId);
     if (moveToLast)
         m_position = int(m_ids.size()) - 1;
 }

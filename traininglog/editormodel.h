@@ -7,6 +7,7 @@
 
 #include <QDate>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -100,6 +101,10 @@ public:
     // one becomes the position.
     void readIds(bool moveToLast);
     const QStringList& ids() const { return m_ids; }
+    // Whether the entry has a course, as the diary was when the list was
+    // read (the entry shown when no ID is given).
+    bool hasCourse(const QString& id) const { return m_withCourse.contains(id); }
+    bool hasCourse() const { return hasCourse(m_id); }
     int position() const { return m_position; }
     // Kept inside the list; -1 for an empty one.
     void setPosition(int position);
@@ -176,6 +181,7 @@ private:
     Database& m_db;
     int m_userId = -1;
     QStringList m_ids;
+    QSet<QString> m_withCourse; // the entries of m_ids that have a course
     int m_position = -1;
     QString m_id = QStringLiteral("-1");
     Values m_values;

@@ -24,6 +24,8 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -34,6 +36,21 @@
 #include <QVBoxLayout>
 
 namespace {
+
+// A small curve over a baseline: the course of a training.
+QIcon courseIcon()
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0x80, 0x80, 0x80), 1));
+    painter.drawLine(QPointF(1.5, 14.5), QPointF(14.5, 14.5));
+    painter.setPen(QPen(QColor(0xC0, 0x20, 0x20), 1.6));
+    const QPointF curve[] = {{1.5, 11}, {4, 7}, {6.5, 9}, {9, 3}, {11.5, 8}, {14.5, 5}};
+    painter.drawPolyline(curve, 6);
+    return QIcon(pixmap);
+}
 
 // One line of a form: the caption in the first column, the fields side by
 // side in the second, followed by the free room unless they take it.
@@ -131,6 +148,10 @@ void TForm4::buildWindow()
     ToolButton2 = tool("ToolButton2", QStringLiteral("Eintrag löschen"), QStyle::SP_TrashIcon);
     ImportButton = tool("ImportButton", QStringLiteral("Trainings aus Dateien übernehmen (FIT, TCX, GPX)"),
                         QStyle::SP_DialogOpenButton);
+    VerlaufButton = tool("VerlaufButton", QStringLiteral("Verlauf der Trainingseinheit anzeigen"),
+                         QStyle::SP_FileDialogInfoView);
+    VerlaufButton->setIcon(courseIcon());
+    VerlaufButton->setEnabled(false);
     ToolBar1->addSeparator();
     ToolButton10 = tool("ToolButton10", QStringLiteral("Eingaben speichern"), QStyle::SP_DialogSaveButton);
     ToolBar1->addSeparator();
@@ -486,6 +507,7 @@ void TForm4::connectHandlers()
     connect(ToolButton8, &QToolButton::clicked, this, &TForm4::ToolButton8Click);
     connect(ToolButton12, &QToolButton::clicked, this, &TForm4::ToolButton12Click);
     connect(ImportButton, &QToolButton::clicked, this, &TForm4::ImportButtonClick);
+    connect(VerlaufButton, &QToolButton::clicked, this, &TForm4::VerlaufButtonClick);
 
     connect(SpeedButton5, &QToolButton::clicked, this, &TForm4::SpeedButton5Click);
     connect(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);

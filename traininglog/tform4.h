@@ -43,6 +43,7 @@ struct ImportedEntry;
 //   tform4_draft.cpp    the draft of unsaved input, kept beside the settings
 //   tform4_keys.cpp     shortcuts, Esc, tab order and mnemonics
 //   tform4_import.cpp   trainings taken from watch files
+//   tform4_course.cpp   the course of the entry in its own window
 class TForm4 : public QMainWindow
 {
     Q_OBJECT
@@ -118,6 +119,7 @@ public:
     QToolButton* ToolButton13 = nullptr; // Eintrag ändern
     QToolButton* ToolButton2 = nullptr;  // Eintrag löschen
     QToolButton* ImportButton = nullptr; // Trainings aus Dateien übernehmen
+    QToolButton* VerlaufButton = nullptr; // Verlauf der Trainingseinheit anzeigen
     QToolButton* ToolButton10 = nullptr; // Eingaben speichern
     QToolButton* ToolButton3 = nullptr;  // Erster Eintrag
     QToolButton* ToolButton4 = nullptr;  // Vorheriger Eintrag
@@ -196,6 +198,8 @@ public Q_SLOTS:
     void ToolButton12Click();
     // Asks for watch files (FIT, TCX, GPX) and takes their trainings.
     void ImportButtonClick();
+    // Opens the window of the course the watch recorded for the entry shown.
+    void VerlaufButtonClick();
     // Takes the trainings of files and folders: one file of one training
     // becomes a new entry in the form, to be completed and saved; more are
     // saved at once, each file whole, with a progress dialog.
@@ -240,6 +244,8 @@ protected:
 
 private:
     void setMainControlsLocked(bool locked);
+    // The course button follows the entry shown: enabled when it has one.
+    void showCourseButton();
     // Shortcuts, Esc, the tab order and the mnemonics of the window.
     void setUpKeys();
     // Runs a toolbar button's action from the keyboard, as a click would,

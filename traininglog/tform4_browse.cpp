@@ -85,6 +85,7 @@ void TForm4::Blaettern()
     Label18->setText(entryDistanceText(SumStrecke()) + QStringLiteral(" km"));
     showPlace();
     ToolButton2->setEnabled(m_model.id() != QLatin1String("-1") && formView);
+    showCourseButton();
     GetDistShoe();
     markClean();
 }
@@ -236,6 +237,12 @@ void TForm4::StringAlignGrid2SelectCell(int, int row, bool*)
 
 void TForm4::StringAlignGrid2DblClick()
 {
+    // The row's entry is the one the click has shown behind the list: with
+    // a course, its course opens; else the form view.
+    if (m_model.hasCourse()) {
+        VerlaufButtonClick();
+        return;
+    }
     ToolButton12Click();
 }
 

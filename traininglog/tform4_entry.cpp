@@ -218,6 +218,7 @@ void TForm4::ToolButton1Click()
     Label24->clear();
     ToolButton2->setEnabled(false);
     ToolButton13->setEnabled(false);
+    showCourseButton();
     markClean();
 }
 
@@ -287,6 +288,7 @@ void TForm4::ToolButton10Click()
             break;
         }
         }
+        showCourseButton();
         GetDistShoe();
         markClean();
     });
@@ -314,6 +316,7 @@ void TForm4::entryDeletedElsewhere()
     forgetDiarySums();
     showEntryCount();
     ToolButton2->setEnabled(false);
+    showCourseButton();
     Messages::deletedElsewhere(this, QStringLiteral("Der Eintrag"), QStringLiteral("neuen Eintrag"),
                                QStringLiteral("Eingaben speichern"));
 }

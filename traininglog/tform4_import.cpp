@@ -233,6 +233,7 @@ void TForm4::importFiles(const QStringList& files, exchange::DiaryImport& import
             showEntryAt(int(m_model.ids().size()) - 1);
         }
         ToolButton13->setEnabled(!m_model.ids().isEmpty());
+        showCourseButton(); // a course may have been added to the entry shown
         showTotalDistance();
         GetDistShoe();
     }
