@@ -21,10 +21,12 @@
 #include "tform4.h"
 #include "tform5.h"
 #include "tform6.h"
+#include "tform9.h"
 #include "reportpreview.h"
 #include "textforms.h"
 #include "chart.h"
 #include "backup.h"
+#include "courses.h"
 #include "csvexport.h"
 #include "fitwriter.h"
 #include "perentrysums.h"
@@ -40,6 +42,7 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -384,6 +387,69 @@ void benchImport(const Bench& b)
     std::printf("%-44s %10.1f\n", "  (writing the 1,000 files, not counted)", writing);
 }
 
+// A course of ten hours at one sample a second (a slow loop with its
+// pulse, altitude and cadence), as a long ride or an ultra run records it.
+course::Course tenHourCourse(const QDateTime& start)
+{
+    course::Course c;
+    c.start = start;
+    c.samples.reserve(36000);
+    double metres = 0.0;
+    for (int s = 0; s < 36000; ++s) {
+        course::Sample p;
+        p.seconds = s;
+        const double angle = s / 1800.0;
+        p.latitude = 50.1 + 0.02 * std::sin(angle);
+        p.longitude = 8.6 + 0.03 * std::cos(angle);
+        metres += 2.8 + 0.3 * std::sin(s / 97.0);
+        p.distance = metres;
+        p.altitude = 120.0 + 40.0 * std::sin(s / 600.0);
+        p.heartRate = 135 + (s / 7) % 25;
+        p.cadence = 84 + s % 5;
+        c.samples << p;
+    }
+    return c;
+}
+
+void benchCourse(const Bench& b)
+{
+    Session& s = b.s;
+    // The courses the import stored, and a course of ten hours opened from
+    // the editor's course button.
+    Query q(s.ZDatabase1);
+    q.open(QStringLiteral("SELECT COUNT(*), SUM(OCTET_LENGTH(v.Daten)) FROM verlauf v JOIN main m ON m.ID = v.MainID "
+                          "WHERE m.UserID = ")
+           + quoted(b.user));
+    const int courses = int(q.field(0).asInteger());
+    const double kbPerHour = courses > 0 ? q.field(1).asFloat() / courses / 1024.0 : 0.0;
+    const QStringList ids = Entries::ids(s.ZDatabase1, b.user);
+    const QString last = ids.last();
+    Courses::store(s.ZDatabase1, last, tenHourCourse(QDateTime::currentDateTimeUtc().addDays(-1)));
+    std::optional<course::Course> read;
+    const double reading = msOf([&] { read = Courses::read(s.ZDatabase1, last); });
+    if (!read || read->samples.size() != 36000)
+        qFatal("the course of ten hours did not come back");
+    TForm4* editor = openEditor(*b.main, b.user);
+    if (editor->model().id() != last || !editor->VerlaufButton->isEnabled())
+        qFatal("the editor does not offer the course");
+    TForm9* window = nullptr;
+    const double opening = msOf([&] {
+        editor->VerlaufButton->click();
+        settle();
+        window = editor->findChild<TForm9*>();
+    });
+    if (!window || !window->isVisible())
+        qFatal("the course window did not open");
+    window->close();
+    settle();
+    closeEditor(editor);
+    std::printf("\ncourse of a training (one way):\n");
+    std::printf("%-44s %10.1f\n", "course: read a course of 10 hours", reading);
+    std::printf("%-44s %10.1f\n", "course window: open a course of 10 hours", opening);
+    std::printf("%-44s %10s\n", "  (courses stored by the import, kB an hour)",
+                qPrintable(QStringLiteral("%1 / %2").arg(courses).arg(kbPerHour, 0, 'f', 1)));
+}
+
 void benchCsvExport(const Bench& b)
 {
     Session& s = b.s;
@@ -527,6 +593,7 @@ int main(int argc, char** argv)
     const QList<double> trendMs = benchStatistics(b);
     benchReport(b);
     benchImport(b);
+    benchCourse(b);
     benchCsvExport(b);
     benchTrends(b, trendMs);
     benchBackup(b);

@@ -184,7 +184,11 @@ void CourseCurves::drawBand(QPainter& painter, const Band& band, const QRectF& r
     // into it, so that long courses draw as fast as short ones.
     painter.save();
     painter.setClipRect(r);
-    painter.setPen(QPen(colour, 1.3));
+    // A one-pixel pen takes the raster engine's fast path for lines; a wider
+    // one strokes the dense path of a long course slowly.
+    QPen pen(colour, 1.0);
+    pen.setCosmetic(true);
+    painter.setPen(pen);
     const double x0 = xLow();
     const double xScale = r.width() / (xHigh() - x0);
     QPainterPath path;

@@ -3,6 +3,7 @@
 #include <QPainterPath>
 
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -90,16 +91,34 @@ void RouteMap::render(QPainter& painter, const QRectF& area) const
     const course::Point* last = nullptr;
     QList<QPair<QPointF, int>> kmMarks;
     int nextKm = 1;
+    // Points closer than a pixel to the last one drawn add nothing but
+    // stroking time (a long course has tens of thousands); the last point
+    // of each stretch is drawn all the same.
+    QPointF drawn;
+    std::optional<QPointF> pending;
+    const auto closeStretch = [&] {
+        if (pending)
+            route.lineTo(*pending);
+        pending.reset();
+    };
     for (const course::Point& p : points) {
-        if (p.gapBefore)
+        if (p.gapBefore) {
+            closeStretch();
             open = false;
+        }
         if (!p.hasPosition)
             continue;
         const QPointF at = place(p);
-        if (open)
-            route.lineTo(at);
-        else
+        if (!open) {
             route.moveTo(at);
+            drawn = at;
+        } else if (std::abs(at.x() - drawn.x()) + std::abs(at.y() - drawn.y()) < 1.0) {
+            pending = at;
+        } else {
+            route.lineTo(at);
+            drawn = at;
+            pending.reset();
+        }
         open = true;
         if (!first)
             first = &p;
@@ -109,6 +128,7 @@ void RouteMap::render(QPainter& painter, const QRectF& area) const
             nextKm = int(p.distance / 1000.0) + 1;
         }
     }
+    closeStretch();
     painter.setPen(QPen(QColor(0, 90, 200), 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.drawPath(route);
 
