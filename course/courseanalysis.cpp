@@ -392,6 +392,10 @@ ZoneTimes timeInZones(const Analysis& analysis, const QList<Zone>& zones, int ma
         bool held = false;
         for (qsizetype z = 0; z < zones.size() && !held; ++z) {
             const Zone& zone = zones[z];
+            // A zone without any limit ("Fahrtspiel") is no pulse zone: it
+            // would take every heart rate from the zones after it.
+            if (zone.minPercent <= 0 && zone.maxPercent <= 0)
+                continue;
             if ((zone.minPercent <= 0 || percent >= zone.minPercent)
                 && (zone.maxPercent <= 0 || percent <= zone.maxPercent)) {
                 result.seconds[z] += dt;

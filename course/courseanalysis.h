@@ -82,7 +82,8 @@ struct Split
 QList<Split> splits(const Analysis& analysis);
 
 // A zone of the person: percent of the maximum pulse; a limit of 0 is no
-// limit. Both limits belong to the zone.
+// limit, and a zone with neither holds no heart rate. Both limits belong
+// to the zone.
 struct Zone
 {
     QString name;

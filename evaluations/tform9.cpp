@@ -249,9 +249,11 @@ void TForm9::fillTotals(const QList<training::Zone>& zones, int maxPulse)
     } else if (maxPulse <= 0) {
         lines << QStringLiteral("Kein Maximalpuls eingetragen: keine Zeit in den Bereichen");
     } else {
+        // Zones without pulse limits hold no heart rate and are not listed.
         QList<course::Zone> plain;
         for (const training::Zone& z : zones)
-            plain.append(course::Zone{z.name, z.minHF, z.maxHF});
+            if (z.minHF > 0 || z.maxHF > 0)
+                plain.append(course::Zone{z.name, z.minHF, z.maxHF});
         const course::ZoneTimes times = course::timeInZones(m_analysis, plain, maxPulse);
         lines << QStringLiteral("Zeit in den Bereichen (max. Puls %1):").arg(maxPulse);
         for (qsizetype i = 0; i < plain.size(); ++i)

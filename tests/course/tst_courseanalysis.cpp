@@ -198,7 +198,7 @@ private Q_SLOTS:
     }
 
     // Time in zones: the first zone holding a heart rate takes the time;
-    // gaps and a missing maximum pulse count nothing.
+    // gaps, a missing maximum pulse and zones without limits count nothing.
     void zones()
     {
         Course c = straight(300, 3.0);
@@ -214,6 +214,13 @@ private Q_SLOTS:
         const ZoneTimes none = timeInZones(analyse(c), zones, 0);
         QCOMPARE(none.seconds, (QList<double>{0.0, 0.0, 0.0}));
         QCOMPARE(none.outside, 0.0);
+        // Zones without limits, listed first as in a new diary, take no
+        // time; one open limit is still a limit.
+        const QList<Zone> listed{{QStringLiteral("Einlaufen"), 0, 0}, {QStringLiteral("bis GA2"), 0, 80},
+                                 {QStringLiteral("EB"), 80, 90}};
+        const ZoneTimes open = timeInZones(analyse(c), listed, 200);
+        QCOMPARE(open.seconds, (QList<double>{0.0, 200.0, 0.0}));
+        QCOMPARE(open.outside, 99.0);
     }
 
     // 10 hours at one sample a second.

@@ -40,7 +40,8 @@ QList<Entries::Unit> laps()
 
 QList<training::Zone> zones()
 {
-    return {{QStringLiteral("GA1"), 60, 75}, {QStringLiteral("GA2"), 76, 85}};
+    // A zone without limits first, as in a new diary.
+    return {{QStringLiteral("Fahrtspiel"), 0, 0}, {QStringLiteral("GA1"), 60, 75}, {QStringLiteral("GA2"), 76, 85}};
 }
 
 } // namespace
@@ -79,6 +80,7 @@ private Q_SLOTS:
         QVERIFY(totals.contains(QStringLiteral("Anstieg: 50 m, Abstieg: 0 m")));
         QVERIFY(totals.contains(QStringLiteral("GA1: 10:25"))); // 140 of 200: 70 %
         QVERIFY(totals.contains(QStringLiteral("GA2: 0:00")));
+        QVERIFY(!totals.contains(QStringLiteral("Fahrtspiel")));
         QVERIFY(form.GpxButton->isEnabled());
     }
 

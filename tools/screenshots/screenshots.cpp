@@ -4,6 +4,7 @@
 // through the main window as a user opens it, drawn offscreen and saved as
 // PNG into IMAGES. With DIALOGS, Qt's own file, print and font dialogs are
 // drawn there too, to see that they speak German.
+#include "coursecurves.h"
 #include "datafiles.h"
 #include "dateedit.h"
 #include "diarygenerator.h"
@@ -22,6 +23,7 @@
 #include "tform6.h"
 #include "tform7.h"
 #include "tform8.h"
+#include "tform9.h"
 #include "translations.h"
 
 #include <QApplication>
@@ -41,6 +43,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -131,6 +134,114 @@ void recordTraining(TForm4* editor)
     editor->EnhancedEdit4Exit();
     editor->EnhancedEdit3Exit();
     editor->SpeedButton6->click();
+}
+
+// A run of 10 km around a loop as a watch records it, one sample a second:
+// a hill between km 4 and 6, the pulse rising with the effort and the
+// climb, a steady cadence and a stop of 40 seconds at km 6.4, during which
+// the watch paused. The laps are the entry's units, as the import takes
+// them: five of 2 km with their time, average pulse and the zone the
+// advice gives for it.
+struct ConstructedRun
+{
+    course::Course course;
+    QList<Entries::Unit> laps;
+};
+
+double hillAt(double metres)
+{
+    const double km = metres / 1000.0;
+    return 112.0 + 48.0 * std::exp(-std::pow((km - 5.0) / 0.7, 2.0)) + 4.0 * std::sin(km * 2.0 * M_PI / 5.0);
+}
+
+// The loop's points, metres east and north of its start: a wobbly oval.
+QList<QPointF> loopShape()
+{
+    QList<QPointF> shape;
+    const int steps = 4000;
+    for (int i = 0; i <= steps; ++i) {
+        const double a = 2.0 * M_PI * i / steps;
+        const double r = 1.0 + 0.08 * std::sin(3.0 * a) + 0.05 * std::cos(5.0 * a);
+        shape.append(QPointF(1750.0 * r * std::sin(a), 1050.0 * (1.0 - r * std::cos(a))));
+    }
+    return shape;
+}
+
+ConstructedRun constructedRun(const QList<training::Zone>& zones, int maxPulse)
+{
+    constexpr double metresPerDegree = 6371008.8 * M_PI / 180.0;
+    constexpr double total = 10000.0;
+    constexpr double pauseAt = 6400.0;
+    constexpr double pauseSeconds = 40.0;
+    QList<QPointF> shape = loopShape();
+    QList<double> along{0.0};
+    for (qsizetype i = 1; i < shape.size(); ++i)
+        along.append(along.last() + QLineF(shape[i - 1], shape[i]).length());
+    const double stretch = total / along.last();
+    ConstructedRun run;
+    run.course.start = QDateTime(QDate(2025, 1, 4), QTime(9, 30)).toUTC();
+    double metres = 0.0;
+    double seconds = 0.0;
+    double pulse = 130.0;
+    bool paused = false;
+    qsizetype at = 1;
+    while (metres < total) {
+        const double grade = (hillAt(metres + 20.0) - hillAt(metres)) / 20.0;
+        const double finish = metres > 9000.0 ? 0.25 : 0.0;
+        const double speed = 3.2 - 9.0 * grade + finish + 0.08 * std::sin(seconds / 37.0);
+        const double effort = 142.0 + 250.0 * std::max(0.0, grade) + 60.0 * finish + metres / 1000.0;
+        pulse += (effort - pulse) / 30.0;
+        while (at < along.size() - 1 && along[at] * stretch < metres)
+            ++at;
+        const double share = (metres / stretch - along[at - 1]) / std::max(1e-9, along[at] - along[at - 1]);
+        const QPointF place = shape[at - 1] + (shape[at] - shape[at - 1]) * std::clamp(share, 0.0, 1.0);
+        course::Sample s;
+        s.seconds = seconds;
+        s.latitude = 49.41 + place.y() * stretch / metresPerDegree;
+        s.longitude = 8.69 + place.x() * stretch / (metresPerDegree * std::cos(49.41 * M_PI / 180.0));
+        s.distance = metres;
+        s.altitude = hillAt(metres);
+        s.heartRate = std::round(pulse + 1.5 * std::sin(seconds / 17.0) + std::sin(seconds / 4.3));
+        s.cadence = std::round(175.5 + 1.5 * std::sin(seconds / 41.0) + 1.5 * std::sin(seconds / 9.7 + 1.0)
+                               + std::sin(seconds / 3.1) - 40.0 * std::min(0.0, grade));
+        s.speed = speed;
+        run.course.samples.append(s);
+        metres += speed;
+        seconds += 1.0;
+        if (!paused && metres >= pauseAt) { // waiting at a crossing
+            paused = true;
+            seconds += pauseSeconds;
+            pulse -= 14.0;
+        }
+    }
+    // The laps of 2 km, with the zone when exactly one holds its pulse.
+    const QList<course::Sample>& samples = run.course.samples;
+    qsizetype from = 0;
+    for (int lap = 1; lap <= 5; ++lap) {
+        qsizetype to = from;
+        double beats = 0.0;
+        while (to + 1 < samples.size() && samples[to + 1].distance <= lap * 2000.0)
+            beats += samples[++to].heartRate;
+        const double lapSeconds = samples[to].seconds - samples[from].seconds
+                                  - (samples[from].distance < pauseAt && samples[to].distance >= pauseAt
+                                         ? pauseSeconds : 0.0);
+        const int average = int(std::lround(beats / std::max<qsizetype>(1, to - from)));
+        const int percent = int(std::lround(100.0 * average / maxPulse));
+        QStringList holding;
+        for (const training::Zone& z : zones)
+            if (z.minHF > 0 && z.maxHF > 0 && z.minHF <= percent && percent <= z.maxHF)
+                holding << z.name;
+        Entries::Unit unit;
+        unit.subId = QString::number(lap);
+        unit.distance = QLocale(QLocale::German).toString((samples[to].distance - samples[from].distance) / 1000.0,
+                                                          'f', 2);
+        unit.time = QTime(0, 0).addSecs(int(std::lround(lapSeconds))).toString(QStringLiteral("h:mm:ss"));
+        unit.pulse = QString::number(average);
+        unit.zone = holding.size() == 1 ? holding.constFirst() : QString();
+        run.laps.append(unit);
+        from = to;
+    }
+    return run;
 }
 
 } // namespace
@@ -246,6 +357,33 @@ int main(int argc, char* argv[])
             ++g_failures;
         reports->close();
     } else {
+        ++g_failures;
+    }
+
+    // The course of a run in its window, over the distance and over the
+    // time with the cursor on the top of the hill.
+    try {
+        // The zones of a new diary: the generated one has some of its own.
+        constexpr int maxPulse = 190;
+        QTemporaryDir newFolder;
+        Session newDiary;
+        datafiles::openStorage(newDiary, newFolder.path() + QLatin1Char('/'));
+        const QList<training::Zone> zones = training::readZones(newDiary.ZDatabase1);
+        const ConstructedRun run = constructedRun(zones, maxPulse);
+        auto* course = new TForm9(main->session(), run.course, run.laps, zones, maxPulse, QStringLiteral("Laufen"));
+        save(course, QStringLiteral("trainingsverlauf"));
+        course->ComboBox1->setCurrentIndex(1);
+        const course::Analysis& analysis = course->analysis();
+        int top = -1;
+        for (int i = 0; i < analysis.points.size(); ++i)
+            if (top < 0 || analysis.points[i].smoothedAltitude > analysis.points[top].smoothedAltitude)
+                top = i;
+        course->Curves->setCursorPoint(top);
+        course->CurvesCursorMoved(top);
+        save(course, QStringLiteral("trainingsverlauf_zeit"));
+        course->close();
+    } catch (const StorageError& e) {
+        std::fprintf(stderr, "screenshots: %s\n", qPrintable(e.message()));
         ++g_failures;
     }
 
