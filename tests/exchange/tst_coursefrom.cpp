@@ -1,9 +1,12 @@
 #include "coursefrom.h"
 #include "fitwriter.h"
+#include "gpxreader.h"
+#include "gpxwriter.h"
 #include "tcxreader.h"
 
 #include <QTest>
 
+#include <cmath>
 #include <limits>
 
 using namespace exchange;
@@ -17,6 +20,7 @@ private Q_SLOTS:
     void hostileValuesAreNotRecorded();
     void timesOutOfOrderOrMissing();
     void filesWithoutPositions();
+    void exportedGpxReadsBack();
 };
 
 namespace {
@@ -151,6 +155,40 @@ void TestCourseFrom::filesWithoutPositions()
         QCOMPARE(c.samples[1].heartRate, 120.0);
         QCOMPARE(c.samples[1].cadence, 90.0);
         QVERIFY(!course::recorded(c.samples[0].latitude) && !course::recorded(c.samples[1].longitude));
+    }
+}
+
+// A course saved as GPX comes back through the import as it was written:
+// positions, altitude, time, heart rate and cadence, a gap as a new
+// segment of the same training.
+void TestCourseFrom::exportedGpxReadsBack()
+{
+    course::Course written;
+    written.start = kStart;
+    for (int s = 0; s < 120; ++s) {
+        course::Sample p;
+        p.seconds = s < 60 ? s : s + 40; // a pause of 40 s after the first minute
+        p.latitude = 50.0 + s * 0.00002;
+        p.longitude = 8.5 - s * 0.00001;
+        p.altitude = 100.0 + s * 0.5;
+        p.heartRate = 130 + s % 30;
+        p.cadence = 85;
+        written.samples << p;
+    }
+    const ReadResult read = readGpx(course::gpx(written, QStringLiteral("Lauf")));
+    QVERIFY2(read.ok(), qPrintable(read.reason));
+    QCOMPARE(read.activity->sessions.size(), 1);
+    const course::Course back = courseOf(read.activity->sessions.first());
+    QCOMPARE(back.samples.size(), written.samples.size());
+    QCOMPARE(back.start, kStart);
+    for (const int i : {0, 59, 60, 119}) {
+        const course::Sample& a = written.samples[i];
+        const course::Sample& b = back.samples[i];
+        QCOMPARE(b.seconds, a.seconds);
+        QVERIFY(std::abs(b.latitude - a.latitude) < 1e-7 && std::abs(b.longitude - a.longitude) < 1e-7);
+        QVERIFY(std::abs(b.altitude - a.altitude) < 0.05);
+        QCOMPARE(b.heartRate, a.heartRate);
+        QCOMPARE(b.cadence, a.cadence);
     }
 }
 
