@@ -25,9 +25,9 @@ struct Kind
 
 const QList<Kind>& pictureKinds()
 {
-    static const QList<Kind> kinds{{QStringLiteral("PNG-Grafik (*.png)"), QStringLiteral("png")},
-                                   {QStringLiteral("SVG-Grafik (*.svg)"), QStringLiteral("svg")},
-                                   {QStringLiteral("PDF-Dokument (*.pdf)"), QStringLiteral("pdf")}};
+    static const QList<Kind> kinds{{QStringLiteral("PNG-Grafiken (*.png)"), QStringLiteral("png")},
+                                   {QStringLiteral("SVG-Grafiken (*.svg)"), QStringLiteral("svg")},
+                                   {QStringLiteral("PDF-Dokumente (*.pdf)"), QStringLiteral("pdf")}};
     return kinds;
 }
 
