@@ -132,6 +132,17 @@ QString paceText(qint64 minutes, int seconds)
     return QString::number(minutes) + QLatin1Char(':') + twoDigits(seconds) + QStringLiteral(" min/km");
 }
 
+QString raceTimeText(double seconds)
+{
+    if (!std::isfinite(seconds) || seconds <= 0.0)
+        return QString();
+    const qint64 whole = std::llround(seconds);
+    if (whole < 3600)
+        return QString::number(whole / 60) + QLatin1Char(':') + twoDigits(whole % 60);
+    return QString::number(whole / 3600) + QLatin1Char(':') + twoDigits(whole / 60 % 60) + QLatin1Char(':')
+           + twoDigits(whole % 60);
+}
+
 namespace {
 
 // Seconds of a unit time hh:mm:ss; a missing part counts as 0 like an

@@ -42,6 +42,10 @@ QString CalcPace(const QString& time, float distanceKm);
 // "5:07 min/km": minutes without leading zero, seconds with two digits.
 QString paceText(qint64 minutes, int seconds);
 
+// A race time to the second: "21:34" under an hour, else "1:32:10";
+// empty for no time (0 or less, or none).
+QString raceTimeText(double seconds);
+
 // Sports whose units are measured as a speed in km/h rather than a pace in
 // minutes per km: cycling ("Radfahren", "Rennrad", "MTB", "Bike" ...).
 // The one rule of every window that shows a pace.

@@ -477,6 +477,8 @@ QString ImportSummary::text() const
         text += QStringLiteral("\n… und %1 (alle in den Details)").arg(
             plural(int(refused.size() - kRefusedInText), QStringLiteral("weitere Datei"),
                    QStringLiteral("weitere Dateien")));
+    if (!newBests.isEmpty())
+        text += QStringLiteral("\n\n") + records::noticesText(newBests);
     return text;
 }
 
@@ -586,6 +588,8 @@ void DiaryImport::store(const QList<ImportedEntry>& entries, ImportSummary& summ
     for (const auto& complete : std::as_const(toComplete))
         m_withCourse.insert(complete.first);
     summary.coursesAdded += int(toComplete.size());
+    for (const auto& complete : std::as_const(toComplete))
+        summary.completedIds.append(complete.first);
     QList<QPair<QString, QString>> stored; // key and ID
     for (qsizetype i = 0; i < ids.size(); ++i) {
         stored.append({keys[i], ids[i]});
@@ -605,6 +609,24 @@ ImportSummary DiaryImport::importFiles(const QStringList& files, const Progress&
 {
     ImportSummary summary;
     summary.files = int(files.size());
+    // Best times are a notice only: when they cannot be read, the import
+    // goes on without them.
+    std::optional<QHash<int, records::Effort>> bests;
+    try {
+        bests = records::best(m_db, m_userId);
+    } catch (const StorageError& e) {
+        if (e.reason() != StorageError::Reason::Other)
+            throw; // without the diary's server no file can be taken either
+    }
+    const auto noticeRecords = [&] {
+        if (!bests || (summary.storedIds.isEmpty() && summary.completedIds.isEmpty()))
+            return;
+        try {
+            summary.newBests =
+                records::newRecords(*bests, records::best(m_db, m_userId), summary.storedIds + summary.completedIds);
+        } catch (const StorageError&) {
+        }
+    };
     for (int i = 0; i < files.size(); ++i) {
         if (progress && !progress(i, summary.files, files[i])) {
             summary.cancelled = true;
@@ -623,6 +645,7 @@ ImportSummary DiaryImport::importFiles(const QStringList& files, const Progress&
                 // too: the import ends here, what was stored stays.
                 summary.failure = name + QStringLiteral(": ") + e.message();
                 summary.filesDone = i;
+                noticeRecords();
                 return summary;
             }
         }
@@ -630,6 +653,7 @@ ImportSummary DiaryImport::importFiles(const QStringList& files, const Progress&
     }
     if (progress && !summary.cancelled)
         progress(summary.files, summary.files, QString());
+    noticeRecords();
     return summary;
 }
 

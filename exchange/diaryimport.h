@@ -2,6 +2,7 @@
 
 #include "activity.h"
 #include "course.h"
+#include "records.h"
 
 #include <QDate>
 #include <QHash>
@@ -120,11 +121,13 @@ struct ImportSummary
     QList<QPair<QString, QString>> refused; // file name and reason
     QStringList sports;                     // the words of the stored entries, each once
     QStringList storedIds;                  // IDs of the stored entries
+    QStringList completedIds;               // IDs of the entries that got a course
+    QList<records::Notice> newBests;        // best times the import has beaten
     QString failure;                        // the diary refused to store: the import ended there
 
 
-    // The box at the end: counts, how far a cancelled import got, and each
-    // refused file with its reason.
+    // The box at the end: counts, how far a cancelled import got, each
+    // refused file with its reason and the new best times.
     QString text() const;
     // All refused files with their reasons, when there are more than the
     // text names; else empty.
@@ -152,7 +155,8 @@ public:
 
     // Imports file after file, each file whole in its own transaction.
     // progress is told before each file and may stop the import by
-    // returning false; what was stored until then stays.
+    // returning false; what was stored until then stays. The person's best
+    // times before and after tell which of them the import has beaten.
     using Progress = std::function<bool(int done, int total, const QString& path)>;
     ImportSummary importFiles(const QStringList& files, const Progress& progress = {});
 

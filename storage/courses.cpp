@@ -1,5 +1,6 @@
 #include "courses.h"
 
+#include "bestefforts.h"
 #include "database.h"
 #include "query.h"
 #include "sqltext.h"
@@ -220,6 +221,7 @@ void store(Database& db, const QString& entryId, const course::Course& course)
         throw StorageError(QStringLiteral("Der Verlauf kann nicht gespeichert werden: Der Eintrag %1 ist nicht mehr "
                                           "vorhanden")
                                .arg(entryId));
+    BestEfforts::store(db, entryId, course::bestEfforts(course));
     if (course.isEmpty()) {
         q.execSql(QStringLiteral("DELETE FROM verlauf WHERE MainID = ") + quoted(entryId));
     } else {

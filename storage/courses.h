@@ -26,8 +26,8 @@ namespace Courses {
 QByteArray encode(const course::Course& course);
 std::optional<course::Course> decode(const QByteArray& bytes, int version, int sampleCount);
 
-// Stores the entry's course, replacing one it had; an empty course removes
-// it. Inside the caller's transaction when one is active, else in one of
+// Stores the entry's course, replacing one it had, with its best efforts
+// (bestefforts.h); an empty course removes both. Inside the caller's transaction when one is active, else in one of
 // its own. Throws when the entry is not there (deleted elsewhere).
 void store(Database& db, const QString& entryId, const course::Course& course);
 // The entry's course; none when it has none. A stored course that cannot

@@ -1,5 +1,7 @@
 #include "datafiles.h"
 
+#include "bestefforts.h"
+
 #include "cp1252.h"
 #include "dbserver.h"
 #include "query.h"
@@ -139,6 +141,12 @@ const Table kUsers{"USERS",
 const Table kVerlauf{"VERLAUF",
                      "CREATE TABLE verlauf (MainID INTEGER NOT NULL PRIMARY KEY, Version SMALLINT NOT NULL, "
                      "Anzahl INTEGER NOT NULL, Daten BLOB SUB_TYPE 0 NOT NULL)"};
+
+// The best efforts of the courses (see bestefforts.h).
+const Table kBestzeiten{"BESTZEITEN",
+                        "CREATE TABLE bestzeiten (MainID INTEGER NOT NULL, Strecke INTEGER NOT NULL, "
+                        "Sekunden DOUBLE PRECISION NOT NULL, Beginn DOUBLE PRECISION NOT NULL, "
+                        "PRIMARY KEY (MainID, Strecke))"};
 
 struct DefaultZone
 {
@@ -559,6 +567,12 @@ void CheckDataBases(Database& db)
     ensureTable(query, kUsers);
     createGenerator(query, "Gen_Users");
     ensureTable(query, kVerlauf);
+    // A diary whose courses were stored before there were best efforts
+    // gets them once, when their table is made.
+    if (ensureTable(query, kBestzeiten)) {
+        query.close();
+        BestEfforts::computeAll(query.database());
+    }
     ensureIndexes(query);
 }
 

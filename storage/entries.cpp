@@ -194,6 +194,7 @@ bool remove(Database& db, const QString& id)
     Transaction transaction(db);
     Query q(db);
     q.execSql(QStringLiteral("DELETE FROM units WHERE MainID = ") + quoted(id));
+    q.execSql(QStringLiteral("DELETE FROM bestzeiten WHERE MainID = ") + quoted(id));
     q.execSql(QStringLiteral("DELETE FROM verlauf WHERE MainID = ") + quoted(id));
     const bool found = q.execSqlOnRecord(QStringLiteral("DELETE FROM main WHERE ID = ") + quoted(id));
     transaction.commit();

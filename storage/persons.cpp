@@ -83,10 +83,12 @@ bool remove(Database& db, const QString& id)
     Query query(db);
     if (!query.execSqlOnRecord(QStringLiteral("DELETE FROM users WHERE ID = ") + quoted(id)))
         return false;
-    // The units and courses of all the person's entries, then the
-    // entries: three statements whatever the length of the diary.
+    // The units, courses and best efforts of all the person's entries,
+    // then the entries: four statements whatever the length of the diary.
     query.execSql(QStringLiteral("DELETE FROM units WHERE MainID IN (SELECT ID FROM main WHERE UserID = ") + quoted(id)
                   + QLatin1Char(')'));
+    query.execSql(QStringLiteral("DELETE FROM bestzeiten WHERE MainID IN (SELECT ID FROM main WHERE UserID = ")
+                  + quoted(id) + QLatin1Char(')'));
     query.execSql(QStringLiteral("DELETE FROM verlauf WHERE MainID IN (SELECT ID FROM main WHERE UserID = ")
                   + quoted(id) + QLatin1Char(')'));
     query.execSql(QStringLiteral("DELETE FROM main WHERE UserID = ") + quoted(id));

@@ -87,6 +87,13 @@ const Table kTables[] = {
       {"ANZAHL", Integer, 0, true},
       {"DATEN", Blob, 0, true}},
      "MAINID"},
+    {"BESTZEITEN",
+     false,
+     {{"MAINID", Integer, 0, true},
+      {"STRECKE", Integer, 0, true},
+      {"SEKUNDEN", Double, 0, true},
+      {"BEGINN", Double, 0, true}},
+     "MAINID,STRECKE"},
 };
 
 QString typeText(int type, int length, int scale)

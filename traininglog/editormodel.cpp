@@ -356,6 +356,33 @@ Entries::Entry EditorModel::entry() const
 
 EditorModel::Saved EditorModel::save(const CheckedWrite& checked)
 {
+    m_recordNotices.clear();
+    // The person's best times before and after a save of a run tell which
+    // of them it has beaten. They are a notice only: a failure to read them
+    // leaves the save as it is and gives none.
+    std::optional<QHash<int, records::Effort>> before;
+    if (records::runningSport(m_values.sport)) {
+        try {
+            before = records::best(m_db, m_userId);
+        } catch (const StorageError& e) {
+            // Without the diary's server the save cannot succeed either:
+            // the error is the save's.
+            if (e.reason() != StorageError::Reason::Other)
+                throw;
+        }
+    }
+    const Saved saved = write(checked);
+    if (before && (saved == Saved::Inserted || saved == Saved::Updated)) {
+        try {
+            m_recordNotices = records::newRecords(*before, records::best(m_db, m_userId), {m_id});
+        } catch (const StorageError&) {
+        }
+    }
+    return saved;
+}
+
+EditorModel::Saved EditorModel::write(const CheckedWrite& checked)
+{
     const Entries::Entry entry = this->entry();
     bool idOk = false;
     int id = m_id.toInt(&idOk);

@@ -3,6 +3,7 @@
 #include "course.h"
 #include "editordraft.h"
 #include "entries.h"
+#include "records.h"
 #include "storedrecord.h"
 
 #include <QDate>
@@ -158,6 +159,10 @@ public:
     // Stores the entry (new or changed) with its units in one transaction;
     // the list is read anew (a new entry at the end of the paging).
     Saved save(const CheckedWrite& checked);
+    // The best times the last save set over standard distances, each
+    // against the person's best before it (for a running sport only);
+    // empty after any other save.
+    const QList<records::Notice>& recordNotices() const { return m_recordNotices; }
     // Deletes the entry shown; the one before it becomes the position (the
     // first stays first). False when it was gone already.
     bool remove();
@@ -197,4 +202,7 @@ private:
     QString m_unsureId;
     EditorDraft m_draft;
     course::Course m_pendingCourse;
+    QList<records::Notice> m_recordNotices;
+
+    Saved write(const CheckedWrite& checked);
 };

@@ -8,6 +8,7 @@
 #include "errorboundary.h"
 #include "fieldcolours.h"
 #include "maskedit.h"
+#include "records.h"
 #include "messages.h"
 #include "numericedit.h"
 #include "session.h"
@@ -291,6 +292,8 @@ void TForm4::ToolButton10Click()
         showCourseButton();
         GetDistShoe();
         markClean();
+        if (!m_model.recordNotices().isEmpty())
+            Messages::notify(this, QStringLiteral("Neue Bestzeit"), records::noticesText(m_model.recordNotices()));
     });
     // The ID a save found stored after a lost answer, also when it failed.
     Label16->setText(m_model.id());

@@ -327,6 +327,21 @@ void inputFaults(QWidget* parent, const QString& faults)
          QMessageBox::Ok);
 }
 
+void notify(QWidget* parent, const QString& title, const QString& text)
+{
+    Record record{title, text, QMessageBox::Information, QMessageBox::Ok, {}, QMessageBox::Ok, QString(), false,
+                  QString(), QString()};
+    state().shown.append(record);
+    if (state().ending)
+        return;
+    auto* box = new QMessageBox(record.icon, title, shownText(text), QMessageBox::Ok, parent);
+    box->setObjectName(QStringLiteral("NoticeBox"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setAttribute(Qt::WA_ShowWithoutActivating);
+    box->setModal(false);
+    box->show();
+}
+
 bool confirm(QWidget* parent, const QString& title, const QString& text)
 {
     return show(parent, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,

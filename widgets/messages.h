@@ -87,6 +87,10 @@ ChangedElsewhere changedElsewhere(QWidget* parent, const QString& record);
 // The question "Frage" with OK and Abbrechen, no icon; true for OK.
 bool askOkCancel(QWidget* parent, const QString& question);
 
+// A notice that asks nothing (a new best time): an information box with OK
+// that does not wait for its answer nor take the focus from the window
+// behind it. Recorded like every box; a queued answer stays queued.
+void notify(QWidget* parent, const QString& title, const QString& text);
 // The confirmation dialog with Ja and Nein; true for Ja.
 bool confirm(QWidget* parent, const QString& title, const QString& text);
 

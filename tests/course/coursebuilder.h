@@ -35,4 +35,26 @@ inline course::Course straight(int seconds, double speed)
     return c;
 }
 
+// A run with the device's distance: stretches of (seconds, metres per
+// second), one sample every `step` seconds.
+inline course::Course paced(const QList<QPair<double, double>>& stretches, double step = 1.0)
+{
+    course::Course c;
+    double t = 0.0, d = 0.0;
+    const auto add = [&] {
+        course::Sample s;
+        s.seconds = t;
+        s.distance = d;
+        c.samples.append(s);
+    };
+    add();
+    for (const auto& [seconds, speed] : stretches)
+        for (double done = 0.0; done + 1e-9 < seconds; done += step) {
+            t += step;
+            d += speed * step;
+            add();
+        }
+    return c;
+}
+
 } // namespace coursebuilder

@@ -180,7 +180,7 @@ void TestDataFiles::firstStartInEmptyFolder()
     QCOMPARE(readBytes(dir.file("aliases.conf")), aliasBlock(dir.path()));
     QVERIFY(QFileInfo(dir.file("Database/data.fdb")).isFile());
 
-    QCOMPARE(userTables(s), QStringList({"BEREICHE", "MAIN", "SCHUHE", "STRECKEN", "UNITS", "USERS", "VERLAUF"}));
+    QCOMPARE(userTables(s), QStringList({"BEREICHE", "BESTZEITEN", "MAIN", "SCHUHE", "STRECKEN", "UNITS", "USERS", "VERLAUF"}));
     QCOMPARE(generators(s), QStringList({"GEN_BEREICH", "GEN_MAIN", "GEN_SCHUHE", "GEN_STRECKEN",
                                          "GEN_UNITS", "GEN_USERS"}));
     QCOMPARE(scalar(s, "SELECT MON$PAGE_SIZE FROM MON$DATABASE"), QString("4096"));
@@ -492,7 +492,7 @@ void TestDataFiles::interruptedFirstStartLeavesNoDatabase()
             continue;
         Session s;
         open(s, dir.path());
-        QCOMPARE(userTables(s).size(), 7);
+        QCOMPARE(userTables(s).size(), 8);
         QCOMPARE(generators(s).size(), 6);
         QCOMPARE(ownIndexes(s).size(), 3);
         QCOMPARE(scalar(s, "SELECT COUNT(*) || ':' || MAX(ID) FROM bereiche"), QString("11:11"));
