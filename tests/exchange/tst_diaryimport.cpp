@@ -5,6 +5,7 @@
 #include "session.h"
 #include "sqltext.h"
 #include "testsupport.h"
+#include "textforms.h"
 #include "trainingfiles.h"
 
 #include <QDir>
@@ -58,6 +59,7 @@ private Q_SLOTS:
     void cancelKeepsWhatWasStored();
     void foldersAndUnusableFiles();
     void coursesAreStoredAndCompleted();
+    void summaryListsTheNewBestTimes();
 
 private:
     Database& db() { return m_session->ZDatabase1; }
@@ -427,6 +429,23 @@ void TestDiaryImport::coursesAreStoredAndCompleted()
         exchange::readTrainingFile(later, {}).entries.first()));
     QVERIFY(added);
     QCOMPARE(added->samples.size(), 600);
+}
+
+// A batch that beats the best time over a distance lists it once, with the
+// best it beat; an import that beats nothing lists none.
+void TestDiaryImport::summaryListsTheNewBestTimes()
+{
+    const QDateTime start = QDateTime(QDate::currentDate().addDays(-10), QTime(7, 5)).toUTC();
+    const QString first = file(QStringLiteral("erst.fit"), fitActivity(start, {{300, 1100, 140}}));
+    const QString faster = file(QStringLiteral("schnell.fit"), fitActivity(start.addDays(2), {{240, 1100, 150}}));
+    const QString fastest = file(QStringLiteral("schneller.fit"), fitActivity(start.addDays(3), {{230, 1100, 150}}));
+    const ImportSummary once = DiaryImport(db(), m_user).importFiles({first});
+    QVERIFY(once.newBests.isEmpty());
+    const ImportSummary summary = DiaryImport(db(), m_user).importFiles({faster, fastest});
+    QCOMPARE(summary.newBests.size(), 2); // 400 m and 1 km
+    QVERIFY2(summary.text().endsWith(QStringLiteral("\nNeue Bestzeit über 1 km: 3:29 (bisher 4:33 vom ")
+                                     + dateText(start.toLocalTime().date()) + QLatin1Char(')')),
+             qPrintable(summary.text()));
 }
 
 QTEST_GUILESS_MAIN(TestDiaryImport)

@@ -23,6 +23,7 @@ private Q_SLOTS:
     void saveNoticesChangesAndDeletionsElsewhere();
     void draftAndListFollowTheInput();
     void pendingCourseGoesWithTheNewEntry();
+    void newBestTimeIsNoticedOnce();
 
 private:
     Database& db() { return m_session->ZDatabase1; }
@@ -285,6 +286,39 @@ void TestEditorModel::pendingCourseGoesWithTheNewEntry()
     m->addUnits(QStringLiteral("5"), QString(), QString(), QString(), 1);
     QCOMPARE(m->save(answering(CheckedSave::Cancelled)), EditorModel::Saved::Inserted);
     QVERIFY(!Courses::hasCourse(db(), m->id()));
+}
+
+// A faster 5 km than the diary's best is noticed at the save that stores
+// it, not again when it is saved unchanged; a ride is no run.
+void TestEditorModel::newBestTimeIsNoticedOnce()
+{
+    Entries::insert(db(), entry(QStringLiteral("12.04.2025"),
+                                {{QStringLiteral("1"), QStringLiteral("5"), QStringLiteral("0:21:50"),
+                                  QStringLiteral("-1"), {}}}));
+    auto m = model();
+    m->readIds(true);
+    m->startNew();
+    EditorModel::Values v;
+    v.sport = QStringLiteral("Laufen");
+    v.date = QStringLiteral("03.05.2026");
+    v.time = QStringLiteral("18:00");
+    v.duration = QStringLiteral("0:25");
+    m->setValues(v);
+    m->addUnits(QStringLiteral("5"), QStringLiteral("00:21:34"), QString(), QString(), 1);
+    QCOMPARE(m->save(answering(CheckedSave::Cancelled)), EditorModel::Saved::Inserted);
+    QCOMPARE(records::noticesText(m->recordNotices()),
+             QStringLiteral("Neue Bestzeit über 5 km: 21:34 (bisher 21:50 vom 12.04.2025)"));
+    m->setValues(v);
+    QCOMPARE(m->save(answering(CheckedSave::Cancelled)), EditorModel::Saved::Updated);
+    QVERIFY(m->recordNotices().isEmpty());
+
+    m->startNew();
+    v.sport = QStringLiteral("Radfahren");
+    v.date = QStringLiteral("04.05.2026");
+    m->setValues(v);
+    m->addUnits(QStringLiteral("5"), QStringLiteral("00:09:00"), QString(), QString(), 1);
+    QCOMPARE(m->save(answering(CheckedSave::Cancelled)), EditorModel::Saved::Inserted);
+    QVERIFY(m->recordNotices().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestEditorModel)
