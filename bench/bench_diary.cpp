@@ -14,6 +14,7 @@
 #include "messages.h"
 #include "numericedit.h"
 #include "query.h"
+#include "records.h"
 #include "session.h"
 #include "sqltext.h"
 #include "tform1.h"
@@ -26,6 +27,7 @@
 #include "textforms.h"
 #include "chart.h"
 #include "backup.h"
+#include "besteffort.h"
 #include "courses.h"
 #include "csvexport.h"
 #include "fitwriter.h"
@@ -387,15 +389,15 @@ void benchImport(const Bench& b)
     std::printf("%-44s %10.1f\n", "  (writing the 1,000 files, not counted)", writing);
 }
 
-// A course of ten hours at one sample a second (a slow loop with its
+// A course of some hours at one sample a second (a slow loop with its
 // pulse, altitude and cadence), as a long ride or an ultra run records it.
-course::Course tenHourCourse(const QDateTime& start)
+course::Course longCourse(const QDateTime& start, int hours = 10)
 {
     course::Course c;
     c.start = start;
-    c.samples.reserve(36000);
+    c.samples.reserve(hours * 3600);
     double metres = 0.0;
-    for (int s = 0; s < 36000; ++s) {
+    for (int s = 0; s < hours * 3600; ++s) {
         course::Sample p;
         p.seconds = s;
         const double angle = s / 1800.0;
@@ -424,7 +426,7 @@ void benchCourse(const Bench& b)
     const double kbPerHour = courses > 0 ? q.field(1).asFloat() / courses / 1024.0 : 0.0;
     const QStringList ids = Entries::ids(s.ZDatabase1, b.user);
     const QString last = ids.last();
-    Courses::store(s.ZDatabase1, last, tenHourCourse(QDateTime::currentDateTimeUtc().addDays(-1)));
+    Courses::store(s.ZDatabase1, last, longCourse(QDateTime::currentDateTimeUtc().addDays(-1)));
     std::optional<course::Course> read;
     const double reading = msOf([&] { read = Courses::read(s.ZDatabase1, last); });
     if (!read || read->samples.size() != 36000)
@@ -448,6 +450,64 @@ void benchCourse(const Bench& b)
     std::printf("%-44s %10.1f\n", "course window: open a course of 10 hours", opening);
     std::printf("%-44s %10s\n", "  (courses stored by the import, kB an hour)",
                 qPrintable(QStringLiteral("%1 / %2").arg(courses).arg(kbPerHour, 0, 'f', 1)));
+}
+
+// Best efforts as a diary holds them when every run has a course: each
+// running entry gets one over each standard distance it covers, at a pace of
+// 4:00 to 5:00 min/km. Then the records window's reads, against one
+// statement per entry.
+void benchRecords(const Bench& b)
+{
+    Session& s = b.s;
+    const course::Course threeHours = longCourse(QDateTime::currentDateTimeUtc(), 3);
+    QList<course::Effort> efforts;
+    const double computing = msOf([&] { efforts = course::bestEfforts(threeHours); });
+    if (efforts.isEmpty())
+        qFatal("a course of three hours gave no best efforts");
+    Query q(s.ZDatabase1);
+    for (const course::StandardDistance& d : course::standardDistances())
+        q.execSql(QStringLiteral("INSERT INTO bestzeiten (MainID, Strecke, Sekunden, Beginn, Einheit, UserID, Datum, Lauf) SELECT m.ID, ")
+                  + quoted(d.metres) + QStringLiteral(", ") + QString::number(d.exact / 1000.0, 'f', 4)
+                  + QStringLiteral(" * (240 + MOD(m.ID * 7, 60)), 0, 0, m.UserID, m.Datum, 1 FROM main m WHERE m.UserID = ") + quoted(b.user)
+                  + QStringLiteral(" AND m.Kategorie = 'Laufen' AND NOT EXISTS (SELECT 1 FROM bestzeiten x WHERE "
+                                   "x.MainID = m.ID AND x.Strecke = ")
+                  + quoted(d.metres) + QStringLiteral(") AND (SELECT SUM(u.strecke) FROM units u WHERE u.MainID = m.ID) >= ")
+                  + QString::number(d.exact / 1000.0, 'f', 4));
+    q.open(QStringLiteral("SELECT COUNT(*) FROM bestzeiten b JOIN main m ON m.ID = b.MainID WHERE m.UserID = ")
+           + quoted(b.user));
+    const qint64 stored = q.field(0).asInteger();
+    q.close();
+    records::Table table;
+    std::printf("\nbest efforts and predictions:\n");
+    std::printf("%-44s %10.1f\n", "best efforts of a course of 3 hours", computing);
+    print(bothWays(
+        "records: best three of all time",
+        [&] { table = records::read(s.ZDatabase1, b.user); },
+        [&] {
+            // one read of the efforts of each entry
+            QList<records::Effort> all;
+            for (const QString& id : Entries::ids(s.ZDatabase1, b.user)) {
+                const ResultSet rows = s.ZDatabase1.select(
+                    QStringLiteral("SELECT Strecke, Sekunden FROM bestzeiten WHERE MainID = ") + quoted(id));
+                for (const ResultRow& row : rows.rows) {
+                    records::Effort e;
+                    e.metres = int(row.value(0).asInteger());
+                    e.seconds = row.value(1).asFloat();
+                    e.entryId = id;
+                    all.append(e);
+                }
+            }
+            std::sort(all.begin(), all.end(),
+                      [](const records::Effort& x, const records::Effort& y) { return x.seconds < y.seconds; });
+        }));
+    if (table.allTime.isEmpty() || table.years.isEmpty())
+        qFatal("the records of the diary are empty");
+    print(fastWay("records: best three of one year",
+                  [&] { records::ofYear(s.ZDatabase1, b.user, table.years.value(1, table.years.first())); }));
+    print(fastWay("records: predictions from the last 90 days", [&] {
+        records::forecast(records::since(s.ZDatabase1, b.user, QDate::currentDate().addDays(-records::kPredictionDays)));
+    }));
+    std::printf("%-44s %10lld\n", "  (best efforts stored for the person)", static_cast<long long>(stored));
 }
 
 void benchCsvExport(const Bench& b)
@@ -594,6 +654,7 @@ int main(int argc, char** argv)
     benchReport(b);
     benchImport(b);
     benchCourse(b);
+    benchRecords(b);
     benchCsvExport(b);
     benchTrends(b, trendMs);
     benchBackup(b);

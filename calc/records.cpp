@@ -6,8 +6,6 @@
 #include "sqltext.h"
 #include "textforms.h"
 
-#include <QLocale>
-
 #include <algorithm>
 #include <cmath>
 
@@ -15,73 +13,30 @@ namespace records {
 
 namespace {
 
-// The words of running sports, as the rule of runningSport says, upper case.
-const char* const kRunningWords[] = {"JOGGEN", "JOGGING", "TRAILRUNNING"};
-const char* const kNotRunningEnds[] = {"LANGLAUF", "EISLAUF", "SCHUHLAUF"};
+// The columns of an effort with its entry's sport and distance, from a
+// derived table e of bestzeiten rows joined with main as m.
+const QString kColumns = QStringLiteral(
+    "e.MainID, e.Strecke, e.Sekunden, e.Beginn, e.Einheit, e.Datum, m.Kategorie, "
+    "(SELECT SUM(x.strecke) FROM units x WHERE x.MainID = e.MainID)");
 
-// The same rule as a condition on the sport column.
-QString runningCondition(const QString& column)
+QString person(int userId)
 {
-    const QString word = QStringLiteral("UPPER(TRIM(") + column + QStringLiteral("))");
-    QStringList words;
-    for (const char* w : kRunningWords)
-        words << quoted(QString::fromLatin1(w));
-    QString notEnds;
-    for (const char* end : kNotRunningEnds)
-        notEnds += QStringLiteral(" AND ") + word + QStringLiteral(" NOT LIKE ")
-                   + quoted(QStringLiteral("%") + QString::fromLatin1(end));
-    return QStringLiteral("(") + word + QStringLiteral(" STARTING WITH 'LAUF' OR ") + word + QStringLiteral(" IN (")
-           + words.join(QLatin1Char(',')) + QStringLiteral(") OR (") + word + QStringLiteral(" LIKE '%LAUF'")
-           + notEnds + QStringLiteral("))");
+    return QStringLiteral("b.UserID = ") + quoted(userId) + QStringLiteral(" AND b.Lauf = 1");
 }
 
-QString number(double value)
+// The fastest `count` of each distance, each through the index of the
+// person's times over it: a few index pages, whatever the diary's length.
+QString fastest(int userId, int count)
 {
-    return QString::number(value, 'f', 5);
-}
-
-// The standard distance (metres) a unit's distance counts for, else NULL.
-QString unitDistance(const QString& column)
-{
-    QString text = QStringLiteral("CASE");
-    for (const course::StandardDistance& d : course::standardDistances()) {
-        const double km = d.exact / 1000.0;
-        text += QStringLiteral(" WHEN ") + column + QStringLiteral(" BETWEEN ")
-                + number(km * (1.0 - course::kUnitTolerance)) + QStringLiteral(" AND ")
-                + number(km * (1.0 + course::kUnitTolerance)) + QStringLiteral(" THEN ") + QString::number(d.metres);
-    }
-    return text + QStringLiteral(" END");
-}
-
-// The person's efforts as the table e (entry, metres, seconds, start, unit,
-// date, sport), one per entry and distance as o with n = 1. `where` narrows
-// the entries (m is main).
-QString effortsWith(int userId, const QString& where)
-{
-    const QString entries = QStringLiteral("m.UserID = ") + quoted(userId) + QStringLiteral(" AND ")
-                            + runningCondition(QStringLiteral("m.Kategorie")) + where;
-    const QString distance = unitDistance(QStringLiteral("u.strecke"));
-    const QString seconds = QStringLiteral("(EXTRACT(HOUR FROM u.Zeit) * 3600 + EXTRACT(MINUTE FROM u.Zeit) * 60 "
-                                           "+ EXTRACT(SECOND FROM u.Zeit))");
-    return QStringLiteral("WITH e AS (SELECT b.MainID, b.Strecke, b.Sekunden, b.Beginn, 0 AS Einheit, m.Datum, "
-                          "m.Kategorie FROM main m JOIN bestzeiten b ON b.MainID = m.ID WHERE ")
-           + entries + QStringLiteral(" UNION ALL SELECT u.MainID, ") + distance + QStringLiteral(", CAST(") + seconds
-           + QStringLiteral(" AS DOUBLE PRECISION), CAST(-1 AS DOUBLE PRECISION), u.SubID, m.Datum, m.Kategorie "
-                            "FROM main m JOIN units u ON u.MainID = m.ID WHERE ")
-           + entries + QStringLiteral(" AND u.Zeit IS NOT NULL AND ") + distance
-           + QStringLiteral(" IS NOT NULL AND NOT EXISTS (SELECT 1 FROM verlauf v WHERE v.MainID = m.ID)), "
-                            "o AS (SELECT e.*, ROW_NUMBER() OVER (PARTITION BY e.MainID, e.Strecke "
-                            "ORDER BY e.Sekunden, e.Einheit) AS n FROM e WHERE e.Sekunden > 0) ");
-}
-
-// The columns every read gives first, of a table with the columns of o.
-QString effortColumns(const QString& table)
-{
-    return table + QStringLiteral(".MainID, ") + table + QStringLiteral(".Strecke, ") + table
-           + QStringLiteral(".Sekunden, ") + table + QStringLiteral(".Beginn, ") + table + QStringLiteral(".Einheit, ")
-           + table + QStringLiteral(".Datum, ") + table + QStringLiteral(".Kategorie, (SELECT SUM(x.strecke) FROM units x "
-                                                                    "WHERE x.MainID = ")
-           + table + QStringLiteral(".MainID)");
+    QStringList parts;
+    for (const course::StandardDistance& d : course::standardDistances())
+        parts << QStringLiteral("SELECT * FROM (SELECT FIRST ") + QString::number(count)
+                     + QStringLiteral(" b.MainID, b.Strecke, b.Sekunden, b.Beginn, b.Einheit, b.Datum FROM bestzeiten b "
+                                      "WHERE ")
+                     + person(userId) + QStringLiteral(" AND b.Strecke = ") + quoted(d.metres)
+                     + QStringLiteral(" ORDER BY b.UserID, b.Lauf, b.Strecke, b.Sekunden, b.MainID)");
+    return QStringLiteral("SELECT ") + kColumns + QStringLiteral(" FROM (") + parts.join(QStringLiteral(" UNION ALL "))
+           + QStringLiteral(") e JOIN main m ON m.ID = e.MainID");
 }
 
 Effort effortOf(const ResultRow& row)
@@ -128,30 +83,12 @@ void sortTable(QList<Effort>& list)
 
 bool runningSport(const QString& sport)
 {
-    const QString word = sport.trimmed().toUpper();
-    if (word.startsWith(QLatin1String("LAUF")))
-        return true;
-    for (const char* w : kRunningWords)
-        if (word == QLatin1String(w))
-            return true;
-    if (!word.endsWith(QLatin1String("LAUF")))
-        return false;
-    for (const char* end : kNotRunningEnds)
-        if (word.endsWith(QLatin1String(end)))
-            return false;
-    return true;
+    return course::runningSport(sport);
 }
 
 qint64 Effort::wholeSeconds() const
 {
     return std::llround(seconds);
-}
-
-QList<int> Table::years() const
-{
-    QList<int> list = byYear.keys();
-    std::sort(list.begin(), list.end(), std::greater<int>());
-    return list;
 }
 
 QList<Effort> Table::ofDistance(const QList<Effort>& list, int metres)
@@ -165,31 +102,47 @@ QList<Effort> Table::ofDistance(const QList<Effort>& list, int metres)
 
 Table read(Database& db, int userId)
 {
-    const ResultSet rows = db.select(
-        effortsWith(userId, QString())
-        + QStringLiteral(", r AS (SELECT o.*, ROW_NUMBER() OVER (PARTITION BY o.Strecke ORDER BY o.Sekunden, o.Datum, "
-                         "o.MainID) AS gesamt, ROW_NUMBER() OVER (PARTITION BY o.Strecke, EXTRACT(YEAR FROM o.Datum) "
-                         "ORDER BY o.Sekunden, o.Datum, o.MainID) AS jahr FROM o WHERE o.n = 1) SELECT ")
-        + effortColumns(QStringLiteral("r")) + QStringLiteral(", r.gesamt, r.jahr FROM r WHERE r.gesamt <= 3 OR r.jahr <= 3"));
+    const ResultSet rows = db.select(fastest(userId, 3));
     Table table;
-    for (const ResultRow& row : rows.rows) {
-        const Effort e = effortOf(row);
-        if (row.value(8).asInteger() <= 3)
-            table.allTime << e;
-        if (row.value(9).asInteger() <= 3)
-            table.byYear[e.date.year()] << e;
-    }
+    for (const ResultRow& row : rows.rows)
+        table.allTime << effortOf(row);
     sortTable(table.allTime);
-    for (QList<Effort>& list : table.byYear)
-        sortTable(list);
+    // The years from the person's first effort to this one; a year's best
+    // times are read when it is chosen.
+    const ResultSet first = db.select(QStringLiteral("SELECT FIRST 1 b.Datum FROM bestzeiten b WHERE ") + person(userId)
+                                      + QStringLiteral(" ORDER BY b.UserID, b.Lauf, b.Datum"));
+    if (!first.rows.isEmpty()) {
+        const FieldValue& date = first.rows.first().value(0);
+        const QDate day =
+            date.kind == FieldValue::Kind::Date ? QDate::fromJulianDay(date.integer) : parseDateText(date.asString());
+        for (int year = std::max(QDate::currentDate().year(), day.year()); year >= day.year(); --year)
+            table.years << year;
+    }
     return table;
+}
+
+QList<Effort> ofYear(Database& db, int userId, int year)
+{
+    const ResultSet rows = db.select(
+        QStringLiteral("SELECT ") + kColumns
+        + QStringLiteral(" FROM (SELECT b.*, ROW_NUMBER() OVER (PARTITION BY b.Strecke ORDER BY b.Sekunden, b.MainID) "
+                         "AS n FROM bestzeiten b WHERE ")
+        + person(userId) + QStringLiteral(" AND b.Datum BETWEEN ") + quoted(dateText(QDate(year, 1, 1)))
+        + QStringLiteral(" AND ") + quoted(dateText(QDate(year, 12, 31)))
+        + QStringLiteral(") e JOIN main m ON m.ID = e.MainID WHERE e.n <= 3"));
+    QList<Effort> list;
+    for (const ResultRow& row : rows.rows)
+        list << effortOf(row);
+    sortTable(list);
+    return list;
 }
 
 QList<Effort> since(Database& db, int userId, const QDate& from)
 {
-    const ResultSet rows = db.select(effortsWith(userId, QStringLiteral(" AND m.Datum >= ") + quoted(dateText(from)))
-                                     + QStringLiteral("SELECT ") + effortColumns(QStringLiteral("o"))
-                                     + QStringLiteral(" FROM o WHERE o.n = 1"));
+    const ResultSet rows = db.select(QStringLiteral("SELECT ") + kColumns
+                                     + QStringLiteral(" FROM bestzeiten e JOIN main m ON m.ID = e.MainID WHERE ")
+                                     + person(userId).replace(QStringLiteral("b."), QStringLiteral("e."))
+                                     + QStringLiteral(" AND e.Datum >= ") + quoted(dateText(from)));
     QList<Effort> list;
     list.reserve(rows.rows.size());
     for (const ResultRow& row : rows.rows)
@@ -200,11 +153,7 @@ QList<Effort> since(Database& db, int userId, const QDate& from)
 
 QHash<int, Effort> best(Database& db, int userId)
 {
-    const ResultSet rows = db.select(
-        effortsWith(userId, QString())
-        + QStringLiteral(", r AS (SELECT o.*, ROW_NUMBER() OVER (PARTITION BY o.Strecke ORDER BY o.Sekunden, o.Datum, "
-                         "o.MainID) AS gesamt FROM o WHERE o.n = 1) SELECT ")
-        + effortColumns(QStringLiteral("r")) + QStringLiteral(" FROM r WHERE r.gesamt = 1"));
+    const ResultSet rows = db.select(fastest(userId, 1));
     QHash<int, Effort> bests;
     for (const ResultRow& row : rows.rows) {
         const Effort e = effortOf(row);

@@ -14,16 +14,13 @@
 class Database;
 
 // A person's best times over the standard distances of running
-// (course/besteffort.h): from the best efforts of the courses and, for an
-// entry without a course, from each unit whose distance is within 1 % of a
-// standard distance, with the unit's time. Only entries of a running sport
-// count, one effort per entry and distance (its fastest). Every read is one
-// statement, whatever the length of the diary.
+// (course/besteffort.h), as the diary keeps them (storage/bestefforts.h):
+// from the courses and, for an entry without a course, from its units
+// within 1 % of a distance. Only entries of a running sport count, one
+// effort per entry and distance.
 namespace records {
 
-// Running sports: "Laufen" and the words that begin with "Lauf" (Laufband)
-// or end in "lauf" (Crosslauf, Berglauf), but not skiing or skating
-// (Skilanglauf, Eislauf), and "Joggen", "Jogging", "Trailrunning".
+// Whether the sport's best times count (course::runningSport).
 bool runningSport(const QString& sport);
 
 struct Effort
@@ -41,21 +38,24 @@ struct Effort
     qint64 wholeSeconds() const;
 };
 
-// Per standard distance the best three, fastest first (on a tie the older
-// first); the distances in the order of standardDistances.
+// Per standard distance the best three, fastest first; the distances in
+// the order of standardDistances.
 struct Table
 {
     QList<Effort> allTime;
-    QMap<int, QList<Effort>> byYear; // the best three of each year
+    QList<int> years; // from this year back to the person's first effort
 
-    QList<int> years() const; // with efforts, the newest first
-    // The efforts of one distance in a list of the table.
+    // The efforts of one distance in a list of efforts.
     static QList<Effort> ofDistance(const QList<Effort>& list, int metres);
 };
 
+// The best three of all time, through an index: a few milliseconds, also on
+// decades of courses.
 Table read(Database& db, int userId);
+// The best three of each distance in a year.
+QList<Effort> ofYear(Database& db, int userId, int year);
 
-// The person's efforts on or after a day, one per entry and distance.
+// The person's efforts on or after a day.
 QList<Effort> since(Database& db, int userId, const QDate& from);
 
 // The person's best effort over each distance, by the distance's metres.

@@ -33,6 +33,22 @@ QString distanceName(int metres)
     return QStringLiteral("%1 m").arg(metres);
 }
 
+bool runningSport(const QString& sport)
+{
+    const QString word = sport.trimmed().toUpper();
+    if (word.startsWith(QLatin1String("LAUF")))
+        return true;
+    for (const char* w : {"JOGGEN", "JOGGING", "TRAILRUNNING"})
+        if (word == QLatin1String(w))
+            return true;
+    if (!word.endsWith(QLatin1String("LAUF")))
+        return false;
+    for (const char* end : {"LANGLAUF", "EISLAUF", "SCHUHLAUF"})
+        if (word.endsWith(QLatin1String(end)))
+            return false;
+    return true;
+}
+
 int standardMetresOfUnit(double km)
 {
     if (!std::isfinite(km))

@@ -25,6 +25,12 @@ const StandardDistance* standardDistance(int metres);
 // "5 km", "Halbmarathon"; the metres with " m" for no standard distance.
 QString distanceName(int metres);
 
+// Running sports, whose best efforts count: "Laufen" and the words that
+// begin with "Lauf" (Laufband) or end in "lauf" (Crosslauf, Berglauf), but
+// not skiing or skating (Skilanglauf, Eislauf), and "Joggen", "Jogging",
+// "Trailrunning".
+bool runningSport(const QString& sport);
+
 // A unit of the diary without a course counts for a standard distance
 // when its distance lies within 1 % of it.
 constexpr double kUnitTolerance = 0.01;

@@ -216,12 +216,15 @@ void store(Database& db, const QString& entryId, const course::Course& course)
     Query q(db);
     // The entry is held until the course is in, so that it cannot be
     // deleted elsewhere meanwhile and leave a course of no entry behind.
-    q.open(QStringLiteral("SELECT ID FROM main WHERE ID = ") + quoted(entryId) + QStringLiteral(" WITH LOCK"));
+    q.open(QStringLiteral("SELECT ID, UserID, Datum, Kategorie FROM main WHERE ID = ") + quoted(entryId)
+           + QStringLiteral(" WITH LOCK"));
     if (q.eof())
         throw StorageError(QStringLiteral("Der Verlauf kann nicht gespeichert werden: Der Eintrag %1 ist nicht mehr "
                                           "vorhanden")
                                .arg(entryId));
-    BestEfforts::store(db, entryId, course::bestEfforts(course));
+    const BestEfforts::Owner owner{int(q.field(1).asInteger()), q.field(2).asString(), q.field(3).asString()};
+    q.close();
+    BestEfforts::courseWritten(db, entryId, owner, course::bestEfforts(course), course.isEmpty());
     if (course.isEmpty()) {
         q.execSql(QStringLiteral("DELETE FROM verlauf WHERE MainID = ") + quoted(entryId));
     } else {

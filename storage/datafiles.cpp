@@ -142,11 +142,12 @@ const Table kVerlauf{"VERLAUF",
                      "CREATE TABLE verlauf (MainID INTEGER NOT NULL PRIMARY KEY, Version SMALLINT NOT NULL, "
                      "Anzahl INTEGER NOT NULL, Daten BLOB SUB_TYPE 0 NOT NULL)"};
 
-// The best efforts of the courses (see bestefforts.h).
+// The best efforts of the entries (see bestefforts.h).
 const Table kBestzeiten{"BESTZEITEN",
                         "CREATE TABLE bestzeiten (MainID INTEGER NOT NULL, Strecke INTEGER NOT NULL, "
                         "Sekunden DOUBLE PRECISION NOT NULL, Beginn DOUBLE PRECISION NOT NULL, "
-                        "PRIMARY KEY (MainID, Strecke))"};
+                        "Einheit SMALLINT NOT NULL, UserID SMALLINT NOT NULL, Datum DATE NOT NULL, "
+                        "Lauf SMALLINT NOT NULL, PRIMARY KEY (MainID, Strecke))"};
 
 struct DefaultZone
 {
@@ -197,6 +198,9 @@ const Index kIndexes[] = {
     {"IX_UNITS_MAINID", "CREATE INDEX IX_UNITS_MAINID ON units (MainID)"},
     {"IX_MAIN_USERID_DATUM", "CREATE INDEX IX_MAIN_USERID_DATUM ON main (UserID, Datum)"},
     {"IX_MAIN_USERID_SCHUHE", "CREATE INDEX IX_MAIN_USERID_SCHUHE ON main (UserID, Schuhe)"},
+    // a person's best times over a distance, fastest first, and those of a period
+    {"IX_BESTZEITEN_ZEIT", "CREATE INDEX IX_BESTZEITEN_ZEIT ON bestzeiten (UserID, Lauf, Strecke, Sekunden, MainID)"},
+    {"IX_BESTZEITEN_DATUM", "CREATE INDEX IX_BESTZEITEN_DATUM ON bestzeiten (UserID, Lauf, Datum)"},
 };
 
 // Creates each index that the catalogue does not list yet, also in a
@@ -567,7 +571,7 @@ void CheckDataBases(Database& db)
     ensureTable(query, kUsers);
     createGenerator(query, "Gen_Users");
     ensureTable(query, kVerlauf);
-    // A diary whose courses were stored before there were best efforts
+    // A diary whose entries were stored before there were best efforts
     // gets them once, when their table is made.
     if (ensureTable(query, kBestzeiten)) {
         query.close();

@@ -1,5 +1,7 @@
 #include "entries.h"
 
+#include "bestefforts.h"
+
 #include "database.h"
 #include "query.h"
 #include "sqltext.h"
@@ -59,6 +61,7 @@ QString insertEntry(Database& db, const Entry& entry)
         + quoted(entry.duration) + QStringLiteral(") RETURNING ID"));
     const QString id = r.rows.value(0).value(0).asString();
     insertUnits(db, id, entry.units);
+    BestEfforts::entryWritten(db, id, {entry.userId, entry.date, entry.category}, entry.units, true);
     return id;
 }
 
@@ -185,6 +188,7 @@ bool update(Database& db, const QString& id, const Entry& entry)
         return false;
     q.execSql(QStringLiteral("DELETE FROM units WHERE MainID = ") + quoted(id));
     insertUnits(db, id, entry.units);
+    BestEfforts::entryWritten(db, id, {entry.userId, entry.date, entry.category}, entry.units, false);
     transaction.commit();
     return true;
 }

@@ -92,7 +92,11 @@ const Table kTables[] = {
      {{"MAINID", Integer, 0, true},
       {"STRECKE", Integer, 0, true},
       {"SEKUNDEN", Double, 0, true},
-      {"BEGINN", Double, 0, true}},
+      {"BEGINN", Double, 0, true},
+      {"EINHEIT", SmallInt, 0, true},
+      {"USERID", SmallInt, 0, true},
+      {"DATUM", Date, 0, true},
+      {"LAUF", SmallInt, 0, true}},
      "MAINID,STRECKE"},
 };
 

@@ -105,9 +105,10 @@ private Q_SLOTS:
         QCOMPARE(five[2].entryKm, 7.02);
         QCOMPARE(idsOf(table.allTime, 10000), (QStringList{m_cross, m_steady, m_fast}));
         const int year = QDate::currentDate().year();
-        QCOMPARE(table.years(), (QList<int>{year, year - 1, year - 2}));
-        QCOMPARE(idsOf(table.byYear.value(year - 2), 5000), QStringList{m_unit});
-        QVERIFY(idsOf(table.byYear.value(QDate::currentDate().addDays(-30).year()), 5000).startsWith(m_fast));
+        QCOMPARE(table.years, (QList<int>{year, year - 1, year - 2}));
+        QCOMPARE(idsOf(records::ofYear(m_session->ZDatabase1, 1, year - 2), 5000), QStringList{m_unit});
+        QVERIFY(idsOf(records::ofYear(m_session->ZDatabase1, 1, QDate::currentDate().addDays(-30).year()), 5000)
+                    .startsWith(m_fast));
 
         QVERIFY(records::runningSport(QStringLiteral("Laufband")) && records::runningSport(QStringLiteral("Berglauf"))
                 && records::runningSport(QStringLiteral("Trailrunning")));
@@ -117,7 +118,8 @@ private Q_SLOTS:
 
     // A faster run is a new best once, against the best before it; its
     // notice names the time it beat; deleting it brings the old best back;
-    // a diary whose courses have no efforts yet gets them when it is opened.
+    // a diary whose entries have no efforts yet gets them when it is opened;
+    // efforts follow the entry's sport and its course.
     void newBestIsNoticedOnceAndGoesWithItsEntry()
     {
         Database& db = m_session->ZDatabase1;
@@ -147,6 +149,12 @@ private Q_SLOTS:
         Query(db).execSql(QStringLiteral("DROP TABLE bestzeiten"));
         datafiles::CheckDataBases(db);
         QCOMPARE(records::best(db, 1).value(5000).wholeSeconds(), 1140);
+        QCOMPARE(idsOf(records::read(db, 1).allTime, 5000), (QStringList{m_fast, m_steady, m_unit}));
+        // an entry that becomes a ride leaves the runs' times
+        Entries::Entry ride = *Entries::read(db, m_cross);
+        ride.category = QStringLiteral("Radfahren");
+        QVERIFY(Entries::update(db, m_cross, ride));
+        QCOMPARE(records::best(db, 1).value(10000).entryId, m_steady);
         Courses::store(db, m_fast, {});
         QCOMPARE(records::best(db, 1).value(5000).entryId, m_steady);
     }

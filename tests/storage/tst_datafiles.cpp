@@ -220,7 +220,8 @@ void TestDataFiles::secondStartWritesNothing()
     QCOMPARE(QFileInfo(dir.file("config.ini")).lastModified(), configTime);
     QCOMPARE(scalar(s, "SELECT COUNT(*) FROM bereiche"), QString("11"));
     QCOMPARE(generators(s).size(), 6);
-    QCOMPARE(ownIndexes(s), QStringList({"IX_MAIN_USERID_DATUM:MAIN", "IX_MAIN_USERID_SCHUHE:MAIN", "IX_UNITS_MAINID:UNITS"}));
+    QCOMPARE(ownIndexes(s), QStringList({"IX_BESTZEITEN_DATUM:BESTZEITEN", "IX_BESTZEITEN_ZEIT:BESTZEITEN", "IX_MAIN_USERID_DATUM:MAIN",
+                                        "IX_MAIN_USERID_SCHUHE:MAIN", "IX_UNITS_MAINID:UNITS"}));
     // the generators went on from where they were
     QCOMPARE(scalar(s, "SELECT GEN_ID(Gen_Bereich, 0) FROM RDB$DATABASE"), QString("11"));
 }
@@ -256,12 +257,15 @@ void TestDataFiles::indexesAreAddedToEarlierDatabases()
         s.ZDatabase1.execute("DROP INDEX IX_UNITS_MAINID");
         s.ZDatabase1.execute("DROP INDEX IX_MAIN_USERID_DATUM");
         s.ZDatabase1.execute("DROP INDEX IX_MAIN_USERID_SCHUHE");
+        s.ZDatabase1.execute("DROP INDEX IX_BESTZEITEN_ZEIT");
+        s.ZDatabase1.execute("DROP INDEX IX_BESTZEITEN_DATUM");
         QCOMPARE(ownIndexes(s), QStringList());
     }
     for (int start = 0; start < 2; ++start) {
         Session s;
         open(s, dir.path());
-        QCOMPARE(ownIndexes(s), QStringList({"IX_MAIN_USERID_DATUM:MAIN", "IX_MAIN_USERID_SCHUHE:MAIN", "IX_UNITS_MAINID:UNITS"}));
+        QCOMPARE(ownIndexes(s), QStringList({"IX_BESTZEITEN_DATUM:BESTZEITEN", "IX_BESTZEITEN_ZEIT:BESTZEITEN", "IX_MAIN_USERID_DATUM:MAIN",
+                                        "IX_MAIN_USERID_SCHUHE:MAIN", "IX_UNITS_MAINID:UNITS"}));
         QCOMPARE(scalar(s, "SELECT Name FROM users"), QString("Muster"));
     }
 }
@@ -494,7 +498,7 @@ void TestDataFiles::interruptedFirstStartLeavesNoDatabase()
         open(s, dir.path());
         QCOMPARE(userTables(s).size(), 8);
         QCOMPARE(generators(s).size(), 6);
-        QCOMPARE(ownIndexes(s).size(), 3);
+        QCOMPARE(ownIndexes(s).size(), 5);
         QCOMPARE(scalar(s, "SELECT COUNT(*) || ':' || MAX(ID) FROM bereiche"), QString("11:11"));
         QVERIFY(!QFileInfo::exists(datafiles::partialDatabasePath(dir.path())));
     }
