@@ -81,11 +81,6 @@ void sortTable(QList<Effort>& list)
 
 } // namespace
 
-bool runningSport(const QString& sport)
-{
-    return course::runningSport(sport);
-}
-
 qint64 Effort::wholeSeconds() const
 {
     return std::llround(seconds);

@@ -20,9 +20,6 @@ class Database;
 // effort per entry and distance.
 namespace records {
 
-// Whether the sport's best times count (course::runningSport).
-bool runningSport(const QString& sport);
-
 struct Effort
 {
     int metres = 0;          // the standard distance

@@ -1,5 +1,6 @@
 #include "editormodel.h"
 
+#include "besteffort.h"
 #include "courses.h"
 #include "diaryforms.h"
 #include "diarysums.h"
@@ -361,7 +362,7 @@ EditorModel::Saved EditorModel::save(const CheckedWrite& checked)
     // of them it has beaten. They are a notice only: a failure to read them
     // leaves the save as it is and gives none.
     std::optional<QHash<int, records::Effort>> before;
-    if (records::runningSport(m_values.sport)) {
+    if (course::runningSport(m_values.sport)) {
         try {
             before = records::best(m_db, m_userId);
         } catch (const StorageError& e) {

@@ -71,7 +71,8 @@ private Q_SLOTS:
         QVERIFY(course::bestEfforts(course::Course{}).isEmpty());
     }
 
-    void unitsCountWithinOnePercent()
+    // Units within 1 % of a distance; the sports whose times count.
+    void unitsAndSportsThatCount()
     {
         QCOMPARE(course::standardMetresOfUnit(5.0), 5000);
         QCOMPARE(course::standardMetresOfUnit(4.951), 5000);
@@ -80,6 +81,10 @@ private Q_SLOTS:
         QCOMPARE(course::standardMetresOfUnit(1.6), 1609);
         QCOMPARE(course::standardMetresOfUnit(7.0), 0);
         QCOMPARE(course::distanceName(21098), QStringLiteral("Halbmarathon"));
+        QVERIFY(course::runningSport(QStringLiteral("Laufband")) && course::runningSport(QStringLiteral("Berglauf"))
+                && course::runningSport(QStringLiteral("Trailrunning")));
+        QVERIFY(!course::runningSport(QStringLiteral("Skilanglauf")) && !course::runningSport(QStringLiteral("Eislauf"))
+                && !course::runningSport(QStringLiteral("Radfahren")));
     }
 };
 
