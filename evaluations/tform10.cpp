@@ -103,8 +103,16 @@ void fitGrid(StringGrid* grid, int rows = 0, const QList<QStringList>& longest =
     for (int c = 0; c < longest.size() && c < samples.size(); ++c)
         samples[c] << longest[c];
     grid->widenToFit(samples);
-    int width = 2 * grid->frameWidth() + grid->verticalScrollBar()->sizeHint().width();
-    for (int c = 0; c < grid->columnCount(); ++c)
+    // The last column fills the grid: it counts with its longest text, not
+    // with the width the grid gives it now.
+    const int last = grid->columnCount() - 1;
+    int lastNeeded = grid->horizontalHeader()->sectionSizeHint(last);
+    for (const QString& text : std::as_const(samples[last]))
+        lastNeeded = qMax(lastNeeded, grid->fontMetrics().horizontalAdvance(text) + 12);
+    int width = 2 * grid->frameWidth() + lastNeeded;
+    if (rows <= 0)
+        width += grid->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < last; ++c)
         width += grid->columnWidth(c);
     grid->setMinimumWidth(width);
     if (rows > 0) {

@@ -138,6 +138,8 @@ void TestRecordsWindow::bestTimesPredictionsAndTheEditor()
     }
     QCOMPARE(distances, QStringList({"400 m", "1 km", "1 Meile", "3 km", "5 km", "10 km"}));
     QCOMPARE(f->RecordsGrid->cells(2, 5), QString("4:00 min/km"));
+    // Filled anew, the grid asks for no more room than its texts need.
+    QVERIFY(f->RecordsGrid->minimumWidth() < f->RecordsGrid->width());
 
     // The forecast stands on the 5 km of last month.
     const QString vdot = QLocale(QLocale::German).toString(predictions::vdot(5000, 1140), 'f', 1);
