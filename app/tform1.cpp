@@ -15,6 +15,7 @@
 #include "tform6.h"
 #include "tform7.h"
 #include "tform8.h"
+#include "tform10.h"
 #include "windowkeys.h"
 
 #include <QApplication>
@@ -139,6 +140,8 @@ void TForm1::buildToolBar()
                                 QStringLiteral("charts"));
     ToolButton7 = addToolButton(QStringLiteral("ToolButton7"), QStringLiteral("Auswertungen in Textform"),
                                 QStringLiteral("report"));
+    RecordsButton = addToolButton(QStringLiteral("RecordsButton"), QStringLiteral("Bestzeiten und Prognosen"),
+                                  QStringLiteral("records"));
     ToolBar1->addSeparator();
     ToolButton2 = addToolButton(QStringLiteral("ToolButton2"), QStringLiteral("Benutzerverwaltung"),
                                 QStringLiteral("users"));
@@ -169,6 +172,7 @@ void TForm1::buildToolBar()
     connect(ToolButton3, &QToolButton::clicked, this, &TForm1::ToolButton3Click);
     connect(ToolButton6, &QToolButton::clicked, this, &TForm1::ToolButton6Click);
     connect(ToolButton7, &QToolButton::clicked, this, &TForm1::ToolButton7Click);
+    connect(RecordsButton, &QToolButton::clicked, this, &TForm1::RecordsButtonClick);
     connect(ToolButton8, &QToolButton::clicked, this, &TForm1::ToolButton8Click);
     connect(ToolButton9, &QToolButton::clicked, this, &TForm1::ToolButton9Click);
     connect(ToolButton10, &QToolButton::clicked, this, &TForm1::ToolButton10Click);
@@ -256,10 +260,12 @@ void TForm1::ComboBox1Change()
             ToolButton3->setEnabled(false);
             ToolButton6->setEnabled(false);
             ToolButton7->setEnabled(false);
+            RecordsButton->setEnabled(false);
         }
         const bool hasEntries = UserHasEntries(m_session.ZDatabase1, currentUser().toInt());
         ToolButton6->setEnabled(hasEntries);
         ToolButton7->setEnabled(hasEntries);
+        RecordsButton->setEnabled(hasEntries);
     });
 }
 
@@ -337,6 +343,7 @@ void TForm1::ToolButton3Click()
         if (person && hasEntries) {
             ToolButton6->setEnabled(true);
             ToolButton7->setEnabled(true);
+            RecordsButton->setEnabled(true);
         }
     });
     editor->setWindowTitle(QStringLiteral("Trainingseinheiten ") + ComboBox1->currentText());
@@ -364,6 +371,47 @@ void TForm1::ToolButton7Click()
     reports->show();
 }
 
+void TForm1::RecordsButtonClick()
+{
+    // A records window of its own for each opening, fixed to the chosen person.
+    const int userId = currentUser().toInt();
+    auto* records = new TForm10(m_session, userId, this);
+    connect(records, &TForm10::entryChosen, this,
+            [this, userId](const QString& entryId) { showEntryInEditor(userId, entryId); });
+    records->setWindowTitle(QStringLiteral("Bestleistungen ") + ComboBox1->currentText());
+    placeWorkingWindow(records);
+    records->show();
+}
+
+void TForm1::showEntryInEditor(int userId, const QString& entryId)
+{
+    TForm4* editor = TForm4::findOpen(userId);
+    if (!editor) {
+        // One editor at a time: the one of another person stays as it is.
+        if (TForm4::findOpen()) {
+            Messages::show(this, QMessageBox::Information, Messages::applicationTitle(),
+                           QStringLiteral("Die Trainingseinheiten einer anderen Person sind zum Bearbeiten geöffnet. "
+                                          "Schließen Sie diese zuerst, um den Eintrag zu zeigen."),
+                           QMessageBox::Ok);
+            return;
+        }
+        const int index = ComboBox2->findText(QString::number(userId));
+        if (index <= 0)
+            return; // the person is no longer in the diary
+        if (ComboBox1->currentIndex() != index)
+            ComboBox1->setCurrentIndex(index);
+        ToolButton3Click();
+        editor = TForm4::findOpen(userId);
+        if (!editor)
+            return;
+    }
+    editor->setWindowState(editor->windowState() & ~Qt::WindowMinimized);
+    editor->show();
+    editor->raise();
+    editor->activateWindow();
+    editor->showEntry(entryId);
+}
+
 void TForm1::closeEvent(QCloseEvent* event)
 {
     // The working windows are closed first, each with its own close step:
@@ -371,7 +419,8 @@ void TForm1::closeEvent(QCloseEvent* event)
     // program open, when that save is refused); the evaluation windows keep
     // their last settings.
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (!qobject_cast<TForm4*>(child) && !qobject_cast<TForm5*>(child) && !qobject_cast<TForm6*>(child))
+        if (!qobject_cast<TForm4*>(child) && !qobject_cast<TForm5*>(child) && !qobject_cast<TForm6*>(child)
+            && !qobject_cast<TForm10*>(child))
             continue;
         if (child->isVisible() && !child->close()) {
             event->ignore();

@@ -58,6 +58,7 @@ public:
     QToolButton* ToolButton3 = nullptr;
     QToolButton* ToolButton6 = nullptr;
     QToolButton* ToolButton7 = nullptr;
+    QToolButton* RecordsButton = nullptr; // Bestzeiten und Prognosen
     QToolButton* ToolButton8 = nullptr;
     QToolButton* ToolButton9 = nullptr;
     QToolButton* ToolButton10 = nullptr;
@@ -76,6 +77,10 @@ public Q_SLOTS:
     void ToolButton3Click();
     void ToolButton6Click();
     void ToolButton7Click();
+    void RecordsButtonClick();
+    // Shows the person's entry in the editor: the one open for the person,
+    // brought forward, else one opened as ToolButton3 opens it.
+    void showEntryInEditor(int userId, const QString& entryId);
     void ToolButton8Click();
     void ToolButton9Click();
     void ToolButton10Click();

@@ -17,6 +17,7 @@
 #include "tform4.h"
 #include "tform5.h"
 #include "tform6.h"
+#include "tform10.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -112,6 +113,7 @@ bool TForm1::closeWorkingWindows(QList<QToolButton*>* reopen)
         QToolButton* button = qobject_cast<TForm4*>(child)   ? ToolButton3
                               : qobject_cast<TForm5*>(child) ? ToolButton6
                               : qobject_cast<TForm6*>(child) ? ToolButton7
+                              : qobject_cast<TForm10*>(child) ? RecordsButton
                                                              : nullptr;
         // The editor may keep input that the user will not let go.
         if (!child->close())

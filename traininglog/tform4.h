@@ -77,6 +77,12 @@ public:
 
     // --- browsing --------------------------------------------------------
     void Blaettern();
+    // Shows the entry of that ID as paging does: unsaved input is asked
+    // about first. An entry saved elsewhere since the list was read is
+    // found after reading the list anew. One no longer in the diary is told
+    // as deleted elsewhere: as paging onto it, the nearest entry left is
+    // shown, or the one shown before when the list never held it.
+    void showEntry(const QString& id);
 
     // --- zone advice -----------------------------------------------------
     bool DontShowDialogAgain(const QString& message);

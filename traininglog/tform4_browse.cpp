@@ -124,6 +124,39 @@ void TForm4::showEntryAt(int position)
     Blaettern();
 }
 
+void TForm4::showEntry(const QString& id)
+{
+    if (id.isEmpty() || id == m_model.id())
+        return; // shown already, with the input as it is
+    if (!askToSaveChanges())
+        return;
+    guarded(this, [&] {
+        int place = int(m_model.ids().indexOf(id));
+        if (place < 0) {
+            const QString shown = m_model.id();
+            m_model.readIds(false);
+            showEntryCount();
+            place = int(m_model.ids().indexOf(id));
+            // The list view follows the entry list line by line.
+            if (ToolButton8->isChecked())
+                QMetaObject::invokeMethod(
+                    this,
+                    [this] {
+                        if (ToolButton8->isChecked())
+                            ToolButton8Click();
+                    },
+                    Qt::QueuedConnection);
+            if (place < 0) {
+                const int before = int(m_model.ids().indexOf(shown));
+                showEntryAt(before >= 0 ? before : m_model.position());
+                Messages::deletedElsewhere(this, QStringLiteral("Der Eintrag"));
+                return;
+            }
+        }
+        showEntryAt(place);
+    });
+}
+
 void TForm4::ToolButton3Click()
 {
     if (!askToSaveChanges())

@@ -125,7 +125,8 @@ void TestMainWindow::emptyDiaryAsksForAPerson()
 
     const QList<QPair<QString, QString>> hints = {
         {"ToolButton3", "Trainingsdaten erfassen"}, {"ToolButton6", "Grafische Auswertungen"},
-        {"ToolButton7", "Auswertungen in Textform"}, {"ToolButton2", "Benutzerverwaltung"},
+        {"ToolButton7", "Auswertungen in Textform"}, {"RecordsButton", "Bestzeiten und Prognosen"},
+        {"ToolButton2", "Benutzerverwaltung"},
         {"ToolButton1", "Schuhverwaltung"},          {"ToolButton10", "Trainingsbereiche verwalten"},
         {"ToolButton9", "Handbuch anzeigen"},        {"ToolButton8", QString::fromUtf8("Über das Rezidedazurazedad")}};
     for (const auto& [name, hint] : hints) {
@@ -137,6 +138,7 @@ void TestMainWindow::emptyDiaryAsksForAPerson()
     QVERIFY(!w->ToolButton3->isEnabled());
     QVERIFY(!w->ToolButton6->isEnabled());
     QVERIFY(!w->ToolButton7->isEnabled());
+    QVERIFY(!w->RecordsButton->isEnabled());
     for (QToolButton* b : {w->ToolButton1, w->ToolButton2, w->ToolButton8, w->ToolButton9, w->ToolButton10})
         QVERIFY(b->isEnabled());
     // Each button of the toolbar can be told by its picture: no two icons
@@ -218,9 +220,11 @@ void TestMainWindow::evaluationsNeedEntries()
     m_form->ComboBox1->setCurrentIndex(1);
     QVERIFY(m_form->ToolButton3->isEnabled());
     QVERIFY(!m_form->ToolButton6->isEnabled());
+    QVERIFY(!m_form->RecordsButton->isEnabled());
     m_form->ComboBox1->setCurrentIndex(2);
     QVERIFY(m_form->ToolButton6->isEnabled());
     QVERIFY(m_form->ToolButton7->isEnabled());
+    QVERIFY(m_form->RecordsButton->isEnabled());
     QVERIFY(!UserHasEntries(m_form->session().ZDatabase1, 99));
     QVERIFY(!UserHasEntries(m_form->session().ZDatabase1, -1));
 }
