@@ -102,17 +102,19 @@ Table read(Database& db, int userId)
     for (const ResultRow& row : rows.rows)
         table.allTime << effortOf(row);
     sortTable(table.allTime);
-    // The years from the person's first effort to this one; a year's best
-    // times are read when it is chosen.
-    const ResultSet first = db.select(QStringLiteral("SELECT FIRST 1 b.Datum FROM bestzeiten b WHERE ") + person(userId)
-                                      + QStringLiteral(" ORDER BY b.UserID, b.Lauf, b.Datum"));
-    if (!first.rows.isEmpty()) {
-        const FieldValue& date = first.rows.first().value(0);
-        const QDate day =
-            date.kind == FieldValue::Kind::Date ? QDate::fromJulianDay(date.integer) : parseDateText(date.asString());
-        for (int year = std::max(QDate::currentDate().year(), day.year()); year >= day.year(); --year)
-            table.years << year;
-    }
+    // The years with efforts, newest first: from the first effort's year on,
+    // each year looked up in the index of the person's dates.
+    const QString year = QStringLiteral("CAST(y.n || '-01-01' AS DATE) AND CAST(y.n || '-12-31' AS DATE)");
+    const ResultSet years = db.select(
+        QStringLiteral("WITH RECURSIVE y (n) AS (SELECT EXTRACT(YEAR FROM (SELECT FIRST 1 b.Datum FROM bestzeiten b "
+                       "WHERE ")
+        + person(userId)
+        + QStringLiteral(" ORDER BY b.UserID, b.Lauf, b.Datum)) FROM RDB$DATABASE UNION ALL SELECT y.n + 1 FROM y "
+                         "WHERE y.n < EXTRACT(YEAR FROM CURRENT_DATE)) SELECT y.n FROM y WHERE EXISTS (SELECT 1 FROM "
+                         "bestzeiten b WHERE ")
+        + person(userId) + QStringLiteral(" AND b.Datum BETWEEN ") + year + QStringLiteral(") ORDER BY y.n DESC"));
+    for (const ResultRow& row : years.rows)
+        table.years << int(row.value(0).asInteger());
     return table;
 }
 

@@ -40,7 +40,7 @@ struct Effort
 struct Table
 {
     QList<Effort> allTime;
-    QList<int> years; // from this year back to the person's first effort
+    QList<int> years; // with efforts, the newest first
 
     // The efforts of one distance in a list of efforts.
     static QList<Effort> ofDistance(const QList<Effort>& list, int metres);

@@ -196,7 +196,7 @@ TForm10::TForm10(Session& session, int userId, QWidget* parent)
     {
         const QSignalBlocker block(ComboBox1);
         ComboBox1->addItem(QStringLiteral("alle Jahre"), 0);
-        for (const int year : m_table.years())
+        for (const int year : m_table.years)
             ComboBox1->addItem(QString::number(year), year);
     }
     fillRecords();
@@ -216,7 +216,10 @@ void TForm10::ComboBox1Change()
 void TForm10::fillRecords()
 {
     const int year = ComboBox1->currentData().toInt();
-    const QList<records::Effort>& list = year == 0 ? m_table.allTime : m_table.byYear.value(year);
+    // A year's best times are read when it is first chosen.
+    if (year != 0 && !m_years.contains(year))
+        m_years.insert(year, records::ofYear(m_session.ZDatabase1, m_userId, year));
+    const QList<records::Effort>& list = year == 0 ? m_table.allTime : m_years[year];
     m_shown.clear();
     for (const course::StandardDistance& d : course::standardDistances()) {
         const QList<records::Effort> best = records::Table::ofDistance(list, d.metres);

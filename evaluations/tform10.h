@@ -2,6 +2,8 @@
 
 #include "records.h"
 
+#include <QHash>
+
 #include <QList>
 #include <QString>
 #include <QWidget>
@@ -55,5 +57,6 @@ private:
     Session& m_session;
     int m_userId = -1;
     records::Table m_table;
+    QHash<int, QList<records::Effort>> m_years; // the years chosen so far
     QList<records::Effort> m_shown;
 };
