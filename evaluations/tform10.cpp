@@ -61,7 +61,8 @@ QString paceOf(double secondsPerKm)
 {
     if (!(secondsPerKm > 0.0))
         return {};
-    return paceOnly(secondsPerKm) + QStringLiteral(" min/km");
+    const qint64 s = std::llround(secondsPerKm);
+    return paceText(s / 60, int(s % 60));
 }
 
 // Where the effort lies: "Laufen, 12,3 km, ab 12:05", "Laufen, 7,0 km, Einheit 2".
