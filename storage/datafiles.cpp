@@ -149,6 +149,16 @@ const Table kBestzeiten{"BESTZEITEN",
                         "Einheit SMALLINT NOT NULL, UserID SMALLINT NOT NULL, Datum DATE NOT NULL, "
                         "Lauf SMALLINT NOT NULL, PRIMARY KEY (MainID, Strecke))"};
 
+// The races a person plans or has run (see races.h), and the distance
+// goals of each year (see goals.h).
+const Table kWettkampf{"WETTKAMPF",
+                       "CREATE TABLE wettkampf (ID INTEGER NOT NULL PRIMARY KEY, UserID SMALLINT NOT NULL, "
+                       "Datum DATE NOT NULL, Name CHAR(60) NOT NULL, Strecke DOUBLE PRECISION NOT NULL, "
+                       "Zielzeit INTEGER, Notizen CHAR(255))"};
+const Table kZiele{"ZIELE",
+                   "CREATE TABLE ziele (UserID SMALLINT NOT NULL, Jahr SMALLINT NOT NULL, Sportart CHAR(40) NOT NULL, "
+                   "Km DOUBLE PRECISION NOT NULL, PRIMARY KEY (UserID, Jahr, Sportart))"};
+
 struct DefaultZone
 {
     const char* name;
@@ -577,6 +587,9 @@ void CheckDataBases(Database& db)
         query.close();
         BestEfforts::computeAll(query.database());
     }
+    ensureTable(query, kWettkampf);
+    createGenerator(query, "Gen_Wettkampf");
+    ensureTable(query, kZiele);
     ensureIndexes(query);
 }
 

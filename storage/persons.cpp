@@ -84,7 +84,8 @@ bool remove(Database& db, const QString& id)
     if (!query.execSqlOnRecord(QStringLiteral("DELETE FROM users WHERE ID = ") + quoted(id)))
         return false;
     // The units, courses and best efforts of all the person's entries,
-    // then the entries: four statements whatever the length of the diary.
+    // the entries, the races and the goals: six statements whatever the
+    // length of the diary.
     query.execSql(QStringLiteral("DELETE FROM units WHERE MainID IN (SELECT ID FROM main WHERE UserID = ") + quoted(id)
                   + QLatin1Char(')'));
     query.execSql(QStringLiteral("DELETE FROM bestzeiten WHERE MainID IN (SELECT ID FROM main WHERE UserID = ")
@@ -92,6 +93,8 @@ bool remove(Database& db, const QString& id)
     query.execSql(QStringLiteral("DELETE FROM verlauf WHERE MainID IN (SELECT ID FROM main WHERE UserID = ")
                   + quoted(id) + QLatin1Char(')'));
     query.execSql(QStringLiteral("DELETE FROM main WHERE UserID = ") + quoted(id));
+    query.execSql(QStringLiteral("DELETE FROM wettkampf WHERE UserID = ") + quoted(id));
+    query.execSql(QStringLiteral("DELETE FROM ziele WHERE UserID = ") + quoted(id));
     transaction.commit();
     return true;
 }

@@ -98,6 +98,22 @@ const Table kTables[] = {
       {"DATUM", Date, 0, true},
       {"LAUF", SmallInt, 0, true}},
      "MAINID,STRECKE"},
+    {"WETTKAMPF",
+     false,
+     {{"ID", Integer, 0, true},
+      {"USERID", SmallInt, 0, true},
+      {"DATUM", Date, 0, true},
+      {"NAME", Char, 60, true},
+      {"STRECKE", Double, 0, true},
+      {"ZIELZEIT", Integer, 0, false},
+      {"NOTIZEN", Char, 255, false}}},
+    {"ZIELE",
+     false,
+     {{"USERID", SmallInt, 0, true},
+      {"JAHR", SmallInt, 0, true},
+      {"SPORTART", Char, 40, true},
+      {"KM", Double, 0, true}},
+     "USERID,JAHR,SPORTART"},
 };
 
 QString typeText(int type, int length, int scale)

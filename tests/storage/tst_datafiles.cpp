@@ -180,9 +180,10 @@ void TestDataFiles::firstStartInEmptyFolder()
     QCOMPARE(readBytes(dir.file("aliases.conf")), aliasBlock(dir.path()));
     QVERIFY(QFileInfo(dir.file("Database/data.fdb")).isFile());
 
-    QCOMPARE(userTables(s), QStringList({"BEREICHE", "BESTZEITEN", "MAIN", "SCHUHE", "STRECKEN", "UNITS", "USERS", "VERLAUF"}));
+    QCOMPARE(userTables(s), QStringList({"BEREICHE", "BESTZEITEN", "MAIN", "SCHUHE", "STRECKEN", "UNITS", "USERS", "VERLAUF",
+                                          "WETTKAMPF", "ZIELE"}));
     QCOMPARE(generators(s), QStringList({"GEN_BEREICH", "GEN_MAIN", "GEN_SCHUHE", "GEN_STRECKEN",
-                                         "GEN_UNITS", "GEN_USERS"}));
+                                         "GEN_UNITS", "GEN_USERS", "GEN_WETTKAMPF"}));
     QCOMPARE(scalar(s, "SELECT MON$PAGE_SIZE FROM MON$DATABASE"), QString("4096"));
     QCOMPARE(scalar(s, "SELECT MON$SQL_DIALECT FROM MON$DATABASE"), QString("3"));
     QCOMPARE(scalar(s, "SELECT MON$FORCED_WRITES FROM MON$DATABASE"), QString("1"));
@@ -219,7 +220,7 @@ void TestDataFiles::secondStartWritesNothing()
     QCOMPARE(readBytes(dir.file("aliases.conf")), aliases);
     QCOMPARE(QFileInfo(dir.file("config.ini")).lastModified(), configTime);
     QCOMPARE(scalar(s, "SELECT COUNT(*) FROM bereiche"), QString("11"));
-    QCOMPARE(generators(s).size(), 6);
+    QCOMPARE(generators(s).size(), 7);
     QCOMPARE(ownIndexes(s), QStringList({"IX_BESTZEITEN_DATUM:BESTZEITEN", "IX_BESTZEITEN_ZEIT:BESTZEITEN", "IX_MAIN_USERID_DATUM:MAIN",
                                         "IX_MAIN_USERID_SCHUHE:MAIN", "IX_UNITS_MAINID:UNITS"}));
     // the generators went on from where they were
@@ -496,8 +497,8 @@ void TestDataFiles::interruptedFirstStartLeavesNoDatabase()
             continue;
         Session s;
         open(s, dir.path());
-        QCOMPARE(userTables(s).size(), 8);
-        QCOMPARE(generators(s).size(), 6);
+        QCOMPARE(userTables(s).size(), 10);
+        QCOMPARE(generators(s).size(), 7);
         QCOMPARE(ownIndexes(s).size(), 5);
         QCOMPARE(scalar(s, "SELECT COUNT(*) || ':' || MAX(ID) FROM bereiche"), QString("11:11"));
         QVERIFY(!QFileInfo::exists(datafiles::partialDatabasePath(dir.path())));

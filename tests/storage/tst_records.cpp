@@ -1,5 +1,7 @@
 #include "datafiles.h"
+#include "goals.h"
 #include "persons.h"
+#include "races.h"
 #include "session.h"
 #include "shoes.h"
 #include "sqltext.h"
@@ -22,6 +24,7 @@ private Q_SLOTS:
 
     void personsListedReadAndNoticedChangedElsewhere();
     void shoeAndItsEntriesChangeTogetherOrNotAtAll();
+    void racesAndGoalsOfAPerson();
 
 private:
     QString value(const QString& sql) { return scalar(*m_session, sql); }
@@ -117,4 +120,61 @@ void TestRecords::shoeAndItsEntriesChangeTogetherOrNotAtAll()
 }
 
 QTEST_GUILESS_MAIN(TestRecords)
+// Races in the order of their days, the next from a day on, texts cut to
+// their columns; goals of a year set, replaced and removed; both go with
+// their person.
+void TestRecords::racesAndGoalsOfAPerson()
+{
+    Database& db = m_session->ZDatabase1;
+    Persons::Person p;
+    p.name = QStringLiteral("Läufer");
+    p.firstName = QStringLiteral("Anna");
+    p.birthday = QStringLiteral("01.02.1980");
+    p.sex = 1;
+    p.restingPulse = QStringLiteral("50");
+    p.maxPulse = QStringLiteral("185");
+    Persons::insert(db, p);
+    const int user = value(QStringLiteral("SELECT MAX(ID) FROM users")).toInt();
+    Races::Race late{QString(), user, QDate(2027, 4, 11), QStringLiteral("Frühjahrsmarathon"), 42.195, 3 * 3600, {}};
+    Races::Race early{QString(), user, QDate(2026, 10, 3), QString(70, QLatin1Char('x')), 10.0, 0,
+                      QStringLiteral("mit Anna")};
+    late.id = Races::insert(db, late);
+    early.id = Races::insert(db, early);
+    Races::insert(db, {QString(), user + 1, QDate(2026, 12, 1), QStringLiteral("anderer"), 5.0, 0, {}});
+    QList<Races::Race> races = Races::ofPerson(db, user);
+    QCOMPARE(races.size(), 2);
+    QCOMPARE(races[0].id, early.id);
+    QCOMPARE(races[0].name.size(), Races::kNameLength);
+    QCOMPARE(races[0].goalSeconds, 0);
+    QCOMPARE(races[1].name, QStringLiteral("Frühjahrsmarathon"));
+    QCOMPARE(races[1].km, 42.195);
+    QCOMPARE(races[1].goalSeconds, 3 * 3600);
+    QCOMPARE(Races::next(db, user, QDate(2026, 10, 4))->id, late.id);
+    QVERIFY(!Races::next(db, user, QDate(2027, 4, 12)));
+    late.goalSeconds = 0;
+    late.date = QDate(2027, 4, 25);
+    QVERIFY(Races::update(db, late));
+    QCOMPARE(Races::ofPerson(db, user)[1].goalSeconds, 0);
+    QVERIFY(Races::remove(db, early.id));
+    QVERIFY(!Races::remove(db, early.id));
+    QVERIFY(!Races::update(db, early));
+
+    Goals::set(db, user, {2026, QString(), 2000});
+    Goals::set(db, user, {2026, QStringLiteral("Laufen"), 1500});
+    Goals::set(db, user, {2026, QString(), 2200});
+    Goals::set(db, user, {2027, QString(), 100});
+    QList<Goals::Goal> goals = Goals::ofYear(db, user, 2026);
+    QCOMPARE(goals.size(), 2);
+    QCOMPARE(goals[0].sport, QString());
+    QCOMPARE(goals[0].km, 2200.0);
+    QCOMPARE(goals[1].sport, QStringLiteral("Laufen"));
+    Goals::set(db, user, {2026, QStringLiteral("Laufen"), 0});
+    QCOMPARE(Goals::ofYear(db, user, 2026).size(), 1);
+
+    QVERIFY(Persons::remove(db, QString::number(user)));
+    QVERIFY(Races::ofPerson(db, user).isEmpty());
+    QVERIFY(Goals::ofYear(db, user, 2027).isEmpty());
+    QCOMPARE(Races::ofPerson(db, user + 1).size(), 1);
+}
+
 #include "tst_records.moc"
