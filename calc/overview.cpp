@@ -185,7 +185,7 @@ Overview read(Database& db, int userId, const QDate& today)
     o.year = periodOf(QDate(today.year(), 1, 1), today);
 
     // One read for the sums, the last trainings and the load.
-    const QDate start = std::min(today.addDays(-kLoadDays), o.week.lastFrom);
+    const QDate start = std::min({today.addDays(-kLoadDays), o.week.lastFrom, o.year.lastFrom});
     const QList<training::UnitRow> rows = training::readUnits(db, userId, start, today);
     for (Period* p : {&o.week, &o.month, &o.year})
         addRows(*p, rows);
