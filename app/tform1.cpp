@@ -4,6 +4,7 @@
 #include "diaryqueries.h"
 #include "errorboundary.h"
 #include "messages.h"
+#include "overviewpanel.h"
 #include "documents.h"
 #include "persons.h"
 #include "quitsignals.h"
@@ -98,9 +99,14 @@ TForm1::TForm1(const StartOptions& options, QWidget* parent) : QMainWindow(paren
     Bevel1->setObjectName(QStringLiteral("Bevel1"));
     Bevel1->setFrameShape(QFrame::HLine);
     Bevel1->setFrameShadow(QFrame::Sunken);
+    // Below the person's choice, the overview of their diary.
+    Overview1 = new OverviewPanel(m_session, central);
+    Overview1->setObjectName(QStringLiteral("Overview1"));
+    connect(Overview1, &OverviewPanel::entryChosen, this,
+            [this](const QString& entryId) { showEntryInEditor(Overview1->userId(), entryId); });
     layout->addWidget(Panel1);
     layout->addWidget(Bevel1);
-    layout->addStretch(1);
+    layout->addWidget(Overview1, 1);
     setCentralWidget(central);
     connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { ComboBox1Change(); });
 
@@ -267,6 +273,7 @@ void TForm1::ComboBox1Change()
         ToolButton7->setEnabled(hasEntries);
         RecordsButton->setEnabled(hasEntries);
     });
+    Overview1->showPerson(ComboBox1->currentIndex() > 0 ? currentUser().toInt() : -1);
 }
 
 void TForm1::placeWorkingWindow(QWidget* window) const
@@ -346,6 +353,8 @@ void TForm1::ToolButton3Click()
             RecordsButton->setEnabled(true);
         }
     });
+    // What the editor saves, deletes or imports shows in the overview.
+    connect(editor, &TForm4::diaryChanged, Overview1, &OverviewPanel::refresh);
     editor->setWindowTitle(QStringLiteral("Trainingseinheiten ") + ComboBox1->currentText());
     placeWorkingWindow(editor);
     editor->show();

@@ -6,6 +6,7 @@
 #include <QString>
 
 class QComboBox;
+class OverviewPanel;
 class TForm2;
 class QFrame;
 class QToolBar;
@@ -70,6 +71,7 @@ public:
     QComboBox* ComboBox1 = nullptr;
     QComboBox* ComboBox2 = nullptr;
     QFrame* Bevel1 = nullptr;
+    OverviewPanel* Overview1 = nullptr; // the chosen person's overview
 
 public Q_SLOTS:
     void ToolButton1Click();

@@ -29,6 +29,7 @@
 #include <QFormLayout>
 #include <QInputDialog>
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QToolButton>
 
 namespace {
@@ -171,6 +172,7 @@ void TForm1::RestoreButtonClick()
     QString kept;
     QString failure;
     QString detail;
+    bool reopened = false;
     {
         BusyCursor busy;
         m_session.ZDatabase1.disconnect();
@@ -180,16 +182,23 @@ void TForm1::RestoreButtonClick()
             failure = e.message();
             detail = e.detail();
         }
-        // The diary, restored or as it was, is opened as at the start.
-        guarded(this, [&] {
+        // The diary, restored or as it was, is opened as at the start; its
+        // persons are read inside the boundary, as a diary that did not open
+        // has none to read.
+        reopened = guarded(this, [&] {
             m_session.ZDatabase1.connect(diary);
             CheckDataBases();
+            ShowUsers();
         });
     }
-    ShowUsers();
-    const int again = ComboBox2->findText(user);
-    if (again >= 0) {
-        ComboBox1->setCurrentIndex(again);
+    if (reopened) {
+        // The person chosen before stays chosen when the diary still has
+        // them; the buttons and the overview follow the diary in any case.
+        const int again = ComboBox2->findText(user);
+        if (again >= 0) {
+            const QSignalBlocker block(ComboBox1);
+            ComboBox1->setCurrentIndex(again);
+        }
         ComboBox1Change();
     }
     if (!failure.isEmpty()) {

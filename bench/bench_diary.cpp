@@ -33,6 +33,10 @@
 #include "courses.h"
 #include "csvexport.h"
 #include "fitwriter.h"
+#include "goals.h"
+#include "overview.h"
+#include "overviewpanel.h"
+#include "races.h"
 #include "perentrysums.h"
 
 #include <QApplication>
@@ -42,6 +46,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -524,6 +529,30 @@ void benchRecords(const Bench& b)
     std::printf("%-44s %10lld\n", "  (best efforts stored for the person)", static_cast<long long>(stored));
 }
 
+// The main window's overview of the busiest person, with a race ahead and a
+// goal of the year, so that each of its reads runs: the reads alone, and the
+// panel after the person is chosen in the main window.
+void benchOverview(const Bench& b)
+{
+    Session& s = b.s;
+    const QDate today = QDate::currentDate();
+    Races::insert(s.ZDatabase1, {{}, b.user, today.addDays(30), QStringLiteral("Stadtlauf"), 10.0, 2700, {}});
+    Goals::set(s.ZDatabase1, b.user, {today.year(), QString(), 2000.0});
+    overview::Overview o;
+    std::printf("\noverview in the main window:\n");
+    print(fastWay("overview: read for the busiest person", [&] { o = overview::read(s.ZDatabase1, b.user, today); }));
+    if (o.last.isEmpty() || !o.race || o.goals.isEmpty())
+        qFatal("the overview of the busiest person is empty");
+    b.main->ComboBox1->setCurrentIndex(0);
+    settle();
+    print(fastWay("main window: overview after a person change", [&] {
+        b.main->ComboBox1->setCurrentIndex(b.main->ComboBox2->findText(QString::number(b.user)));
+        settle();
+    }));
+    if (b.main->Overview1->userId() != b.user || b.main->Overview1->WeekLabel->text().isEmpty())
+        qFatal("the main window shows no overview of the person");
+}
+
 void benchCsvExport(const Bench& b)
 {
     Session& s = b.s;
@@ -669,6 +698,7 @@ int main(int argc, char** argv)
     benchImport(b);
     benchCourse(b);
     benchRecords(b);
+    benchOverview(b);
     benchCsvExport(b);
     benchTrends(b, trendMs);
     benchBackup(b);

@@ -123,24 +123,35 @@ double ShoeDistance(Database& db, int userId, const QString& shoe)
 QHash<QString, double> ShoeDistances(Database& db, int userId)
 {
     QHash<QString, double> km;
-    const QString models = QStringLiteral("SELECT modell FROM schuhe WHERE UserID = ") + quoted(userId);
+    for (const ShoeMileage& shoe : ShoeMileages(db, userId))
+        km.insert(shoe.model, shoe.since);
+    return km;
+}
+
+QList<ShoeMileage> ShoeMileages(Database& db, int userId)
+{
+    const QString models = QStringLiteral("SELECT modell, MaxLeistung, PrevLeistung FROM schuhe WHERE UserID = ")
+                           + quoted(userId);
     // Each shoe as ShoeDistance sums it, all shoes in one statement: the
     // entry list of a shoe is the statement of GetEntriesOfShoe with the
     // model as a variable.
     const ResultSet r = db.select(
-        QStringLiteral("EXECUTE BLOCK RETURNS (model CHAR(40), total DOUBLE PRECISION) AS "
+        QStringLiteral("EXECUTE BLOCK RETURNS (model CHAR(40), mx SMALLINT, prev SMALLINT, total DOUBLE PRECISION) AS "
                        "DECLARE id INTEGER; DECLARE d DATE; DECLARE t TIME; DECLARE m DOUBLE PRECISION; "
                        "BEGIN FOR ")
         + models
-        + QStringLiteral(" INTO :model DO BEGIN total = 0; "
+        + QStringLiteral(" INTO :model, :mx, :prev DO BEGIN total = 0; "
                          "FOR SELECT ID, Datum, Uhrzeit FROM main WHERE Schuhe = :model AND UserID = ")
         + quoted(userId)
         + QStringLiteral(" ORDER BY Datum INTO :id, :d, :t DO BEGIN SELECT SUM(") + diarystatements::metres()
         + QStringLiteral(") FROM units WHERE MainID = :id INTO :m; "
                          "total = total + COALESCE(m, 0); END SUSPEND; END END"));
+    QList<ShoeMileage> shoes;
+    shoes.reserve(r.rows.size());
     for (const ResultRow& row : r.rows)
-        km.insert(row[0].asString(), row[1].asFloat() / 1000.0);
-    return km;
+        shoes.append({row[0].asString(), row[1].isNull() ? 0 : int(row[1].asInteger()),
+                      row[2].isNull() ? 0 : int(row[2].asInteger()), row[3].asFloat() / 1000.0});
+    return shoes;
 }
 
 double SumEntryDistances(Database& db, const QStringList& entryIds)

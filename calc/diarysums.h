@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -54,6 +55,18 @@ double ShoeDistance(Database& db, int userId, const QString& shoe);
 
 // ShoeDistance of every model of the person's shoes (table schuhe), by model.
 QHash<QString, double> ShoeDistances(Database& db, int userId);
+
+// Each of the person's shoes with its limit and the kilometres it had done
+// before the diary counted it (0 where none is stored), and ShoeDistance, in
+// one statement.
+struct ShoeMileage
+{
+    QString model; // as stored
+    int max = 0;
+    int before = 0;
+    double since = 0.0;
+};
+QList<ShoeMileage> ShoeMileages(Database& db, int userId);
 
 // Kilometres of the entries whose IDs the list holds.
 double SumEntryDistances(Database& db, const QStringList& entryIds);

@@ -190,6 +190,8 @@ Q_SIGNALS:
     // The window closes; hasEntries tells whether the user has diary entries,
     // so that the main window can enable the evaluations.
     void closed(bool hasEntries);
+    // An entry was saved or deleted, or trainings were imported.
+    void diaryChanged();
 
 public Q_SLOTS:
     void ToolButton1Click();

@@ -199,6 +199,7 @@ void TForm4::ToolButton2Click()
         showEntryCount();
         Blaettern();
         showTotalDistance();
+        Q_EMIT diaryChanged();
         if (deletedElsewhere)
             Messages::deletedElsewhere(this, QStringLiteral("Der Eintrag"));
     });

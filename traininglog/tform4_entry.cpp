@@ -300,6 +300,8 @@ void TForm4::ToolButton10Click()
     // after a failure the total is as it was: one box is enough
     if (ran)
         guarded(this, [&] { showTotalDistance(); });
+    if (ran && !m_model.dirty())
+        Q_EMIT diaryChanged();
 }
 
 void TForm4::showStoredEntry(const QString& id)

@@ -236,6 +236,7 @@ void TForm4::importFiles(const QStringList& files, exchange::DiaryImport& import
         showCourseButton(); // a course may have been added to the entry shown
         showTotalDistance();
         GetDistShoe();
+        Q_EMIT diaryChanged();
     }
     const QMessageBox::Icon icon = !summary.failure.isEmpty()                            ? QMessageBox::Critical
                                    : summary.refused.isEmpty() && !summary.cancelled ? QMessageBox::Information

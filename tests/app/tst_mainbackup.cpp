@@ -1,6 +1,8 @@
 #include "editorfixture.h"
 
 #include "datafiles.h"
+#include "overviewpanel.h"
+#include "stringgrid.h"
 
 #include <QDialog>
 #include <QDir>
@@ -66,6 +68,7 @@ void TestMainBackup::backupRestoreAndExportFromTheToolbar()
     f.addEntry(user, QStringLiteral("02.03.2025"));
     TForm4* editor = f.openEditor(user);
     QVERIFY(editor);
+    QCOMPARE(main.Overview1->LastGrid->cells(0, 1), QStringLiteral("02.03.2025"));
     Messages::clearShown();
     Messages::setNextAnswer(QMessageBox::Yes);
     Messages::setNextAnswer(QMessageBox::Ok);
@@ -84,6 +87,8 @@ void TestMainBackup::backupRestoreAndExportFromTheToolbar()
     TForm4* reopened = TForm4::findOpen(user);
     QVERIFY(reopened);
     QCOMPARE(reopened->entries().size(), 1);
+    // The overview shows the restored diary.
+    QCOMPARE(main.Overview1->LastGrid->cells(0, 1), QStringLiteral("01.03.2025"));
 
     Messages::clearShown();
     Messages::setNextAnswer(QMessageBox::Ok);
@@ -94,6 +99,20 @@ void TestMainBackup::backupRestoreAndExportFromTheToolbar()
     QVERIFY(readBytes(out.filePath(QStringLiteral("Tagebuch.csv"))).startsWith("\xEF\xBB\xBF" "Datum;"));
     QVERIFY(QFileInfo::exists(out.filePath(QStringLiteral("Tagebuch Trainingsinhalte.csv"))));
     f.discardEditor();
+
+    // A person the backup does not hold is gone after the restore: the
+    // toolbar and the overview follow the person chosen then.
+    const int later = f.addUser(QStringLiteral("Neu"), QStringLiteral("Nina"));
+    main.ShowUsers();
+    main.ComboBox1->setCurrentIndex(main.ComboBox2->findText(QString::number(later)));
+    QCOMPARE(main.Overview1->userId(), later);
+    Messages::setNextAnswer(QMessageBox::Yes);
+    Messages::setNextAnswer(QMessageBox::Ok);
+    answerDialogs(this, backup);
+    main.RestoreButton->click();
+    QCOMPARE(main.currentUser(), QString::number(user));
+    QCOMPARE(main.Overview1->userId(), user);
+    QVERIFY(main.RecordsButton->isEnabled());
 }
 
 // On closing, once a day, unless switched off.

@@ -10,6 +10,9 @@
 #include "dateedit.h"
 #include "diarygenerator.h"
 #include "entries.h"
+#include "goals.h"
+#include "overviewpanel.h"
+#include "races.h"
 #include "reportpreview.h"
 #include "maskedit.h"
 #include "messages.h"
@@ -276,13 +279,22 @@ int main(int argc, char* argv[])
     }
 
     auto main = std::make_unique<TForm1>(StartOptions{folder, 0});
+    // The overview as on a day near the diary's end (the picture stays the same
+    // whenever they are drawn), with a race ahead and goals of the year.
+    const QDate today(2024, 12, 18);
+    main->Overview1->setToday(today);
+    try {
+        Database& db = main->session().ZDatabase1;
+        Races::insert(db, {{}, diary.busiestUser, today.addDays(12), QStringLiteral("Stadtlauf"), 10.0, 2700, {}});
+        Goals::set(db, diary.busiestUser, {today.year(), QString(), 7000.0});
+        Goals::set(db, diary.busiestUser, {today.year(), QStringLiteral("Laufen"), 3500.0});
+    } catch (const StorageError& e) {
+        std::fprintf(stderr, "screenshots: %s\n", qPrintable(e.message()));
+        return 1;
+    }
     main->ComboBox1->setCurrentIndex(main->ComboBox2->findText(QString::number(diary.busiestUser)));
-    // Below the selector the main window is empty: its picture shows the
-    // top, as wide as the whole toolbar.
-    const QSize size = main->size();
-    main->resize(std::max(620, main->ToolBar1->sizeHint().width() + 8), 90);
+    main->Overview1->refresh();
     save(main.get(), QStringLiteral("hauptfenster"));
-    main->resize(size);
 
     TForm2* users = main->createUserManagement();
     save(users, QStringLiteral("benutzerverwaltung"));
