@@ -17,6 +17,7 @@
 #include "tform7.h"
 #include "tform8.h"
 #include "tform10.h"
+#include "tform11.h"
 #include "windowkeys.h"
 
 #include <QApplication>
@@ -148,6 +149,7 @@ void TForm1::buildToolBar()
                                 QStringLiteral("report"));
     RecordsButton = addToolButton(QStringLiteral("RecordsButton"), QStringLiteral("Bestzeiten und Prognosen"),
                                   QStringLiteral("records"));
+    RacesButton = addToolButton(QStringLiteral("RacesButton"), QStringLiteral("Wettkämpfe"), QStringLiteral("races"));
     ToolBar1->addSeparator();
     ToolButton2 = addToolButton(QStringLiteral("ToolButton2"), QStringLiteral("Benutzerverwaltung"),
                                 QStringLiteral("users"));
@@ -179,6 +181,7 @@ void TForm1::buildToolBar()
     connect(ToolButton6, &QToolButton::clicked, this, &TForm1::ToolButton6Click);
     connect(ToolButton7, &QToolButton::clicked, this, &TForm1::ToolButton7Click);
     connect(RecordsButton, &QToolButton::clicked, this, &TForm1::RecordsButtonClick);
+    connect(RacesButton, &QToolButton::clicked, this, &TForm1::RacesButtonClick);
     connect(ToolButton8, &QToolButton::clicked, this, &TForm1::ToolButton8Click);
     connect(ToolButton9, &QToolButton::clicked, this, &TForm1::ToolButton9Click);
     connect(ToolButton10, &QToolButton::clicked, this, &TForm1::ToolButton10Click);
@@ -268,6 +271,8 @@ void TForm1::ComboBox1Change()
             ToolButton7->setEnabled(false);
             RecordsButton->setEnabled(false);
         }
+        // Races may be planned before the first entry.
+        RacesButton->setEnabled(ComboBox1->currentIndex() > 0 && currentUser().toInt() >= 0);
         const bool hasEntries = UserHasEntries(m_session.ZDatabase1, currentUser().toInt());
         ToolButton6->setEnabled(hasEntries);
         ToolButton7->setEnabled(hasEntries);
@@ -392,6 +397,20 @@ void TForm1::RecordsButtonClick()
     records->show();
 }
 
+void TForm1::RacesButtonClick()
+{
+    // A races window of its own for each opening, fixed to the chosen person.
+    const int userId = currentUser().toInt();
+    if (userId < 0)
+        return;
+    auto* races = new TForm11(m_session, userId, this);
+    connect(races, &TForm11::entryChosen, this,
+            [this, userId](const QString& entryId) { showEntryInEditor(userId, entryId); });
+    races->setWindowTitle(QStringLiteral("Wettkämpfe ") + ComboBox1->currentText());
+    placeWorkingWindow(races);
+    races->show();
+}
+
 void TForm1::showEntryInEditor(int userId, const QString& entryId)
 {
     TForm4* editor = TForm4::findOpen(userId);
@@ -429,7 +448,7 @@ void TForm1::closeEvent(QCloseEvent* event)
     // their last settings.
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (!qobject_cast<TForm4*>(child) && !qobject_cast<TForm5*>(child) && !qobject_cast<TForm6*>(child)
-            && !qobject_cast<TForm10*>(child))
+            && !qobject_cast<TForm10*>(child) && !qobject_cast<TForm11*>(child))
             continue;
         if (child->isVisible() && !child->close()) {
             event->ignore();

@@ -60,6 +60,7 @@ public:
     QToolButton* ToolButton6 = nullptr;
     QToolButton* ToolButton7 = nullptr;
     QToolButton* RecordsButton = nullptr; // Bestzeiten und Prognosen
+    QToolButton* RacesButton = nullptr;   // Wettkämpfe
     QToolButton* ToolButton8 = nullptr;
     QToolButton* ToolButton9 = nullptr;
     QToolButton* ToolButton10 = nullptr;
@@ -80,6 +81,7 @@ public Q_SLOTS:
     void ToolButton6Click();
     void ToolButton7Click();
     void RecordsButtonClick();
+    void RacesButtonClick();
     // Shows the person's entry in the editor: the one open for the person,
     // brought forward, else one opened as ToolButton3 opens it.
     void showEntryInEditor(int userId, const QString& entryId);

@@ -18,6 +18,7 @@
 #include "tform5.h"
 #include "tform6.h"
 #include "tform10.h"
+#include "tform11.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -115,6 +116,7 @@ bool TForm1::closeWorkingWindows(QList<QToolButton*>* reopen)
                               : qobject_cast<TForm5*>(child) ? ToolButton6
                               : qobject_cast<TForm6*>(child) ? ToolButton7
                               : qobject_cast<TForm10*>(child) ? RecordsButton
+                              : qobject_cast<TForm11*>(child) ? RacesButton
                                                              : nullptr;
         // The editor may keep input that the user will not let go.
         if (!child->close())
