@@ -238,7 +238,8 @@ void TForm1::ExportButtonClick()
     period.setWindowTitle(QStringLiteral("Tagebuch exportieren"));
     auto* form = new QFormLayout(&period);
     form->addRow(new QLabel(QStringLiteral("Die Einträge und Trainingsinhalte dieses Zeitraums werden als zwei "
-                                           "CSV-Dateien für Tabellenprogramme geschrieben."),
+                                           "CSV-Dateien für Tabellenprogramme geschrieben, alle Wettkämpfe und "
+                                           "Ziele als zwei weitere."),
                             &period));
     form->itemAt(0)->widget()->setProperty("wordWrap", true);
     auto* from = new DateEdit(&period);
@@ -273,11 +274,15 @@ void TForm1::ExportButtonClick()
     const QString entriesPath = dialog.selectedFiles().first();
     const QFileInfo info(entriesPath);
     const QString unitsPath = info.dir().filePath(info.completeBaseName() + QStringLiteral(" Trainingsinhalte.csv"));
+    const QString racesPath = info.dir().filePath(info.completeBaseName() + QStringLiteral(" Wettkämpfe.csv"));
+    const QString goalsPath = info.dir().filePath(info.completeBaseName() + QStringLiteral(" Ziele.csv"));
     exchange::CsvExport written;
+    exchange::PlansExport plans;
     if (!guarded(this, [&] {
             BusyCursor busy;
             written = exchange::exportDiary(m_session.ZDatabase1, userId, from->date(), til->date(), entriesPath,
                                             unitsPath);
+            plans = exchange::exportPlans(m_session.ZDatabase1, userId, racesPath, goalsPath);
         }))
         return;
     SaveFolder::remember(m_session, entriesPath);
@@ -288,7 +293,14 @@ void TForm1::ExportButtonClick()
                            .arg(written.units)
                            .arg(written.units == 1 ? QStringLiteral("Trainingsinhalt")
                                                    : QStringLiteral("Trainingsinhalte"))
-                       + kLine + QDir::toNativeSeparators(entriesPath) + kLine + QDir::toNativeSeparators(unitsPath),
+                       + kLine + QDir::toNativeSeparators(entriesPath) + kLine + QDir::toNativeSeparators(unitsPath)
+                       + kLine + kLine
+                       + QStringLiteral("dazu %1 %2 und %3 %4:")
+                             .arg(plans.races)
+                             .arg(plans.races == 1 ? QStringLiteral("Wettkampf") : QStringLiteral("Wettkämpfe"))
+                             .arg(plans.goals)
+                             .arg(plans.goals == 1 ? QStringLiteral("Ziel") : QStringLiteral("Ziele"))
+                       + kLine + QDir::toNativeSeparators(racesPath) + kLine + QDir::toNativeSeparators(goalsPath),
                    QMessageBox::Ok);
 }
 

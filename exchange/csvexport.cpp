@@ -179,4 +179,49 @@ CsvExport exportDiary(Database& db, int userId, const QDate& from, const QDate& 
     return {entriesPath, unitsPath, int(entries.rows.size()), int(units.rows.size())};
 }
 
+PlansExport exportPlans(Database& db, int userId, const QString& racesPath, const QString& goalsPath)
+{
+    if (racesPath.isEmpty() || goalsPath.isEmpty())
+        throw StorageError(QStringLiteral("Für den Export fehlt ein Dateiname."));
+    if (QFileInfo(racesPath).absoluteFilePath() == QFileInfo(goalsPath).absoluteFilePath())
+        throw StorageError(QStringLiteral("Die Wettkämpfe und die Ziele müssen in zwei verschiedene Dateien "
+                                          "exportiert werden."));
+    ResultSet races;
+    ResultSet goals;
+    {
+        Transaction snapshot(db);
+        races = db.select(QStringLiteral("SELECT Datum, Name, Strecke, Zielzeit, Notizen FROM wettkampf WHERE UserID = ")
+                          + quoted(userId) + QStringLiteral(" ORDER BY Datum, ID"));
+        goals = db.select(QStringLiteral("SELECT Jahr, Sportart, Km FROM ziele WHERE UserID = ") + quoted(userId)
+                          + QStringLiteral(" ORDER BY Jahr, Sportart"));
+    }
+    QString racesText;
+    appendLine(racesText, {QStringLiteral("Datum"), QStringLiteral("Wettkampf"), QStringLiteral("Strecke (km)"),
+                           QStringLiteral("Zielzeit"), QStringLiteral("Notizen")});
+    for (const ResultRow& row : races.rows) {
+        const qint64 goal = row[3].isNull() ? 0 : row[3].asInteger();
+        const QString goalText = goal > 0 ? QStringLiteral("%1:%2:%3")
+                                                .arg(goal / 3600)
+                                                .arg(goal / 60 % 60, 2, 10, QLatin1Char('0'))
+                                                .arg(goal % 60, 2, 10, QLatin1Char('0'))
+                                          : QString();
+        appendLine(racesText, {row[0].asString(), row[1].asString().trimmed(), number(row[2].asFloat()), goalText,
+                               row[4].asString().trimmed()});
+    }
+    QString goalsText;
+    appendLine(goalsText, {QStringLiteral("Jahr"), QStringLiteral("Sportart"), QStringLiteral("Strecke (km)")});
+    for (const ResultRow& row : goals.rows) {
+        const QString sport = row[1].asString().trimmed();
+        appendLine(goalsText, {row[0].asString(), sport.isEmpty() ? QStringLiteral("alle Sportarten") : sport,
+                               number(row[2].asFloat())});
+    }
+    QSaveFile racesFile(racesPath);
+    QSaveFile goalsFile(goalsPath);
+    writeBeside(racesFile, racesText);
+    writeBeside(goalsFile, goalsText);
+    putInPlace(racesFile);
+    putInPlace(goalsFile);
+    return {int(races.rows.size()), int(goals.rows.size())};
+}
+
 } // namespace exchange

@@ -50,4 +50,18 @@ struct CsvExport
 CsvExport exportDiary(Database& db, int userId, const QDate& from, const QDate& to, const QString& entriesPath,
                       const QString& unitsPath);
 
+// The person's races (planned ones included) and distance goals, each in a
+// file of its own of the same form as the diary's, whatever the period:
+// Races: Datum; Wettkampf; Strecke (km); Zielzeit (h:mm:ss, empty for none);
+// Notizen, by date. Goals: Jahr; Sportart ("alle Sportarten" for the goal
+// of all sports together); Strecke (km), by year and sport. Read in one
+// snapshot, each file put in place only when it is complete; throws as
+// exportDiary does.
+struct PlansExport
+{
+    int races = 0;
+    int goals = 0;
+};
+PlansExport exportPlans(Database& db, int userId, const QString& racesPath, const QString& goalsPath);
+
 } // namespace exchange

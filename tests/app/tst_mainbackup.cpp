@@ -98,6 +98,8 @@ void TestMainBackup::backupRestoreAndExportFromTheToolbar()
              qPrintable(lastText()));
     QVERIFY(readBytes(out.filePath(QStringLiteral("Tagebuch.csv"))).startsWith("\xEF\xBB\xBF" "Datum;"));
     QVERIFY(QFileInfo::exists(out.filePath(QStringLiteral("Tagebuch Trainingsinhalte.csv"))));
+    QVERIFY(readBytes(out.filePath(QStringLiteral("Tagebuch Wettkämpfe.csv"))).startsWith("\xEF\xBB\xBF" "Datum;"));
+    QVERIFY(readBytes(out.filePath(QStringLiteral("Tagebuch Ziele.csv"))).startsWith("\xEF\xBB\xBF" "Jahr;"));
     f.discardEditor();
 
     // A person the backup does not hold is gone after the restore: the

@@ -1,4 +1,6 @@
 #include "csvexport.h"
+#include "goals.h"
+#include "races.h"
 #include "datafiles.h"
 #include "diarygenerator.h"
 #include "session.h"
@@ -16,6 +18,8 @@
 
 using exchange::CsvExport;
 using exchange::exportDiary;
+using exchange::exportPlans;
+using exchange::PlansExport;
 
 namespace {
 
@@ -87,6 +91,7 @@ private Q_SLOTS:
     void everyFieldComesBackAsStored();
     void emptyPeriodAndFailuresLeaveNoHalfFile();
     void generatedDiaryExportedWhole();
+    void racesAndGoalsInFilesOfTheirOwn();
 
 private:
     Database& db() { return m_session->ZDatabase1; }
@@ -253,4 +258,30 @@ void TestCsvExport::generatedDiaryExportedWhole()
 }
 
 QTEST_GUILESS_MAIN(TestCsvExport)
+
+// The person's races, planned ones too, and goals, each in a file of its
+// own; another person's stay out.
+void TestCsvExport::racesAndGoalsInFilesOfTheirOwn()
+{
+    Races::insert(db(), {QString(), m_user, QDate(2027, 4, 11), QStringLiteral("Lauf; \"am See\""), 21.1, 5400,
+                         QStringLiteral("Ziel: unter 1:30")});
+    Races::insert(db(), {QString(), m_user, QDate(2025, 9, 7), QStringLiteral("Stadtlauf"), 10, 0, {}});
+    Races::insert(db(), {QString(), m_user + 1, QDate(2025, 9, 7), QStringLiteral("fremd"), 5, 0, {}});
+    Goals::set(db(), m_user, {2026, QString(), 2000});
+    Goals::set(db(), m_user, {2026, QStringLiteral("Laufen"), 1500.5});
+    const QString races = m_dir->file(QStringLiteral("Wettkämpfe.csv"));
+    const QString goals = m_dir->file(QStringLiteral("Ziele.csv"));
+    const PlansExport done = exportPlans(db(), m_user, races, goals);
+    QCOMPARE(done.races, 2);
+    QCOMPARE(done.goals, 2);
+    QCOMPARE(readCsv(races),
+             (QList<QStringList>{{"Datum", "Wettkampf", "Strecke (km)", "Zielzeit", "Notizen"},
+                                 {"07.09.2025", "Stadtlauf", "10", "", ""},
+                                 {"11.04.2027", "Lauf; \"am See\"", "21,1", "1:30:00", "Ziel: unter 1:30"}}));
+    QCOMPARE(readCsv(goals), (QList<QStringList>{{"Jahr", "Sportart", "Strecke (km)"},
+                                                 {"2026", "alle Sportarten", "2000"},
+                                                 {"2026", "Laufen", "1500,5"}}));
+    QVERIFY_THROWS_EXCEPTION(StorageError, exportPlans(db(), m_user, races, races));
+}
+
 #include "tst_csvexport.moc"
