@@ -24,6 +24,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -177,6 +178,36 @@ void TForm4::buildWindow()
     groups->setSpacing(8);
     groups->addWidget(GroupBox2, 1);
     groups->addWidget(GroupBox1, 1);
+
+    // The list view's bar, a toolbar row of its own under the main one while
+    // the list is shown: the filter and what acts on the rows chosen.
+    addToolBarBreak();
+    ListBar = named(new QToolBar(this), "ListBar");
+    ListBar->setMovable(false);
+    ListBar->setFloatable(false);
+    ListBar->toggleViewAction()->setVisible(false);
+    addToolBar(Qt::TopToolBarArea, ListBar);
+    auto* barArea = new QWidget(ListBar);
+    auto* bar = new QHBoxLayout(barArea);
+    bar->setContentsMargins(6, 2, 6, 2);
+    bar->setSpacing(6);
+    FilterEdit = named(new QLineEdit(barArea), "FilterEdit");
+    FilterEdit->setPlaceholderText(QStringLiteral("Suchen in Notizen, Wetter, Schuh, Sportart…"));
+    FilterEdit->setClearButtonEnabled(true);
+    FilterEdit->setMinimumWidth(FilterEdit->fontMetrics().horizontalAdvance(FilterEdit->placeholderText()) + 40);
+    FilterSport = named(new QComboBox(barArea), "FilterSport");
+    FilterSport->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    AssignShoeButton = named(new QPushButton(QStringLiteral("Schuh zuweisen…"), barArea), "AssignShoeButton");
+    ChangeSportButton = named(new QPushButton(QStringLiteral("Sportart ändern…"), barArea), "ChangeSportButton");
+    DeleteEntriesButton = named(new QPushButton(QStringLiteral("Löschen"), barArea), "DeleteEntriesButton");
+    bar->addWidget(FilterEdit, 1);
+    bar->addWidget(FilterSport);
+    bar->addSpacing(12);
+    bar->addWidget(AssignShoeButton);
+    bar->addWidget(ChangeSportButton);
+    bar->addWidget(DeleteEntriesButton);
+    ListBar->addWidget(barArea);
+    ListBar->hide();
 
     StringAlignGrid2 = named(new StringGrid(area), "StringAlignGrid2");
     StringAlignGrid2->setColumns({QString(), QStringLiteral("Datum"), QStringLiteral("Uhrzeit"),

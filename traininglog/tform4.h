@@ -16,6 +16,7 @@ class QComboBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QStatusBar;
@@ -172,7 +173,13 @@ public:
     StringGrid* StringAlignGrid1 = nullptr;
     QLabel* Label18 = nullptr;
 
-    // List view
+    // List view: its bar (a toolbar row shown with the list) and the grid.
+    QToolBar* ListBar = nullptr;
+    QLineEdit* FilterEdit = nullptr;         // narrows the list as one types
+    QComboBox* FilterSport = nullptr;        // alle Sportarten, or one
+    QPushButton* AssignShoeButton = nullptr; // Schuh zuweisen…
+    QPushButton* ChangeSportButton = nullptr; // Sportart ändern…
+    QPushButton* DeleteEntriesButton = nullptr; // Löschen
     StringGrid* StringAlignGrid2 = nullptr;
 
     // Zone panel

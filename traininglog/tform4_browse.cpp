@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QToolBar>
 #include <QToolButton>
 
 namespace {
@@ -217,6 +218,7 @@ void TForm4::ToolButton8Click()
         new CoverClientArea(area, StringAlignGrid2);
     StringAlignGrid2->setGeometry(area->rect());
     StringAlignGrid2->raise();
+    ListBar->show();
 
     for (QToolButton* b : {ToolButton1, ToolButton2, ToolButton10, ToolButton13})
         b->setEnabled(false);
@@ -283,6 +285,7 @@ void TForm4::StringAlignGrid2DblClick()
 void TForm4::ToolButton12Click()
 {
     StringAlignGrid2->hide();
+    ListBar->hide();
     ToolButton12->setChecked(true);
     ToolButton8->setChecked(false);
     ToolButton1->setEnabled(true);
