@@ -18,6 +18,7 @@
 #include "tform8.h"
 #include "tform10.h"
 #include "tform11.h"
+#include "watchfolder.h"
 #include "windowkeys.h"
 
 #include <QApplication>
@@ -224,6 +225,35 @@ void TForm1::FormCreate(const StartOptions& options)
     if (!notices.isEmpty())
         Messages::show(this, QMessageBox::Warning, Messages::applicationTitle(), notices.join(QStringLiteral("\n\n")),
                        QMessageBox::Ok);
+    // Asked once the window is on the screen; the start does not wait for it.
+    if (m_startedUp)
+        QTimer::singleShot(0, this, &TForm1::offerWatchTrainings);
+}
+
+void TForm1::offerWatchTrainings()
+{
+    const int userId = currentUser().toInt();
+    if (QuitSignals::requested() || Messages::ending() || ComboBox1->currentIndex() <= 0 || userId < 0
+        || TForm4::findOpen())
+        return;
+    exchange::WatchNews news;
+    if (!guarded(this, [&] { news = exchange::watchNews(m_session, userId, true); }))
+        return;
+    if (news.trainings == 0) {
+        exchange::keepWatchMark(m_session, news); // looked at: not read again
+        return;
+    }
+    const bool take = Messages::confirm(this, QStringLiteral("Trainings übernehmen"),
+                                        exchange::watchQuestion(news.trainings));
+    if (Messages::ending())
+        return; // not answered: offered again at the next start
+    exchange::keepWatchMark(m_session, news);
+    // The person may have been changed, or an editor opened, meanwhile.
+    if (!take || currentUser().toInt() != userId || TForm4::findOpen())
+        return;
+    ToolButton3Click();
+    if (TForm4* editor = TForm4::findOpen(userId))
+        editor->takeWatchTrainingsOnOpen(news.files);
 }
 
 void TForm1::CheckDataBases()

@@ -110,6 +110,9 @@ private:
     // switched by config.ini [Sicherung] Automatisch (on unless 0).
     void automaticBackupAtClose();
     QString automaticBackupFolder() const;
+    // Once the start is done: the new trainings of the watch's folder for
+    // the person chosen; Ja opens the editor, which takes them.
+    void offerWatchTrainings();
 
     Session m_session;
     bool m_startedUp = false;

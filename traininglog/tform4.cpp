@@ -115,6 +115,7 @@ TForm4::TForm4(Session& session, int userId, QWidget* parent)
     buildWindow();
     resize(QSize(856, 529).expandedTo(minimumSizeHint()));
     connectHandlers();
+    setUpImportMenu();
     setUpKeys();
     setUpDraft();
     FormCreate();
@@ -123,8 +124,12 @@ TForm4::TForm4(Session& session, int userId, QWidget* parent)
     for (QWidget* child : findChildren<QWidget*>())
         child->setAcceptDrops(false);
     setAcceptDrops(true);
-    // Asked once the window is on the screen.
-    QTimer::singleShot(0, this, &TForm4::offerDraft);
+    // Asked once the window is on the screen: the draft, then the watch's
+    // new trainings (one question after the other, never stacked).
+    QTimer::singleShot(0, this, [this] {
+        offerDraft();
+        offerWatchTrainings();
+    });
 }
 
 TForm4::~TForm4() = default;

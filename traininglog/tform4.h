@@ -347,4 +347,35 @@ private:
     bool m_draftOffered = false;
     // The last draft could not be written, and the user was told.
     bool m_draftFailed = false;
+
+    // --- the watch's folder (tform4_import.cpp) ---------------------------
+public:
+    // The import button's menu: files as the click asks for them, the
+    // watch's folder to set or forget, its new trainings taken at once.
+    class QMenu* ImportMenu = nullptr;
+    class QAction* ImportFilesAction = nullptr;  // Trainingsdateien übernehmen…
+    class QAction* WatchFolderAction = nullptr;  // Ordner der Uhr festlegen…
+    class QAction* WatchForgetAction = nullptr;  // Ordner der Uhr vergessen
+    class QAction* WatchImportAction = nullptr;  // Neue Trainings von der Uhr übernehmen
+    // The main window's start offer was answered with Ja: the editor takes
+    // these files once the opening is done, without asking again.
+    void takeWatchTrainingsOnOpen(const QStringList& files);
+
+public Q_SLOTS:
+    void WatchFolderActionClick();
+    void WatchForgetActionClick();
+    // Every training of the watch's folder not in the diary, declined ones too.
+    void WatchImportActionClick();
+
+private:
+    void setUpImportMenu();
+    // After the draft offer at the opening: the new trainings of the
+    // watch's folder, offered once (see exchange/watchfolder.h).
+    void offerWatchTrainings();
+    // Asks about the trainings new since the mark; Ja imports them.
+    void askForWatchTrainings();
+    void importWatchFiles(const QStringList& files);
+    bool m_watchOffered = false;
+    bool m_watchOnOpen = false;
+    QStringList m_watchFiles;
 };

@@ -11,7 +11,9 @@
 #include "storageerror.h"
 #include "stringgrid.h"
 #include "textforms.h"
+#include "watchfolder.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -20,6 +22,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QStandardPaths>
@@ -259,4 +262,143 @@ void TForm4::dropEvent(QDropEvent* event)
     event->acceptProposedAction();
     // The drop ends before the import asks anything.
     QMetaObject::invokeMethod(this, [this, paths] { importPaths(paths); }, Qt::QueuedConnection);
+}
+
+// --- the watch's folder ------------------------------------------------------
+
+void TForm4::setUpImportMenu()
+{
+    ImportMenu = new QMenu(ImportButton);
+    ImportMenu->setObjectName(QStringLiteral("ImportMenu"));
+    auto action = [&](const char* name, const QString& text) {
+        auto* a = ImportMenu->addAction(text);
+        a->setObjectName(QString::fromLatin1(name));
+        return a;
+    };
+    ImportFilesAction = action("ImportFilesAction", QStringLiteral("Trainingsdateien übernehmen…"));
+    ImportMenu->addSeparator();
+    WatchImportAction = action("WatchImportAction", QStringLiteral("Neue Trainings von der Uhr übernehmen"));
+    WatchFolderAction = action("WatchFolderAction", QStringLiteral("Ordner der Uhr festlegen…"));
+    WatchForgetAction = action("WatchForgetAction", QStringLiteral("Ordner der Uhr vergessen"));
+    ImportButton->setMenu(ImportMenu);
+    ImportButton->setPopupMode(QToolButton::MenuButtonPopup);
+    // The actions that need a folder follow the settings each time the
+    // menu opens (another window may have set it meanwhile).
+    auto follow = [this] {
+        QString folder;
+        guarded(nullptr, [&] { folder = exchange::watchFolder(m_session.settings()); });
+        WatchImportAction->setEnabled(!folder.isEmpty());
+        WatchForgetAction->setEnabled(!folder.isEmpty());
+        WatchForgetAction->setToolTip(folder);
+    };
+    follow();
+    connect(ImportMenu, &QMenu::aboutToShow, this, follow);
+    connect(ImportFilesAction, &QAction::triggered, this, &TForm4::ImportButtonClick);
+    connect(WatchImportAction, &QAction::triggered, this, &TForm4::WatchImportActionClick);
+    connect(WatchFolderAction, &QAction::triggered, this, &TForm4::WatchFolderActionClick);
+    connect(WatchForgetAction, &QAction::triggered, this, &TForm4::WatchForgetActionClick);
+}
+
+void TForm4::takeWatchTrainingsOnOpen(const QStringList& files)
+{
+    m_watchOnOpen = true;
+    m_watchFiles = files;
+}
+
+void TForm4::offerWatchTrainings()
+{
+    if (m_watchOffered || m_closing || Messages::ending())
+        return;
+    m_watchOffered = true;
+    if (m_watchOnOpen) {
+        importWatchFiles(m_watchFiles);
+        m_watchFiles.clear();
+        return;
+    }
+    askForWatchTrainings();
+}
+
+void TForm4::askForWatchTrainings()
+{
+    exchange::WatchNews news;
+    if (!guarded(this, [&] { news = exchange::watchNews(m_session, userId(), true); }))
+        return;
+    if (news.trainings == 0) {
+        exchange::keepWatchMark(m_session, news); // looked at: not read again
+        return;
+    }
+    const bool take = Messages::confirm(this, kImportTitle, exchange::watchQuestion(news.trainings));
+    if (Messages::ending())
+        return; // not answered: offered again at the next opening
+    exchange::keepWatchMark(m_session, news);
+    if (take)
+        importWatchFiles(news.files);
+}
+
+void TForm4::importWatchFiles(const QStringList& files)
+{
+    if (files.isEmpty())
+        return;
+    if (ToolButton8->isChecked())
+        ToolButton12Click(); // the imported entries are seen in the form
+    guarded(this, [&] {
+        exchange::DiaryImport import(m_session.ZDatabase1, userId());
+        importFiles(files, import);
+    });
+}
+
+void TForm4::WatchImportActionClick()
+{
+    guarded(this, [&] {
+        const QString folder = exchange::watchFolder(m_session.settings());
+        if (folder.isEmpty())
+            return;
+        if (!QFileInfo(folder).isDir()) {
+            Messages::show(this, QMessageBox::Information, kImportTitle,
+                           QStringLiteral("Den Ordner der Uhr „%1“ gibt es nicht. Ist die Uhr angeschlossen?")
+                               .arg(QDir::toNativeSeparators(folder)),
+                           QMessageBox::Ok);
+            return;
+        }
+        const exchange::WatchNews news = exchange::watchNews(m_session, userId(), false);
+        exchange::keepWatchMark(m_session, news);
+        if (news.trainings == 0) {
+            Messages::show(this, QMessageBox::Information, kImportTitle,
+                           QStringLiteral("Auf der Uhr gibt es keine neuen Trainings."), QMessageBox::Ok);
+            return;
+        }
+        importWatchFiles(news.files);
+    });
+}
+
+void TForm4::WatchFolderActionClick()
+{
+    QString folder;
+    guarded(nullptr, [&] { folder = exchange::watchFolder(m_session.settings()); });
+    QFileDialog dialog(this, QStringLiteral("Ordner der Uhr festlegen"),
+                       isFolder(folder) ? folder : importFolder(m_session));
+    dialog.setObjectName(QStringLiteral("WatchFolderDialog"));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().value(0).trimmed().isEmpty())
+        return; // the folder set stays
+    const QString chosen = QFileInfo(dialog.selectedFiles().first()).absoluteFilePath();
+    const bool set = guarded(this, [&] {
+        IniFile settings = m_session.settings();
+        exchange::setWatchFolder(settings, chosen);
+        settings.commit();
+    });
+    // A folder new to the program offers its whole history now.
+    if (set)
+        askForWatchTrainings();
+}
+
+void TForm4::WatchForgetActionClick()
+{
+    guarded(this, [&] {
+        IniFile settings = m_session.settings();
+        exchange::setWatchFolder(settings, QString());
+        settings.commit();
+    });
 }
