@@ -46,7 +46,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -219,6 +221,7 @@ void benchEditor(const Bench& b)
     // The editor for the person with the most entries, each step once.
     closeEditor(openEditor(*main, user)); // the engine's caches are warm
     QList<Row> editorRows = {{"editor: open", 0, {}},       {"editor: fill the list view", 0, {}},
+                             {"list filter on 20 years", 0, {}},        {"editor: sort the list by pace", 0, {}},
                              {"editor: page to the first entry", 0, {}}, {"editor: page to the last entry", 0, {}},
                              {"editor: save an entry with 5 units", 0, {}}};
     TForm4* editor = nullptr;
@@ -226,6 +229,23 @@ void benchEditor(const Bench& b)
     ms << msOf([&] { editor = openEditor(*main, user); });
     ms << msOf([&] {
         control<QToolButton>(editor, "ToolButton8")->click();
+        settle();
+    });
+    // One change of the filter once the typing pauses: from all rows to the
+    // few that match, read with the matching statement and hidden in the grid.
+    ms << msOf([&] {
+        control<QLineEdit>(editor, "FilterEdit")->setText(QStringLiteral("GRÜN"));
+        editor->FilterChange();
+        settle();
+    });
+    if (!control<QLabel>(editor, "StatusPanel0")->text().contains(QStringLiteral(" von ")))
+        qFatal("the filter did not narrow the list");
+    control<QLineEdit>(editor, "FilterEdit")->clear();
+    editor->FilterChange();
+    ms << msOf([&] {
+        StringGrid* grid = control<StringGrid>(editor, "StringAlignGrid2");
+        // The click on the heading "Tempo" (logical column 12).
+        Q_EMIT grid->horizontalHeader()->sectionClicked(12);
         settle();
     });
     control<QToolButton>(editor, "ToolButton12")->click();

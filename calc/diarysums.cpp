@@ -68,6 +68,27 @@ EntryKm EntryDistances(Database& db, int userId)
     return sumsOfEntries(db, ofUser(userId));
 }
 
+QHash<qint64, EntryTotals> EntryTotalsOfUser(Database& db, int userId)
+{
+    // A unit's time of day 0:00:00 stands for none.
+    const QString metres = diarystatements::metres(QStringLiteral("u.strecke"));
+    const QString seconds = QStringLiteral("DATEDIFF(SECOND FROM TIME '00:00:00' TO u.Zeit)");
+    const ResultSet sums = db.select(QStringLiteral("SELECT u.MainID, SUM(") + metres + QStringLiteral("), SUM(")
+                                     + seconds + QStringLiteral("), SUM(CASE WHEN ") + seconds
+                                     + QStringLiteral(" > 0 THEN ") + metres
+                                     + QStringLiteral(" END) FROM units u JOIN main m ON m.ID = u.MainID WHERE ")
+                                     + ofUser(userId) + QStringLiteral(" GROUP BY u.MainID"));
+    QHash<qint64, EntryTotals> totals;
+    totals.reserve(sums.rows.size());
+    for (const ResultRow& row : sums.rows) {
+        EntryTotals& t = totals[row[0].asInteger()];
+        t.km = row[1].isNull() ? 0.0 : row[1].asFloat() / 1000.0;
+        t.seconds = row[2].isNull() ? 0 : row[2].asInteger();
+        t.timedKm = row[3].isNull() ? 0.0 : row[3].asFloat() / 1000.0;
+    }
+    return totals;
+}
+
 EntryKm EntryDistances(Database& db, int userId, const QDate& start, const QDate& end, const QString& sport)
 {
     return sumsOfEntries(db, ofPeriod(userId, start, end, sport));

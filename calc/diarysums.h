@@ -28,6 +28,18 @@ using EntryKm = QHash<qint64, double>;
 
 // Kilometres of each of the user's entries.
 EntryKm EntryDistances(Database& db, int userId);
+
+// The kilometres of an entry's units (as EntryDistances), the sum of their
+// times in seconds, and the kilometres of the units that have a time (the
+// distance those seconds were run over).
+struct EntryTotals
+{
+    double km = 0.0;
+    qint64 seconds = 0;
+    double timedKm = 0.0;
+};
+// ... of each of the user's entries that has units, by entry ID, in one statement.
+QHash<qint64, EntryTotals> EntryTotalsOfUser(Database& db, int userId);
 // ... of the period (both end dates included); with a sport, only the
 // entries of that sport (an empty sport: all entries).
 EntryKm EntryDistances(Database& db, int userId, const QDate& start, const QDate& end,

@@ -151,6 +151,40 @@ QList<Entry> listed(Database& db, int userId)
     return entries;
 }
 
+QStringList matching(Database& db, int userId, const QString& text, const QString& sport)
+{
+    QString sql = QStringLiteral("SELECT ID FROM main WHERE UserID = ") + quoted(userId);
+    if (!sport.isEmpty())
+        sql += QStringLiteral(" AND Kategorie = ") + quoted(sport);
+    if (text.size() > 255)
+        return {}; // longer than any text an entry holds
+    if (!text.isEmpty()) {
+        // The wildcards of LIKE and the escape sign itself stand for themselves.
+        QString literal = text;
+        literal.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
+            .replace(QLatin1Char('%'), QStringLiteral("\\%"))
+            .replace(QLatin1Char('_'), QStringLiteral("\\_"));
+        // The columns hold code page 1252 without a declared character set,
+        // whose UPPER knows only A to Z: taken as WIN1252, the umlauts have
+        // their capitals too.
+        const QString pattern = QStringLiteral("UPPER(CAST(") + quoted(literal)
+                                + QStringLiteral(" AS VARCHAR(1024) CHARACTER SET WIN1252))");
+        QStringList tests;
+        for (const char* column : {"Notizen", "Wetter", "Schuhe", "Kategorie", "Befinden"})
+            tests << QStringLiteral("UPPER(CAST(%1 AS VARCHAR(255) CHARACTER SET WIN1252)) LIKE '%' || ")
+                         .arg(QLatin1String(column))
+                         + pattern + QStringLiteral(" || '%' ESCAPE '\\'");
+        sql += QStringLiteral(" AND (") + tests.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+    }
+    sql += QStringLiteral(" ORDER BY Datum, Uhrzeit");
+    QStringList ids;
+    const ResultSet r = db.select(sql);
+    ids.reserve(r.rows.size());
+    for (const ResultRow& row : r.rows)
+        ids << row.value(0).asString();
+    return ids;
+}
+
 QString insert(Database& db, const Entry& entry)
 {
     Transaction transaction(db);

@@ -60,6 +60,12 @@ QStringList ids(Database& db, int userId);
 // recorded) is empty.
 QList<Entry> listed(Database& db, int userId);
 
+// The IDs of the person's entries, in date order, that contain the text in
+// their notes, weather, shoe, sport or feeling, ignoring case (umlauts
+// too), and are of the sport; an empty text or sport does not narrow. The
+// text is taken literally: % and _ are no wildcards.
+QStringList matching(Database& db, int userId, const QString& text, const QString& sport);
+
 // Stores the entry with its units, all or none; returns the new ID, the one
 // its INSERT drew whoever else writes entries meanwhile.
 QString insert(Database& db, const Entry& entry);

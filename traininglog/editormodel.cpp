@@ -55,6 +55,17 @@ QString unitNumber(qsizetype index)
 }
 
 // The unit's number as the statement takes it.
+// A sum of unit times as the list shows it: "1:05:09"; empty for none.
+QString totalTimeText(qint64 seconds)
+{
+    if (seconds <= 0)
+        return QString();
+    return QStringLiteral("%1:%2:%3")
+        .arg(seconds / 3600)
+        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
 QString subId(const QString& number)
 {
     return number.section(QLatin1Char('.'), 0, 0).trimmed();
@@ -464,26 +475,30 @@ bool EditorModel::remove()
 
 QList<QStringList> EditorModel::listLines()
 {
-    // The kilometres of all entries come with one statement.
-    const EntryKm sums = EntryDistances(m_db, m_userId);
+    // The kilometres and times of all entries come with one statement.
+    const QHash<qint64, EntryTotals> sums = EntryTotalsOfUser(m_db, m_userId);
     const QList<Entries::Entry> entries = Entries::listed(m_db, m_userId);
     QList<QStringList> lines;
     QHash<QString, qsizetype> lineOf;
     lines.reserve(entries.size());
     for (const Entries::Entry& e : entries) {
         lineOf.insert(e.id, lines.size());
+        const EntryTotals totals = sums.value(e.id.toLongLong());
+        const QString time = totalTimeText(totals.seconds);
         lines << QStringList{
             e.id,
             e.date,
             e.time,
             e.category,
-            entryDistanceText(sums.value(e.id.toLongLong())) + QStringLiteral(" km "),
+            entryDistanceText(totals.km) + QStringLiteral(" km "),
             e.restPulse,
             e.weight.isEmpty() ? QString() : e.weight + QStringLiteral(" kg "),
             e.shoe,
             e.weather,
             e.feeling,
             e.notes,
+            time,
+            CalcPace(time, float(totals.timedKm)),
         };
     }
     // Entries that share date and time may come here in another order than

@@ -170,7 +170,8 @@ public:
     // --- list view ----------------------------------------------------------
     // The cells of the list view, line n for entry n of the paging: ID,
     // date, time, sport, km, resting pulse, weight, shoe, weather, feeling,
-    // notes. The paging follows the diary as it is now: entries deleted
+    // notes, the sum of the unit times (h:mm:ss) and the pace over the units
+    // that have a time (empty where there is none). The paging follows the diary as it is now: entries deleted
     // elsewhere leave it, new ones join at the end.
     QList<QStringList> listLines();
 

@@ -116,6 +116,7 @@ TForm4::TForm4(Session& session, int userId, QWidget* parent)
     resize(QSize(856, 529).expandedTo(minimumSizeHint()));
     connectHandlers();
     setUpImportMenu();
+    setUpListView();
     setUpKeys();
     setUpDraft();
     FormCreate();
@@ -218,12 +219,16 @@ void TForm4::buildWindow()
     StringAlignGrid2->setColumns({QString(), QStringLiteral("Datum"), QStringLiteral("Uhrzeit"),
                                   QStringLiteral("Sportart"), QStringLiteral("Strecke"), QStringLiteral("Ruhepuls"),
                                   QStringLiteral("Gewicht"), QStringLiteral("Schuhe"), QStringLiteral("Wetter"),
-                                  QStringLiteral("Befinden"), QStringLiteral("Notizen")},
-                                 {0, 65, 54, 90, 64, 56, 50, 94, 106, 106, 142});
-    // Dates, times, distances, pulses and weights are shown whole, whatever the font.
+                                  QStringLiteral("Befinden"), QStringLiteral("Notizen"), QStringLiteral("Zeit"),
+                                  QStringLiteral("Tempo")},
+                                 {0, 65, 54, 60, 64, 56, 50, 60, 60, 80, 142, 40, 60});
+    // Dates, times, distances, pulses, weights, unit times and paces are
+    // shown whole, whatever the font; sports, shoes and weather words widen
+    // their columns when the list is filled.
     StringAlignGrid2->widenToFit({{}, {QStringLiteral("00.00.0000")}, {QStringLiteral("00:00:00")}, {},
                                   {QStringLiteral("000,0 km ")}, {QStringLiteral("000")},
-                                  {QStringLiteral("000,0 kg ")}});
+                                  {QStringLiteral("000,0 kg ")}, {}, {}, {}, {}, {QStringLiteral("0:00:00")},
+                                  {QStringLiteral("0:00 min/km")}});
     StringAlignGrid2->setDefaultRowHeight(18);
     // The notes take the room the other columns leave.
     StringAlignGrid2->setStretchColumn(10);

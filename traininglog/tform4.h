@@ -6,7 +6,10 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QSet>
 #include <QStringList>
+
+#include <optional>
 
 class DateEdit;
 class MaskEdit;
@@ -38,7 +41,8 @@ struct ImportedEntry;
 //   tform4.cpp          building the window, opening and closing
 //   tform4_entry.cpp    new / change / check / save of the basic data
 //   tform4_units.cpp    the unit grid and its editors
-//   tform4_browse.cpp   showing an entry, paging, deleting, the list view
+//   tform4_browse.cpp   showing an entry, paging, deleting
+//   tform4_list.cpp     the list view: its rows, narrowing and sorting them
 //   tform4_zones.cpp    heart-rate zone advice
 //   tform4_shoes.cpp    shoe list and shoe mileage
 //   tform4_draft.cpp    the draft of unsaved input, kept beside the settings
@@ -234,6 +238,9 @@ public Q_SLOTS:
 
     void StringAlignGrid2SelectCell(int column, int row, bool* canSelect);
     void StringAlignGrid2DblClick();
+    // The filter text or sport changed: the list shows the entries that
+    // match them (the text shortly after the last key).
+    void FilterChange();
 
     void EnhancedEdit4Enter();
     void EnhancedEdit4Exit();
@@ -272,6 +279,22 @@ private:
     // asked to see the advised zones.
     bool checkZoneAgainstAdvice();
     void buildWindow();
+    // The filter's timer and handlers, the list's extra columns and its sorting headings.
+    void setUpListView();
+    // Reads the entries matching the filter and hides the other rows.
+    void applyListFilter();
+    void hideFilteredRows();
+    // "n von m Einträgen" in panel 0 while a filter is set, else the count.
+    void showListCount();
+    // The grid row of the entry in the list view; -1 when it has none.
+    int listRowOf(const QString& id) const;
+    // In the list view, marks the row of the entry at the position when it
+    // is shown, and none otherwise.
+    void markListRow();
+    // Sorts by the column; the column sorted by already goes the other way.
+    void sortList(int column);
+    // Widens the column sorted by so that its heading shows with the arrow.
+    void fitSortedHeading();
     // One imported training as a new, unsaved entry in the form; one that
     // is in the diary already is shown instead.
     void showImportedEntry(const exchange::ImportedEntry& entry, const exchange::DiaryImport& import);
@@ -338,6 +361,11 @@ private:
     DiaryStamp m_sumsStamp;         // the diary's state when the sums above were read
     int m_unitChanging = -1;
     bool m_listReady = false;
+    int m_listEntries = 0;                   // the rows of the list view that hold an entry
+    std::optional<QSet<QString>> m_listFilter; // the IDs matching the filter, while one is set
+    QTimer* m_filterTimer = nullptr;
+    int m_sortColumn = 1;                    // the list comes in date order
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     bool m_hfDialog = false;
     QString m_zoneChecked; // the zone and percentage last checked against the advice
     bool m_closing = false;

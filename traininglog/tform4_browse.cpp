@@ -20,34 +20,6 @@
 #include <QToolBar>
 #include <QToolButton>
 
-namespace {
-
-// Keeps the list grid over the whole client area while the window is resized.
-class CoverClientArea : public QObject
-{
-public:
-    static constexpr const char* kName = "CoverClientArea";
-
-    CoverClientArea(QWidget* area, QWidget* cover) : QObject(cover), m_cover(cover)
-    {
-        setObjectName(QLatin1String(kName));
-        area->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Resize)
-            m_cover->setGeometry(static_cast<QWidget*>(watched)->rect());
-        return false;
-    }
-
-private:
-    QWidget* m_cover;
-};
-
-} // namespace
-
 void TForm4::Blaettern()
 {
     const QString shownBefore = Label16->text();
@@ -93,15 +65,14 @@ void TForm4::Blaettern()
 
 // The entry to be shown was deleted at another workstation after the entry
 // list was read: the list is read anew, the nearest entry left is shown and
-// the user told. The list view follows the entry list line by line, so it is
+// the user told. The list view holds the entries read before, so it is
 // built anew once the box is closed and the selection that led here is over.
 void TForm4::entryGoneWhileBrowsing(const QString& shown)
 {
     forgetDiarySums();
     m_model.entryGone(shown);
     showEntryCount();
-    if (ToolButton8->isChecked() && m_model.position() >= 0)
-        StringAlignGrid2->setCurrentGridRow(m_model.position() + 1, false);
+    markListRow();
     Blaettern();
     showTotalDistance();
     Messages::deletedElsewhere(this, QStringLiteral("Der Eintrag"));
@@ -116,12 +87,11 @@ void TForm4::entryGoneWhileBrowsing(const QString& shown)
 }
 
 // Shows the entry at the given position, kept inside the entry list; in the
-// list view the list's selection follows.
+// list view the row of the entry is marked.
 void TForm4::showEntryAt(int position)
 {
     m_model.setPosition(position);
-    if (ToolButton8->isChecked() && m_model.position() >= 0)
-        StringAlignGrid2->setCurrentGridRow(m_model.position() + 1, false);
+    markListRow();
     Blaettern();
 }
 
@@ -204,92 +174,4 @@ void TForm4::ToolButton2Click()
         if (deletedElsewhere)
             Messages::deletedElsewhere(this, QStringLiteral("Der Eintrag"));
     });
-}
-
-void TForm4::ToolButton8Click()
-{
-    if (!askToSaveChanges()) {
-        ToolButton8->setChecked(false); // the form view stays
-        return;
-    }
-    m_listReady = false;
-    QWidget* area = centralWidget();
-    if (!StringAlignGrid2->findChild<QObject*>(QLatin1String(CoverClientArea::kName), Qt::FindDirectChildrenOnly))
-        new CoverClientArea(area, StringAlignGrid2);
-    StringAlignGrid2->setGeometry(area->rect());
-    StringAlignGrid2->raise();
-    ListBar->show();
-
-    for (QToolButton* b : {ToolButton1, ToolButton2, ToolButton10, ToolButton13})
-        b->setEnabled(false);
-    ToolButton12->setChecked(false);
-    ToolButton8->setChecked(true);
-    repaint();
-
-    StringAlignGrid2->clearRows();
-    guarded(this, [&] {
-        const QList<QStringList> lines = m_model.listLines();
-        setPanel(0, QStringLiteral("  ") + entryCountText(m_model.ids().size()));
-        int row = 1;
-        for (const QStringList& cells : lines) {
-            for (int column = 0; column < cells.size(); ++column)
-                StringAlignGrid2->setCells(column, row, cells[column]);
-            // Shoe, weather, feeling and notes are often longer than their column.
-            for (int column = 7; column <= 10; ++column)
-                if (QTableWidgetItem* cell = StringAlignGrid2->item(row - StringAlignGrid2->firstDataRow(), column))
-                    cell->setToolTip(cells[column]);
-            StringAlignGrid2->addRow();
-            ++row;
-        }
-        // Sports, shoes and weather words are shown whole; feeling and notes
-        // end in an ellipsis, with the whole text as the hint.
-        // The same few words stand in most lines: each is measured once.
-        QList<QSet<QString>> words(11);
-        for (const QStringList& cells : std::as_const(lines))
-            for (const int column : {3, 7, 8})
-                words[column].insert(cells[column]);
-        QList<QStringList> samples;
-        for (const QSet<QString>& column : std::as_const(words))
-            samples << QStringList(column.cbegin(), column.cend());
-        StringAlignGrid2->widenToFit(samples);
-    });
-    StringAlignGrid2->show();
-    m_listReady = true;
-    // The list marks the current entry; picking it shows it in the form
-    // behind, except for the first entry, which is only marked.
-    if (m_model.position() >= 0)
-        StringAlignGrid2->setCurrentGridRow(m_model.position() + 1, m_model.position() > 0);
-}
-
-void TForm4::StringAlignGrid2SelectCell(int, int row, bool*)
-{
-    if (!m_listReady)
-        return;
-    guarded(this, [&] {
-        m_model.setPosition(row - 1);
-        Blaettern();
-    });
-}
-
-void TForm4::StringAlignGrid2DblClick()
-{
-    // The row's entry is the one the click has shown behind the list: with
-    // a course, its course opens; else the form view.
-    if (m_model.hasCourse()) {
-        VerlaufButtonClick();
-        return;
-    }
-    ToolButton12Click();
-}
-
-void TForm4::ToolButton12Click()
-{
-    StringAlignGrid2->hide();
-    ListBar->hide();
-    ToolButton12->setChecked(true);
-    ToolButton8->setChecked(false);
-    ToolButton1->setEnabled(true);
-    const bool any = !m_model.ids().isEmpty();
-    ToolButton2->setEnabled(any);
-    ToolButton13->setEnabled(any);
 }

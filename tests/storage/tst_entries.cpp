@@ -17,6 +17,7 @@ private Q_SLOTS:
 
     void insertedEntriesReadBackWithTheirUnitsInOrder();
     void updateReplacesUnitsAndRemoveTakesThem();
+    void matchingTakesTheTextLiterallyAndIgnoresCase();
 
 private:
     Database& db() { return m_session->ZDatabase1; }
@@ -123,6 +124,42 @@ void TestEntries::updateReplacesUnitsAndRemoveTakesThem()
     QVERIFY(!Entries::update(db(), id, changed));
     QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM units")), 0);
     QVERIFY(!Entries::remove(db(), id));
+}
+
+void TestEntries::matchingTakesTheTextLiterallyAndIgnoresCase()
+{
+    const auto add = [&](const QString& sport, const QString& notes, const QString& weather, int user = 1) {
+        Entries::Entry e = entry(QStringLiteral("01.03.2025"), QStringLiteral("08:00:00"), 0);
+        e.category = sport;
+        e.notes = notes;
+        e.weather = weather;
+        e.userId = user;
+        return Entries::insert(db(), e);
+    };
+    const QString percent = add(QStringLiteral("Laufen"), QStringLiteral("100% gegeben"), QString());
+    const QString digits = add(QStringLiteral("Laufen"), QStringLiteral("1000 gegeben, O'Neill"), QStringLiteral("Übel"));
+    const QString under = add(QStringLiteral("Radfahren"), QStringLiteral("a_b"), QStringLiteral("schön"));
+    const QString plain = add(QStringLiteral("Laufen"), QStringLiteral("axb\\x"), QStringLiteral("Straße"));
+    add(QStringLiteral("Laufen"), QStringLiteral("100% gegeben"), QString(), 2);
+    const auto found = [&](const QString& text, const QString& sport = QString()) {
+        return Entries::matching(db(), 1, text, sport);
+    };
+    QCOMPARE(found(QString()), QStringList({percent, digits, under, plain}));
+    // % and _ and the escape sign match only themselves.
+    QCOMPARE(found(QStringLiteral("0%")), QStringList{percent});
+    QCOMPARE(found(QStringLiteral("a_b")), QStringList{under});
+    QCOMPARE(found(QStringLiteral("B\\X")), QStringList{plain});
+    QCOMPARE(found(QStringLiteral("%")), QStringList{percent});
+    // Case does not count, for umlauts neither; the sport field and the
+    // weather are searched too; the sport narrows.
+    QCOMPARE(found(QStringLiteral("SCHÖN")), QStringList{under});
+    QCOMPARE(found(QStringLiteral("übel")), QStringList{digits});
+    QCOMPARE(found(QStringLiteral("STRAßE")), QStringList{plain});
+    QCOMPARE(found(QStringLiteral("radf")), QStringList{under});
+    QCOMPARE(found(QStringLiteral("gegeben"), QStringLiteral("Laufen")), QStringList({percent, digits}));
+    QCOMPARE(found(QString(), QStringLiteral("Radfahren")), QStringList{under});
+    QCOMPARE(found(QStringLiteral("o'n")), QStringList{digits});
+    QVERIFY(found(QString(300, QLatin1Char('a'))).isEmpty());
 }
 
 QTEST_MAIN(TestEntries)
