@@ -12,6 +12,7 @@ packages=(
   firebird3.0-server-core libfbclient2 firebird-dev
   libuemf-dev emf2svg libwmf-bin
   poppler-utils desktop-file-utils fonts-dejavu-core fonts-urw-base35
+  dpkg-dev appstream
 )
 
 # Wanted but not needed: the server binary, which the tests start themselves

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
@@ -58,12 +59,16 @@ private Q_SLOTS:
     void initTestCase();
     void installedTree();
     void installedProgramKeepsItsDiaryWithTheUser();
+    void debianPackage();
     void everyUserOfTheComputerStartsTheProgram();
     void trainingRecordedReportedAndCharted();
 
 private:
     // A fresh home whose data, cache and runtime folders are its own.
     static QProcessEnvironment freshHome(const QString& home);
+    // Starts the program in a fresh home, which gets the diary, and stops it
+    // as the desktop does.
+    void startedProgramKeepsItsDiaryWithTheUser(const QString& command, const QString& home);
     static QString run(const QString& program, const QStringList& args, int* exitCode = nullptr);
 
     QTemporaryDir m_root;
@@ -133,13 +138,12 @@ void TestInstalled::installedTree()
     QVERIFY2(code == 0 && !complaints.contains("error"), qPrintable(complaints));
 }
 
-void TestInstalled::installedProgramKeepsItsDiaryWithTheUser()
+void TestInstalled::startedProgramKeepsItsDiaryWithTheUser(const QString& command, const QString& home)
 {
-    const QString home = m_root.filePath("home-started");
     QProcess program;
     program.setProcessEnvironment(freshHome(home));
     program.setProcessChannelMode(QProcess::MergedChannels);
-    program.start(m_prefix + "/bin/tramora");
+    program.start(command);
     QVERIFY(program.waitForStarted());
     const QString diary = home + "/data/Tramora/Database/data.fdb";
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(diary) || program.state() == QProcess::NotRunning, 120000);
@@ -151,8 +155,94 @@ void TestInstalled::installedProgramKeepsItsDiaryWithTheUser()
     QVERIFY(program.waitForFinished(120000));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
-    QVERIFY(!QFileInfo::exists(m_programFolder + "/Database"));
-    QVERIFY(!QFileInfo::exists(m_programFolder + "/config.ini"));
+    const QString folder = QFileInfo(QFileInfo(command).canonicalFilePath()).absolutePath();
+    QVERIFY(!QFileInfo::exists(folder + "/Database"));
+    QVERIFY(!QFileInfo::exists(folder + "/config.ini"));
+}
+
+void TestInstalled::installedProgramKeepsItsDiaryWithTheUser()
+{
+    startedProgramKeepsItsDiaryWithTheUser(m_prefix + "/bin/tramora", m_root.filePath("home-started"));
+}
+
+// The Debian package as cpack writes it, unpacked without installing: its
+// files, its control fields, dependencies that cover every library the
+// program links, and the unpacked program started once.
+void TestInstalled::debianPackage()
+{
+    const QString dpkgDeb = QStandardPaths::findExecutable("dpkg-deb");
+    const QString cpack = QFileInfo(TRAMORA_CMAKE).absolutePath() + "/cpack";
+    if (dpkgDeb.isEmpty() || QStandardPaths::findExecutable("dpkg-shlibdeps").isEmpty() || !QFileInfo::exists(cpack))
+        QSKIP("building the package needs cpack, dpkg-deb and dpkg-shlibdeps (dpkg-dev)");
+    const QString out = m_root.filePath("package");
+    int code = 0;
+    QString output = run(cpack, {"-G", "DEB", "--config", TRAMORA_BUILD_DIR "/CPackConfig.cmake", "-B", out}, &code);
+    QVERIFY2(code == 0, qPrintable(output));
+    const QStringList debs = QDir(out).entryList({"tramora_*_amd64.deb"}, QDir::Files);
+    QCOMPARE(debs, QStringList{"tramora_" TRAMORA_VERSION "_amd64.deb"});
+    const QString deb = out + '/' + debs.first();
+
+    // Control fields; no script of the package touches the users' diaries.
+    const QString control = run(dpkgDeb, {"-f", deb});
+    for (const char* field : {"Package: tramora\n", "Version: " TRAMORA_VERSION "\n", "Architecture: amd64\n",
+                              "Maintainer: ", "Description: Trainingstagebuch für Läufer"})
+        QVERIFY2(control.contains(QString::fromUtf8(field)), qPrintable(control));
+    const QString scripts = m_root.filePath("package-control");
+    run(dpkgDeb, {"-e", deb, scripts});
+    for (const char* script : {"preinst", "postinst", "prerm", "postrm"})
+        QVERIFY2(!QFileInfo::exists(scripts + '/' + script), script);
+    QStringList depends;
+    for (const QString& line : control.split('\n'))
+        if (line.startsWith("Depends: "))
+            for (const QString& alternatives : line.mid(9).split(','))
+                for (const QString& one : alternatives.split('|'))
+                    depends << one.trimmed().section(' ', 0, 0);
+    QVERIFY2(depends.contains("firebird3.0-server-core"), qPrintable(control)); // the embedded engine
+
+    const QString root = m_root.filePath("package-root");
+    output = run(dpkgDeb, {"-x", deb, root}, &code);
+    QVERIFY2(code == 0, qPrintable(output));
+    QCOMPARE(QFileInfo(root + "/usr/bin/tramora").symLinkTarget(), QFileInfo(root + "/usr/lib/tramora/tramora").absoluteFilePath());
+    for (const char* name : {"lib/tramora/tramora", "lib/tramora/ressource.rcc", "lib/tramora/handbuch.pdf",
+                             "lib/tramora/tramora.installed", "share/applications/tramora.desktop",
+                             "share/icons/hicolor/scalable/apps/tramora.svg", "share/man/man1/tramora.1.gz",
+                             "share/metainfo/org.tramora.tramora.metainfo.xml"})
+        QVERIFY2(QFileInfo::exists(root + "/usr/" + name), name);
+    QVERIFY(run("gzip", {"-dc", root + "/usr/share/man/man1/tramora.1.gz"}).contains(".SH BESCHREIBUNG"));
+    if (const QString appstream = QStandardPaths::findExecutable("appstreamcli"); !appstream.isEmpty()) {
+        output = run(appstream, {"validate", "--no-net", root + "/usr/share/metainfo/org.tramora.tramora.metainfo.xml"}, &code);
+        QVERIFY2(code == 0, qPrintable(output));
+    }
+
+    // Every library the program names is of a package the package depends on.
+    const QString program = root + "/usr/lib/tramora/tramora";
+    QHash<QString, QString> pathOf;
+    for (const QString& line : run("ldd", {program}).split('\n'))
+        if (const QStringList parts = line.simplified().split(' '); parts.size() >= 3 && parts[1] == "=>")
+            pathOf.insert(parts[0], parts[2]);
+    const QString dynamic = run("readelf", {"-d", program});
+    static const QRegularExpression needed(QStringLiteral("\\(NEEDED\\).*\\[(.+)\\]"));
+    int checked = 0;
+    for (auto match = needed.globalMatch(dynamic); match.hasNext();) {
+        const QString library = match.next().captured(1);
+        QVERIFY2(pathOf.contains(library), qPrintable(library + " is not found"));
+        // dpkg knows a file by the path it was unpacked to, /lib or /usr/lib.
+        QString owner;
+        for (const QString& path : {pathOf.value(library), QFileInfo(pathOf.value(library)).canonicalFilePath()}) {
+            int found = 0;
+            const QString answer = run("dpkg", {"-S", path}, &found);
+            if (found == 0) {
+                owner = answer.section(':', 0, 0);
+                break;
+            }
+        }
+        QVERIFY2(!owner.isEmpty() && depends.contains(owner), qPrintable(library + " of " + owner + " not in\n" + control));
+        ++checked;
+    }
+    QVERIFY(checked >= 5);
+
+    // The unpacked program starts, keeping its diary in the user's data folder.
+    startedProgramKeepsItsDiaryWithTheUser(root + "/usr/bin/tramora", m_root.filePath("home-package"));
 }
 
 void TestInstalled::everyUserOfTheComputerStartsTheProgram()
