@@ -203,6 +203,8 @@ void TForm4::buildWindow()
     FilterEdit->setMinimumWidth(FilterEdit->fontMetrics().horizontalAdvance(FilterEdit->placeholderText()) + 40);
     FilterSport = named(new QComboBox(barArea), "FilterSport");
     FilterSport->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // As wide as its longest sport, also where the bar is short of room.
+    FilterSport->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     AssignShoeButton = named(new QPushButton(QStringLiteral("Schuh zuweisen…"), barArea), "AssignShoeButton");
     ChangeSportButton = named(new QPushButton(QStringLiteral("Sportart ändern…"), barArea), "ChangeSportButton");
     DeleteEntriesButton = named(new QPushButton(QStringLiteral("Löschen"), barArea), "DeleteEntriesButton");
@@ -227,8 +229,8 @@ void TForm4::buildWindow()
     // their columns when the list is filled.
     StringAlignGrid2->widenToFit({{}, {QStringLiteral("00.00.0000")}, {QStringLiteral("00:00:00")}, {},
                                   {QStringLiteral("000,0 km ")}, {QStringLiteral("000")},
-                                  {QStringLiteral("000,0 kg ")}, {}, {}, {}, {}, {QStringLiteral("0:00:00")},
-                                  {QStringLiteral("0:00 min/km")}});
+                                  {QStringLiteral("000,0 kg ")}, {}, {}, {}, {}, {QStringLiteral("00:00:00")},
+                                  {QStringLiteral("00:00 min/km")}});
     StringAlignGrid2->setDefaultRowHeight(18);
     // The notes take the room the other columns leave.
     StringAlignGrid2->setStretchColumn(10);

@@ -11,6 +11,7 @@
 #include <QDate>
 #include <QEvent>
 #include <QHeaderView>
+#include <QLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -204,6 +205,10 @@ void TForm4::ToolButton8Click()
         FilterSport->addItem(QStringLiteral("alle Sportarten"));
         FilterSport->addItems(sports);
         FilterSport->setCurrentIndex(qMax(0, int(sports.indexOf(chosen)) + 1));
+        // The bar makes room for the longest sport now, not only once the
+        // list has been drawn.
+        if (QLayout* bar = FilterSport->parentWidget()->layout())
+            bar->activate();
 
         if (m_sortColumn >= 0)
             StringAlignGrid2->sortItems(m_sortColumn, m_sortOrder);
