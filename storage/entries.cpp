@@ -65,6 +65,28 @@ QString insertEntry(Database& db, const Entry& entry)
     return id;
 }
 
+// The IDs as the lists of IN (...) clauses, a statement's worth each; an
+// ID named twice counts once.
+QStringList idLists(QStringList ids)
+{
+    ids.removeDuplicates();
+    QStringList lists;
+    for (qsizetype first = 0; first < ids.size(); first += kIdsPerStatement) {
+        QStringList quotedIds;
+        for (qsizetype i = first; i < std::min(ids.size(), first + kIdsPerStatement); ++i)
+            quotedIds << quoted(ids[i]);
+        lists << QLatin1Char('(') + quotedIds.join(QLatin1Char(',')) + QLatin1Char(')');
+    }
+    return lists;
+}
+
+// How many of the entries are there, in the caller's transaction.
+int countPresent(Database& db, const QString& idList)
+{
+    const ResultSet r = db.select(QStringLiteral("SELECT COUNT(*) FROM main WHERE ID IN ") + idList);
+    return int(r.rows.value(0).value(0).asInteger());
+}
+
 } // namespace
 
 StoredRecord storedRecord(const QString& id)
@@ -237,6 +259,52 @@ bool remove(Database& db, const QString& id)
     const bool found = q.execSqlOnRecord(QStringLiteral("DELETE FROM main WHERE ID = ") + quoted(id));
     transaction.commit();
     return found;
+}
+
+int setShoe(Database& db, const QStringList& ids, const QString& shoe)
+{
+    int changed = 0;
+    Transaction transaction(db);
+    Query q(db);
+    for (const QString& list : idLists(ids)) {
+        changed += countPresent(db, list);
+        q.execSql(QStringLiteral("UPDATE main SET Schuhe = ") + quoted(shoe) + QStringLiteral(" WHERE ID IN ") + list);
+    }
+    transaction.commit();
+    return changed;
+}
+
+int setSport(Database& db, const QStringList& ids, const QString& sport)
+{
+    int changed = 0;
+    Transaction transaction(db);
+    Query q(db);
+    const QString running = quoted(course::runningSport(sport) ? 1 : 0);
+    for (const QString& list : idLists(ids)) {
+        changed += countPresent(db, list);
+        q.execSql(QStringLiteral("UPDATE main SET Kategorie = ") + quoted(sport) + QStringLiteral(" WHERE ID IN ")
+                  + list);
+        q.execSql(QStringLiteral("UPDATE bestzeiten SET Lauf = ") + running + QStringLiteral(" WHERE MainID IN ")
+                  + list);
+    }
+    transaction.commit();
+    return changed;
+}
+
+int removeMany(Database& db, const QStringList& ids)
+{
+    int removed = 0;
+    Transaction transaction(db);
+    Query q(db);
+    for (const QString& list : idLists(ids)) {
+        q.execSql(QStringLiteral("DELETE FROM units WHERE MainID IN ") + list);
+        q.execSql(QStringLiteral("DELETE FROM bestzeiten WHERE MainID IN ") + list);
+        q.execSql(QStringLiteral("DELETE FROM verlauf WHERE MainID IN ") + list);
+        removed += countPresent(db, list);
+        q.execSql(QStringLiteral("DELETE FROM main WHERE ID IN ") + list);
+    }
+    transaction.commit();
+    return removed;
 }
 
 } // namespace Entries

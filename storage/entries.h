@@ -84,4 +84,17 @@ bool update(Database& db, const QString& id, const Entry& entry);
 // gone already (deleted at another workstation).
 bool remove(Database& db, const QString& id);
 
+// The changes of many entries at once from the list view, each all or none
+// in one transaction, the IDs named in lists of at most kIdsPerStatement.
+// Each returns how many of the entries were there to be changed: one
+// deleted at another workstation meanwhile is passed over.
+constexpr qsizetype kIdsPerStatement = 1000;
+// The shoe of the entries (empty: none).
+int setShoe(Database& db, const QStringList& ids, const QString& shoe);
+// The sport of the entries; their best efforts follow it into or out of
+// the times of running.
+int setSport(Database& db, const QStringList& ids, const QString& sport);
+// Deletes the entries with their units, courses and best efforts.
+int removeMany(Database& db, const QStringList& ids);
+
 } // namespace Entries

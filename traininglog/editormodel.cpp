@@ -471,6 +471,46 @@ bool EditorModel::remove()
     return wasThere;
 }
 
+// --- many entries at once ----------------------------------------------------------
+
+QString EditorModel::sportFault(const QString& sport)
+{
+    if (sport.trimmed().isEmpty() || sport == placeholderItem())
+        return QStringLiteral("- keine Sportart ausgewählt");
+    return StoredText::fault(QStringLiteral("Sportart"), sport, 40, StoredText::Kind::ListItem);
+}
+
+int EditorModel::assignShoe(const QStringList& ids, const QString& shoe)
+{
+    const int changed = Entries::setShoe(m_db, ids, shoe);
+    followList();
+    return changed;
+}
+
+int EditorModel::changeSport(const QStringList& ids, const QString& sport)
+{
+    const int changed = Entries::setSport(m_db, ids, sport);
+    followList();
+    return changed;
+}
+
+int EditorModel::removeEntries(const QStringList& ids)
+{
+    const int removed = Entries::removeMany(m_db, ids);
+    followList();
+    return removed;
+}
+
+void EditorModel::followList()
+{
+    const QStringList before = m_ids;
+    const int place = m_position;
+    const QString shown = m_position >= 0 && m_position < before.size() ? before.at(m_position) : QString();
+    readIds(false);
+    const int kept = int(m_ids.indexOf(shown));
+    m_position = kept >= 0 ? kept : nearestLeft(before, place, m_ids, QString());
+}
+
 // --- list view ------------------------------------------------------------------
 
 QList<QStringList> EditorModel::listLines()

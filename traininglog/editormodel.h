@@ -167,6 +167,19 @@ public:
     // first stays first). False when it was gone already.
     bool remove();
 
+    // --- many entries at once, chosen in the list view -------------------------
+    // The fault line of a sport typed for them ("- keine Sportart
+    // ausgewählt", a character or length the column cannot take); empty
+    // when it can be stored.
+    static QString sportFault(const QString& sport);
+    // Each changes the entries in one transaction and reads the list anew:
+    // the entry shown keeps the position while it is there, else the
+    // nearest one left takes it. Returns how many entries were there to be
+    // changed. A failure leaves diary and model as they were.
+    int assignShoe(const QStringList& ids, const QString& shoe);
+    int changeSport(const QStringList& ids, const QString& sport);
+    int removeEntries(const QStringList& ids);
+
     // --- list view ----------------------------------------------------------
     // The cells of the list view, line n for entry n of the paging: ID,
     // date, time, sport, km, resting pulse, weight, shoe, weather, feeling,
@@ -206,4 +219,6 @@ private:
     QList<records::Notice> m_recordNotices;
 
     Saved write(const CheckedWrite& checked);
+    // Reads the list anew after entries were changed or deleted.
+    void followList();
 };

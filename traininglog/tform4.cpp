@@ -564,6 +564,7 @@ void TForm4::connectHandlers()
 
     connect(StringAlignGrid2, &StringGrid::selectCell, this, &TForm4::StringAlignGrid2SelectCell);
     connect(StringAlignGrid2, &StringGrid::dblClick, this, &TForm4::StringAlignGrid2DblClick);
+    connectBulkHandlers();
 
     connect(ComboBox4, &QComboBox::currentTextChanged, this, &TForm4::ComboBox4Change);
     connect(ComboBox4, &QComboBox::activated, this, &TForm4::ComboBox4Exit);

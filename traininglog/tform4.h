@@ -49,6 +49,7 @@ struct ImportedEntry;
 //   tform4_keys.cpp     shortcuts, Esc, tab order and mnemonics
 //   tform4_import.cpp   trainings taken from watch files
 //   tform4_course.cpp   the course of the entry in its own window
+//   tform4_bulk.cpp     the rows chosen in the list view changed at once
 class TForm4 : public QMainWindow
 {
     Q_OBJECT
@@ -241,6 +242,12 @@ public Q_SLOTS:
     // The filter text or sport changed: the list shows the entries that
     // match them (the text shortly after the last key).
     void FilterChange();
+    // The entries of the rows chosen in the list view: one shoe or one
+    // sport for all of them, or deleting them, each asked once and done in
+    // one transaction.
+    void AssignShoeButtonClick();
+    void ChangeSportButtonClick();
+    void DeleteEntriesButtonClick();
 
     void EnhancedEdit4Enter();
     void EnhancedEdit4Exit();
@@ -303,6 +310,14 @@ private:
     void buildUnits(QWidget* area);
     void buildZonePanel(QWidget* area);
     void connectHandlers();
+    // The buttons and the context menu of the rows chosen in the list view.
+    void connectBulkHandlers();
+    // The IDs of the entries of the rows chosen in the list view.
+    QStringList chosenEntries() const;
+    // The buttons act in the list view with at least one entry chosen.
+    void enableBulkButtons();
+    // After entries were changed at once: the form, the list, the sums.
+    void showBulkChange();
     void FormClose();
     // Input changed: marks it unsaved and writes the draft shortly after.
     void setDirty();

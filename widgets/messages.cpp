@@ -1,7 +1,15 @@
 #include "messages.h"
 
+#include "storedtext.h"
+
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
 #include <QPushButton>
 #include <QGridLayout>
 #include <QLayout>
@@ -17,6 +25,7 @@ struct State
 {
     QQueue<QMessageBox::StandardButton> answers;
     QQueue<bool> checkBoxStates;
+    QQueue<std::optional<QString>> choices;
     QList<Record> shown;
     int beeps = 0;
     bool ending = false;
@@ -288,7 +297,7 @@ QMessageBox::StandardButton show(QWidget* parent, QMessageBox::Icon icon, const 
 {
     return ask(parent,
                Record{title, text, icon, buttons, customButtons, QMessageBox::NoButton, QString(), false, QString(),
-                      details},
+                      details, {}, QString()},
                defaultButton, false, customButtons);
 }
 
@@ -302,7 +311,7 @@ QMessageBox::StandardButton showWithCheckBox(QWidget* parent, QMessageBox::Icon 
         captionTexts << caption.second;
     const QMessageBox::StandardButton answer =
         ask(parent, Record{title, text, icon, buttons, captionTexts, QMessageBox::NoButton, checkBoxText, *checked, QString(),
-                           QString()},
+                           QString(), {}, QString()},
             QMessageBox::NoButton, true, {}, captions, layout);
     *checked = state().shown.last().checked;
     return answer;
@@ -314,7 +323,7 @@ void error(QWidget* parent, const QString& text, const QString& detail)
     if (!message.endsWith(QLatin1Char('.')))
         message += QLatin1Char('.');
     Record record{applicationTitle(), message, QMessageBox::Critical, QMessageBox::Ok, {}, QMessageBox::NoButton,
-                  QString(), false, detail, QString()};
+                  QString(), false, detail, QString(), {}, QString()};
     ask(parent, record, QMessageBox::NoButton, false, {});
 }
 
@@ -330,7 +339,7 @@ void inputFaults(QWidget* parent, const QString& faults)
 void notify(QWidget* parent, const QString& title, const QString& text)
 {
     Record record{title, text, QMessageBox::Information, QMessageBox::Ok, {}, QMessageBox::Ok, QString(), false,
-                  QString(), QString()};
+                  QString(), QString(), {}, QString()};
     state().shown.append(record);
     if (state().ending)
         return;
@@ -347,6 +356,76 @@ bool confirm(QWidget* parent, const QString& title, const QString& text)
     return show(parent, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
                 QMessageBox::Yes)
            == QMessageBox::Yes;
+}
+
+std::optional<QString> choose(QWidget* parent, const QString& title, const QString& label,
+                              const QStringList& items, const QString& current, bool editable, int maxLength,
+                              StoredText::Kind kind)
+{
+    Record record{title, label, QMessageBox::NoIcon, QMessageBox::Ok | QMessageBox::Cancel, {},
+                  QMessageBox::NoButton, QString(), false, QString(), QString(), items, QString()};
+    const QString first = items.contains(current) || (editable && !current.isEmpty()) ? current : items.value(0);
+    std::optional<QString> chosen;
+    if (!state().choices.isEmpty()) {
+        chosen = state().choices.dequeue();
+    } else if (!state().answers.isEmpty()) {
+        if (state().answers.dequeue() == QMessageBox::Ok)
+            chosen = first;
+    } else if (!state().ending) {
+        const KeepWhileAsking keep(parent);
+        // On the heap, as the boxes above: a parent deleted outright while
+        // the dialog is open takes it along.
+        QPointer<QDialog> owned = new QDialog(parent);
+        QDialog& dialog = *owned;
+        dialog.setObjectName(QStringLiteral("ChoiceDialog"));
+        dialog.setWindowTitle(title);
+        auto* layout = new QVBoxLayout(&dialog);
+        layout->setSizeConstraint(QLayout::SetFixedSize);
+        auto* text = new QLabel(label, &dialog);
+        text->setObjectName(QStringLiteral("ChoiceLabel"));
+        auto* field = new QComboBox(&dialog);
+        field->setObjectName(QStringLiteral("ChoiceField"));
+        field->setEditable(editable);
+        if (editable) {
+            field->setInsertPolicy(QComboBox::NoInsert);
+            if (maxLength > 0)
+                StoredText::limit(field, maxLength, kind);
+        }
+        field->addItems(items);
+        field->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        field->setMinimumWidth(qMax(240, text->sizeHint().width()));
+        const int index = int(items.indexOf(first));
+        field->setCurrentIndex(index);
+        if (index < 0 && editable)
+            field->setEditText(first);
+        text->setBuddy(field);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+        buttons->setObjectName(QStringLiteral("ChoiceButtons"));
+        buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+        buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Abbrechen"));
+        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+        layout->addWidget(text);
+        layout->addWidget(field);
+        layout->addSpacing(6);
+        layout->addWidget(buttons);
+        field->setFocus();
+        const bool waiting = QApplication::overrideCursor() != nullptr;
+        if (waiting)
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
+        const int result = dialog.exec();
+        if (waiting)
+            QApplication::restoreOverrideCursor();
+        if (owned) {
+            const std::unique_ptr<QDialog> done(owned.data());
+            if (result == QDialog::Accepted)
+                chosen = field->currentText();
+        }
+    }
+    record.answer = chosen ? QMessageBox::Ok : QMessageBox::Cancel;
+    record.chosen = chosen.value_or(QString());
+    state().shown.append(record);
+    return chosen;
 }
 
 void beep()
@@ -370,9 +449,14 @@ void setNextAnswer(QMessageBox::StandardButton answer)
     state().answers.enqueue(answer);
 }
 
+void setNextChoice(const std::optional<QString>& choice)
+{
+    state().choices.enqueue(choice);
+}
+
 bool hasQueuedAnswers()
 {
-    return !state().answers.isEmpty();
+    return !state().answers.isEmpty() || !state().choices.isEmpty();
 }
 
 void setNextCheckBoxState(bool checked)
@@ -384,6 +468,7 @@ void clearQueuedAnswers()
 {
     state().answers.clear();
     state().checkBoxStates.clear();
+    state().choices.clear();
 }
 
 const QList<Record>& shown()

@@ -5,6 +5,11 @@
 #include <QRect>
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
+
+#include "storabletext.h"
+
+#include <optional>
 
 class QWidget;
 
@@ -29,6 +34,8 @@ struct Record
     bool checked = false; // its state when the box was closed
     QString detail; // the smaller text below the message, when the box has one
     QString details; // the long text behind the box's "Details" button, when it has one
+    QStringList items; // the choices of a choice box
+    QString chosen;    // what a choice box was answered with (OK)
 };
 
 // The general box. customButtons are added with the ActionRole; pressing
@@ -94,6 +101,15 @@ void notify(QWidget* parent, const QString& title, const QString& text);
 // The confirmation dialog with Ja and Nein; true for Ja.
 bool confirm(QWidget* parent, const QString& title, const QString& text);
 
+// The choice of one of items: a small dialog with the label above a list
+// field, OK and Abbrechen. current is chosen at first (the first item when
+// it is none of them). An editable field also takes a typed text, of at
+// most maxLength characters (0: any) that the kind of field can store.
+// Returns the text chosen; none for Abbrechen or Esc.
+std::optional<QString> choose(QWidget* parent, const QString& title, const QString& label,
+                              const QStringList& items, const QString& current, bool editable = false,
+                              int maxLength = 0, StoredText::Kind kind = StoredText::Kind::Line);
+
 // The exclamation beep of refused keys and warnings.
 void beep();
 
@@ -108,8 +124,11 @@ void setNextAnswer(QMessageBox::StandardButton answer);
 // The state in which the next box with a tick box leaves it; without one
 // queued the tick box keeps its first state.
 void setNextCheckBoxState(bool checked);
+// The answer of the next choice box: a text, or none for Abbrechen. Without
+// one queued, a queued button answer answers it (Ok: the current item).
+void setNextChoice(const std::optional<QString>& choice);
 bool hasQueuedAnswers();
-void clearQueuedAnswers(); // also the queued tick box states
+void clearQueuedAnswers(); // also the queued tick box states and choices
 // Records of the boxes asked since the last clearShown(), real ones included.
 const QList<Record>& shown();
 void clearShown();

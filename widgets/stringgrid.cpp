@@ -5,6 +5,8 @@
 #include <QMouseEvent>
 #include <QStyle>
 
+#include <algorithm>
+
 // Asks the grid before the current row changes; a refused row is neither
 // made current nor selected.
 class StringGridSelectionModel : public QItemSelectionModel
@@ -252,6 +254,24 @@ void StringGrid::setCurrentGridRow(int row, bool notify)
     setCurrentCell(r, visibleColumn(), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     if (!notify)
         --m_silent;
+}
+
+void StringGrid::setMultiRowSelection(bool multiple)
+{
+    setSelectionMode(multiple ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
+}
+
+QList<int> StringGrid::selectedGridRows() const
+{
+    // A row counts whatever columns of it the selection covers (the hidden
+    // ID column may be left out).
+    QList<int> rows;
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        for (int r = range.top(); r <= range.bottom(); ++r)
+            rows << r + firstDataRow();
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
 }
 
 bool StringGrid::askSelect(int column, int tableRow)

@@ -12,7 +12,8 @@
 // start at row 0. Columns are counted from 0; a column of width 0 is hidden
 // (the record ID), the last column fills the rest of the grid.
 //
-// Whole rows are selected, one at a time; nothing is edited in place; Tab
+// Whole rows are selected, one at a time unless the grid is set to take
+// several (setMultiRowSelection); nothing is edited in place; Tab
 // leaves the grid. Before the current row changes (mouse, keyboard or
 // setCurrentGridRow) selectCell() is emitted with the new row, and a slot
 // may refuse the change by setting *canSelect to false. A double-click
@@ -70,6 +71,13 @@ public:
     int currentGridRow() const;
     // Selects a row; without notify no selectCell() is emitted.
     void setCurrentGridRow(int row, bool notify = true);
+    // Several rows at once: Shift and Ctrl with the mouse and the arrow
+    // keys, Ctrl+A for all. The current row is still the one selectCell()
+    // names; a plain click or arrow key selects it alone.
+    void setMultiRowSelection(bool multiple);
+    bool multiRowSelection() const { return selectionMode() == QAbstractItemView::ExtendedSelection; }
+    // The selected rows in grid counting, in order.
+    QList<int> selectedGridRows() const;
 
 Q_SIGNALS:
     void selectCell(int column, int row, bool* canSelect);

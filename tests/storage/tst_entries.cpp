@@ -1,8 +1,11 @@
+#include "courses.h"
 #include "datafiles.h"
 #include "entries.h"
 #include "session.h"
+#include "sqltext.h"
 #include "testsupport.h"
 
+#include <QDate>
 #include <QTest>
 
 #include <memory>
@@ -18,6 +21,7 @@ private Q_SLOTS:
     void insertedEntriesReadBackWithTheirUnitsInOrder();
     void updateReplacesUnitsAndRemoveTakesThem();
     void matchingTakesTheTextLiterallyAndIgnoresCase();
+    void manyEntriesChangedAtOnceBeyondOneStatementsList();
 
 private:
     Database& db() { return m_session->ZDatabase1; }
@@ -160,6 +164,56 @@ void TestEntries::matchingTakesTheTextLiterallyAndIgnoresCase()
     QCOMPARE(found(QString(), QStringLiteral("Radfahren")), QStringList{under});
     QCOMPARE(found(QStringLiteral("o'n")), QStringList{digits});
     QVERIFY(found(QString(300, QLatin1Char('a'))).isEmpty());
+}
+
+void TestEntries::manyEntriesChangedAtOnceBeyondOneStatementsList()
+{
+    // More entries than one statement's list names, each with a 5 km unit
+    // (a best effort of running); one entry also with a course.
+    QList<Entries::Entry> many;
+    for (int i = 0; i < int(Entries::kIdsPerStatement) + 50; ++i) {
+        Entries::Entry e = entry(QDate(2020, 1, 1).addDays(i).toString(QStringLiteral("dd.MM.yyyy")),
+                                 QStringLiteral("07:00"), 0);
+        e.units.append({QStringLiteral("1"), QStringLiteral("5"), QStringLiteral("0:25:00"), QStringLiteral("-1"),
+                        QString()});
+        many << e;
+    }
+    const QStringList ids = Entries::insertMany(db(), many);
+    course::Course run;
+    for (int s = 0; s <= 1200; s += 10)
+        run.samples.append({double(s), course::kNone, course::kNone, s * 5.0});
+    Courses::store(db(), ids.first(), run);
+    QCOMPARE(count(QStringLiteral("SELECT COUNT(DISTINCT MainID) FROM bestzeiten WHERE Lauf = 1")), ids.size());
+
+    // An entry not chosen stays as it is; entries gone meanwhile and one
+    // named twice count for none and once. Together more IDs than the
+    // engine takes in one list.
+    const QString kept = Entries::insert(db(), entry(QStringLiteral("01.06.2024"), QStringLiteral("07:00"), 1));
+    QStringList chosen = ids;
+    for (int gone = 0; gone < 600; ++gone)
+        chosen << QString::number(900000 + gone);
+    chosen << ids.first();
+    QCOMPARE(Entries::setShoe(db(), chosen, QStringLiteral("O'Trail")), ids.size());
+    QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM main WHERE Schuhe = 'O''Trail'")), ids.size());
+
+    QCOMPARE(Entries::setSport(db(), chosen, QStringLiteral("Radfahren")), ids.size());
+    QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM main WHERE Kategorie = 'Radfahren'")), ids.size());
+    QCOMPARE(count(QStringLiteral("SELECT COUNT(DISTINCT MainID) FROM bestzeiten WHERE Lauf = 1")), 0);
+    QCOMPARE(Entries::setSport(db(), ids.mid(0, 2), QStringLiteral("Crosslauf")), 2);
+    QCOMPARE(count(QStringLiteral("SELECT COUNT(DISTINCT MainID) FROM bestzeiten WHERE Lauf = 1")), 2);
+
+    QCOMPARE(Entries::removeMany(db(), chosen), ids.size());
+    for (const char* table : {"main", "units", "bestzeiten", "verlauf"})
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2 <> ")
+                           .arg(QLatin1String(table), QLatin1String(qstrcmp(table, "main") ? "MainID" : "ID"))
+                       + quoted(kept)),
+                 0);
+    const std::optional<Entries::Entry> other = Entries::read(db(), kept);
+    QVERIFY(other);
+    QCOMPARE(other->shoe, QString());
+    QCOMPARE(other->category, QStringLiteral("Laufen"));
+    QCOMPARE(other->units.size(), 1);
+    QCOMPARE(Entries::removeMany(db(), ids), 0);
 }
 
 QTEST_MAIN(TestEntries)

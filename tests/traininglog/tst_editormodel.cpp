@@ -24,6 +24,7 @@ private Q_SLOTS:
     void draftAndListFollowTheInput();
     void pendingCourseGoesWithTheNewEntry();
     void newBestTimeIsNoticedOnce();
+    void manyEntriesChangedKeepTheEntryShown();
 
 private:
     Database& db() { return m_session->ZDatabase1; }
@@ -319,6 +320,41 @@ void TestEditorModel::newBestTimeIsNoticedOnce()
     m->addUnits(QStringLiteral("5"), QStringLiteral("00:09:00"), QString(), QString(), 1);
     QCOMPARE(m->save(answering(CheckedSave::Cancelled)), EditorModel::Saved::Inserted);
     QVERIFY(m->recordNotices().isEmpty());
+}
+
+void TestEditorModel::manyEntriesChangedKeepTheEntryShown()
+{
+    QStringList ids;
+    for (int day = 1; day <= 5; ++day)
+        ids << Entries::insert(db(), entry(QStringLiteral("0%1.03.2024").arg(day),
+                                           {{QStringLiteral("1"), QStringLiteral("5"), QStringLiteral("0:25:00"),
+                                             QStringLiteral("-1"), QString()}}));
+    auto m = model();
+    m->readIds(false);
+    m->setPosition(2);
+    QCOMPARE(m->load(), EditorModel::Shown::Entry);
+
+    QCOMPARE(m->assignShoe({ids[0], ids[1], ids[2]}, QStringLiteral("Trail")), 3);
+    QCOMPARE(m->changeSport({ids[0], ids[4]}, QStringLiteral("Radfahren")), 2);
+    QCOMPARE(m->position(), 2);
+    QCOMPARE(m->load(), EditorModel::Shown::Entry);
+    QCOMPARE(m->values().shoe, QStringLiteral("Trail"));
+    QCOMPARE(m->values().sport, QStringLiteral("Laufen"));
+
+    // The entry shown deleted with its neighbour after it: the one before
+    // it is the nearest left; all gone, there is none.
+    QCOMPARE(m->removeEntries({ids[2], ids[3]}), 2);
+    QCOMPARE(m->ids(), (QStringList{ids[0], ids[1], ids[4]}));
+    QCOMPARE(m->position(), 1);
+    QCOMPARE(m->removeEntries(ids), 3);
+    QCOMPARE(m->position(), -1);
+    QCOMPARE(m->load(), EditorModel::Shown::None);
+
+    // A sport for many is checked as the form checks one.
+    QVERIFY(EditorModel::sportFault(QStringLiteral("Crosslauf")).isEmpty());
+    for (const QString& refused : {QString(), EditorModel::placeholderItem(), QStringLiteral("Rad%Lauf"),
+                                   QString(41, QLatin1Char('x')), QStringLiteral("Lauf \u2192 Rad")})
+        QVERIFY2(!EditorModel::sportFault(refused).isEmpty(), qPrintable(refused));
 }
 
 QTEST_GUILESS_MAIN(TestEditorModel)

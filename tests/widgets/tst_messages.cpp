@@ -5,6 +5,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QLabel>
 #include <QMessageBox>
 #include <QDialogButtonBox>
@@ -31,6 +33,7 @@ private Q_SLOTS:
     void lineEndsShowAsOneBreak();
     void returnClosesABoxWithDetails();
     void windowGoneWhileItAsks();
+    void choiceTakesAnItemOrWhatTheFieldCanStore();
 };
 
 void TestMessages::realModalBoxIsAnswered()
@@ -303,6 +306,38 @@ void TestMessages::windowGoneWhileItAsks()
              QMessageBox::No);
     QVERIFY(!deleted);
     QCOMPARE(Messages::shown().size(), 2);
+}
+
+void TestMessages::choiceTakesAnItemOrWhatTheFieldCanStore()
+{
+    Messages::clearShown();
+    const QStringList sports{"Laufen", "Radfahren"};
+    // Typed into the real dialog: what the column cannot take is refused.
+    QTimer::singleShot(0, [&] {
+        auto* dialog = QApplication::activeModalWidget();
+        if (!dialog)
+            return;
+        auto* field = dialog->findChild<QComboBox*>("ChoiceField");
+        field->lineEdit()->selectAll();
+        QTest::keyClicks(field->lineEdit(), "Rad%lauf");
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    QCOMPARE(Messages::choose(nullptr, "Sportart", "Sportart:", sports, "Laufen", true, 5,
+                              StoredText::Kind::ListItem),
+             std::optional<QString>("Radla"));
+    QVERIFY(Messages::beepCount() > 0);
+
+    // Answered from the queue: a choice, Abbrechen, or a button answer.
+    Messages::setNextChoice(QString("Schwimmen"));
+    Messages::setNextChoice(std::nullopt);
+    Messages::setNextAnswer(QMessageBox::Ok);
+    QCOMPARE(Messages::choose(nullptr, "T", "L", sports, "Laufen", true), std::optional<QString>("Schwimmen"));
+    QCOMPARE(Messages::choose(nullptr, "T", "L", sports, "Laufen"), std::nullopt);
+    QCOMPARE(Messages::choose(nullptr, "T", "L", sports, "Gehen"), std::optional<QString>("Laufen"));
+    QCOMPARE(Messages::shown().size(), 4);
+    QCOMPARE(Messages::shown()[1].chosen, QString("Schwimmen"));
+    QCOMPARE(Messages::shown()[2].answer, QMessageBox::Cancel);
+    QCOMPARE(Messages::shown()[3].items, sports);
 }
 
 QTEST_MAIN(TestMessages)
