@@ -61,6 +61,9 @@ public:
     ~TForm4() override;
 
     static QString placeholderItem() { return EditorModel::placeholderItem(); }
+    // Adds an item to a pick list unless it holds it already (case counts),
+    // leaving the field's text and choice as they are.
+    static void offerItem(QComboBox* combo, const QString& item);
 
     // --- basic data ------------------------------------------------------
     void FormCreate();

@@ -125,14 +125,7 @@ void TForm4::ChangeSportButtonClick()
     guarded(this, [&] {
         m_model.changeSport(ids, sport);
         // A sport typed anew joins the editor's list, as one saved in the form.
-        if (ComboBox3->findText(sport, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0) {
-            const QSignalBlocker blocker(ComboBox3);
-            const int index = ComboBox3->currentIndex();
-            const QString text = ComboBox3->currentText();
-            ComboBox3->addItem(sport);
-            ComboBox3->setCurrentIndex(index);
-            ComboBox3->setEditText(text);
-        }
+        offerItem(ComboBox3, sport);
         showBulkChange();
     });
 }

@@ -350,19 +350,24 @@ namespace {
 // A text typed into a list field is offered from then on.
 void keepTypedItem(QComboBox* combo)
 {
-    const QString text = combo->currentText();
+    TForm4::offerItem(combo, combo->currentText());
+}
+
+} // namespace
+
+void TForm4::offerItem(QComboBox* combo, const QString& item)
+{
     for (int i = 0; i < combo->count(); ++i)
-        if (combo->itemText(i) == text)
+        if (combo->itemText(i) == item)
             return;
     // Adding to a list changes neither the field's text nor its choice.
     const QSignalBlocker blocker(combo);
     const int index = combo->currentIndex();
-    combo->addItem(text);
+    const QString text = combo->currentText();
+    combo->addItem(item);
     combo->setCurrentIndex(index);
     combo->setEditText(text);
 }
-
-} // namespace
 
 void TForm4::ComboBox1Exit()
 {

@@ -207,16 +207,8 @@ void TForm4::importFiles(const QStringList& files, exchange::DiaryImport& import
         });
     progress.close();
 
-    for (const QString& sport : summary.sports) {
-        if (ComboBox3->findText(sport, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0) {
-            const QSignalBlocker blocker(ComboBox3);
-            const int index = ComboBox3->currentIndex();
-            const QString text = ComboBox3->currentText();
-            ComboBox3->addItem(sport);
-            ComboBox3->setCurrentIndex(index);
-            ComboBox3->setEditText(text);
-        }
-    }
+    for (const QString& sport : summary.sports)
+        offerItem(ComboBox3, sport);
     // The list, the total and the shoe mileage once, for all of them.
     if (summary.taken > 0) {
         forgetDiarySums();
