@@ -38,6 +38,7 @@
 #include "overviewpanel.h"
 #include "races.h"
 #include "perentrysums.h"
+#include "delayrelay.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -49,6 +50,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -670,6 +672,157 @@ void benchWithoutIndexes(const Bench& b)
     print({"GetTotalDistance, last year", fastYear, unindexedYear});
 }
 
+
+// --- a club's diary on a server over a slow link -----------------------------
+
+// The tests' own database server (fbserver.sh), for the time of the benchmark.
+class BenchServer
+{
+public:
+    explicit BenchServer(const QString& folder) : m_folder(folder) {}
+    ~BenchServer()
+    {
+        if (!m_address.isEmpty())
+            script(QStringLiteral("stop"));
+    }
+
+    // Empty when it runs, else why not.
+    QString start()
+    {
+        if (!script(QStringLiteral("start")))
+            return QStringLiteral("the tests' server did not start");
+        QFile env(m_folder + QStringLiteral("/server.env"));
+        if (!env.open(QIODevice::ReadOnly))
+            return QStringLiteral("the tests' server wrote no server.env");
+        for (const QByteArray& line : env.readAll().split('\n')) {
+            const QString text = QString::fromUtf8(line);
+            const QString key = text.section(QLatin1Char('='), 0, 0);
+            QString value = text.section(QLatin1Char('='), 1);
+            value.remove(QLatin1Char('\''));
+            if (key == QLatin1String("TRAMORA_SERVER_SKIP"))
+                return value;
+            if (key == QLatin1String("TRAMORA_SERVER"))
+                m_address = value;
+            else if (key == QLatin1String("TRAMORA_SERVER_DATA"))
+                m_data = value;
+            else if (key == QLatin1String("ISC_USER") || key == QLatin1String("ISC_PASSWORD"))
+                qputenv(key.toLatin1(), value.toUtf8());
+        }
+        return m_address.isEmpty() ? QStringLiteral("the tests' server named no address") : QString();
+    }
+
+    quint16 port() const { return quint16(m_address.section(QLatin1Char('/'), 1).toUInt()); }
+    QString data() const { return m_data; }
+
+private:
+    bool script(const QString& command)
+    {
+        QProcess p;
+        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p.start(QStringLiteral("bash"), {QString::fromUtf8(TRAMORA_SERVER_SCRIPT), command, m_folder});
+        return p.waitForFinished(120000) && p.exitCode() == 0;
+    }
+
+    QString m_folder;
+    QString m_address;
+    QString m_data;
+};
+
+void writeAliases(const QString& folder, quint16 port, const QString& database)
+{
+    QDir().mkpath(folder);
+    QFile aliases(folder + QStringLiteral("/aliases.conf"));
+    if (!aliases.open(QIODevice::WriteOnly))
+        qFatal("aliases.conf cannot be written");
+    aliases.write("workout=127.0.0.1/" + QByteArray::number(port) + ':' + QFile::encodeName(database) + "\r\n");
+}
+
+// The four steps of a member at a workstation of the club, through a relay
+// that delays each direction by delayMs: the time of each and the round
+// trips it took.
+void clubSteps(TForm1& main, DelayRelay& relay, int user, const QString& shoe, int delayMs, QList<Row>& rows,
+               QList<int>& trips)
+{
+    relay.setDelay(delayMs);
+    const auto step = [&](const std::function<void()>& work) {
+        relay.resetRoundTrips();
+        rows << Row{"", msOf(work), std::nullopt};
+        trips << relay.roundTrips();
+    };
+    TForm4* editor = nullptr;
+    step([&] { editor = openEditor(main, user); });
+    step([&] {
+        control<QToolButton>(editor, "ToolButton8")->click();
+        settle();
+    });
+    control<QToolButton>(editor, "ToolButton12")->click();
+    for (const char* button : {"ToolButton3", "ToolButton5", "ToolButton6", "ToolButton4"})
+        step([&] {
+            control<QToolButton>(editor, button)->click();
+            settle();
+        });
+    typeEntryWithFiveUnits(editor, shoe);
+    step([&] {
+        control<QToolButton>(editor, "ToolButton10")->click();
+        settle();
+    });
+    if (!Messages::shown().isEmpty())
+        qFatal("a message box came up while saving");
+    closeEditor(editor);
+}
+
+void benchClub(const QString& folder)
+{
+    std::printf("\nclub diary on the tests' server (200 persons), direct and through a relay of 10 ms each way:\n");
+    BenchServer server(folder + QStringLiteral("server"));
+    if (const QString why = server.start(); !why.isEmpty()) {
+        std::printf("  skipped: %s\n", qPrintable(why));
+        return;
+    }
+    const QString database = server.data() + QStringLiteral("/club.fdb");
+    DiarySpec spec;
+    spec.years = 1;
+    spec.persons = 200;
+    spec.firstDay = QDate(QDate::currentDate().year() - 1, 1, 1);
+    GeneratedDiary club;
+    {
+        const QString direct = folder + QStringLiteral("club-direct");
+        writeAliases(direct, server.port(), database);
+        Session s;
+        datafiles::openStorage(s, direct + QLatin1Char('/'));
+        club = generateDiary(s.ZDatabase1, spec);
+    }
+    std::printf("%lld persons, %d entries, %d units\n", static_cast<long long>(club.userIds.size()), club.entries,
+                club.units);
+
+    DelayRelay relay(server.port(), 0);
+    const QString workstation = folder + QStringLiteral("club-workstation");
+    writeAliases(workstation, relay.port(), database);
+    TForm1 main(StartOptions{workstation + QLatin1Char('/'), 0});
+    main.show();
+    settle();
+    Query q(main.session().ZDatabase1);
+    q.open(QStringLiteral("SELECT FIRST 1 Schuhe, COUNT(*) FROM main WHERE UserID = ") + quoted(club.busiestUser)
+           + QStringLiteral(" AND Schuhe <> '' GROUP BY Schuhe ORDER BY 2 DESC"));
+    const QString shoe = q.field(0).asString();
+    q.close();
+
+    QList<Row> direct, slow;
+    QList<int> directTrips, slowTrips;
+    clubSteps(main, relay, club.busiestUser, shoe, 0, direct, directTrips); // the server's caches are warm
+    direct.clear();
+    directTrips.clear();
+    clubSteps(main, relay, club.busiestUser, shoe, 0, direct, directTrips);
+    clubSteps(main, relay, club.busiestUser, shoe, 10, slow, slowTrips);
+    const char* const steps[] = {"club: open the editor",         "club: list view",
+                                 "club: page to the first entry", "club: page to the next entry",
+                                 "club: page to the last entry",  "club: page to the previous entry",
+                                 "club: save an entry with 5 units"};
+    std::printf("%-44s %10s %12s %12s\n", "operation", "direct ms", "20 ms RTT ms", "round trips");
+    for (int i = 0; i < direct.size(); ++i)
+        std::printf("%-44s %10.1f %12.1f %12d\n", steps[i], direct[i].fast, slow[i].fast, slowTrips[i]);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -678,10 +831,14 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     DiarySpec spec;
-    spec.years = argc > 1 ? std::atoi(argv[1]) : 20;
-
     QTemporaryDir dir;
     const QString folder = dir.path() + QLatin1Char('/');
+    // --club: the club's diary on a server alone
+    if (argc > 1 && QByteArray(argv[1]) == "--club") {
+        benchClub(folder);
+        return 0;
+    }
+    spec.years = argc > 1 ? std::atoi(argv[1]) : 20;
     GeneratedDiary diary;
     double generating = 0.0;
     {
@@ -723,6 +880,7 @@ int main(int argc, char** argv)
     benchTrends(b, trendMs);
     benchBackup(b);
     benchWithoutIndexes(b);
+    benchClub(folder);
 
     std::printf("\npeak resident memory: %s\n", qPrintable(residentMemory()));
     main.reset();

@@ -19,6 +19,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <list>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -142,11 +143,31 @@ private:
 
 } // namespace
 
+// A statement prepared once and run again whenever its text comes again:
+// on a server each preparing costs a round trip.
+struct PreparedStatement
+{
+    QByteArray text;
+    engine::Statement statement;
+    engine::Metadata output;
+    std::vector<Column> columns;
+    QStringList names;
+    bool cursor = false; // a select, which is read through a cursor
+};
+
 struct Database::Impl
 {
     engine::Attachment attachment;
     engine::Transaction transaction; // the active Transaction scope's
     int depth = 0;
+    // Reads outside a scope: read-only and read committed, so it sees every
+    // change committed meanwhile and holds nobody up; kept for the
+    // connection's life instead of a transaction begun and committed for
+    // each read.
+    engine::Transaction reader;
+    // The statements run last, the one run last first.
+    std::list<PreparedStatement> prepared;
+    static constexpr std::size_t kPrepared = 64;
 
     // What the connection was opened on; a diary on a server is opened
     // again after its connection was lost.
@@ -203,6 +224,8 @@ struct Database::Impl
     // scope connects anew.
     void drop()
     {
+        prepared.clear();
+        reader.abandon();
         transaction.abandon();
         attachment.reset();
         lost = true;
@@ -253,6 +276,47 @@ struct Database::Impl
                                             : attachment->startTransaction(st, sizeof writeTpb, writeTpb));
     }
 
+    // The statement of the text, prepared now or found among those prepared
+    // before.
+    PreparedStatement& statementFor(ThrowStatusWrapper* st, ITransaction* tra, const QByteArray& text)
+    {
+        for (auto it = prepared.begin(); it != prepared.end(); ++it)
+            if (it->text == text) {
+                prepared.splice(prepared.begin(), prepared, it);
+                return prepared.front();
+            }
+        PreparedStatement p;
+        p.text = text;
+        p.statement = engine::Statement(
+            attachment->prepare(st, tra, 0, text.constData(), 3, IStatement::PREPARE_PREFETCH_METADATA));
+        p.output = engine::Metadata(p.statement->getOutputMetadata(st));
+        const unsigned count = p.output->getCount(st);
+        for (unsigned i = 0; i < count; ++i)
+            p.names.append(cp1252::decode(QByteArray(p.output->getAlias(st, i))));
+        p.columns = columnsOf(p.output.get(), st);
+        const unsigned type = p.statement->getType(st);
+        p.cursor = type == isc_info_sql_stmt_select || type == isc_info_sql_stmt_select_for_upd;
+        prepared.push_front(std::move(p));
+        while (prepared.size() > kPrepared)
+            prepared.pop_back();
+        return prepared.front();
+    }
+
+    // Before a change of the tables themselves: no prepared statement and
+    // no open read may stand in its way.
+    void forgetPrepared()
+    {
+        prepared.clear();
+        if (reader) {
+            Status st;
+            try {
+                reader.commit(&st);
+            } catch (const FbException&) {
+                reader.rollback();
+            }
+        }
+    }
+
     // Runs work inside the active scope's transaction, or in a transaction
     // of its own that is committed at once.
     template <typename Work>
@@ -269,6 +333,24 @@ struct Database::Impl
                 fail(e, watch.stop());
             }
             // the answer came as the watch gave up on it: the connection is closed all the same
+            if (watch.stop())
+                drop();
+            return;
+        }
+        if (readOnly) {
+            try {
+                if (!reader)
+                    reader = start(&st, true);
+                work(&st, reader.get());
+            } catch (const FbException& e) {
+                const bool silent = watch.stop();
+                const StorageError failed = error(e, true, silent);
+                if (failed.reason() == StorageError::Reason::ConnectionLost)
+                    drop();
+                else
+                    reader.rollback(); // the next read begins afresh
+                throw failed;
+            }
             if (watch.stop())
                 drop();
             return;
@@ -310,6 +392,16 @@ bool onlyReads(const QString& sql)
         QStringLiteral("\\b(INSERT|UPDATE|DELETE|MERGE|EXECUTE\\s+(STATEMENT|PROCEDURE)|GEN_ID|NEXT\\s+VALUE)\\b"),
         QRegularExpression::CaseInsensitiveOption);
     return block.match(text).hasMatch() && !changes.match(text).hasMatch();
+}
+
+// A statement that changes the tables, indexes, generators or other objects
+// of the database, not their rows.
+bool changesSchema(const QString& sql)
+{
+    static const QRegularExpression rows(
+        QStringLiteral("^\\s*(SELECT|WITH|INSERT|UPDATE|DELETE|MERGE|EXECUTE\\s+BLOCK)\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    return !rows.match(sql).hasMatch();
 }
 
 } // namespace
@@ -356,6 +448,8 @@ void Database::disconnect()
     d->lost = false;
     if (!d->attachment)
         return;
+    d->prepared.clear();
+    d->reader.rollback();
     d->transaction.rollback();
     d->attachment.detachQuietly();
 }
@@ -368,6 +462,8 @@ bool Database::isConnected() const
 void Database::execute(const QString& sql)
 {
     const QByteArray text = cp1252::encode(sql);
+    if (changesSchema(sql) && d->attachment)
+        d->forgetPrepared();
     d->run(false, [&](ThrowStatusWrapper* st, ITransaction* tra) {
         d->attachment->execute(st, tra, 0, text.constData(), 3, nullptr, nullptr, nullptr, nullptr);
     });
@@ -408,41 +504,32 @@ ResultSet Database::select(const QString& sql, int maxRows)
     // runs like a select, in a transaction that may write.
     const bool readOnly = onlyReads(sql);
     d->run(readOnly, [&](ThrowStatusWrapper* st, ITransaction* tra) {
-        engine::Statement stmt(
-            d->attachment->prepare(st, tra, 0, text.constData(), 3, IStatement::PREPARE_PREFETCH_METADATA));
-        engine::Metadata meta(stmt->getOutputMetadata(st));
-        const unsigned count = meta->getCount(st);
-        for (unsigned i = 0; i < count; ++i)
-            result.columns.append(cp1252::decode(QByteArray(meta->getAlias(st, i))));
-        std::vector<unsigned char> buffer(meta->getMessageLength(st));
-        const std::vector<Column> columns = columnsOf(meta.get(), st);
+        PreparedStatement& p = d->statementFor(st, tra, text);
+        result.columns = p.names;
+        const auto count = unsigned(p.columns.size());
+        std::vector<unsigned char> buffer(p.output->getMessageLength(st));
         IUtil* util = engineMaster()->getUtilInterface();
-        if (stmt->getType(st) != isc_info_sql_stmt_select
-            && stmt->getType(st) != isc_info_sql_stmt_select_for_upd) {
+        if (!p.cursor) {
             // a singleton result: one row at most
-            stmt->execute(st, tra, nullptr, nullptr, meta.get(), buffer.data());
+            p.statement->execute(st, tra, nullptr, nullptr, p.output.get(), buffer.data());
             if (count > 0 && maxRows != 0) {
                 ResultRow row;
                 for (unsigned i = 0; i < count; ++i)
-                    row.append(readField(util, columns[i], st, buffer.data(), d->attachment.get(), tra));
+                    row.append(readField(util, p.columns[i], st, buffer.data(), d->attachment.get(), tra));
                 result.rows.append(std::move(row));
             }
-            meta.reset();
-            stmt.free(st);
             return;
         }
-        engine::Cursor cursor(stmt->openCursor(st, tra, nullptr, nullptr, meta.get(), 0));
+        engine::Cursor cursor(p.statement->openCursor(st, tra, nullptr, nullptr, p.output.get(), 0));
         while ((maxRows < 0 || result.rows.size() < maxRows)
                && cursor->fetchNext(st, buffer.data()) == IStatus::RESULT_OK) {
             ResultRow row;
             row.reserve(int(count));
             for (unsigned i = 0; i < count; ++i)
-                row.append(readField(util, columns[i], st, buffer.data(), d->attachment.get(), tra));
+                row.append(readField(util, p.columns[i], st, buffer.data(), d->attachment.get(), tra));
             result.rows.append(std::move(row));
         }
         cursor.close(st);
-        meta.reset();
-        stmt.free(st);
     });
     return result;
 }

@@ -73,7 +73,11 @@ struct ResultSet
 // A commit whose answer is lost that way fails with Reason::AnswerLost: the
 // change may be stored or not, which only a read after reconnecting tells.
 // Reads outside a Transaction run read-only and read-committed, so they
-// never wait for another connection's locks.
+// never wait for another connection's locks; they share one such
+// transaction, kept open while the connection lasts, so that a read on a
+// server costs no round trips to begin and end it. A statement is prepared
+// once a connection and run again when its text comes again (the last 64
+// texts are kept); a change of the tables themselves lets them all go.
 class Database
 {
 public:

@@ -55,6 +55,23 @@ const Person kPersons[] = {
     {"Schäfer", "Björn", "30.07.1990", 0, 83.0, 58, 197, 0.11, 0.50, 0.50},
 };
 
+// The members of a club beyond the three: the three's ways of training
+// under other names.
+const char* const kFamilyNames[] = {"Becker", "Hoffmann", "Schröder", "Koch", "Bauer", "Richter", "Klein", "Wolf",
+                                    "Neumann", "Schwarz", "Zimmermann", "Braun", "Krüger", "Hofmann", "Hartmann",
+                                    "Lange", "Schmitt", "Werner", "Schmitz", "Krause"};
+const char* const kFirstNames[] = {"Anna", "Lukas", "Jörg", "Sören", "Maria", "Hans", "Grete", "Uwe", "Lena", "Özlem"};
+
+Person personAt(int i)
+{
+    Person p = kPersons[i % 3];
+    if (i >= 3) {
+        p.name = kFamilyNames[i % 20];
+        p.firstName = kFirstNames[(i / 20) % 10];
+    }
+    return p;
+}
+
 const QList<QString> kShoeModels = {
     QStringLiteral("Asphaltjäger"), QStringLiteral("Trail Gämse"), QStringLiteral("Wolke Süd"),
     QStringLiteral("Tempo Flügel"), QStringLiteral("Dauerläufer Öko"),
@@ -110,7 +127,9 @@ public:
         for (const OwnZone& zone : kOwnZones) {
             Zones::insert(m_db, {QString::fromUtf8(zone.name), zone.minHF, zone.maxHF});
         }
-        for (const Person& p : kPersons) {
+        for (int i = 0; i < std::max(1, m_spec.persons); ++i)
+            m_people << personAt(i);
+        for (const Person& p : std::as_const(m_people)) {
             m_result.userIds << insertReturningId(
                 QStringLiteral("INSERT INTO users (ID, Name, Vorname, GebDatum, Geschlecht, Gewicht, Ruhepuls, "
                                "Maxpuls) VALUES (gen_id(Gen_Users,1), ")
@@ -125,7 +144,7 @@ public:
         const QDate end = m_spec.firstDay.addYears(m_spec.years);
         for (QDate day = m_spec.firstDay; day < end; day = day.addDays(1)) {
             for (int i = 0; i < m_result.userIds.size(); ++i) {
-                if (!m_dice.chance(kPersons[i].trainingChance))
+                if (!m_dice.chance(m_people[i].trainingChance))
                     continue;
                 // Now and then a second training on the same day: one in
                 // the morning, one in the evening.
@@ -172,7 +191,7 @@ private:
 
     void addTraining(int person, const QDate& day, int firstHour, int lastHour)
     {
-        const Person& p = kPersons[person];
+        const Person& p = m_people[person];
         const double sport = m_dice.unit();
         const bool run = sport < p.runShare;
         const bool bike = !run && sport < p.runShare + p.bikeShare;
@@ -252,6 +271,7 @@ private:
     const DiarySpec& m_spec;
     Dice m_dice;
     GeneratedDiary m_result;
+    QList<Person> m_people;
     QList<ShoeRack> m_racks;
     QList<Entries::Entry> m_entries; // written at the end, all at once
 };

@@ -6,7 +6,7 @@
 class Database;
 
 // Writes a realistic diary into a database of the program's format: three
-// persons who train on most days over the years, with one to five units a
+// persons (or a club of more, DiarySpec::persons) who train on most days over the years, with one to five units a
 // training, shoes that are worn out and replaced, the default zones and some
 // of the persons' own, weights on most days and German texts with umlauts.
 // The same seed gives the same diary.
@@ -15,6 +15,8 @@ struct DiarySpec
     int years = 20;
     quint32 seed = 1;
     QDate firstDay = QDate(2006, 1, 1);
+    // More make a club: the three's ways of training under other names.
+    int persons = 3;
 };
 
 struct GeneratedDiary
