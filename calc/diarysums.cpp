@@ -68,25 +68,33 @@ EntryKm EntryDistances(Database& db, int userId)
     return sumsOfEntries(db, ofUser(userId));
 }
 
-QHash<qint64, EntryTotals> EntryTotalsOfUser(Database& db, int userId)
+QList<ListedEntry> ListedEntriesOfUser(Database& db, int userId)
 {
-    // A unit's time of day 0:00:00 stands for none.
+    // A unit's time of day 0:00:00 stands for none. Each sum looks up the
+    // entry's units through their index: grouped over a join instead, the
+    // engine walks the whole units table in the order of that index.
     const QString metres = diarystatements::metres(QStringLiteral("u.strecke"));
     const QString seconds = QStringLiteral("DATEDIFF(SECOND FROM TIME '00:00:00' TO u.Zeit)");
-    const ResultSet sums = db.select(QStringLiteral("SELECT u.MainID, SUM(") + metres + QStringLiteral("), SUM(")
-                                     + seconds + QStringLiteral("), SUM(CASE WHEN ") + seconds
-                                     + QStringLiteral(" > 0 THEN ") + metres
-                                     + QStringLiteral(" END) FROM units u JOIN main m ON m.ID = u.MainID WHERE ")
-                                     + ofUser(userId) + QStringLiteral(" GROUP BY u.MainID"));
-    QHash<qint64, EntryTotals> totals;
-    totals.reserve(sums.rows.size());
-    for (const ResultRow& row : sums.rows) {
-        EntryTotals& t = totals[row[0].asInteger()];
-        t.km = row[1].isNull() ? 0.0 : row[1].asFloat() / 1000.0;
-        t.seconds = row[2].isNull() ? 0 : row[2].asInteger();
-        t.timedKm = row[3].isNull() ? 0.0 : row[3].asFloat() / 1000.0;
+    const auto ofUnits = [](const QString& sum) {
+        return QStringLiteral(", (SELECT SUM(") + sum + QStringLiteral(") FROM units u WHERE u.MainID = m.ID)");
+    };
+    const ResultSet r = db.select(
+        QStringLiteral("SELECT ") + Entries::listedColumns(QStringLiteral("m")) + ofUnits(metres) + ofUnits(seconds)
+        + ofUnits(QStringLiteral("CASE WHEN ") + seconds + QStringLiteral(" > 0 THEN ") + metres
+                  + QStringLiteral(" END"))
+        + QStringLiteral(" FROM main m WHERE m.UserID = ") + quoted(userId)
+        + QStringLiteral(" ORDER BY m.Datum, m.Uhrzeit"));
+    QList<ListedEntry> listed;
+    listed.reserve(r.rows.size());
+    for (const ResultRow& row : r.rows) {
+        const qsizetype sums = row.size() - 3;
+        EntryTotals t;
+        t.km = row[sums].isNull() ? 0.0 : row[sums].asFloat() / 1000.0;
+        t.seconds = row[sums + 1].isNull() ? 0 : row[sums + 1].asInteger();
+        t.timedKm = row[sums + 2].isNull() ? 0.0 : row[sums + 2].asFloat() / 1000.0;
+        listed.append({Entries::listedEntry(row, userId), t});
     }
-    return totals;
+    return listed;
 }
 
 EntryKm EntryDistances(Database& db, int userId, const QDate& start, const QDate& end, const QString& sport)
@@ -201,6 +209,41 @@ DiaryStamp GetDiaryStamp(Database& db, int userId)
         stamp.entryCount = r.rows[0][2].asInteger();
     }
     return stamp;
+}
+
+MarkedSums GetMarkedSums(Database& db, int userId, const std::optional<std::pair<QDate, QDate>>& total,
+                         const QString& shoe)
+{
+    if (!total && shoe.isEmpty())
+        return {GetDiaryStamp(db, userId), std::nullopt, std::nullopt};
+    // Each sum as sumOfEntryList adds it up.
+    const auto sumOf = [](const QString& entryList, const char* into) {
+        return QStringLiteral(" FOR ") + entryList + QStringLiteral(" INTO :id, :d, :t DO BEGIN SELECT SUM(")
+               + diarystatements::metres() + QStringLiteral(") FROM units WHERE MainID = :id INTO :m; ")
+               + QLatin1String(into) + QStringLiteral(" = ") + QLatin1String(into)
+               + QStringLiteral(" + COALESCE(m, 0); END");
+    };
+    QString block = QStringLiteral(
+        "EXECUTE BLOCK RETURNS (lastEntry BIGINT, lastUnit BIGINT, entries INTEGER, total DOUBLE PRECISION, "
+        "shoe DOUBLE PRECISION) AS DECLARE id INTEGER; DECLARE d DATE; DECLARE t TIME; DECLARE m DOUBLE PRECISION; "
+        "BEGIN total = 0; shoe = 0;");
+    if (total)
+        block += sumOf(diarystatements::entriesForTotal(userId, total->first, total->second), "total");
+    if (!shoe.isEmpty())
+        block += sumOf(diarystatements::entriesOfShoe(userId, shoe), "shoe");
+    block += QStringLiteral(" SELECT GEN_ID(Gen_Main, 0), GEN_ID(Gen_Units, 0), COUNT(*) FROM main WHERE UserID = ")
+             + quoted(userId) + QStringLiteral(" INTO :lastEntry, :lastUnit, :entries; SUSPEND; END");
+    const ResultSet r = db.select(block);
+    MarkedSums sums;
+    if (r.rows.isEmpty())
+        return sums;
+    const ResultRow& row = r.rows[0];
+    sums.stamp = {row[0].asInteger(), row[1].asInteger(), row[2].asInteger()};
+    if (total)
+        sums.total = row[3].asFloat() / 1000.0;
+    if (!shoe.isEmpty())
+        sums.shoeKm = row[4].asFloat() / 1000.0;
+    return sums;
 }
 
 DiarySpan GetDiarySpan(Database& db, int userId)

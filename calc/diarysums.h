@@ -1,10 +1,15 @@
 #pragma once
 
+#include "entries.h"
+
 #include <QDate>
 #include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
+#include <utility>
 
 class Database;
 
@@ -38,8 +43,14 @@ struct EntryTotals
     qint64 seconds = 0;
     double timedKm = 0.0;
 };
-// ... of each of the user's entries that has units, by entry ID, in one statement.
-QHash<qint64, EntryTotals> EntryTotalsOfUser(Database& db, int userId);
+// The user's entries in the order of date and time, each with the totals
+// of its units (none for one without), in one statement.
+struct ListedEntry
+{
+    Entries::Entry entry;
+    EntryTotals totals;
+};
+QList<ListedEntry> ListedEntriesOfUser(Database& db, int userId);
 // ... of the period (both end dates included); with a sport, only the
 // entries of that sport (an empty sport: all entries).
 EntryKm EntryDistances(Database& db, int userId, const QDate& start, const QDate& end,
@@ -99,6 +110,18 @@ struct DiaryStamp
 };
 
 DiaryStamp GetDiaryStamp(Database& db, int userId);
+
+// The mark with, in the same statement, the sums a window shows beside an
+// entry: TotalDistance of the period when asked for, ShoeDistance of the
+// shoe when one is given.
+struct MarkedSums
+{
+    DiaryStamp stamp;
+    std::optional<double> total;
+    std::optional<double> shoeKm;
+};
+MarkedSums GetMarkedSums(Database& db, int userId, const std::optional<std::pair<QDate, QDate>>& total,
+                         const QString& shoe);
 
 // The first and the last day of the person's diary entries; both invalid
 // when the person has none.

@@ -189,22 +189,15 @@ QList<Zone> zonesHolding(Database& db, int percentage)
     return zones;
 }
 
-QStringList shoeModels(Database& db, int userId)
+QList<Shoe> readShoes(Database& db, int userId)
 {
-    QStringList models;
+    QList<Shoe> shoes;
     for (const ResultRow& f :
-         db.select(QStringLiteral("SELECT modell FROM schuhe WHERE UserID = ") + quoted(userId)).rows)
-        models << f[0].asString();
-    return models;
-}
-
-std::optional<ShoeLimits> readShoeLimits(Database& db, int userId, const QString& model)
-{
-    const ResultSet r = db.select(QStringLiteral("SELECT prevleistung,maxleistung FROM schuhe WHERE UserID = ")
-                                  + quoted(userId) + QStringLiteral(" AND modell = ") + quoted(model));
-    if (r.rows.isEmpty())
-        return std::nullopt;
-    return ShoeLimits{int(r.rows[0][0].asInteger()), int(r.rows[0][1].asInteger())};
+         db.select(QStringLiteral("SELECT modell, prevleistung, maxleistung FROM schuhe WHERE UserID = ")
+                   + quoted(userId))
+             .rows)
+        shoes.append({f[0].asString(), {int(f[1].asInteger()), int(f[2].asInteger())}});
+    return shoes;
 }
 
 // --- Training load --------------------------------------------------------

@@ -74,16 +74,20 @@ QList<Zone> readZones(Database& db);
 // editor's advice lists them; names as stored, only trailing blanks gone.
 QList<Zone> zonesHolding(Database& db, int percentage);
 
-// The models of the person's shoes, as stored.
-QStringList shoeModels(Database& db, int userId);
 // The distance a shoe had done before the diary counted it, and the limit
-// of its mileage (0: none), in km; nullopt when the person has no such shoe.
+// of its mileage (0: none), in km.
 struct ShoeLimits
 {
     int before = 0;
     int limit = 0;
 };
-std::optional<ShoeLimits> readShoeLimits(Database& db, int userId, const QString& model);
+// The person's shoes with their limits, models as stored, in one statement.
+struct Shoe
+{
+    QString model;
+    ShoeLimits limits;
+};
+QList<Shoe> readShoes(Database& db, int userId);
 
 // --- Training load --------------------------------------------------------
 

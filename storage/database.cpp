@@ -380,7 +380,8 @@ struct Database::Impl
 namespace {
 
 // A statement that only reads: a SELECT, or a block that names no change
-// anywhere (a word in a text counts too, and sends it the safe way).
+// anywhere (a word in a text counts too, and sends it the safe way); a
+// generator's value read with GEN_ID(name, 0) changes nothing.
 bool onlyReads(const QString& sql)
 {
     const QString text = sql.trimmed();
@@ -389,7 +390,8 @@ bool onlyReads(const QString& sql)
     static const QRegularExpression block(QStringLiteral("^EXECUTE\\s+BLOCK\\b"),
                                           QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression changes(
-        QStringLiteral("\\b(INSERT|UPDATE|DELETE|MERGE|EXECUTE\\s+(STATEMENT|PROCEDURE)|GEN_ID|NEXT\\s+VALUE)\\b"),
+        QStringLiteral("\\b(INSERT|UPDATE|DELETE|MERGE|EXECUTE\\s+(STATEMENT|PROCEDURE)|NEXT\\s+VALUE)\\b"
+                       "|\\bGEN_ID\\b(?!\\s*\\(\\s*\\w+\\s*,\\s*0\\s*\\))"),
         QRegularExpression::CaseInsensitiveOption);
     return block.match(text).hasMatch() && !changes.match(text).hasMatch();
 }

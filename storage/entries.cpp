@@ -89,25 +89,27 @@ int countPresent(Database& db, const QString& idList)
 
 } // namespace
 
+// The entry with its units in one statement: a row for each unit in its
+// order, the entry's columns in each; one row without unit for an entry
+// without units.
 StoredRecord storedRecord(const QString& id)
 {
-    return StoredRecord({QStringLiteral("SELECT * FROM main WHERE ID = ") + quoted(id),
-                         QStringLiteral("SELECT * FROM units WHERE MainID = ") + quoted(id)
-                             + QStringLiteral(" ORDER BY subid, ID")});
+    return StoredRecord({QStringLiteral("SELECT m.*, u.ID, u.SubID, u.Strecke, u.Zeit, u.Puls, u.Bereich FROM main m "
+                                        "LEFT JOIN units u ON u.MainID = m.ID WHERE m.ID = ")
+                         + quoted(id) + QStringLiteral(" ORDER BY u.SubID, u.ID")});
 }
 
 std::optional<Entry> read(Database& db, const QString& id, StoredRecord* record)
 {
     const StoredRecord reads = storedRecord(id);
-    const ResultSet main = db.select(reads.selects().at(0));
-    if (main.rows.isEmpty())
+    const ResultSet r = db.select(reads.selects().at(0));
+    if (r.rows.isEmpty())
         return std::nullopt;
-    const ResultSet units = db.select(reads.selects().at(1));
     if (record) {
         *record = reads;
-        record->take(QList<ResultSet>{main, units});
+        record->take(QList<ResultSet>{r});
     }
-    const ResultRow& f = main.rows.first();
+    const ResultRow& f = r.rows.first();
     Entry entry;
     entry.id = f.value(0).asString();
     entry.date = f.value(1).asString();
@@ -121,55 +123,80 @@ std::optional<Entry> read(Database& db, const QString& id, StoredRecord* record)
     entry.userId = int(f.value(9).asInteger());
     entry.weight = f.value(10).asString();
     entry.duration = f.value(11).asString();
-    const auto column = [&](const char* name) { return int(units.columns.indexOf(QLatin1String(name))); };
-    const int subId = column("SUBID"), km = column("STRECKE"), time = column("ZEIT"), pulse = column("PULS"),
-              zone = column("BEREICH");
-    for (const ResultRow& u : units.rows)
-        entry.units.append(Unit{u.value(subId).asString(),
-                                QString::number(u.value(km).asFloat(), 'f', QLocale::FloatingPointShortest),
-                                u.value(time).asString(), u.value(pulse).asString(), u.value(zone).asString()});
+    // the unit's columns follow the entry's
+    const qsizetype unit = f.size() - 6;
+    for (const ResultRow& u : r.rows) {
+        if (u.value(unit).isNull())
+            continue; // no units
+        entry.units.append(Unit{u.value(unit + 1).asString(),
+                                QString::number(u.value(unit + 2).asFloat(), 'f', QLocale::FloatingPointShortest),
+                                u.value(unit + 3).asString(), u.value(unit + 4).asString(),
+                                u.value(unit + 5).asString()});
+    }
     return entry;
 }
 
-QStringList ids(Database& db, int userId)
+QStringList ids(Database& db, int userId, QSet<QString>* withCourse)
 {
+    QString sql = QStringLiteral("SELECT m.ID, m.Datum, m.Uhrzeit");
+    if (withCourse)
+        sql += QStringLiteral(", (SELECT 1 FROM verlauf v WHERE v.MainID = m.ID)");
+    const ResultSet r = db.select(sql + QStringLiteral(" FROM main m WHERE m.UserID = ") + quoted(userId)
+                                  + QStringLiteral(" ORDER BY m.Datum, m.Uhrzeit"));
     QStringList ids;
-    const ResultSet r = db.select(QStringLiteral("SELECT  ID, Datum, Uhrzeit FROM main WHERE UserID = ")
-                                  + quoted(userId) + QStringLiteral(" ORDER BY Datum, Uhrzeit"));
     ids.reserve(r.rows.size());
-    for (const ResultRow& row : r.rows)
+    if (withCourse)
+        withCourse->clear();
+    for (const ResultRow& row : r.rows) {
         ids << row.value(0).asString();
+        if (withCourse && !row.value(3).isNull())
+            withCourse->insert(ids.last());
+    }
     return ids;
+}
+
+QString listedColumns(const QString& alias)
+{
+    QStringList columns;
+    for (const char* name :
+         {"ID", "Datum", "Uhrzeit", "Wetter", "Schuhe", "Ruhepuls", "Kategorie", "Notizen", "Befinden", "Gewicht", "Dauer"})
+        columns << alias + QLatin1Char('.') + QLatin1String(name);
+    return columns.join(QStringLiteral(", "));
+}
+
+Entry listedEntry(const ResultRow& row, int userId)
+{
+    const auto text = [&](int column) { return row.value(column).asString(); };
+    // -1 (or 0) is not recorded
+    const auto recorded = [&](int column) {
+        const FieldValue& value = row.at(column);
+        return value.asInteger() <= 0 ? QString() : value.asString();
+    };
+    Entry e;
+    e.id = text(0);
+    e.date = text(1);
+    e.time = text(2);
+    e.weather = text(3);
+    e.shoe = text(4);
+    e.restPulse = recorded(5);
+    e.category = text(6);
+    e.notes = text(7);
+    e.feeling = text(8);
+    e.userId = userId;
+    e.weight = recorded(9);
+    e.duration = text(10);
+    return e;
 }
 
 QList<Entry> listed(Database& db, int userId)
 {
-    Query q(db);
-    q.open(QStringLiteral("SELECT  * FROM main WHERE UserID = ") + quoted(userId)
-           + QStringLiteral(" ORDER BY Datum, Uhrzeit"));
+    const ResultSet r = db.select(QStringLiteral("SELECT ") + listedColumns(QStringLiteral("m"))
+                                  + QStringLiteral(" FROM main m WHERE m.UserID = ") + quoted(userId)
+                                  + QStringLiteral(" ORDER BY m.Datum, m.Uhrzeit"));
     QList<Entry> entries;
-    entries.reserve(q.recordCount());
-    for (q.first(); !q.eof(); q.next()) {
-        const auto text = [&](const char* name) { return q.field(QLatin1String(name)).asString(); };
-        const auto recorded = [&](const char* name) {
-            const FieldValue& value = q.field(QLatin1String(name));
-            return value.asInteger() <= 0 ? QString() : value.asString();
-        };
-        Entry e;
-        e.id = text("ID");
-        e.date = text("Datum");
-        e.time = text("Uhrzeit");
-        e.weather = text("Wetter");
-        e.shoe = text("Schuhe");
-        e.restPulse = recorded("Ruhepuls");
-        e.category = text("Kategorie");
-        e.notes = text("Notizen");
-        e.feeling = text("Befinden");
-        e.userId = userId;
-        e.weight = recorded("Gewicht");
-        e.duration = text("Dauer");
-        entries.append(e);
-    }
+    entries.reserve(r.rows.size());
+    for (const ResultRow& row : r.rows)
+        entries.append(listedEntry(row, userId));
     return entries;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "database.h"
 #include "storedrecord.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -52,12 +54,17 @@ StoredRecord storedRecord(const QString& id);
 std::optional<Entry> read(Database& db, const QString& id, StoredRecord* record = nullptr);
 
 // The IDs of the person's entries, ordered by date and time of day: the
-// order the editor pages through.
-QStringList ids(Database& db, int userId);
+// order the editor pages through. With withCourse, the IDs of those that
+// have a course come with them, in the same statement.
+QStringList ids(Database& db, int userId, QSet<QString>* withCourse = nullptr);
 
 // The person's entries without units, ordered by date and time of day, as
 // the list view shows them: a resting pulse or weight of 0 or less (not
 // recorded) is empty.
+// The columns of main a listed entry is read from, under the table's alias
+// in a statement, and the entry of the row that starts with them.
+QString listedColumns(const QString& alias);
+Entry listedEntry(const ResultRow& row, int userId);
 QList<Entry> listed(Database& db, int userId);
 
 // The IDs of the person's entries, in date order, that contain the text in

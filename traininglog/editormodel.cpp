@@ -153,8 +153,7 @@ void EditorModel::readPerson()
 
 void EditorModel::readIds(bool moveToLast)
 {
-    m_ids = Entries::ids(m_db, m_userId);
-    m_withCourse = Courses::entriesWithCourse(m_db, m_userId);
+    m_ids = Entries::ids(m_db, m_userId, &m_withCourse);
     if (moveToLast)
         m_position = int(m_ids.size()) - 1;
 }
@@ -515,15 +514,13 @@ void EditorModel::followList()
 
 QList<QStringList> EditorModel::listLines()
 {
-    // The kilometres and times of all entries come with one statement.
-    const QHash<qint64, EntryTotals> sums = EntryTotalsOfUser(m_db, m_userId);
-    const QList<Entries::Entry> entries = Entries::listed(m_db, m_userId);
+    // The entries with the kilometres and times of their units come with one statement.
+    const QList<ListedEntry> listed = ListedEntriesOfUser(m_db, m_userId);
     QList<QStringList> lines;
     QHash<QString, qsizetype> lineOf;
-    lines.reserve(entries.size());
-    for (const Entries::Entry& e : entries) {
+    lines.reserve(listed.size());
+    for (const auto& [e, totals] : listed) {
         lineOf.insert(e.id, lines.size());
-        const EntryTotals totals = sums.value(e.id.toLongLong());
         const QString time = totalTimeText(totals.seconds);
         lines << QStringList{
             e.id,

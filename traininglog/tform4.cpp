@@ -704,6 +704,7 @@ void TForm4::FormCreate()
 
         CheckMain(true);
         m_model.setDirty(false);
+        m_stampRead = false;
         if (m_model.ids().isEmpty()) {
             setPanel(3, QStringLiteral("  ID:"));
             Label16->setText(QStringLiteral("-1"));
@@ -717,8 +718,9 @@ void TForm4::FormCreate()
             m_model.setPosition(int(m_model.ids().size()) - 1);
             Blaettern();
         }
-        // Showing the entry has refreshed the shoe mileage already.
-        showTotalDistance();
+        // Showing the entry has refreshed the shoe mileage already, and
+        // with it the total when it read the diary's mark.
+        showTotalDistance(m_stampRead);
     });
     m_model.setDirty(false);
     ToolButton1->setEnabled(true);
@@ -727,13 +729,13 @@ void TForm4::FormCreate()
 void TForm4::showTotalDistance()
 {
     // The total over the whole diary changes only when the diary does.
-    checkDiaryStamp();
-    if (m_totalShown)
-        return;
-    setPanel(1, QStringLiteral("  Gesamt: ")
-                    + GetTotalDistance(m_session.ZDatabase1, QDate(1980, 1, 1), QDate::currentDate(), userId())
-                    + QStringLiteral(" km"));
-    m_totalShown = true;
+    readSums(true, QString());
+}
+
+void TForm4::showTotalDistance(bool stampRead)
+{
+    if (!stampRead || !m_totalShown)
+        readSums(true, QString());
 }
 
 void TForm4::FormClose()

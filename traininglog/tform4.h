@@ -1,6 +1,7 @@
 #pragma once
 
 #include "diarysums.h"
+#include "diarytraining.h"
 #include "editormodel.h"
 #include "storedtext.h"
 
@@ -331,13 +332,19 @@ private:
     void writeDraft();
     void restoreDraft(const EditorDraft::Content& content);
     void setPanel(int index, const QString& text);
-    // Shows the total distance of the user in panel 1.
+    // Shows the total distance of the user in panel 1, after a look at the
+    // diary's mark (none when stampRead and the total is shown: the
+    // handler has read the mark already).
     void showTotalDistance();
+    void showTotalDistance(bool stampRead);
     // Sums read before are read anew when next needed: after this window
-    // saved or deleted an entry, or when the diary's stamp shows a change
-    // made elsewhere (then true).
+    // saved or deleted an entry, or when the diary's mark shows a change
+    // made elsewhere.
     void forgetDiarySums();
-    bool checkDiaryStamp();
+    // Reads the diary's mark and, in the same statement, what is not known
+    // of the total (when total) and of the shoe's kilometres (when a shoe
+    // is given); a changed mark lets the sums read before go.
+    void readSums(bool total, const QString& shoe);
     // Shows the entry at a position kept inside the entry list.
     void showEntryAt(int position);
     // Hands the texts of the basic-data fields to the model.
@@ -375,7 +382,9 @@ private:
     QList<QLabel*> m_panels;
     EditorModel m_model;
     QHash<QString, double> m_shoeKm; // kilometres of each shoe shown since the diary last changed
+    QHash<QString, training::ShoeLimits> m_shoeLimits; // of the person's shoes, by model
     bool m_totalShown = false;      // panel 1 holds the total of the diary as it is
+    bool m_stampRead = false;       // the mark below was read since the handler running now set this false
     DiaryStamp m_sumsStamp;         // the diary's state when the sums above were read
     int m_unitChanging = -1;
     bool m_listReady = false;

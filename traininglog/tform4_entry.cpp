@@ -255,6 +255,7 @@ bool TForm4::CheckData()
 void TForm4::ToolButton10Click()
 {
     BusyCursor busy;
+    m_stampRead = false;
     const bool ran = guarded(this, [&] {
         if (CheckData())
             return;
@@ -299,7 +300,7 @@ void TForm4::ToolButton10Click()
     Label16->setText(m_model.id());
     // after a failure the total is as it was: one box is enough
     if (ran)
-        guarded(this, [&] { showTotalDistance(); });
+        guarded(this, [&] { showTotalDistance(m_stampRead); });
     if (ran && !m_model.dirty())
         Q_EMIT diaryChanged();
 }

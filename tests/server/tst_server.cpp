@@ -1,10 +1,12 @@
 #include "datafiles.h"
+#include "delayrelay.h"
 #include "dbserver.h"
 #include "editorfixture.h"
 #include "editorinput.h"
 #include "logindialog.h"
 #include "query.h"
 #include "storageerror.h"
+#include "stringgrid.h"
 #include "tform8.h"
 
 #include <QElapsedTimer>
@@ -131,6 +133,7 @@ private Q_SLOTS:
     void zoneWindowMeetsZoneDeletedElsewhere();
     void serverGoneWhileSavingLosesNothing();
     void silentServerIsNamedAfterTheLimit();
+    void editorStepsTakeFewRoundTrips();
 };
 
 void TestServerDiary::connectionStringsAndAliasLines()
@@ -495,6 +498,54 @@ void TestServerDiary::silentServerIsNamedAfterTheLimit()
     save(w);
     QVERIFY2(Messages::shown().isEmpty(), qPrintable(Messages::shown().value(0).text));
     QCOMPARE(rows(f.session(), "SELECT strecke FROM units"), QString("7"));
+}
+
+
+// Over a slow link each wait for the server counts: what the editor shows
+// comes with few statements, each prepared once a session.
+void TestServerDiary::editorStepsTakeFewRoundTrips()
+{
+    REQUIRE_SERVER();
+    TestFolder direct;
+    const QString database = aliasOf(direct).section(':', 1);
+    DelayRelay relay(quint16(testServer().address.section('/', 1).toUInt()), 0);
+    writeAlias(direct, "127.0.0.1/" + QString::number(relay.port()) + ":" + database);
+    EditorFixture f(&direct);
+    const int user = f.addUser();
+    f.exec("INSERT INTO schuhe (ID, modell, MaxLeistung, prevLeistung, UserID) VALUES (gen_id(Gen_Schuhe,1), "
+           "'Wolke', 800, 0, " + quoted(user) + ")");
+    for (int day = 1; day <= 20; ++day) {
+        const int entry = f.addEntry(user, QString("%1.03.2025").arg(day, 2, 10, QChar('0')), "08:00:00",
+                                     day % 2 ? "Wolke" : "");
+        f.addUnit(entry, 1, "5");
+        f.addUnit(entry, 2, "2.5");
+    }
+    const auto tripsOf = [&](const std::function<void()>& step) {
+        relay.resetRoundTrips();
+        step();
+        QCoreApplication::processEvents();
+        return relay.roundTrips();
+    };
+    f.closeEditor();
+    f.openEditor(user);
+    f.discardEditor();
+    TForm4* w = nullptr;
+    // the person chosen in the main window already: only the editor's reads
+    const int opening = tripsOf([&] { f.main().ToolButton3->click(); });
+    w = TForm4::findOpen(user);
+    QVERIFY(w);
+    QVERIFY2(opening <= 10, qPrintable(QString::number(opening)));
+    for (const char* button : {"ToolButton4", "ToolButton3", "ToolButton5"}) {
+        const int paging = tripsOf([&] { tool(w, button)->click(); });
+        // the entry with its units, the diary's mark and a shoe not shown before
+        QVERIFY2(paging <= 5, qPrintable(QString(button) + ": " + QString::number(paging)));
+        // the shoe's limits and kilometres as read at the opening
+        if (control<QComboBox>(w, "ComboBox2")->currentText() == "Wolke")
+            QCOMPARE(control<QLabel>(w, "Label24")->text(), QString("75,0 km"));
+    }
+    const int list = tripsOf([&] { tool(w, "ToolButton8")->click(); });
+    QVERIFY2(list <= 5, qPrintable(QString::number(list)));
+    QCOMPARE(control<StringGrid>(w, "StringAlignGrid2")->rowCount(), 21);
 }
 
 QTEST_MAIN(TestServerDiary)
