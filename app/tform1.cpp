@@ -389,7 +389,7 @@ void TForm1::ToolButton3Click()
         }
     });
     // What the editor saves, deletes or imports shows in the overview.
-    connect(editor, &TForm4::diaryChanged, Overview1, &OverviewPanel::refresh);
+    connect(editor, &TForm4::diaryChanged, Overview1, &OverviewPanel::entriesChanged);
     editor->setWindowTitle(QStringLiteral("Trainingseinheiten ") + ComboBox1->currentText());
     placeWorkingWindow(editor);
     editor->show();

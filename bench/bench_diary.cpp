@@ -765,6 +765,7 @@ void clubSteps(TForm1& main, DelayRelay& relay, int user, const QString& shoe, i
             settle();
         });
     typeEntryWithFiveUnits(editor, shoe);
+    Messages::clearShown();
     step([&] {
         control<QToolButton>(editor, "ToolButton10")->click();
         settle();

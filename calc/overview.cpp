@@ -123,16 +123,16 @@ QList<Shoe> worn(Database& db, int userId)
     return shoes;
 }
 
-Form formOf(Database& db, int userId, const QList<training::UnitRow>& rows, const QDate& today)
+Form formOf(const training::Person& person, const QList<training::Zone>& zones,
+           const QList<training::UnitRow>& rows, const QDate& today)
 {
     Form f;
-    const training::Person person = training::readPerson(db, userId);
     if (person.restPulse <= 0 || person.maxPulse <= person.restPulse) {
         f.sentence = QStringLiteral("Für die Form fehlen Ruhe- und Maximalpuls in den Benutzerdaten.");
         return f;
     }
     const training::LoadSeries load =
-        training::trainingLoad(rows, person, training::readZones(db), today, today);
+        training::trainingLoad(rows, person, zones, today, today);
     const training::DayLoad day = load.valuesOn(today);
     f.known = load.pulsesKnown && day.date.isValid();
     f.fitness = day.fitness;
@@ -177,7 +177,18 @@ double dueKm(double planned, const QDate& day)
     return planned * day.dayOfYear() / day.daysInYear();
 }
 
+Standing readStanding(Database& db, int userId, const QDate& today)
+{
+    return {training::readPerson(db, userId), training::readZones(db), Goals::ofYear(db, userId, today.year()),
+            today.year()};
+}
+
 Overview read(Database& db, int userId, const QDate& today)
+{
+    return read(db, userId, today, readStanding(db, userId, today));
+}
+
+Overview read(Database& db, int userId, const QDate& today, const Standing& standing)
 {
     Overview o;
     o.week = periodOf(today.addDays(1 - today.dayOfWeek()), today);
@@ -205,10 +216,12 @@ Overview read(Database& db, int userId, const QDate& today)
     }
 
     o.shoes = worn(db, userId);
-    o.form = formOf(db, userId, rows, today);
+    o.form = formOf(standing.person, standing.zones, rows, today);
     o.race = nextRace(db, userId, today);
 
-    for (const Goals::Goal& g : Goals::ofYear(db, userId, today.year())) {
+    const QList<Goals::Goal> goals =
+        standing.year == today.year() ? standing.goals : Goals::ofYear(db, userId, today.year());
+    for (const Goals::Goal& g : goals) {
         Goal goal{g.sport, g.km, 0.0, dueKm(g.km, today)};
         if (g.sport.isEmpty()) {
             goal.done = o.year.sums.km;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "diarytraining.h"
+#include "goals.h"
 #include "races.h"
 
 #include <QDate>
@@ -117,7 +119,21 @@ constexpr int kLastTrainings = 5;
 // a ten-millionth in today's fitness (time constant 42 days).
 constexpr int kLoadDays = 730;
 
+// What the overview reads that a change of diary entries leaves as it is:
+// the person and the zones the form is worked out with, and the goals of
+// the year of today.
+struct Standing
+{
+    training::Person person;
+    QList<training::Zone> zones;
+    QList<Goals::Goal> goals;
+    int year = 0;
+};
+Standing readStanding(Database& db, int userId, const QDate& today);
+
 Overview read(Database& db, int userId, const QDate& today);
+// With the standing read before: what follows a change of entries.
+Overview read(Database& db, int userId, const QDate& today, const Standing& standing);
 
 // One sentence of what the form means (thresholds kFormPoints, kFormShare).
 QString formSentence(double fitness, double form);

@@ -186,7 +186,21 @@ void OverviewPanel::refresh()
     SectionsWidget->setVisible(person);
     if (!person)
         return;
-    guarded(this, [&] { show(overview::read(m_session.ZDatabase1, m_userId, today())); });
+    m_standing.reset();
+    guarded(this, [&] {
+        overview::Standing standing = overview::readStanding(m_session.ZDatabase1, m_userId, today());
+        show(overview::read(m_session.ZDatabase1, m_userId, today(), standing));
+        m_standing = std::move(standing);
+    });
+}
+
+void OverviewPanel::entriesChanged()
+{
+    if (m_userId < 0 || !m_standing || m_standing->year != today().year()) {
+        refresh();
+        return;
+    }
+    guarded(this, [&] { show(overview::read(m_session.ZDatabase1, m_userId, today(), *m_standing)); });
 }
 
 void OverviewPanel::show(const overview::Overview& o)

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <optional>
+
 class GoalBar;
 class QGroupBox;
 class QLabel;
@@ -27,6 +29,9 @@ public:
     void showPerson(int userId);
     // Reads the overview of the person shown anew.
     void refresh();
+    // After a change of diary entries: reads what they change, and keeps
+    // the person, the zones and the goals read before.
+    void entriesChanged();
     int userId() const { return m_userId; }
     // The day the overview counts to; today unless set (tests).
     void setToday(const QDate& day) { m_today = day; }
@@ -69,6 +74,7 @@ private:
     QDate today() const;
 
     Session& m_session;
+    std::optional<overview::Standing> m_standing; // of the person shown, read with the last refresh
     int m_userId = -1;
     QDate m_today;
     QStringList m_lastIds; // of the grid's rows
