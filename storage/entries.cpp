@@ -18,27 +18,28 @@ namespace {
 // limit of a statement's length.
 constexpr qsizetype kUnitsPerBlock = 100;
 
-QString unitInsert(const QString& entryId, const Unit& unit)
+// entry: the entry's ID as the statement names it (quoted, or a variable).
+QString unitInsert(const QString& entry, const Unit& unit)
 {
     return QStringLiteral("INSERT INTO units (ID, MainID, SubID, Strecke, Zeit, Puls, Bereich) VALUES "
                           "(gen_id(Gen_Units,1), ")
-           + quoted(entryId) + QLatin1Char(',') + quoted(unit.subId) + QLatin1Char(',') + quoted(unit.distance)
+           + entry + QLatin1Char(',') + quoted(unit.subId) + QLatin1Char(',') + quoted(unit.distance)
            + QLatin1Char(',') + quoted(unit.time) + QLatin1Char(',') + quoted(unit.pulse) + QLatin1Char(',')
            + quoted(unit.zone) + QLatin1Char(')');
 }
 
-// The units in their order, a block of statements at a time.
-void insertUnits(Database& db, const QString& entryId, const QList<Unit>& units)
+// The units in their order from the given one on, a block of statements at a time.
+void insertUnits(Database& db, const QString& entryId, const QList<Unit>& units, qsizetype from = 0)
 {
-    for (qsizetype first = 0; first < units.size(); first += kUnitsPerBlock) {
+    for (qsizetype first = from; first < units.size(); first += kUnitsPerBlock) {
         const qsizetype end = std::min(units.size(), first + kUnitsPerBlock);
         if (end - first == 1) {
-            db.execute(unitInsert(entryId, units[first]));
+            db.execute(unitInsert(quoted(entryId), units[first]));
             continue;
         }
         QString block = QStringLiteral("EXECUTE BLOCK AS BEGIN\n");
         for (qsizetype i = first; i < end; ++i)
-            block += unitInsert(entryId, units[i]) + QStringLiteral(";\n");
+            block += unitInsert(quoted(entryId), units[i]) + QStringLiteral(";\n");
         block += QStringLiteral("END");
         db.execute(block);
     }
@@ -49,18 +50,25 @@ QString timeValue(const Entry& entry)
     return entry.time.isEmpty() ? QStringLiteral("NULL") : quoted(entry.time);
 }
 
+// The entry and its first block of units in one statement: one wait for
+// a server instead of two.
 QString insertEntry(Database& db, const Entry& entry)
 {
-    const ResultSet r = db.select(
-        QStringLiteral("INSERT INTO main (ID, Datum, Uhrzeit, Wetter, Schuhe, Ruhepuls, Kategorie, Notizen, "
+    const qsizetype first = std::min(entry.units.size(), kUnitsPerBlock);
+    QString block =
+        QStringLiteral("EXECUTE BLOCK RETURNS (id INTEGER) AS BEGIN\n"
+                       "INSERT INTO main (ID, Datum, Uhrzeit, Wetter, Schuhe, Ruhepuls, Kategorie, Notizen, "
                        "Befinden, UserID, Gewicht, Dauer) VALUES (gen_id(Gen_Main,1), ")
         + quoted(entry.date) + QLatin1Char(',') + timeValue(entry) + QLatin1Char(',') + quoted(entry.weather)
         + QLatin1Char(',') + quoted(entry.shoe) + QLatin1Char(',') + quoted(entry.restPulse) + QLatin1Char(',')
         + quoted(entry.category) + QLatin1Char(',') + quoted(entry.notes) + QLatin1Char(',') + quoted(entry.feeling)
         + QLatin1Char(',') + quoted(entry.userId) + QLatin1Char(',') + quoted(entry.weight) + QLatin1Char(',')
-        + quoted(entry.duration) + QStringLiteral(") RETURNING ID"));
+        + quoted(entry.duration) + QStringLiteral(") RETURNING ID INTO :id;\n");
+    for (qsizetype i = 0; i < first; ++i)
+        block += unitInsert(QStringLiteral(":id"), entry.units[i]) + QStringLiteral(";\n");
+    const ResultSet r = db.select(block + QStringLiteral("SUSPEND;\nEND"));
     const QString id = r.rows.value(0).value(0).asString();
-    insertUnits(db, id, entry.units);
+    insertUnits(db, id, entry.units, first);
     BestEfforts::entryWritten(db, id, {entry.userId, entry.date, entry.category}, entry.units, true);
     return id;
 }
@@ -256,21 +264,26 @@ QStringList insertMany(Database& db, const QList<Entry>& entries)
 bool update(Database& db, const QString& id, const Entry& entry)
 {
     Transaction transaction(db);
-    Query q(db);
-    // An entry deleted at another workstation meanwhile gets no units
-    // without it.
-    if (!q.execSqlOnRecord(QStringLiteral("UPDATE main SET datum = ") + quoted(entry.date)
-                           + QStringLiteral(",uhrzeit = ") + timeValue(entry) + QStringLiteral(",wetter = ")
-                           + quoted(entry.weather) + QStringLiteral(",schuhe = ") + quoted(entry.shoe)
-                           + QStringLiteral(",ruhepuls = ") + quoted(entry.restPulse)
-                           + QStringLiteral(",kategorie = ") + quoted(entry.category)
-                           + QStringLiteral(",notizen = ") + quoted(entry.notes) + QStringLiteral(",befinden = ")
-                           + quoted(entry.feeling) + QStringLiteral(",userid = ") + quoted(entry.userId)
-                           + QStringLiteral(",gewicht = ") + quoted(entry.weight) + QStringLiteral(",dauer = ")
-                           + quoted(entry.duration) + QStringLiteral(" WHERE ID = ") + quoted(id)))
+    // The entry and its first block of units in one statement. An entry
+    // deleted at another workstation meanwhile gets no units without it.
+    const qsizetype first = std::min(entry.units.size(), kUnitsPerBlock);
+    QString block = QStringLiteral("EXECUTE BLOCK RETURNS (found INTEGER) AS BEGIN\nUPDATE main SET datum = ")
+                    + quoted(entry.date) + QStringLiteral(",uhrzeit = ") + timeValue(entry)
+                    + QStringLiteral(",wetter = ") + quoted(entry.weather) + QStringLiteral(",schuhe = ")
+                    + quoted(entry.shoe) + QStringLiteral(",ruhepuls = ") + quoted(entry.restPulse)
+                    + QStringLiteral(",kategorie = ") + quoted(entry.category) + QStringLiteral(",notizen = ")
+                    + quoted(entry.notes) + QStringLiteral(",befinden = ") + quoted(entry.feeling)
+                    + QStringLiteral(",userid = ") + quoted(entry.userId) + QStringLiteral(",gewicht = ")
+                    + quoted(entry.weight) + QStringLiteral(",dauer = ") + quoted(entry.duration)
+                    + QStringLiteral(" WHERE ID = ") + quoted(id)
+                    + QStringLiteral(";\nfound = ROW_COUNT;\nIF (found > 0) THEN BEGIN\nDELETE FROM units WHERE MainID = ")
+                    + quoted(id) + QStringLiteral(";\n");
+    for (qsizetype i = 0; i < first; ++i)
+        block += unitInsert(quoted(id), entry.units[i]) + QStringLiteral(";\n");
+    const ResultSet r = db.select(block + QStringLiteral("END\nSUSPEND;\nEND"));
+    if (r.rows.value(0).value(0).asInteger() <= 0)
         return false;
-    q.execSql(QStringLiteral("DELETE FROM units WHERE MainID = ") + quoted(id));
-    insertUnits(db, id, entry.units);
+    insertUnits(db, id, entry.units, first);
     BestEfforts::entryWritten(db, id, {entry.userId, entry.date, entry.category}, entry.units, false);
     transaction.commit();
     return true;
