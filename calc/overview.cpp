@@ -142,9 +142,9 @@ Form formOf(const training::Person& person, const QList<training::Zone>& zones,
     return f;
 }
 
-std::optional<NextRace> nextRace(Database& db, int userId, const QDate& today)
+std::optional<NextRace> nextRace(Database& db, int userId, const QDate& today,
+                                 const std::optional<Races::Race>& race)
 {
-    const std::optional<Races::Race> race = Races::next(db, userId, today);
     if (!race)
         return std::nullopt;
     NextRace next;
@@ -180,7 +180,7 @@ double dueKm(double planned, const QDate& day)
 Standing readStanding(Database& db, int userId, const QDate& today)
 {
     return {training::readPerson(db, userId), training::readZones(db), Goals::ofYear(db, userId, today.year()),
-            today.year()};
+            Races::next(db, userId, today), today};
 }
 
 Overview read(Database& db, int userId, const QDate& today)
@@ -217,10 +217,11 @@ Overview read(Database& db, int userId, const QDate& today, const Standing& stan
 
     o.shoes = worn(db, userId);
     o.form = formOf(standing.person, standing.zones, rows, today);
-    o.race = nextRace(db, userId, today);
+    o.race = nextRace(db, userId, today,
+                      standing.day == today ? standing.race : Races::next(db, userId, today));
 
     const QList<Goals::Goal> goals =
-        standing.year == today.year() ? standing.goals : Goals::ofYear(db, userId, today.year());
+        standing.day.year() == today.year() ? standing.goals : Goals::ofYear(db, userId, today.year());
     for (const Goals::Goal& g : goals) {
         Goal goal{g.sport, g.km, 0.0, dueKm(g.km, today)};
         if (g.sport.isEmpty()) {

@@ -120,14 +120,15 @@ constexpr int kLastTrainings = 5;
 constexpr int kLoadDays = 730;
 
 // What the overview reads that a change of diary entries leaves as it is:
-// the person and the zones the form is worked out with, and the goals of
-// the year of today.
+// the person and the zones the form is worked out with, the goals of the
+// year of today and the next race from today (its prediction does change).
 struct Standing
 {
     training::Person person;
     QList<training::Zone> zones;
     QList<Goals::Goal> goals;
-    int year = 0;
+    std::optional<Races::Race> race;
+    QDate day; // today when read
 };
 Standing readStanding(Database& db, int userId, const QDate& today);
 

@@ -196,7 +196,7 @@ void OverviewPanel::refresh()
 
 void OverviewPanel::entriesChanged()
 {
-    if (m_userId < 0 || !m_standing || m_standing->year != today().year()) {
+    if (m_userId < 0 || !m_standing || m_standing->day != today()) {
         refresh();
         return;
     }

@@ -546,6 +546,15 @@ void TestServerDiary::editorStepsTakeFewRoundTrips()
     const int list = tripsOf([&] { tool(w, "ToolButton8")->click(); });
     QVERIFY2(list <= 5, qPrintable(QString::number(list)));
     QCOMPARE(control<StringGrid>(w, "StringAlignGrid2")->rowCount(), 21);
+
+    tool(w, "ToolButton12")->click();
+    tool(w, "ToolButton13")->click();
+    control<QComboBox>(w, "ComboBox1")->setEditText("Schnee");
+    const int saving = tripsOf([&] { save(w); });
+    // the check for a change elsewhere, the entry with its units, the best times
+    // before and after, the list, the sums and the main window's overview
+    QVERIFY2(saving <= 17, qPrintable(QString::number(saving)));
+    QVERIFY(Messages::shown().isEmpty());
 }
 
 QTEST_MAIN(TestServerDiary)
