@@ -9,6 +9,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <iterator>
 
 namespace Entries {
 
@@ -50,15 +51,61 @@ QString timeValue(const Entry& entry)
     return entry.time.isEmpty() ? QStringLiteral("NULL") : quoted(entry.time);
 }
 
+// The columns of an entry's stored form: the entry's own and those of each
+// of its units.
+constexpr const char* kStoredColumns[][2] = {
+    {"main", "ID"},      {"main", "Datum"},    {"main", "Uhrzeit"},   {"main", "Wetter"},  {"main", "Schuhe"},
+    {"main", "Ruhepuls"}, {"main", "Kategorie"}, {"main", "Notizen"}, {"main", "Befinden"}, {"main", "UserID"},
+    {"main", "Gewicht"}, {"main", "Dauer"},    {"units", "ID"},       {"units", "SubID"},  {"units", "Strecke"},
+    {"units", "Zeit"},   {"units", "Puls"},    {"units", "Bereich"},
+};
+
+// The entry with its units in one statement: a row for each unit in its
+// order, the entry's columns in each; one row without unit for an entry
+// without units. entry: its ID as the statement names it.
+QString storedSelect(const QString& entry)
+{
+    QStringList columns;
+    for (const auto& [table, column] : kStoredColumns)
+        columns << (QLatin1String(table) == QLatin1String("main") ? QStringLiteral("m.") : QStringLiteral("u."))
+                       + QLatin1String(column);
+    return QStringLiteral("SELECT ") + columns.join(QStringLiteral(", "))
+           + QStringLiteral(" FROM main m LEFT JOIN units u ON u.MainID = m.ID WHERE m.ID = ") + entry
+           + QStringLiteral(" ORDER BY u.SubID, u.ID");
+}
+
+// A write block hands the stored form on as it is written: outputs of the
+// columns' own types, and the rows of the stored select.
+QString storedOutputs()
+{
+    QStringList outputs;
+    int i = 0;
+    for (const auto& [table, column] : kStoredColumns)
+        outputs << QStringLiteral("s%1 TYPE OF COLUMN %2.%3").arg(i++).arg(QLatin1String(table), QLatin1String(column));
+    return outputs.join(QStringLiteral(", "));
+}
+
+QString storedRows(const QString& entry)
+{
+    QStringList into;
+    for (int i = 0; i < int(std::size(kStoredColumns)); ++i)
+        into << QStringLiteral(":s%1").arg(i);
+    return QStringLiteral("FOR ") + storedSelect(entry) + QStringLiteral(" INTO ") + into.join(QLatin1Char(','))
+           + QStringLiteral(" DO SUSPEND;\n");
+}
+
 // The entry and its first block of units in one statement: one wait for
-// a server instead of two.
-QString insertEntry(Database& db, const Entry& entry)
+// a server instead of two. With stored, the statement also returns the
+// entry's stored form when it has written all of its units.
+QString insertEntry(Database& db, const Entry& entry, ResultSet* stored = nullptr)
 {
     const qsizetype first = std::min(entry.units.size(), kUnitsPerBlock);
+    const bool all = stored && first == entry.units.size();
     QString block =
-        QStringLiteral("EXECUTE BLOCK RETURNS (id INTEGER) AS BEGIN\n"
-                       "INSERT INTO main (ID, Datum, Uhrzeit, Wetter, Schuhe, Ruhepuls, Kategorie, Notizen, "
-                       "Befinden, UserID, Gewicht, Dauer) VALUES (gen_id(Gen_Main,1), ")
+        QStringLiteral("EXECUTE BLOCK RETURNS (") + (all ? storedOutputs() : QStringLiteral("s0 INTEGER"))
+        + QStringLiteral(") AS DECLARE id INTEGER; BEGIN\n"
+                         "INSERT INTO main (ID, Datum, Uhrzeit, Wetter, Schuhe, Ruhepuls, Kategorie, Notizen, "
+                         "Befinden, UserID, Gewicht, Dauer) VALUES (gen_id(Gen_Main,1), ")
         + quoted(entry.date) + QLatin1Char(',') + timeValue(entry) + QLatin1Char(',') + quoted(entry.weather)
         + QLatin1Char(',') + quoted(entry.shoe) + QLatin1Char(',') + quoted(entry.restPulse) + QLatin1Char(',')
         + quoted(entry.category) + QLatin1Char(',') + quoted(entry.notes) + QLatin1Char(',') + quoted(entry.feeling)
@@ -66,8 +113,11 @@ QString insertEntry(Database& db, const Entry& entry)
         + quoted(entry.duration) + QStringLiteral(") RETURNING ID INTO :id;\n");
     for (qsizetype i = 0; i < first; ++i)
         block += unitInsert(QStringLiteral(":id"), entry.units[i]) + QStringLiteral(";\n");
-    const ResultSet r = db.select(block + QStringLiteral("SUSPEND;\nEND"));
+    block += all ? storedRows(QStringLiteral(":id")) : QStringLiteral("s0 = id;\nSUSPEND;\n");
+    const ResultSet r = db.select(block + QStringLiteral("END"));
     const QString id = r.rows.value(0).value(0).asString();
+    if (all)
+        *stored = r;
     insertUnits(db, id, entry.units, first);
     BestEfforts::entryWritten(db, id, {entry.userId, entry.date, entry.category}, entry.units, true);
     return id;
@@ -97,14 +147,9 @@ int countPresent(Database& db, const QString& idList)
 
 } // namespace
 
-// The entry with its units in one statement: a row for each unit in its
-// order, the entry's columns in each; one row without unit for an entry
-// without units.
 StoredRecord storedRecord(const QString& id)
 {
-    return StoredRecord({QStringLiteral("SELECT m.*, u.ID, u.SubID, u.Strecke, u.Zeit, u.Puls, u.Bereich FROM main m "
-                                        "LEFT JOIN units u ON u.MainID = m.ID WHERE m.ID = ")
-                         + quoted(id) + QStringLiteral(" ORDER BY u.SubID, u.ID")});
+    return StoredRecord({storedSelect(quoted(id))});
 }
 
 std::optional<Entry> read(Database& db, const QString& id, StoredRecord* record)
@@ -242,10 +287,10 @@ QStringList matching(Database& db, int userId, const QString& text, const QStrin
     return ids;
 }
 
-QString insert(Database& db, const Entry& entry)
+QString insert(Database& db, const Entry& entry, ResultSet* stored)
 {
     Transaction transaction(db);
-    const QString id = insertEntry(db, entry);
+    const QString id = insertEntry(db, entry, stored);
     transaction.commit();
     return id;
 }
@@ -261,13 +306,17 @@ QStringList insertMany(Database& db, const QList<Entry>& entries)
     return ids;
 }
 
-bool update(Database& db, const QString& id, const Entry& entry)
+bool update(Database& db, const QString& id, const Entry& entry, ResultSet* stored)
 {
     Transaction transaction(db);
-    // The entry and its first block of units in one statement. An entry
-    // deleted at another workstation meanwhile gets no units without it.
+    // The entry and its first block of units in one statement, and with
+    // them its stored form when they are all its units. An entry deleted at
+    // another workstation meanwhile gets no units without it: no row.
     const qsizetype first = std::min(entry.units.size(), kUnitsPerBlock);
-    QString block = QStringLiteral("EXECUTE BLOCK RETURNS (found INTEGER) AS BEGIN\nUPDATE main SET datum = ")
+    const bool all = stored && first == entry.units.size();
+    QString block = QStringLiteral("EXECUTE BLOCK RETURNS (")
+                    + (all ? storedOutputs() : QStringLiteral("s0 INTEGER"))
+                    + QStringLiteral(") AS BEGIN\nUPDATE main SET datum = ")
                     + quoted(entry.date) + QStringLiteral(",uhrzeit = ") + timeValue(entry)
                     + QStringLiteral(",wetter = ") + quoted(entry.weather) + QStringLiteral(",schuhe = ")
                     + quoted(entry.shoe) + QStringLiteral(",ruhepuls = ") + quoted(entry.restPulse)
@@ -276,13 +325,16 @@ bool update(Database& db, const QString& id, const Entry& entry)
                     + QStringLiteral(",userid = ") + quoted(entry.userId) + QStringLiteral(",gewicht = ")
                     + quoted(entry.weight) + QStringLiteral(",dauer = ") + quoted(entry.duration)
                     + QStringLiteral(" WHERE ID = ") + quoted(id)
-                    + QStringLiteral(";\nfound = ROW_COUNT;\nIF (found > 0) THEN BEGIN\nDELETE FROM units WHERE MainID = ")
+                    + QStringLiteral(";\nIF (ROW_COUNT > 0) THEN BEGIN\nDELETE FROM units WHERE MainID = ")
                     + quoted(id) + QStringLiteral(";\n");
     for (qsizetype i = 0; i < first; ++i)
         block += unitInsert(quoted(id), entry.units[i]) + QStringLiteral(";\n");
-    const ResultSet r = db.select(block + QStringLiteral("END\nSUSPEND;\nEND"));
-    if (r.rows.value(0).value(0).asInteger() <= 0)
+    block += all ? storedRows(quoted(id)) : QStringLiteral("s0 = 1;\nSUSPEND;\n");
+    const ResultSet r = db.select(block + QStringLiteral("END\nEND"));
+    if (r.rows.isEmpty())
         return false;
+    if (all)
+        *stored = r;
     insertUnits(db, id, entry.units, first);
     BestEfforts::entryWritten(db, id, {entry.userId, entry.date, entry.category}, entry.units, false);
     transaction.commit();

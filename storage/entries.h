@@ -75,7 +75,9 @@ QStringList matching(Database& db, int userId, const QString& text, const QStrin
 
 // Stores the entry with its units, all or none; returns the new ID, the one
 // its INSERT drew whoever else writes entries meanwhile.
-QString insert(Database& db, const Entry& entry);
+// With stored, its stored form (storedRecord) as written, when the
+// statement that wrote it could return it; else stored stays without columns.
+QString insert(Database& db, const Entry& entry, ResultSet* stored = nullptr);
 // Many entries with their units, all or none, with as few statements as
 // the engine takes: the import and the generated diaries. Returns the new
 // IDs in the order of the entries.
@@ -85,7 +87,8 @@ QStringList insertMany(Database& db, const QList<Entry>& entries);
 // entry is no longer there (deleted at another workstation): then nothing
 // is written. The check for a change made elsewhere is the caller's
 // (saveRecord with storedRecord), around this call.
-bool update(Database& db, const QString& id, const Entry& entry);
+// stored as for insert.
+bool update(Database& db, const QString& id, const Entry& entry, ResultSet* stored = nullptr);
 
 // Deletes the entry with its units and its course, all or none. False when the entry was
 // gone already (deleted at another workstation).

@@ -2,6 +2,8 @@
 
 #include "storageerror.h"
 
+#include <utility>
+
 namespace {
 
 // Separators that no stored text holds.
@@ -67,6 +69,11 @@ void StoredRecord::take(const QStringList& values)
     take(QList<ResultSet>{result});
 }
 
+void StoredRecord::setWritten(const QList<ResultSet>& results)
+{
+    m_written = formOf(results);
+}
+
 void StoredRecord::forget()
 {
     m_taken.clear();
@@ -86,12 +93,13 @@ struct SaveRun
     static SaveResult run(Database& db, StoredRecord& record, const std::function<void()>& write, bool check)
     {
         QString written;
+        record.m_written.reset();
         try {
             Transaction transaction(db);
             if (check && record.changedElsewhere(db))
                 return {SaveResult::Outcome::ChangedElsewhere, {}};
             write();
-            written = record.current(db);
+            written = record.m_written ? *std::exchange(record.m_written, std::nullopt) : record.current(db);
             transaction.commit();
         } catch (const StorageError& e) {
             if (e.reason() == StorageError::Reason::Conflict && check)

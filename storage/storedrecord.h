@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 // A record as a window read it from the diary (one row, or a row with the
 // rows that belong to it, such as an entry with its units), so that saving
@@ -33,6 +34,10 @@ public:
     // text form, in the order of the first select's columns).
     void take(const QStringList& values);
     void forget();
+    // Inside the write of saveRecord: the record as the write has stored
+    // it, returned by the statement that wrote it (the results of its
+    // selects, in their order), so that the save need not read it again.
+    void setWritten(const QList<ResultSet>& results);
 
     // The stored form now; empty when the record is not there.
     QString current(Database& db) const;
@@ -46,6 +51,7 @@ private:
     QStringList m_selects;
     QString m_taken;
     QString m_pending; // written by a save whose answer was lost, maybe stored
+    std::optional<QString> m_written; // as the running save's write stored it
 };
 
 // How a checked save ended.

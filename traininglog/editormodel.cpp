@@ -417,7 +417,11 @@ EditorModel::Saved EditorModel::write(const CheckedWrite& checked)
         const CheckedSave saved = checked(m_stored, [&] {
             // An entry deleted at another workstation meanwhile: nothing is
             // written.
-            deletedElsewhere = !Entries::update(m_db, QString::number(id), entry);
+            ResultSet written;
+            deletedElsewhere = !Entries::update(m_db, QString::number(id), entry, &written);
+            // as written, unless a course goes with it
+            if (!written.columns.isEmpty() && m_pendingCourse.isEmpty())
+                m_stored.setWritten({written});
             // The entry of a save whose answer was lost holds the course
             // already, or it goes with this save.
             if (!deletedElsewhere && !m_pendingCourse.isEmpty())
@@ -441,11 +445,14 @@ EditorModel::Saved EditorModel::write(const CheckedWrite& checked)
     m_stored = StoredRecord();
     try {
         checked(m_stored, [&] {
-            newId = Entries::insert(m_db, entry);
+            ResultSet written;
+            newId = Entries::insert(m_db, entry, &written);
             // In the save's transaction: the entry and its course, or neither.
             if (!m_pendingCourse.isEmpty())
                 Courses::store(m_db, newId, m_pendingCourse);
             m_stored.setSelects(Entries::storedRecord(newId).selects());
+            if (!written.columns.isEmpty() && m_pendingCourse.isEmpty())
+                m_stored.setWritten({written});
         });
     } catch (const StorageError& e) {
         if (e.reason() == StorageError::Reason::AnswerLost && !newId.isEmpty())

@@ -22,6 +22,7 @@ private Q_SLOTS:
     void updateReplacesUnitsAndRemoveTakesThem();
     void matchingTakesTheTextLiterallyAndIgnoresCase();
     void manyEntriesChangedAtOnceBeyondOneStatementsList();
+    void writeReturnsTheStoredFormAsItIsRead();
 
 private:
     Database& db() { return m_session->ZDatabase1; }
@@ -214,6 +215,32 @@ void TestEntries::manyEntriesChangedAtOnceBeyondOneStatementsList()
     QCOMPARE(other->category, QStringLiteral("Laufen"));
     QCOMPARE(other->units.size(), 1);
     QCOMPARE(Entries::removeMany(db(), ids), 0);
+}
+
+// What a save takes as its record's stored form from the write itself must
+// be what reading the record gives, or the next save would see a change made
+// elsewhere; with units and without.
+void TestEntries::writeReturnsTheStoredFormAsItIsRead()
+{
+    for (const int units : {3, 0}) {
+        ResultSet written;
+        const QString id = Entries::insert(db(), entry(QStringLiteral("05.03.2024"), QStringLiteral("07:45"), units),
+                                           &written);
+        QCOMPARE(written.rows.size(), qMax(units, 1));
+        QCOMPARE(written.rows.first().first().asString(), id);
+        StoredRecord record = Entries::storedRecord(id);
+        record.take(QList<ResultSet>{written});
+        QVERIFY(!record.changedElsewhere(db()));
+
+        Entries::Entry changed = entry(QStringLiteral("06.03.2024"), QStringLiteral("19:00"), units ? 2 : 0);
+        changed.weight = QStringLiteral("71.3");
+        QVERIFY(Entries::update(db(), id, changed, &written));
+        record.take(QList<ResultSet>{written});
+        QVERIFY(!record.changedElsewhere(db()));
+    }
+    ResultSet none;
+    QVERIFY(!Entries::update(db(), QStringLiteral("999999"), entry(QStringLiteral("06.03.2024"), QString(), 1), &none));
+    QCOMPARE(db().select(QStringLiteral("SELECT COUNT(*) FROM units WHERE MainID = 999999")).rows[0][0].asInteger(), 0);
 }
 
 QTEST_MAIN(TestEntries)
