@@ -42,15 +42,22 @@ QString ofUser(int userId)
 // Uhrzeit) in whole metres, all inside the engine: the block walks the very
 // statement the list is read with and sums each entry's units with the
 // single-entry statement.
+// The loop of a block that adds the entries' metres to the variable into
+// (the block declares id, d, t and m).
+QString addUpEntryList(const QString& entryList, const QString& into)
+{
+    return QStringLiteral(" FOR ") + entryList + QStringLiteral(" INTO :id, :d, :t DO BEGIN SELECT SUM(")
+           + diarystatements::metres() + QStringLiteral(") FROM units WHERE MainID = :id INTO :m; ") + into
+           + QStringLiteral(" = ") + into + QStringLiteral(" + COALESCE(m, 0); END");
+}
+
 double sumOfEntryList(Database& db, const QString& entryList)
 {
     const ResultSet r = db.select(
         QStringLiteral("EXECUTE BLOCK RETURNS (total DOUBLE PRECISION) AS "
                        "DECLARE id INTEGER; DECLARE d DATE; DECLARE t TIME; DECLARE m DOUBLE PRECISION; "
-                       "BEGIN total = 0; FOR ")
-        + entryList + QStringLiteral(" INTO :id, :d, :t DO BEGIN SELECT SUM(") + diarystatements::metres()
-        + QStringLiteral(") FROM units WHERE MainID = :id INTO :m; "
-                         "total = total + COALESCE(m, 0); END SUSPEND; END"));
+                       "BEGIN total = 0;")
+        + addUpEntryList(entryList, QStringLiteral("total")) + QStringLiteral(" SUSPEND; END"));
     return r.rows.isEmpty() ? 0.0 : r.rows[0][0].asFloat() / 1000.0;
 }
 
@@ -217,20 +224,15 @@ MarkedSums GetMarkedSums(Database& db, int userId, const std::optional<std::pair
     if (!total && shoe.isEmpty())
         return {GetDiaryStamp(db, userId), std::nullopt, std::nullopt};
     // Each sum as sumOfEntryList adds it up.
-    const auto sumOf = [](const QString& entryList, const char* into) {
-        return QStringLiteral(" FOR ") + entryList + QStringLiteral(" INTO :id, :d, :t DO BEGIN SELECT SUM(")
-               + diarystatements::metres() + QStringLiteral(") FROM units WHERE MainID = :id INTO :m; ")
-               + QLatin1String(into) + QStringLiteral(" = ") + QLatin1String(into)
-               + QStringLiteral(" + COALESCE(m, 0); END");
-    };
     QString block = QStringLiteral(
         "EXECUTE BLOCK RETURNS (lastEntry BIGINT, lastUnit BIGINT, entries INTEGER, total DOUBLE PRECISION, "
         "shoe DOUBLE PRECISION) AS DECLARE id INTEGER; DECLARE d DATE; DECLARE t TIME; DECLARE m DOUBLE PRECISION; "
         "BEGIN total = 0; shoe = 0;");
     if (total)
-        block += sumOf(diarystatements::entriesForTotal(userId, total->first, total->second), "total");
+        block += addUpEntryList(diarystatements::entriesForTotal(userId, total->first, total->second),
+                                QStringLiteral("total"));
     if (!shoe.isEmpty())
-        block += sumOf(diarystatements::entriesOfShoe(userId, shoe), "shoe");
+        block += addUpEntryList(diarystatements::entriesOfShoe(userId, shoe), QStringLiteral("shoe"));
     block += QStringLiteral(" SELECT GEN_ID(Gen_Main, 0), GEN_ID(Gen_Units, 0), COUNT(*) FROM main WHERE UserID = ")
              + quoted(userId) + QStringLiteral(" INTO :lastEntry, :lastUnit, :entries; SUSPEND; END");
     const ResultSet r = db.select(block);
